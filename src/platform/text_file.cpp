@@ -1,0 +1,171 @@
+#include "platform/text_file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
+#include "platform/code_pages.h"
+
+namespace kestrune::platform {
+namespace {
+
+void SetError(std::string* error, const std::string& what, const std::filesystem::path& path, int code) {
+  if (error != nullptr) {
+    *error = what + " \"" + path.string() + "\": " + std::strerror(code);
+  }
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t written = ::write(fd, data.data(), data.size());
+    if (written < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+// Keeps the mode of the file being replaced; a new file gets the usual 0666 less the umask.
+mode_t ModeFor(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    return st.st_mode & 07777;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
+std::vector<std::string_view> SplitTextLines(std::string_view text, bool stopAtEof) {
+  if (stopAtEof) {
+    const std::size_t eof = text.find('\x1A');
+    if (eof != std::string_view::npos) {
+      text = text.substr(0, eof);
+    }
+  }
+  std::vector<std::string_view> lines;
+  std::size_t start = 0;
+  const std::size_t n = text.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    if (c != '\r' && c != '\n') {
+      continue;
+    }
+    lines.push_back(text.substr(start, i - start));
+    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') {
+      ++i;
+    }
+    start = i + 1;
+  }
+  if (start < n) {
+    lines.push_back(text.substr(start));
+  }
+  return lines;
+}
+
+std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
+  std::size_t total = 0;
+  for (const auto& line : lines) {
+    total += line.size() + 2;
+  }
+  std::string out;
+  out.reserve(total);
+  for (const auto& line : lines) {
+    out += line;
+    out += "\r\n";
+  }
+  return out;
+}
+
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::string* error) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    SetError(error, "Cannot open", path, errno);
+    return false;
+  }
+  out.clear();
+  struct stat st {};
+  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
+    out.reserve(static_cast<std::size_t>(st.st_size));
+  }
+  char buffer[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0) {
+      if (errno == EINTR) {
+        continue;
+      }
+      const int code = errno;
+      ::close(fd);
+      SetError(error, "Cannot read", path, code);
+      return false;
+    }
+    if (got == 0) {
+      break;
+    }
+    out.append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return true;
+}
+
+bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
+                       bool stopAtEof) {
+  std::string data;
+  if (!ReadWholeFile(path, data, error)) {
+    return false;
+  }
+  lines.clear();
+  for (std::string_view line : SplitTextLines(data, stopAtEof)) {
+    lines.push_back(DecodeTextLine(line));
+  }
+  return true;
+}
+
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view data, std::string* error) {
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+  const int fd = ::mkstemp(pattern.data());
+  if (fd < 0) {
+    SetError(error, "Cannot create a temporary file for", path, errno);
+    return false;
+  }
+  const std::filesystem::path temp = pattern;
+  auto fail = [&](const char* what) {
+    const int code = errno;
+    ::close(fd);
+    ::unlink(temp.c_str());
+    SetError(error, what, path, code);
+    return false;
+  };
+  if (!WriteAll(fd, data)) {
+    return fail("Cannot write");
+  }
+  if (::fchmod(fd, ModeFor(path)) != 0 || ::fsync(fd) != 0) {
+    return fail("Cannot write");
+  }
+  if (::close(fd) != 0) {
+    const int code = errno;
+    ::unlink(temp.c_str());
+    SetError(error, "Cannot write", path, code);
+    return false;
+  }
+  if (::rename(temp.c_str(), path.c_str()) != 0) {
+    const int code = errno;
+    ::unlink(temp.c_str());
+    SetError(error, "Cannot replace", path, code);
+    return false;
+  }
+  return true;
+}
+
+}  // namespace kestrune::platform
