@@ -1,10 +1,25 @@
+// Kestrune: one instance at a time, its fifteen windows created in their fixed order, and the event
+// loop running until the main window closes.
 #include <QApplication>
 
 #include "mainwindow/main_window.h"
+#include "mainwindow/program_windows.h"
+#include "platform/instance_guard_qt.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
-  TForm1 mainWindow;
-  mainWindow.show();
-  return QApplication::exec();
+  QApplication::setApplicationName(QStringLiteral("Kestrune"));
+  QApplication::setQuitOnLastWindowClosed(false);
+
+  kestrune::platform::InstanceGuard guard;
+  if (!guard.TryBecomeFirst()) {
+    return 0;
+  }
+
+  CreateProgramWindows();
+  QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::ShowAndRaise);
+  Form1->show();
+  const int result = QApplication::exec();
+  DestroyProgramWindows();
+  return result;
 }

@@ -1,9 +1,13 @@
-// Entry point of the Qt test suites: one QApplication for the whole run (offscreen in CTest).
+// Entry point of the Qt test suites: one QApplication for the whole run, offscreen unless told
+// otherwise (test discovery runs the suites without CTest's environment).
 #include <QApplication>
 
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+  }
   QApplication app(argc, argv);
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -1,0 +1,101 @@
+#include "platform/text_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/code_pages.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+using kestrune::platform::SplitTextLines;
+using kestrune::test::ReadFileBytes;
+using kestrune::test::TempDir;
+using kestrune::test::WriteFileBytes;
+
+std::vector<std::string> Lines(std::string_view text, bool stopAtEof = false) {
+  std::vector<std::string> out;
+  for (auto line : SplitTextLines(text, stopAtEof)) {
+    out.emplace_back(line);
+  }
+  return out;
+}
+
+TEST(SplitTextLines, EveryLineEndAndTheLastLine) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(Lines(""), V{});
+  EXPECT_EQ(Lines("a"), V{"a"});
+  EXPECT_EQ(Lines("a\r\nb\r\n"), (V{"a", "b"}));
+  EXPECT_EQ(Lines("a\rb\r"), (V{"a", "b"}));
+  EXPECT_EQ(Lines("a\nb"), (V{"a", "b"}));
+  EXPECT_EQ(Lines("a\n\r\nb"), (V{"a", "", "b"}));
+  EXPECT_EQ(Lines("a\r\rb"), (V{"a", "", "b"}));
+  EXPECT_EQ(Lines("\n"), V{""});
+  EXPECT_EQ(Lines("a\x1A" "b", true), V{"a"});
+  EXPECT_EQ(Lines("a\x1A" "b", false), V{"a\x1A" "b"});
+}
+
+TEST(CodePages, LinesThatAreNotUtf8AreWindows1252) {
+  using kestrune::platform::DecodeTextLine;
+  EXPECT_EQ(DecodeTextLine("Vertical (90\xB0)"), "Vertical (90\xC2\xB0)");
+  EXPECT_EQ(DecodeTextLine("Vertical (90\xC2\xB0)"), "Vertical (90\xC2\xB0)");
+  EXPECT_EQ(DecodeTextLine("\x80 \x9F"), "\xE2\x82\xAC \xC5\xB8");
+  // Overlong forms and surrogates are not UTF-8.
+  EXPECT_FALSE(kestrune::platform::IsValidUtf8("\xC0\xAF"));
+  EXPECT_FALSE(kestrune::platform::IsValidUtf8("\xED\xA0\x80"));
+  EXPECT_FALSE(kestrune::platform::IsValidUtf8("\xE2\x82"));
+}
+
+TEST(CodePages, Cp437AndCp1252RoundTrip) {
+  for (int b = 0; b < 256; ++b) {
+    const auto byte = static_cast<std::uint8_t>(b);
+    EXPECT_EQ(kestrune::platform::UnicodeToCp437(kestrune::platform::Cp437ToUnicode(byte)), b);
+    EXPECT_EQ(kestrune::platform::UnicodeToCp1252(kestrune::platform::Cp1252ToUnicode(byte)), b);
+  }
+  EXPECT_EQ(kestrune::platform::UnicodeToCp437(U'\u20AC'), -1);
+}
+
+TEST(WriteFileAtomic, ReplacesTheFileAndLeavesNoTemporaryFile) {
+  TempDir dir;
+  const auto file = dir / "kestrune.dat";
+  WriteFileBytes(file, "old");
+  std::string error;
+  ASSERT_TRUE(kestrune::platform::WriteFileAtomic(file, "new\r\n", &error)) << error;
+  EXPECT_EQ(ReadFileBytes(file), "new\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(WriteFileAtomic, FailedWriteKeepsTheOldFileWhole) {
+  TempDir dir;
+  const auto file = dir / "kestrune.ini";
+  WriteFileBytes(file, "[kestruneui]\r\nlist=1\r\n\r\n");
+  std::string error;
+  {
+    kestrune::test::ScopedFileSizeLimit limit(1000);
+    EXPECT_FALSE(kestrune::platform::WriteFileAtomic(file, std::string(5000, 'x'), &error));
+  }
+  EXPECT_NE(error.find("kestrune.ini"), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(file), "[kestruneui]\r\nlist=1\r\n\r\n");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(WriteFileAtomic, MissingFolderIsReported) {
+  TempDir dir;
+  std::string error;
+  EXPECT_FALSE(kestrune::platform::WriteFileAtomic(dir / "no" / "such.ini", "x", &error));
+  EXPECT_FALSE(error.empty());
+}
+
+TEST(ReadTextFileLines, MissingFileIsReported) {
+  TempDir dir;
+  std::vector<std::string> lines;
+  std::string error;
+  EXPECT_FALSE(kestrune::platform::ReadTextFileLines(dir / "absent.dat", lines, &error));
+  EXPECT_NE(error.find("absent.dat"), std::string::npos);
+}
+
+}  // namespace
