@@ -1,0 +1,278 @@
+#include "settings/ini_file.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "platform/code_pages.h"
+#include "platform/text_file.h"
+
+namespace kestrune::settings {
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+// Blanks and control characters, as the Windows program's trimming took them.
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsTrimmed(text.front())) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && IsTrimmed(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
+
+}  // namespace
+
+std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcept {
+  // FNV-1a over the folded bytes.
+  std::size_t hash = 14695981039346656037ULL;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(platform::AsciiLower(c));
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+  return platform::EqualsIgnoreAsciiCase(a, b);
+}
+
+LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string* error) {
+  Clear();
+  std::error_code code;
+  const bool exists = std::filesystem::exists(path, code);
+  if (code) {
+    if (error != nullptr) {
+      *error = "Cannot open \"" + path.string() + "\": " + code.message();
+    }
+    return LoadResult::kFailed;
+  }
+  if (!exists) {
+    return LoadResult::kMissing;
+  }
+  std::vector<std::string> lines;
+  if (!platform::ReadTextFileLines(path, lines, error)) {
+    return LoadResult::kFailed;
+  }
+  LoadFromLines(lines);
+  return LoadResult::kLoaded;
+}
+
+void IniFile::LoadFromText(std::string_view bytes) {
+  std::vector<std::string> lines;
+  for (const std::string_view line : platform::SplitTextLines(bytes)) {
+    lines.push_back(platform::DecodeTextLine(line));
+  }
+  LoadFromLines(lines);
+}
+
+void IniFile::LoadFromLines(const std::vector<std::string>& lines) {
+  Clear();
+  std::size_t current = std::string_view::npos;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    std::string_view line = lines[i];
+    // A byte-order mark written by an editor would otherwise hide the first section header.
+    if (i == 0 && line.starts_with(kUtf8Bom)) {
+      line.remove_prefix(kUtf8Bom.size());
+    }
+    ParseLine(line, current);
+  }
+}
+
+void IniFile::ParseLine(std::string_view line, std::size_t& current) {
+  line = Trim(line);
+  if (line.empty() || line.front() == ';') {
+    return;
+  }
+  if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+    const std::string_view name = line.substr(1, line.size() - 2);
+    FindOrAddSection(name);
+    current = sectionIndex_.find(name)->second;
+    return;
+  }
+  if (current == std::string_view::npos) {
+    return;
+  }
+  Section& section = sections_[current];
+  const std::size_t equals = line.find('=');
+  if (equals == std::string_view::npos) {
+    section.lines.push_back(Line{std::string(line), std::string(), false});
+    return;
+  }
+  SetValue(section, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+}
+
+void IniFile::Clear() {
+  sections_.clear();
+  sectionIndex_.clear();
+}
+
+const IniFile::Section* IniFile::FindSection(std::string_view name) const {
+  const auto found = sectionIndex_.find(name);
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
+IniFile::Section* IniFile::FindSection(std::string_view name) {
+  const auto found = sectionIndex_.find(name);
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
+}
+
+IniFile::Section& IniFile::FindOrAddSection(std::string_view name) {
+  if (Section* existing = FindSection(name)) {
+    return *existing;
+  }
+  sectionIndex_.emplace(std::string(name), sections_.size());
+  sections_.push_back(Section{std::string(name), {}, {}});
+  return sections_.back();
+}
+
+void IniFile::SetValue(Section& section, std::string_view key, std::string_view value) {
+  const auto found = section.keyIndex.find(key);
+  if (found != section.keyIndex.end()) {
+    section.lines[found->second].value.assign(value);
+    return;
+  }
+  section.keyIndex.emplace(std::string(key), section.lines.size());
+  section.lines.push_back(Line{std::string(key), std::string(value), true});
+}
+
+const std::string* IniFile::FindValue(std::string_view section, std::string_view key) const {
+  const Section* found = FindSection(section);
+  if (found == nullptr) {
+    return nullptr;
+  }
+  const auto line = found->keyIndex.find(key);
+  return line == found->keyIndex.end() ? nullptr : &found->lines[line->second].value;
+}
+
+std::string IniFile::ReadString(std::string_view section, std::string_view key,
+                                std::string_view defaultValue) const {
+  const std::string* value = FindValue(section, key);
+  return value != nullptr ? *value : std::string(defaultValue);
+}
+
+bool IniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
+  if (!IsStorableSection(section) || !IsStorableKey(key) || !IsStorableValue(value)) {
+    return false;
+  }
+  SetValue(FindOrAddSection(section), key, value);
+  return true;
+}
+
+bool IniFile::KeyExists(std::string_view section, std::string_view key) const {
+  return FindValue(section, key) != nullptr;
+}
+
+bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
+  Section* found = FindSection(section);
+  if (found == nullptr) {
+    return false;
+  }
+  const auto entry = found->keyIndex.find(key);
+  if (entry == found->keyIndex.end()) {
+    return false;
+  }
+  const std::size_t position = entry->second;
+  found->keyIndex.erase(entry);
+  found->lines.erase(found->lines.begin() + static_cast<std::ptrdiff_t>(position));
+  for (auto& [name, index] : found->keyIndex) {
+    if (index > position) {
+      --index;
+    }
+  }
+  return true;
+}
+
+bool IniFile::EraseSection(std::string_view section) {
+  const auto entry = sectionIndex_.find(section);
+  if (entry == sectionIndex_.end()) {
+    return false;
+  }
+  const std::size_t position = entry->second;
+  sectionIndex_.erase(entry);
+  sections_.erase(sections_.begin() + static_cast<std::ptrdiff_t>(position));
+  for (auto& [name, index] : sectionIndex_) {
+    if (index > position) {
+      --index;
+    }
+  }
+  return true;
+}
+
+bool IniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
+
+std::vector<std::string> IniFile::Sections() const {
+  std::vector<std::string> names;
+  names.reserve(sections_.size());
+  for (const Section& section : sections_) {
+    names.push_back(section.name);
+  }
+  return names;
+}
+
+std::vector<std::string> IniFile::Keys(std::string_view section) const {
+  std::vector<std::string> keys;
+  const Section* found = FindSection(section);
+  if (found == nullptr) {
+    return keys;
+  }
+  keys.reserve(found->keyIndex.size());
+  for (const Line& line : found->lines) {
+    if (line.isPair) {
+      keys.push_back(line.key);
+    }
+  }
+  return keys;
+}
+
+std::size_t IniFile::KeyCount(std::string_view section) const {
+  const Section* found = FindSection(section);
+  return found == nullptr ? 0 : found->keyIndex.size();
+}
+
+std::string IniFile::ToText() const {
+  std::size_t total = 0;
+  for (const Section& section : sections_) {
+    total += section.name.size() + 6;
+    for (const Line& line : section.lines) {
+      total += line.key.size() + line.value.size() + 3;
+    }
+  }
+  std::string text;
+  text.reserve(total);
+  for (const Section& section : sections_) {
+    text += '[';
+    text += section.name;
+    text += "]\r\n";
+    for (const Line& line : section.lines) {
+      text += line.key;
+      if (line.isPair) {
+        text += '=';
+        text += line.value;
+      }
+      text += "\r\n";
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+bool IniFile::SaveToFile(const std::filesystem::path& path, std::string* error) const {
+  return platform::WriteFileAtomic(path, ToText(), error);
+}
+
+bool IniFile::IsStorableKey(std::string_view key) {
+  return !key.empty() && Trim(key).size() == key.size() && key.find('=') == std::string_view::npos &&
+         !HasLineBreak(key) && key.front() != ';' && key.front() != '[';
+}
+
+bool IniFile::IsStorableSection(std::string_view section) { return !HasLineBreak(section); }
+
+bool IniFile::IsStorableValue(std::string_view value) { return !HasLineBreak(value); }
+
+}  // namespace kestrune::settings

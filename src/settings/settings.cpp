@@ -1,0 +1,105 @@
+#include "settings/settings.h"
+
+#include <charconv>
+#include <system_error>
+
+namespace kestrune::settings {
+namespace {
+
+constexpr std::string_view kSettingsFile = "ini/kestrune.ini";
+
+bool TestText(FlagTest test, std::string_view text) {
+  return test == FlagTest::kTextIsOne ? text == "1" : text != "0";
+}
+
+}  // namespace
+
+std::optional<int> ParseInt(std::string_view text) {
+  if (text.empty() || text.front() == '+') {
+    return std::nullopt;
+  }
+  int value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, code] = std::from_chars(text.data(), end, value);
+  if (code != std::errc() || stop != end) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+Settings::Settings(std::string frontDir) : path_(frontDir + std::string(kSettingsFile)) {
+  inputs_.frontDir = std::move(frontDir);
+  const LoadResult result = ini_.LoadFromFile(path_, &loadError_);
+  firstRun_ = result == LoadResult::kMissing;
+  if (result != LoadResult::kFailed) {
+    loadError_.clear();
+  }
+}
+
+void Settings::WriteDefaults(std::string_view frontDir, std::string_view mameFile, std::string_view mameVersion) {
+  inputs_ = DefaultInputs{std::string(frontDir), std::string(mameFile), std::string(mameVersion)};
+  for (const SettingKey& row : SettingKeys()) {
+    ini_.WriteString(row.section, row.key, DefaultValue(row, inputs_));
+  }
+}
+
+std::string Settings::DefaultFor(std::string_view section, std::string_view key) const {
+  const SettingKey* row = FindSettingKey(section, key);
+  return row != nullptr ? DefaultValue(*row, inputs_) : std::string();
+}
+
+std::string Settings::ReadText(std::string_view section, std::string_view key) const {
+  const std::string* value = ini_.FindValue(section, key);
+  return value != nullptr ? *value : DefaultFor(section, key);
+}
+
+int Settings::ReadInt(std::string_view section, std::string_view key) const {
+  if (const std::string* value = ini_.FindValue(section, key)) {
+    if (const std::optional<int> number = ParseInt(*value)) {
+      return *number;
+    }
+  }
+  return ParseInt(DefaultFor(section, key)).value_or(0);
+}
+
+bool Settings::ReadFlag(std::string_view section, std::string_view key) const {
+  const SettingKey* row = FindSettingKey(section, key);
+  const FlagTest test = row != nullptr ? row->flag : FlagTest::kNone;
+  switch (test) {
+    case FlagTest::kTextIsOne:
+    case FlagTest::kTextNotZero:
+      return TestText(test, ReadText(section, key));
+    case FlagTest::kNumberIsOne:
+      return ReadInt(section, key) == 1;
+    case FlagTest::kNone:
+    case FlagTest::kNumberNotZero:
+      break;
+  }
+  return ReadInt(section, key) != 0;
+}
+
+bool Settings::WriteText(std::string_view section, std::string_view key, std::string_view value) {
+  return ini_.WriteString(section, key, value);
+}
+
+bool Settings::WriteInt(std::string_view section, std::string_view key, int value) {
+  return ini_.WriteString(section, key, std::to_string(value));
+}
+
+bool Settings::WriteFlag(std::string_view section, std::string_view key, bool on) {
+  return ini_.WriteString(section, key, on ? "1" : "0");
+}
+
+bool Settings::Save(std::string* error) const {
+  std::error_code code;
+  std::filesystem::create_directories(path_.parent_path(), code);
+  if (code) {
+    if (error != nullptr) {
+      *error = "Cannot create the folder \"" + path_.parent_path().string() + "\": " + code.message();
+    }
+    return false;
+  }
+  return ini_.SaveToFile(path_, error);
+}
+
+}  // namespace kestrune::settings

@@ -1,0 +1,68 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "settings/ini_file.h"
+#include "settings/settings_schema.h"
+
+namespace kestrune::settings {
+
+// The whole text as a decimal integer with an optional leading "-"; nothing else (no blanks, no "+",
+// no overflow) is accepted.
+std::optional<int> ParseInt(std::string_view text);
+
+// The front-end's settings file, FrontDir + "ini/kestrune.ini", held in memory for the whole run and
+// written to disk only by Save.
+//
+// The typed reads never fail: a missing key, or a value that does not convert, reads as the key's
+// first-run default (the computed defaults use the inputs of the last WriteDefaults, else the program
+// folder given here with an empty executable name and version). A key the table does not hold reads as
+// "", 0 or off.
+class Settings {
+public:
+  // Loads the file when it exists. frontDir is the program folder ending in "/".
+  explicit Settings(std::string frontDir);
+
+  const std::filesystem::path& FilePath() const { return path_; }
+  // No settings file existed when this object was made.
+  bool IsFirstRun() const { return firstRun_; }
+  // Why an existing file could not be read (then every key reads as its default); empty otherwise.
+  const std::string& LoadError() const { return loadError_; }
+
+  // Writes every key of the table with its first-run default, in table order.
+  void WriteDefaults(std::string_view frontDir, std::string_view mameFile, std::string_view mameVersion);
+
+  std::string ReadText(std::string_view section, std::string_view key) const;
+  // Keys whose default is not a number either (an empty font size, say) read as 0.
+  int ReadInt(std::string_view section, std::string_view key) const;
+  // By the key's own FlagTest; a key that is not a switch is on when it converts to a number other than 0.
+  bool ReadFlag(std::string_view section, std::string_view key) const;
+
+  // Each returns false when the text cannot be stored (see IniFile::WriteString).
+  bool WriteText(std::string_view section, std::string_view key, std::string_view value);
+  bool WriteInt(std::string_view section, std::string_view key, int value);
+  // Switches are stored as "1" and "0".
+  bool WriteFlag(std::string_view section, std::string_view key, bool on);
+
+  // Direct access for the favourites and other callers that work on whole sections.
+  IniFile& Ini() { return ini_; }
+  const IniFile& Ini() const { return ini_; }
+
+  // Writes the file atomically, creating the "ini" folder when missing. On failure the old file is
+  // left whole and *error says why.
+  bool Save(std::string* error) const;
+
+private:
+  std::string DefaultFor(std::string_view section, std::string_view key) const;
+
+  DefaultInputs inputs_;
+  std::filesystem::path path_;
+  IniFile ini_;
+  bool firstRun_ = false;
+  std::string loadError_;
+};
+
+}  // namespace kestrune::settings
