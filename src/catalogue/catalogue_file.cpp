@@ -1,5 +1,6 @@
 #include "catalogue/catalogue_file.h"
 
+#include <algorithm>
 #include <system_error>
 #include <utility>
 
@@ -7,13 +8,42 @@
 
 namespace kestrune::catalogue {
 
-void Catalogue::Add(std::string line) { lines_.push_back(std::move(line)); }
+Catalogue& Catalogue::operator=(const Catalogue& other) {
+  if (this != &other) {
+    lines_ = other.lines_;
+    revision_ = std::max(revision_, other.revision_) + 1;
+  }
+  return *this;
+}
 
-void Catalogue::Replace(int index, std::string line) { lines_[static_cast<std::size_t>(index)] = std::move(line); }
+Catalogue& Catalogue::operator=(Catalogue&& other) noexcept {
+  if (this != &other) {
+    lines_ = std::move(other.lines_);
+    revision_ = std::max(revision_, other.revision_) + 1;
+    ++other.revision_;
+  }
+  return *this;
+}
 
-void Catalogue::Clear() { lines_.clear(); }
+void Catalogue::Add(std::string line) {
+  lines_.push_back(std::move(line));
+  ++revision_;
+}
 
-void Catalogue::Assign(std::vector<std::string> lines) { lines_ = std::move(lines); }
+void Catalogue::Replace(int index, std::string line) {
+  lines_[static_cast<std::size_t>(index)] = std::move(line);
+  ++revision_;
+}
+
+void Catalogue::Clear() {
+  lines_.clear();
+  ++revision_;
+}
+
+void Catalogue::Assign(std::vector<std::string> lines) {
+  lines_ = std::move(lines);
+  ++revision_;
+}
 
 std::filesystem::path CataloguePath(const std::string& frontDir) {
   return std::filesystem::path(frontDir) / "ini" / "kestrune.dat";

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -11,6 +12,14 @@ namespace kestrune::catalogue {
 
 class Catalogue {
 public:
+  Catalogue() = default;
+  Catalogue(const Catalogue&) = default;
+  Catalogue(Catalogue&&) = default;
+  // An assigned catalogue counts as changed, whatever revision the other one had.
+  Catalogue& operator=(const Catalogue& other);
+  Catalogue& operator=(Catalogue&& other) noexcept;
+  ~Catalogue() = default;
+
   int Count() const { return static_cast<int>(lines_.size()); }
   const std::string& operator[](int index) const { return lines_[static_cast<std::size_t>(index)]; }
   const std::vector<std::string>& Lines() const { return lines_; }
@@ -21,8 +30,13 @@ public:
   // Takes all lines at once (a load or a rebuilt catalogue).
   void Assign(std::vector<std::string> lines);
 
+  // Counts every change of the lines, so that anything derived from them (the game list's split
+  // fields) can tell that it is stale without comparing the text.
+  std::uint64_t Revision() const { return revision_; }
+
 private:
   std::vector<std::string> lines_;
+  std::uint64_t revision_ = 0;
 };
 
 // The catalogue file under the program folder (`FrontDir`, ending in "/").
