@@ -101,7 +101,7 @@ void IniFile::ParseLine(std::string_view line, std::size_t& current) {
   Section& section = sections_[current];
   const std::size_t equals = line.find('=');
   if (equals == std::string_view::npos) {
-    section.lines.push_back(Line{std::string(line), std::string(), false});
+    section.lines.push_back(Line{std::string(line), std::string(), LineKind::kText});
     return;
   }
   SetValue(section, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
@@ -138,7 +138,18 @@ void IniFile::SetValue(Section& section, std::string_view key, std::string_view 
     return;
   }
   section.keyIndex.emplace(std::string(key), section.lines.size());
-  section.lines.push_back(Line{std::string(key), std::string(value), true});
+  section.lines.push_back(Line{std::string(key), std::string(value), LineKind::kPair});
+}
+
+void IniFile::Compact(Section& section) {
+  std::erase_if(section.lines, [](const Line& line) { return line.kind == LineKind::kRemoved; });
+  section.removedLines = 0;
+  section.keyIndex.clear();
+  for (std::size_t i = 0; i < section.lines.size(); ++i) {
+    if (section.lines[i].kind == LineKind::kPair) {
+      section.keyIndex.emplace(section.lines[i].key, i);
+    }
+  }
 }
 
 const std::string* IniFile::FindValue(std::string_view section, std::string_view key) const {
@@ -177,13 +188,12 @@ bool IniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (entry == found->keyIndex.end()) {
     return false;
   }
-  const std::size_t position = entry->second;
+  Line& line = found->lines[entry->second];
   found->keyIndex.erase(entry);
-  found->lines.erase(found->lines.begin() + static_cast<std::ptrdiff_t>(position));
-  for (auto& [name, index] : found->keyIndex) {
-    if (index > position) {
-      --index;
-    }
+  line = Line{std::string(), std::string(), LineKind::kRemoved};
+  ++found->removedLines;
+  if (found->removedLines > 64 && found->removedLines * 2 > found->lines.size()) {
+    Compact(*found);
   }
   return true;
 }
@@ -223,7 +233,7 @@ std::vector<std::string> IniFile::Keys(std::string_view section) const {
   }
   keys.reserve(found->keyIndex.size());
   for (const Line& line : found->lines) {
-    if (line.isPair) {
+    if (line.kind == LineKind::kPair) {
       keys.push_back(line.key);
     }
   }
@@ -250,8 +260,11 @@ std::string IniFile::ToText() const {
     text += section.name;
     text += "]\r\n";
     for (const Line& line : section.lines) {
+      if (line.kind == LineKind::kRemoved) {
+        continue;
+      }
       text += line.key;
-      if (line.isPair) {
+      if (line.kind == LineKind::kPair) {
         text += '=';
         text += line.value;
       }

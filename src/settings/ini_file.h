@@ -78,22 +78,27 @@ public:
   static bool IsStorableValue(std::string_view value);
 
 private:
+  enum class LineKind { kPair, kText, kRemoved };
   struct Line {
     std::string key;  // for a line without "=", the whole line
     std::string value;
-    bool isPair = true;
+    LineKind kind = LineKind::kPair;
   };
   using NameIndex = std::unordered_map<std::string, std::size_t, CaseInsensitiveHash, CaseInsensitiveEqual>;
   struct Section {
     std::string name;
     std::vector<Line> lines;
     NameIndex keyIndex;  // key -> position in lines
+    // Removed lines stay in place until they are many, so that removing keys one by one from a large
+    // section does not renumber it each time.
+    std::size_t removedLines = 0;
   };
 
   const Section* FindSection(std::string_view name) const;
   Section* FindSection(std::string_view name);
   Section& FindOrAddSection(std::string_view name);
   static void SetValue(Section& section, std::string_view key, std::string_view value);
+  static void Compact(Section& section);
   // current: position of the section being read, or npos before the first section.
   void ParseLine(std::string_view line, std::size_t& current);
 

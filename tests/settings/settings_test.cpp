@@ -1,0 +1,174 @@
+#include "settings/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+
+#include "platform/code_pages.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::settings {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+using test::TestDataDir;
+using test::WriteFileBytes;
+
+TEST(Settings, FirstRunFileMatchesTheGoldenFile) {
+  TempDir dir;
+  Settings settings(dir.folder());
+  ASSERT_TRUE(settings.IsFirstRun());
+  settings.WriteDefaults("/games/kestrune/", "mame", "");
+  std::string error;
+  ASSERT_TRUE(settings.Save(&error)) << error;  // also creates the "ini" folder
+  EXPECT_EQ(ReadFileBytes(dir / "ini/kestrune.ini"), ReadFileBytes(TestDataDir() / "settings/first_run_kestrune.ini"));
+}
+
+TEST(Settings, ASavedFileIsNoFirstRunAndReadsBack) {
+  TempDir dir;
+  {
+    Settings settings(dir.folder());
+    settings.WriteDefaults(dir.folder(), "mame", "0.251 (2024-01-01)");
+    settings.WriteInt(kUiSection, "winwidth", 1280);
+    settings.WriteFlag(kUiSection, "cycle", true);
+    std::string error;
+    ASSERT_TRUE(settings.Save(&error)) << error;
+  }
+  Settings reopened(dir.folder());
+  EXPECT_FALSE(reopened.IsFirstRun());
+  EXPECT_TRUE(reopened.LoadError().empty());
+  EXPECT_EQ(reopened.ReadInt(kUiSection, "winwidth"), 1280);
+  EXPECT_TRUE(reopened.ReadFlag(kUiSection, "cycle"));
+  EXPECT_EQ(reopened.ReadText(kUiSection, "mameversion"), "0.251 (2024-01-01)");
+  EXPECT_EQ(reopened.ReadText(kMameSection, "snapdir"), dir.folder() + "snap");
+}
+
+TEST(Settings, AFirstRunThatIsNotSavedLeavesNoFile) {
+  TempDir dir;
+  {
+    Settings settings(dir.folder());
+    settings.WriteDefaults(dir.folder(), "", "");
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "ini/kestrune.ini"));
+  EXPECT_TRUE(Settings(dir.folder()).IsFirstRun());
+}
+
+TEST(Settings, SaveReportsAFolderItCannotCreate) {
+  TempDir dir;
+  WriteFileBytes(dir / "ini", "a file where the folder belongs");
+  Settings settings(dir.folder());
+  settings.WriteDefaults(dir.folder(), "", "");
+  std::string error;
+  EXPECT_FALSE(settings.Save(&error));
+  EXPECT_NE(error.find("ini"), std::string::npos) << error;
+}
+
+TEST(Settings, AnUnreadableFileIsReportedAndReadsDefaults) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "ini/kestrune.ini");  // a folder in place of the file
+  Settings settings(dir.folder());
+  EXPECT_FALSE(settings.IsFirstRun());
+  EXPECT_FALSE(settings.LoadError().empty());
+  EXPECT_EQ(settings.ReadInt(kUiSection, "splitter"), 485);
+}
+
+// One row per stored value, with what each typed read makes of it. A null stored value means the key
+// is missing; then and for values that do not convert, the key's first-run default is read.
+struct ReadCase {
+  const char* key;
+  const char* stored;
+  const char* text;
+  int number;
+  bool flag;
+};
+
+class SettingsTypedRead : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(SettingsTypedRead, FallsBackToTheDefault) {
+  const ReadCase& row = GetParam();
+  TempDir dir;
+  Settings settings(dir.folder());
+  if (row.stored != nullptr) {
+    ASSERT_TRUE(settings.WriteText(kUiSection, row.key, row.stored));
+  }
+  EXPECT_EQ(settings.ReadText(kUiSection, row.key), row.text);
+  EXPECT_EQ(settings.ReadInt(kUiSection, row.key), row.number);
+  EXPECT_EQ(settings.ReadFlag(kUiSection, row.key), row.flag);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Values, SettingsTypedRead,
+    testing::Values(
+        // Numbers.
+        ReadCase{"winwidth", nullptr, "925", 925, true}, ReadCase{"winwidth", "1024", "1024", 1024, true},
+        ReadCase{"winwidth", "", "", 925, true}, ReadCase{"winwidth", "wide", "wide", 925, true},
+        ReadCase{"winwidth", "12px", "12px", 925, true}, ReadCase{"winwidth", "+12", "+12", 925, true},
+        ReadCase{"winwidth", "1 2", "1 2", 925, true}, ReadCase{"winwidth", "99999999999", "99999999999", 925, true},
+        ReadCase{"winwidth", "0x10", "0x10", 925, true}, ReadCase{"winwidth", "007", "007", 7, true},
+        ReadCase{"selected", nullptr, "-1", -1, true}, ReadCase{"selected", "-12", "-12", -12, true},
+        ReadCase{"selected", "-", "-", -1, true}, ReadCase{"language", "3", "3", 3, true},
+        ReadCase{"language", "", "", 0, false},
+        // Keys whose default is empty read as 0 when they hold no number.
+        ReadCase{"listfontsize", nullptr, "", 0, false}, ReadCase{"listfontsize", "10", "10", 10, true},
+        // Switches tested against the text "1".
+        ReadCase{"shownodump", nullptr, "1", 1, true}, ReadCase{"shownodump", "0", "0", 0, false},
+        ReadCase{"shownodump", "2", "2", 2, false}, ReadCase{"shownodump", "yes", "yes", 1, false},
+        ReadCase{"hidemouse", "01", "01", 1, false},
+        // Switches tested against the text "0".
+        ReadCase{"showclones", nullptr, "1", 1, true}, ReadCase{"showclones", "0", "0", 0, false},
+        ReadCase{"showclones", "2", "2", 2, true}, ReadCase{"showclones", "", "", 1, true},
+        ReadCase{"historytab", "00", "00", 0, true},
+        // Switches tested as the number 1.
+        ReadCase{"cycle", nullptr, "0", 0, false}, ReadCase{"cycle", "01", "01", 1, true},
+        ReadCase{"cycle", "2", "2", 2, false}, ReadCase{"cycle", "on", "on", 0, false},
+        // Switches tested as a number other than 0.
+        ReadCase{"winmax", "1", "1", 1, true}, ReadCase{"winmax", "2", "2", 2, true},
+        ReadCase{"showtabs", "junk", "junk", 0, false}, ReadCase{"autoini", "junk", "junk", 1, true},
+        ReadCase{"autoini", "00", "00", 0, false},
+        // Keys the table does not hold.
+        ReadCase{"nosuchkey", nullptr, "", 0, false}, ReadCase{"nosuchkey", "5", "5", 5, true}));
+
+TEST(Settings, ComputedDefaultsFollowTheirInputs) {
+  TempDir dir;
+  Settings settings(dir.folder());
+  // Before WriteDefaults the folder keys fall back to the folder the settings were opened in.
+  EXPECT_EQ(settings.ReadText(kMameSection, "icondir"), dir.folder() + "icons");
+  EXPECT_EQ(settings.ReadText(kUiSection, "frontdir"), dir.folder());
+  EXPECT_EQ(settings.ReadText(kUiSection, "mamefile"), "");
+
+  settings.WriteDefaults("/Games/MAME/", "mame0251", "0.251");
+  settings.Ini().DeleteKey(kMameSection, "icondir");
+  settings.Ini().DeleteKey(kUiSection, "mamefile");
+  EXPECT_EQ(settings.ReadText(kMameSection, "icondir"), "/Games/MAME/icons");
+  EXPECT_EQ(settings.ReadText(kMameSection, "Snapdir"), "/Games/MAME/snap");
+  EXPECT_EQ(settings.ReadText(kUiSection, "frontdir"), "/Games/MAME/");
+  EXPECT_EQ(settings.ReadText(kUiSection, "mamefile"), "mame0251");
+  EXPECT_EQ(settings.ReadText(kUiSection, "mameversion"), "0.251");
+}
+
+TEST(SettingsSchema, KeysAreUniqueAndGroupedBySectionInFileOrder) {
+  std::set<std::string> seen;
+  std::vector<std::string_view> sectionOrder;
+  for (const SettingKey& row : SettingKeys()) {
+    EXPECT_TRUE(seen.insert(std::string(row.section) + "/" + platform::AsciiLowerCopy(row.key)).second) << row.key;
+    EXPECT_EQ(FindSettingKey(row.section, row.key), &row);
+    if (sectionOrder.empty() || sectionOrder.back() != row.section) {
+      sectionOrder.push_back(row.section);
+    }
+    // A switch's default must itself pass as a number so a malformed value has something to fall back to.
+    if (row.flag != FlagTest::kNone) {
+      EXPECT_TRUE(ParseInt(row.text).has_value()) << row.key;
+    }
+  }
+  EXPECT_EQ(sectionOrder, (std::vector<std::string_view>{kUiSection, kMameSection, kFavoritesSection}));
+  EXPECT_EQ(FindSettingKey("KestruneUI", "WINMAX"), FindSettingKey(kUiSection, "winmax"));
+  EXPECT_EQ(FindSettingKey(kMameSection, "winmax"), nullptr);
+}
+
+}  // namespace
+}  // namespace kestrune::settings
