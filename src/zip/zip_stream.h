@@ -1,0 +1,99 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "zip/wide_string.h"
+
+// Byte streams the archiver reads and writes: a file opened by wide name and a memory stream.
+namespace kestrune::zip {
+
+class EStreamError : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+class EReadError : public EStreamError {
+public:
+  EReadError() : EStreamError("Stream read error") {}
+};
+class EWriteError : public EStreamError {
+public:
+  EWriteError() : EStreamError("Stream write error") {}
+};
+// "Cannot create file "%s". %s" and "Cannot open file "%s". %s".
+class EFCreateError : public EStreamError {
+public:
+  using EStreamError::EStreamError;
+};
+class EFOpenError : public EStreamError {
+public:
+  using EStreamError::EStreamError;
+};
+
+enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
+
+class TStream {
+public:
+  virtual ~TStream() = default;
+  // Read and Write return the number of bytes moved, which may be short.
+  virtual std::size_t Read(void* buffer, std::size_t count) = 0;
+  virtual std::size_t Write(const void* buffer, std::size_t count) = 0;
+  virtual std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) = 0;
+  virtual std::int64_t Size() = 0;
+  virtual void SetSize(std::int64_t size) = 0;
+
+  std::int64_t Position() { return Seek(0, TSeekOrigin::soCurrent); }
+  void SetPosition(std::int64_t position) { Seek(position, TSeekOrigin::soBeginning); }
+  // All of count or EReadError / EWriteError.
+  void ReadBuffer(void* buffer, std::size_t count);
+  void WriteBuffer(const void* buffer, std::size_t count);
+  // count bytes at position, read whole (EReadError when the stream is shorter or position is negative).
+  std::vector<std::uint8_t> ReadAt(std::int64_t position, std::size_t count);
+  // Copies count bytes from source at its position (0: the whole source from its start).
+  std::int64_t CopyFrom(TStream& source, std::int64_t count);
+};
+
+class TMemoryStream : public TStream {
+public:
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }
+  void SetSize(std::int64_t size) override;
+  const std::vector<std::uint8_t>& Data() const { return data_; }
+  void Clear();
+
+private:
+  std::vector<std::uint8_t> data_;
+  std::int64_t position_ = 0;
+};
+
+// A file stream opened by wide name. Mode 0xFFFF creates (or empties) the file; any other mode opens an
+// existing file with the access of its low two bits (0 read, 1 write, 2 read and write).
+class TWFileStream : public TStream {
+public:
+  static constexpr unsigned kCreateMode = 0xFFFF;
+  TWFileStream(const WideString& fileName, unsigned mode);
+  ~TWFileStream() override;
+  TWFileStream(const TWFileStream&) = delete;
+  TWFileStream& operator=(const TWFileStream&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override;
+  void SetSize(std::int64_t size) override;
+  const WideString& FileName() const { return fileName_; }
+  int Handle() const { return handle_; }
+  bool Writable() const { return writable_; }
+
+private:
+  WideString fileName_;
+  int handle_ = -1;
+  bool writable_ = false;
+};
+
+}  // namespace kestrune::zip
