@@ -161,8 +161,7 @@ const std::string* IniFile::FindValue(std::string_view section, std::string_view
   return line == found->keyIndex.end() ? nullptr : &found->lines[line->second].value;
 }
 
-std::string IniFile::ReadString(std::string_view section, std::string_view key,
-                                std::string_view defaultValue) const {
+std::string IniFile::ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const {
   const std::string* value = FindValue(section, key);
   return value != nullptr ? *value : std::string(defaultValue);
 }

@@ -38,7 +38,7 @@ enum class LoadResult {
 };
 
 class IniFile {
-public:
+ public:
   // Replaces the contents with the file's. Lines are UTF-8, or Windows-1252 where not valid UTF-8.
   LoadResult LoadFromFile(const std::filesystem::path& path, std::string* error = nullptr);
   // Replaces the contents with a file's bytes, read by the same rules as LoadFromFile.
@@ -77,7 +77,7 @@ public:
   static bool IsStorableSection(std::string_view section);
   static bool IsStorableValue(std::string_view value);
 
-private:
+ private:
   enum class LineKind { kPair, kText, kRemoved };
   struct Line {
     std::string key;  // for a line without "=", the whole line

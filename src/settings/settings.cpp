@@ -8,9 +8,7 @@ namespace {
 
 constexpr std::string_view kSettingsFile = "ini/kestrune.ini";
 
-bool TestText(FlagTest test, std::string_view text) {
-  return test == FlagTest::kTextIsOne ? text == "1" : text != "0";
-}
+bool TestText(FlagTest test, std::string_view text) { return test == FlagTest::kTextIsOne ? text == "1" : text != "0"; }
 
 }  // namespace
 

@@ -22,7 +22,7 @@ std::optional<int> ParseInt(std::string_view text);
 // folder given here with an empty executable name and version). A key the table does not hold reads as
 // "", 0 or off.
 class Settings {
-public:
+ public:
   // Loads the file when it exists. frontDir is the program folder ending in "/".
   explicit Settings(std::string frontDir);
 
@@ -55,7 +55,7 @@ public:
   // left whole and *error says why.
   bool Save(std::string* error) const;
 
-private:
+ private:
   std::string DefaultFor(std::string_view section, std::string_view key) const;
 
   DefaultInputs inputs_;

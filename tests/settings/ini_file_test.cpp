@@ -36,8 +36,7 @@ TEST_P(IniRoundTrip, WritesTheNormalisedFile) { EXPECT_EQ(FromText(GetParam().in
 INSTANTIATE_TEST_SUITE_P(
     Lines, IniRoundTrip,
     testing::Values(
-        RoundTripCase{"EmptyFile", "", ""},
-        RoundTripCase{"OnlyComments", "; nothing\r\n;else\r\n", ""},
+        RoundTripCase{"EmptyFile", "", ""}, RoundTripCase{"OnlyComments", "; nothing\r\n;else\r\n", ""},
         RoundTripCase{"SectionsKeepOrderWithOneEmptyLineAfterEach", "[b]\nx=1\n[a]\n[c]\ny=2\n",
                       "[b]\r\nx=1\r\n\r\n[a]\r\n\r\n[c]\r\ny=2\r\n\r\n"},
         RoundTripCase{"LinesBeforeTheFirstSectionDropped", "stray=1\nloose line\n[s]\nk=v\n", "[s]\r\nk=v\r\n\r\n"},
@@ -57,7 +56,8 @@ INSTANTIATE_TEST_SUITE_P(
                       "[a]\r\nx=1\r\nz=3\r\n\r\n[b]\r\ny=2\r\n\r\n"},
         RoundTripCase{"RepeatedKeyLaterValueWinsInPlace", "[s]\nk=1\nm=2\nK=3\n", "[s]\r\nk=3\r\nm=2\r\n\r\n"},
         RoundTripCase{"ByteOrderMarkIgnored", "\xEF\xBB\xBF[s]\nk=v\n", "[s]\r\nk=v\r\n\r\n"},
-        RoundTripCase{"Windows1252LineReadAsUtf8", "[s]\nname=Caf\xE9 \x80\n", "[s]\r\nname=Caf\xC3\xA9 \xE2\x82\xAC\r\n\r\n"}),
+        RoundTripCase{"Windows1252LineReadAsUtf8", "[s]\nname=Caf\xE9 \x80\n",
+                      "[s]\r\nname=Caf\xC3\xA9 \xE2\x82\xAC\r\n\r\n"}),
     [](const testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
 
 TEST(IniFile, LooksUpSectionsAndKeysIgnoringCaseAndKeepsTheFirstSpelling) {
@@ -71,8 +71,9 @@ TEST(IniFile, LooksUpSectionsAndKeysIgnoringCaseAndKeepsTheFirstSpelling) {
   ASSERT_TRUE(ini.WriteString("Mame", "SnapDir", "/x/snap"));
   EXPECT_EQ(ini.Sections(), (Strings{"kestruneui", "favorites", "Mame"}));
   EXPECT_EQ(ini.Keys("kestruneui"), (Strings{"WinMax"}));
-  EXPECT_EQ(ini.ToText(),
-            "[kestruneui]\r\nWinMax=0\r\n\r\n[favorites]\r\npacman=1\r\ngalaga=1\r\n\r\n[Mame]\r\nSnapDir=/x/snap\r\n\r\n");
+  EXPECT_EQ(
+      ini.ToText(),
+      "[kestruneui]\r\nWinMax=0\r\n\r\n[favorites]\r\npacman=1\r\ngalaga=1\r\n\r\n[Mame]\r\nSnapDir=/x/snap\r\n\r\n");
 }
 
 TEST(IniFile, CaseFoldingIsAsciiOnly) {
@@ -125,9 +126,9 @@ TEST(IniFile, RefusesWhatTheFormatCannotHold) {
     const char* value;
   };
   const Row rows[] = {
-      {"s", "", "v"},         {"s", "a=b", "v"},     {"s", "a\nb", "v"},   {"s", "a\rb", "v"},
-      {"s", " a", "v"},       {"s", "a\t", "v"},     {"s", ";a", "v"},     {"s", "[a", "v]"},
-      {"s", "k", "one\ntwo"}, {"s", "k", "one\r"},   {"s\n", "k", "v"},
+      {"s", "", "v"},         {"s", "a=b", "v"},   {"s", "a\nb", "v"}, {"s", "a\rb", "v"},
+      {"s", " a", "v"},       {"s", "a\t", "v"},   {"s", ";a", "v"},   {"s", "[a", "v]"},
+      {"s", "k", "one\ntwo"}, {"s", "k", "one\r"}, {"s\n", "k", "v"},
   };
   for (const Row& row : rows) {
     IniFile ini = FromText("[s]\nk=old\n");
