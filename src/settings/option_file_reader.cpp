@@ -1,0 +1,504 @@
+#include "settings/option_file_reader.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdint>
+#include <system_error>
+#include <utility>
+
+#include "platform/code_pages.h"
+#include "platform/text_file.h"
+#include "settings/option_file_writer.h"
+
+namespace kestrune::settings {
+namespace {
+
+enum class Test : std::uint8_t { StartsWith, Holds };
+
+enum class Effect : std::uint8_t {
+  Flag,         // checked when the value is "1"
+  RomPath,      // the ROM folder, without its quotes
+  SaveFile,     // check box `option` and file edit `second`; `fixed` names the default file
+  Number,       // a whole number plus `number`
+  Frames,       // the text, when it is a whole number
+  Text,         // the text as it stands
+  Ratio,        // a slider position from a ratio
+  Flicker,      // a slider position from a decimal, not scaled
+  Choice,       // the index of the value in `values`; `number` for any other value (-1: unchanged)
+  Rotate,       // "0" chooses "None", anything else "Default"
+  RotationIs,   // "1" chooses rotation `number`
+  Aspect,       // screen group `number`
+  Resolution,   // screen group `number`
+  Controller,   // the unset line chooses "Keyboard"
+  JoystickMap,  // "auto" or a custom map
+};
+
+struct ReadRow {
+  Test test;
+  std::string_view text;
+  Effect effect;
+  Option option = Option::runwin;
+  Option second = Option::runwin;
+  int number = 0;
+  std::span<const std::string_view> values = {};
+  std::string_view fixed = {};
+};
+
+constexpr int kUnchanged = -1;
+
+constexpr ReadRow Starts(std::string_view text, Effect effect, Option option = Option::runwin, int number = 0) {
+  return {.test = Test::StartsWith, .text = text, .effect = effect, .option = option, .number = number};
+}
+constexpr ReadRow FlagRow(std::string_view text, Option option) { return Starts(text, Effect::Flag, option); }
+constexpr ReadRow ChoiceRow(std::string_view text, Option option, std::span<const std::string_view> values,
+                            int otherwise = kUnchanged) {
+  return {.test = Test::StartsWith,
+          .text = text,
+          .effect = Effect::Choice,
+          .option = option,
+          .number = otherwise,
+          .values = values};
+}
+constexpr ReadRow SaveFileRow(std::string_view key, Option box, Option file, std::string_view defaultFile) {
+  return {.test = Test::Holds, .text = key, .effect = Effect::SaveFile, .option = box, .second = file,
+          .fixed = defaultFile};
+}
+
+constexpr std::array<std::string_view, 2> kFilterValues{"0", "1"};
+
+#define KESTRUNE_SCREEN_ROWS(text, n, group)                                         \
+  ChoiceRow("screen" text, Option::screenshow##n, kScreenValues, 2),                   \
+      Starts("aspect" text, Effect::Aspect, Option::aspect##n##auto, group),           \
+      Starts("resolution" text, Effect::Resolution, Option::ressize##n, group),        \
+      ChoiceRow("view" text, Option::view##n, kViewValues, 0)
+
+// The tests in the order they are tried; the first that matches handles the line. The texts are
+// prefixes as they stand, trailing blanks included ("cheat " is not "cheat_file").
+constexpr ReadRow kRows[] = {
+    FlagRow("readconfig", Option::readconfig),
+    FlagRow("skip_game", Option::gameinfo),
+    Starts("rompath", Effect::RomPath),
+    FlagRow("cheat ", Option::cheats),
+    FlagRow("autosave", Option::autosavestate),
+    SaveFileRow("mngwrite", Option::savemng, Option::mngfile, "movieclip.mng"),
+    SaveFileRow("wavwrite", Option::savesound, Option::soundfile, "soundclip.wav"),
+    FlagRow("log", Option::errorlog),
+    FlagRow("oslog", Option::oslog),
+    FlagRow("verbose", Option::verbose),
+    FlagRow("autoframeskip", Option::autoframeskip),
+    Starts("frameskip", Effect::Number, Option::frameskip),
+    Starts("seconds_to", Effect::Frames, Option::frames),
+    FlagRow("thro", Option::throttle),
+    FlagRow("sleep ", Option::sleep),
+    Starts("speed ", Effect::Ratio, Option::speed),
+    FlagRow("refreshspeed", Option::refreshspeed),
+    Starts("priority", Effect::Number, Option::highpriority),
+    FlagRow("multithreading", Option::multithreading),
+    ChoiceRow("video ", Option::render, kRenderValues, kRenderNone),
+    Starts("numscreens", Effect::Number, Option::numscreens, -1),
+    FlagRow("window", Option::runwin),
+    FlagRow("maximi", Option::maxwin),
+    FlagRow("keep", Option::keepaspect),
+    ChoiceRow("prescale", Option::prescale, kPrescaleValues),
+    Starts("effect", Effect::Text, Option::effect),
+    Starts("pause_br", Effect::Ratio, Option::pauzebright),
+    FlagRow("waitvsync", Option::waitvsync),
+    FlagRow("syncrefresh", Option::syncmonitor),
+    // "rotate" comes first in every file, so the lines after it can name a direction.
+    Starts("rotate ", Effect::Rotate, Option::rotation),
+    Starts("ror", Effect::RotationIs, Option::rotation, kRotationClockwise),
+    Starts("rol", Effect::RotationIs, Option::rotation, kRotationAntiClockwise),
+    Starts("autoror", Effect::RotationIs, Option::rotation, kRotationAutoClockwise),
+    Starts("autorol", Effect::RotationIs, Option::rotation, kRotationAutoAntiClockwise),
+    FlagRow("flipx", Option::flipupdown),
+    FlagRow("flipy", Option::flipleftright),
+    FlagRow("hwstretch", Option::stretch),
+    ChoiceRow("d3dversion", Option::directxversion, kDirectXVersionValues, 1),
+    ChoiceRow("filter", Option::ddfilter, kFilterValues, 1),
+    KESTRUNE_SCREEN_ROWS(" ", , 0),
+    KESTRUNE_SCREEN_ROWS("0", 0, 1),
+    KESTRUNE_SCREEN_ROWS("1", 1, 2),
+    KESTRUNE_SCREEN_ROWS("2", 2, 3),
+    KESTRUNE_SCREEN_ROWS("3", 3, 4),
+    FlagRow("triplebuffer", Option::triplebuffer),
+    FlagRow("switchr", Option::switchres),
+    Starts("full_screen_brightness", Effect::Ratio, Option::fullbrightness),
+    Starts("full_screen_contrast", Effect::Ratio, Option::fullcontrast),
+    Starts("full_screen_gamma", Effect::Ratio, Option::fullgamma),
+    Starts("brig", Effect::Ratio, Option::brightness),
+    Starts("contrast", Effect::Ratio, Option::contrast),
+    Starts("gamma", Effect::Ratio, Option::gamma),
+    FlagRow("anti", Option::antivector),
+    Starts("bea", Effect::Ratio, Option::beam),
+    Starts("flic", Effect::Flicker, Option::flicker),
+    FlagRow("artwork_c", Option::artworkcrop),
+    FlagRow("use_ba", Option::backdrops),
+    FlagRow("use_ov", Option::overlays),
+    FlagRow("use_be", Option::bezels),
+    FlagRow("soun", Option::sound),
+    ChoiceRow("sampler", Option::samplerate, kSampleRateValues),
+    FlagRow("samples", Option::samples),
+    Starts("vol", Effect::Number, Option::volume, 32),
+    Starts("aud", Effect::Number, Option::latency),
+    {.test = Test::Holds, .text = "ctrlr ", .effect = Effect::Controller, .option = Option::controller},
+    FlagRow("mouse ", Option::mouse),
+    FlagRow("joystick ", Option::joystick),
+    FlagRow("lightgun ", Option::lightgun),
+    FlagRow("multikeyboard", Option::multikeyboard),
+    FlagRow("multimouse", Option::multimouse),
+    FlagRow("dual", Option::dual),
+    FlagRow("offscreen", Option::offscreen),
+    FlagRow("steady", Option::steadykey),
+    Starts("joy_deadzone", Effect::Ratio, Option::deadzone),
+    Starts("joy_saturation", Effect::Ratio, Option::saturation),
+    Starts("joystick_map", Effect::JoystickMap, Option::joystick_axes),
+    ChoiceRow("paddle_dev", Option::paddle_controller, kDeviceValues),
+    ChoiceRow("adstick_dev", Option::adstick_controller, kDeviceValues),
+    ChoiceRow("pedal_dev", Option::pedal_controller, kDeviceValues),
+    ChoiceRow("dial_dev", Option::dial_controller, kDeviceValues),
+    ChoiceRow("trackball_dev", Option::trackball_controller, kDeviceValues),
+    ChoiceRow("lightgun_dev", Option::lightgun_controller, kDeviceValues),
+    ChoiceRow("positional_dev", Option::positional_controller, kDeviceValues),
+    ChoiceRow("mouse_dev", Option::mouse_controller, kDeviceValues),
+};
+
+#undef KESTRUNE_SCREEN_ROWS
+
+bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && IsTrimmed(text.front())) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && IsTrimmed(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+bool Matches(const ReadRow& row, std::string_view line) {
+  return row.test == Test::StartsWith ? line.starts_with(row.text) : line.find(row.text) != std::string_view::npos;
+}
+
+std::optional<int> WholeNumber(std::string_view text) {
+  if (text.starts_with('+')) {
+    text.remove_prefix(1);
+  }
+  int value = 0;
+  const char* last = text.data() + text.size();
+  const auto [end, ec] = std::from_chars(text.data(), last, value);
+  if (text.empty() || ec != std::errc() || end != last) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+// Rounds half to even, into the range of a slider's int without overflow.
+int RoundedPosition(double value) {
+  return static_cast<int>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9)));
+}
+
+// The value without the double quotes around it; a value that opens a quote and does not close it
+// loses only the opening one.
+std::string Unquoted(std::string_view value) {
+  if (value.starts_with('"')) {
+    value.remove_prefix(1);
+    if (value.ends_with('"')) {
+      value.remove_suffix(1);
+    }
+  }
+  return std::string(value);
+}
+
+void SetChoice(const ReadRow& row, MameOptions& options, std::string_view value) {
+  const auto found = std::find(row.values.begin(), row.values.end(), value);
+  if (found != row.values.end()) {
+    options.SetNumber(row.option, static_cast<int>(found - row.values.begin()));
+  } else if (row.number != kUnchanged) {
+    options.SetNumber(row.option, row.number);
+  }
+}
+
+void SetSaveFile(const ReadRow& row, LineTarget& target, std::string_view value) {
+  if (value.starts_with('<')) {
+    target.options.SetFlag(row.option, false);
+    target.options.SetText(row.second, std::string());
+    return;
+  }
+  std::string file = Unquoted(value);
+  if (file.empty()) {
+    file = target.frontDir + std::string(row.fixed);
+  }
+  target.options.SetFlag(row.option, true);
+  target.options.SetText(row.second, std::move(file));
+}
+
+void SetAspect(const ScreenGroup& group, MameOptions& options, std::string_view value) {
+  if (value == "auto") {
+    options.SetFlag(group.aspectAuto, true);
+    options.SetText(group.aspectX, std::string());
+    options.SetText(group.aspectY, std::string());
+  } else if (value.size() >= 3) {
+    // The edits hold one digit each: "4:3" and also "16:9" give the first and the third character.
+    options.SetFlag(group.aspectAuto, false);
+    options.SetText(group.aspectX, std::string(value.substr(0, 1)));
+    options.SetText(group.aspectY, std::string(value.substr(2, 1)));
+  }
+}
+
+void SetResolution(const ScreenGroup& group, MameOptions& options, std::string_view value) {
+  const auto& items = options.Items(group.resolution);
+  int choice = 0;
+  if (value != "auto") {
+    const auto found = std::find(items.begin(), items.end(), value);
+    choice = found == items.end() ? 0 : static_cast<int>(found - items.begin());
+  }
+  options.SetNumber(group.resolution, choice);
+}
+
+void SetController(MameOptions& options, const std::optional<std::string>& value) {
+  // The unset comment line, and a line MAME wrote with no controller file, mean no controller.
+  if (!value || value->starts_with('<')) {
+    options.SetNumber(Option::controller, 0);
+    return;
+  }
+  const auto found = std::find(kControllerValues.begin() + 1, kControllerValues.end(), *value);
+  if (found != kControllerValues.end()) {
+    options.SetNumber(Option::controller, static_cast<int>(found - kControllerValues.begin()));
+  }
+}
+
+void SetJoystickMap(MameOptions& options, const std::string& value) {
+  if (value == "auto") {
+    options.SetNumber(Option::joystick_axes, 0);
+    return;
+  }
+  options.SetNumber(Option::joystick_axes, 1);
+  options.SetText(Option::joystick_custom_map, value);
+}
+
+// Rows whose effect needs a value; a line without one leaves the options as they are.
+void ApplyValue(const ReadRow& row, LineTarget& target, const std::string& value) {
+  MameOptions& options = target.options;
+  switch (row.effect) {
+    case Effect::RomPath:
+      if (target.romPath != nullptr) {
+        if (std::string path = Unquoted(value); !path.empty()) {
+          *target.romPath = std::move(path);
+        }
+      }
+      return;
+    case Effect::SaveFile:
+      return SetSaveFile(row, target, value);
+    case Effect::Number:
+      if (const auto number = WholeNumber(value)) {
+        options.SetNumber(row.option, *number + row.number);
+      }
+      return;
+    case Effect::Frames:
+      // The dialog could not write back a text that is not a whole number.
+      if (WholeNumber(value)) {
+        options.SetText(row.option, value);
+      }
+      return;
+    case Effect::Text:
+      return options.SetText(row.option, value);
+    case Effect::Ratio:
+      if (const auto position = RatioPosition(value)) {
+        options.SetNumber(row.option, *position);
+      }
+      return;
+    case Effect::Flicker:
+      if (const auto number = ParseDecimal(value)) {
+        options.SetNumber(row.option, RoundedPosition(*number));
+      }
+      return;
+    case Effect::Choice:
+      return SetChoice(row, options, value);
+    case Effect::Rotate:
+      options.SetNumber(row.option, value == "0" ? kRotationNone : kRotationDefault);
+      return;
+    case Effect::RotationIs:
+      if (value == "1") {
+        options.SetNumber(row.option, row.number);
+      }
+      return;
+    case Effect::Aspect:
+      return SetAspect(ScreenGroups()[static_cast<std::size_t>(row.number)], options, value);
+    case Effect::Resolution:
+      return SetResolution(ScreenGroups()[static_cast<std::size_t>(row.number)], options, value);
+    case Effect::JoystickMap:
+      return SetJoystickMap(options, value);
+    case Effect::Flag:
+    case Effect::Controller:
+      return;  // handled before, with or without a value
+  }
+}
+
+void ApplyRow(const ReadRow& row, LineTarget& target, const std::optional<std::string>& value) {
+  if (row.effect == Effect::Flag) {
+    target.options.SetFlag(row.option, value && *value == "1");
+  } else if (row.effect == Effect::Controller) {
+    SetController(target.options, value);
+  } else if (value) {
+    ApplyValue(row, target, *value);
+  }
+}
+
+void ReadBiosLines(const BiosFile& file, MameOptions& options, const std::vector<std::string>& lines) {
+  for (const std::string& line : lines) {
+    if (!line.starts_with("bios")) {
+      continue;
+    }
+    const auto value = IniLineValue(line);
+    if (!value) {
+      continue;
+    }
+    for (std::size_t i = 0; i < file.values.size(); ++i) {
+      if (Trim(file.values[i]) == *value) {
+        options.SetNumber(file.control, static_cast<int>(i));
+        break;
+      }
+    }
+  }
+}
+
+bool IsKnownMode(OptionsMode mode) { return mode == OptionsMode::DefaultOptions || mode == OptionsMode::GameOptions; }
+
+bool ValidRequest(OptionsMode mode, std::string_view romname, std::string* error) {
+  if (!IsKnownMode(mode)) {
+    if (error != nullptr) {
+      *error = "Unknown options mode " + std::to_string(static_cast<int>(mode));
+    }
+    return false;
+  }
+  if (mode == OptionsMode::GameOptions && !IsSafeRomName(romname)) {
+    if (error != nullptr) {
+      *error = "\"" + std::string(romname) + "\" is not a game's name";
+    }
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+std::optional<std::string> IniLineValue(std::string_view line) {
+  const bool comment = line.find('#') != std::string_view::npos;
+  std::size_t blank = line.find(' ');
+  if (blank == std::string_view::npos) {
+    return std::nullopt;
+  }
+  line.remove_prefix(blank + 1);
+  if (comment) {
+    blank = line.find(' ');
+    if (blank == std::string_view::npos) {
+      return std::nullopt;
+    }
+    line.remove_prefix(blank + 1);
+  }
+  line = Trim(line);
+  if (line.empty()) {
+    return std::nullopt;
+  }
+  return std::string(line);
+}
+
+std::string DotToComma(std::string_view text) {
+  std::string out(text);
+  std::replace(out.begin(), out.end(), '.', ',');
+  return out;
+}
+
+std::optional<double> ParseDecimal(std::string_view text) {
+  std::string number(text.starts_with('+') ? text.substr(1) : text);
+  std::replace(number.begin(), number.end(), ',', '.');
+  double value = 0;
+  const char* last = number.data() + number.size();
+  const auto [end, ec] = std::from_chars(number.data(), last, value);
+  if (number.empty() || ec != std::errc() || end != last || !std::isfinite(value)) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+std::optional<int> RatioPosition(std::string_view value) {
+  const auto number = ParseDecimal(value);
+  if (!number) {
+    return std::nullopt;
+  }
+  return RoundedPosition(*number * 100.0);
+}
+
+void ApplyMameIniLine(std::string_view line, LineTarget& target) {
+  for (const ReadRow& row : kRows) {
+    if (Matches(row, line)) {
+      ApplyRow(row, target, IniLineValue(line));
+      return;
+    }
+  }
+}
+
+void ApplyMameIniLines(const std::vector<std::string>& lines, LineTarget& target) {
+  for (const std::string& line : lines) {
+    ApplyMameIniLine(line, target);
+  }
+}
+
+std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view romname) {
+  const std::string name = std::string(romname) + ".ini";
+  const std::filesystem::path exact = std::filesystem::path(iniDir) / name;
+  std::error_code ec;
+  if (std::filesystem::exists(exact, ec)) {
+    return exact;
+  }
+  for (std::filesystem::directory_iterator it(iniDir, ec), end; !ec && it != end; it.increment(ec)) {
+    if (platform::EqualsIgnoreAsciiCase(it->path().filename().string(), name)) {
+      return it->path();
+    }
+  }
+  return exact;
+}
+
+bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
+                 std::string* error) {
+  if (!ValidRequest(mode, romname, error)) {
+    return false;
+  }
+  const std::filesystem::path mameIni = std::filesystem::path(folders.FrontDir) / "mame.ini";
+  const bool defaults = mode == OptionsMode::DefaultOptions;
+  std::vector<std::string> lines;
+  if (!platform::ReadTextFileLines(defaults ? mameIni : FindGameIni(folders.IniDir, romname), lines, error)) {
+    return false;
+  }
+  MameOptions result = CleanOptions(options);
+  if (!defaults) {
+    // A game's file holds what differs from mame.ini; the rest is what MAME takes from mame.ini.
+    std::vector<std::string> baseLines;
+    if (platform::ReadTextFileLines(mameIni, baseLines, nullptr)) {
+      LineTarget base{result, nullptr, folders.FrontDir};
+      ApplyMameIniLines(baseLines, base);
+    }
+  }
+  std::string romPath = folders.RomPath;
+  LineTarget target{result, defaults ? &romPath : nullptr, folders.FrontDir};
+  ApplyMameIniLines(lines, target);
+  if (defaults) {
+    ReadBiosInis(result, folders.IniDir);
+  }
+  options = std::move(result);
+  folders.RomPath = std::move(romPath);
+  return true;
+}
+
+void ReadBiosInis(MameOptions& options, const std::string& iniDir) {
+  for (const BiosFile& file : BiosFiles()) {
+    std::vector<std::string> lines;
+    if (platform::ReadTextFileLines(std::filesystem::path(iniDir) / file.fileName, lines, nullptr)) {
+      ReadBiosLines(file, options, lines);
+    }
+  }
+}
+
+}  // namespace kestrune::settings

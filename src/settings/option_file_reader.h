@@ -1,0 +1,57 @@
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/mame_options.h"
+
+// Reads MAME's option files back into the options dialog's values: mame.ini, a game's ini file and
+// the six BIOS-selection files. Files that MAME or the user wrote are read as far as their lines
+// begin with the keys the writer uses.
+namespace kestrune::settings {
+
+// The value part of one option line: the text after the key and its blanks, trimmed; for a comment
+// line ("# key   value") the text after the key. No value (no blank after the key, or nothing after
+// it) gives nothing, so that no caller can take a marker text for a value.
+std::optional<std::string> IniLineValue(std::string_view line);
+
+// The text with every "." replaced by ",".
+std::string DotToComma(std::string_view text);
+
+// A decimal number written with "." or "," as separator, whatever the locale.
+std::optional<double> ParseDecimal(std::string_view text);
+
+// A slider position from a ratio line's value: the number times 100, rounded half to even.
+std::optional<int> RatioPosition(std::string_view value);
+
+// What a line changes besides the options: the ROM folder (only mame.ini has one) and the program
+// folder that empty movie and sound file names default to.
+struct LineTarget {
+  MameOptions& options;
+  std::string* romPath;  // null: the ROM folder is not read
+  std::string frontDir;
+};
+
+// Offers one line to the reader's tests in order; the first that matches handles it. A line whose
+// value does not convert, or names no choice of its list, changes nothing.
+void ApplyMameIniLine(std::string_view line, LineTarget& target);
+void ApplyMameIniLines(const std::vector<std::string>& lines, LineTarget& target);
+
+// The game's ini file in the ini folder: the exact name, else a name that differs only in letter case.
+std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view romname);
+
+// Reads the file of the mode into the values. The values first return to their defaults (and for a
+// game, to what mame.ini holds), so nothing of the previously shown file stays behind. In the
+// default-options mode the ROM folder and the BIOS files are read too. A file that cannot be read
+// changes nothing: false is returned and *error says why.
+bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
+                 std::string* error);
+
+// Reads the BIOS choices from the six BIOS files of the ini folder; a missing file, or a value its
+// list does not hold, leaves that choice as it is.
+void ReadBiosInis(MameOptions& options, const std::string& iniDir);
+
+}  // namespace kestrune::settings

@@ -1,0 +1,572 @@
+#include "settings/option_file_writer.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <optional>
+#include <system_error>
+
+#include "platform/text_file.h"
+
+namespace kestrune::settings {
+namespace {
+
+// MAME reads the value from the 25th column; the key is filled with blanks up to it.
+constexpr std::size_t kValueColumn = 24;
+constexpr std::string_view kUnsetText = "<NULL> (not set)";
+
+enum class Form : std::uint8_t {
+  Head,           // a section head; key is its title
+  Flag,           // "1" or "0"
+  Ratio,          // position / 100
+  Whole,          // the position
+  Path,           // a folder in quotes, default options only
+  Fixed,          // a fixed text
+  Unset,          // always the unset comment line
+  SaveFile,       // option checked: the file edit `second` in quotes; else unset
+  Text,           // the text as it stands
+  Choice,         // the value of the choice index; an index without one writes no line
+  ChoiceIndex,    // the choice index in decimal
+  ChoicePlusOne,  // the choice index plus one
+  Rotate,         // "0" for "None", else "1"
+  RotationIs,     // "1" when the rotation is `number`, else "0"
+  Volume,         // attenuation in dB
+  Controller,     // choice 0 unset, else its name
+  JoystickMap,    // "auto" or the custom map
+  Video,          // the render choice
+  Effect,         // "none" for an empty text
+  Screen,         // screen group `number`
+  Aspect,
+  Resolution,
+  View,
+};
+
+struct LineRow {
+  Form form;
+  std::string_view key;
+  Option option = Option::runwin;
+  Option second = Option::runwin;
+  int number = 0;
+  std::string MameFolders::*folder = nullptr;
+  std::span<const std::string_view> values = {};
+  std::string_view fixed = {};
+  bool defaultOptionsOnly = false;
+};
+
+constexpr LineRow Head(std::string_view title) { return {.form = Form::Head, .key = title}; }
+constexpr LineRow Line(Form form, std::string_view key, Option option) {
+  return {.form = form, .key = key, .option = option};
+}
+constexpr LineRow PathLine(std::string_view key, std::string MameFolders::*folder) {
+  return {.form = Form::Path, .key = key, .folder = folder, .defaultOptionsOnly = true};
+}
+constexpr LineRow FixedLine(std::string_view key, std::string_view text, bool defaultOptionsOnly = false) {
+  return {.form = Form::Fixed, .key = key, .fixed = text, .defaultOptionsOnly = defaultOptionsOnly};
+}
+constexpr LineRow UnsetLine(std::string_view key) { return {.form = Form::Unset, .key = key}; }
+constexpr LineRow SaveFileLine(std::string_view key, Option box, Option file) {
+  return {.form = Form::SaveFile, .key = key, .option = box, .second = file};
+}
+constexpr LineRow ChoiceLine(std::string_view key, Option option, std::span<const std::string_view> values) {
+  return {.form = Form::Choice, .key = key, .option = option, .values = values};
+}
+constexpr LineRow RotationLine(std::string_view key, int choice) {
+  return {.form = Form::RotationIs, .key = key, .option = Option::rotation, .number = choice};
+}
+constexpr LineRow GroupLine(Form form, std::string_view key, int group) {
+  return {.form = form, .key = key, .number = group};
+}
+
+#define KESTRUNE_SCREEN_LINES(n, group)                                                      \
+  GroupLine(Form::Screen, "screen" n, group), GroupLine(Form::Aspect, "aspect" n, group), \
+      GroupLine(Form::Resolution, "resolution" n, group), GroupLine(Form::View, "view" n, group)
+
+// Every line of mame.ini and of a game's file, in the order MAME's own files have them.
+constexpr LineRow kLines[] = {
+    Head("CORE SEARCH PATH OPTIONS"),
+    Line(Form::Flag, "readconfig", Option::readconfig),
+    Head("CORE SEARCH PATH OPTIONS"),
+    PathLine("rompath", &MameFolders::RomPath),
+    PathLine("samplepath", &MameFolders::SamplePath),
+    PathLine("artpath", &MameFolders::ArtPath),
+    PathLine("ctrlrpath", &MameFolders::CtrlrPath),
+    PathLine("inipath", &MameFolders::IniDir),
+    PathLine("fontpath", &MameFolders::FontPath),
+    Head("CORE OUTPUT DIRECTORY OPTIONS"),
+    PathLine("cfg_directory", &MameFolders::CfgDir),
+    PathLine("nvram_directory", &MameFolders::NvramDir),
+    PathLine("memcard_directory", &MameFolders::MemcardDir),
+    PathLine("input_directory", &MameFolders::InpDir),
+    PathLine("state_directory", &MameFolders::StateDir),
+    PathLine("snapshot_directory", &MameFolders::SnapDir),
+    PathLine("diff_directory", &MameFolders::DiffDir),
+    FixedLine("comment_directory", "comments"),
+    Head("CORE FILENAME OPTIONS"),
+    FixedLine("cheat_file", "cheat.dat"),
+    Head("CORE STATE/PLAYBACK OPTIONS"),
+    UnsetLine("state"),
+    Line(Form::Flag, "autosave", Option::autosavestate),
+    UnsetLine("playback"),
+    UnsetLine("record"),
+    SaveFileLine("mngwrite", Option::savemng, Option::mngfile),
+    SaveFileLine("wavwrite", Option::savesound, Option::soundfile),
+    Head("CORE PERFORMANCE OPTIONS"),
+    Line(Form::Flag, "autoframeskip", Option::autoframeskip),
+    Line(Form::ChoiceIndex, "frameskip", Option::frameskip),
+    Line(Form::Text, "seconds_to_run", Option::frames),
+    Line(Form::Flag, "throttle", Option::throttle),
+    Line(Form::Flag, "sleep", Option::sleep),
+    Line(Form::Ratio, "speed", Option::speed),
+    Line(Form::Flag, "refreshspeed", Option::refreshspeed),
+    Head("CORE ROTATION OPTIONS"),
+    Line(Form::Rotate, "rotate", Option::rotation),
+    RotationLine("ror", kRotationClockwise),
+    RotationLine("rol", kRotationAntiClockwise),
+    RotationLine("autoror", kRotationAutoClockwise),
+    RotationLine("autorol", kRotationAutoAntiClockwise),
+    Line(Form::Flag, "flipx", Option::flipupdown),
+    Line(Form::Flag, "flipy", Option::flipleftright),
+    Head("CORE ARTWORK OPTIONS"),
+    Line(Form::Flag, "artwork_crop", Option::artworkcrop),
+    Line(Form::Flag, "use_backdrops", Option::backdrops),
+    Line(Form::Flag, "use_overlays", Option::overlays),
+    Line(Form::Flag, "use_bezels", Option::bezels),
+    Head("CORE SCREEN OPTIONS"),
+    Line(Form::Ratio, "brightness", Option::brightness),
+    Line(Form::Ratio, "contrast", Option::contrast),
+    Line(Form::Ratio, "gamma", Option::gamma),
+    Line(Form::Ratio, "pause_brightness", Option::pauzebright),
+    Head("CORE VECTOR OPTIONS"),
+    Line(Form::Flag, "antialias", Option::antivector),
+    Line(Form::Ratio, "beam", Option::beam),
+    Line(Form::Whole, "flicker", Option::flicker),
+    Head("CORE SOUND OPTIONS"),
+    Line(Form::Flag, "sound", Option::sound),
+    ChoiceLine("samplerate", Option::samplerate, kSampleRateValues),
+    Line(Form::Flag, "samples", Option::samples),
+    Line(Form::Volume, "volume", Option::volume),
+    Head("CORE INPUT OPTIONS"),
+    Line(Form::Controller, "ctrlr", Option::controller),
+    Line(Form::Flag, "mouse", Option::mouse),
+    Line(Form::Flag, "joystick", Option::joystick),
+    Line(Form::Flag, "lightgun", Option::lightgun),
+    Line(Form::Flag, "multikeyboard", Option::multikeyboard),
+    Line(Form::Flag, "multimouse", Option::multimouse),
+    Line(Form::Flag, "offscreen_reload", Option::offscreen),
+    Line(Form::Flag, "steadykey", Option::steadykey),
+    Line(Form::JoystickMap, "joystick_map", Option::joystick_axes),
+    Line(Form::Ratio, "joy_deadzone", Option::deadzone),
+    Line(Form::Ratio, "joy_saturation", Option::saturation),
+    Head("CORE INPUT AUTOMATIC ENABLE OPTIONS"),
+    ChoiceLine("paddle_device", Option::paddle_controller, kDeviceValues),
+    ChoiceLine("adstick_device", Option::adstick_controller, kDeviceValues),
+    ChoiceLine("pedal_device", Option::pedal_controller, kDeviceValues),
+    ChoiceLine("dial_device", Option::dial_controller, kDeviceValues),
+    ChoiceLine("trackball_device", Option::trackball_controller, kDeviceValues),
+    ChoiceLine("lightgun_device", Option::lightgun_controller, kDeviceValues),
+    ChoiceLine("positional_device", Option::positional_controller, kDeviceValues),
+    ChoiceLine("mouse_device", Option::mouse_controller, kDeviceValues),
+    Head("CORE DEBUGGING OPTIONS"),
+    Line(Form::Flag, "log", Option::errorlog),
+    Line(Form::Flag, "verbose", Option::verbose),
+    Head("CORE MISC OPTIONS"),
+    FixedLine("bios", "default", true),
+    Line(Form::Flag, "cheat", Option::cheats),
+    Line(Form::Flag, "skip_gameinfo", Option::gameinfo),
+    Head("WINDOWS DEBUGGING OPTIONS"),
+    Line(Form::Flag, "oslog", Option::oslog),
+    Head("WINDOWS PERFORMANCE OPTIONS"),
+    Line(Form::Whole, "priority", Option::highpriority),
+    Line(Form::Flag, "multithreading", Option::multithreading),
+    Head("WINDOWS VIDEO OPTIONS"),
+    Line(Form::Video, "video", Option::render),
+    Line(Form::ChoicePlusOne, "numscreens", Option::numscreens),
+    Line(Form::Flag, "window", Option::runwin),
+    Line(Form::Flag, "maximize", Option::maxwin),
+    Line(Form::Flag, "keepaspect", Option::keepaspect),
+    ChoiceLine("prescale", Option::prescale, kPrescaleValues),
+    Line(Form::Effect, "effect", Option::effect),
+    Line(Form::Flag, "waitvsync", Option::waitvsync),
+    Line(Form::Flag, "syncrefresh", Option::syncmonitor),
+    Head("DIRECTDRAW-SPECIFIC OPTIONS"),
+    Line(Form::Flag, "hwstretch", Option::stretch),
+    Head("DIRECT3D-SPECIFIC OPTIONS"),
+    ChoiceLine("d3dversion", Option::directxversion, kDirectXVersionValues),
+    Line(Form::Flag, "filter", Option::ddfilter),
+    Head("PER-WINDOW VIDEO OPTIONS"),
+    KESTRUNE_SCREEN_LINES("", 0),
+    KESTRUNE_SCREEN_LINES("0", 1),
+    KESTRUNE_SCREEN_LINES("1", 2),
+    KESTRUNE_SCREEN_LINES("2", 3),
+    KESTRUNE_SCREEN_LINES("3", 4),
+    Head("FULL SCREEN OPTIONS"),
+    Line(Form::Flag, "triplebuffer", Option::triplebuffer),
+    Line(Form::Flag, "switchres", Option::switchres),
+    Line(Form::Ratio, "full_screen_brightness", Option::fullbrightness),
+    Line(Form::Ratio, "full_screen_contrast", Option::fullcontrast),
+    Line(Form::Ratio, "full_screen_gamma", Option::fullgamma),
+    Head("WINDOWS SOUND OPTIONS"),
+    Line(Form::Whole, "audio_latency", Option::latency),
+    Head("INPUT DEVICE OPTIONS"),
+    Line(Form::Flag, "dual_lightgun", Option::dual),
+    // Sections MAME lists without options of ours.
+    Head("CORE COMMANDS"),
+    Head("CONFIGURATION COMMANDS"),
+    Head("FRONTEND COMMANDS"),
+};
+
+#undef KESTRUNE_SCREEN_LINES
+
+struct FolderDefault {
+  std::string MameFolders::*folder;
+  std::string_view word;
+};
+
+constexpr FolderDefault kFolderDefaults[] = {
+    {&MameFolders::RomPath, "roms"},     {&MameFolders::SamplePath, "samples"}, {&MameFolders::ArtPath, "artwork"},
+    {&MameFolders::CtrlrPath, "ctrlr"},  {&MameFolders::IniDir, "ini"},         {&MameFolders::FontPath, "font"},
+    {&MameFolders::SnapDir, "snap"},     {&MameFolders::CfgDir, "cfg"},         {&MameFolders::InpDir, "inp"},
+    {&MameFolders::NvramDir, "nvram"},   {&MameFolders::DiffDir, "diff"},       {&MameFolders::MemcardDir, "memcard"},
+    {&MameFolders::StateDir, "sta"},
+};
+
+std::string Padded(std::string_view key, std::size_t width) {
+  std::string line(key);
+  if (line.size() < width) {
+    line.append(width - line.size(), ' ');
+  }
+  return line;
+}
+
+std::string ValueLine(std::string_view key, std::string_view value) { return Padded(key, kValueColumn) += value; }
+
+std::string QuotedLine(std::string_view key, std::string_view path) {
+  std::string line = Padded(key, kValueColumn);
+  line += '"';
+  line += path;
+  line += '"';
+  return line;
+}
+
+std::string UnsetCommentLine(std::string_view key) {
+  return Padded("# " + std::string(key), kValueColumn) += kUnsetText;
+}
+
+std::optional<std::string_view> ValueAt(std::span<const std::string_view> values, int index) {
+  if (index < 0 || index >= static_cast<int>(values.size())) {
+    return std::nullopt;
+  }
+  return values[static_cast<std::size_t>(index)];
+}
+
+std::string Flag(bool checked) { return checked ? "1" : "0"; }
+
+std::string AspectValue(const MameOptions& options, const ScreenGroup& group) {
+  if (options.Flag(group.aspectAuto)) {
+    return "auto";
+  }
+  return options.Text(group.aspectX) + ":" + options.Text(group.aspectY);
+}
+
+// A resolution list without a usable choice is written as "auto": an empty value is no display mode.
+std::string ResolutionValue(const MameOptions& options, Option list) {
+  const std::string text = options.Number(list) == 0 ? std::string() : options.ChoiceText(list);
+  return text.empty() ? std::string("auto") : text;
+}
+
+std::string ScreenValue(const MameOptions& options, Option list) {
+  const int choice = options.Number(list);
+  return std::string(kScreenValues[static_cast<std::size_t>(choice == 0 || choice == 1 ? choice : 2)]);
+}
+
+// The value of a line, or nothing when the line is not written; an unset line is made by the caller.
+std::optional<std::string> ScreenGroupValue(const LineRow& row, const MameOptions& options) {
+  const ScreenGroup& group = ScreenGroups()[static_cast<std::size_t>(row.number)];
+  switch (row.form) {
+    case Form::Screen:
+      return ScreenValue(options, group.screen);
+    case Form::Aspect:
+      return AspectValue(options, group);
+    case Form::Resolution:
+      return ResolutionValue(options, group.resolution);
+    default: {
+      const auto value = ValueAt(kViewValues, options.Number(group.view));
+      return value ? std::optional<std::string>(*value) : std::nullopt;
+    }
+  }
+}
+
+void AppendHead(std::vector<std::string>& lines, std::string_view title) {
+  lines.emplace_back();
+  lines.emplace_back("#");
+  lines.push_back("# " + std::string(title));
+  lines.emplace_back("#");
+}
+
+void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const MameOptions& options,
+                      const MameFolders& folders) {
+  const int number = options.Number(row.option);
+  auto add = [&](std::string_view value) { lines.push_back(ValueLine(row.key, value)); };
+  switch (row.form) {
+    case Form::Head:
+      AppendHead(lines, row.key);
+      return;
+    case Form::Flag:
+      return add(Flag(options.Flag(row.option)));
+    case Form::Ratio:
+      return add(RatioText(number, '.'));
+    case Form::Whole:
+    case Form::ChoiceIndex:
+      return add(std::to_string(number));
+    case Form::ChoicePlusOne:
+      return add(std::to_string(number + 1));
+    case Form::Path:
+      lines.push_back(QuotedLine(row.key, folders.*row.folder));
+      return;
+    case Form::Fixed:
+      return add(row.fixed);
+    case Form::Unset:
+      lines.push_back(UnsetCommentLine(row.key));
+      return;
+    case Form::SaveFile:
+      lines.push_back(options.Flag(row.option) ? QuotedLine(row.key, options.Text(row.second))
+                                               : UnsetCommentLine(row.key));
+      return;
+    case Form::Text:
+      return add(options.Text(row.option));
+    case Form::Choice:
+      if (const auto value = ValueAt(row.values, number)) {
+        add(*value);
+      }
+      return;
+    case Form::Rotate:
+      return add(Flag(number != kRotationNone));
+    case Form::RotationIs:
+      return add(Flag(number == row.number));
+    case Form::Volume:
+      return add(number < 32 ? "-" + std::to_string(32 - number) : std::string("0"));
+    case Form::Controller:
+      if (number == 0) {
+        lines.push_back(UnsetCommentLine(row.key));
+      } else if (const auto value = ValueAt(kControllerValues, number)) {
+        add(*value);
+      }
+      return;
+    case Form::JoystickMap:
+      if (number == 0) {
+        add("auto");
+      } else if (number == 1) {
+        add(options.Text(Option::joystick_custom_map));
+      }
+      return;
+    case Form::Video:
+      if (const auto value = ValueAt(kRenderValues, number)) {
+        // MAME's own files put these two values one column to the left.
+        const bool early = number == kRenderGdi || number == kRenderNone;
+        lines.push_back(Padded(row.key, early ? kValueColumn - 1 : kValueColumn) += *value);
+      }
+      return;
+    case Form::Effect:
+      return add(options.Text(row.option).empty() ? std::string("none") : options.Text(row.option));
+    case Form::Screen:
+    case Form::Aspect:
+    case Form::Resolution:
+    case Form::View:
+      if (const auto value = ScreenGroupValue(row, options)) {
+        add(*value);
+      }
+      return;
+  }
+}
+
+std::optional<int> WholeNumber(std::string_view text) {
+  int value = 0;
+  const char* first = text.data();
+  const char* last = first + text.size();
+  const auto [end, ec] = std::from_chars(first, last, value);
+  if (text.empty() || ec != std::errc() || end != last) {
+    return std::nullopt;
+  }
+  return value;
+}
+
+struct PendingFile {
+  std::filesystem::path target;
+  std::string data;
+};
+
+std::filesystem::path StagingPath(const std::filesystem::path& target) {
+  return target.parent_path() / ("." + target.filename().string() + ".kestrune-new");
+}
+
+void RemoveStaged(const std::vector<std::filesystem::path>& staged, std::size_t from) {
+  std::error_code ignored;
+  for (std::size_t i = from; i < staged.size(); ++i) {
+    std::filesystem::remove(staged[i], ignored);
+  }
+}
+
+// The platform's message names the file written aside; the user knows the file it replaces.
+void NameTarget(std::string& message, const std::filesystem::path& stage, const std::filesystem::path& target) {
+  const std::string from = stage.string();
+  const std::size_t at = message.find(from);
+  if (at != std::string::npos) {
+    message.replace(at, from.size(), target.string());
+  }
+}
+
+// Writes every file aside first and puts them in place only when all of them were written whole.
+bool WriteFilesTogether(const std::vector<PendingFile>& files, std::string* error) {
+  std::vector<std::filesystem::path> staged;
+  for (const PendingFile& file : files) {
+    const std::filesystem::path stage = StagingPath(file.target);
+    if (!platform::WriteFileAtomic(stage, file.data, error)) {
+      RemoveStaged(staged, 0);
+      if (error != nullptr) {
+        NameTarget(*error, stage, file.target);
+      }
+      return false;
+    }
+    staged.push_back(stage);
+  }
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    std::error_code ec;
+    std::filesystem::rename(staged[i], files[i].target, ec);
+    if (ec) {
+      RemoveStaged(staged, i);
+      if (error != nullptr) {
+        *error = "Cannot replace \"" + files[i].target.string() + "\": " + ec.message();
+      }
+      return false;
+    }
+  }
+  return true;
+}
+
+PendingFile BiosPending(const BiosFile& file, const MameOptions& options, const std::string& iniDir) {
+  return {std::filesystem::path(iniDir) / file.fileName, platform::JoinLinesCrLf(BiosIniLines(file, options))};
+}
+
+bool IsKnownMode(OptionsMode mode) { return mode == OptionsMode::DefaultOptions || mode == OptionsMode::GameOptions; }
+
+}  // namespace
+
+std::string CommaToDot(std::string_view text) {
+  std::string out(text);
+  std::replace(out.begin(), out.end(), ',', '.');
+  return out;
+}
+
+bool IsSafeRomName(std::string_view romname) {
+  return !romname.empty() && romname != "." && romname != ".." && romname.find('/') == std::string_view::npos &&
+         romname.find('\\') == std::string_view::npos && romname.find('\0') == std::string_view::npos;
+}
+
+std::filesystem::path MameIniPath(OptionsMode mode, const MameFolders& folders, std::string_view romname) {
+  if (mode == OptionsMode::DefaultOptions) {
+    return std::filesystem::path(folders.FrontDir) / "mame.ini";
+  }
+  return std::filesystem::path(folders.IniDir) / (std::string(romname) + ".ini");
+}
+
+bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string* error) {
+  const std::string& framesText = options.Text(Option::frames);
+  const std::optional<int> frames = framesText.empty() ? std::optional<int>(0) : WholeNumber(framesText);
+  if (!frames) {
+    if (error != nullptr) {
+      *error = "'" + framesText + "' is not a valid integer value";
+    }
+    return false;
+  }
+  options.SetText(Option::frames, std::to_string(*frames));
+  for (const ScreenGroup& group : ScreenGroups()) {
+    if (options.Text(group.aspectX).empty()) {
+      options.SetText(group.aspectX, "4");
+    }
+    if (options.Text(group.aspectY).empty()) {
+      options.SetText(group.aspectY, "3");
+    }
+  }
+  if (mode == OptionsMode::DefaultOptions) {
+    for (const FolderDefault& entry : kFolderDefaults) {
+      std::string& value = folders.*entry.folder;
+      if (value.empty()) {
+        value = DefaultFolder(folders, entry.word);
+      }
+    }
+  }
+  return true;
+}
+
+std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
+                                      std::string_view romname) {
+  std::vector<std::string> lines;
+  lines.reserve(300);
+  lines.push_back(mode == OptionsMode::DefaultOptions ? std::string("### mame.ini ###")
+                                                      : "### " + std::string(romname) + ".ini ###");
+  for (const LineRow& row : kLines) {
+    if (row.defaultOptionsOnly && mode != OptionsMode::DefaultOptions) {
+      continue;
+    }
+    AppendOptionLine(lines, row, options, folders);
+  }
+  lines.emplace_back();
+  return lines;
+}
+
+std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {
+  std::vector<std::string> lines{std::string(file.firstLine), std::string(), "### Mame CORE misc options ###"};
+  if (const auto value = ValueAt(file.values, options.Number(file.control))) {
+    lines.push_back(ValueLine("bios", *value));
+  }
+  return lines;
+}
+
+bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
+                  std::string* error) {
+  if (!IsKnownMode(mode)) {
+    if (error != nullptr) {
+      *error = "Unknown options mode " + std::to_string(static_cast<int>(mode));
+    }
+    return false;
+  }
+  if (mode == OptionsMode::GameOptions && !IsSafeRomName(romname)) {
+    if (error != nullptr) {
+      *error = "\"" + std::string(romname) + "\" is not a game's name";
+    }
+    return false;
+  }
+  if (!PrepareOptionsForWriting(mode, options, folders, error)) {
+    return false;
+  }
+  std::vector<PendingFile> files;
+  files.push_back({MameIniPath(mode, folders, romname),
+                   platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname))});
+  if (mode == OptionsMode::DefaultOptions) {
+    for (const BiosFile& file : BiosFiles()) {
+      files.push_back(BiosPending(file, options, folders.IniDir));
+    }
+  }
+  return WriteFilesTogether(files, error);
+}
+
+bool WriteBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error) {
+  std::vector<PendingFile> files;
+  for (const BiosFile& file : BiosFiles()) {
+    files.push_back(BiosPending(file, options, iniDir));
+  }
+  return WriteFilesTogether(files, error);
+}
+
+bool WriteMissingBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error) {
+  std::vector<PendingFile> files;
+  for (const BiosFile& file : BiosFiles()) {
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::path(iniDir) / file.fileName, ec)) {
+      files.push_back(BiosPending(file, options, iniDir));
+    }
+  }
+  return WriteFilesTogether(files, error);
+}
+
+}  // namespace kestrune::settings

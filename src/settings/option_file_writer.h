@@ -1,0 +1,49 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "settings/mame_options.h"
+
+// Writes MAME's option files whole from the options dialog's values: mame.ini (the default options),
+// a game's own ini file, and the six BIOS-selection files of the ini folder.
+namespace kestrune::settings {
+
+// The text with every "," replaced by ".".
+std::string CommaToDot(std::string_view text);
+
+// mame.ini in the program folder, or the game's file in the ini folder.
+std::filesystem::path MameIniPath(OptionsMode mode, const MameFolders& folders, std::string_view romname);
+
+// Whether a set name can name a file of the ini folder (not empty, no folder separator, not "." or "..").
+bool IsSafeRomName(std::string_view romname);
+
+// What the writer changes before it writes: empty aspect edits become "4" and "3", `frames` becomes
+// its whole number in decimal ("" → "0", "007" → "7"), and in the default-options mode every empty
+// folder value takes `FrontDir` + its default word and keeps it. When `frames` is not a whole number
+// nothing is changed, false is returned and *error says why.
+bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string* error);
+
+// The lines of the option file (without line ends), from values already prepared for writing.
+std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
+                                      std::string_view romname);
+
+// The lines of one BIOS-selection file.
+std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
+
+// Prepares the values and writes the file of the mode (and in the default-options mode the six BIOS
+// files) with CR LF line ends. Every file is first written aside and only then put in place, so a
+// failure leaves all the old files whole; returns false and sets *error then. The ini folder is not
+// created here.
+bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
+                  std::string* error);
+
+// Writes the six BIOS files from the BIOS choices, all or none.
+bool WriteBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error);
+
+// Writes only the BIOS files that do not exist yet, so the others keep the user's choices.
+bool WriteMissingBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error);
+
+}  // namespace kestrune::settings
