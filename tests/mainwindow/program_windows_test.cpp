@@ -1,7 +1,9 @@
 #include "mainwindow/program_windows.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QMainWindow>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <QWidget>
 
@@ -12,13 +14,26 @@
 
 namespace {
 
+// The windows are created in the current folder, the program folder; keep it away from the build.
+class ProgramWindows : public ::testing::Test {
+protected:
+  void SetUp() override {
+    oldFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(programFolder_.path()));
+  }
+  void TearDown() override { QDir::setCurrent(oldFolder_); }
+
+  QTemporaryDir programFolder_;
+  QString oldFolder_;
+};
+
 struct ExpectedWindow {
   const char* className;
   const char* objectName;
   QString caption;
 };
 
-TEST(ProgramWindows, FifteenWindowsInCreationOrderWithClassNamesAndCaptions) {
+TEST_F(ProgramWindows, FifteenWindowsInCreationOrderWithClassNamesAndCaptions) {
   const QList<ExpectedWindow> expected = {
       {"TForm1", "Form1", QStringLiteral("Kestrune ") + QStringLiteral(KESTRUNE_VERSION)},
       {"TForm2", "Form2", "MAME Default Options"},
@@ -48,6 +63,9 @@ TEST(ProgramWindows, FifteenWindowsInCreationOrderWithClassNamesAndCaptions) {
     EXPECT_FALSE(windows[i]->isVisible()) << "nothing is shown before the event loop starts";
   }
   EXPECT_EQ(windows[0], static_cast<QWidget*>(Form1));
+  EXPECT_EQ(Form1->FrontDir(), QDir::currentPath().toStdString() + "/");
+  EXPECT_TRUE(QDir(programFolder_.path()).exists("ini")) << "the main window makes the ini folder";
+  EXPECT_TRUE(Form1->settings().IsFirstRun());
   EXPECT_NE(qobject_cast<QMainWindow*>(windows[0]), nullptr);
   EXPECT_TRUE(windows[12]->windowFlags().testFlag(Qt::FramelessWindowHint)) << "the loading splash has no border";
   DestroyProgramWindows();
@@ -55,7 +73,7 @@ TEST(ProgramWindows, FifteenWindowsInCreationOrderWithClassNamesAndCaptions) {
   EXPECT_EQ(Form13, nullptr);
 }
 
-TEST(ProgramWindows, ClosingTheMainWindowEndsTheEventLoop) {
+TEST_F(ProgramWindows, ClosingTheMainWindowEndsTheEventLoop) {
   CreateProgramWindows();
   Form1->show();
   Form2->show();  // another open window must not keep the program alive
