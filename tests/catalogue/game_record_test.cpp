@@ -125,6 +125,31 @@ TEST(GameRecord, GetLineFieldAgreesWithTheSplit) {
   EXPECT_EQ(GetLineField(kPacman, LineField::orientation), "Vertical (90°)");
 }
 
+// The split scans lines in blocks; field and line lengths around the block edges must not matter.
+TEST(GameRecord, SplitOfLinesOfEveryLengthAgreesWithGetLineField) {
+  for (std::size_t width = 0; width < 200; ++width) {
+    for (const bool longRomstatus : {false, true}) {
+      std::string line = NumberedLine();
+      line.insert(line.find("|f2|"), std::string(width, 'x'));
+      if (longRomstatus) {
+        line += std::string(width, 'y') + "|z";
+      }
+      LineFields fields;
+      ASSERT_TRUE(SplitCatalogueLine(line, fields)) << line;
+      EXPECT_EQ(fields[LineField::availflag], "0");
+      for (int n = 1; n <= LineField::romname; ++n) {
+        ASSERT_EQ(fields[static_cast<std::size_t>(n)], GetLineField(line, n)) << line << " field " << n;
+      }
+      EXPECT_EQ(fields[LineField::romstatus], longRomstatus ? "f24" + std::string(width, 'y') + "|z" : "f24");
+
+      if (!longRomstatus) {
+        line.erase(line.rfind("|f24"), 1);  // one separator short
+        EXPECT_FALSE(SplitCatalogueLine(line, fields)) << line;
+      }
+    }
+  }
+}
+
 TEST(GameRecord, GetLineFieldOutOfRangeOrBeyondTheLineIsEmpty) {
   struct Case {
     std::string line;
