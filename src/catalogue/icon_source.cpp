@@ -1,0 +1,67 @@
+#include "catalogue/icon_source.h"
+
+#include <system_error>
+#include <utility>
+
+#include "platform/code_pages.h"
+#include "platform/text_file.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+// A file name that stays inside the icon folder: no separators, no "." or "..".
+bool IsPlainFileName(std::string_view name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string_view::npos &&
+         name.find('\\') == std::string_view::npos && name.find('\0') == std::string_view::npos;
+}
+
+bool ReadRegularFile(const std::filesystem::path& path, std::string& bytes) {
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(path, ec)) {
+    return false;
+  }
+  return platform::ReadWholeFile(path, bytes, nullptr);
+}
+
+}  // namespace
+
+FolderIconSource::FolderIconSource(std::filesystem::path iconDir) : iconDir_(std::move(iconDir)) {}
+
+void FolderIconSource::Rescan() {
+  listed_ = false;
+  byFoldedName_.clear();
+}
+
+void FolderIconSource::ListFolder() {
+  listed_ = true;
+  std::error_code ec;
+  std::filesystem::directory_iterator it(iconDir_, ec);
+  for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    // The first name in listing order wins when two differ only in case.
+    byFoldedName_.emplace(platform::AsciiLowerCopy(name), name);
+  }
+}
+
+bool FolderIconSource::ReadIcon(std::string_view fileName, std::string& bytes) {
+  if (!IsPlainFileName(fileName)) {
+    return false;
+  }
+  if (ReadRegularFile(iconDir_ / std::string(fileName), bytes)) {
+    return true;
+  }
+  if (!listed_) {
+    ListFolder();
+  }
+  const auto found = byFoldedName_.find(platform::AsciiLowerCopy(fileName));
+  return found != byFoldedName_.end() && found->second != fileName && ReadRegularFile(iconDir_ / found->second, bytes);
+}
+
+bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes) {
+  if (!romname.empty() && source.ReadIcon(std::string(romname) + ".ico", bytes)) {
+    return true;
+  }
+  return !cloneof.empty() && source.ReadIcon(std::string(cloneof) + ".ico", bytes);
+}
+
+}  // namespace kestrune::catalogue
