@@ -8,24 +8,29 @@ namespace kestrune::bench {
 namespace {
 
 constexpr std::array<std::string_view, 16> kWords{
-    "Super", "Street", "Fighter", "Dragon", "Pac-Man", "Galaxy", "Ninja", "Turbo",
-    "Champion", "Quest", "Mahjong", "Racing", "Star", "Warriors", "Golf", "Bomber",
+    "Super",    "Street", "Fighter", "Dragon", "Pac-Man", "Galaxy",   "Ninja", "Turbo",
+    "Champion", "Quest",  "Mahjong", "Racing", "Star",    "Warriors", "Golf",  "Bomber",
 };
 constexpr std::array<std::string_view, 10> kSuffixes{
-    "", " (World)", " (Japan)", " (US, rev 2)", " (bootleg)", " (set 1)",
-    " (Euro 950331)", " (prototype)", " II", " '94",
+    "",         " (World)",       " (Japan)",     " (US, rev 2)", " (bootleg)",
+    " (set 1)", " (Euro 950331)", " (prototype)", " II",          " '94",
 };
 constexpr std::array<std::string_view, 10> kCompanies{
-    "Capcom", "Namco", "Konami", "Sega", "Taito Corporation", "Irem", "SNK", "Nintendo",
-    "bootleg", "Namco (Midway license)",
+    "Capcom", "Namco", "Konami",   "Sega",    "Taito Corporation",
+    "Irem",   "SNK",   "Nintendo", "bootleg", "Namco (Midway license)",
 };
 constexpr std::array<std::string_view, 8> kCategories{
-    "Maze", "Fighter / Versus", "Shooter / Flying Vertical", "Platform / Run Jump", "Sports / Golf",
-    "Casino / Cards", "Driving / Race", "Puzzle / Drop",
+    "Maze",
+    "Fighter / Versus",
+    "Shooter / Flying Vertical",
+    "Platform / Run Jump",
+    "Sports / Golf",
+    "Casino / Cards",
+    "Driving / Race",
+    "Puzzle / Drop",
 };
 constexpr std::array<std::string_view, 8> kDrivers{
-    "cps1.cpp", "cps2.cpp", "neogeo.cpp", "pacman.cpp", "galaxian.cpp", "segas16b.cpp", "taito_f3.cpp",
-    "konamigx.cpp",
+    "cps1.cpp", "cps2.cpp", "neogeo.cpp", "pacman.cpp", "galaxian.cpp", "segas16b.cpp", "taito_f3.cpp", "konamigx.cpp",
 };
 constexpr std::array<std::string_view, 4> kStatuses{"Good", "Imperfect", "Preliminary", "Good"};
 

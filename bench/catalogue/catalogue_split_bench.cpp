@@ -58,7 +58,8 @@ int main() {
   Report("catalogue-split", MedianMs([&] {
            int count = 0;
            for (int i = 0; i < catalogue.Count(); ++i) {
-             count += kestrune::catalogue::ParseGameRecord(catalogue[i], games[static_cast<std::size_t>(count)]) ? 1 : 0;
+             count +=
+                 kestrune::catalogue::ParseGameRecord(catalogue[i], games[static_cast<std::size_t>(count)]) ? 1 : 0;
            }
            benchmark::DoNotOptimize(count);
            benchmark::ClobberMemory();
@@ -68,7 +69,8 @@ int main() {
            std::vector<Tgameinfo> fresh(static_cast<std::size_t>(catalogue.Count()));
            int count = 0;
            for (int i = 0; i < catalogue.Count(); ++i) {
-             count += kestrune::catalogue::ParseGameRecord(catalogue[i], fresh[static_cast<std::size_t>(count)]) ? 1 : 0;
+             count +=
+                 kestrune::catalogue::ParseGameRecord(catalogue[i], fresh[static_cast<std::size_t>(count)]) ? 1 : 0;
            }
            benchmark::DoNotOptimize(count);
            benchmark::DoNotOptimize(fresh.data());

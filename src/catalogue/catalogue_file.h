@@ -11,7 +11,7 @@
 namespace kestrune::catalogue {
 
 class Catalogue {
-public:
+ public:
   Catalogue() = default;
   Catalogue(const Catalogue&) = default;
   Catalogue(Catalogue&&) = default;
@@ -34,7 +34,7 @@ public:
   // fields) can tell that it is stale without comparing the text.
   std::uint64_t Revision() const { return revision_; }
 
-private:
+ private:
   std::vector<std::string> lines_;
   std::uint64_t revision_ = 0;
 };

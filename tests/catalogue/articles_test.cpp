@@ -22,8 +22,8 @@ TEST(Articles, TheMovesBehindTheDescriptionAndBack) {
 }
 
 TEST(Articles, SuffixNeedsTheArticleFollowedByABlank) {
-  const char* unchanged[] = {"Theatre of Pain", "Thexder", "The", "The ", "the Simpsons", "THE Simpsons",
-                             " The Simpsons", "Simpsons,The", ""};
+  const char* unchanged[] = {"Theatre of Pain", "Thexder",       "The",          "The ", "the Simpsons",
+                             "THE Simpsons",    " The Simpsons", "Simpsons,The", ""};
   for (const char* description : unchanged) {
     const std::string line = Line(description);
     EXPECT_EQ(MoveTheToSuffix(line), line) << description;
@@ -45,8 +45,15 @@ TEST(Articles, ShortOrMalformedLinesAreLeftAlone) {
   std::string twentyThree = Line("The Simpsons");
   twentyThree.erase(twentyThree.rfind('|'));
   const std::string cases[] = {
-      "", "0", "0|", "0|The Simpsons", "0|Simpsons,The|Konami", "The Simpsons|x", "00The Simpsons|x",
-      twentyThree, "0" + Line("The Simpsons").substr(1).insert(0, "x"),
+      "",
+      "0",
+      "0|",
+      "0|The Simpsons",
+      "0|Simpsons,The|Konami",
+      "The Simpsons|x",
+      "00The Simpsons|x",
+      twentyThree,
+      "0" + Line("The Simpsons").substr(1).insert(0, "x"),
   };
   for (const std::string& line : cases) {
     EXPECT_EQ(MoveTheToSuffix(line), line) << line;
@@ -58,8 +65,8 @@ TEST(Articles, AllLinesOfTheCatalogue) {
   Catalogue catalogue;
   catalogue.Add(Line("The Simpsons"));
   catalogue.Add(Line("Theatre of Pain"));
-  catalogue.Add(Line("Simpsons,The"));        // already suffixed: left alone
-  catalogue.Add(Line("The Game,The"));        // begins with "The ": moved all the same
+  catalogue.Add(Line("Simpsons,The"));          // already suffixed: left alone
+  catalogue.Add(Line("The Game,The"));          // begins with "The ": moved all the same
   catalogue.Add(Line("Pac-Man", "Maker,The"));  // ",The|" outside the description
   catalogue.Add("0|The Simpsons");              // damaged
   const std::vector<std::string> before = catalogue.Lines();

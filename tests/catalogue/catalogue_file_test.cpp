@@ -28,7 +28,7 @@ const std::string kPacplus =
     "Good|Good|Good|Good|.37b16|pacman.c|1P|0|00:00:00|pacman|pacplus|0";
 
 class CatalogueFileTest : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override { std::filesystem::create_directory(dir_ / "ini"); }
   std::filesystem::path DatPath() const { return dir_ / "ini/kestrune.dat"; }
   std::string FrontDir() const { return dir_.folder(); }

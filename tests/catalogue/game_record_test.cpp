@@ -157,9 +157,8 @@ TEST(GameRecord, GetLineFieldOutOfRangeOrBeyondTheLineIsEmpty) {
     std::string field;
   };
   const Case cases[] = {
-      {kPacman, 0, ""},   {kPacman, -1, ""}, {kPacman, 24, ""}, {kPacman, 25, ""}, {"", 1, ""},
-      {"0", 1, ""},       {"0|abc", 1, ""},  {"0|a|b", 1, "a"}, {"0|a|b", 2, ""},   {"0|a||", 2, ""},
-      {"||a|", 1, "a"},   {"0|a|b|c", 3, ""},
+      {kPacman, 0, ""}, {kPacman, -1, ""}, {kPacman, 24, ""}, {kPacman, 25, ""}, {"", 1, ""},      {"0", 1, ""},
+      {"0|abc", 1, ""}, {"0|a|b", 1, "a"}, {"0|a|b", 2, ""},  {"0|a||", 2, ""},  {"||a|", 1, "a"}, {"0|a|b|c", 3, ""},
   };
   for (const Case& c : cases) {
     EXPECT_EQ(GetLineField(c.line, c.n), c.field) << c.line << " field " << c.n;
@@ -172,8 +171,14 @@ TEST(GameRecord, GetRomTokenIsTheTextBetweenTheLastTwoSeparators) {
     std::string token;
   };
   const Case cases[] = {
-      {kPacman, "|pacman|"}, {"x|pacman|0", "|pacman|"}, {"|pacman|", "|pacman|"}, {"||", "||"},
-      {"", ""},              {"pacman", ""},             {"a|b", ""},              {"|", ""},
+      {kPacman, "|pacman|"},
+      {"x|pacman|0", "|pacman|"},
+      {"|pacman|", "|pacman|"},
+      {"||", "||"},
+      {"", ""},
+      {"pacman", ""},
+      {"a|b", ""},
+      {"|", ""},
       {"x|", ""},
   };
   for (const Case& c : cases) {
