@@ -1,0 +1,539 @@
+#include "zip/zip_archiver.h"
+
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <algorithm>
+
+#include "zip/wide_file.h"
+
+namespace kestrune::zip {
+namespace {
+
+using Button = TZipPromptResult;
+
+// The texts of the built-in prompts.
+constexpr const char* kOverwritePrompt = "Overwrite file \"%s\" with \"%s\"";
+constexpr const char* kPasswordCaption = "Password for \"%s\"";
+constexpr const char* kPasswordPrompt = "Enter password: ";
+constexpr const char* kFailurePrompt = "%s. File processing error, possibly disk is full";
+constexpr const char* kBlankDiskPrompt = "Please insert a blank disk #%d";
+constexpr const char* kFirstDiskPrompt = "Please insert the first disk";
+constexpr const char* kLastDiskPrompt = "Please insert the last disk";
+constexpr const char* kLastDiskFilePrompt =
+    "File '%s' not found on inserted disk. Please insert last disk with required file";
+constexpr const char* kMiddleDiskPrompt = "Please insert disk #%d";
+constexpr const char* kDiskFullPrompt =
+    "Disk is full. Required free space: %d bytes, but available only: %d bytes. Clean the disk or find another "
+    "blank disk";
+
+struct VolumeSizeRow {
+  TZipVolumeSize size;
+  std::int64_t bytes;
+};
+constexpr VolumeSizeRow kVolumeSizes[] = {
+    {TZipVolumeSize::vs1_44MB, 1457664},     {TZipVolumeSize::vs100MB, 104857600},
+    {TZipVolumeSize::vs200MB, 209715200},    {TZipVolumeSize::vs250MB, 262144000},
+    {TZipVolumeSize::vs600MB, 629145600},    {TZipVolumeSize::vs650MB, 681574400},
+    {TZipVolumeSize::vs700MB, 734003200},    {TZipVolumeSize::vs4700MB, 4928307200},
+};
+
+WideString Format(const char* format, std::initializer_list<TZipFormatArg> args) {
+  return Utf8ToWide(FormatText(format, args));
+}
+
+WideString SlashesToBackslashes(WideString name) {
+  std::replace(name.begin(), name.end(), u'/', u'\\');
+  return name;
+}
+
+WideString BackslashesToSlashes(WideString name) {
+  std::replace(name.begin(), name.end(), u'\\', u'/');
+  return name;
+}
+
+std::int64_t FreeSpaceOf(const WideString& fileName) {
+  WideString folder = WideExtractFilePath(fileName);
+  struct statvfs info {};
+  const std::string native = folder.empty() ? std::string(".") : NativeFileName(folder);
+  if (::statvfs(native.c_str(), &info) != 0) {
+    return 0;
+  }
+  return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
+}
+
+WideString NumberText(const char* format, int value) { return Utf8ToWide(FormatText(format, {std::int64_t{value}})); }
+
+}  // namespace
+
+TZipPromptResult TZipPrompter::Ask(const WideString&, const std::vector<TZipPromptResult>&) {
+  return TZipPromptResult::None;
+}
+
+bool TZipPrompter::InputQuery(const WideString&, const WideString&, AnsiString&) { return false; }
+
+void TZipSpanningOptions::SetCustomVolumeSize(std::int64_t size) { customVolumeSize_ = std::max<std::int64_t>(size, 65536); }
+
+std::int64_t VolumeSizeBytes(const TZipSpanningOptions& options) {
+  if (options.VolumeSize == TZipVolumeSize::vsCustom) {
+    return options.CustomVolumeSize();
+  }
+  for (const auto& row : kVolumeSizes) {
+    if (row.size == options.VolumeSize) {
+      return row.bytes;
+    }
+  }
+  return 0;
+}
+
+TZipBaseArchiver::TZipBaseArchiver() { UpdateCompressionMethod(); }
+
+TZipBaseArchiver::~TZipBaseArchiver() { CloseZip(); }
+
+void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
+  static constexpr int kModes[] = {0, 1, 6, 9};
+  compressionLevel_ = level;
+  compressionMode_ = kModes[static_cast<int>(level)];
+  UpdateCompressionMethod();
+}
+
+void TZipBaseArchiver::SetCompressionMode(int mode) {
+  if (mode < 0 || mode > 9) {
+    throw EZipException(5, this);
+  }
+  compressionMode_ = mode;
+  if (mode == 0) {
+    compressionLevel_ = TZipCompressionLevel::clNone;
+  } else if (mode <= 3) {
+    compressionLevel_ = TZipCompressionLevel::clFastest;
+  } else if (mode <= 6) {
+    compressionLevel_ = TZipCompressionLevel::clNormal;
+  } else {
+    compressionLevel_ = TZipCompressionLevel::clMax;
+  }
+  UpdateCompressionMethod();
+}
+
+void TZipBaseArchiver::SetSpanningMode(TZipSpanningMode mode) {
+  if (active_) {
+    throw std::runtime_error("Cannot set spanning mode on open archive");
+  }
+  spanningMode_ = mode;
+}
+
+void TZipBaseArchiver::SetPrompter(TZipPrompter* prompter) { prompter_ = prompter; }
+
+TZipPrompter& TZipBaseArchiver::Prompter() { return prompter_ != nullptr ? *prompter_ : defaultPrompter_; }
+
+void TZipBaseArchiver::UpdateCompressionMethod() { compressionMethod_ = 0xFFFF; }
+
+TZipReadOptions TZipBaseArchiver::ReadOptions() const {
+  TZipReadOptions options;
+  options.EndRecordSignatures = {kAltEndRecordSignature, kEndRecordSignature};
+  options.LocalHeaderSignature = kAltLocalHeaderSignature;
+  options.RebuildDamagedDirectory = RebuildDamagedDirectory;
+  options.OEMFileNames = Options.OEMFileNames;
+  return options;
+}
+
+void TZipBaseArchiver::CheckFileNamePart(int errorCode) const {
+  if (FileName.empty() || FileName.back() == u'\\' || FileName.back() == u'/' || FileName.back() == u':') {
+    throw EZipException(errorCode, this);
+  }
+}
+
+void TZipBaseArchiver::OpenZip(unsigned mode) {
+  if (!inMemory_) {
+    CheckFileNamePart(10);
+  }
+  if (mode < kOpenCreate) {
+    if (inMemory_) {
+      throw EZipException(28, this);
+    }
+    // Every file here lies on a fixed drive: nothing waits for a disk to be inserted.
+    if (!WideFileExists(FileName) && spanningMode_ != TZipSpanningMode::smSpanning) {
+      throw EZipException(12, this, {FileName});
+    }
+  }
+  CloseZip();
+  openMode_ = mode;
+  try {
+    if (mode < kOpenCreate && !inMemory_) {
+      OpenExisting(mode);
+    } else {
+      CreateNew();
+    }
+  } catch (...) {
+    ReleaseArchive();
+    throw;
+  }
+  active_ = true;
+  if (AfterOpen) {
+    AfterOpen(*this);
+  }
+}
+
+void TZipBaseArchiver::OpenExisting(unsigned mode) {
+  spanningMode_ = TZipSpanningMode::smNone;
+  AttachStream(std::make_unique<TWFileStream>(FileName, mode), false);
+  LoadFromStream();
+}
+
+void TZipBaseArchiver::LoadFromStream() {
+  const std::int64_t endRecord = dirManager_->FindEndRecord();
+  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0) {
+    // The last volume of a split or spanned set: the other volumes are not reachable from here.
+    throw EZipException(45, this);
+  }
+  if (endRecord < 0 && !RebuildDamagedDirectory) {
+    throw EZipException(48, this);
+  }
+  dirManager_->LoadDirectory();
+}
+
+void TZipBaseArchiver::CreateNew() {
+  if (inMemory_) {
+    AttachStream(std::make_unique<TMemoryStream>(), true);
+  } else {
+    AttachStream(std::make_unique<TWFileStream>(FileName, TWFileStream::kCreateMode), true);
+  }
+}
+
+void TZipBaseArchiver::AttachStream(std::unique_ptr<TStream> stream, bool creating) {
+  stream_ = std::move(stream);
+  dirManager_ = std::make_unique<TZipDirManager>(*stream_, creating, this, ReadOptions());
+}
+
+void TZipBaseArchiver::OpenArchive() {
+  if (inMemory_) {
+    OpenZip(kOpenCreate);
+    return;
+  }
+  CheckFileNamePart(9);
+  if (!WideFileExists(FileName)) {
+    OpenZip(kOpenCreate);
+  } else if (::access(NativeFileName(FileName).c_str(), R_OK | W_OK) == 0) {
+    OpenZip(kOpenReadWriteDenyWrite);
+  } else {
+    OpenZip(kOpenReadShared);
+  }
+}
+
+bool TZipBaseArchiver::Writable() const {
+  if (inMemory_) {
+    return true;
+  }
+  const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
+  return file != nullptr && file->Writable();
+}
+
+void TZipBaseArchiver::WriteEmptyDirectory() {
+  std::uint8_t bytes[TZipEndRecord::kSize] = {};
+  TZipEndRecord record;
+  record.Signature = ReadOptions().EndRecordSignatures.front();
+  record.Write(bytes);
+  stream_->SetPosition(0);
+  stream_->WriteBuffer(bytes, sizeof bytes);
+}
+
+void TZipBaseArchiver::CloseZip() noexcept {
+  try {
+    // Only an archive this component created may get its first bytes here: the lone end record of an
+    // empty archive.
+    if (active_ && stream_ && dirManager_ && dirManager_->Creating() && Writable() && stream_->Size() == 0) {
+      WriteEmptyDirectory();
+    }
+  } catch (...) {
+    // Closing must always succeed; a failed write leaves an empty file, which opens as damaged.
+  }
+  active_ = false;
+  ReleaseArchive();
+}
+
+void TZipBaseArchiver::ReleaseArchive() noexcept {
+  dirManager_.reset();
+  stream_.reset();
+  active_ = false;
+}
+
+void TZipBaseArchiver::SetInMemory(bool value) {
+  if (value == inMemory_) {
+    return;
+  }
+  if (!active_) {
+    inMemory_ = value;
+  } else if (inMemory_) {
+    MoveMemoryArchiveToFile();
+  } else {
+    MoveFileArchiveToMemory();
+  }
+}
+
+void TZipBaseArchiver::MoveMemoryArchiveToFile() {
+  if (FileName.empty()) {
+    throw EZipException(29, this);
+  }
+  if (stream_->Size() == 0) {
+    WriteEmptyDirectory();
+  }
+  {
+    TWFileStream file(FileName, TWFileStream::kCreateMode);
+    stream_->SetPosition(0);
+    file.CopyFrom(*stream_, stream_->Size());
+  }
+  ReleaseArchive();
+  inMemory_ = false;
+  OpenArchive();
+}
+
+void TZipBaseArchiver::MoveFileArchiveToMemory() {
+  // The archive as it stands on disk, now held in memory (not a new, empty one).
+  auto memory = std::make_unique<TMemoryStream>();
+  stream_->SetPosition(0);
+  memory->CopyFrom(*stream_, stream_->Size());
+  CloseZip();
+  inMemory_ = true;
+  openMode_ = kOpenCreate;
+  try {
+    AttachStream(std::move(memory), false);
+    LoadFromStream();
+  } catch (...) {
+    ReleaseArchive();
+    throw;
+  }
+  active_ = true;
+}
+
+WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
+  const WideString folder = WideExtractFilePath(FileName);
+  const WideString name = WideExtractFileName(FileName);
+  const WideString ext = WideExtractFileExt(name);
+  const WideString base = name.substr(0, name.size() - ext.size());
+  const bool selfExtracting =
+      (dirManager_ && dirManager_->BaseOffset > 0) || !SFXStub.empty() || WideSameText(ext, u".exe");
+  const bool ownMethod = compressionMethod_ >= 252;
+  const WideString number3 = NumberText("%.3u", volume + 1);
+  switch (spanningMode_) {
+    case TZipSpanningMode::smSpanning: {
+      const WideString extension = selfExtracting ? WideString(u".exe") : ext;
+      return SpanningOptions.AdvancedNaming ? folder + base + u"_" + number3 + extension : folder + base + extension;
+    }
+    case TZipSpanningMode::smSplitting:
+      if (last) {
+        return selfExtracting ? folder + base + (ownMethod ? u".ZA" : u".ZIP") : FileName;
+      }
+      if (volume == 0 && selfExtracting) {
+        return folder + base + u".exe";
+      }
+      if (SpanningOptions.AdvancedNaming) {
+        return folder + base + u"_" + number3 + ext;
+      }
+      return folder + base + (ownMethod ? u".F" : u".Z") + NumberText("%.2d", volume + 1);
+    default:
+      return FileName;
+  }
+}
+
+void TZipBaseArchiver::DoOnOverallProgress(double progress, TZipProcessOperation operation, TZipProgressPhase phase,
+                                           bool& cancel) {
+  cancel = false;
+  if (OnOverallProgress) {
+    OnOverallProgress(*this, progress, operation, phase, cancel);
+  }
+}
+
+void TZipBaseArchiver::DoOnFileProgress(const WideString& fileName, double progress, TZipProcessOperation operation,
+                                        TZipProgressPhase phase, bool& cancel) {
+  cancel = false;
+  if (OnFileProgress) {
+    OnFileProgress(*this, SlashesToBackslashes(fileName), progress, operation, phase, cancel);
+  }
+}
+
+void TZipBaseArchiver::DoOnCopyTempFileProgress(double progress, TZipProgressPhase phase, bool& cancel) {
+  cancel = false;
+  if (OnCopyTempFileProgress) {
+    OnCopyTempFileProgress(*this, progress, phase, cancel);
+  }
+}
+
+void TZipBaseArchiver::DoOnConfirmOverwrite(const WideString& sourceFileName, WideString& destFileName,
+                                            bool& confirm) {
+  if (OnConfirmOverwrite) {
+    OnConfirmOverwrite(*this, sourceFileName, destFileName, confirm);
+    return;
+  }
+  const auto answer = Prompter().Ask(Format(kOverwritePrompt, {destFileName, sourceFileName}),
+                                     {Button::Yes, Button::No, Button::NoToAll, Button::YesToAll});
+  confirm = answer == Button::Yes || answer == Button::YesToAll;
+  if (answer == Button::NoToAll) {
+    Options.OverwriteMode = TZipOverwriteMode::omNever;
+  } else if (answer == Button::YesToAll) {
+    Options.OverwriteMode = TZipOverwriteMode::omAlways;
+  }
+}
+
+void TZipBaseArchiver::DoOnConfirmProcessFile(const WideString& fileName, TZipProcessOperation operation,
+                                              bool& confirm) {
+  confirm = true;
+  if (OnConfirmProcessFile) {
+    OnConfirmProcessFile(*this, fileName, operation, confirm);
+  }
+}
+
+void TZipBaseArchiver::DoOnPassword(const WideString& fileName, AnsiString& newPassword, bool& skipFile) {
+  if (OnPassword) {
+    OnPassword(*this, fileName, newPassword, skipFile);
+    return;
+  }
+  AnsiString entered = newPassword;
+  if (Prompter().InputQuery(Format(kPasswordCaption, {fileName}), Utf8ToWide(kPasswordPrompt), entered)) {
+    newPassword = entered;
+    skipFile = false;
+  } else {
+    skipFile = true;
+  }
+}
+
+void TZipBaseArchiver::DoOnProcessFileFailure(const WideString& fileName, TZipProcessOperation operation,
+                                              int nativeError, int errorCode, const WideString& errorMessage,
+                                              TZipAction& action) {
+  if (OnProcessFileFailure) {
+    action = TZipAction::fxaIgnore;
+    OnProcessFileFailure(*this, fileName, operation, nativeError, errorCode, errorMessage, action);
+    return;
+  }
+  if (errorCode == 45) {
+    action = TZipAction::fxaAbort;
+    return;
+  }
+  const auto answer = errorCode == 61
+                          ? Prompter().Ask(errorMessage, {Button::Abort, Button::Ignore})
+                          : Prompter().Ask(Format(kFailurePrompt, {errorMessage}),
+                                           {Button::Abort, Button::Retry, Button::Ignore});
+  if (answer == Button::Retry) {
+    action = TZipAction::fxaRetry;
+  } else if (answer == Button::Ignore) {
+    action = TZipAction::fxaIgnore;
+  } else {
+    action = TZipAction::fxaAbort;
+  }
+}
+
+void TZipBaseArchiver::DoOnRequestBlankVolume(int volumeNumber, WideString& volumeFileName, bool& cancel) {
+  if (OnRequestBlankVolume) {
+    volumeFileName = VolumeFileName(volumeNumber, false);
+    cancel = false;
+    OnRequestBlankVolume(*this, volumeNumber + 1, volumeFileName, cancel);
+    return;
+  }
+  cancel = spanningMode_ == TZipSpanningMode::smSpanning &&
+           Prompter().Ask(Format(kBlankDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) !=
+               Button::Ok;
+}
+
+void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& cancel) {
+  volumeFileName = VolumeFileName(0, false);
+  cancel = false;
+  if (OnRequestFirstVolume) {
+    OnRequestFirstVolume(*this, volumeFileName, cancel);
+    return;
+  }
+  if (spanningMode_ != TZipSpanningMode::smSpanning) {
+    cancel = !WideFileExists(volumeFileName) && openMode_ < kOpenCreate;
+    return;
+  }
+  cancel = Prompter().Ask(Utf8ToWide(kFirstDiskPrompt), {Button::Ok, Button::Cancel}) != Button::Ok;
+  volumeFileName = VolumeFileName(0, false);
+}
+
+void TZipBaseArchiver::DoOnRequestLastVolume(WideString& volumeFileName, bool& cancel) {
+  volumeFileName = VolumeFileName(0, true);
+  cancel = false;
+  if (OnRequestLastVolume) {
+    OnRequestLastVolume(*this, volumeFileName, cancel);
+    return;
+  }
+  if (spanningMode_ != TZipSpanningMode::smSpanning) {
+    cancel = !WideFileExists(volumeFileName);
+    return;
+  }
+  bool ok = Prompter().Ask(Utf8ToWide(kLastDiskPrompt), {Button::Ok, Button::Cancel}) == Button::Ok;
+  while (ok && !WideFileExists(volumeFileName)) {
+    ok = Prompter().Ask(Format(kLastDiskFilePrompt, {volumeFileName}), {Button::Ok, Button::Cancel}) == Button::Ok;
+  }
+  cancel = !ok;
+}
+
+void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& volumeFileName, bool& cancel) {
+  volumeFileName = VolumeFileName(volumeNumber, false);
+  cancel = false;
+  if (OnRequestMiddleVolume) {
+    OnRequestMiddleVolume(*this, volumeNumber + 1, volumeFileName, cancel);
+    return;
+  }
+  if (spanningMode_ != TZipSpanningMode::smSpanning) {
+    cancel = !WideFileExists(volumeFileName);
+    return;
+  }
+  cancel = Prompter().Ask(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}),
+                          {Button::Ok, Button::Cancel}) != Button::Ok;
+  volumeFileName = VolumeFileName(volumeNumber, false);
+}
+
+void TZipBaseArchiver::DoOnDiskFull(int volumeNumber, const WideString& volumeFileName, bool& cancel) {
+  if (OnDiskFull) {
+    cancel = false;
+    OnDiskFull(*this, volumeNumber + 1, volumeFileName, cancel);
+    return;
+  }
+  if (spanningMode_ != TZipSpanningMode::smSpanning) {
+    cancel = true;
+    return;
+  }
+  const std::int64_t freeSpace = FreeSpaceOf(volumeFileName);
+  std::int64_t needed = VolumeSizeBytes(SpanningOptions);
+  if (needed == 0) {
+    needed = freeSpace;
+  }
+  cancel = Prompter().Ask(Format(kDiskFullPrompt, {needed, freeSpace}), {Button::Ok, Button::Cancel}) != Button::Ok;
+}
+
+void TZipBaseArchiver::DoOnReservedEvent() {
+  if (OnReservedEvent) {
+    OnReservedEvent(*this);
+  }
+}
+
+void TZipBaseArchiver::DoOnStoreFile(WideString& fileName, std::uint32_t& fileAttr, AnsiString& comment,
+                                     const WideString& originalFileName) {
+  if (!OnStoreFile) {
+    return;
+  }
+  fileName = SlashesToBackslashes(fileName);
+  OnStoreFile(*this, fileName, fileAttr, comment, originalFileName);
+  fileName = BackslashesToSlashes(fileName);
+}
+
+void TZipBaseArchiver::DoOnExtractFile(WideString& fileName, std::uint32_t& fileAttr, const AnsiString& comment) {
+  fileName = SlashesToBackslashes(fileName);
+  if (OnExtractFile) {
+    OnExtractFile(*this, fileName, fileAttr, comment);
+  }
+}
+
+TZipArchiver::TZipArchiver() {
+  Zip64Mode = TZip64Mode::zmDisabled;
+  UpdateCompressionMethod();
+}
+
+void TZipArchiver::UpdateCompressionMethod() { SetCompressionMethod(CompressionMode() != 0 ? 8 : 0); }
+
+TZipReadOptions TZipArchiver::ReadOptions() const {
+  TZipReadOptions options;
+  options.RebuildDamagedDirectory = RebuildDamagedDirectory;
+  options.OEMFileNames = Options.OEMFileNames;
+  return options;
+}
+
+}  // namespace kestrune::zip

@@ -1,0 +1,255 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "zip/wide_string.h"
+#include "zip/wide_string_list.h"
+#include "zip/zip_directory.h"
+#include "zip/zip_exception.h"
+#include "zip/zip_stream.h"
+
+// The archiver component: its properties and options, its events with their dispatchers, and opening
+// and closing archives.
+namespace kestrune::zip {
+
+enum class TZipCompressionLevel { clNone, clFastest, clNormal, clMax };
+enum class TZipSpanningMode { smNone, smSpanning, smSplitting };
+enum class TZip64Mode { zmDisabled, zmAuto, zmAlways };
+enum class TZipStorePathMode { spNoPath, spRelativePath, spFullPath, spFullPathWithDrive };
+enum class TZipFileShareMode { smShareCompat, smShareExclusive, smShareDenyWrite, smShareDenyRead, smShareDenyNone };
+enum class TZipOverwriteMode { omPrompt, omAlways, omNever, omIfNewer, omIfOlder };
+enum class TZipVolumeSize {
+  vsAutoDetect, vsCustom, vs1_44MB, vs100MB, vs200MB, vs250MB, vs600MB, vs650MB, vs700MB, vs4700MB
+};
+enum class TZipProcessOperation {
+  poAdd, poMove, poDelete, poUpdate, poExtract, poTest, poRename, poChangeAttr, poChangeComment, poMakeSFX
+};
+enum class TZipProgressPhase { ppStart, ppProcess, ppEnd };
+enum class TZipAction { fxaRetry, fxaIgnore, fxaAbort };
+
+// Mode words of OpenZip: open read-only, and create a new archive.
+inline constexpr unsigned kOpenReadOnly = 0;
+inline constexpr unsigned kOpenReadWriteDenyWrite = 34;
+inline constexpr unsigned kOpenReadShared = 64;
+inline constexpr unsigned kOpenCreate = 65535;
+
+struct TZipOptions {
+  bool Recurse = true;
+  TZipStorePathMode StorePath = TZipStorePathMode::spRelativePath;
+  TZipFileShareMode ShareMode = TZipFileShareMode::smShareDenyNone;
+  TZipOverwriteMode OverwriteMode = TZipOverwriteMode::omAlways;
+  bool CreateDirs = true;
+  bool ReplaceReadOnly = true;
+  bool SetAttributes = true;
+  int SearchAttr = 10431;
+  bool FlushBuffers = true;
+  bool OEMFileNames = true;
+  void Assign(const TZipOptions& source) { *this = source; }
+};
+
+class TZipSpanningOptions {
+public:
+  bool AdvancedNaming = true;
+  std::int64_t FirstVolumeSize = 0;  // 0: as the others
+  TZipVolumeSize VolumeSize = TZipVolumeSize::vsAutoDetect;
+  std::int64_t CustomVolumeSize() const { return customVolumeSize_; }
+  // Values below 65,536 are stored as 65,536.
+  void SetCustomVolumeSize(std::int64_t size);
+  void Assign(const TZipSpanningOptions& source) { *this = source; }
+
+private:
+  std::int64_t customVolumeSize_ = 0;
+};
+
+// The bytes a fixed volume size stands for (0 for vsAutoDetect, CustomVolumeSize for vsCustom).
+std::int64_t VolumeSizeBytes(const TZipSpanningOptions& options);
+
+class TZipBaseArchiver;
+
+using TZipFileProgressEvent = std::function<void(TZipBaseArchiver& sender, const WideString& fileName,
+                                                 double progress, TZipProcessOperation operation,
+                                                 TZipProgressPhase phase, bool& cancel)>;
+using TZipOverallProgressEvent = std::function<void(TZipBaseArchiver& sender, double progress,
+                                                    TZipProcessOperation operation, TZipProgressPhase phase,
+                                                    bool& cancel)>;
+using TZipCopyTempFileProgressEvent =
+    std::function<void(TZipBaseArchiver& sender, double progress, TZipProgressPhase phase, bool& cancel)>;
+using TZipConfirmOverwriteEvent = std::function<void(TZipBaseArchiver& sender, const WideString& sourceFileName,
+                                                     WideString& destFileName, bool& confirm)>;
+using TZipConfirmProcessFileEvent = std::function<void(TZipBaseArchiver& sender, const WideString& fileName,
+                                                       TZipProcessOperation operation, bool& confirm)>;
+using TZipNotifyEvent = std::function<void(TZipBaseArchiver& sender)>;
+using TZipPasswordEvent = std::function<void(TZipBaseArchiver& sender, const WideString& fileName,
+                                             AnsiString& newPassword, bool& skipFile)>;
+using TZipProcessFileFailureEvent =
+    std::function<void(TZipBaseArchiver& sender, const WideString& fileName, TZipProcessOperation operation,
+                       int nativeError, int errorCode, const WideString& errorMessage, TZipAction& action)>;
+using TZipRequestVolumeEvent = std::function<void(TZipBaseArchiver& sender, int volumeNumber,
+                                                  WideString& volumeFileName, bool& cancel)>;
+using TZipRequestEndVolumeEvent =
+    std::function<void(TZipBaseArchiver& sender, WideString& volumeFileName, bool& cancel)>;
+using TZipDiskFullEvent = std::function<void(TZipBaseArchiver& sender, int volumeNumber,
+                                             const WideString& volumeFileName, bool& cancel)>;
+using TZipStoreFileEvent = std::function<void(TZipBaseArchiver& sender, WideString& fileName, std::uint32_t& fileAttr,
+                                              AnsiString& comment, const WideString& originalFileName)>;
+using TZipExtractFileEvent = std::function<void(TZipBaseArchiver& sender, WideString& fileName,
+                                                std::uint32_t& fileAttr, const AnsiString& comment)>;
+
+// How a prompt was answered.
+enum class TZipPromptResult { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abort, Retry, Ignore };
+
+// The questions the archiver asks when no event handler is assigned. The default answers at once, as
+// if the dialog had been closed; the windows layer may supply one that shows real dialogs.
+class TZipPrompter {
+public:
+  virtual ~TZipPrompter() = default;
+  virtual TZipPromptResult Ask(const WideString& text, const std::vector<TZipPromptResult>& buttons);
+  // true with the text entered, false when cancelled.
+  virtual bool InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value);
+};
+
+class TZipBaseArchiver : public TComponent {
+public:
+  TZipBaseArchiver();
+  ~TZipBaseArchiver() override;
+  TZipBaseArchiver(const TZipBaseArchiver&) = delete;
+  TZipBaseArchiver& operator=(const TZipBaseArchiver&) = delete;
+
+  // Properties.
+  bool ExtractCorruptedFiles = false;
+  TZipCompressionLevel CompressionLevel() const { return compressionLevel_; }
+  void SetCompressionLevel(TZipCompressionLevel level);
+  int CompressionMode() const { return compressionMode_; }
+  void SetCompressionMode(int mode);  // error 5 from 10 on
+  WideString CurrentVersion() const { return u"3.03 "; }
+  void SetCurrentVersion(const WideString&) {}
+  AnsiString Password;
+  WideString FileName;
+  WideString BaseDir;
+  WideString TempDir;
+  TZipSpanningMode SpanningMode() const { return spanningMode_; }
+  void SetSpanningMode(TZipSpanningMode mode);  // not while an archive is open
+  TZipSpanningOptions SpanningOptions;
+  WideString SFXStub;
+  TZipOptions Options;
+  TWStringList FileMasks;
+  TWStringList ExclusionMasks;
+  TWStringList NoCompressionMasks;
+  bool InMemory() const { return inMemory_; }
+  void SetInMemory(bool value);
+  TZip64Mode Zip64Mode = TZip64Mode::zmAuto;
+
+  // Events.
+  TZipFileProgressEvent OnFileProgress;
+  TZipOverallProgressEvent OnOverallProgress;
+  TZipCopyTempFileProgressEvent OnCopyTempFileProgress;
+  TZipConfirmOverwriteEvent OnConfirmOverwrite;
+  TZipConfirmProcessFileEvent OnConfirmProcessFile;
+  TZipNotifyEvent AfterOpen;
+  TZipPasswordEvent OnPassword;
+  TZipProcessFileFailureEvent OnProcessFileFailure;
+  TZipRequestVolumeEvent OnRequestBlankVolume;
+  TZipRequestEndVolumeEvent OnRequestFirstVolume;
+  TZipRequestEndVolumeEvent OnRequestLastVolume;
+  TZipRequestVolumeEvent OnRequestMiddleVolume;
+  TZipDiskFullEvent OnDiskFull;
+  TZipStoreFileEvent OnStoreFile;
+  TZipExtractFileEvent OnExtractFile;
+
+  // Other state.
+  bool RebuildDamagedDirectory = true;
+  bool Active() const { return active_; }
+  unsigned OpenMode() const { return openMode_; }
+  std::uint16_t CompressionMethod() const { return compressionMethod_; }
+  bool Aborted = false;
+  bool SkipFile = false;
+  bool ProgressEnabled = true;
+  // Where prompts go when no handler is assigned; nullptr restores the default, which shows nothing.
+  void SetPrompter(TZipPrompter* prompter);
+
+  // Opens the archive named by FileName: modes below 65535 open an existing file with that access word
+  // (0: read-only), 65535 creates a new archive. A failure leaves the component closed.
+  void OpenZip(unsigned mode);
+  // Opens with the mode the file allows: create when it is missing or in memory.
+  void OpenArchive();
+  // Frees the directory and the file; writes nothing to an archive opened read-only, and never throws.
+  void CloseZip() noexcept;
+
+  // The directory of the open archive, or nullptr.
+  const TZipDirManager* DirManager() const { return dirManager_.get(); }
+  TZipDirManager* DirManager() { return dirManager_.get(); }
+  const TStream* ArchiveStream() const { return stream_.get(); }
+
+  // The name of volume `volume` (from 0) of a multi-volume archive, or of its last volume.
+  WideString VolumeFileName(int volume, bool last) const;
+
+  // Event dispatchers, in slot order.
+  virtual void UpdateCompressionMethod();
+  virtual void DoOnOverallProgress(double progress, TZipProcessOperation operation, TZipProgressPhase phase,
+                                   bool& cancel);
+  virtual void DoOnFileProgress(const WideString& fileName, double progress, TZipProcessOperation operation,
+                                TZipProgressPhase phase, bool& cancel);
+  virtual void DoOnCopyTempFileProgress(double progress, TZipProgressPhase phase, bool& cancel);
+  virtual void DoOnConfirmOverwrite(const WideString& sourceFileName, WideString& destFileName, bool& confirm);
+  virtual void DoOnConfirmProcessFile(const WideString& fileName, TZipProcessOperation operation, bool& confirm);
+  virtual void DoOnPassword(const WideString& fileName, AnsiString& newPassword, bool& skipFile);
+  virtual void DoOnProcessFileFailure(const WideString& fileName, TZipProcessOperation operation, int nativeError,
+                                      int errorCode, const WideString& errorMessage, TZipAction& action);
+  virtual void DoOnRequestBlankVolume(int volumeNumber, WideString& volumeFileName, bool& cancel);
+  virtual void DoOnRequestFirstVolume(WideString& volumeFileName, bool& cancel);
+  virtual void DoOnRequestLastVolume(WideString& volumeFileName, bool& cancel);
+  virtual void DoOnRequestMiddleVolume(int volumeNumber, WideString& volumeFileName, bool& cancel);
+  virtual void DoOnDiskFull(int volumeNumber, const WideString& volumeFileName, bool& cancel);
+  virtual void DoOnReservedEvent();
+  virtual void DoOnStoreFile(WideString& fileName, std::uint32_t& fileAttr, AnsiString& comment,
+                             const WideString& originalFileName);
+  virtual void DoOnExtractFile(WideString& fileName, std::uint32_t& fileAttr, const AnsiString& comment);
+
+  std::function<void(TZipBaseArchiver&)> OnReservedEvent;
+
+protected:
+  void SetCompressionMethod(std::uint16_t method) { compressionMethod_ = method; }
+  // The signatures this archiver recognises: the base component's own, the standard ones in TZipArchiver.
+  virtual TZipReadOptions ReadOptions() const;
+
+private:
+  void CheckFileNamePart(int errorCode) const;
+  void OpenExisting(unsigned mode);
+  void CreateNew();
+  void AttachStream(std::unique_ptr<TStream> stream, bool creating);
+  void LoadFromStream();
+  bool Writable() const;
+  TZipPrompter& Prompter();
+  void ReleaseArchive() noexcept;
+  void WriteEmptyDirectory();
+  void MoveMemoryArchiveToFile();
+  void MoveFileArchiveToMemory();
+
+  TZipCompressionLevel compressionLevel_ = TZipCompressionLevel::clFastest;
+  int compressionMode_ = 1;
+  std::uint16_t compressionMethod_ = 0xFFFF;
+  TZipSpanningMode spanningMode_ = TZipSpanningMode::smNone;
+  bool inMemory_ = false;
+  bool active_ = false;
+  unsigned openMode_ = 0;
+  std::unique_ptr<TStream> stream_;
+  std::unique_ptr<TZipDirManager> dirManager_;
+  TZipPrompter defaultPrompter_;
+  TZipPrompter* prompter_ = nullptr;
+  int updateCount_ = 0;
+};
+
+class TZipArchiver : public TZipBaseArchiver {
+public:
+  TZipArchiver();
+  bool UnicodeFilenames = true;
+  void UpdateCompressionMethod() override;
+
+protected:
+  TZipReadOptions ReadOptions() const override;
+};
+
+}  // namespace kestrune::zip

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <cstdint>
+#include <initializer_list>
+#include <stdexcept>
+#include <string>
+#include <variant>
+
+#include "zip/wide_string.h"
+
+namespace kestrune::zip {
+
+// What the archiver's errors name: a component has a name, empty unless the program gave it one.
+class TComponent {
+public:
+  virtual ~TComponent() = default;
+  std::string Name;
+};
+
+// One argument of a message with "%s" or "%d".
+using TZipFormatArg = std::variant<std::string, WideString, std::int64_t>;
+
+// Every failure of the archiver: the numeric code (0 to 62) and the message "[Name: ]text - Native error:
+// 00015", the text taken from the code's row of the message table.
+class EZipException : public std::runtime_error {
+public:
+  explicit EZipException(int errorCode, const TComponent* component = nullptr);
+  EZipException(int errorCode, const TComponent* component, std::initializer_list<TZipFormatArg> args);
+
+  int ErrorCode() const { return errorCode_; }
+  int TextIndex() const { return textIndex_; }
+  int NativeError() const { return errorCode_; }
+
+  // The table's text for a code (text index 0, "Unknown error", for codes not in it).
+  static int TextIndexOf(int errorCode);
+  static const char* TextOf(int errorCode);
+
+private:
+  int textIndex_;
+  int errorCode_;
+};
+
+// The message as the constructors build it.
+std::string FormatZipMessage(int errorCode, const TComponent* component, std::initializer_list<TZipFormatArg> args);
+// Delphi-style formatting of "%s" and "%d" (also "%5d", "%.3u" and the like) with the arguments in order.
+std::string FormatText(std::string_view format, std::initializer_list<TZipFormatArg> args);
+
+}  // namespace kestrune::zip
