@@ -1,0 +1,217 @@
+#include "catalogue/listxml_reader.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "catalogue/xml_text.h"
+#include "platform/code_pages.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+constexpr std::size_t kBlockSize = std::size_t{4} << 20;
+
+bool HasHighBytes(std::string_view text) {
+  unsigned char any = 0;
+  for (char c : text) any |= static_cast<unsigned char>(c);
+  return (any & 0x80) != 0;
+}
+
+bool Contains(std::string_view line, std::string_view text) { return line.find(text) != std::string_view::npos; }
+
+// The things a line can hold that the pass looks for, found by the "<" they start with.
+struct LineTags {
+  bool gameStart = false;
+  bool machineStart = false;
+  bool rom = false;
+  bool disk = false;
+  bool deviceRef = false;
+  bool mameBuild = false;
+  bool setEnd = false;
+};
+
+void MatchTag(std::string_view tail, LineTags& tags) {
+  auto starts = [&](std::string_view prefix) { return tail.substr(0, prefix.size()) == prefix; };
+  if (tail.size() < 2) return;
+  switch (tail[1]) {
+    case 'g': tags.gameStart |= starts("<game name"); break;
+    case 'm':
+      tags.machineStart |= starts("<machine name");
+      tags.mameBuild |= starts("<mame build");
+      break;
+    case 'r': tags.rom |= starts("<rom name"); break;
+    case 'd':
+      tags.disk |= starts("<disk name=");
+      tags.deviceRef |= starts("<device_ref name");
+      break;
+    case '/': tags.setEnd |= starts("</game") || starts("</machine"); break;
+    default: break;
+  }
+}
+
+LineTags FindTags(std::string_view line) {
+  LineTags tags;
+  const char* const begin = line.data();
+  const char* const end = begin + line.size();
+  const char* at = begin;
+  while (at < end) {
+    const void* found = std::memchr(at, '<', static_cast<std::size_t>(end - at));
+    if (found == nullptr) break;
+    const char* lt = static_cast<const char*>(found);
+    MatchTag(std::string_view(lt, static_cast<std::size_t>(end - lt)), tags);
+    at = lt + 1;
+  }
+  return tags;
+}
+
+}  // namespace
+
+ListXmlLineSource::~ListXmlLineSource() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool ListXmlLineSource::Open(const std::filesystem::path& path, std::string* error) {
+  path_ = path;
+  file_ = std::fopen(path.c_str(), "rb");
+  if (file_ == nullptr) {
+    if (error != nullptr) *error = "Cannot open file \"" + path.string() + "\": " + std::strerror(errno);
+    return false;
+  }
+  buffer_.resize(kBlockSize);
+  return true;
+}
+
+bool ListXmlLineSource::Refill() {
+  if (eof_ || failed_ || file_ == nullptr) return false;
+  // Keep the unfinished line; grow the buffer when a single line fills it.
+  const std::size_t kept = end_ - begin_;
+  if (begin_ > 0) std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
+  begin_ = 0;
+  end_ = kept;
+  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  end_ += got;
+  if (got == 0) {
+    if (std::ferror(file_) != 0) {
+      failed_ = true;
+      error_ = "Cannot read file \"" + path_.string() + "\": " + std::strerror(errno);
+    }
+    eof_ = true;
+    return false;
+  }
+  return true;
+}
+
+bool ListXmlLineSource::Next(std::string_view& line) {
+  const char* lineEnd = nullptr;
+  while (true) {
+    const void* found = std::memchr(buffer_.data() + begin_, '\n', end_ - begin_);
+    if (found != nullptr) {
+      lineEnd = static_cast<const char*>(found);
+      break;
+    }
+    if (!Refill()) break;
+  }
+  if (lineEnd == nullptr && begin_ == end_) return false;  // nothing left, or a failed read
+  if (failed_) return false;
+  const char* start = buffer_.data() + begin_;
+  const char* stop = lineEnd != nullptr ? lineEnd : buffer_.data() + end_;
+  const std::size_t consumed = static_cast<std::size_t>(stop - start) + (lineEnd != nullptr ? 1 : 0);
+  begin_ += consumed;
+  bytesRead_ += consumed;
+  ++lineIndex_;
+
+  std::string_view raw(start, static_cast<std::size_t>(stop - start));
+  if (HasHighBytes(raw) && !platform::IsValidUtf8(raw)) {
+    converted_ = platform::Cp1252ToUtf8(raw);
+    raw = converted_;
+  }
+  if (raw.find('&') != std::string_view::npos) {
+    DecodeXmlEntities(raw, decoded_);
+    line = decoded_;
+  } else {
+    line = TrimXmlLine(raw);
+  }
+  return true;
+}
+
+const ListXmlSet* ListXmlData::Find(std::string_view name) const {
+  const auto it = index.find(name);
+  return it == index.end() ? nullptr : &sets[it->second];
+}
+
+void ListXmlParser::Line(std::string_view line, std::int64_t index) {
+  if (line.find('<') == std::string_view::npos) return;
+  const LineTags tags = FindTags(line);
+  if (tags.mameBuild) data_.mameBuild = std::string(XmlAttrValue(line, "<mame build"));
+  // The first line is the XML declaration, never a set.
+  if (index > 0 && tags.gameStart) {
+    StartSet(line, "game name");
+  } else if (index > 0 && tags.machineStart) {
+    StartSet(line, "machine name");
+  }
+  if (!inSet_) return;
+  if (tags.rom) RomLine(line);
+  if (tags.disk) DiskLine(line);
+  if (tags.deviceRef) DeviceRefLine(line);
+  if (tags.setEnd) EndSet();
+}
+
+void ListXmlParser::Finish() { EndSet(); }
+
+void ListXmlParser::StartSet(std::string_view line, std::string_view nameAttribute) {
+  EndSet();
+  ListXmlSet& set = data_.sets.emplace_back();
+  set.name = XmlAttrValue(line, nameAttribute);
+  set.cloneof = XmlAttrValue(line, "cloneof");
+  set.romof = XmlAttrValue(line, "romof");
+  set.isbios = Contains(line, "isbios=\"yes\"");
+  set.isdevice = Contains(line, "isdevice=\"yes\"");
+  set.runnable = !Contains(line, "runnable=\"no\"");
+  data_.index[set.name] = data_.sets.size() - 1;
+  inSet_ = true;
+}
+
+void ListXmlParser::EndSet() { inSet_ = false; }
+
+void ListXmlParser::RomLine(std::string_view line) {
+  ListXmlSet& set = data_.sets.back();
+  ListXmlRom& rom = set.roms.emplace_back();
+  rom.crc = XmlAttrValue(line, "crc");
+  rom.optional = Contains(line, "optional=\"yes\"");
+  if (!XmlAttrValue(line, "status").empty()) set.noGoodDump = true;
+}
+
+void ListXmlParser::DiskLine(std::string_view line) {
+  ListXmlSet& set = data_.sets.back();
+  ListXmlDisk& disk = set.disks.emplace_back();
+  disk.name = XmlAttrValue(line, "disk name");
+  disk.md5 = XmlAttrValue(line, "md5");
+  disk.sha1 = XmlAttrValue(line, "sha1");
+  const std::string_view status = XmlAttrValue(line, "status");
+  disk.required = status != "nodump" && !Contains(line, "optional=\"yes\"");
+  if (!status.empty()) set.noGoodDump = true;
+}
+
+void ListXmlParser::DeviceRefLine(std::string_view line) {
+  data_.sets.back().deviceRefs.emplace_back(XmlAttrValue(line, "name"));
+}
+
+bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error) {
+  data = ListXmlData{};
+  ListXmlLineSource source;
+  if (!source.Open(path, error)) return false;
+  ListXmlParser parser(data);
+  std::string_view line;
+  while (source.Next(line)) parser.Line(line, source.LineIndex());
+  parser.Finish();
+  if (source.Failed()) {
+    if (error != nullptr) *error = source.Error();
+    return false;
+  }
+  data.bytes = source.BytesRead();
+  data.lines = source.LineIndex() + 1;
+  return true;
+}
+
+}  // namespace kestrune::catalogue

@@ -1,0 +1,128 @@
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "settings/ini_file.h"
+
+// Reading MAME's -listxml output (roms.dat): a streaming source of decoded lines, and the one pass
+// that takes from it what the ROM scan needs. Both MAME's old form (<game>) and today's (<machine>,
+// with device ROMs reached through <device_ref>) are read by the same rules.
+namespace kestrune::catalogue {
+
+// The lines of a -listxml file, read in large blocks and handed out one at a time, each decoded by
+// DecodeXmlEntities; a line that is not valid UTF-8 is taken as Windows-1252. No line is copied
+// unless it has to be decoded.
+class ListXmlLineSource {
+public:
+  ListXmlLineSource() = default;
+  ~ListXmlLineSource();
+  ListXmlLineSource(const ListXmlLineSource&) = delete;
+  ListXmlLineSource& operator=(const ListXmlLineSource&) = delete;
+
+  // False, with *error naming the file, when it cannot be opened.
+  bool Open(const std::filesystem::path& path, std::string* error);
+  // The next decoded line; false at the end of the file or after a read error (see Failed). The
+  // view is valid until the next call.
+  bool Next(std::string_view& line);
+  bool Failed() const { return failed_; }
+  const std::string& Error() const { return error_; }
+  // Bytes of the file consumed so far, and the index of the line last handed out.
+  std::uint64_t BytesRead() const { return bytesRead_; }
+  std::int64_t LineIndex() const { return lineIndex_; }
+
+private:
+  bool Refill();
+
+  std::FILE* file_ = nullptr;
+  std::filesystem::path path_;
+  std::vector<char> buffer_;
+  std::size_t begin_ = 0;  // start of the unread part of buffer_
+  std::size_t end_ = 0;    // end of the valid bytes of buffer_
+  bool eof_ = false;
+  bool failed_ = false;
+  std::string error_;
+  std::string decoded_;
+  std::string converted_;
+  std::uint64_t bytesRead_ = 0;
+  std::int64_t lineIndex_ = -1;
+};
+
+// One <rom> line of a set.
+struct ListXmlRom {
+  std::string crc;        // as written by MAME; "" when the line has no crc attribute
+  bool optional = false;  // optional="yes": MAME runs without it
+};
+
+// One <disk> line of a set.
+struct ListXmlDisk {
+  std::string name;
+  std::string md5;   // older MAME
+  std::string sha1;  // today's MAME
+  // MAME runs without the image when it is optional or no good dump of it is known.
+  bool required = true;
+};
+
+// One <game> or <machine> element.
+struct ListXmlSet {
+  std::string name;
+  std::string cloneof;
+  std::string romof;
+  bool isbios = false;
+  bool isdevice = false;
+  bool runnable = true;
+  bool noGoodDump = false;  // a <rom> (or <disk>) line carries a status attribute
+  std::vector<ListXmlRom> roms;
+  std::vector<ListXmlDisk> disks;
+  std::vector<std::string> deviceRefs;
+
+  // A set that stands in the game list (BIOS sets, devices and sets MAME cannot run do not).
+  bool IsGame() const { return !isbios && !isdevice && runnable; }
+};
+
+using SetIndex = std::unordered_map<std::string, std::size_t, settings::CaseInsensitiveHash,
+                                    settings::CaseInsensitiveEqual>;
+
+// What the ROM scan takes from the game list.
+struct ListXmlData {
+  std::vector<ListXmlSet> sets;  // in file order
+  SetIndex index;                // set name (any letter case) -> position; a repeated name finds the last
+  std::optional<std::string> mameBuild;  // the build attribute of the <mame> line, when there is one
+  std::uint64_t bytes = 0;
+  std::int64_t lines = 0;
+
+  const ListXmlSet* Find(std::string_view name) const;
+};
+
+// Reads the game list in one streaming pass. A set element ends at its closing line or, when that
+// is missing, at the next set's line or the end of the file. Returns false, with *error, when the
+// file cannot be read.
+bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error);
+
+// Feeds one decoded line (its index in the file) to the pass; exposed so that tests and the
+// catalogue build can drive it from lines held elsewhere.
+class ListXmlParser {
+public:
+  explicit ListXmlParser(ListXmlData& data) : data_(data) {}
+  void Line(std::string_view line, std::int64_t index);
+  // Ends the last element; call once after the last line.
+  void Finish();
+
+private:
+  void StartSet(std::string_view line, std::string_view nameAttribute);
+  void EndSet();
+  void RomLine(std::string_view line);
+  void DiskLine(std::string_view line);
+  void DeviceRefLine(std::string_view line);
+
+  ListXmlData& data_;
+  bool inSet_ = false;  // the last set of data_.sets is open
+};
+
+}  // namespace kestrune::catalogue

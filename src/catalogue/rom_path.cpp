@@ -1,0 +1,89 @@
+#include "catalogue/rom_path.h"
+
+#include <system_error>
+
+#include "platform/text_file.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// The value part of one MAME option line, by the option files' own rule: the text after the key (and,
+// in a "#" comment line, after the word following the "#"), trimmed; "" when there is none.
+std::string_view OptionLineValue(std::string_view line) {
+  const bool comment = line.find('#') != std::string_view::npos;
+  std::size_t blank = line.find(' ');
+  if (blank == std::string_view::npos) return {};
+  line.remove_prefix(blank + 1);
+  if (comment) {
+    blank = line.find(' ');
+    if (blank == std::string_view::npos) return {};
+    line.remove_prefix(blank + 1);
+  }
+  while (!line.empty() && IsBlankOrControl(line.front())) line.remove_prefix(1);
+  while (!line.empty() && IsBlankOrControl(line.back())) line.remove_suffix(1);
+  return line;
+}
+
+std::string WithTrailingSlash(std::string folder) {
+  if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder.push_back('/');
+  return folder;
+}
+
+}  // namespace
+
+bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std::string* error) {
+  std::vector<std::string> lines;
+  if (!platform::ReadTextFileLines(mameIni, lines, error)) return false;
+  for (const std::string& line : lines) {
+    if (line.compare(0, 3, "rom") != 0) continue;
+    const std::string_view value = OptionLineValue(line);
+    // A key without a value leaves the rom path alone rather than making up a folder.
+    if (value.empty()) return true;
+    romPath = value.front() == '"' ? std::string(value) : "\"" + std::string(value) + "\"";
+    return true;
+  }
+  return true;
+}
+
+std::vector<std::string> SplitRomPath(std::string_view romPath) {
+  std::vector<std::string> folders;
+  if (!romPath.empty()) romPath.remove_prefix(1);
+  if (!romPath.empty()) romPath.remove_suffix(1);
+  std::size_t start = 0;
+  while (true) {
+    const std::size_t end = romPath.find(';', start);
+    const std::string_view entry = romPath.substr(start, end == std::string_view::npos ? romPath.npos : end - start);
+    folders.push_back(WithTrailingSlash(std::string(entry)));
+    if (end == std::string_view::npos) break;
+    start = end + 1;
+  }
+  return folders;
+}
+
+RomFolderIndex::RomFolderIndex(std::vector<std::string> folders) : folders_(std::move(folders)) {
+  files_.resize(folders_.size());
+  for (std::size_t i = 0; i < folders_.size(); ++i) {
+    std::error_code ec;
+    std::filesystem::directory_iterator it(folders_[i], ec);
+    // A missing or unreadable folder holds nothing, as for MAME.
+    for (; !ec && it != std::filesystem::directory_iterator(); it.increment(ec)) {
+      std::error_code typeError;
+      if (it->is_regular_file(typeError)) files_[i].insert(it->path().filename().string());
+    }
+  }
+}
+
+bool RomFolderIndex::HasFile(std::size_t folder, std::string_view name) const {
+  return folder < files_.size() && files_[folder].find(name) != files_[folder].end();
+}
+
+bool RomFolderIndex::AnyHasFile(std::string_view name) const {
+  for (std::size_t i = 0; i < files_.size(); ++i) {
+    if (HasFile(i, name)) return true;
+  }
+  return false;
+}
+
+}  // namespace kestrune::catalogue

@@ -1,0 +1,47 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <unordered_set>
+#include <vector>
+
+// MAME's rom path and the rom folders the ROM scan searches.
+namespace kestrune::catalogue {
+
+// Reads `romPath` from mame.ini: the value of the first line whose first three characters are "rom",
+// enclosed in double quotes unless it already starts with one. When no line matches, or the line
+// has no value, `romPath` keeps its value. Returns false, with *error naming the file, when the file
+// cannot be read.
+bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std::string* error);
+
+// The folders of a quoted rom path ("\"a;b\"" gives "a/", "b/"), in order, each ending in "/": the
+// first character (the opening quote) and the last (the closing quote) are dropped and the rest is
+// split at ";". An empty entry gives "/". Relative folders stay relative.
+std::vector<std::string> SplitRomPath(std::string_view romPath);
+
+// The file names of each rom folder, listed once, so the scan can test thousands of archive names
+// without a file-system call each.
+class RomFolderIndex {
+public:
+  explicit RomFolderIndex(std::vector<std::string> folders);
+
+  const std::vector<std::string>& Folders() const { return folders_; }
+  std::size_t FolderCount() const { return folders_.size(); }
+  // Whether folder number `folder` holds a file (not a folder) of exactly this name.
+  bool HasFile(std::size_t folder, std::string_view name) const;
+  // Whether any folder does.
+  bool AnyHasFile(std::string_view name) const;
+
+private:
+  struct Hash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }
+  };
+  using NameSet = std::unordered_set<std::string, Hash, std::equal_to<>>;
+
+  std::vector<std::string> folders_;
+  std::vector<NameSet> files_;
+};
+
+}  // namespace kestrune::catalogue

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "catalogue/rom_verifier.h"
+#include "catalogue/scan_work_files.h"
+
+// The ROM scan from MAME's game list to sets.dat, in the order its steps depend on each other. Runs
+// on a worker thread; the dialog only shows what the observer is told.
+namespace kestrune::catalogue {
+
+struct RomScanParams {
+  std::filesystem::path listXml;        // roms.dat as MAME wrote it
+  std::string frontDir;                 // the program folder, ending in "/"
+  std::vector<std::string> romFolders;  // SplitRomPath of the rom path
+  RomVerifyOptions verify;
+};
+
+// Reads the game list, writes crc.dat, chdlist.dat and bioscrc.dat, reads the archives, writes
+// filecrc.dat and sets.dat and deletes the other work files. `state` keeps the game list and the
+// results for the catalogue build. Returns false, with *error saying why, when a file cannot be read
+// or written; the old catalogue is then still the one to keep.
+bool RunRomScan(const RomScanParams& params, RomScanState& state, std::string* error);
+
+}  // namespace kestrune::catalogue

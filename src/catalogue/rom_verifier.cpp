@@ -1,0 +1,370 @@
+#include "catalogue/rom_verifier.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <memory>
+#include <mutex>
+#include <thread>
+
+#include "platform/text_file.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+using CrcList = std::vector<std::uint32_t>;
+using ArchiveGroups = std::vector<std::vector<std::filesystem::path>>;
+
+// How far the reading threads may run ahead of the consumer, to bound what waits in memory.
+constexpr std::size_t kReadAhead = 4096;
+constexpr int kMaxRomofDepth = 16;
+
+struct GroupResult {
+  CrcList crcs;
+  bool anyRead = false;
+};
+
+GroupResult ReadGroup(const std::vector<std::filesystem::path>& archives, const ArchiveCrcLister& lister) {
+  GroupResult result;
+  CrcList crcs;
+  for (const std::filesystem::path& archive : archives) {
+    crcs.clear();
+    bool read = false;
+    try {
+      read = lister(archive, crcs);
+    } catch (...) {
+      // A damaged archive must not end the scan; it simply yields nothing.
+      read = false;
+    }
+    if (!read) continue;
+    result.anyRead = true;
+    result.crcs.insert(result.crcs.end(), crcs.begin(), crcs.end());
+  }
+  return result;
+}
+
+// Reads groups of archives on `threads` threads; `consume` sees them on the calling thread in order.
+void ReadGroupsInOrder(const ArchiveGroups& groups, const ArchiveCrcLister& lister, int threads,
+                       const std::function<void(std::size_t, GroupResult&)>& consume) {
+  const std::size_t count = groups.size();
+  if (threads <= 1 || count <= 1) {
+    for (std::size_t k = 0; k < count; ++k) {
+      GroupResult result = ReadGroup(groups[k], lister);
+      consume(k, result);
+    }
+    return;
+  }
+  std::vector<GroupResult> results(count);
+  std::unique_ptr<bool[]> ready(new bool[count]());
+  std::atomic<std::size_t> next{0};
+  std::size_t consumed = 0;
+  std::mutex mutex;
+  std::condition_variable changed;
+
+  auto work = [&] {
+    while (true) {
+      const std::size_t k = next.fetch_add(1);
+      if (k >= count) return;
+      {
+        std::unique_lock lock(mutex);
+        changed.wait(lock, [&] { return k < consumed + kReadAhead; });
+      }
+      GroupResult result = ReadGroup(groups[k], lister);
+      {
+        std::lock_guard lock(mutex);
+        results[k] = std::move(result);
+        ready[k] = true;
+      }
+      changed.notify_all();
+    }
+  };
+  std::vector<std::jthread> pool;
+  const int workers = static_cast<int>(std::min<std::size_t>(static_cast<std::size_t>(threads), count));
+  for (int i = 0; i < workers; ++i) pool.emplace_back(work);
+  for (std::size_t k = 0; k < count; ++k) {
+    GroupResult result;
+    {
+      std::unique_lock lock(mutex);
+      changed.wait(lock, [&] { return ready[k]; });
+      result = std::move(results[k]);
+    }
+    consume(k, result);
+    {
+      std::lock_guard lock(mutex);
+      consumed = k + 1;
+    }
+    changed.notify_all();
+  }
+}
+
+std::vector<std::filesystem::path> ArchivesOf(std::string_view name, const RomFolderIndex& folders) {
+  std::vector<std::filesystem::path> archives;
+  const std::string file = std::string(name) + ".zip";
+  for (std::size_t i = 0; i < folders.FolderCount(); ++i) {
+    if (folders.HasFile(i, file)) archives.emplace_back(folders.Folders()[i] + file);
+  }
+  return archives;
+}
+
+bool HasRequiredCrc(const ListXmlSet& set) {
+  return std::any_of(set.roms.begin(), set.roms.end(),
+                     [](const ListXmlRom& rom) { return !rom.crc.empty() && !rom.optional; });
+}
+
+// BIOS sets, and devices with ROMs, whose archives serve other sets.
+bool IsSharedSet(const ListXmlSet& set) { return set.isbios || (set.isdevice && HasRequiredCrc(set)); }
+
+// The archives a shared set's ROMs may come from: its own and, for a device, those of its romof chain.
+std::vector<std::filesystem::path> SharedArchives(const ListXmlData& list, const ListXmlSet& set,
+                                                  const RomFolderIndex& folders) {
+  std::vector<std::filesystem::path> archives = ArchivesOf(set.name, folders);
+  const ListXmlSet* link = set.isdevice ? list.Find(set.romof) : nullptr;
+  for (int depth = 0; link != nullptr && link != &set && depth < kMaxRomofDepth; ++depth) {
+    for (std::filesystem::path& archive : ArchivesOf(link->name, folders)) archives.push_back(std::move(archive));
+    link = link->romof.empty() ? nullptr : list.Find(link->romof);
+  }
+  return archives;
+}
+
+bool Contains(const CrcList& sorted, std::uint32_t crc) { return std::binary_search(sorted.begin(), sorted.end(), crc); }
+
+// Every required CRC of the set is among `sorted`.
+bool HasAllCrcs(const ListXmlSet& set, const CrcList& sorted) {
+  for (const ListXmlRom& rom : set.roms) {
+    if (rom.crc.empty() || rom.optional) continue;
+    std::uint32_t crc;
+    if (!ParseCrcText(rom.crc, crc) || !Contains(sorted, crc)) return false;
+  }
+  return true;
+}
+
+bool SetHasCrc(const ListXmlSet& set, std::uint32_t crc) {
+  for (const ListXmlRom& rom : set.roms) {
+    std::uint32_t value;
+    if (ParseCrcText(rom.crc, value) && value == crc) return true;
+  }
+  return false;
+}
+
+void AppendCrcLine(std::string& out, std::uint32_t crc) {
+  char text[9];
+  std::snprintf(text, sizeof text, "%08X", crc);
+  AppendWorkLine(out, text);
+}
+
+std::optional<std::size_t> FindIndex(const ListXmlData& list, std::string_view name) {
+  if (name.empty()) return std::nullopt;
+  const auto it = list.index.find(name);
+  if (it == list.index.end()) return std::nullopt;
+  return it->second;
+}
+
+// Devices with ROMs that set i instantiates, directly or through other devices.
+std::vector<std::size_t> NeededDevices(const ListXmlData& list, std::size_t i) {
+  std::vector<std::size_t> visited;
+  std::vector<std::size_t> devices;
+  std::vector<std::size_t> pending{i};
+  while (!pending.empty()) {
+    const std::size_t current = pending.back();
+    pending.pop_back();
+    for (const std::string& ref : list.sets[current].deviceRefs) {
+      const std::optional<std::size_t> device = FindIndex(list, ref);
+      if (!device || *device == i || std::find(visited.begin(), visited.end(), *device) != visited.end()) continue;
+      visited.push_back(*device);
+      pending.push_back(*device);
+      if (HasRequiredCrc(list.sets[*device])) devices.push_back(*device);
+    }
+  }
+  return devices;
+}
+
+bool IsBadShared(const RomScanState& state, std::size_t i) { return i < state.badShared.size() && state.badShared[i]; }
+
+const CrcList& FoundOf(const RomScanState& state, std::size_t i) {
+  static const CrcList kNone;
+  return i < state.found.size() ? state.found[i] : kNone;
+}
+
+// Where the CRCs a set expects may be found, as MAME searches for them.
+struct CrcSources {
+  std::optional<std::size_t> self;
+  std::optional<std::size_t> parent;
+  std::optional<std::size_t> bios;  // a BIOS set whose archive is complete
+  std::vector<std::size_t> devices; // devices whose archives are complete
+};
+
+bool IsFound(const RomScanState& state, const CrcSources& sources, std::uint32_t crc) {
+  if (Contains(FoundOf(state, *sources.self), crc)) return true;
+  if (sources.parent && Contains(FoundOf(state, *sources.parent), crc)) return true;
+  if (sources.bios && SetHasCrc(state.list.sets[*sources.bios], crc)) return true;
+  for (std::size_t device : sources.devices) {
+    if (SetHasCrc(state.list.sets[device], crc)) return true;
+  }
+  return false;
+}
+
+// Whether some required CRC of `set` cannot be found in the sources.
+bool MissesCrc(const RomScanState& state, const ListXmlSet& set, const CrcSources& sources) {
+  for (const ListXmlRom& rom : set.roms) {
+    if (rom.crc.empty() || rom.optional) continue;
+    std::uint32_t crc;
+    if (!ParseCrcText(rom.crc, crc) || !IsFound(state, sources, crc)) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+std::string ReadMameBuild(const std::optional<std::string>& build, std::string_view date) {
+  return "M.A.M.E. build : " + (build ? *build : std::string("Unknown")) + " - Rom Scan Date: " + std::string(date);
+}
+
+std::string CutMameVersionText(std::string_view text) {
+  const std::size_t bracket = text.find(')');
+  if (bracket == std::string_view::npos) return std::string(text);
+  return std::string(text.substr(0, bracket + 2));
+}
+
+int ScanProgressValue(std::size_t k, std::size_t total) {
+  if (total == 0) return 0;
+  return static_cast<int>(std::nearbyint(static_cast<double>(k) / static_cast<double>(total) * 100.0));
+}
+
+std::string ScanContentText(std::string_view versionText, std::string_view archive, std::size_t total,
+                            std::size_t checked) {
+  std::string text(versionText);
+  text += "\rScanning ";
+  text += archive;
+  text += "\rRoms found     : " + std::to_string(total);
+  text += "\rRoms checked : " + std::to_string(checked);
+  return text;
+}
+
+void ReadArchivesInOrder(const std::vector<std::filesystem::path>& archives, const ArchiveCrcLister& lister,
+                         int threads,
+                         const std::function<void(std::size_t, bool, std::vector<std::uint32_t>&)>& result) {
+  ArchiveGroups groups;
+  groups.reserve(archives.size());
+  for (const std::filesystem::path& archive : archives) groups.push_back({archive});
+  ReadGroupsInOrder(groups, lister, threads,
+                    [&](std::size_t k, GroupResult& group) { result(k, group.anyRead, group.crcs); });
+}
+
+void CheckBiosZips(RomScanState& state, const RomFolderIndex& folders, const RomVerifyOptions& options) {
+  const std::vector<ListXmlSet>& sets = state.list.sets;
+  state.badShared.assign(sets.size(), false);
+  std::vector<std::size_t> shared;
+  ArchiveGroups groups;
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    if (!IsSharedSet(sets[i])) continue;
+    shared.push_back(i);
+    groups.push_back(SharedArchives(state.list, sets[i], folders));
+  }
+  ReadGroupsInOrder(groups, options.lister, options.threads, [&](std::size_t k, GroupResult& group) {
+    std::sort(group.crcs.begin(), group.crcs.end());
+    // An archive that is there but cannot be read serves MAME no better than a missing one.
+    state.badShared[shared[k]] = !group.anyRead || !HasAllCrcs(sets[shared[k]], group.crcs);
+  });
+}
+
+bool ScanRomZips(RomScanState& state, const RomFolderIndex& folders, const RomVerifyOptions& options,
+                 std::string* error) {
+  const RomScanObserver& observer = options.observer;
+  const std::vector<ListXmlSet>& sets = state.list.sets;
+  state.found.assign(sets.size(), CrcList());
+  state.archiveRead.assign(sets.size(), false);
+  if (observer.instruction) observer.instruction("Verifying roms...");
+  state.mameVersionText = CutMameVersionText(ReadMameBuild(state.list.mameBuild, options.date));
+
+  std::vector<std::size_t> scanned;
+  ArchiveGroups groups;
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    if (i >= state.dirs.size() || state.dirs[i].empty()) continue;
+    scanned.push_back(i);
+    groups.push_back(ArchivesOf(sets[i].name, folders));
+  }
+  const std::size_t total = scanned.size();
+  std::string text;
+  int shown = -1;
+  if (observer.progress) observer.progress(0);
+  ReadGroupsInOrder(groups, options.lister, options.threads, [&](std::size_t k, GroupResult& group) {
+    const std::size_t i = scanned[k];
+    const int progress = ScanProgressValue(k, total);
+    if (observer.progress && progress != shown) observer.progress(progress);
+    shown = progress;
+    if (observer.content) {
+      observer.content(ScanContentText(state.mameVersionText, state.dirs[i] + sets[i].name + ".zip", total, k + 1));
+    }
+    AppendWorkLine(text, "[" + sets[i].name + "]");
+    for (std::uint32_t crc : group.crcs) AppendCrcLine(text, crc);
+    std::sort(group.crcs.begin(), group.crcs.end());
+    group.crcs.erase(std::unique(group.crcs.begin(), group.crcs.end()), group.crcs.end());
+    state.found[i] = std::move(group.crcs);
+    state.archiveRead[i] = group.anyRead;
+  });
+  return platform::WriteFileAtomic(state.WorkFile(kFileCrcFile), text, error);
+}
+
+std::optional<SetVerdict> JudgeSet(const RomScanState& state, std::size_t i) {
+  const ListXmlData& list = state.list;
+  const ListXmlSet& set = list.sets[i];
+  const bool hasSection = i < state.dirs.size() && !state.dirs[i].empty();
+  // Sets outside the game list are judged only when their archive is there, as before.
+  if (!hasSection && !set.IsGame()) return std::nullopt;
+
+  CrcSources sources;
+  sources.self = i;
+  sources.parent = FindIndex(list, set.cloneof);
+  // A clone's romof names its parent; the BIOS is then the parent's.
+  std::string_view romof = set.romof;
+  if (romof == set.cloneof) romof = sources.parent ? std::string_view(list.sets[*sources.parent].romof) : "";
+  const std::optional<std::size_t> bios = FindIndex(list, romof);
+  const bool biosBad = bios && list.sets[*bios].isbios && IsBadShared(state, *bios);
+  if (bios && list.sets[*bios].isbios && !biosBad) sources.bios = bios;
+  bool deviceBad = false;
+  const std::vector<std::size_t> devices = NeededDevices(list, i);
+  for (std::size_t device : devices) {
+    if (IsBadShared(state, device)) {
+      deviceBad = true;
+    } else {
+      sources.devices.push_back(device);
+    }
+  }
+
+  bool missing = MissesCrc(state, set, sources);
+  for (std::size_t device : devices) missing = missing || MissesCrc(state, list.sets[device], sources);
+  // Without an archive of its own a set is only judged when nothing is missing: it needs no file,
+  // or only files of its BIOS and devices.
+  if (!hasSection && missing) return std::nullopt;
+
+  const ChdState none;
+  const ChdState& own = i < state.chd.size() ? state.chd[i] : none;
+  const ChdState& parent = sources.parent && *sources.parent < state.chd.size() ? state.chd[*sources.parent] : none;
+  if (own.bad || parent.bad) return SetVerdict::badChd;
+  if (own.missing || parent.missing) return SetVerdict::missingChd;
+  if (missing) return biosBad || deviceBad ? SetVerdict::missingBios : SetVerdict::badRom;
+  return set.noGoodDump ? SetVerdict::noGoodDump : SetVerdict::ok;
+}
+
+bool WriteSetVerdicts(const RomScanState& state, std::string* error) {
+  std::string text;
+  AppendWorkLine(text, "[roms]");
+  for (std::size_t i = 0; i < state.list.sets.size(); ++i) {
+    const std::optional<SetVerdict> verdict = JudgeSet(state, i);
+    if (!verdict) continue;
+    text += state.list.sets[i].name;
+    text += '=';
+    text += static_cast<char>(*verdict);
+    text += "\r\n";
+  }
+  if (!platform::WriteFileAtomic(state.WorkFile(kSetsFile), text, error)) return false;
+  for (std::string_view name : {kCrcFile, kBiosCrcFile, kFileCrcFile, kChdListFile}) {
+    std::error_code ignored;
+    std::filesystem::remove(state.WorkFile(name), ignored);
+  }
+  return true;
+}
+
+}  // namespace kestrune::catalogue

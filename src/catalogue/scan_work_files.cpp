@@ -1,0 +1,126 @@
+#include "catalogue/scan_work_files.h"
+
+#include <system_error>
+
+#include "catalogue/chd_header.h"
+#include "platform/text_file.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+std::string ArchiveName(std::string_view set) { return std::string(set) + ".zip"; }
+
+// The first folder holding the set's archive or, for a clone, its parent's; "" when none does.
+std::string FindSetFolder(const ListXmlSet& set, const RomFolderIndex& folders) {
+  const std::string own = ArchiveName(set.name);
+  const std::string parent = set.cloneof.empty() ? std::string() : ArchiveName(set.cloneof);
+  for (std::size_t i = 0; i < folders.FolderCount(); ++i) {
+    if (folders.HasFile(i, own) || (!parent.empty() && folders.HasFile(i, parent))) return folders.Folders()[i];
+  }
+  return {};
+}
+
+void AppendCrcSection(const ListXmlSet& set, const std::string& dir, std::string& out) {
+  AppendWorkLine(out, "[" + set.name + "]");
+  AppendWorkLine(out, "romof=" + set.romof);
+  AppendWorkLine(out, "Parent=" + set.cloneof);
+  AppendWorkLine(out, "dir=" + dir);
+  for (const ListXmlRom& rom : set.roms) AppendWorkLine(out, rom.crc);
+  AppendWorkLine(out, "");
+}
+
+bool IsImageFile(const std::filesystem::path& path) {
+  std::error_code ec;
+  return std::filesystem::is_regular_file(path, ec);
+}
+
+// Checks one disk in every folder; appends its chdlist.dat entries and adds to the set's state.
+void CheckDisk(const ListXmlSet& set, const ListXmlDisk& disk, const RomFolderIndex& folders, std::string& out,
+               ChdState& state) {
+  std::vector<std::string_view> subfolders{set.name};
+  if (!set.cloneof.empty()) subfolders.push_back(set.cloneof);
+  bool anyEntry = false;
+  bool anyGood = false;
+  for (const std::string& folder : folders.Folders()) {
+    for (std::string_view subfolder : subfolders) {
+      const std::filesystem::path path = folder + std::string(subfolder) + "/" + disk.name + ".chd";
+      if (!IsImageFile(path)) continue;
+      const bool good = CheckChdHash(path, disk.md5, disk.sha1);
+      AppendWorkLine(out, "[" + set.name + "]");
+      AppendWorkLine(out, good ? "chd=OK" : "chd=BAD");
+      anyEntry = true;
+      anyGood = anyGood || good;
+    }
+  }
+  if (!anyEntry && disk.required) {
+    AppendWorkLine(out, "[" + set.name + "]");
+    AppendWorkLine(out, "chd=NOK");
+  }
+  state.bad = state.bad || (anyEntry && !anyGood);
+  state.missing = state.missing || (!anyEntry && disk.required);
+}
+
+bool SaveWorkFile(const RomScanState& state, std::string_view name, std::string_view text, std::string* error) {
+  return platform::WriteFileAtomic(state.WorkFile(name), text, error);
+}
+
+}  // namespace
+
+void AppendWorkLine(std::string& out, std::string_view text) {
+  out.append(text);
+  out.append("\r\n");
+}
+
+bool ParseCrcText(std::string_view text, std::uint32_t& crc) {
+  if (text.size() != 8) return false;
+  std::uint32_t value = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return false;
+    }
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
+  }
+  crc = value;
+  return true;
+}
+
+bool ParseListXmlRoms(RomScanState& state, const RomFolderIndex& folders, std::string* error) {
+  const std::vector<ListXmlSet>& sets = state.list.sets;
+  state.dirs.assign(sets.size(), std::string());
+  state.chd.assign(sets.size(), ChdState{});
+  std::string crcText;
+  std::string chdText;
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    const ListXmlSet& set = sets[i];
+    state.dirs[i] = FindSetFolder(set, folders);
+    if (!state.dirs[i].empty()) AppendCrcSection(set, state.dirs[i], crcText);
+    for (const ListXmlDisk& disk : set.disks) CheckDisk(set, disk, folders, chdText, state.chd[i]);
+  }
+  return SaveWorkFile(state, kCrcFile, crcText, error) && SaveWorkFile(state, kChdListFile, chdText, error);
+}
+
+bool CollectBiosCrcs(const RomScanState& state, const RomFolderIndex& folders, std::string* error) {
+  std::string text;
+  for (const ListXmlSet& set : state.list.sets) {
+    if (!set.isbios) continue;
+    AppendWorkLine(text, "[" + set.name + "]");
+    std::string dir;
+    const std::string archive = ArchiveName(set.name);
+    for (std::size_t i = 0; i < folders.FolderCount() && dir.empty(); ++i) {
+      if (folders.HasFile(i, archive)) dir = folders.Folders()[i];
+    }
+    AppendWorkLine(text, "dir=" + dir);
+    for (const ListXmlRom& rom : set.roms) AppendWorkLine(text, rom.crc);
+    AppendWorkLine(text, "");
+  }
+  return SaveWorkFile(state, kBiosCrcFile, text, error);
+}
+
+}  // namespace kestrune::catalogue
