@@ -48,6 +48,13 @@ std::string_view CatalogueIndex::Field(int line, int number) const {
   return std::string_view(catalogue_[line]).substr(begin, end - begin);
 }
 
+void CatalogueIndex::Prefetch(int line, int number) const {
+  if (line < Count() && IsGame(line)) {
+    const Starts& starts = starts_[static_cast<std::size_t>(line)];
+    __builtin_prefetch(catalogue_[line].data() + starts[static_cast<std::size_t>(number)]);
+  }
+}
+
 std::string_view CatalogueIndex::ShownField(int line, int number) const {
   const std::string_view value = Field(line, number);
   return number == LineField::year ? CutYear(value) : value;

@@ -91,7 +91,10 @@ template <bool kSearch>
 void GameList::Collect(std::string_view text, int searchField) {
   index_.Refresh();
   rows_.clear();
+  constexpr int kPrefetchDistance = 16;
+  const int prefetchField = kSearch ? searchField : LineField::video;
   for (int line = 0; line < index_.Count(); ++line) {
+    index_.Prefetch(line + kPrefetchDistance, prefetchField);
     if (!index_.IsGame(line)) {
       continue;
     }
