@@ -239,12 +239,17 @@ void SetAspect(const ScreenGroup& group, MameOptions& options, std::string_view 
     options.SetFlag(group.aspectAuto, true);
     options.SetText(group.aspectX, std::string());
     options.SetText(group.aspectY, std::string());
-  } else if (value.size() >= 3) {
-    // The edits hold one digit each: "4:3" and also "16:9" give the first and the third character.
-    options.SetFlag(group.aspectAuto, false);
-    options.SetText(group.aspectX, std::string(value.substr(0, 1)));
-    options.SetText(group.aspectY, std::string(value.substr(2, 1)));
+    return;
   }
+  // Both sides are kept whole, so that "16:9" is written back as it was read and no ":" becomes a
+  // side of the ratio.
+  const std::size_t colon = value.find(':');
+  if (colon == std::string_view::npos || colon == 0 || colon + 1 == value.size()) {
+    return;
+  }
+  options.SetFlag(group.aspectAuto, false);
+  options.SetText(group.aspectX, std::string(value.substr(0, colon)));
+  options.SetText(group.aspectY, std::string(value.substr(colon + 1)));
 }
 
 void SetResolution(const ScreenGroup& group, MameOptions& options, std::string_view value) {

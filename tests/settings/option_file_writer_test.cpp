@@ -1,0 +1,383 @@
+#include "settings/option_file_writer.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+
+#include "mame_options_printer.h"
+#include "platform/text_file.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::settings {
+namespace {
+
+using test::ReadFileBytes;
+using test::TempDir;
+
+std::filesystem::path Golden(const std::string& name) { return test::TestDataDir() / "settings/option_files" / name; }
+
+MameOptions DefaultOptions() {
+  MameOptions options;
+  ResetMameOptions(options);
+  return options;
+}
+
+MameFolders FixedFolders() {
+  MameFolders folders;
+  folders.FrontDir = "/games/kestrune/";
+  folders.IniDir = "/games/kestrune/ini";
+  return folders;
+}
+
+std::string TextOf(OptionsMode mode, MameOptions options, MameFolders folders, std::string_view romname) {
+  std::string error;
+  EXPECT_TRUE(PrepareOptionsForWriting(mode, options, folders, &error)) << error;
+  return platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname));
+}
+
+std::vector<std::string> LinesOf(OptionsMode mode, const MameOptions& options) {
+  MameOptions copy = options;
+  MameFolders folders = FixedFolders();
+  std::string error;
+  EXPECT_TRUE(PrepareOptionsForWriting(mode, copy, folders, &error)) << error;
+  return MameIniLines(mode, copy, folders, "pacman");
+}
+
+bool HasLine(const std::vector<std::string>& lines, std::string_view line) {
+  return std::find(lines.begin(), lines.end(), line) != lines.end();
+}
+
+bool HasKey(const std::vector<std::string>& lines, std::string_view key) {
+  return std::any_of(lines.begin(), lines.end(), [key](const std::string& line) {
+    return line.starts_with(key) && line.size() > key.size() && line[key.size()] == ' ';
+  });
+}
+
+TEST(OptionFileWriterTest, DefaultsOfMameIniMatchTheGoldenFile) {
+  EXPECT_EQ(TextOf(OptionsMode::DefaultOptions, DefaultOptions(), FixedFolders(), ""),
+            ReadFileBytes(Golden("mame.ini")));
+}
+
+TEST(OptionFileWriterTest, DefaultsOfAGameFileMatchTheGoldenFile) {
+  EXPECT_EQ(TextOf(OptionsMode::GameOptions, DefaultOptions(), FixedFolders(), "pacman"),
+            ReadFileBytes(Golden("pacman.ini")));
+}
+
+TEST(OptionFileWriterTest, WritesMameIniAndTheSixBiosFilesOnDisk) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
+
+  EXPECT_EQ(folders.IniDir, dir.folder() + "ini");
+  const std::string expected = ReadFileBytes(Golden("mame.ini"));
+  std::string withFolder = expected;
+  for (std::size_t at = 0; (at = withFolder.find("/games/kestrune/", at)) != std::string::npos;) {
+    withFolder.replace(at, 16, dir.folder());
+    at += dir.folder().size();
+  }
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), withFolder);
+  for (const BiosFile& file : BiosFiles()) {
+    EXPECT_EQ(ReadFileBytes(dir / "ini" / std::string(file.fileName)), ReadFileBytes(Golden(std::string(file.fileName))))
+        << file.fileName;
+  }
+  // Nothing is left aside next to the files.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 6);
+}
+
+TEST(OptionFileWriterTest, AGameFileIsWrittenAloneInTheIniFolder) {
+  TempDir dir;
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  folders.IniDir = dir.path().string();
+  std::string error;
+  ASSERT_TRUE(WriteMameIni(OptionsMode::GameOptions, options, folders, "pacman", &error)) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "pacman.ini"), ReadFileBytes(Golden("pacman.ini")));
+  EXPECT_FALSE(std::filesystem::exists(dir / "mame.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "neogeo.ini"));
+  EXPECT_TRUE(folders.RomPath.empty());  // folder defaults belong to mame.ini only
+}
+
+TEST(OptionFileWriterTest, NamesThatLeaveTheIniFolderAreRefused) {
+  TempDir dir;
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  folders.IniDir = (dir / "ini").string();
+  std::filesystem::create_directory(dir / "ini");
+  for (const char* name : {"", ".", "..", "../mame", "a/b", "a\\b"}) {
+    std::string error;
+    EXPECT_FALSE(WriteMameIni(OptionsMode::GameOptions, options, folders, name, &error)) << name;
+    EXPECT_FALSE(error.empty());
+  }
+  EXPECT_FALSE(std::filesystem::exists(dir / "mame.ini"));
+}
+
+struct LineCase {
+  const char* name;
+  std::function<void(MameOptions&)> change;
+  std::vector<std::string> present;
+  std::vector<std::string> absentKeys;
+};
+
+class WriterLineTest : public testing::TestWithParam<LineCase> {};
+
+TEST_P(WriterLineTest, WritesTheExpectedLines) {
+  MameOptions options = DefaultOptions();
+  GetParam().change(options);
+  const auto lines = LinesOf(OptionsMode::DefaultOptions, options);
+  for (const std::string& line : GetParam().present) {
+    EXPECT_TRUE(HasLine(lines, line)) << "missing: [" << line << "]";
+  }
+  for (const std::string& key : GetParam().absentKeys) {
+    EXPECT_FALSE(HasKey(lines, key)) << "unexpected key: " << key;
+  }
+}
+
+void Set(MameOptions& options, Option option, int value) { ASSERT_TRUE(options.SetNumber(option, value)); }
+
+const LineCase kLineCases[] = {
+    {"MovieOff", [](MameOptions& o) { o.SetFlag(Option::savemng, false); },
+     {"# mngwrite              <NULL> (not set)"}, {"mngwrite"}},
+    {"MovieOn",
+     [](MameOptions& o) {
+       o.SetFlag(Option::savemng, true);
+       o.SetText(Option::mngfile, "/games/my movies/pac.mng");
+     },
+     {"mngwrite                \"/games/my movies/pac.mng\""}, {}},
+    {"SoundOn",
+     [](MameOptions& o) {
+       o.SetFlag(Option::savesound, true);
+       o.SetText(Option::soundfile, "/tmp/s.wav");
+     },
+     {"wavwrite                \"/tmp/s.wav\""}, {}},
+    {"VolumeFull", [](MameOptions& o) { Set(o, Option::volume, 32); }, {"volume                  0"}, {}},
+    {"VolumeSilent", [](MameOptions& o) { Set(o, Option::volume, 0); }, {"volume                  -32"}, {}},
+    {"VolumeTwenty", [](MameOptions& o) { Set(o, Option::volume, 20); }, {"volume                  -12"}, {}},
+    {"SpeedWhole", [](MameOptions& o) { Set(o, Option::speed, 100); }, {"speed                   1"}, {}},
+    {"SpeedHalf", [](MameOptions& o) { Set(o, Option::speed, 150); }, {"speed                   1.5"}, {}},
+    {"SpeedZero", [](MameOptions& o) { Set(o, Option::speed, 0); }, {"speed                   0"}, {}},
+    {"BeamSixteen", [](MameOptions& o) { Set(o, Option::beam, 1600); }, {"beam                    16"}, {}},
+    {"PauseBrightness", [](MameOptions& o) { Set(o, Option::pauzebright, 65); },
+     {"pause_brightness        0.65"}, {}},
+    {"DeadzoneTenth", [](MameOptions& o) { Set(o, Option::deadzone, 10); }, {"joy_deadzone            0.1"}, {}},
+    {"FlickerIsNotDivided", [](MameOptions& o) { Set(o, Option::flicker, 42); }, {"flicker                 42"}, {}},
+    {"PriorityNegative", [](MameOptions& o) { Set(o, Option::highpriority, -15); },
+     {"priority                -15"}, {}},
+    {"PrescaleNone", [](MameOptions& o) { Set(o, Option::prescale, 0); }, {"prescale                0"}, {}},
+    {"PrescaleFour", [](MameOptions& o) { Set(o, Option::prescale, 4); }, {"prescale                4"}, {}},
+    {"PrescaleSixWritesNoLine", [](MameOptions& o) { Set(o, Option::prescale, 6); }, {}, {"prescale"}},
+    {"ControllerKeyboard", [](MameOptions& o) { Set(o, Option::controller, 0); },
+     {"# ctrlr                 <NULL> (not set)"}, {"ctrlr"}},
+    {"ControllerXArcade", [](MameOptions& o) { Set(o, Option::controller, 4); }, {"ctrlr                   xarcade"}, {}},
+    {"CustomMapEmpty",
+     [](MameOptions& o) {
+       Set(o, Option::joystick_axes, 1);
+       o.SetText(Option::joystick_custom_map, "");
+     },
+     {"joystick_map            "}, {}},
+    {"CustomMap",
+     [](MameOptions& o) {
+       Set(o, Option::joystick_axes, 1);
+       o.SetText(Option::joystick_custom_map, "s8.4s8.44s8.4445");
+     },
+     {"joystick_map            s8.4s8.44s8.4445"}, {}},
+    {"AspectEditsFilled",
+     [](MameOptions& o) {
+       o.SetFlag(Option::aspectauto, false);
+       o.SetText(Option::aspectx, "");
+       o.SetText(Option::aspecty, "");
+     },
+     {"aspect                  4:3"}, {}},
+    {"AspectOfScreenTwo",
+     [](MameOptions& o) {
+       o.SetFlag(Option::aspect2auto, false);
+       o.SetText(Option::aspectx2, "5");
+       o.SetText(Option::aspecty2, "4");
+     },
+     {"aspect2                 5:4"}, {}},
+    {"VideoGdiOneColumnLeft", [](MameOptions& o) { Set(o, Option::render, kRenderGdi); },
+     {"video                  gdi"}, {}},
+    {"VideoNoneOneColumnLeft", [](MameOptions& o) { Set(o, Option::render, kRenderNone); },
+     {"video                  none"}, {}},
+    {"VideoDirectDraw", [](MameOptions& o) { Set(o, Option::render, kRenderDirectDraw); },
+     {"video                   ddraw"}, {}},
+    {"RotationNone", [](MameOptions& o) { Set(o, Option::rotation, kRotationNone); },
+     {"rotate                  0", "ror                     0", "autorol                 0"}, {}},
+    {"RotationAutoAntiClockwise", [](MameOptions& o) { Set(o, Option::rotation, kRotationAutoAntiClockwise); },
+     {"rotate                  1", "ror                     0", "autorol                 1"}, {}},
+    {"ScreenChoices",
+     [](MameOptions& o) {
+       o.SetDynamicItems(Option::screenshow0, {"\\\\.\\DISPLAY1", "\\\\.\\DISPLAY2", "\\\\.\\DISPLAY3"});
+       Set(o, Option::screenshow0, 1);
+       o.SetDynamicItems(Option::screenshow1, {"\\\\.\\DISPLAY1", "\\\\.\\DISPLAY2", "\\\\.\\DISPLAY3"});
+       Set(o, Option::screenshow1, 3);
+       Set(o, Option::screenshow2, -1);
+     },
+     {"screen0                 \\\\.\\DISPLAY1", "screen1                 \\\\.\\DISPLAY2",
+      "screen2                 \\\\.\\DISPLAY2", "screen3                 auto"},
+     {}},
+    {"ResolutionItem",
+     [](MameOptions& o) {
+       o.SetDynamicItems(Option::ressize1, {"640x480@60", "1920x1080@60"});
+       Set(o, Option::ressize1, 2);
+     },
+     {"resolution1             1920x1080@60"}, {}},
+    {"ResolutionWithoutChoice", [](MameOptions& o) { Set(o, Option::ressize3, -1); },
+     {"resolution3             auto"}, {}},
+    {"ViewCocktail", [](MameOptions& o) { Set(o, Option::view3, 3); }, {"view3                   cocktail"}, {}},
+    {"EffectEmpty", [](MameOptions& o) { o.SetText(Option::effect, ""); }, {"effect                  none"}, {}},
+    {"EffectNamed", [](MameOptions& o) { o.SetText(Option::effect, "scan"); }, {"effect                  scan"}, {}},
+    {"FramesWithZeros", [](MameOptions& o) { o.SetText(Option::frames, "007"); },
+     {"seconds_to_run          7"}, {}},
+    {"FramesEmpty", [](MameOptions& o) { o.SetText(Option::frames, ""); }, {"seconds_to_run          0"}, {}},
+    {"NumScreensFour", [](MameOptions& o) { Set(o, Option::numscreens, 3); }, {"numscreens              4"}, {}},
+    {"SampleRateFirst", [](MameOptions& o) { Set(o, Option::samplerate, 0); }, {"samplerate              11025"}, {}},
+    {"DirectX8", [](MameOptions& o) { Set(o, Option::directxversion, 0); }, {"d3dversion              8"}, {}},
+    {"DeviceLightgun", [](MameOptions& o) { Set(o, Option::positional_controller, 3); },
+     {"positional_device       lightgun"}, {}},
+    {"SearchPathsInOneQuote", [](MameOptions&) {}, {"rompath                 \"/games/kestrune/roms\""}, {}},
+};
+
+INSTANTIATE_TEST_SUITE_P(Cases, WriterLineTest, testing::ValuesIn(kLineCases),
+                         [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+
+TEST(OptionFileWriterTest, PreparingFillsAspectEditsFramesAndEmptyFolders) {
+  MameOptions options = DefaultOptions();
+  options.SetText(Option::frames, "007");
+  MameFolders folders;
+  folders.FrontDir = "/games/kestrune/";
+  folders.SnapDir = "/pictures/snap";
+  std::string error;
+  ASSERT_TRUE(PrepareOptionsForWriting(OptionsMode::DefaultOptions, options, folders, &error));
+  EXPECT_EQ(options.Text(Option::frames), "7");
+  for (const ScreenGroup& group : ScreenGroups()) {
+    EXPECT_EQ(options.Text(group.aspectX), "4");
+    EXPECT_EQ(options.Text(group.aspectY), "3");
+  }
+  EXPECT_EQ(folders.RomPath, "/games/kestrune/roms");
+  EXPECT_EQ(folders.StateDir, "/games/kestrune/sta");
+  EXPECT_EQ(folders.IniDir, "/games/kestrune/ini");
+  EXPECT_EQ(folders.SnapDir, "/pictures/snap");
+}
+
+TEST(OptionFileWriterTest, FramesThatAreNoNumberWriteNothingAndChangeNothing) {
+  TempDir dir;
+  test::WriteFileBytes(dir / "mame.ini", "old");
+  MameOptions options = DefaultOptions();
+  options.SetText(Option::frames, "abc");
+  const MameOptions before = options;
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_EQ(error, "'abc' is not a valid integer value");
+  EXPECT_EQ(options, before);
+  EXPECT_TRUE(folders.RomPath.empty());
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old");
+}
+
+TEST(OptionFileWriterTest, AFailedWriteKeepsTheOldMameIniAndBiosSetWhole) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  test::WriteFileBytes(dir / "mame.ini", "old mame.ini");
+  for (const BiosFile& file : BiosFiles()) {
+    test::WriteFileBytes(dir / "ini" / std::string(file.fileName), "old");
+  }
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  {
+    test::ScopedFileSizeLimit limit(1000);  // mame.ini is larger than this
+    EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  }
+  EXPECT_NE(error.find((dir / "mame.ini").string()), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old mame.ini");
+  for (const BiosFile& file : BiosFiles()) {
+    EXPECT_EQ(ReadFileBytes(dir / "ini" / std::string(file.fileName)), "old");
+  }
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 6);
+}
+
+TEST(OptionFileWriterTest, AFailureOnTheLastBiosFileReplacesNoFileOfTheSet) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  test::WriteFileBytes(dir / "mame.ini", "old mame.ini");
+  // A folder where the last file is written aside makes that one step fail.
+  std::filesystem::create_directory(dir / "ini" / ".playch10.ini.kestrune-new");
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_NE(error.find("playch10.ini"), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old mame.ini");
+  EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "neogeo.ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "ini" / ".neogeo.ini.kestrune-new"));
+  EXPECT_FALSE(std::filesystem::exists(dir / ".mame.ini.kestrune-new"));
+}
+
+TEST(OptionFileWriterTest, AMissingIniFolderIsReportedAndNotCreated) {
+  TempDir dir;
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_FALSE(std::filesystem::exists(dir / "ini"));
+  EXPECT_FALSE(std::filesystem::exists(dir / "mame.ini"));
+}
+
+TEST(OptionFileWriterTest, OnlyMissingBiosFilesAreWritten) {
+  TempDir dir;
+  test::WriteFileBytes(dir / "neogeo.ini", "user's choice");
+  MameOptions options = DefaultOptions();
+  std::string error;
+  ASSERT_TRUE(WriteMissingBiosInis(options, dir.path().string(), &error)) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "neogeo.ini"), "user's choice");
+  EXPECT_EQ(ReadFileBytes(dir / "stvbios.ini"), ReadFileBytes(Golden("stvbios.ini")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 6);
+}
+
+struct BiosCase {
+  Option control;
+  int choice;
+  const char* fileName;
+  const char* biosLine;  // null: no bios line
+};
+
+TEST(OptionFileWriterTest, BiosLinesKeepTheirTrailingBlanks) {
+  const BiosCase cases[] = {
+      {Option::neogeobios, 2, "neogeo.ini", "bios                    us "},
+      {Option::neogeobios, 5, "neogeo.ini", "bios                    japan "},
+      {Option::neogeobios, 7, "neogeo.ini", "bios                    japan-s1"},
+      {Option::stvbios, 2, "stvbios.ini", "bios                    us"},
+      {Option::arbios, 1, "ar_bios.ini", "bios                    onep211"},
+      {Option::playchoicebios, 1, "playch10.ini", "bios                    single"},
+  };
+  for (const BiosCase& c : cases) {
+    MameOptions options = DefaultOptions();
+    ASSERT_TRUE(options.SetNumber(c.control, c.choice));
+    for (const BiosFile& file : BiosFiles()) {
+      if (file.fileName == c.fileName) {
+        const auto lines = BiosIniLines(file, options);
+        ASSERT_EQ(lines.size(), 4u);
+        EXPECT_EQ(lines[3], c.biosLine);
+      }
+    }
+  }
+}
+
+TEST(OptionFileWriterTest, CommaToDotReplacesEveryComma) { EXPECT_EQ(CommaToDot("1,5,0"), "1.5.0"); }
+
+}  // namespace
+}  // namespace kestrune::settings
