@@ -394,7 +394,7 @@ TZipDirManager::DirectoryExtent TZipDirManager::LocateDirectory() {
     extent.start = extent.size > static_cast<std::uint64_t>(recordPosition)
                        ? -1
                        : recordPosition - static_cast<std::int64_t>(extent.size);
-    extent.count = Zip64EndRecord.TotalEntries & 0xFFFFFFFF;
+    extent.count = Zip64EndRecord.TotalEntries;
     return extent;
   }
   extent.size = EndRecord.DirectorySize;
