@@ -9,24 +9,22 @@ namespace {
 using Items = std::span<const std::string_view>;
 
 constexpr std::array<std::string_view, 11> kFrameskipItems{
-    "Draw every frame", "Skip 1 frame", "Skip 2 frames", "Skip 3 frames", "Skip 4 frames", "Skip 5 frames",
+    "Draw every frame", "Skip 1 frame",  "Skip 2 frames", "Skip 3 frames", "Skip 4 frames", "Skip 5 frames",
     "Skip 6 frames",    "Skip 7 frames", "Skip 8 frames", "Skip 9 frames", "Skip 10 frames"};
-constexpr std::array<std::string_view, 11> kPrescaleItems{"None", "1", "2", "3", "4", "5",
-                                                          "6",    "7", "8", "9", "10"};
+constexpr std::array<std::string_view, 11> kPrescaleItems{"None", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
 constexpr std::array<std::string_view, 2> kDirectXItems{"Direct-X 8", "Direct-X 9"};
 constexpr std::array<std::string_view, 4> kNumScreensItems{"1 Screen", "2 Screens", "3 Screens", "4 Screens"};
-constexpr std::array<std::string_view, 6> kRotationItems{"Default", "Clockwise", "Anti-Clockwise",
+constexpr std::array<std::string_view, 6> kRotationItems{"Default", "Clockwise",      "Anti-Clockwise",
                                                          "None",    "Auto Clockwise", "Auto Anti-Clockwise"};
 constexpr std::array<std::string_view, 4> kRenderItems{"Use Direct3D", "Use DirectDraw", "Use GDI", "None"};
 constexpr std::array<std::string_view, 4> kRenderButtons{"direct3d", "ddraw", "opengl", "none"};
 constexpr std::array<std::string_view, 1> kAutoItem{"Auto"};
 constexpr std::array<std::string_view, 4> kViewItems{"Auto", "Standard", "Pixel Aspect", "Cocktail"};
-constexpr std::array<std::string_view, 5> kControllerItems{"Keyboard", "Hotrod", "Hotrod Se", "Slickstik",
-                                                           "X-Arcade"};
+constexpr std::array<std::string_view, 5> kControllerItems{"Keyboard", "Hotrod", "Hotrod Se", "Slickstik", "X-Arcade"};
 constexpr std::array<std::string_view, 4> kDeviceItems{"Keyboard", "Mouse", "Joystick", "Lightgun"};
 constexpr std::array<std::string_view, 2> kJoystickAxesItems{"Auto", "Custom"};
-constexpr std::array<std::string_view, 6> kStvItems{"Japan (bios epr19730)", "Japan (bios mp17951a)",
-                                                    "USA (bios mp17952a)",   "Japan (bios 20091)",
+constexpr std::array<std::string_view, 6> kStvItems{"Japan (bios epr19730)",  "Japan (bios mp17951a)",
+                                                    "USA (bios mp17952a)",    "Japan (bios 20091)",
                                                     "Taiwan (bios mp17953a)", "Europe (bios mp17954a)"};
 constexpr std::array<std::string_view, 2> kMegaplayItems{"Megaplay Bios (Ver. 1)", "Megaplay Bios (Ver. 2)"};
 constexpr std::array<std::string_view, 8> kNeogeoItems{
@@ -51,27 +49,24 @@ constexpr OptionInfo MakeSlider(Option id, std::string_view control, OptionKind 
                                 int initial, int reset) {
   return {id, control, kind, minimum, maximum, {}, false, initial, {}, reset, {}, false, {}};
 }
-constexpr OptionInfo MakeRatio(Option id, std::string_view control, int minimum, int maximum, int initial,
-                               int reset) {
+constexpr OptionInfo MakeRatio(Option id, std::string_view control, int minimum, int maximum, int initial, int reset) {
   return MakeSlider(id, control, OptionKind::Ratio, minimum, maximum, initial, reset);
 }
-constexpr OptionInfo MakeWhole(Option id, std::string_view control, int minimum, int maximum, int initial,
-                               int reset) {
+constexpr OptionInfo MakeWhole(Option id, std::string_view control, int minimum, int maximum, int initial, int reset) {
   return MakeSlider(id, control, OptionKind::Whole, minimum, maximum, initial, reset);
 }
 constexpr OptionInfo MakeText(Option id, std::string_view control, std::string_view initial, bool kept) {
   return {id, control, OptionKind::Text, 0, 0, {}, false, 0, initial, 0, initial, kept, {}};
 }
 constexpr OptionInfo MakeRender() {
-  return {Option::render, "render", OptionKind::Choice, 0,     3, kRenderItems, false, kRenderDirect3d, {},
-          kRenderDirect3d, {},      false,              kRenderButtons};
+  return {Option::render,  "render", OptionKind::Choice, 0,  3,     kRenderItems,  false,
+          kRenderDirect3d, {},       kRenderDirect3d,    {}, false, kRenderButtons};
 }
 
-#define KESTRUNE_SCREEN_GROUP(n)                                                          \
-  MakeDisplayList(Option::screenshow##n, "screenshow" #n),                                \
-      MakeFlag(Option::aspect##n##auto, "aspect" #n "auto", true, true),                  \
-      MakeText(Option::aspectx##n, "aspectx" #n, "", false),                              \
-      MakeText(Option::aspecty##n, "aspecty" #n, "", false),                              \
+#define KESTRUNE_SCREEN_GROUP(n)                                                                                    \
+  MakeDisplayList(Option::screenshow##n, "screenshow" #n),                                                          \
+      MakeFlag(Option::aspect##n##auto, "aspect" #n "auto", true, true),                                            \
+      MakeText(Option::aspectx##n, "aspectx" #n, "", false), MakeText(Option::aspecty##n, "aspecty" #n, "", false), \
       MakeDisplayList(Option::ressize##n, "ressize" #n), MakeChoice(Option::view##n, "view" #n, kViewItems, 0, 0)
 
 constexpr std::array<OptionInfo, kOptionCount> kOptions{{
@@ -275,7 +270,9 @@ bool MameOptions::SetNumber(Option option, int value) {
   return true;
 }
 
-void MameOptions::SetText(Option option, std::string text) { texts_[static_cast<std::size_t>(Index(option))] = std::move(text); }
+void MameOptions::SetText(Option option, std::string text) {
+  texts_[static_cast<std::size_t>(Index(option))] = std::move(text);
+}
 
 void MameOptions::SetDynamicItems(Option option, const std::vector<std::string>& items) {
   const OptionInfo& info = Info(option);

@@ -20,6 +20,7 @@ enum class OptionKind : std::uint8_t { Flag, Ratio, Whole, Choice, Text };
 
 // Every value of the dialog, named after the control that shows it. `render` is the one value behind
 // the four radio buttons `direct3d`, `ddraw`, `opengl` and `none` (choices 0 to 3).
+// clang-format off
 enum class Option : int {
   // Display Options
   runwin, maxwin, stretch, keepaspect, throttle, syncmonitor, switchres, refreshspeed, autoframeskip, waitvsync,
@@ -45,6 +46,7 @@ enum class Option : int {
   // Bios
   stvbios, megaplaybios, neogeobios, decocassbios, arbios, playchoicebios,
 };
+// clang-format on
 
 inline constexpr int kOptionCount = static_cast<int>(Option::playchoicebios) + 1;
 
@@ -63,7 +65,7 @@ struct OptionInfo {
   std::string_view initialText;
   int reset;  // what the Default button sets
   std::string_view resetText;
-  bool keptOnReset;  // the Default button leaves it as it is
+  bool keptOnReset;                                // the Default button leaves it as it is
   std::span<const std::string_view> radioButtons;  // only `render`: the control of each choice
 };
 
@@ -141,7 +143,7 @@ struct MameFolders {
 
 // The dialog's values. A new object holds the values the dialog has when it is created.
 class MameOptions {
-public:
+ public:
   MameOptions();
 
   bool Flag(Option option) const { return numbers_[Index(option)] != 0; }
@@ -164,7 +166,7 @@ public:
 
   bool operator==(const MameOptions&) const = default;
 
-private:
+ private:
   std::array<int, kOptionCount> numbers_{};
   std::array<std::string, kOptionCount> texts_;
   std::array<std::vector<std::string>, kOptionCount> items_;

@@ -61,16 +61,20 @@ constexpr ReadRow ChoiceRow(std::string_view text, Option option, std::span<cons
           .values = values};
 }
 constexpr ReadRow SaveFileRow(std::string_view key, Option box, Option file, std::string_view defaultFile) {
-  return {.test = Test::Holds, .text = key, .effect = Effect::SaveFile, .option = box, .second = file,
+  return {.test = Test::Holds,
+          .text = key,
+          .effect = Effect::SaveFile,
+          .option = box,
+          .second = file,
           .fixed = defaultFile};
 }
 
 constexpr std::array<std::string_view, 2> kFilterValues{"0", "1"};
 
-#define KESTRUNE_SCREEN_ROWS(text, n, group)                                         \
-  ChoiceRow("screen" text, Option::screenshow##n, kScreenValues, 2),                   \
-      Starts("aspect" text, Effect::Aspect, Option::aspect##n##auto, group),           \
-      Starts("resolution" text, Effect::Resolution, Option::ressize##n, group),        \
+#define KESTRUNE_SCREEN_ROWS(text, n, group)                                    \
+  ChoiceRow("screen" text, Option::screenshow##n, kScreenValues, 2),            \
+      Starts("aspect" text, Effect::Aspect, Option::aspect##n##auto, group),    \
+      Starts("resolution" text, Effect::Resolution, Option::ressize##n, group), \
       ChoiceRow("view" text, Option::view##n, kViewValues, 0)
 
 // The tests in the order they are tried; the first that matches handles the line. The texts are
@@ -177,8 +181,18 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
+// The key of an option line, or of a comment line "# key ...", with what follows it.
+std::string_view FromKey(std::string_view line) {
+  while (!line.empty() && (line.front() == '#' || line.front() == ' ')) {
+    line.remove_prefix(1);
+  }
+  return line;
+}
+
+// A "holds" test looks for its key in the set and the unset form of the line, never inside a value, so a
+// folder named "mngwrite" does not switch on movie recording.
 bool Matches(const ReadRow& row, std::string_view line) {
-  return row.test == Test::StartsWith ? line.starts_with(row.text) : line.find(row.text) != std::string_view::npos;
+  return row.test == Test::StartsWith ? line.starts_with(row.text) : FromKey(line).starts_with(row.text);
 }
 
 std::optional<int> WholeNumber(std::string_view text) {
@@ -195,9 +209,7 @@ std::optional<int> WholeNumber(std::string_view text) {
 }
 
 // Rounds half to even, into the range of a slider's int without overflow.
-int RoundedPosition(double value) {
-  return static_cast<int>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9)));
-}
+int RoundedPosition(double value) { return static_cast<int>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9))); }
 
 // The value without the double quotes around it; a value that opens a quote and does not close it
 // loses only the opening one.

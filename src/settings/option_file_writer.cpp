@@ -77,7 +77,7 @@ constexpr LineRow GroupLine(Form form, std::string_view key, int group) {
   return {.form = form, .key = key, .number = group};
 }
 
-#define KESTRUNE_SCREEN_LINES(n, group)                                                      \
+#define KESTRUNE_SCREEN_LINES(n, group)                                                   \
   GroupLine(Form::Screen, "screen" n, group), GroupLine(Form::Aspect, "aspect" n, group), \
       GroupLine(Form::Resolution, "resolution" n, group), GroupLine(Form::View, "view" n, group)
 
@@ -223,10 +223,10 @@ struct FolderDefault {
 };
 
 constexpr FolderDefault kFolderDefaults[] = {
-    {&MameFolders::RomPath, "roms"},     {&MameFolders::SamplePath, "samples"}, {&MameFolders::ArtPath, "artwork"},
-    {&MameFolders::CtrlrPath, "ctrlr"},  {&MameFolders::IniDir, "ini"},         {&MameFolders::FontPath, "font"},
-    {&MameFolders::SnapDir, "snap"},     {&MameFolders::CfgDir, "cfg"},         {&MameFolders::InpDir, "inp"},
-    {&MameFolders::NvramDir, "nvram"},   {&MameFolders::DiffDir, "diff"},       {&MameFolders::MemcardDir, "memcard"},
+    {&MameFolders::RomPath, "roms"},    {&MameFolders::SamplePath, "samples"}, {&MameFolders::ArtPath, "artwork"},
+    {&MameFolders::CtrlrPath, "ctrlr"}, {&MameFolders::IniDir, "ini"},         {&MameFolders::FontPath, "font"},
+    {&MameFolders::SnapDir, "snap"},    {&MameFolders::CfgDir, "cfg"},         {&MameFolders::InpDir, "inp"},
+    {&MameFolders::NvramDir, "nvram"},  {&MameFolders::DiffDir, "diff"},       {&MameFolders::MemcardDir, "memcard"},
     {&MameFolders::StateDir, "sta"},
 };
 
@@ -238,14 +238,21 @@ std::string Padded(std::string_view key, std::size_t width) {
   return line;
 }
 
-std::string ValueLine(std::string_view key, std::string_view value) { return Padded(key, kValueColumn) += value; }
+// A value ends at the end of its line: a line break or other control character in a typed text must
+// not start a line of its own.
+std::string OneLine(std::string_view value) {
+  std::string text(value);
+  std::replace_if(
+      text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < ' '; }, ' ');
+  return text;
+}
+
+std::string ValueLine(std::string_view key, std::string_view value) {
+  return Padded(key, kValueColumn) += OneLine(value);
+}
 
 std::string QuotedLine(std::string_view key, std::string_view path) {
-  std::string line = Padded(key, kValueColumn);
-  line += '"';
-  line += path;
-  line += '"';
-  return line;
+  return Padded(key, kValueColumn) += '"' + OneLine(path) + '"';
 }
 
 std::string UnsetCommentLine(std::string_view key) {
@@ -540,8 +547,8 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
     return false;
   }
   std::vector<PendingFile> files;
-  files.push_back({MameIniPath(mode, folders, romname),
-                   platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname))});
+  files.push_back(
+      {MameIniPath(mode, folders, romname), platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname))});
   if (mode == OptionsMode::DefaultOptions) {
     for (const BiosFile& file : BiosFiles()) {
       files.push_back(BiosPending(file, options, folders.IniDir));

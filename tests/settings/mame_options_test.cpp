@@ -122,11 +122,10 @@ TEST(MameOptionsTest, NumbersAreTakenAsTheControlWouldTakeThem) {
 TEST(MameOptionsTest, SliderLabels) {
   MameOptions options;
   const std::tuple<Option, int, char, const char*> cases[] = {
-      {Option::brightness, 100, '.', "1"},   {Option::pauzebright, 65, ',', "0,65"},
-      {Option::beam, 150, '.', "1.5"},       {Option::deadzone, 5, '.', "0.05"},
-      {Option::speed, 50, '.', "50%"},       {Option::volume, 32, '.', "0db"},
-      {Option::volume, 20, '.', "-12db"},    {Option::volume, 0, '.', "-32db"},
-      {Option::flicker, 42, '.', "42"},      {Option::highpriority, -7, '.', "-7"},
+      {Option::brightness, 100, '.', "1"},   {Option::pauzebright, 65, ',', "0,65"}, {Option::beam, 150, '.', "1.5"},
+      {Option::deadzone, 5, '.', "0.05"},    {Option::speed, 50, '.', "50%"},        {Option::volume, 32, '.', "0db"},
+      {Option::volume, 20, '.', "-12db"},    {Option::volume, 0, '.', "-32db"},      {Option::flicker, 42, '.', "42"},
+      {Option::highpriority, -7, '.', "-7"},
   };
   for (const auto& [option, position, separator, label] : cases) {
     ASSERT_TRUE(options.SetNumber(option, position));

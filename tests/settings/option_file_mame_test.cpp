@@ -61,8 +61,8 @@ TEST(OptionFileMameTest, MameReadsTheDefaultMameIni) {
 
   // A private HOME keeps MAME away from the user's own configuration.
   std::string output;
-  const std::string command = "cd '" + dir.path().string() + "' && HOME='" + (dir / "home").string() + "' '" +
-                              mame + "' -inipath '" + dir.path().string() + "' -showconfig 2>&1";
+  const std::string command = "cd '" + dir.path().string() + "' && HOME='" + (dir / "home").string() + "' '" + mame +
+                              "' -inipath '" + dir.path().string() + "' -showconfig 2>&1";
   ASSERT_EQ(RunCommand(command, output), 0) << output;
   std::istringstream lines(output);
   bool found = false;

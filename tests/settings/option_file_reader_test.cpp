@@ -37,7 +37,7 @@ TEST(IniLineValueTest, TakesTheValueAfterTheKey) {
       {"bios                    us ", "us"},
       {"view                    pixel aspect", "pixel aspect"},
       {"speed\t0.5 \r", std::nullopt},  // a tab is no blank: no value
-      {"speed 0.5\t\r", "0.5"},          // control characters are trimmed
+      {"speed 0.5\t\r", "0.5"},         // control characters are trimmed
       {"throttle", std::nullopt},
       {"throttle                ", std::nullopt},
       {"", std::nullopt},
@@ -61,7 +61,7 @@ TEST(DecimalTest, ReadsDotsAndCommasButNothingElse) {
   EXPECT_EQ(RatioPosition("0,5"), 50);
   EXPECT_EQ(RatioPosition("1"), 100);
   EXPECT_EQ(RatioPosition("0.65"), 65);
-  EXPECT_EQ(RatioPosition("0.29"), 29);  // 28.999… rounds back
+  EXPECT_EQ(RatioPosition("0.29"), 29);   // 28.999… rounds back
   EXPECT_EQ(RatioPosition("0.125"), 12);  // half goes to the even neighbour
   EXPECT_EQ(RatioPosition("0.135"), 14);
   EXPECT_EQ(RatioPosition("+1.5"), 150);
@@ -134,6 +134,8 @@ const LineCase kLineCases[] = {
     {"OslogIsNotLog", "oslog                   1", [](MameOptions& o) { o.SetFlag(Option::oslog, true); }},
     {"StateCommentChangesNothing", "# state                 <NULL> (not set)", Nothing},
     {"InipathChangesNothing", "inipath                 \"/x\"", Nothing},
+    {"FolderNamedMngwrite", "cfg_directory           \"/x/mngwrite\"", Nothing},
+    {"FolderNamedCtrlr", "nvram_directory         \"/x/ctrlr hotrod\"", Nothing},
     // Values and their conversions.
     {"SpeedHalf", "speed                   0.5", [](MameOptions& o) { Num(o, Option::speed, 50); }},
     {"SpeedHalfComma", "speed                   0,5", [](MameOptions& o) { Num(o, Option::speed, 50); }},
@@ -148,8 +150,7 @@ const LineCase kLineCases[] = {
     {"PrescaleZero", "prescale                0", [](MameOptions& o) { Num(o, Option::prescale, 0); }},
     {"PrescaleFour", "prescale                4", [](MameOptions& o) { Num(o, Option::prescale, 4); }},
     {"VideoGdi", "video                  gdi", [](MameOptions& o) { Num(o, Option::render, kRenderGdi); }},
-    {"VideoDdraw", "video                   ddraw",
-     [](MameOptions& o) { Num(o, Option::render, kRenderDirectDraw); }},
+    {"VideoDdraw", "video                   ddraw", [](MameOptions& o) { Num(o, Option::render, kRenderDirectDraw); }},
     {"VideoOpenGlIsNone", "video                   opengl",
      [](MameOptions& o) { Num(o, Option::render, kRenderNone); }},
     {"RotateZeroIsNone", "rotate                  0", [](MameOptions& o) { Num(o, Option::rotation, kRotationNone); }},
@@ -255,7 +256,7 @@ TEST(OptionFileReaderTest, SliderLabelsFollowWhatWasRead) {
 }
 
 class ReadFilesTest : public testing::Test {
-protected:
+ protected:
   ReadFilesTest() {
     std::filesystem::create_directory(dir_ / "ini");
     folders_.FrontDir = dir_.folder();
@@ -273,7 +274,8 @@ protected:
 TEST_F(ReadFilesTest, AGameFileStartsFromMameIniNotFromThePreviousGame) {
   WriteLines(dir_ / "mame.ini", {"### mame.ini ###", "rompath                 \"/roms\"", "cheat                   1",
                                  "effect                  scan"});
-  WriteLines(dir_ / "ini" / "pacman.ini", {"### pacman.ini ###", "throttle                0", "flipx                   1"});
+  WriteLines(dir_ / "ini" / "pacman.ini",
+             {"### pacman.ini ###", "throttle                0", "flipx                   1"});
   WriteLines(dir_ / "ini" / "galaga.ini", {"### galaga.ini ###", "sleep                   0"});
   std::string error;
   ASSERT_TRUE(ReadMameIni(OptionsMode::GameOptions, options_, folders_, "pacman", &error)) << error;
@@ -308,9 +310,9 @@ TEST_F(ReadFilesTest, AMissingFileChangesNothing) {
 }
 
 TEST_F(ReadFilesTest, DamagedLinesAreSkippedAndReadingGoesOn) {
-  WriteLines(dir_ / "mame.ini", {"frameskip               abc", "speed                   x,y",
-                                 "rompath                 \"/r\"", "volume                  -", "\xff\xfe garbage",
-                                 "", "flipx                   1"});
+  WriteLines(dir_ / "mame.ini",
+             {"frameskip               abc", "speed                   x,y", "rompath                 \"/r\"",
+              "volume                  -", "\xff\xfe garbage", "", "flipx                   1"});
   std::string error;
   ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options_, folders_, "", &error)) << error;
   EXPECT_EQ(folders_.RomPath, "/r");
@@ -320,8 +322,8 @@ TEST_F(ReadFilesTest, DamagedLinesAreSkippedAndReadingGoesOn) {
 }
 
 TEST_F(ReadFilesTest, BiosFilesSetTheirChoicesAndMissingOnesKeepThem) {
-  WriteLines(dir_ / "ini" / "neogeo.ini", {"### neogeo.c ###", "", "### Mame CORE misc options ###",
-                                           "bios                    japan "});
+  WriteLines(dir_ / "ini" / "neogeo.ini",
+             {"### neogeo.c ###", "", "### Mame CORE misc options ###", "bios                    japan "});
   WriteLines(dir_ / "ini" / "ar_bios.ini", {"### arcadia.c ###", "bios                    tenp211"});
   WriteLines(dir_ / "ini" / "stvbios.ini", {"bios                    mars"});  // not a choice
   options_.SetNumber(Option::stvbios, 3);

@@ -156,10 +156,10 @@ TEST(OptionFileRoundTripTest, EveryBiosChoiceComesBackFromItsFile) {
 TEST(OptionFileRoundTripTest, ChoicesWithoutTheirOwnValueComeBackAsTheirNeighbour) {
   MameOptions written = WithDisplays();
   ResetMameOptions(written);
-  written.SetNumber(Option::prescale, 8);        // no line: stays at the default
-  written.SetNumber(Option::screenshow1, -1);    // no choice: the second display
-  written.SetNumber(Option::ressize2, -1);       // no choice: auto
-  written.SetText(Option::effect, "");           // "none"
+  written.SetNumber(Option::prescale, 8);      // no line: stays at the default
+  written.SetNumber(Option::screenshow1, -1);  // no choice: the second display
+  written.SetNumber(Option::ressize2, -1);     // no choice: auto
+  written.SetText(Option::effect, "");         // "none"
   const MameOptions read = InMemoryRoundTrip(OptionsMode::DefaultOptions, written, written);
   EXPECT_EQ(read.Number(Option::prescale), 1);
   EXPECT_EQ(read.Number(Option::screenshow1), 2);
@@ -203,7 +203,7 @@ TEST(OptionFileRoundTripTest, FilesOnDiskComeBackWithTheirFoldersAndBiosChoices)
 
 // A locale whose decimal separator is ",", for the C library and for C++ streams alike.
 class CommaLocale {
-public:
+ public:
   CommaLocale() {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "fr_FR.UTF-8", "nl_NL.UTF-8"}) {
       if (std::setlocale(LC_ALL, name) != nullptr) {
@@ -225,7 +225,7 @@ public:
 
   static bool Active() { return std::string_view(std::localeconv()->decimal_point) == ","; }
 
-private:
+ private:
   struct Numpunct : std::numpunct<char> {
     char do_decimal_point() const override { return ','; }
   };

@@ -83,7 +83,8 @@ TEST(OptionFileWriterTest, WritesMameIniAndTheSixBiosFilesOnDisk) {
   }
   EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), withFolder);
   for (const BiosFile& file : BiosFiles()) {
-    EXPECT_EQ(ReadFileBytes(dir / "ini" / std::string(file.fileName)), ReadFileBytes(Golden(std::string(file.fileName))))
+    EXPECT_EQ(ReadFileBytes(dir / "ini" / std::string(file.fileName)),
+              ReadFileBytes(Golden(std::string(file.fileName))))
         << file.fileName;
   }
   // Nothing is left aside next to the files.
@@ -143,20 +144,24 @@ TEST_P(WriterLineTest, WritesTheExpectedLines) {
 void Set(MameOptions& options, Option option, int value) { ASSERT_TRUE(options.SetNumber(option, value)); }
 
 const LineCase kLineCases[] = {
-    {"MovieOff", [](MameOptions& o) { o.SetFlag(Option::savemng, false); },
-     {"# mngwrite              <NULL> (not set)"}, {"mngwrite"}},
+    {"MovieOff",
+     [](MameOptions& o) { o.SetFlag(Option::savemng, false); },
+     {"# mngwrite              <NULL> (not set)"},
+     {"mngwrite"}},
     {"MovieOn",
      [](MameOptions& o) {
        o.SetFlag(Option::savemng, true);
        o.SetText(Option::mngfile, "/games/my movies/pac.mng");
      },
-     {"mngwrite                \"/games/my movies/pac.mng\""}, {}},
+     {"mngwrite                \"/games/my movies/pac.mng\""},
+     {}},
     {"SoundOn",
      [](MameOptions& o) {
        o.SetFlag(Option::savesound, true);
        o.SetText(Option::soundfile, "/tmp/s.wav");
      },
-     {"wavwrite                \"/tmp/s.wav\""}, {}},
+     {"wavwrite                \"/tmp/s.wav\""},
+     {}},
     {"VolumeFull", [](MameOptions& o) { Set(o, Option::volume, 32); }, {"volume                  0"}, {}},
     {"VolumeSilent", [](MameOptions& o) { Set(o, Option::volume, 0); }, {"volume                  -32"}, {}},
     {"VolumeTwenty", [](MameOptions& o) { Set(o, Option::volume, 20); }, {"volume                  -12"}, {}},
@@ -164,54 +169,74 @@ const LineCase kLineCases[] = {
     {"SpeedHalf", [](MameOptions& o) { Set(o, Option::speed, 150); }, {"speed                   1.5"}, {}},
     {"SpeedZero", [](MameOptions& o) { Set(o, Option::speed, 0); }, {"speed                   0"}, {}},
     {"BeamSixteen", [](MameOptions& o) { Set(o, Option::beam, 1600); }, {"beam                    16"}, {}},
-    {"PauseBrightness", [](MameOptions& o) { Set(o, Option::pauzebright, 65); },
-     {"pause_brightness        0.65"}, {}},
+    {"PauseBrightness", [](MameOptions& o) { Set(o, Option::pauzebright, 65); }, {"pause_brightness        0.65"}, {}},
     {"DeadzoneTenth", [](MameOptions& o) { Set(o, Option::deadzone, 10); }, {"joy_deadzone            0.1"}, {}},
     {"FlickerIsNotDivided", [](MameOptions& o) { Set(o, Option::flicker, 42); }, {"flicker                 42"}, {}},
-    {"PriorityNegative", [](MameOptions& o) { Set(o, Option::highpriority, -15); },
-     {"priority                -15"}, {}},
+    {"PriorityNegative",
+     [](MameOptions& o) { Set(o, Option::highpriority, -15); },
+     {"priority                -15"},
+     {}},
     {"PrescaleNone", [](MameOptions& o) { Set(o, Option::prescale, 0); }, {"prescale                0"}, {}},
     {"PrescaleFour", [](MameOptions& o) { Set(o, Option::prescale, 4); }, {"prescale                4"}, {}},
     {"PrescaleSixWritesNoLine", [](MameOptions& o) { Set(o, Option::prescale, 6); }, {}, {"prescale"}},
-    {"ControllerKeyboard", [](MameOptions& o) { Set(o, Option::controller, 0); },
-     {"# ctrlr                 <NULL> (not set)"}, {"ctrlr"}},
-    {"ControllerXArcade", [](MameOptions& o) { Set(o, Option::controller, 4); }, {"ctrlr                   xarcade"}, {}},
+    {"ControllerKeyboard",
+     [](MameOptions& o) { Set(o, Option::controller, 0); },
+     {"# ctrlr                 <NULL> (not set)"},
+     {"ctrlr"}},
+    {"ControllerXArcade",
+     [](MameOptions& o) { Set(o, Option::controller, 4); },
+     {"ctrlr                   xarcade"},
+     {}},
     {"CustomMapEmpty",
      [](MameOptions& o) {
        Set(o, Option::joystick_axes, 1);
        o.SetText(Option::joystick_custom_map, "");
      },
-     {"joystick_map            "}, {}},
+     {"joystick_map            "},
+     {}},
     {"CustomMap",
      [](MameOptions& o) {
        Set(o, Option::joystick_axes, 1);
        o.SetText(Option::joystick_custom_map, "s8.4s8.44s8.4445");
      },
-     {"joystick_map            s8.4s8.44s8.4445"}, {}},
+     {"joystick_map            s8.4s8.44s8.4445"},
+     {}},
     {"AspectEditsFilled",
      [](MameOptions& o) {
        o.SetFlag(Option::aspectauto, false);
        o.SetText(Option::aspectx, "");
        o.SetText(Option::aspecty, "");
      },
-     {"aspect                  4:3"}, {}},
+     {"aspect                  4:3"},
+     {}},
     {"AspectOfScreenTwo",
      [](MameOptions& o) {
        o.SetFlag(Option::aspect2auto, false);
        o.SetText(Option::aspectx2, "5");
        o.SetText(Option::aspecty2, "4");
      },
-     {"aspect2                 5:4"}, {}},
-    {"VideoGdiOneColumnLeft", [](MameOptions& o) { Set(o, Option::render, kRenderGdi); },
-     {"video                  gdi"}, {}},
-    {"VideoNoneOneColumnLeft", [](MameOptions& o) { Set(o, Option::render, kRenderNone); },
-     {"video                  none"}, {}},
-    {"VideoDirectDraw", [](MameOptions& o) { Set(o, Option::render, kRenderDirectDraw); },
-     {"video                   ddraw"}, {}},
-    {"RotationNone", [](MameOptions& o) { Set(o, Option::rotation, kRotationNone); },
-     {"rotate                  0", "ror                     0", "autorol                 0"}, {}},
-    {"RotationAutoAntiClockwise", [](MameOptions& o) { Set(o, Option::rotation, kRotationAutoAntiClockwise); },
-     {"rotate                  1", "ror                     0", "autorol                 1"}, {}},
+     {"aspect2                 5:4"},
+     {}},
+    {"VideoGdiOneColumnLeft",
+     [](MameOptions& o) { Set(o, Option::render, kRenderGdi); },
+     {"video                  gdi"},
+     {}},
+    {"VideoNoneOneColumnLeft",
+     [](MameOptions& o) { Set(o, Option::render, kRenderNone); },
+     {"video                  none"},
+     {}},
+    {"VideoDirectDraw",
+     [](MameOptions& o) { Set(o, Option::render, kRenderDirectDraw); },
+     {"video                   ddraw"},
+     {}},
+    {"RotationNone",
+     [](MameOptions& o) { Set(o, Option::rotation, kRotationNone); },
+     {"rotate                  0", "ror                     0", "autorol                 0"},
+     {}},
+    {"RotationAutoAntiClockwise",
+     [](MameOptions& o) { Set(o, Option::rotation, kRotationAutoAntiClockwise); },
+     {"rotate                  1", "ror                     0", "autorol                 1"},
+     {}},
     {"ScreenChoices",
      [](MameOptions& o) {
        o.SetDynamicItems(Option::screenshow0, {"\\\\.\\DISPLAY1", "\\\\.\\DISPLAY2", "\\\\.\\DISPLAY3"});
@@ -228,20 +253,28 @@ const LineCase kLineCases[] = {
        o.SetDynamicItems(Option::ressize1, {"640x480@60", "1920x1080@60"});
        Set(o, Option::ressize1, 2);
      },
-     {"resolution1             1920x1080@60"}, {}},
-    {"ResolutionWithoutChoice", [](MameOptions& o) { Set(o, Option::ressize3, -1); },
-     {"resolution3             auto"}, {}},
+     {"resolution1             1920x1080@60"},
+     {}},
+    {"ResolutionWithoutChoice",
+     [](MameOptions& o) { Set(o, Option::ressize3, -1); },
+     {"resolution3             auto"},
+     {}},
     {"ViewCocktail", [](MameOptions& o) { Set(o, Option::view3, 3); }, {"view3                   cocktail"}, {}},
     {"EffectEmpty", [](MameOptions& o) { o.SetText(Option::effect, ""); }, {"effect                  none"}, {}},
+    {"LineBreakInAText",
+     [](MameOptions& o) { o.SetText(Option::effect, "scan\r\nthrottle 0"); },
+     {"effect                  scan  throttle 0", "throttle                1"},
+     {}},
     {"EffectNamed", [](MameOptions& o) { o.SetText(Option::effect, "scan"); }, {"effect                  scan"}, {}},
-    {"FramesWithZeros", [](MameOptions& o) { o.SetText(Option::frames, "007"); },
-     {"seconds_to_run          7"}, {}},
+    {"FramesWithZeros", [](MameOptions& o) { o.SetText(Option::frames, "007"); }, {"seconds_to_run          7"}, {}},
     {"FramesEmpty", [](MameOptions& o) { o.SetText(Option::frames, ""); }, {"seconds_to_run          0"}, {}},
     {"NumScreensFour", [](MameOptions& o) { Set(o, Option::numscreens, 3); }, {"numscreens              4"}, {}},
     {"SampleRateFirst", [](MameOptions& o) { Set(o, Option::samplerate, 0); }, {"samplerate              11025"}, {}},
     {"DirectX8", [](MameOptions& o) { Set(o, Option::directxversion, 0); }, {"d3dversion              8"}, {}},
-    {"DeviceLightgun", [](MameOptions& o) { Set(o, Option::positional_controller, 3); },
-     {"positional_device       lightgun"}, {}},
+    {"DeviceLightgun",
+     [](MameOptions& o) { Set(o, Option::positional_controller, 3); },
+     {"positional_device       lightgun"},
+     {}},
     {"SearchPathsInOneQuote", [](MameOptions&) {}, {"rompath                 \"/games/kestrune/roms\""}, {}},
 };
 
