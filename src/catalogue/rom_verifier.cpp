@@ -287,8 +287,8 @@ bool ScanRomZips(RomScanState& state, const RomFolderIndex& folders, const RomVe
   }
   const std::size_t total = scanned.size();
   std::string text;
-  int shown = -1;
-  if (observer.progress) observer.progress(0);
+  int shown = 0;
+  if (observer.progress) observer.progress(shown);
   ReadGroupsInOrder(groups, options.lister, options.threads, [&](std::size_t k, GroupResult& group) {
     const std::size_t i = scanned[k];
     const int progress = ScanProgressValue(k, total);

@@ -1,0 +1,343 @@
+#include "catalogue/rom_verifier.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "catalogue/archive_crcs.h"
+#include "catalogue/rom_scan.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::WriteFileBytes;
+
+// A zip archive of stored entries whose CRC fields are set by the test: the verification compares
+// the directory's values only, so the data need not match them.
+void PutLe(std::string& out, std::uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+std::string TinyZip(const std::vector<std::uint32_t>& crcs) {
+  std::string local;
+  std::string central;
+  for (std::size_t i = 0; i < crcs.size(); ++i) {
+    const std::string name = "rom" + std::to_string(i) + ".bin";
+    const std::string data = "data";
+    const auto offset = static_cast<std::uint32_t>(local.size());
+    PutLe(local, 0x04034b50, 4);
+    PutLe(local, 20, 2);
+    PutLe(local, 0, 2);
+    PutLe(local, 0, 2);
+    PutLe(local, 0, 4);
+    PutLe(local, crcs[i], 4);
+    PutLe(local, static_cast<std::uint32_t>(data.size()), 4);
+    PutLe(local, static_cast<std::uint32_t>(data.size()), 4);
+    PutLe(local, static_cast<std::uint32_t>(name.size()), 2);
+    PutLe(local, 0, 2);
+    local += name + data;
+    PutLe(central, 0x02014b50, 4);
+    PutLe(central, 20, 2);
+    PutLe(central, 20, 2);
+    PutLe(central, 0, 2);
+    PutLe(central, 0, 2);
+    PutLe(central, 0, 4);
+    PutLe(central, crcs[i], 4);
+    PutLe(central, static_cast<std::uint32_t>(data.size()), 4);
+    PutLe(central, static_cast<std::uint32_t>(data.size()), 4);
+    PutLe(central, static_cast<std::uint32_t>(name.size()), 2);
+    PutLe(central, 0, 2);
+    PutLe(central, 0, 2);
+    PutLe(central, 0, 2);
+    PutLe(central, 0, 2);
+    PutLe(central, 0, 4);
+    PutLe(central, offset, 4);
+    central += name;
+  }
+  std::string zip = local + central;
+  PutLe(zip, 0x06054b50, 4);
+  PutLe(zip, 0, 4);
+  PutLe(zip, static_cast<std::uint32_t>(crcs.size()), 2);
+  PutLe(zip, static_cast<std::uint32_t>(crcs.size()), 2);
+  PutLe(zip, static_cast<std::uint32_t>(central.size()), 4);
+  PutLe(zip, static_cast<std::uint32_t>(local.size()), 4);
+  PutLe(zip, 0, 2);
+  return zip;
+}
+
+std::uint8_t HexValue(char c) {
+  return static_cast<std::uint8_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
+}
+
+// A CHD header of the given version with `hash` (hex) at `offset`.
+std::string ChdHeader(std::uint32_t version, std::size_t offset, const std::string& hash) {
+  std::string header(124, '\0');
+  header.replace(0, 8, "MComprHD");
+  for (int i = 0; i < 4; ++i) header[12 + static_cast<std::size_t>(i)] = static_cast<char>((version >> (24 - 8 * i)) & 0xFF);
+  for (std::size_t i = 0; i < hash.size() / 2; ++i) {
+    header[offset + i] = static_cast<char>((HexValue(hash[2 * i]) << 4) | HexValue(hash[2 * i + 1]));
+  }
+  return header;
+}
+
+const std::string kGarbage = "this is not a zip archive at all, only some bytes";
+
+class ScanFixture : public ::testing::Test {
+protected:
+  void SetUp() override {
+    a_ = dir_.folder() + "romsA/";
+    b_ = dir_.folder() + "romsB/";
+    front_ = dir_.folder() + "front/";
+    for (const std::string& folder : {a_, b_, front_}) fs::create_directories(folder);
+  }
+
+  void Zip(const std::string& folder, const std::string& set, const std::vector<std::uint32_t>& crcs) {
+    WriteFileBytes(folder + set + ".zip", TinyZip(crcs));
+  }
+  void Put(const std::string& path, const std::string& bytes) {
+    fs::create_directories(fs::path(path).parent_path());
+    WriteFileBytes(path, bytes);
+  }
+  std::string Work(std::string_view name) { return ReadFileBytes(fs::path(front_) / name); }
+
+  // Runs the steps one by one, keeping every work file's bytes before the last step deletes them.
+  void Scan(const std::string& fixture) {
+    state_ = RomScanState{};
+    state_.frontDir = front_;
+    std::string error;
+    ASSERT_TRUE(ReadListXml(test::TestDataDir() / "catalogue/listxml" / fixture, state_.list, &error)) << error;
+    const RomFolderIndex folders({a_, b_});
+    ASSERT_TRUE(ParseListXmlRoms(state_, folders, &error)) << error;
+    ASSERT_TRUE(CollectBiosCrcs(state_, folders, &error)) << error;
+    options_.lister = ListArchiveCrcs;
+    options_.date = "2024-01-01";
+    options_.threads = 3;
+    options_.observer.progress = [this](int value) { progress_.push_back(value); };
+    options_.observer.content = [this](std::string_view text) { content_.emplace_back(text); };
+    CheckBiosZips(state_, folders, options_);
+    ASSERT_TRUE(ScanRomZips(state_, folders, options_, &error)) << error;
+    crc_ = Work(kCrcFile);
+    chd_ = Work(kChdListFile);
+    bios_ = Work(kBiosCrcFile);
+    filecrc_ = Work(kFileCrcFile);
+    ASSERT_TRUE(WriteSetVerdicts(state_, &error)) << error;
+    sets_ = Work(kSetsFile);
+  }
+
+  test::TempDir dir_;
+  std::string a_, b_, front_;
+  RomScanState state_;
+  RomVerifyOptions options_;
+  std::vector<int> progress_;
+  std::vector<std::string> content_;
+  std::string crc_, chd_, bios_, filecrc_, sets_;
+};
+
+std::string Lines(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+TEST_F(ScanFixture, OldGameFormWritesEveryWorkFileAndVerdict) {
+  Zip(a_, "mslug", {0x08D8DAA5});
+  Zip(a_, "mslugo", {0x5A5A5A5A});
+  Zip(a_, "kof98", {0x12345678});
+  Zip(a_, "orlegend", {0xD5E93543});
+  Zip(a_, "ts2", {0x395F3B5B});
+  Zip(a_, "sfiii", {0x74205250});
+  Zip(a_, "sfiiiu", {0xFB172A8E});
+  Zip(a_, "kinst", {0x7B65CA3D});
+  Zip(a_, "twochd", {0xC0FFEE00});
+  Zip(a_, "robby", {0xABCDEF12, 0x00000000});
+  Zip(a_, "nocrc", {});
+  Put(a_ + "broken.zip", kGarbage);
+  Zip(a_, "split", {0xE1E1E1E1});
+  Zip(b_, "neogeo", {0x9036D879, 0x94416D67});
+  Put(b_ + "cpzn1.zip", kGarbage);
+  Zip(b_, "split", {0xE2E2E2E2});
+  Put(a_ + "sfiii/sf3000.chd", ChdHeader(3, 44, "ffffffffffffffffffffffffffffffff"));
+  Put(a_ + "sfiiiu/sf3000u.chd", ChdHeader(3, 44, "0123456789abcdef0123456789abcdef"));
+  Put(a_ + "twochd/two.chd", ChdHeader(2, 44, "22222222222222222222222222222222"));
+  Put(b_ + "twochd/two.chd", ChdHeader(2, 44, "33333333333333333333333333333333"));
+  Scan("old_form.xml");
+
+  auto section = [](const std::string& set, const std::string& romof, const std::string& parent,
+                    const std::string& dir, std::initializer_list<std::string> crcs) {
+    std::string text = Lines({"[" + set + "]", "romof=" + romof, "Parent=" + parent, "dir=" + dir});
+    for (const std::string& crc : crcs) text += crc + "\r\n";
+    return text + "\r\n";
+  };
+  EXPECT_EQ(crc_, section("neogeo", "", "", b_, {"9036d879", "94416d67"}) +
+                      section("mslug", "neogeo", "", a_, {"08d8daa5", "9036d879"}) +
+                      section("mslugm", "mslug", "mslug", a_, {"08d8daa5"}) +
+                      section("mslugo", "mslug", "mslug", a_, {"5a5a5a5a", "9036d879"}) +
+                      section("mslugx", "mslug", "mslug", a_, {"81f1f60b"}) +
+                      section("kof98", "neogeo", "", a_, {"8893df89", "94416d67"}) +
+                      section("orlegend", "pgm", "", a_, {"d5e93543", "1a7123a0"}) +
+                      section("cpzn1", "", "", b_, {"50033af6"}) +
+                      section("ts2", "cpzn1", "", a_, {"395f3b5b", "50033af6"}) +
+                      section("sfiii", "", "", a_, {"74205250"}) +
+                      section("sfiiiu", "sfiii", "sfiii", a_, {"fb172a8e"}) +
+                      section("kinst", "", "", a_, {"7b65ca3d"}) + section("twochd", "", "", a_, {"c0ffee00"}) +
+                      section("robby", "", "", a_, {"ABCDEF12", ""}) + section("nocrc", "", "", a_, {""}) +
+                      section("broken", "", "", a_, {"b0b0b0b0"}) +
+                      section("split", "", "", a_, {"e1e1e1e1", "e2e2e2e2"}));
+  // The clone's image is found in its own folder; several sections for one set are kept.
+  EXPECT_EQ(chd_, Lines({"[sfiii]", "chd=BAD", "[sfiiiu]", "chd=OK", "[kinst]", "chd=NOK", "[twochd]", "chd=OK",
+                         "[twochd]", "chd=BAD"}));
+  EXPECT_EQ(bios_, Lines({"[neogeo]", "dir=" + b_, "9036d879", "94416d67", "", "[pgm]", "dir=", "1a7123a0", "",
+                          "[cpzn1]", "dir=" + b_, "50033af6", ""}));
+  EXPECT_EQ(filecrc_, Lines({"[neogeo]", "9036D879", "94416D67", "[mslug]", "08D8DAA5", "[mslugm]", "[mslugo]",
+                             "5A5A5A5A", "[mslugx]", "[kof98]", "12345678", "[orlegend]", "D5E93543", "[cpzn1]",
+                             "[ts2]", "395F3B5B", "[sfiii]", "74205250", "[sfiiiu]", "FB172A8E", "[kinst]",
+                             "7B65CA3D", "[twochd]", "C0FFEE00", "[robby]", "ABCDEF12", "00000000", "[nocrc]",
+                             "[broken]", "[split]", "E1E1E1E1", "E2E2E2E2"}));
+  EXPECT_EQ(sets_, Lines({
+                       "[roms]",
+                       "neogeo=0",
+                       "mslug=0",     // its BIOS roms come from the complete BIOS archive
+                       "mslugm=0",    // merged clone: everything in the parent's archive
+                       "mslugo=0",    // clone with its own roms in its own archive
+                       "mslugx=3",    // clone whose own roms are nowhere
+                       "kof98=3",     // a rom missing, BIOS present
+                       "orlegend=5",  // a rom missing, BIOS missing
+                       "cpzn1=3",     // the BIOS set itself, unreadable
+                       "ts2=5",       // BIOS archive there but unreadable: MAME cannot load it
+                       "sfiii=6",     // wrong image
+                       "sfiiiu=6",    // own image good, the parent's bad
+                       "kinst=4",     // no image
+                       "twochd=0",    // a good image in one folder is enough
+                       "robby=1",     // every crc found (upper-case expected), one rom never dumped
+                       "nocrc=1",     // nothing to check: runs, no good dump known
+                       "broken=3",    // damaged archive
+                       "split=0",     // the set's archives in both folders together
+                   }));
+  // The other work files are gone; sets.dat stays for the catalogue build.
+  for (std::string_view name : {kCrcFile, kChdListFile, kBiosCrcFile, kFileCrcFile}) {
+    EXPECT_FALSE(fs::exists(fs::path(front_) / name)) << name;
+  }
+  ASSERT_EQ(content_.size(), 17u);
+  EXPECT_EQ(content_.front(), "M.A.M.E. build : 0.106 (May 16 2006) \rScanning " + b_ +
+                                  "neogeo.zip\rRoms found     : 17\rRoms checked : 1");
+}
+
+TEST_F(ScanFixture, MachineFormNeedsDeviceRomsAndRunsSetsWithoutFiles) {
+  Zip(a_, "galaga", {0xAB036C9F});
+  Zip(a_, "bosco", {0x96021267});
+  Zip(a_, "xevious", {0x09964DDA, 0xEE7357E0});
+  Zip(a_, "digdug", {0xA80EC984});
+  Zip(a_, "unclosed", {0x12121212});
+  Zip(a_, "afterunclosed", {0x34343434});
+  Zip(b_, "namco51", {0xC2F57EF8});
+  Put(b_ + "namco53.zip", kGarbage);
+  Put(a_ + "crusnexo/exotica.chd", ChdHeader(5, 84, "0123456789abcdef0123456789abcdef01234567"));
+  Scan("machine_form.xml");
+
+  auto section = [](const std::string& set, const std::string& dir, const std::string& crc) {
+    return Lines({"[" + set + "]", "romof=", "Parent=", "dir=" + dir, crc, ""});
+  };
+  EXPECT_EQ(crc_, section("galaga", a_, "ab036c9f") + section("bosco", a_, "96021267") +
+                      section("xevious", a_, "09964dda") + section("digdug", a_, "a80ec984") +
+                      section("unclosed", a_, "12121212") + section("afterunclosed", a_, "34343434") +
+                      section("namco51", b_, "c2f57ef8") + section("namco53", b_, "b326fecb"));
+  EXPECT_EQ(chd_, Lines({"[crusnexo]", "chd=OK"}));
+  EXPECT_EQ(bios_, "");
+  EXPECT_EQ(filecrc_, Lines({"[galaga]", "AB036C9F", "[bosco]", "96021267", "[xevious]", "09964DDA", "EE7357E0",
+                             "[digdug]", "A80EC984", "[unclosed]", "12121212", "[afterunclosed]", "34343434",
+                             "[namco51]", "C2F57EF8", "[namco53]"}));
+  EXPECT_EQ(sets_, Lines({
+                       "[roms]",
+                       "galaga=0",         // namco51's rom in the device's own archive
+                       "bosco=5",          // namco54's archive is nowhere
+                       "xevious=0",        // namco54's rom inside the machine's own archive
+                       "digdug=5",         // namco53's archive cannot be read
+                       "pong=0",           // needs no file at all
+                       "crusnexo=0",       // only a disk, found with the right SHA-1
+                       "cdnodump=1",       // the undumped disc may be absent
+                       "unclosed=0",
+                       "afterunclosed=0",  // its rom is not taken by the unclosed set before it
+                       "namco51=0",
+                       "namco53=3",
+                   }));
+  EXPECT_EQ(state_.mameVersionText, "M.A.M.E. build : 0.251 (unknown) ");
+}
+
+TEST_F(ScanFixture, ProgressShowsRoundedShareOfSetsDone) {
+  const std::string list = "<?xml version=\"1.0\"?>\n<mame build=\"x\">\n"
+                           "<game name=\"a\"><rom name=\"1\" crc=\"00000001\"/></game>\n"
+                           "<game name=\"b\"><rom name=\"1\" crc=\"00000002\"/></game>\n"
+                           "<game name=\"c\"><rom name=\"1\" crc=\"00000003\"/></game>\n</mame>\n";
+  Put(front_ + "roms.dat", list);
+  for (const char* set : {"a", "b", "c"}) Zip(a_, set, {1});
+  RomScanParams params;
+  params.listXml = front_ + "roms.dat";
+  params.frontDir = front_;
+  params.romFolders = {a_};
+  params.verify.lister = ListArchiveCrcs;
+  std::vector<std::string> instructions;
+  params.verify.observer.progress = [this](int value) { progress_.push_back(value); };
+  params.verify.observer.instruction = [&](std::string_view text) { instructions.emplace_back(text); };
+  std::string error;
+  ASSERT_TRUE(RunRomScan(params, state_, &error)) << error;
+  EXPECT_EQ(progress_, (std::vector<int>{0, 33, 67}));
+  EXPECT_EQ(instructions, (std::vector<std::string>{"Preparing data...", "Verifying roms..."}));
+  EXPECT_EQ(Work(kSetsFile), Lines({"[roms]", "a=0", "b=3", "c=3"}));
+}
+
+TEST(ScanProgressValue, RoundsHalvesToEven) {
+  EXPECT_EQ(ScanProgressValue(0, 3), 0);
+  EXPECT_EQ(ScanProgressValue(1, 3), 33);
+  EXPECT_EQ(ScanProgressValue(2, 3), 67);
+  EXPECT_EQ(ScanProgressValue(1, 8), 12);  // 12.5
+  EXPECT_EQ(ScanProgressValue(3, 8), 38);  // 37.5
+  EXPECT_EQ(ScanProgressValue(0, 0), 0);
+}
+
+TEST(MameVersionText, IsCutAfterTheBracketAndItsBlank) {
+  struct Case {
+    std::string text;
+    std::string cut;
+  } cases[] = {
+      {"M.A.M.E. build : 0.251 (unknown) - Rom Scan Date: 1/2/24", "M.A.M.E. build : 0.251 (unknown) "},
+      {"M.A.M.E. build : Unknown - Rom Scan Date: 1/2/24", "M.A.M.E. build : Unknown - Rom Scan Date: 1/2/24"},
+      {"ends with )", "ends with )"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(CutMameVersionText(c.text), c.cut) << c.text;
+  EXPECT_EQ(ReadMameBuild(std::nullopt, "d"), "M.A.M.E. build : Unknown - Rom Scan Date: d");
+  EXPECT_EQ(ReadMameBuild(std::string("0.251 (unknown)"), "d"), "M.A.M.E. build : 0.251 (unknown) - Rom Scan Date: d");
+}
+
+TEST(ReadArchivesInOrder, HandsResultsOverInArchiveOrderFromSeveralThreads) {
+  std::vector<fs::path> archives;
+  for (int i = 0; i < 200; ++i) archives.emplace_back(std::to_string(i));
+  const ArchiveCrcLister lister = [](const fs::path& path, std::vector<std::uint32_t>& crcs) {
+    const int n = std::stoi(path.string());
+    if (n % 7 == 0) throw std::runtime_error("damaged");
+    crcs.push_back(static_cast<std::uint32_t>(n));
+    return n % 5 != 0;
+  };
+  std::vector<std::size_t> order;
+  ReadArchivesInOrder(archives, lister, 4, [&](std::size_t k, bool read, std::vector<std::uint32_t>& crcs) {
+    order.push_back(k);
+    const bool expectRead = k % 7 != 0 && k % 5 != 0;
+    EXPECT_EQ(read, expectRead) << k;
+    if (expectRead) {
+      EXPECT_EQ(crcs, (std::vector<std::uint32_t>{static_cast<std::uint32_t>(k)}));
+    }
+  });
+  ASSERT_EQ(order.size(), archives.size());
+  for (std::size_t k = 0; k < order.size(); ++k) EXPECT_EQ(order[k], k);
+}
+
+}  // namespace
+}  // namespace kestrune::catalogue
