@@ -15,3 +15,9 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_GUI=OFF -D
   -DKESTRUNE_WERROR=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+# The fuzz targets, with clang, and a short bounded fuzz run of each.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_GUI=OFF \
+  -DKESTRUNE_FUZZ=ON -DKESTRUNE_WERROR=ON
+cmake --build build-fuzz -j "$jobs" --target zip_open_fuzz
+ctest --test-dir build-fuzz --output-on-failure -R _fuzz

@@ -239,7 +239,6 @@ private:
   std::unique_ptr<TZipDirManager> dirManager_;
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
-  int updateCount_ = 0;
 };
 
 class TZipArchiver : public TZipBaseArchiver {

@@ -1,0 +1,53 @@
+// Opens any bytes as an archive, with repairs on and off, and lists what was found.
+#include <unistd.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "zip/zip_archiver.h"
+
+namespace {
+
+const std::string& ScratchFile() {
+  static const std::string path = "/tmp/kestrune-zip-fuzz-" + std::to_string(::getpid()) + ".zip";
+  return path;
+}
+
+void OpenAndList(const std::string& path, bool rebuild) {
+  kestrune::zip::TZipArchiver zip;
+  zip.FileName = kestrune::zip::Utf8ToWide(path);
+  zip.RebuildDamagedDirectory = rebuild;
+  try {
+    zip.OpenZip(kestrune::zip::kOpenReadOnly);
+  } catch (const kestrune::zip::EZipException&) {
+    return;
+  } catch (const kestrune::zip::EStreamError&) {
+    return;
+  }
+  const auto& items = zip.DirManager()->Items;
+  for (int i = 0; i < items.Count(); ++i) {
+    const auto& item = items.Item(i);
+    if (items.IndexOfName(item.FileName) < 0) {
+      __builtin_trap();
+    }
+    (void)kestrune::zip::WideToUtf8(item.FileName);
+  }
+  zip.CloseZip();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string& path = ScratchFile();
+  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
+    std::fwrite(data, 1, size, file);
+    std::fclose(file);
+  } else {
+    return 0;
+  }
+  OpenAndList(path, true);
+  OpenAndList(path, false);
+  return 0;
+}
