@@ -1,0 +1,52 @@
+#pragma once
+
+#include <vector>
+
+#include <QAbstractTableModel>
+#include <QIcon>
+
+#include "catalogue/game_list.h"
+#include "catalogue/icon_source.h"
+
+// The game list as the list views see it: rows are the listed games, held by the plain game list as
+// row indexes into the catalogue; nothing is stored or parsed here. Icons are resolved when a row is
+// first painted and kept in a bounded store.
+class GameListModel : public QAbstractTableModel {
+  Q_OBJECT
+
+public:
+  // The built-in images: 0 and 1 (no icon of its own), 2 (set not available).
+  static constexpr int kNoIconImage = 1;
+  static constexpr int kUnavailableImage = 2;
+  static constexpr int kBuiltInImages = 3;
+  // More icons than any screen shows at once, so a full store is simply emptied and refilled.
+  static constexpr int kIconStoreLimit = 2048;
+
+  explicit GameListModel(kestrune::catalogue::GameList& list, QObject* parent = nullptr);
+
+  // Where icons come from; null (the default) gives every available game image 1.
+  void SetIconSource(kestrune::catalogue::IconSource* source) { iconSource_ = source; }
+
+  // Tells the views that the game list was rebuilt; the icon store is emptied with the rows' indexes.
+  void ListRebuilt();
+  // Forgets every row's icon and the icons themselves; the next paint resolves them again.
+  void ClearIconIndexes();
+  int IconStoreSize() const { return static_cast<int>(images_.size()); }
+  QIcon Image(int index) const;
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+private:
+  int ImageIndexOf(int row) const;
+  int ResolveIcon(int row) const;
+  void ResetImages() const;
+
+  kestrune::catalogue::GameList& list_;
+  kestrune::catalogue::IconSource* iconSource_ = nullptr;
+  // Filled while painting, so it changes inside const data().
+  mutable std::vector<QIcon> images_;
+};
