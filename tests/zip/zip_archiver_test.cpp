@@ -1,0 +1,359 @@
+#include "zip/zip_archiver.h"
+
+#include <gtest/gtest.h>
+
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "zip/zip_builder.h"
+
+namespace kestrune::zip {
+namespace {
+
+TEST(ZipArchiver, DefaultsOfBothComponents) {
+  TZipArchiver zip;
+  TZipBaseArchiver base;
+  EXPECT_FALSE(zip.ExtractCorruptedFiles);
+  EXPECT_EQ(zip.CompressionLevel(), TZipCompressionLevel::clFastest);
+  EXPECT_EQ(zip.CompressionMode(), 1);
+  EXPECT_EQ(zip.CurrentVersion(), u"3.03 ");
+  EXPECT_EQ(zip.SpanningMode(), TZipSpanningMode::smNone);
+  EXPECT_TRUE(zip.SpanningOptions.AdvancedNaming);
+  EXPECT_EQ(zip.SpanningOptions.VolumeSize, TZipVolumeSize::vsAutoDetect);
+  EXPECT_EQ(zip.SpanningOptions.CustomVolumeSize(), 0);
+  EXPECT_FALSE(zip.InMemory());
+  EXPECT_TRUE(zip.RebuildDamagedDirectory);
+  EXPECT_FALSE(zip.Active());
+  EXPECT_TRUE(zip.UnicodeFilenames);
+  EXPECT_EQ(zip.Zip64Mode, TZip64Mode::zmDisabled);
+  EXPECT_EQ(base.Zip64Mode, TZip64Mode::zmAuto);
+  EXPECT_EQ(zip.CompressionMethod(), 8);
+  EXPECT_EQ(base.CompressionMethod(), 0xFFFF);
+  const TZipOptions& o = zip.Options;
+  EXPECT_TRUE(o.Recurse);
+  EXPECT_EQ(o.StorePath, TZipStorePathMode::spRelativePath);
+  EXPECT_EQ(o.ShareMode, TZipFileShareMode::smShareDenyNone);
+  EXPECT_EQ(o.OverwriteMode, TZipOverwriteMode::omAlways);
+  EXPECT_TRUE(o.CreateDirs && o.ReplaceReadOnly && o.SetAttributes && o.FlushBuffers && o.OEMFileNames);
+  EXPECT_EQ(o.SearchAttr, 10431);
+}
+
+TEST(ZipArchiver, CompressionLevelAndModeFollowEachOther) {
+  TZipArchiver zip;
+  struct Level {
+    TZipCompressionLevel level;
+    int mode;
+  };
+  for (const auto& c : {Level{TZipCompressionLevel::clNone, 0}, Level{TZipCompressionLevel::clFastest, 1},
+                        Level{TZipCompressionLevel::clNormal, 6}, Level{TZipCompressionLevel::clMax, 9}}) {
+    zip.SetCompressionLevel(c.level);
+    EXPECT_EQ(zip.CompressionMode(), c.mode);
+    EXPECT_EQ(zip.CompressionMethod(), c.mode == 0 ? 0 : 8);
+  }
+  const TZipCompressionLevel byMode[] = {
+      TZipCompressionLevel::clNone,   TZipCompressionLevel::clFastest, TZipCompressionLevel::clFastest,
+      TZipCompressionLevel::clFastest, TZipCompressionLevel::clNormal, TZipCompressionLevel::clNormal,
+      TZipCompressionLevel::clNormal, TZipCompressionLevel::clMax,     TZipCompressionLevel::clMax,
+      TZipCompressionLevel::clMax};
+  for (int mode = 0; mode <= 9; ++mode) {
+    zip.SetCompressionMode(mode);
+    EXPECT_EQ(zip.CompressionLevel(), byMode[mode]) << mode;
+  }
+  zip.SetCompressionMode(3);
+  zip.Name = "iconszipper";
+  try {
+    zip.SetCompressionMode(10);
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 5);
+    EXPECT_STREQ(e.what(), "iconszipper: Invalid compression mode. Mode must be in [0-9] range - Native error: 00005");
+  }
+  EXPECT_EQ(zip.CompressionMode(), 3);
+  EXPECT_EQ(zip.CompressionLevel(), TZipCompressionLevel::clFastest);
+}
+
+TEST(ZipArchiver, SpanningSettings) {
+  TZipArchiver zip;
+  zip.SpanningOptions.SetCustomVolumeSize(1000);
+  EXPECT_EQ(zip.SpanningOptions.CustomVolumeSize(), 65536);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vs650MB;
+  EXPECT_EQ(VolumeSizeBytes(zip.SpanningOptions), 681574400);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vs4700MB;
+  EXPECT_EQ(VolumeSizeBytes(zip.SpanningOptions), 4928307200);
+
+  kestrune::test::TempDir dir;
+  kestrune::test::WriteFileBytes(dir / "a.zip", test::BuildZip({}).bytes);
+  zip.FileName = Utf8ToWide((dir / "a.zip").string());
+  zip.OpenZip(kOpenReadOnly);
+  try {
+    zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+    FAIL();
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "Cannot set spanning mode on open archive");
+  }
+  zip.CloseZip();
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.FileName = u"/media/roms.zip";
+  EXPECT_EQ(zip.VolumeFileName(0, false), u"/media/roms_001.zip");
+  zip.SpanningOptions.AdvancedNaming = false;
+  EXPECT_EQ(zip.VolumeFileName(1, false), u"/media/roms.Z02");
+  EXPECT_EQ(zip.VolumeFileName(5, true), u"/media/roms.zip");
+}
+
+TEST(ZipArchiver, InMemoryArchives) {
+  kestrune::test::TempDir dir;
+  TZipArchiver zip;
+  zip.SetInMemory(true);
+  try {
+    zip.OpenZip(kOpenReadOnly);
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 28);
+  }
+  zip.OpenZip(kOpenCreate);
+  EXPECT_TRUE(zip.Active());
+  try {
+    zip.SetInMemory(false);
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 29);
+  }
+  zip.FileName = Utf8ToWide((dir / "mem.zip").string());
+  zip.SetInMemory(false);
+  EXPECT_TRUE(zip.Active());
+  EXPECT_EQ(kestrune::test::ReadFileBytes(dir / "mem.zip"), test::BuildZip({}).bytes);
+  zip.CloseZip();
+
+  kestrune::test::WriteFileBytes(dir / "two.zip", test::BuildZip({{"a", "1"}, {"b", "2"}}).bytes);
+  zip.FileName = Utf8ToWide((dir / "two.zip").string());
+  zip.OpenZip(kOpenReadOnly);
+  zip.SetInMemory(true);
+  EXPECT_TRUE(zip.Active());
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 2);
+}
+
+class ScriptedPrompter : public TZipPrompter {
+public:
+  TZipPromptResult Ask(const WideString& text, const std::vector<TZipPromptResult>& buttons) override {
+    asked.push_back(WideToUtf8(text));
+    offered = buttons;
+    return answer;
+  }
+  bool InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value) override {
+    asked.push_back(WideToUtf8(caption) + "|" + WideToUtf8(prompt) + "|" + value);
+    value = "secret";
+    return answer == TZipPromptResult::Ok;
+  }
+  TZipPromptResult answer = TZipPromptResult::None;
+  std::vector<std::string> asked;
+  std::vector<TZipPromptResult> offered;
+};
+
+TEST(ZipArchiver, DispatchersWithoutHandlersNeverBlock) {
+  TZipArchiver zip;
+  bool confirm = true;
+  WideString dest = u"dest.png";
+  zip.DoOnConfirmOverwrite(u"src.png", dest, confirm);
+  EXPECT_FALSE(confirm);
+  AnsiString password = "old";
+  bool skip = false;
+  zip.DoOnPassword(u"a.png", password, skip);
+  EXPECT_TRUE(skip);
+  EXPECT_EQ(password, "old");
+  TZipAction action = TZipAction::fxaIgnore;
+  zip.DoOnProcessFileFailure(u"a", TZipProcessOperation::poExtract, 8, 8, u"bad", action);
+  EXPECT_EQ(action, TZipAction::fxaAbort);
+  bool cancel = false;
+  zip.DoOnDiskFull(-1, u"x.zip", cancel);
+  EXPECT_TRUE(cancel);
+  zip.DoOnOverallProgress(50, TZipProcessOperation::poExtract, TZipProgressPhase::ppProcess, cancel);
+  EXPECT_FALSE(cancel);
+  bool process = false;
+  zip.DoOnConfirmProcessFile(u"a", TZipProcessOperation::poAdd, process);
+  EXPECT_TRUE(process);
+  WideString name = u"dir/sub/x.png";
+  std::uint32_t attr = 0;
+  zip.DoOnExtractFile(name, attr, "");
+  EXPECT_EQ(name, u"dir\\sub\\x.png");
+}
+
+TEST(ZipArchiver, DispatchersAskThePrompterWithTheirTexts) {
+  TZipArchiver zip;
+  ScriptedPrompter prompter;
+  zip.SetPrompter(&prompter);
+  bool confirm = false;
+  WideString dest = u"d.png";
+  prompter.answer = TZipPromptResult::NoToAll;
+  zip.DoOnConfirmOverwrite(u"s.png", dest, confirm);
+  EXPECT_FALSE(confirm);
+  EXPECT_EQ(zip.Options.OverwriteMode, TZipOverwriteMode::omNever);
+  EXPECT_EQ(prompter.asked.back(), "Overwrite file \"d.png\" with \"s.png\"");
+  prompter.answer = TZipPromptResult::YesToAll;
+  zip.DoOnConfirmOverwrite(u"s.png", dest, confirm);
+  EXPECT_TRUE(confirm);
+  EXPECT_EQ(zip.Options.OverwriteMode, TZipOverwriteMode::omAlways);
+
+  prompter.answer = TZipPromptResult::Ok;
+  AnsiString password = "old";
+  bool skip = true;
+  zip.DoOnPassword(u"a.png", password, skip);
+  EXPECT_EQ(prompter.asked.back(), "Password for \"a.png\"|Enter password: |old");
+  EXPECT_EQ(password, "secret");
+  EXPECT_FALSE(skip);
+
+  TZipAction action = TZipAction::fxaAbort;
+  prompter.answer = TZipPromptResult::Retry;
+  zip.DoOnProcessFileFailure(u"a", TZipProcessOperation::poAdd, 46, 46, u"Write to stream error", action);
+  EXPECT_EQ(action, TZipAction::fxaRetry);
+  EXPECT_EQ(prompter.asked.back(), "Write to stream error. File processing error, possibly disk is full");
+  EXPECT_EQ(prompter.offered.size(), 3u);
+  prompter.answer = TZipPromptResult::Ignore;
+  zip.DoOnProcessFileFailure(u"a", TZipProcessOperation::poAdd, 61, 61, u"long", action);
+  EXPECT_EQ(action, TZipAction::fxaIgnore);
+  EXPECT_EQ(prompter.asked.back(), "long");
+  EXPECT_EQ(prompter.offered.size(), 2u);
+  const auto asked = prompter.asked.size();
+  zip.DoOnProcessFileFailure(u"a", TZipProcessOperation::poAdd, 45, 45, u"x", action);
+  EXPECT_EQ(action, TZipAction::fxaAbort);
+  EXPECT_EQ(prompter.asked.size(), asked);
+
+  zip.SetSpanningMode(TZipSpanningMode::smSpanning);
+  prompter.answer = TZipPromptResult::Ok;
+  bool cancel = true;
+  WideString volume;
+  zip.DoOnRequestBlankVolume(2, volume, cancel);
+  EXPECT_FALSE(cancel);
+  EXPECT_EQ(prompter.asked.back(), "Please insert a blank disk #3");
+  prompter.answer = TZipPromptResult::Cancel;
+  zip.DoOnRequestMiddleVolume(0, volume, cancel);
+  EXPECT_TRUE(cancel);
+  EXPECT_EQ(prompter.asked.back(), "Please insert disk #1");
+}
+
+TEST(ZipArchiver, HandlersGetTheirArguments) {
+  TZipArchiver zip;
+  WideString seen;
+  zip.OnFileProgress = [&](TZipBaseArchiver&, const WideString& name, double, TZipProcessOperation,
+                           TZipProgressPhase, bool& cancel) {
+    seen = name;
+    cancel = true;
+  };
+  bool cancel = false;
+  zip.DoOnFileProgress(u"a/b.png", 10, TZipProcessOperation::poExtract, TZipProgressPhase::ppStart, cancel);
+  EXPECT_EQ(seen, u"a\\b.png");
+  EXPECT_TRUE(cancel);
+  int volumeSeen = 0;
+  zip.OnDiskFull = [&](TZipBaseArchiver&, int volume, const WideString&, bool&) { volumeSeen = volume; };
+  zip.DoOnDiskFull(4, u"v", cancel);
+  EXPECT_EQ(volumeSeen, 5);
+  EXPECT_FALSE(cancel);
+  zip.OnStoreFile = [&](TZipBaseArchiver&, WideString& name, std::uint32_t&, AnsiString&, const WideString&) {
+    seen = name;
+    name += u"\\new";
+  };
+  WideString stored = u"x/y";
+  std::uint32_t attr = 0;
+  AnsiString comment;
+  zip.DoOnStoreFile(stored, attr, comment, u"orig");
+  EXPECT_EQ(seen, u"x\\y");
+  EXPECT_EQ(stored, u"x/y/new");
+}
+
+TEST(ZipException, MessageTableAndFormat) {
+  struct Row {
+    int code;
+    const char* text;
+  };
+  const Row rows[] = {
+      {0, "Unknown error"},
+      {1, "Index out of bounds"},
+      {24, "Index out of bounds"},
+      {5, "Invalid compression mode. Mode must be in [0-9] range"},
+      {6, "Unexpected nil pointer"},
+      {8, "Invalid size or check sum of file or unsupported compression format"},
+      {29, "File name is blank. Specify appropriate file name"},
+      {54, "File \"%s\" not found"},
+      {14, "Archive is not open"},
+      {17, "SFXStub property is not specified"},
+      {23, "Cannot create file \"%s\""},
+      {20, "Cannot create directory \"%s\""},
+      {25, "Internal error. Update is not started"},
+      {26, "Cannot proceed when update is not ended. Preceding EndUpdate call is required."},
+      {27, "Cannot delete file \"%s\""},
+      {28, "In-memory archive can be created only"},
+      {32, "File is open in read-only mode"},
+      {33, "Cannot open file \"%s\""},
+      {34, "Invalid compressed size, rfs.size = %d, count = %d"},
+      {35, "Invalid archive file."},
+      {36, "Cannot create output file. Probably file is locked by another process. FileName = '%s'."},
+      {37, "Archive is open. You should close it beore performing this operation."},
+      {39, "Unable to create directory"},
+      {40, "Cannot find Zip64 directory end record"},
+      {43, "Cannot compress file '%s'. Zip64 mode is not enabled"},
+      {45, "Cannot open archive file. Opening aborted or invalid file"},
+      {46, "Write to stream error"},
+      {47, "Cannot place SFX stub on volume. Volume size limit is too small"},
+      {57, "Archive is damaged. Open failed"},
+      {49, "MakeSFX is not allowed for splitted or spanned archives. Set SFXStub before archive creation instead of "
+           "MakeSFX"},
+      {50, "Archive already has SFX stub"},
+      {51, "Multi-volume archive is not allowed for custom stream"},
+      {52, "Multi-spanned archive is not allowed for modification. Use BeginUpdate/EndUpdate methods to add files "
+           "several times"},
+      {55, "Deflate64 compression method is not supported"},
+      {56, "MakeSFX error"},
+      {59, "Hashed list of file names is invalid"},
+      {60, "Cannot delete folder \"%s\""},
+      {61, "File name is too long: \r\n\"%s\""},
+      {62, "Multiple transactions are not supported for multi-volume archives"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_STREQ(EZipException::TextOf(row.code), row.text) << row.code;
+  }
+  for (int code = 1; code <= 62; ++code) {
+    EXPECT_NE(EZipException::TextIndexOf(code), 0) << code;
+  }
+  TComponent snap;
+  snap.Name = "snapzipper";
+  EXPECT_STREQ(EZipException(15, &snap, {std::string("x.png")}).what(),
+               "snapzipper: File \"x.png\" not found - Native error: 00015");
+  EXPECT_STREQ(EZipException(34, nullptr, {std::int64_t{10}, std::int64_t{7}}).what(),
+               "Invalid compressed size, rfs.size = 10, count = 7 - Native error: 00034");
+  TComponent unnamed;
+  const EZipException unknown(99, &unnamed);
+  EXPECT_STREQ(unknown.what(), "Unknown error - Native error: 00099");
+  EXPECT_EQ(unknown.ErrorCode(), 99);
+  EXPECT_EQ(unknown.TextIndex(), 0);
+}
+
+TEST(ZipFixtures, ArchivesWrittenByOtherTools) {
+  struct Case {
+    const char* file;
+    std::vector<std::u16string> names;
+    std::int64_t baseOffset;
+    std::uint64_t firstOffset;
+  };
+  const Case cases[] = {
+      {"python-stored.zip", {u"readme.txt", u"dir/", u"snap/pacman.png"}, 0, 0},
+      {"python-deflated-utf8.zip", {u"\u00FCber.txt", u"plain.txt"}, 0, 0},
+      {"python-zip64.zip", {u"big.bin", u"b.txt"}, 0, 0},
+      {"infozip-streamed.zip", {u"-"}, 0, 0},
+      {"infozip-stub.zip", {u"rom.bin"}, 31, 31},
+      {"infozip-stub-adjusted.zip", {u"rom.bin"}, 0, 31},
+  };
+  for (const auto& c : cases) {
+    TZipArchiver zip;
+    zip.RebuildDamagedDirectory = false;
+    zip.FileName = Utf8ToWide((kestrune::test::TestDataDir() / "zip" / c.file).string());
+    zip.OpenZip(kOpenReadOnly);
+    const auto& items = zip.DirManager()->Items;
+    ASSERT_EQ(items.Count(), static_cast<int>(c.names.size())) << c.file;
+    for (int i = 0; i < items.Count(); ++i) {
+      EXPECT_EQ(items.Item(i).FileName, c.names[static_cast<std::size_t>(i)]) << c.file;
+    }
+    EXPECT_EQ(zip.DirManager()->BaseOffset, c.baseOffset) << c.file;
+    EXPECT_EQ(items.Item(0).LocalHeaderOffset, c.firstOffset) << c.file;
+  }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
