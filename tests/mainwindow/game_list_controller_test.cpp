@@ -1,0 +1,295 @@
+#include "mainwindow/game_list_controller.h"
+
+#include <QAction>
+#include <QBuffer>
+#include <QImage>
+#include <QKeyEvent>
+#include <QCoreApplication>
+#include <QLineEdit>
+#include <QMenu>
+#include <QStatusBar>
+#include <QToolButton>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include "../catalogue/game_lines.h"
+#include "catalogue/favorites.h"
+#include "mainwindow/game_list_model.h"
+#include "settings/settings.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace cat = kestrune::catalogue;
+using kestrune::test::GameLine;
+
+void WriteIcon(const std::filesystem::path& path, Qt::GlobalColor color) {
+  QImage image(16, 16, QImage::Format_ARGB32);
+  image.fill(color);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");  // the list reads icons by their content
+  kestrune::test::WriteFileBytes(path, bytes.toStdString());
+}
+
+class GameListControllerTest : public ::testing::Test {
+protected:
+  GameListControllerTest() : settings_(dir_.folder()) {
+    catalogue_.Add(GameLine("pacman", [](cat::Tgameinfo& g) { g.description = "Pac-Man"; }));
+    catalogue_.Add(GameLine("mspacman", [](cat::Tgameinfo& g) {
+      g.description = "Ms. Pac-Man";
+      g.cloneof = "pacman";
+      g.romstatus = "1";
+    }));
+    catalogue_.Add(GameLine("galaga", [](cat::Tgameinfo& g) {
+      g.description = "Galaga";
+      g.availflag = "1";
+      g.romstatus = "2";
+    }));
+    catalogue_.Add(GameLine("asteroid", [](cat::Tgameinfo& g) {
+      g.description = "Asteroids";
+      g.video = "Vector";
+      g.orientation = "Horizontal (0°)";
+    }));
+    std::filesystem::create_directories(dir_ / "ini");
+    std::filesystem::create_directories(dir_ / "inp");
+    std::filesystem::create_directories(dir_ / "icons");
+    controller_.SetSettings(&settings_);
+    controller_.SetFolders((dir_ / "icons").string(), (dir_ / "ini").string(), (dir_ / "inp").string());
+    controller_.BuildGameList();
+  }
+
+  QString Rom(int row) { return QString::fromStdString(std::string(controller_.List().Field(row, 23))); }
+  QAction* Item(const char* name) { return controller_.Action(name); }
+
+  kestrune::test::TempDir dir_;
+  kestrune::settings::Settings settings_;
+  cat::Catalogue catalogue_;
+  QWidget window_;
+  GameListController controller_{catalogue_, &window_};
+};
+
+TEST_F(GameListControllerTest, WidgetsAndMenusCarryTheirComponentNames) {
+  EXPECT_EQ(window_.findChild<QWidget*>("gameview"), controller_.View());
+  EXPECT_EQ(window_.findChild<QLineEdit*>("searchtag"), controller_.SearchBox());
+  EXPECT_EQ(window_.findChild<QStatusBar*>("Statusbalk"), controller_.StatusBar());
+  for (const char* name : {"All1", "Arcadia1", "SegaXYBoards1", "ShowAllGames1", "ShowAllGames2", "Showfulllist1",
+                           "ShowFavorites1", "ShowFavorites2", "ShowFilteredGames1", "Description", "Bios1",
+                           "ShowDetails1", "ShowIcons1", "AddtoFavorites1", "RemovefromFavoritelist1"}) {
+    EXPECT_NE(Item(name), nullptr) << name;
+  }
+  EXPECT_EQ(controller_.FilterMenu()->actions().size(), 33);
+}
+
+TEST_F(GameListControllerTest, ModelShowsRowsColumnsAndStatusPanels) {
+  GameListModel* model = controller_.Model();
+  ASSERT_EQ(model->rowCount(), 4);
+  EXPECT_EQ(model->columnCount(), 19);
+  EXPECT_EQ(model->headerData(0, Qt::Horizontal).toString(), "Game Name");
+  EXPECT_EQ(model->headerData(18, Qt::Horizontal).toString(), "Status");
+  EXPECT_EQ(model->data(model->index(0, 0)).toString(), "Pac-Man");
+  EXPECT_EQ(model->data(model->index(1, 16)).toString(), "pacman");
+  EXPECT_EQ(model->data(model->index(1, 18)).toString(), "No good dump known");
+  EXPECT_EQ(model->data(model->index(0, 8)).toString(), QString::fromUtf8("Vertical (90°)"));
+  EXPECT_EQ(controller_.PanelText(0), "Listed : 4");
+
+  controller_.SetMameVersionText("0.251 (Debian)");
+  controller_.BuildGameList();
+  EXPECT_EQ(controller_.PanelText(4), "0.251 (Debian)");
+
+  controller_.View()->SelectRow(0);
+  EXPECT_EQ(controller_.PanelText(2), "INI : N/A");
+  kestrune::test::WriteFileBytes(dir_ / "ini" / "PACMAN.ini", "");  // matched in any letter case
+  kestrune::test::WriteFileBytes(dir_ / "inp" / "pacman.inp", "");
+  controller_.UpdateIniInpStatus();
+  EXPECT_EQ(controller_.PanelText(2), "INI : Yes");
+  EXPECT_EQ(controller_.PanelText(3), "INP : Yes");
+  controller_.View()->SelectRow(3);
+  EXPECT_EQ(controller_.PanelText(2), "INI : N/A");
+  EXPECT_EQ(controller_.PanelText(3), "INP : N/A");
+}
+
+TEST_F(GameListControllerTest, IconsComeFromTheSetThenTheParentAndTheStoreIsClearedOnRebuild) {
+  WriteIcon(dir_ / "icons" / "PACMAN.ico", Qt::yellow);
+  controller_.SetFolders((dir_ / "icons").string(), (dir_ / "ini").string(), (dir_ / "inp").string());
+  GameListModel* model = controller_.Model();
+  for (int row = 0; row < 4; ++row) {
+    model->data(model->index(row, 0), Qt::DecorationRole);
+  }
+  const cat::GameList& list = controller_.List();
+  EXPECT_GE(list.ImageIndex(0), GameListModel::kBuiltInImages);  // its own icon, found in another case
+  EXPECT_EQ(list.ImageIndex(1), list.ImageIndex(0) + 1);         // the clone shows its parent's icon
+  EXPECT_EQ(list.ImageIndex(3), GameListModel::kNoIconImage);
+  EXPECT_FALSE(model->data(model->index(2, 0), Qt::DecorationRole).isNull());  // unavailable: image 2
+  EXPECT_EQ(list.ImageIndex(2), 0);
+  EXPECT_EQ(model->IconStoreSize(), 5);
+  controller_.BuildGameList();
+  EXPECT_EQ(model->IconStoreSize(), GameListModel::kBuiltInImages);
+  EXPECT_EQ(list.ImageIndex(0), 0);
+}
+
+TEST_F(GameListControllerTest, FilterChangeKeepsTheSelectedGameOrSelectsTheTopRow) {
+  controller_.View()->SelectRow(3);
+  Item("Vector1")->trigger();
+  ASSERT_EQ(controller_.Model()->rowCount(), 1);
+  EXPECT_EQ(controller_.GetSelectedRom(), "asteroid");
+  EXPECT_EQ(controller_.CheckedFilter(), 2);
+  EXPECT_EQ(controller_.FilterButton()->property("imageIndex").toInt(), 19);
+  Item("Raster1")->trigger();
+  EXPECT_EQ(controller_.GetSelectedRom(), "pacman");
+  EXPECT_EQ(controller_.PanelText(0), "Listed : 3");
+
+  // Choosing the checked filter again rebuilds nothing: the selection made since stays.
+  controller_.View()->SelectRow(2);
+  Item("Raster1")->trigger();
+  EXPECT_EQ(controller_.View()->SelectedRow(), 2);
+  EXPECT_TRUE(Item("Raster1")->isChecked());
+}
+
+TEST_F(GameListControllerTest, ListModesSetMenusAndTheToolButton) {
+  Item("ShowAvailableGames1")->trigger();
+  EXPECT_EQ(controller_.Model()->rowCount(), 3);
+  EXPECT_TRUE(Item("Showfulllist1")->isChecked());
+  EXPECT_EQ(controller_.ListModeButton()->property("imageIndex").toInt(), 9);
+  EXPECT_TRUE(Item("AddtoFavorites2")->isEnabled());
+  EXPECT_FALSE(Item("RemovefromFavorites1")->isEnabled());
+  EXPECT_EQ(controller_.GetSelectedRom(), "pacman");  // the top row
+
+  // "Show Favorites" does nothing while there are no favourites.
+  Item("ShowFavorites2")->setEnabled(false);
+  Item("ShowFavorites2")->trigger();
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::Available);
+
+  controller_.View()->SelectRow(2);
+  controller_.AddFavorite();
+  EXPECT_TRUE(Item("ShowFavorites2")->isEnabled());
+  Item("ShowFavorites1")->trigger();
+  EXPECT_EQ(controller_.Model()->rowCount(), 1);
+  EXPECT_TRUE(Item("ShowFavorites2")->isChecked());
+  EXPECT_FALSE(Item("AddtoFavorites1")->isEnabled());
+  EXPECT_TRUE(Item("RemovefromFavoritelist1")->isEnabled());
+  EXPECT_EQ(controller_.ListModeButton()->property("imageIndex").toInt(), 8);
+
+  // Removing the last favourite lists all games again.
+  controller_.View()->SelectRow(0);
+  controller_.RemoveFavorite();
+  EXPECT_FALSE(Item("ShowFavorites1")->isEnabled());
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::All);
+  EXPECT_EQ(controller_.Model()->rowCount(), 4);
+}
+
+TEST_F(GameListControllerTest, SearchListsResultsAndOneCharacterRestoresTheModesMenus) {
+  cat::AddFavorite(settings_.Ini(), "pacman");
+  cat::AddFavorite(settings_.Ini(), "mspacman");
+  Item("ShowFavorites2")->setEnabled(true);
+  Item("ShowFavorites1")->setEnabled(true);
+  Item("ShowFavorites2")->trigger();
+  Item("Raster1")->trigger();
+
+  controller_.SearchBox()->setText("ms");
+  controller_.QuickSearch();
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::SearchResult);
+  EXPECT_EQ(controller_.Model()->rowCount(), 1);
+  EXPECT_TRUE(Item("ShowFilteredGames1")->isChecked());
+  EXPECT_FALSE(Item("ShowFavorites2")->isChecked());
+  EXPECT_EQ(controller_.ListModeButton()->property("imageIndex").toInt(), 10);
+  EXPECT_TRUE(Item("All1")->isChecked());  // the filter applied once and is gone
+  EXPECT_EQ(controller_.PanelText(0), "Listed : 1");
+
+  controller_.SearchBox()->setText("m");
+  controller_.QuickSearch();
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::Favorites);
+  EXPECT_TRUE(Item("ShowFavorites2")->isChecked());
+  EXPECT_TRUE(Item("RemovefromFavorites1")->isEnabled());
+  EXPECT_FALSE(Item("ShowFilteredGames1")->isEnabled());
+  EXPECT_EQ(controller_.Model()->rowCount(), 2);
+}
+
+TEST_F(GameListControllerTest, TypingSearchesAfterEachKeyAndTheFieldMenuEmptiesTheBox) {
+  QLineEdit* box = controller_.SearchBox();
+  box->setText("PAC");
+  box->textEdited(box->text());
+  EXPECT_EQ(box->text(), "pac");
+  QKeyEvent release(QEvent::KeyRelease, Qt::Key_C, Qt::NoModifier, "c");
+  QCoreApplication::sendEvent(box, &release);
+  EXPECT_EQ(controller_.Model()->rowCount(), 2);
+
+  Item("RomName1")->trigger();
+  EXPECT_EQ(controller_.SearchField(), 23);
+  EXPECT_TRUE(box->text().isEmpty());
+  EXPECT_EQ(controller_.Model()->rowCount(), 2);  // emptying the box does not search
+}
+
+TEST_F(GameListControllerTest, SortRewritesTheCatalogueAndKeepsTheSelection) {
+  controller_.View()->SelectRow(3);
+  controller_.SortByColumn(0);  // the first click on "Game Name" sorts descending
+  EXPECT_EQ(Rom(0), "pacman");
+  EXPECT_EQ(Rom(3), "asteroid");
+  EXPECT_EQ(cat::ParseGameRecord(catalogue_[1])->romname, "mspacman");
+  EXPECT_EQ(controller_.GetSelectedRom(), "asteroid");
+
+  controller_.SearchBox()->setText("pac");
+  controller_.QuickSearch();
+  controller_.SortByColumn(17);
+  ASSERT_EQ(controller_.Model()->rowCount(), 2);
+  EXPECT_EQ(Rom(0), "mspacman");
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::SearchResult);
+
+  // With the box emptied the plain list is rebuilt, never stale rows.
+  controller_.SearchBox()->clear();
+  controller_.SortByColumn(17);  // the same column again: descending
+  EXPECT_EQ(controller_.Model()->rowCount(), 4);
+  EXPECT_EQ(Rom(0), "pacman");
+  EXPECT_EQ(Rom(3), "asteroid");
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::All);
+}
+
+TEST_F(GameListControllerTest, ViewStylesShareOneSelectionAndTypeAheadFindsTitles) {
+  controller_.View()->SelectRow(1);
+  Item("ShowIcons1")->trigger();
+  EXPECT_EQ(controller_.View()->Style(), ViewStyle::Icons);
+  EXPECT_EQ(controller_.View()->IconView()->currentIndex().row(), 1);
+  EXPECT_EQ(settings_.ReadInt("kestruneui", "viewtype"), 2);
+  Item("ShowDetails1")->trigger();
+  EXPECT_EQ(controller_.GetSelectedRom(), "mspacman");
+
+  controller_.View()->ReportView()->keyboardSearch("g");
+  EXPECT_EQ(controller_.View()->ReportView()->currentIndex().row(), 2);
+  controller_.SetControllerNavigation(true);
+  controller_.View()->ReportView()->keyboardSearch("a");
+  EXPECT_EQ(controller_.View()->ReportView()->currentIndex().row(), 2);
+}
+
+TEST_F(GameListControllerTest, SettingsRestoreTheListStateWithDefaultsForBadValues) {
+  settings_.WriteDefaults(dir_.folder(), "mame", "");
+  settings_.WriteText("kestruneui", "searchmenu", "24");
+  settings_.WriteText("kestruneui", "filtermenu", "5");
+  settings_.WriteText("kestruneui", "list", "0");
+  settings_.WriteText("kestruneui", "showbadroms", "1");
+  settings_.WriteText("kestruneui", "filter", "1");
+  settings_.WriteText("kestruneui", "keyword", "pac");
+  settings_.WriteText("kestruneui", "roms", "3/4");
+  controller_.ApplySettings();
+  EXPECT_EQ(controller_.SearchField(), 1);
+  EXPECT_TRUE(Item("Description")->isChecked());
+  EXPECT_EQ(controller_.CheckedFilter(), 0);
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::SearchResult);
+  EXPECT_EQ(controller_.Model()->rowCount(), 2);
+  EXPECT_EQ(controller_.PanelText(1), "Roms : 3/4");
+  EXPECT_FALSE(Item("ShowFavorites2")->isEnabled());
+
+  settings_.WriteText("kestruneui", "searchmenu", "5");  // a field without a menu entry
+  controller_.ApplySettings();
+  EXPECT_EQ(controller_.SearchField(), 5);
+  EXPECT_FALSE(Item("Description")->isChecked());
+
+  controller_.StoreSettings();
+  EXPECT_EQ(settings_.ReadText("kestruneui", "filter"), "1");
+  EXPECT_EQ(settings_.ReadText("kestruneui", "keyword"), "pac");
+  EXPECT_EQ(settings_.ReadText("kestruneui", "list"), "0");
+}
+
+}  // namespace
