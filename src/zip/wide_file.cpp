@@ -301,13 +301,13 @@ std::string SysErrorMessage(int code) {
 
 std::uint32_t DateTimeToDos(std::int64_t unixSeconds) {
   const auto seconds = static_cast<std::time_t>(unixSeconds);
-  std::tm local {};
+  std::tm local{};
   if (::localtime_r(&seconds, &local) == nullptr || local.tm_year < 80) {
     return (1u << 21) | (1u << 16);  // 1980-01-01 00:00
   }
   const auto year = static_cast<std::uint32_t>(std::min(local.tm_year - 80, 127));
-  const auto date = (year << 9) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 5) |
-                    static_cast<std::uint32_t>(local.tm_mday);
+  const auto date =
+      (year << 9) | (static_cast<std::uint32_t>(local.tm_mon + 1) << 5) | static_cast<std::uint32_t>(local.tm_mday);
   const auto time = (static_cast<std::uint32_t>(local.tm_hour) << 11) |
                     (static_cast<std::uint32_t>(local.tm_min) << 5) | static_cast<std::uint32_t>(local.tm_sec / 2);
   return (date << 16) | time;

@@ -1,8 +1,9 @@
 #include "zip/wide_string.h"
 
+#include <locale.h>
+
 #include <clocale>
 #include <cwctype>
-#include <locale.h>
 
 #include "platform/code_pages.h"
 
@@ -114,7 +115,7 @@ int Base64Value(unsigned char c) {
 }
 
 class Utf7Writer {
-public:
+ public:
   explicit Utf7Writer(std::size_t capacity) : capacity_(capacity) {}
   void Put(char c) {
     if (out_.size() >= capacity_) {
@@ -124,7 +125,7 @@ public:
   }
   std::string Take() { return std::move(out_); }
 
-private:
+ private:
   std::size_t capacity_;
   std::string out_;
 };

@@ -24,7 +24,7 @@ inline constexpr unsigned kCodePageUtf8 = 65001;
 
 // A conversion that cannot be done ("Invalid UTF7", "Buffer overflow", an unknown code page).
 class EConvertError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
@@ -63,7 +63,9 @@ using TReplaceFlags = unsigned;
 inline constexpr TReplaceFlags operator|(TReplaceFlag a, TReplaceFlag b) {
   return static_cast<unsigned>(a) | static_cast<unsigned>(b);
 }
-inline constexpr bool HasFlag(TReplaceFlags flags, TReplaceFlag flag) { return (flags & static_cast<unsigned>(flag)) != 0; }
+inline constexpr bool HasFlag(TReplaceFlags flags, TReplaceFlag flag) {
+  return (flags & static_cast<unsigned>(flag)) != 0;
+}
 
 WideString WideStringReplace(WideStringView text, WideStringView pattern, WideStringView replacement,
                              TReplaceFlags flags, bool wholeWord = false);

@@ -36,8 +36,7 @@ WideString DecodeText(const std::vector<std::uint8_t>& bytes, bool hasNoBom) {
       return Utf8ToWide(std::string_view(reinterpret_cast<const char*>(bytes.data()) + 3, bytes.size() - 3));
     }
   }
-  return MultiByteToWide(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
-                         kCodePageDefault);
+  return MultiByteToWide(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()), kCodePageDefault);
 }
 
 }  // namespace

@@ -15,14 +15,14 @@ namespace kestrune::zip {
 // "List index out of bounds (%d)", "Operation not allowed on sorted list",
 // "String list does not allow duplicates".
 class EStringListError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 
 class TAnsiStringsForWideStringsAdapter;
 
 class TWStrings {
-public:
+ public:
   TWStrings();
   virtual ~TWStrings();
   TWStrings(const TWStrings&) = delete;
@@ -64,17 +64,17 @@ public:
   // The same items as 8-bit strings in a code page.
   TAnsiStringsForWideStringsAdapter& AnsiStrings() { return *ansiStrings_; }
 
-protected:
+ protected:
   virtual int CompareStrings(WideStringView a, WideStringView b) const { return WideCompareText(a, b); }
 
-private:
+ private:
   std::unique_ptr<TAnsiStringsForWideStringsAdapter> ansiStrings_;
 };
 
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
 class TWStringList : public TWStrings {
-public:
+ public:
   int Count() const override { return static_cast<int>(items_.size()); }
   WideString Get(int index) const override;
   void* GetObject(int index) const override;
@@ -103,10 +103,10 @@ public:
   std::function<void()> OnChanging;
   std::function<void()> OnChange;
 
-protected:
+ protected:
   int CompareStrings(WideStringView a, WideStringView b) const override;
 
-private:
+ private:
   struct Item {
     WideString text;
     void* object = nullptr;
@@ -126,7 +126,7 @@ private:
 
 // Code page 0 is the default ("ANSI") code page.
 class TAnsiStringsForWideStringsAdapter {
-public:
+ public:
   explicit TAnsiStringsForWideStringsAdapter(TWStrings& strings, unsigned codePage = kCodePageDefault)
       : strings_(strings), codePage_(codePage) {}
   int Count() const { return strings_.Count(); }
@@ -136,7 +136,7 @@ public:
   unsigned CodePage() const { return codePage_; }
   void SetCodePage(unsigned codePage) { codePage_ = codePage; }
 
-private:
+ private:
   TWStrings& strings_;
   unsigned codePage_;
 };

@@ -32,10 +32,9 @@ struct VolumeSizeRow {
   std::int64_t bytes;
 };
 constexpr VolumeSizeRow kVolumeSizes[] = {
-    {TZipVolumeSize::vs1_44MB, 1457664},     {TZipVolumeSize::vs100MB, 104857600},
-    {TZipVolumeSize::vs200MB, 209715200},    {TZipVolumeSize::vs250MB, 262144000},
-    {TZipVolumeSize::vs600MB, 629145600},    {TZipVolumeSize::vs650MB, 681574400},
-    {TZipVolumeSize::vs700MB, 734003200},    {TZipVolumeSize::vs4700MB, 4928307200},
+    {TZipVolumeSize::vs1_44MB, 1457664},  {TZipVolumeSize::vs100MB, 104857600},   {TZipVolumeSize::vs200MB, 209715200},
+    {TZipVolumeSize::vs250MB, 262144000}, {TZipVolumeSize::vs600MB, 629145600},   {TZipVolumeSize::vs650MB, 681574400},
+    {TZipVolumeSize::vs700MB, 734003200}, {TZipVolumeSize::vs4700MB, 4928307200},
 };
 
 WideString Format(const char* format, std::initializer_list<TZipFormatArg> args) {
@@ -72,7 +71,9 @@ TZipPromptResult TZipPrompter::Ask(const WideString&, const std::vector<TZipProm
 
 bool TZipPrompter::InputQuery(const WideString&, const WideString&, AnsiString&) { return false; }
 
-void TZipSpanningOptions::SetCustomVolumeSize(std::int64_t size) { customVolumeSize_ = std::max<std::int64_t>(size, 65536); }
+void TZipSpanningOptions::SetCustomVolumeSize(std::int64_t size) {
+  customVolumeSize_ = std::max<std::int64_t>(size, 65536);
+}
 
 std::int64_t VolumeSizeBytes(const TZipSpanningOptions& options) {
   if (options.VolumeSize == TZipVolumeSize::vsCustom) {
@@ -357,8 +358,7 @@ void TZipBaseArchiver::DoOnCopyTempFileProgress(double progress, TZipProgressPha
   }
 }
 
-void TZipBaseArchiver::DoOnConfirmOverwrite(const WideString& sourceFileName, WideString& destFileName,
-                                            bool& confirm) {
+void TZipBaseArchiver::DoOnConfirmOverwrite(const WideString& sourceFileName, WideString& destFileName, bool& confirm) {
   if (OnConfirmOverwrite) {
     OnConfirmOverwrite(*this, sourceFileName, destFileName, confirm);
     return;
@@ -407,10 +407,9 @@ void TZipBaseArchiver::DoOnProcessFileFailure(const WideString& fileName, TZipPr
     action = TZipAction::fxaAbort;
     return;
   }
-  const auto answer = errorCode == 61
-                          ? Prompter().Ask(errorMessage, {Button::Abort, Button::Ignore})
-                          : Prompter().Ask(Format(kFailurePrompt, {errorMessage}),
-                                           {Button::Abort, Button::Retry, Button::Ignore});
+  const auto answer = errorCode == 61 ? Prompter().Ask(errorMessage, {Button::Abort, Button::Ignore})
+                                      : Prompter().Ask(Format(kFailurePrompt, {errorMessage}),
+                                                       {Button::Abort, Button::Retry, Button::Ignore});
   if (answer == Button::Retry) {
     action = TZipAction::fxaRetry;
   } else if (answer == Button::Ignore) {
@@ -476,8 +475,8 @@ void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& vol
     cancel = !WideFileExists(volumeFileName);
     return;
   }
-  cancel = Prompter().Ask(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}),
-                          {Button::Ok, Button::Cancel}) != Button::Ok;
+  cancel = Prompter().Ask(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) !=
+           Button::Ok;
   volumeFileName = VolumeFileName(volumeNumber, false);
 }
 

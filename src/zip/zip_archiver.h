@@ -22,10 +22,28 @@ enum class TZipStorePathMode { spNoPath, spRelativePath, spFullPath, spFullPathW
 enum class TZipFileShareMode { smShareCompat, smShareExclusive, smShareDenyWrite, smShareDenyRead, smShareDenyNone };
 enum class TZipOverwriteMode { omPrompt, omAlways, omNever, omIfNewer, omIfOlder };
 enum class TZipVolumeSize {
-  vsAutoDetect, vsCustom, vs1_44MB, vs100MB, vs200MB, vs250MB, vs600MB, vs650MB, vs700MB, vs4700MB
+  vsAutoDetect,
+  vsCustom,
+  vs1_44MB,
+  vs100MB,
+  vs200MB,
+  vs250MB,
+  vs600MB,
+  vs650MB,
+  vs700MB,
+  vs4700MB
 };
 enum class TZipProcessOperation {
-  poAdd, poMove, poDelete, poUpdate, poExtract, poTest, poRename, poChangeAttr, poChangeComment, poMakeSFX
+  poAdd,
+  poMove,
+  poDelete,
+  poUpdate,
+  poExtract,
+  poTest,
+  poRename,
+  poChangeAttr,
+  poChangeComment,
+  poMakeSFX
 };
 enum class TZipProgressPhase { ppStart, ppProcess, ppEnd };
 enum class TZipAction { fxaRetry, fxaIgnore, fxaAbort };
@@ -51,7 +69,7 @@ struct TZipOptions {
 };
 
 class TZipSpanningOptions {
-public:
+ public:
   bool AdvancedNaming = true;
   std::int64_t FirstVolumeSize = 0;  // 0: as the others
   TZipVolumeSize VolumeSize = TZipVolumeSize::vsAutoDetect;
@@ -60,7 +78,7 @@ public:
   void SetCustomVolumeSize(std::int64_t size);
   void Assign(const TZipSpanningOptions& source) { *this = source; }
 
-private:
+ private:
   std::int64_t customVolumeSize_ = 0;
 };
 
@@ -69,12 +87,11 @@ std::int64_t VolumeSizeBytes(const TZipSpanningOptions& options);
 
 class TZipBaseArchiver;
 
-using TZipFileProgressEvent = std::function<void(TZipBaseArchiver& sender, const WideString& fileName,
-                                                 double progress, TZipProcessOperation operation,
-                                                 TZipProgressPhase phase, bool& cancel)>;
-using TZipOverallProgressEvent = std::function<void(TZipBaseArchiver& sender, double progress,
-                                                    TZipProcessOperation operation, TZipProgressPhase phase,
-                                                    bool& cancel)>;
+using TZipFileProgressEvent =
+    std::function<void(TZipBaseArchiver& sender, const WideString& fileName, double progress,
+                       TZipProcessOperation operation, TZipProgressPhase phase, bool& cancel)>;
+using TZipOverallProgressEvent = std::function<void(
+    TZipBaseArchiver& sender, double progress, TZipProcessOperation operation, TZipProgressPhase phase, bool& cancel)>;
 using TZipCopyTempFileProgressEvent =
     std::function<void(TZipBaseArchiver& sender, double progress, TZipProgressPhase phase, bool& cancel)>;
 using TZipConfirmOverwriteEvent = std::function<void(TZipBaseArchiver& sender, const WideString& sourceFileName,
@@ -82,21 +99,21 @@ using TZipConfirmOverwriteEvent = std::function<void(TZipBaseArchiver& sender, c
 using TZipConfirmProcessFileEvent = std::function<void(TZipBaseArchiver& sender, const WideString& fileName,
                                                        TZipProcessOperation operation, bool& confirm)>;
 using TZipNotifyEvent = std::function<void(TZipBaseArchiver& sender)>;
-using TZipPasswordEvent = std::function<void(TZipBaseArchiver& sender, const WideString& fileName,
-                                             AnsiString& newPassword, bool& skipFile)>;
+using TZipPasswordEvent =
+    std::function<void(TZipBaseArchiver& sender, const WideString& fileName, AnsiString& newPassword, bool& skipFile)>;
 using TZipProcessFileFailureEvent =
     std::function<void(TZipBaseArchiver& sender, const WideString& fileName, TZipProcessOperation operation,
                        int nativeError, int errorCode, const WideString& errorMessage, TZipAction& action)>;
-using TZipRequestVolumeEvent = std::function<void(TZipBaseArchiver& sender, int volumeNumber,
-                                                  WideString& volumeFileName, bool& cancel)>;
+using TZipRequestVolumeEvent =
+    std::function<void(TZipBaseArchiver& sender, int volumeNumber, WideString& volumeFileName, bool& cancel)>;
 using TZipRequestEndVolumeEvent =
     std::function<void(TZipBaseArchiver& sender, WideString& volumeFileName, bool& cancel)>;
-using TZipDiskFullEvent = std::function<void(TZipBaseArchiver& sender, int volumeNumber,
-                                             const WideString& volumeFileName, bool& cancel)>;
+using TZipDiskFullEvent =
+    std::function<void(TZipBaseArchiver& sender, int volumeNumber, const WideString& volumeFileName, bool& cancel)>;
 using TZipStoreFileEvent = std::function<void(TZipBaseArchiver& sender, WideString& fileName, std::uint32_t& fileAttr,
                                               AnsiString& comment, const WideString& originalFileName)>;
-using TZipExtractFileEvent = std::function<void(TZipBaseArchiver& sender, WideString& fileName,
-                                                std::uint32_t& fileAttr, const AnsiString& comment)>;
+using TZipExtractFileEvent = std::function<void(TZipBaseArchiver& sender, WideString& fileName, std::uint32_t& fileAttr,
+                                                const AnsiString& comment)>;
 
 // How a prompt was answered.
 enum class TZipPromptResult { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abort, Retry, Ignore };
@@ -104,7 +121,7 @@ enum class TZipPromptResult { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abor
 // The questions the archiver asks when no event handler is assigned. The default answers at once, as
 // if the dialog had been closed; the windows layer may supply one that shows real dialogs.
 class TZipPrompter {
-public:
+ public:
   virtual ~TZipPrompter() = default;
   virtual TZipPromptResult Ask(const WideString& text, const std::vector<TZipPromptResult>& buttons);
   // true with the text entered, false when cancelled.
@@ -112,7 +129,7 @@ public:
 };
 
 class TZipBaseArchiver : public TComponent {
-public:
+ public:
   TZipBaseArchiver();
   ~TZipBaseArchiver() override;
   TZipBaseArchiver(const TZipBaseArchiver&) = delete;
@@ -210,12 +227,12 @@ public:
 
   std::function<void(TZipBaseArchiver&)> OnReservedEvent;
 
-protected:
+ protected:
   void SetCompressionMethod(std::uint16_t method) { compressionMethod_ = method; }
   // The signatures this archiver recognises: the base component's own, the standard ones in TZipArchiver.
   virtual TZipReadOptions ReadOptions() const;
 
-private:
+ private:
   void CheckFileNamePart(int errorCode) const;
   void OpenExisting(unsigned mode);
   void CreateNew();
@@ -242,12 +259,12 @@ private:
 };
 
 class TZipArchiver : public TZipBaseArchiver {
-public:
+ public:
   TZipArchiver();
   bool UnicodeFilenames = true;
   void UpdateCompressionMethod() override;
 
-protected:
+ protected:
   TZipReadOptions ReadOptions() const override;
 };
 

@@ -15,7 +15,7 @@ constexpr std::uint16_t kMaxRebuildExtraLength = 0x105;
 
 // Reads a stream in cached blocks, so that scans and small reads near each other cost one read.
 class TBlockReader {
-public:
+ public:
   TBlockReader(TStream& stream, std::int64_t size) : stream_(stream), size_(size) {}
 
   // n bytes at pos, or nullptr when they run past the end of the stream.
@@ -49,9 +49,10 @@ public:
     return -1;
   }
 
-private:
+ private:
   bool Holds(std::int64_t pos, std::size_t n) const {
-    return pos >= blockStart_ && pos + static_cast<std::int64_t>(n) <= blockStart_ + static_cast<std::int64_t>(block_.size());
+    return pos >= blockStart_ &&
+           pos + static_cast<std::int64_t>(n) <= blockStart_ + static_cast<std::int64_t>(block_.size());
   }
   void Load(std::int64_t pos, std::size_t n) {
     const auto length = static_cast<std::size_t>(std::min<std::int64_t>(size_ - pos, static_cast<std::int64_t>(n)));
@@ -289,7 +290,12 @@ int TZipDirArray::IndexOfName(WideStringView name) const {
 }
 
 TZipDirManager::TZipDirManager(TStream& stream, bool creating, const TComponent* owner, TZipReadOptions options)
-    : Items(owner), NewItems(owner), stream_(stream), creating_(creating), owner_(owner), options_(std::move(options)) {}
+    : Items(owner),
+      NewItems(owner),
+      stream_(stream),
+      creating_(creating),
+      owner_(owner),
+      options_(std::move(options)) {}
 
 std::vector<std::uint8_t> TZipDirManager::ReadRange(std::int64_t position, std::size_t count) {
   const auto tailEnd = tailStart_ + static_cast<std::int64_t>(tail_.size());
@@ -345,9 +351,10 @@ std::int64_t TZipDirManager::FindZip64EndRecord(std::int64_t locatorPosition) {
     if (record.Signature != kZip64EndRecordSignature) {
       return false;
     }
-    if (mustEndAtLocator && (record.RecordSize < 44 || record.RecordSize > static_cast<std::uint64_t>(locatorPosition) ||
-                             static_cast<std::uint64_t>(position) + 12 + record.RecordSize !=
-                                 static_cast<std::uint64_t>(locatorPosition))) {
+    if (mustEndAtLocator &&
+        (record.RecordSize < 44 || record.RecordSize > static_cast<std::uint64_t>(locatorPosition) ||
+         static_cast<std::uint64_t>(position) + 12 + record.RecordSize !=
+             static_cast<std::uint64_t>(locatorPosition))) {
       return false;
     }
     Zip64EndRecord = record;
@@ -384,9 +391,8 @@ TZipDirManager::DirectoryExtent TZipDirManager::LocateDirectory() {
   }
   if (IsZip64) {
     const std::int64_t locatorPosition = endPosition - static_cast<std::int64_t>(TZip64Locator::kSize);
-    const std::int64_t recordPosition = locatorPosition <= static_cast<std::int64_t>(TZip64EndRecord::kSize)
-                                            ? -1
-                                            : FindZip64EndRecord(locatorPosition);
+    const std::int64_t recordPosition =
+        locatorPosition <= static_cast<std::int64_t>(TZip64EndRecord::kSize) ? -1 : FindZip64EndRecord(locatorPosition);
     if (recordPosition < 0) {
       throw EZipException(40, owner_);
     }
@@ -398,9 +404,8 @@ TZipDirManager::DirectoryExtent TZipDirManager::LocateDirectory() {
     return extent;
   }
   extent.size = EndRecord.DirectorySize;
-  extent.start = static_cast<std::int64_t>(extent.size) > endPosition
-                     ? -1
-                     : endPosition - static_cast<std::int64_t>(extent.size);
+  extent.start =
+      static_cast<std::int64_t>(extent.size) > endPosition ? -1 : endPosition - static_cast<std::int64_t>(extent.size);
   extent.count = EndRecord.TotalEntries;
   // 65,535 is also what a writer without ZIP64 puts down for "more than fit": count the headers instead.
   extent.walk = EndRecord.TotalEntries == kEscape16;
@@ -488,11 +493,11 @@ void TZipDirManager::FindBaseOffset() {
     }
     // A header written before its data was known carries zero CRC and sizes.
     const bool sizesKnown = (local.Flags & kFlagDataDescriptor) == 0;
-    const bool same = p == 0 || (local.VersionNeeded == central.VersionNeeded && local.Method == central.Method &&
-                                 local.Time == central.Time && local.Date == central.Date &&
-                                 (!sizesKnown || (local.Crc32 == central.Crc32 &&
-                                                  local.CompressedSize == central.CompressedSize &&
-                                                  local.UncompressedSize == central.UncompressedSize)));
+    const bool same =
+        p == 0 || (local.VersionNeeded == central.VersionNeeded && local.Method == central.Method &&
+                   local.Time == central.Time && local.Date == central.Date &&
+                   (!sizesKnown || (local.Crc32 == central.Crc32 && local.CompressedSize == central.CompressedSize &&
+                                    local.UncompressedSize == central.UncompressedSize)));
     if (same) {
       BaseOffset = p - static_cast<std::int64_t>(stored);
       break;

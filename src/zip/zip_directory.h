@@ -23,12 +23,12 @@ struct TZipExtraBlock {
 
 // One central-directory entry.
 struct TDirItem {
-  TCentralHeader CentralDir;     // the 46 bytes as read
-  WideString FileName;           // as stored: "/" separators, a trailing "/" on folders
-  WideString NewFileName;        // used while an archive is updated
+  TCentralHeader CentralDir;  // the 46 bytes as read
+  WideString FileName;        // as stored: "/" separators, a trailing "/" on folders
+  WideString NewFileName;     // used while an archive is updated
   AnsiString Comment;
   std::vector<TZipExtraBlock> ExtraFields;
-  bool Zip64 = false;            // a ZIP64 block was read
+  bool Zip64 = false;  // a ZIP64 block was read
   // The real values: the ZIP64 value where the header's field escapes to it, else the header's own.
   // The local-header offset is corrected for data in front of the archive.
   std::uint64_t UncompressedSize = 0;
@@ -42,22 +42,25 @@ struct TDirItem {
 // The upper-cased entry names, index for index with the directory, and a hash from name to index.
 // Where a name occurs twice, a look-up finds the later entry.
 class TZipHashedStringList {
-public:
+ public:
   int Count() const { return static_cast<int>(keys_.size()); }
-  void Resize(int count) { keys_.resize(static_cast<std::size_t>(count)); indexValid_ = false; }
+  void Resize(int count) {
+    keys_.resize(static_cast<std::size_t>(count));
+    indexValid_ = false;
+  }
   void Set(int index, WideString upperName);
   void Clear();
   // The index of an upper-cased name, or -1.
   int IndexOf(const WideString& upperName) const;
 
-private:
+ private:
   std::vector<WideString> keys_;
   mutable std::unordered_map<WideString, int> index_;
   mutable bool indexValid_ = false;
 };
 
 class TZipDirArray {
-public:
+ public:
   explicit TZipDirArray(const TComponent* owner = nullptr) : owner_(owner) {}
 
   int Count() const { return static_cast<int>(items_.size()); }
@@ -76,7 +79,7 @@ public:
   // is out of step with the entries.
   int IndexOfName(WideStringView name) const;
 
-private:
+ private:
   const TComponent* owner_;
   std::vector<TDirItem> items_;
   TZipHashedStringList names_;
@@ -94,7 +97,7 @@ struct TZipReadOptions {
 
 // The directory of one open, single-file archive.
 class TZipDirManager {
-public:
+ public:
   TZipDirManager(TStream& stream, bool creating, const TComponent* owner, TZipReadOptions options);
 
   // The position of the end record nearest the end of the stream whose comment reaches the end exactly,
@@ -119,7 +122,7 @@ public:
   std::int64_t BaseOffset = 0;
   std::int64_t DirectoryStart = 0;
 
-private:
+ private:
   struct DirectoryExtent {
     std::int64_t start = 0;
     std::uint64_t size = 0;

@@ -12,7 +12,7 @@ namespace kestrune::zip {
 
 // What the archiver's errors name: a component has a name, empty unless the program gave it one.
 class TComponent {
-public:
+ public:
   virtual ~TComponent() = default;
   std::string Name;
 };
@@ -23,7 +23,7 @@ using TZipFormatArg = std::variant<std::string, WideString, std::int64_t>;
 // Every failure of the archiver: the numeric code (0 to 62) and the message "[Name: ]text - Native error:
 // 00015", the text taken from the code's row of the message table.
 class EZipException : public std::runtime_error {
-public:
+ public:
   explicit EZipException(int errorCode, const TComponent* component = nullptr);
   EZipException(int errorCode, const TComponent* component, std::initializer_list<TZipFormatArg> args);
 
@@ -35,7 +35,7 @@ public:
   static int TextIndexOf(int errorCode);
   static const char* TextOf(int errorCode);
 
-private:
+ private:
   int textIndex_;
   int errorCode_;
 };

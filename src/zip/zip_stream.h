@@ -12,31 +12,31 @@
 namespace kestrune::zip {
 
 class EStreamError : public std::runtime_error {
-public:
+ public:
   using std::runtime_error::runtime_error;
 };
 class EReadError : public EStreamError {
-public:
+ public:
   EReadError() : EStreamError("Stream read error") {}
 };
 class EWriteError : public EStreamError {
-public:
+ public:
   EWriteError() : EStreamError("Stream write error") {}
 };
 // "Cannot create file "%s". %s" and "Cannot open file "%s". %s".
 class EFCreateError : public EStreamError {
-public:
+ public:
   using EStreamError::EStreamError;
 };
 class EFOpenError : public EStreamError {
-public:
+ public:
   using EStreamError::EStreamError;
 };
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
 class TStream {
-public:
+ public:
   virtual ~TStream() = default;
   // Read and Write return the number of bytes moved, which may be short.
   virtual std::size_t Read(void* buffer, std::size_t count) = 0;
@@ -57,7 +57,7 @@ public:
 };
 
 class TMemoryStream : public TStream {
-public:
+ public:
   std::size_t Read(void* buffer, std::size_t count) override;
   std::size_t Write(const void* buffer, std::size_t count) override;
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
@@ -66,7 +66,7 @@ public:
   const std::vector<std::uint8_t>& Data() const { return data_; }
   void Clear();
 
-private:
+ private:
   std::vector<std::uint8_t> data_;
   std::int64_t position_ = 0;
 };
@@ -74,7 +74,7 @@ private:
 // A file stream opened by wide name. Mode 0xFFFF creates (or empties) the file; any other mode opens an
 // existing file with the access of its low two bits (0 read, 1 write, 2 read and write).
 class TWFileStream : public TStream {
-public:
+ public:
   static constexpr unsigned kCreateMode = 0xFFFF;
   TWFileStream(const WideString& fileName, unsigned mode);
   ~TWFileStream() override;
@@ -90,7 +90,7 @@ public:
   int Handle() const { return handle_; }
   bool Writable() const { return writable_; }
 
-private:
+ private:
   WideString fileName_;
   int handle_ = -1;
   bool writable_ = false;

@@ -94,7 +94,8 @@ TEST(WideFileStream, OpenCreateAndTheirErrors) {
     TWFileStream stream(missing, 0);
     FAIL();
   } catch (const EFOpenError& e) {
-    EXPECT_EQ(std::string(e.what()), "Cannot open file \"" + (dir / "missing.bin").string() + "\". No such file or directory");
+    EXPECT_EQ(std::string(e.what()),
+              "Cannot open file \"" + (dir / "missing.bin").string() + "\". No such file or directory");
   }
   try {
     TWFileStream stream(W(dir / "no" / "dir.bin"), TWFileStream::kCreateMode);
@@ -175,7 +176,11 @@ TEST(WideStringList, LoadsByByteOrderMarkAndSavesUtf16) {
     std::vector<std::u16string> lines;
   };
   const Row rows[] = {
-      {"UTF-16 LE", std::string("\xFF\xFE" "a\0\xE9\0\r\0\n\0b\0", 12), {u"a\u00E9", u"b"}},
+      {"UTF-16 LE",
+       std::string("\xFF\xFE"
+                   "a\0\xE9\0\r\0\n\0b\0",
+                   12),
+       {u"a\u00E9", u"b"}},
       {"UTF-16 BE", std::string("\xFE\xFF\0a\x26\x3A", 6), {u"a\u263A"}},
       {"UTF-8", "\xEF\xBB\xBFx\xC3\xA9", {u"x\u00E9"}},
       {"8-bit", "\xE9t\xE9", {u"\u00E9t\u00E9"}},

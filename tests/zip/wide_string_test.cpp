@@ -12,9 +12,9 @@ TEST(WideString, Utf7Encoding) {
   };
   const Row rows[] = {
       {u"a+b", "a+-b"},
-      {u"\u00A31", "+AKM-1"},          // a run followed by a base64 letter is closed
-      {u"\u00A3 x", "+AKM x"},         // not before a blank
-      {u"\u00A3", "+AKM"},             // nor at the end
+      {u"\u00A31", "+AKM-1"},   // a run followed by a base64 letter is closed
+      {u"\u00A3 x", "+AKM x"},  // not before a blank
+      {u"\u00A3", "+AKM"},      // nor at the end
       {u"\u00A3-", "+AKM--"},
       {u"!\"#$%&*;<=>@[]^_`{|}", "!\"#$%&*;<=>@[]^_`{|}"},  // the optional direct characters
       {u"Hi Mom -\u263A-!", "Hi Mom -+Jjo--!"},
@@ -39,9 +39,9 @@ TEST(WideString, Utf7DecodingErrors) {
   };
   const Row rows[] = {
       {"caf\xC3\xA9", u"caf\uFFFD\uFFFD", false},  // a byte above 127
-      {"+!", u"!", false},                        // a run that gives nothing
-      {"+AKN-", u"\u00A3", false},                // left-over bits that are not zero
-      {"+AKM.", u"\u00A3.", true},                // a non-base64 character ends the run and stays
+      {"+!", u"!", false},                         // a run that gives nothing
+      {"+AKN-", u"\u00A3", false},                 // left-over bits that are not zero
+      {"+AKM.", u"\u00A3.", true},                 // a non-base64 character ends the run and stays
       {"+-+-", u"++", true},
   };
   for (const auto& row : rows) {
@@ -106,11 +106,21 @@ TEST(WideString, Masks) {
     bool matches;
   };
   const Row rows[] = {
-      {u"readme", u"*.*", true},        {u"a.b.c", u"*.*", true},         {u"dir/", u"*.*", true},
-      {u"readme", u"*", true},          {u"a.b.c", u"*", true},           {u"readme", u"*.", true},
-      {u"readme.txt", u"*.", false},    {u"a.png", u"?.png", true},       {u"ab.png", u"?.png", false},
-      {u"abc.png", u"A*.PNG", true},    {u"dir/x.png", u"*\\*.png", false}, {u"dir\\x.png", u"*\\*.png", true},
-      {u"x", u"", false},               {u"abcbcd", u"a*bcd", true},      {u"abc", u"a*c*", true},
+      {u"readme", u"*.*", true},
+      {u"a.b.c", u"*.*", true},
+      {u"dir/", u"*.*", true},
+      {u"readme", u"*", true},
+      {u"a.b.c", u"*", true},
+      {u"readme", u"*.", true},
+      {u"readme.txt", u"*.", false},
+      {u"a.png", u"?.png", true},
+      {u"ab.png", u"?.png", false},
+      {u"abc.png", u"A*.PNG", true},
+      {u"dir/x.png", u"*\\*.png", false},
+      {u"dir\\x.png", u"*\\*.png", true},
+      {u"x", u"", false},
+      {u"abcbcd", u"a*bcd", true},
+      {u"abc", u"a*c*", true},
   };
   for (const auto& row : rows) {
     EXPECT_EQ(MatchesMask(row.name, row.mask), row.matches) << WideToUtf8(row.name) << " " << WideToUtf8(row.mask);

@@ -49,11 +49,11 @@ TEST(ZipArchiver, CompressionLevelAndModeFollowEachOther) {
     EXPECT_EQ(zip.CompressionMode(), c.mode);
     EXPECT_EQ(zip.CompressionMethod(), c.mode == 0 ? 0 : 8);
   }
-  const TZipCompressionLevel byMode[] = {
-      TZipCompressionLevel::clNone,   TZipCompressionLevel::clFastest, TZipCompressionLevel::clFastest,
-      TZipCompressionLevel::clFastest, TZipCompressionLevel::clNormal, TZipCompressionLevel::clNormal,
-      TZipCompressionLevel::clNormal, TZipCompressionLevel::clMax,     TZipCompressionLevel::clMax,
-      TZipCompressionLevel::clMax};
+  const TZipCompressionLevel byMode[] = {TZipCompressionLevel::clNone,    TZipCompressionLevel::clFastest,
+                                         TZipCompressionLevel::clFastest, TZipCompressionLevel::clFastest,
+                                         TZipCompressionLevel::clNormal,  TZipCompressionLevel::clNormal,
+                                         TZipCompressionLevel::clNormal,  TZipCompressionLevel::clMax,
+                                         TZipCompressionLevel::clMax,     TZipCompressionLevel::clMax};
   for (int mode = 0; mode <= 9; ++mode) {
     zip.SetCompressionMode(mode);
     EXPECT_EQ(zip.CompressionLevel(), byMode[mode]) << mode;
@@ -132,7 +132,7 @@ TEST(ZipArchiver, InMemoryArchives) {
 }
 
 class ScriptedPrompter : public TZipPrompter {
-public:
+ public:
   TZipPromptResult Ask(const WideString& text, const std::vector<TZipPromptResult>& buttons) override {
     asked.push_back(WideToUtf8(text));
     offered = buttons;
@@ -232,8 +232,8 @@ TEST(ZipArchiver, DispatchersAskThePrompterWithTheirTexts) {
 TEST(ZipArchiver, HandlersGetTheirArguments) {
   TZipArchiver zip;
   WideString seen;
-  zip.OnFileProgress = [&](TZipBaseArchiver&, const WideString& name, double, TZipProcessOperation,
-                           TZipProgressPhase, bool& cancel) {
+  zip.OnFileProgress = [&](TZipBaseArchiver&, const WideString& name, double, TZipProcessOperation, TZipProgressPhase,
+                           bool& cancel) {
     seen = name;
     cancel = true;
   };
@@ -293,12 +293,14 @@ TEST(ZipException, MessageTableAndFormat) {
       {46, "Write to stream error"},
       {47, "Cannot place SFX stub on volume. Volume size limit is too small"},
       {57, "Archive is damaged. Open failed"},
-      {49, "MakeSFX is not allowed for splitted or spanned archives. Set SFXStub before archive creation instead of "
-           "MakeSFX"},
+      {49,
+       "MakeSFX is not allowed for splitted or spanned archives. Set SFXStub before archive creation instead of "
+       "MakeSFX"},
       {50, "Archive already has SFX stub"},
       {51, "Multi-volume archive is not allowed for custom stream"},
-      {52, "Multi-spanned archive is not allowed for modification. Use BeginUpdate/EndUpdate methods to add files "
-           "several times"},
+      {52,
+       "Multi-spanned archive is not allowed for modification. Use BeginUpdate/EndUpdate methods to add files "
+       "several times"},
       {55, "Deflate64 compression method is not supported"},
       {56, "MakeSFX error"},
       {59, "Hashed list of file names is invalid"},

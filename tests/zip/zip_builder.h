@@ -29,13 +29,13 @@ struct BuildEntry {
 };
 
 struct BuildOptions {
-  std::string prefix;          // bytes in front of the archive (a self-extractor stub)
+  std::string prefix;            // bytes in front of the archive (a self-extractor stub)
   bool prefixInOffsets = false;  // offsets count from the start of the file, as "zip -A" leaves them
   std::string comment;
-  bool zip64 = false;              // ZIP64 end record and locator
-  bool zip64Entries = false;       // sizes and offsets escaped to a ZIP64 extra block
-  std::string zip64Extensible;     // extensible data of the ZIP64 end record
-  std::string trailing;            // bytes after the end record
+  bool zip64 = false;           // ZIP64 end record and locator
+  bool zip64Entries = false;    // sizes and offsets escaped to a ZIP64 extra block
+  std::string zip64Extensible;  // extensible data of the ZIP64 end record
+  std::string trailing;         // bytes after the end record
 };
 
 struct BuiltArchive {

@@ -27,7 +27,7 @@ int OpenFileCount() {
 }
 
 class ZipOpenTest : public ::testing::Test {
-protected:
+ protected:
   // Writes the bytes to a file and opens it read-only, as the front-end does.
   void Open(const std::string& bytes, bool rebuild = true) {
     kestrune::test::WriteFileBytes(path_, bytes);
@@ -154,8 +154,8 @@ TEST_F(ZipOpenTest, Zip64ArchivesOpen) {
   extensible.zip64Extensible = std::string(40, 'e');
   BuildOptions stubbed = extensible;
   stubbed.prefix = std::string(333, 's');
-  for (const auto& c : {Case{"forced", forced}, Case{"escaped", escaped}, Case{"extensible", extensible},
-                        Case{"stubbed", stubbed}}) {
+  for (const auto& c :
+       {Case{"forced", forced}, Case{"escaped", escaped}, Case{"extensible", extensible}, Case{"stubbed", stubbed}}) {
     const auto built = BuildZip(kThree, c.options);
     Open(built.bytes, false);
     EXPECT_TRUE(zip_.DirManager()->IsZip64) << c.what;
@@ -209,9 +209,9 @@ TEST_F(ZipOpenTest, CutDirectoryRebuildsOrRaisesTheReadError) {
     const char* where;
     std::size_t at;
   };
-  for (const auto& c : {Case{"first header", built.centralHeaders[0] + 10}, Case{"a name", built.centralHeaders[1] + 47},
-                        Case{"last header", last + 20}, Case{"last name", last + 50},
-                        Case{"before the end record", built.endRecord - 1}}) {
+  for (const auto& c : {Case{"first header", built.centralHeaders[0] + 10},
+                        Case{"a name", built.centralHeaders[1] + 47}, Case{"last header", last + 20},
+                        Case{"last name", last + 50}, Case{"before the end record", built.endRecord - 1}}) {
     std::string bytes = built.bytes;
     const std::size_t removed = built.endRecord - c.at;
     bytes.erase(c.at, removed);
@@ -245,11 +245,11 @@ TEST_F(ZipOpenTest, BlankOrMissingFileNameErrors) {
     int code;
     std::string message;
   };
-  for (const auto& c : {Case{u"", 10, "snapzipper: File name is blank. Specify appropriate file name - Native error: 00010"},
-                        Case{u"roms/", 10, "snapzipper: File name is blank. Specify appropriate file name - Native error: 00010"},
-                        Case{u"roms\\", 10, "snapzipper: File name is blank. Specify appropriate file name - Native error: 00010"},
-                        Case{u"/no/such/pacman.zip", 12,
-                             "snapzipper: File \"/no/such/pacman.zip\" not found - Native error: 00012"}}) {
+  for (const auto& c :
+       {Case{u"", 10, "snapzipper: File name is blank. Specify appropriate file name - Native error: 00010"},
+        Case{u"roms/", 10, "snapzipper: File name is blank. Specify appropriate file name - Native error: 00010"},
+        Case{u"roms\\", 10, "snapzipper: File name is blank. Specify appropriate file name - Native error: 00010"},
+        Case{u"/no/such/pacman.zip", 12, "snapzipper: File \"/no/such/pacman.zip\" not found - Native error: 00012"}}) {
     zip_.FileName = c.fileName;
     try {
       zip_.OpenZip(kOpenReadOnly);
@@ -262,10 +262,17 @@ TEST_F(ZipOpenTest, BlankOrMissingFileNameErrors) {
 }
 
 TEST_F(ZipOpenTest, NamesByFlagAndCodePage) {
-  BuildEntry oem{"\x81" "ber.png", "x"};
-  BuildEntry utf8{"\xC3\xBC" "ber.txt", "y", 0x0800};
+  BuildEntry oem{
+      "\x81"
+      "ber.png",
+      "x"};
+  BuildEntry utf8{
+      "\xC3\xBC"
+      "ber.txt",
+      "y", 0x0800};
   BuildEntry badUtf8{"\xFF.txt", "z", 0x0800};
-  std::string unicodeBlock = std::string("NU\x0C\0", 4) + "NUCX" + std::string("\x02\0\0\0", 4) + std::string("\x3A\x04\x30\x00", 4);
+  std::string unicodeBlock =
+      std::string("NU\x0C\0", 4) + "NUCX" + std::string("\x02\0\0\0", 4) + std::string("\x3A\x04\x30\x00", 4);
   BuildEntry own{"ignored", "w", 0, 20, "", unicodeBlock};
   Open(BuildZip({oem, utf8, badUtf8, own}).bytes);
   EXPECT_EQ(Items().Item(0).FileName, u"\u00FCber.png");
@@ -275,7 +282,11 @@ TEST_F(ZipOpenTest, NamesByFlagAndCodePage) {
   EXPECT_EQ(Items().IndexOfName(u"\u00DCBER.PNG"), 0);
   zip_.CloseZip();
   zip_.Options.OEMFileNames = false;
-  Open(BuildZip({{"\xFC" "ber.png", "x"}, {"\x80.txt", "e"}}).bytes);
+  Open(BuildZip({{"\xFC"
+                  "ber.png",
+                  "x"},
+                 {"\x80.txt", "e"}})
+           .bytes);
   EXPECT_EQ(Items().Item(0).FileName, u"\u00FCber.png");
   EXPECT_EQ(Items().Item(1).FileName, u"\u20AC.txt");
 }
@@ -315,10 +326,10 @@ TEST_F(ZipOpenTest, HostileFieldsAreBounded) {
       {"ZIP64 entry count of 2^40", [&] { return patched(w, z64Record + 32, 1ull << 40, 8); }, 0, -1},
       {"ZIP64 directory size of 2^63", [&] { return patched(w, z64Record + 40, 1ull << 63, 8); }, 0, -1},
       {"ZIP64 record offset of 2^64-1", [&] { return patched(w, wide.endRecord - 12, ~0ull, 8); }, 0, 0},
-      {"ZIP64 block longer than its extra field", [&] { return patched(w, wide.centralHeaders[0] + 46 + 5 + 2, 0xFFFF, 2); },
-       0, 0},
-      {"ZIP64 local-header offset of 2^64-1", [&] { return patched(w, wide.centralHeaders[0] + 46 + 5 + 4 + 16, ~0ull, 8); },
-       0, 0},
+      {"ZIP64 block longer than its extra field",
+       [&] { return patched(w, wide.centralHeaders[0] + 46 + 5 + 2, 0xFFFF, 2); }, 0, 0},
+      {"ZIP64 local-header offset of 2^64-1",
+       [&] { return patched(w, wide.centralHeaders[0] + 46 + 5 + 4 + 16, ~0ull, 8); }, 0, 0},
       {"end record at the very start", [&] { return BuildZip({}).bytes + std::string(3, 'x'); }, 35, 48},
   };
   for (const auto& c : cases) {
@@ -394,7 +405,7 @@ TEST_F(ZipOpenTest, AfterOpenFiresOnceOpen) {
 // Opening reads the tail once and the directory once, whatever the number of entries.
 TEST(ZipDirManager, ReadsAFewBlocksNotOnePerEntry) {
   class CountingStream : public TMemoryStream {
-  public:
+   public:
     std::size_t Read(void* buffer, std::size_t count) override {
       ++reads;
       return TMemoryStream::Read(buffer, count);
