@@ -140,14 +140,6 @@ bool HasAllCrcs(const ListXmlSet& set, const CrcList& sorted) {
   return true;
 }
 
-bool SetHasCrc(const ListXmlSet& set, std::uint32_t crc) {
-  for (const ListXmlRom& rom : set.roms) {
-    std::uint32_t value;
-    if (ParseCrcText(rom.crc, value) && value == crc) return true;
-  }
-  return false;
-}
-
 void AppendCrcLine(std::string& out, std::uint32_t crc) {
   char text[9];
   std::snprintf(text, sizeof text, "%08X", crc);
@@ -161,58 +153,8 @@ std::optional<std::size_t> FindIndex(const ListXmlData& list, std::string_view n
   return it->second;
 }
 
-// Devices with ROMs that set i instantiates, directly or through other devices.
-std::vector<std::size_t> NeededDevices(const ListXmlData& list, std::size_t i) {
-  std::vector<std::size_t> visited;
-  std::vector<std::size_t> devices;
-  std::vector<std::size_t> pending{i};
-  while (!pending.empty()) {
-    const std::size_t current = pending.back();
-    pending.pop_back();
-    for (const std::string& ref : list.sets[current].deviceRefs) {
-      const std::optional<std::size_t> device = FindIndex(list, ref);
-      if (!device || *device == i || std::find(visited.begin(), visited.end(), *device) != visited.end()) continue;
-      visited.push_back(*device);
-      pending.push_back(*device);
-      if (HasRequiredCrc(list.sets[*device])) devices.push_back(*device);
-    }
-  }
-  return devices;
-}
-
-bool IsBadShared(const RomScanState& state, std::size_t i) { return i < state.badShared.size() && state.badShared[i]; }
-
-const CrcList& FoundOf(const RomScanState& state, std::size_t i) {
-  static const CrcList kNone;
-  return i < state.found.size() ? state.found[i] : kNone;
-}
-
-// Where the CRCs a set expects may be found, as MAME searches for them.
-struct CrcSources {
-  std::optional<std::size_t> self;
-  std::optional<std::size_t> parent;
-  std::optional<std::size_t> bios;  // a BIOS set whose archive is complete
-  std::vector<std::size_t> devices; // devices whose archives are complete
-};
-
-bool IsFound(const RomScanState& state, const CrcSources& sources, std::uint32_t crc) {
-  if (Contains(FoundOf(state, *sources.self), crc)) return true;
-  if (sources.parent && Contains(FoundOf(state, *sources.parent), crc)) return true;
-  if (sources.bios && SetHasCrc(state.list.sets[*sources.bios], crc)) return true;
-  for (std::size_t device : sources.devices) {
-    if (SetHasCrc(state.list.sets[device], crc)) return true;
-  }
-  return false;
-}
-
-// Whether some required CRC of `set` cannot be found in the sources.
-bool MissesCrc(const RomScanState& state, const ListXmlSet& set, const CrcSources& sources) {
-  for (const ListXmlRom& rom : set.roms) {
-    if (rom.crc.empty() || rom.optional) continue;
-    std::uint32_t crc;
-    if (!ParseCrcText(rom.crc, crc) || !IsFound(state, sources, crc)) return true;
-  }
-  return false;
+void AddUnique(std::vector<std::size_t>& to, std::size_t value) {
+  if (std::find(to.begin(), to.end(), value) == to.end()) to.push_back(value);
 }
 
 }  // namespace
@@ -307,43 +249,127 @@ bool ScanRomZips(RomScanState& state, const RomFolderIndex& folders, const RomVe
   return platform::WriteFileAtomic(state.WorkFile(kFileCrcFile), text, error);
 }
 
-std::optional<SetVerdict> JudgeSet(const RomScanState& state, std::size_t i) {
-  const ListXmlData& list = state.list;
-  const ListXmlSet& set = list.sets[i];
-  const bool hasSection = i < state.dirs.size() && !state.dirs[i].empty();
-  // Sets outside the game list are judged only when their archive is there, as before.
-  if (!hasSection && !set.IsGame()) return std::nullopt;
+SetJudge::SetJudge(const RomScanState& state) : state_(state) {
+  const std::vector<ListXmlSet>& sets = state.list.sets;
+  crcs_.resize(sets.size());
+  refs_.resize(sets.size());
+  closure_.resize(sets.size());
+  closureDone_.assign(sets.size(), 0);
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    for (const ListXmlRom& rom : sets[i].roms) {
+      if (rom.crc.empty() || rom.optional) continue;
+      std::uint32_t crc;
+      if (ParseCrcText(rom.crc, crc)) {
+        crcs_[i].sorted.push_back(crc);
+      } else {
+        crcs_[i].unreadable = true;
+      }
+    }
+    std::sort(crcs_[i].sorted.begin(), crcs_[i].sorted.end());
+  }
+  refsDone_.assign(sets.size(), 0);
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    if (!sets[i].isdevice || IsBadShared(i)) continue;
+    goodDeviceCrcs_.insert(goodDeviceCrcs_.end(), crcs_[i].sorted.begin(), crcs_[i].sorted.end());
+  }
+  std::sort(goodDeviceCrcs_.begin(), goodDeviceCrcs_.end());
+}
 
-  CrcSources sources;
-  sources.self = i;
-  sources.parent = FindIndex(list, set.cloneof);
-  // A clone's romof names its parent; the BIOS is then the parent's.
-  std::string_view romof = set.romof;
-  if (romof == set.cloneof) romof = sources.parent ? std::string_view(list.sets[*sources.parent].romof) : "";
-  const std::optional<std::size_t> bios = FindIndex(list, romof);
-  const bool biosBad = bios && list.sets[*bios].isbios && IsBadShared(state, *bios);
-  if (bios && list.sets[*bios].isbios && !biosBad) sources.bios = bios;
-  bool deviceBad = false;
-  const std::vector<std::size_t> devices = NeededDevices(list, i);
-  for (std::size_t device : devices) {
-    if (IsBadShared(state, device)) {
-      deviceBad = true;
-    } else {
-      sources.devices.push_back(device);
+const std::vector<std::size_t>& SetJudge::Refs(std::size_t i) const {
+  if (refsDone_[i] == 0) {
+    refsDone_[i] = 1;
+    for (const std::string& ref : state_.list.sets[i].deviceRefs) {
+      const std::optional<std::size_t> device = FindIndex(state_.list, ref);
+      if (device && *device != i) AddUnique(refs_[i], *device);
     }
   }
+  return refs_[i];
+}
 
-  bool missing = MissesCrc(state, set, sources);
-  for (std::size_t device : devices) missing = missing || MissesCrc(state, list.sets[device], sources);
-  // Without an archive of its own a set is only judged when nothing is missing: it needs no file,
-  // or only files of its BIOS and devices.
+bool SetJudge::IsBadShared(std::size_t i) const { return i < state_.badShared.size() && state_.badShared[i]; }
+
+const CrcList& SetJudge::Found(std::size_t i) const {
+  static const CrcList kNone;
+  return i < state_.found.size() ? state_.found[i] : kNone;
+}
+
+const std::vector<std::size_t>& SetJudge::DeviceClosure(std::size_t device) const {
+  if (closureDone_[device] != 0) return closure_[device];
+  closureDone_[device] = 1;  // a reference cycle ends here
+  std::vector<std::size_t> result;
+  if (!crcs_[device].sorted.empty() || crcs_[device].unreadable) result.push_back(device);
+  for (std::size_t ref : Refs(device)) {
+    for (std::size_t inner : DeviceClosure(ref)) AddUnique(result, inner);
+  }
+  closure_[device] = std::move(result);
+  return closure_[device];
+}
+
+std::vector<std::size_t> SetJudge::NeededDevices(std::size_t i) const {
+  std::vector<std::size_t> devices;
+  for (std::size_t ref : Refs(i)) {
+    for (std::size_t device : DeviceClosure(ref)) {
+      if (device != i) AddUnique(devices, device);
+    }
+  }
+  return devices;
+}
+
+std::optional<std::size_t> SetJudge::Bios(std::size_t i, std::optional<std::size_t> parent) const {
+  const ListXmlSet& set = state_.list.sets[i];
+  // A clone's romof names its parent; the BIOS is then the parent's.
+  std::string_view romof = set.romof;
+  if (romof == set.cloneof) romof = parent ? std::string_view(state_.list.sets[*parent].romof) : "";
+  const std::optional<std::size_t> bios = FindIndex(state_.list, romof);
+  if (!bios || !state_.list.sets[*bios].isbios) return std::nullopt;
+  return bios;
+}
+
+std::optional<SetVerdict> SetJudge::Judge(std::size_t i) const {
+  const ListXmlSet& set = state_.list.sets[i];
+  const bool hasSection = i < state_.dirs.size() && !state_.dirs[i].empty();
+  // Sets outside the game list are judged only when their archive is there.
+  if (!hasSection && !set.IsGame()) return std::nullopt;
+  const std::optional<std::size_t> parent = FindIndex(state_.list, set.cloneof);
+  const std::optional<std::size_t> bios = Bios(i, parent);
+  const bool biosBad = bios && IsBadShared(*bios);
+  const CrcList* biosCrcs = bios && !biosBad ? &crcs_[*bios].sorted : nullptr;
+
+  // Without an archive of its own a set can only be complete through its BIOS and devices; most
+  // are not, and are told apart before their devices are resolved.
+  if (!hasSection) {
+    if (crcs_[i].unreadable) return std::nullopt;
+    for (std::uint32_t crc : crcs_[i].sorted) {
+      if (!(biosCrcs && Contains(*biosCrcs, crc)) && !Contains(goodDeviceCrcs_, crc)) return std::nullopt;
+    }
+  }
+  std::vector<std::size_t> goodDevices;
+  bool deviceBad = false;
+  const std::vector<std::size_t> devices = NeededDevices(i);
+  for (std::size_t device : devices) {
+    if (IsBadShared(device)) {
+      deviceBad = true;
+    } else {
+      goodDevices.push_back(device);
+    }
+  }
+  auto found = [&](std::uint32_t crc) {
+    if (Contains(Found(i), crc) || (parent && Contains(Found(*parent), crc))) return true;
+    if (biosCrcs && Contains(*biosCrcs, crc)) return true;
+    return std::any_of(goodDevices.begin(), goodDevices.end(),
+                       [&](std::size_t device) { return Contains(crcs_[device].sorted, crc); });
+  };
+  auto misses = [&](std::size_t s) {
+    return crcs_[s].unreadable || !std::all_of(crcs_[s].sorted.begin(), crcs_[s].sorted.end(), found);
+  };
+  const bool missing = misses(i) || std::any_of(devices.begin(), devices.end(), misses);
   if (!hasSection && missing) return std::nullopt;
 
   const ChdState none;
-  const ChdState& own = i < state.chd.size() ? state.chd[i] : none;
-  const ChdState& parent = sources.parent && *sources.parent < state.chd.size() ? state.chd[*sources.parent] : none;
-  if (own.bad || parent.bad) return SetVerdict::badChd;
-  if (own.missing || parent.missing) return SetVerdict::missingChd;
+  const ChdState& own = i < state_.chd.size() ? state_.chd[i] : none;
+  const ChdState& parentChd = parent && *parent < state_.chd.size() ? state_.chd[*parent] : none;
+  if (own.bad || parentChd.bad) return SetVerdict::badChd;
+  if (own.missing || parentChd.missing) return SetVerdict::missingChd;
   if (missing) return biosBad || deviceBad ? SetVerdict::missingBios : SetVerdict::badRom;
   return set.noGoodDump ? SetVerdict::noGoodDump : SetVerdict::ok;
 }
@@ -351,8 +377,9 @@ std::optional<SetVerdict> JudgeSet(const RomScanState& state, std::size_t i) {
 bool WriteSetVerdicts(const RomScanState& state, std::string* error) {
   std::string text;
   AppendWorkLine(text, "[roms]");
+  const SetJudge judge(state);
   for (std::size_t i = 0; i < state.list.sets.size(); ++i) {
-    const std::optional<SetVerdict> verdict = JudgeSet(state, i);
+    const std::optional<SetVerdict> verdict = judge.Judge(i);
     if (!verdict) continue;
     text += state.list.sets[i].name;
     text += '=';
