@@ -10,10 +10,16 @@
 
 namespace {
 
-const std::string& ScratchFile() {
-  static const std::string path = "/tmp/kestrune-zip-fuzz-" + std::to_string(::getpid()) + ".zip";
-  return path;
-}
+// One scratch file per fuzzing process, removed when the process ends.
+class ScratchFile {
+ public:
+  ScratchFile() : path_("/tmp/kestrune-zip-fuzz-" + std::to_string(::getpid()) + ".zip") {}
+  ~ScratchFile() { std::remove(path_.c_str()); }
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
 
 void OpenAndList(const std::string& path, bool rebuild) {
   kestrune::zip::TZipArchiver zip;
@@ -40,7 +46,8 @@ void OpenAndList(const std::string& path, bool rebuild) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  const std::string& path = ScratchFile();
+  static const ScratchFile scratch;
+  const std::string& path = scratch.path();
   if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
     std::fwrite(data, 1, size, file);
     std::fclose(file);
