@@ -269,10 +269,10 @@ SetJudge::SetJudge(const RomScanState& state) : state_(state) {
   }
   refsDone_.assign(sets.size(), 0);
   for (std::size_t i = 0; i < sets.size(); ++i) {
-    if (!sets[i].isdevice || IsBadShared(i)) continue;
-    goodDeviceCrcs_.insert(goodDeviceCrcs_.end(), crcs_[i].sorted.begin(), crcs_[i].sorted.end());
+    if (!IsSharedSet(sets[i]) || IsBadShared(i)) continue;
+    goodSharedCrcs_.insert(goodSharedCrcs_.end(), crcs_[i].sorted.begin(), crcs_[i].sorted.end());
   }
-  std::sort(goodDeviceCrcs_.begin(), goodDeviceCrcs_.end());
+  std::sort(goodSharedCrcs_.begin(), goodSharedCrcs_.end());
 }
 
 const std::vector<std::size_t>& SetJudge::Refs(std::size_t i) const {
@@ -330,19 +330,19 @@ std::optional<SetVerdict> SetJudge::Judge(std::size_t i) const {
   const bool hasSection = i < state_.dirs.size() && !state_.dirs[i].empty();
   // Sets outside the game list are judged only when their archive is there.
   if (!hasSection && !set.IsGame()) return std::nullopt;
+  // Without an archive of its own a set can only be complete through BIOS and device archives; most
+  // are not, and are told apart before anything is looked up.
+  if (!hasSection) {
+    if (crcs_[i].unreadable) return std::nullopt;
+    for (std::uint32_t crc : crcs_[i].sorted) {
+      if (!Contains(goodSharedCrcs_, crc)) return std::nullopt;
+    }
+  }
   const std::optional<std::size_t> parent = FindIndex(state_.list, set.cloneof);
   const std::optional<std::size_t> bios = Bios(i, parent);
   const bool biosBad = bios && IsBadShared(*bios);
   const CrcList* biosCrcs = bios && !biosBad ? &crcs_[*bios].sorted : nullptr;
 
-  // Without an archive of its own a set can only be complete through its BIOS and devices; most
-  // are not, and are told apart before their devices are resolved.
-  if (!hasSection) {
-    if (crcs_[i].unreadable) return std::nullopt;
-    for (std::uint32_t crc : crcs_[i].sorted) {
-      if (!(biosCrcs && Contains(*biosCrcs, crc)) && !Contains(goodDeviceCrcs_, crc)) return std::nullopt;
-    }
-  }
   std::vector<std::size_t> goodDevices;
   bool deviceBad = false;
   const std::vector<std::size_t> devices = NeededDevices(i);

@@ -98,7 +98,9 @@ private:
   mutable std::vector<char> refsDone_;
   mutable std::vector<std::vector<std::size_t>> closure_;  // devices with ROMs a device brings, memoised
   mutable std::vector<char> closureDone_;
-  std::vector<std::uint32_t> goodDeviceCrcs_;  // sorted CRCs of every device whose archive is complete
+  // Sorted CRCs of every BIOS and device whose archive is complete: what a set without an archive of
+  // its own could at best be made of.
+  std::vector<std::uint32_t> goodSharedCrcs_;
 };
 
 // Writes sets.dat ("[roms]" and set=verdict per judged set, in game-list order) and deletes crc.dat,
