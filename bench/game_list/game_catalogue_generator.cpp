@@ -13,21 +13,27 @@ constexpr std::array<std::string_view, 24> kWords{
     "Puzzle", "Bobble",  "Raiden", "Donkey",  "Kong",   "Tekken", "Strike", "Force",
 };
 constexpr std::array<std::string_view, 10> kRegions{
-    "", " (World)", " (Japan)", " (US, rev 2)", " (bootleg)", " (set 1)", " (Euro 950331)", " (prototype)", " II",
-    " - Champion Edition (World 920513)",
+    "",         " (World)",       " (Japan)",     " (US, rev 2)", " (bootleg)",
+    " (set 1)", " (Euro 950331)", " (prototype)", " II",          " - Champion Edition (World 920513)",
 };
 constexpr std::array<std::string_view, 10> kCompanies{
     "Capcom", "Namco", "Konami", "Sega", "Taito Corporation", "Irem", "SNK", "Nintendo", "bootleg", "Atari",
 };
 constexpr std::array<std::string_view, 8> kCategories{
-    "Maze",          "Fighter / Versus", "Shooter / Flying Vertical", "Platform / Run Jump",
-    "Sports / Golf", "Casino / Cards",   "Driving / Race",            "Puzzle / Drop",
+    "Maze",
+    "Fighter / Versus",
+    "Shooter / Flying Vertical",
+    "Platform / Run Jump",
+    "Sports / Golf",
+    "Casino / Cards",
+    "Driving / Race",
+    "Puzzle / Drop",
 };
 // Today's MAME names its driver files ".cpp"; the board filters' fragments still find them.
 constexpr std::array<std::string_view, 20> kDrivers{
-    "cps1.cpp",    "cps2.cpp",     "neogeo.cpp",   "pacman.cpp",   "galaxian.cpp", "segas16b.cpp", "segas18.cpp",
-    "segas24.cpp", "segas32.cpp",  "stv.cpp",      "segaxbd.cpp",  "konamigx.cpp", "pgm.cpp",      "playch10.cpp",
-    "vsnes.cpp",   "namcos1.cpp",  "namcos22.cpp", "arcadia.cpp",  "taito_f3.cpp", "zn.cpp",
+    "cps1.cpp",    "cps2.cpp",    "neogeo.cpp",   "pacman.cpp",  "galaxian.cpp", "segas16b.cpp", "segas18.cpp",
+    "segas24.cpp", "segas32.cpp", "stv.cpp",      "segaxbd.cpp", "konamigx.cpp", "pgm.cpp",      "playch10.cpp",
+    "vsnes.cpp",   "namcos1.cpp", "namcos22.cpp", "arcadia.cpp", "taito_f3.cpp", "zn.cpp",
 };
 constexpr std::array<std::string_view, 4> kBioses{"Cpzn1", "Cpzn2", "Taitofx1", "Neogeo"};
 constexpr std::array<std::string_view, 4> kEmulation{"Good", "Good", "Imperfect", "Preliminary"};

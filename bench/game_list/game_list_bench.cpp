@@ -55,9 +55,9 @@ void BenchSearch(GameList& list) {
     std::string text;
     int field;
   };
-  for (const Typed& typed : {Typed{"description", "street fighter", LineField::description},
-                             Typed{"rom", "pacman", LineField::romname},
-                             Typed{"company", "capcom", LineField::company}}) {
+  for (const Typed& typed :
+       {Typed{"description", "street fighter", LineField::description}, Typed{"rom", "pacman", LineField::romname},
+        Typed{"company", "capcom", LineField::company}}) {
     std::vector<double> perKey;
     for (std::size_t length = 1; length <= typed.text.size(); ++length) {
       const std::string text = typed.text.substr(0, length);
@@ -76,7 +76,8 @@ void BenchSort(Catalogue& catalogue, GameList& list) {
       SortCatalogueByColumn(catalogue, list.Index(), column, state, true);
       list.BuildGameList();
     });
-    Print("sort-column-" + std::to_string(column) + "-" + std::string(kListColumns[static_cast<std::size_t>(column)].caption),
+    Print("sort-column-" + std::to_string(column) + "-" +
+              std::string(kListColumns[static_cast<std::size_t>(column)].caption),
           ms);
   }
 }

@@ -5,8 +5,7 @@
 namespace kestrune::catalogue {
 
 void CatalogueIndex::Refresh() {
-  if (indexed_ && revision_ == catalogue_.Revision() &&
-      static_cast<int>(isGame_.size()) == catalogue_.Count()) {
+  if (indexed_ && revision_ == catalogue_.Revision() && static_cast<int>(isGame_.size()) == catalogue_.Count()) {
     return;
   }
   const auto count = static_cast<std::size_t>(catalogue_.Count());

@@ -14,7 +14,7 @@
 namespace kestrune::catalogue {
 
 class CatalogueIndex {
-public:
+ public:
   explicit CatalogueIndex(const Catalogue& catalogue) : catalogue_(catalogue) {}
 
   // Splits the lines again when the catalogue changed since the last call; cheap otherwise.
@@ -36,7 +36,7 @@ public:
   // The line as rebuilt from its record: the stored line with the year cut; other lines unchanged.
   std::string RebuiltLine(int line) const;
 
-private:
+ private:
   using Starts = std::array<std::uint32_t, kLineFieldCount + 1>;
   void Split(int line);
 

@@ -87,7 +87,7 @@ bool ContainsIgnoreCase(std::string_view text, std::string_view part);
 bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
 
 class GameList {
-public:
+ public:
   explicit GameList(const Catalogue& catalogue);
 
   ListFlags& Flags() { return flags_; }
@@ -126,7 +126,7 @@ public:
 
   CatalogueIndex& Index() { return index_; }
 
-private:
+ private:
   template <bool kSearch>
   void Collect(std::string_view text, int searchField);
   bool PassesBeforeOrientation(int line) const;

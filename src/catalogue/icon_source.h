@@ -9,7 +9,7 @@
 namespace kestrune::catalogue {
 
 class IconSource {
-public:
+ public:
   virtual ~IconSource() = default;
   // The bytes of the icon file `fileName` ("pacman.ico"); false when there is none or it cannot be read.
   virtual bool ReadIcon(std::string_view fileName, std::string& bytes) = 0;
@@ -17,13 +17,13 @@ public:
 
 // The icon folder `IconDir`: a name is tried exactly first, then matched without regard to case.
 class FolderIconSource final : public IconSource {
-public:
+ public:
   explicit FolderIconSource(std::filesystem::path iconDir);
   bool ReadIcon(std::string_view fileName, std::string& bytes) override;
   // Forgets the folder's listing, so icons added since are found by their case-folded names too.
   void Rescan();
 
-private:
+ private:
   void ListFolder();
 
   std::filesystem::path iconDir_;

@@ -168,8 +168,8 @@ void GameListController::CreateSearchMenu(QWidget* parentWidget) {
   searchmenu_->setObjectName("searchmenu");
   searchGroup_ = new QActionGroup(this);
   for (std::size_t i = 0; i < cat::kSearchMenu.size(); ++i) {
-    QAction* action = NewAction(ToQString(cat::kSearchMenu[i].item), ToQString(cat::kSearchMenu[i].caption),
-                                parentWidget);
+    QAction* action =
+        NewAction(ToQString(cat::kSearchMenu[i].item), ToQString(cat::kSearchMenu[i].caption), parentWidget);
     action->setCheckable(true);
     searchGroup_->addAction(action);
     searchmenu_->addAction(action);
@@ -179,8 +179,7 @@ void GameListController::CreateSearchMenu(QWidget* parentWidget) {
   QAction* button = searchtag_->addAction(QIcon(), QLineEdit::TrailingPosition);
   button->setObjectName("searchtagButton");
   button->setText("Search");
-  connect(button, &QAction::triggered, this,
-          [this] { searchmenu_->popup(searchtag_->mapToGlobal(QPoint(0, 0))); });
+  connect(button, &QAction::triggered, this, [this] { searchmenu_->popup(searchtag_->mapToGlobal(QPoint(0, 0))); });
 }
 
 void GameListController::CreateViewStyleActions(QWidget* parentWidget) {
@@ -245,10 +244,12 @@ QAction* GameListController::Action(const QString& objectName) const {
 
 QString GameListController::PanelText(int panel) const {
   return panel >= 0 && panel < static_cast<int>(panels_.size()) ? panels_[static_cast<std::size_t>(panel)]->text()
-                                                                 : QString();
+                                                                : QString();
 }
 
-void GameListController::SetPanel(int panel, const QString& text) { panels_[static_cast<std::size_t>(panel)]->setText(text); }
+void GameListController::SetPanel(int panel, const QString& text) {
+  panels_[static_cast<std::size_t>(panel)]->setText(text);
+}
 
 void GameListController::SetSettings(set::Settings* settings) {
   settings_ = settings;

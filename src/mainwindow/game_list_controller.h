@@ -1,12 +1,11 @@
 #pragma once
 
-#include <array>
-#include <memory>
-#include <string>
-
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <array>
+#include <memory>
+#include <string>
 
 #include "catalogue/catalogue_file.h"
 #include "catalogue/game_list.h"
@@ -35,7 +34,7 @@ class Settings;
 class GameListController : public QObject {
   Q_OBJECT
 
-public:
+ public:
   GameListController(kestrune::catalogue::Catalogue& catalogue, QWidget* parentWidget);
   ~GameListController() override;
 
@@ -95,13 +94,13 @@ public:
   void SetSearchField(int field);
   const kestrune::catalogue::SortState& Sort() const { return sortState_; }
 
-signals:
+ signals:
   // The selected game or the list changed: the artwork and history panes show the selected game.
   void selectedGameChanged();
   // A list mode was chosen: the artwork panes show the logo and the history pane is emptied.
   void listModeChosen();
 
-private:
+ private:
   void CreateWidgets(QWidget* parentWidget);
   void CreateFilterMenu(QWidget* parentWidget);
   void CreateListModeActions(QWidget* parentWidget);

@@ -1,11 +1,10 @@
 #include "mainwindow/game_list_model.h"
 
-#include <string>
-
 #include <QColor>
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <string>
 
 namespace {
 
@@ -102,9 +101,8 @@ int GameListModel::ImageIndexOf(int row) const {
 
 int GameListModel::ResolveIcon(int row) const {
   std::string bytes;
-  if (iconSource_ == nullptr ||
-      !kestrune::catalogue::ReadGameIcon(*iconSource_, list_.Field(row, LineField::romname),
-                                         list_.Field(row, LineField::cloneof), bytes)) {
+  if (iconSource_ == nullptr || !kestrune::catalogue::ReadGameIcon(*iconSource_, list_.Field(row, LineField::romname),
+                                                                   list_.Field(row, LineField::cloneof), bytes)) {
     return kNoIconImage;
   }
   const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));

@@ -1,9 +1,8 @@
 #pragma once
 
-#include <vector>
-
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <vector>
 
 #include "catalogue/game_list.h"
 #include "catalogue/icon_source.h"
@@ -14,7 +13,7 @@
 class GameListModel : public QAbstractTableModel {
   Q_OBJECT
 
-public:
+ public:
   // The built-in images: 0 and 1 (no icon of its own), 2 (set not available).
   static constexpr int kNoIconImage = 1;
   static constexpr int kUnavailableImage = 2;
@@ -40,7 +39,7 @@ public:
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-private:
+ private:
   int ImageIndexOf(int row) const;
   int ResolveIcon(int row) const;
   void ResetImages() const;

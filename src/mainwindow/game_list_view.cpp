@@ -37,7 +37,9 @@ void GameIconView::keyboardSearch(const QString& search) {
 }
 
 GameListView::GameListView(QWidget* parent)
-    : QStackedWidget(parent), report_(new GameReportView(typeAhead_, this)), icons_(new GameIconView(typeAhead_, this)) {
+    : QStackedWidget(parent),
+      report_(new GameReportView(typeAhead_, this)),
+      icons_(new GameIconView(typeAhead_, this)) {
   setObjectName("gameview");
   report_->setObjectName("gameviewReport");
   icons_->setObjectName("gameviewIcons");

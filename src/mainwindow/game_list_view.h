@@ -1,11 +1,10 @@
 #pragma once
 
-#include <functional>
-
 #include <QElapsedTimer>
 #include <QListView>
 #include <QStackedWidget>
 #include <QTreeView>
+#include <functional>
 
 class GameListModel;
 
@@ -18,12 +17,12 @@ using TypeAheadFinder = std::function<int(const QString&, int, bool)>;
 // Type-ahead shared by both views: keys typed in quick succession extend the text, which is looked
 // for from the current row on and then from the top.
 class TypeAhead {
-public:
+ public:
   void SetFinder(TypeAheadFinder finder) { finder_ = std::move(finder); }
   // The row to make current, or -1.
   int Search(const QString& typed, int currentRow);
 
-private:
+ private:
   TypeAheadFinder finder_;
   QString text_;
   QElapsedTimer sinceLastKey_;
@@ -33,11 +32,11 @@ private:
 class GameReportView : public QTreeView {
   Q_OBJECT
 
-public:
+ public:
   GameReportView(TypeAhead& typeAhead, QWidget* parent);
   void keyboardSearch(const QString& search) override;
 
-private:
+ private:
   TypeAhead& typeAhead_;
 };
 
@@ -45,11 +44,11 @@ private:
 class GameIconView : public QListView {
   Q_OBJECT
 
-public:
+ public:
   GameIconView(TypeAhead& typeAhead, QWidget* parent);
   void keyboardSearch(const QString& search) override;
 
-private:
+ private:
   TypeAhead& typeAhead_;
 };
 
@@ -58,7 +57,7 @@ private:
 class GameListView : public QStackedWidget {
   Q_OBJECT
 
-public:
+ public:
   explicit GameListView(QWidget* parent = nullptr);
 
   void SetModel(GameListModel* model);
@@ -77,12 +76,12 @@ public:
   // The first row at least partly visible, or -1 for an empty list.
   int TopVisibleRow() const;
 
-signals:
+ signals:
   // A column header was clicked: its column index, whatever its place on screen.
   void columnClicked(int column);
   void selectedRowChanged(int row);
 
-private:
+ private:
   TypeAhead typeAhead_;
   GameReportView* report_;
   GameIconView* icons_;

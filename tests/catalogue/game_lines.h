@@ -8,8 +8,7 @@
 // Catalogue lines for the list tests: a plain available parent game, changed where a test says.
 namespace kestrune::test {
 
-inline std::string GameLine(const std::string& romname,
-                            const std::function<void(catalogue::Tgameinfo&)>& change = {}) {
+inline std::string GameLine(const std::string& romname, const std::function<void(catalogue::Tgameinfo&)>& change = {}) {
   catalogue::Tgameinfo game;
   game.availflag = "0";
   game.description = "Game " + romname;

@@ -1,9 +1,9 @@
 #include "catalogue/game_list.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "catalogue/favorites.h"
 #include "catalogue/list_filters.h"
@@ -97,8 +97,8 @@ TEST(FilterMenu, HoldsThirtyThreeEntriesWithTheSeparatorAtFive) {
 }
 
 TEST(FilterMenu, StoredIndexesThatNameNoFilterGiveAllGames) {
-  for (const auto& [stored, expected] : std::vector<std::pair<int, int>>{
-           {0, 0}, {4, 4}, {5, 0}, {6, 6}, {32, 32}, {33, 0}, {-1, 0}, {1000, 0}}) {
+  for (const auto& [stored, expected] :
+       std::vector<std::pair<int, int>>{{0, 0}, {4, 4}, {5, 0}, {6, 6}, {32, 32}, {33, 0}, {-1, 0}, {1000, 0}}) {
     EXPECT_EQ(FilterMenuIndexOrAll(stored), expected) << stored;
   }
 }
@@ -124,23 +124,22 @@ TEST_P(FlagRule, ListsOrHidesTheGame) {
 
 INSTANTIATE_TEST_SUITE_P(
     Flags, FlagRule,
-    ::testing::Values(
-        FlagCase{"AvailableHidesUnavailable", [](ListFlags& f) { f.ShowUnavailable = false; },
-                 [](Tgameinfo& g) { g.availflag = "1"; }, false},
-        FlagCase{"AllListsUnavailable", [](ListFlags& f) { f.ShowUnavailable = true; },
-                 [](Tgameinfo& g) { g.availflag = "1"; }, true},
-        FlagCase{"AvailableKeepsOtherFlags", [](ListFlags& f) { f.ShowUnavailable = false; },
-                 [](Tgameinfo& g) { g.availflag = "2"; }, true},
-        FlagCase{"ClonesHidden", [](ListFlags& f) { f.ShowClones = false; },
-                 [](Tgameinfo& g) { g.cloneof = "pacman"; }, false},
-        FlagCase{"ParentsKeptWithoutClones", [](ListFlags& f) { f.ShowClones = false; }, {}, true},
-        FlagCase{"NoDumpHidden", [](ListFlags& f) { f.ShowNoDump = false; },
-                 [](Tgameinfo& g) { g.romstatus = "1"; }, false},
-        FlagCase{"NoDumpListed", [](ListFlags& f) { f.ShowNoDump = true; },
-                 [](Tgameinfo& g) { g.romstatus = "1"; }, true},
-        FlagCase{"PlayableOnlyHidesImperfect", [](ListFlags& f) { f.PlayableOnly = true; },
-                 [](Tgameinfo& g) { g.emulationstatus = "Imperfect"; }, false},
-        FlagCase{"PlayableOnlyKeepsGood", [](ListFlags& f) { f.PlayableOnly = true; }, {}, true}),
+    ::testing::Values(FlagCase{"AvailableHidesUnavailable", [](ListFlags& f) { f.ShowUnavailable = false; },
+                               [](Tgameinfo& g) { g.availflag = "1"; }, false},
+                      FlagCase{"AllListsUnavailable", [](ListFlags& f) { f.ShowUnavailable = true; },
+                               [](Tgameinfo& g) { g.availflag = "1"; }, true},
+                      FlagCase{"AvailableKeepsOtherFlags", [](ListFlags& f) { f.ShowUnavailable = false; },
+                               [](Tgameinfo& g) { g.availflag = "2"; }, true},
+                      FlagCase{"ClonesHidden", [](ListFlags& f) { f.ShowClones = false; },
+                               [](Tgameinfo& g) { g.cloneof = "pacman"; }, false},
+                      FlagCase{"ParentsKeptWithoutClones", [](ListFlags& f) { f.ShowClones = false; }, {}, true},
+                      FlagCase{"NoDumpHidden", [](ListFlags& f) { f.ShowNoDump = false; },
+                               [](Tgameinfo& g) { g.romstatus = "1"; }, false},
+                      FlagCase{"NoDumpListed", [](ListFlags& f) { f.ShowNoDump = true; },
+                               [](Tgameinfo& g) { g.romstatus = "1"; }, true},
+                      FlagCase{"PlayableOnlyHidesImperfect", [](ListFlags& f) { f.PlayableOnly = true; },
+                               [](Tgameinfo& g) { g.emulationstatus = "Imperfect"; }, false},
+                      FlagCase{"PlayableOnlyKeepsGood", [](ListFlags& f) { f.PlayableOnly = true; }, {}, true}),
     [](const ::testing::TestParamInfo<FlagCase>& info) { return std::string(info.param.name); });
 
 TEST(ListModes, FavouritesModeListsUnavailableFavouritesAndAvailableModeDoesNot) {

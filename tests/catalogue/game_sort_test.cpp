@@ -1,10 +1,10 @@
 #include "catalogue/game_sort.h"
 
+#include <gtest/gtest.h>
+
 #include <random>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "game_lines.h"
 
@@ -70,7 +70,7 @@ TEST(SortCompare, TextOrderWithLettersFoldedAndNumbersAsText) {
   EXPECT_LT(CompareTextIgnoreCase("Pac", "pac-man"), 0);
   EXPECT_GT(CompareTextIgnoreCase("b", "A"), 0);
   EXPECT_LT(CompareTextIgnoreCase("", "a"), 0);
-  EXPECT_LT(CompareTextIgnoreCase("a", "_"), 0);  // letters compare as capitals, which stand before "_"
+  EXPECT_LT(CompareTextIgnoreCase("a", "_"), 0);         // letters compare as capitals, which stand before "_"
   EXPECT_LT(CompareTextIgnoreCase("z", "\xC3\xA9"), 0);  // other bytes by value
   Tgameinfo a;
   Tgameinfo b;

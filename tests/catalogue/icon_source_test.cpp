@@ -20,10 +20,10 @@ TEST(FolderIconSource, FindsTheSetThenTheParentExactlyOrInAnyCase) {
     bool found;
     const char* bytes;
   };
-  for (const Case& c : {Case{"pacman", "", true, "own"}, Case{"galaga", "", true, "folded"},
-                        Case{"dkongjr", "dkong", true, "parent"}, Case{"pacman", "dkong", true, "own"},
-                        Case{"unknown", "", false, ""}, Case{"unknown", "none", false, ""},
-                        Case{"../pacman", "", false, ""}, Case{"", "", false, ""}}) {
+  for (const Case& c :
+       {Case{"pacman", "", true, "own"}, Case{"galaga", "", true, "folded"}, Case{"dkongjr", "dkong", true, "parent"},
+        Case{"pacman", "dkong", true, "own"}, Case{"unknown", "", false, ""}, Case{"unknown", "none", false, ""},
+        Case{"../pacman", "", false, ""}, Case{"", "", false, ""}}) {
     std::string bytes;
     EXPECT_EQ(ReadGameIcon(source, c.rom, c.clone, bytes), c.found) << c.rom;
     if (c.found) {

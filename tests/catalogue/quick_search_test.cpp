@@ -1,9 +1,9 @@
 #include "catalogue/quick_search.h"
 
+#include <gtest/gtest.h>
+
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "catalogue/favorites.h"
 #include "game_lines.h"
@@ -14,7 +14,7 @@ namespace {
 using test::GameLine;
 
 class QuickSearchTest : public ::testing::Test {
-protected:
+ protected:
   QuickSearchTest() {
     catalogue_.Add(GameLine("pacman", [](Tgameinfo& g) { g.description = "Pac-Man"; }));
     catalogue_.Add(GameLine("mspacman", [](Tgameinfo& g) {

@@ -1,17 +1,17 @@
 #include "mainwindow/game_list_controller.h"
 
+#include <gtest/gtest.h>
+
 #include <QAction>
 #include <QBuffer>
+#include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
-#include <QCoreApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QStatusBar>
 #include <QToolButton>
 #include <QWidget>
-
-#include <gtest/gtest.h>
 
 #include "../catalogue/game_lines.h"
 #include "catalogue/favorites.h"
@@ -36,7 +36,7 @@ void WriteIcon(const std::filesystem::path& path, Qt::GlobalColor color) {
 }
 
 class GameListControllerTest : public ::testing::Test {
-protected:
+ protected:
   GameListControllerTest() : settings_(dir_.folder()) {
     catalogue_.Add(GameLine("pacman", [](cat::Tgameinfo& g) { g.description = "Pac-Man"; }));
     catalogue_.Add(GameLine("mspacman", [](cat::Tgameinfo& g) {
