@@ -1,0 +1,136 @@
+#include "catalogue/listxml_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+std::vector<std::string> SourceLines(const std::string& bytes) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "roms.dat", bytes);
+  ListXmlLineSource source;
+  std::string error;
+  EXPECT_TRUE(source.Open(dir / "roms.dat", &error)) << error;
+  std::vector<std::string> lines;
+  std::string_view line;
+  while (source.Next(line)) lines.emplace_back(line);
+  EXPECT_FALSE(source.Failed());
+  EXPECT_EQ(source.BytesRead(), bytes.size());
+  return lines;
+}
+
+TEST(ListXmlLineSource, HandsOutTrimmedDecodedLines) {
+  using Lines = std::vector<std::string>;
+  EXPECT_EQ(SourceLines("a\nb\n"), (Lines{"a", "b"}));
+  EXPECT_EQ(SourceLines("\ta\r\n  b  \r\nc"), (Lines{"a", "b", "c"}));  // CR LF, no final line end
+  EXPECT_EQ(SourceLines("x &amp;lt; y\n"), (Lines{"x &lt; y"}));
+  EXPECT_EQ(SourceLines("caf\xE9\n"), (Lines{"caf\xC3\xA9"}));  // not UTF-8: Windows-1252
+  EXPECT_EQ(SourceLines("\n\n"), (Lines{"", ""}));
+  EXPECT_EQ(SourceLines(""), (Lines{}));
+  // Lines longer than the read block, and one crossing its end.
+  const std::string longLine(9u << 20, 'x');
+  const Lines lines = SourceLines("a\n" + longLine + "\nb\n");
+  ASSERT_EQ(lines.size(), 3u);
+  EXPECT_EQ(lines[1], longLine);
+  EXPECT_EQ(lines[2], "b");
+}
+
+TEST(ListXmlLineSource, ReportsAMissingFile) {
+  ListXmlLineSource source;
+  std::string error;
+  EXPECT_FALSE(source.Open("/nonexistent/roms.dat", &error));
+  EXPECT_NE(error.find("roms.dat"), std::string::npos);
+}
+
+ListXmlData Parse(const std::vector<std::string>& lines) {
+  ListXmlData data;
+  ListXmlParser parser(data);
+  for (std::size_t i = 0; i < lines.size(); ++i) parser.Line(lines[i], static_cast<std::int64_t>(i));
+  parser.Finish();
+  return data;
+}
+
+TEST(ListXmlParser, ReadsSetsOfBothForms) {
+  const ListXmlData data = Parse({
+      R"(<?xml version="1.0"?>)",
+      R"x(<mame build="0.251 (unknown)" debug="no">)x",
+      R"(<!ATTLIST machine name CDATA #REQUIRED>)",
+      R"(<rom name="outside" crc="99999999"/>)",  // outside any set: ignored
+      R"(<game name="old" cloneof="p" romof="b">)",
+      R"(<rom name="a" size="1" crc="11111111"/>)",
+      R"(<rom name="n" size="1" status="nodump"/>)",
+      R"(<disk name="d" md5="0123"/>)",
+      R"(</game>)",
+      R"(<rom name="between" crc="88888888"/>)",
+      R"(<machine name="new" sourcefile="x.cpp" isbios="yes">)",
+      R"(<rom name="o" crc="22222222" optional="yes"/>)",
+      R"(<disk name="cd" region="cdrom" status="nodump"/>)",
+      R"(<disk name="hd" sha1="abcd" status="baddump"/>)",
+      R"(<device_ref name="z80"/>)",
+      R"(<machine name="dev" isdevice="yes" runnable="no">)",  // the open set ends here
+      R"(<rom name="r" crc="33333333"/>)",
+      R"(</machine>)",
+  });
+  EXPECT_EQ(data.mameBuild, "0.251 (unknown)");
+  ASSERT_EQ(data.sets.size(), 3u);
+  const ListXmlSet& old = data.sets[0];
+  EXPECT_EQ(old.name, "old");
+  EXPECT_EQ(old.cloneof, "p");
+  EXPECT_EQ(old.romof, "b");
+  ASSERT_EQ(old.roms.size(), 2u);
+  EXPECT_EQ(old.roms[0].crc, "11111111");
+  EXPECT_EQ(old.roms[1].crc, "");
+  EXPECT_TRUE(old.noGoodDump);
+  ASSERT_EQ(old.disks.size(), 1u);
+  EXPECT_EQ(old.disks[0].md5, "0123");
+  EXPECT_TRUE(old.disks[0].required);
+  EXPECT_TRUE(old.IsGame());
+
+  const ListXmlSet& now = data.sets[1];
+  EXPECT_TRUE(now.isbios);
+  EXPECT_FALSE(now.IsGame());
+  ASSERT_EQ(now.roms.size(), 1u);
+  EXPECT_TRUE(now.roms[0].optional);
+  ASSERT_EQ(now.disks.size(), 2u);
+  EXPECT_FALSE(now.disks[0].required);
+  EXPECT_TRUE(now.disks[1].required);
+  EXPECT_EQ(now.disks[1].sha1, "abcd");
+  EXPECT_TRUE(now.noGoodDump);
+  EXPECT_EQ(now.deviceRefs, (std::vector<std::string>{"z80"}));
+
+  const ListXmlSet& device = data.sets[2];
+  EXPECT_TRUE(device.isdevice);
+  EXPECT_FALSE(device.runnable);
+  ASSERT_EQ(device.roms.size(), 1u);
+  EXPECT_EQ(data.Find("DEV"), &device);  // names are found in any letter case
+  EXPECT_EQ(data.Find("absent"), nullptr);
+}
+
+TEST(ListXmlParser, ToleratesShortAndOddLines) {
+  const ListXmlData data = Parse({
+      R"(<game name="first">)",  // the first line is never a set
+      R"(<game name=")",
+      R"(<rom name)",
+      R"(<rom name="x" crc=")",
+      R"(<disk name=)",
+      R"(<device_ref name)",
+      R"(<mame build)",
+      R"(<)",
+      R"(</)",
+  });
+  ASSERT_EQ(data.sets.size(), 1u);
+  EXPECT_EQ(data.sets[0].name, "");
+  ASSERT_EQ(data.sets[0].roms.size(), 2u);
+  EXPECT_EQ(data.sets[0].roms[1].crc, "");
+  ASSERT_EQ(data.sets[0].disks.size(), 1u);
+  EXPECT_EQ(data.mameBuild, "");
+}
+
+}  // namespace
+}  // namespace kestrune::catalogue

@@ -1,0 +1,72 @@
+#include "catalogue/rom_path.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+using Folders = std::vector<std::string>;
+
+TEST(SplitRomPath, GivesEachFolderWithASlash) {
+  struct Case {
+    std::string path;
+    Folders folders;
+  } cases[] = {
+      {"\"roms\"", {"roms/"}},
+      {"\"a;b\"", {"a/", "b/"}},
+      {"\"a;;b\"", {"a/", "/", "b/"}},
+      {"\"/home/x/roms/;/mnt/roms\"", {"/home/x/roms/", "/mnt/roms/"}},
+      {"\"\"", {"/"}},
+      {"", {"/"}},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SplitRomPath(c.path), c.folders) << c.path;
+}
+
+TEST(ReadRomPath, TakesTheFirstRomLineAndQuotesIt) {
+  struct Case {
+    std::string ini;
+    std::string romPath;
+  } cases[] = {
+      {"# CORE SEARCH PATH OPTIONS\r\nhomepath                 .\r\nrompath                  roms\r\n", "\"roms\""},
+      {"rompath                  \"a;b\"\r\n", "\"a;b\""},
+      {"rompath                  a;b\r\nrompath  c\r\n", "\"a;b\""},
+      {"rompath\r\n", "\"old\""},        // no value: kept
+      {"ROMPATH  x\r\n", "\"old\""},     // case-sensitive key
+      {"samplepath   s\r\n", "\"old\""},  // no rom line
+  };
+  test::TempDir dir;
+  for (const Case& c : cases) {
+    test::WriteFileBytes(dir / "mame.ini", c.ini);
+    std::string romPath = "\"old\"";
+    std::string error;
+    ASSERT_TRUE(ReadRomPath(dir / "mame.ini", romPath, &error)) << error;
+    EXPECT_EQ(romPath, c.romPath) << c.ini;
+    EXPECT_EQ(SplitRomPath(romPath).size(), romPath == "\"a;b\"" ? 2u : 1u);
+  }
+  std::string romPath;
+  std::string error;
+  EXPECT_FALSE(ReadRomPath(dir / "missing.ini", romPath, &error));
+  EXPECT_NE(error.find("missing.ini"), std::string::npos);
+}
+
+TEST(RomFolderIndex, ListsFilesOnceAndIgnoresFoldersAndMissingOnes) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "pacman.zip", "x");
+  std::filesystem::create_directories(dir / "sfiii.zip");
+  const RomFolderIndex index({dir.folder(), dir.folder() + "nothing/"});
+  EXPECT_TRUE(index.HasFile(0, "pacman.zip"));
+  EXPECT_FALSE(index.HasFile(0, "Pacman.zip"));
+  EXPECT_FALSE(index.HasFile(0, "sfiii.zip"));
+  EXPECT_FALSE(index.HasFile(1, "pacman.zip"));
+  EXPECT_FALSE(index.HasFile(7, "pacman.zip"));
+  EXPECT_TRUE(index.AnyHasFile("pacman.zip"));
+}
+
+}  // namespace
+}  // namespace kestrune::catalogue
