@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds everything and runs every test: the whole program with its Qt
-# windows (offscreen), then the plain C++ libraries again under AddressSanitizer and UBSan.
+# Installs what is missing, builds everything and runs every test: a short bounded run of each fuzz
+# target, the plain C++ libraries under AddressSanitizer and UBSan, then the whole program with its Qt
+# windows (offscreen) and the benchmarks' build.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 bash scripts/install-deps.sh
 jobs=$(nproc)
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
-cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+# The fuzz targets, with clang, and a short bounded fuzz run of each.
+CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_GUI=OFF \
+  -DKESTRUNE_FUZZ=ON -DKESTRUNE_WERROR=ON
+cmake --build build-fuzz -j "$jobs" --target zip_open_fuzz
+ctest --test-dir build-fuzz --output-on-failure -R _fuzz
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_GUI=OFF -DKESTRUNE_SANITIZE=ON \
   -DKESTRUNE_WERROR=ON
 cmake --build build-asan -j "$jobs"
 ctest --test-dir build-asan --output-on-failure -j "$jobs"
 
-# The fuzz targets, with clang, and a short bounded fuzz run of each.
-CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_GUI=OFF \
-  -DKESTRUNE_FUZZ=ON -DKESTRUNE_WERROR=ON
-cmake --build build-fuzz -j "$jobs" --target zip_open_fuzz
-ctest --test-dir build-fuzz --output-on-failure -R _fuzz
+# Last, the whole program with its windows: its summary closes the run.
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
