@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "catalogue/catalogue_file.h"
-#include "catalogue/catalogue_lines.h"
+#include "common/catalogue_generator.h"
 #include "catalogue/game_record.h"
 
 namespace {
@@ -38,7 +38,7 @@ void Report(const char* name, double ms) { std::printf("%s: %.3f ms\n", name, ms
 }  // namespace
 
 int main() {
-  const std::vector<std::string> lines = kestrune::bench::GenerateCatalogueLines(kLines);
+  const std::vector<std::string> lines = kestrune::bench::GenerateGameCatalogue(kLines, 1);
   kestrune::catalogue::Catalogue catalogue;
   catalogue.Assign(lines);
   std::printf("catalogue-lines: %d lines\n", catalogue.Count());

@@ -13,7 +13,7 @@
 #include "catalogue/game_sort.h"
 #include "catalogue/list_filters.h"
 #include "catalogue/quick_search.h"
-#include "game_list/game_catalogue_generator.h"
+#include "common/catalogue_generator.h"
 
 namespace {
 

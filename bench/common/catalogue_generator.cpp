@@ -1,4 +1,4 @@
-#include "game_list/game_catalogue_generator.h"
+#include "common/catalogue_generator.h"
 
 #include <array>
 #include <random>
