@@ -1,30 +1,13 @@
 #include "catalogue/rom_path.h"
 
+#include <optional>
 #include <system_error>
 
 #include "platform/text_file.h"
+#include "settings/option_file_reader.h"
 
 namespace kestrune::catalogue {
 namespace {
-
-bool IsBlankOrControl(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-// The value part of one MAME option line, by the option files' own rule: the text after the key (and,
-// in a "#" comment line, after the word following the "#"), trimmed; "" when there is none.
-std::string_view OptionLineValue(std::string_view line) {
-  const bool comment = line.find('#') != std::string_view::npos;
-  std::size_t blank = line.find(' ');
-  if (blank == std::string_view::npos) return {};
-  line.remove_prefix(blank + 1);
-  if (comment) {
-    blank = line.find(' ');
-    if (blank == std::string_view::npos) return {};
-    line.remove_prefix(blank + 1);
-  }
-  while (!line.empty() && IsBlankOrControl(line.front())) line.remove_prefix(1);
-  while (!line.empty() && IsBlankOrControl(line.back())) line.remove_suffix(1);
-  return line;
-}
 
 std::string WithTrailingSlash(std::string folder) {
   if (folder.empty() || (folder.back() != '/' && folder.back() != '\\')) folder.push_back('/');
@@ -38,10 +21,10 @@ bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std
   if (!platform::ReadTextFileLines(mameIni, lines, error)) return false;
   for (const std::string& line : lines) {
     if (line.compare(0, 3, "rom") != 0) continue;
-    const std::string_view value = OptionLineValue(line);
+    const std::optional<std::string> value = settings::IniLineValue(line);
     // A key without a value leaves the rom path alone rather than making up a folder.
-    if (value.empty()) return true;
-    romPath = value.front() == '"' ? std::string(value) : "\"" + std::string(value) + "\"";
+    if (!value) return true;
+    romPath = value->front() == '"' ? *value : "\"" + *value + "\"";
     return true;
   }
   return true;

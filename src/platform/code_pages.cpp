@@ -137,6 +137,17 @@ std::string DecodeTextLine(std::string_view bytes) {
   return IsValidUtf8(bytes) ? std::string(bytes) : Cp1252ToUtf8(bytes);
 }
 
+std::string_view TrimBlanks(std::string_view text) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 0x20; };
+  while (!text.empty() && blank(text.front())) {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && blank(text.back())) {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
 char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string AsciiLowerCopy(std::string_view text) {

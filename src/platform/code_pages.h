@@ -26,6 +26,10 @@ std::string Cp437ToUtf8(std::string_view bytes);
 // Windows-1252, so files written by the Windows program still load.
 std::string DecodeTextLine(std::string_view bytes);
 
+// The text without the blanks and control characters at either end (everything up to 0x20, as the
+// Windows program's trimming took them).
+std::string_view TrimBlanks(std::string_view text);
+
 // ASCII-only case folding on bytes: UTF-8 sequences are left untouched.
 char AsciiLower(char c);
 std::string AsciiLowerCopy(std::string_view text);

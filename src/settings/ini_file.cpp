@@ -11,19 +11,6 @@ namespace {
 
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-// Blanks and control characters, as the Windows program's trimming took them.
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= 0x20; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsTrimmed(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsTrimmed(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
 }  // namespace
@@ -85,7 +72,7 @@ void IniFile::LoadFromLines(const std::vector<std::string>& lines) {
 }
 
 void IniFile::ParseLine(std::string_view line, std::size_t& current) {
-  line = Trim(line);
+  line = platform::TrimBlanks(line);
   if (line.empty() || line.front() == ';') {
     return;
   }
@@ -104,7 +91,7 @@ void IniFile::ParseLine(std::string_view line, std::size_t& current) {
     section.lines.push_back(Line{std::string(line), std::string(), LineKind::kText});
     return;
   }
-  SetValue(section, Trim(line.substr(0, equals)), Trim(line.substr(equals + 1)));
+  SetValue(section, platform::TrimBlanks(line.substr(0, equals)), platform::TrimBlanks(line.substr(equals + 1)));
 }
 
 void IniFile::Clear() {
@@ -279,7 +266,7 @@ bool IniFile::SaveToFile(const std::filesystem::path& path, std::string* error) 
 }
 
 bool IniFile::IsStorableKey(std::string_view key) {
-  return !key.empty() && Trim(key).size() == key.size() && key.find('=') == std::string_view::npos &&
+  return !key.empty() && platform::TrimBlanks(key).size() == key.size() && key.find('=') == std::string_view::npos &&
          !HasLineBreak(key) && key.front() != ';' && key.front() != '[';
 }
 

@@ -169,18 +169,6 @@ constexpr ReadRow kRows[] = {
 
 #undef KESTRUNE_SCREEN_ROWS
 
-bool IsTrimmed(char c) { return static_cast<unsigned char>(c) <= ' '; }
-
-std::string_view Trim(std::string_view text) {
-  while (!text.empty() && IsTrimmed(text.front())) {
-    text.remove_prefix(1);
-  }
-  while (!text.empty() && IsTrimmed(text.back())) {
-    text.remove_suffix(1);
-  }
-  return text;
-}
-
 // The key of an option line, or of a comment line "# key ...", with what follows it.
 std::string_view FromKey(std::string_view line) {
   while (!line.empty() && (line.front() == '#' || line.front() == ' ')) {
@@ -373,30 +361,12 @@ void ReadBiosLines(const BiosFile& file, MameOptions& options, const std::vector
       continue;
     }
     for (std::size_t i = 0; i < file.values.size(); ++i) {
-      if (Trim(file.values[i]) == *value) {
+      if (platform::TrimBlanks(file.values[i]) == *value) {
         options.SetNumber(file.control, static_cast<int>(i));
         break;
       }
     }
   }
-}
-
-bool IsKnownMode(OptionsMode mode) { return mode == OptionsMode::DefaultOptions || mode == OptionsMode::GameOptions; }
-
-bool ValidRequest(OptionsMode mode, std::string_view romname, std::string* error) {
-  if (!IsKnownMode(mode)) {
-    if (error != nullptr) {
-      *error = "Unknown options mode " + std::to_string(static_cast<int>(mode));
-    }
-    return false;
-  }
-  if (mode == OptionsMode::GameOptions && !IsSafeRomName(romname)) {
-    if (error != nullptr) {
-      *error = "\"" + std::string(romname) + "\" is not a game's name";
-    }
-    return false;
-  }
-  return true;
 }
 
 }  // namespace
@@ -415,7 +385,7 @@ std::optional<std::string> IniLineValue(std::string_view line) {
     }
     line.remove_prefix(blank + 1);
   }
-  line = Trim(line);
+  line = platform::TrimBlanks(line);
   if (line.empty()) {
     return std::nullopt;
   }
@@ -480,7 +450,7 @@ std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view ro
 
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                  std::string* error) {
-  if (!ValidRequest(mode, romname, error)) {
+  if (!CheckOptionsRequest(mode, romname, error)) {
     return false;
   }
   const std::filesystem::path mameIni = std::filesystem::path(folders.FrontDir) / "mame.ini";

@@ -469,6 +469,22 @@ bool IsSafeRomName(std::string_view romname) {
          romname.find('\\') == std::string_view::npos && romname.find('\0') == std::string_view::npos;
 }
 
+bool CheckOptionsRequest(OptionsMode mode, std::string_view romname, std::string* error) {
+  if (!IsKnownMode(mode)) {
+    if (error != nullptr) {
+      *error = "Unknown options mode " + std::to_string(static_cast<int>(mode));
+    }
+    return false;
+  }
+  if (mode == OptionsMode::GameOptions && !IsSafeRomName(romname)) {
+    if (error != nullptr) {
+      *error = "\"" + std::string(romname) + "\" is not a game's name";
+    }
+    return false;
+  }
+  return true;
+}
+
 std::filesystem::path MameIniPath(OptionsMode mode, const MameFolders& folders, std::string_view romname) {
   if (mode == OptionsMode::DefaultOptions) {
     return std::filesystem::path(folders.FrontDir) / "mame.ini";
@@ -531,16 +547,7 @@ std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& o
 
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                   std::string* error) {
-  if (!IsKnownMode(mode)) {
-    if (error != nullptr) {
-      *error = "Unknown options mode " + std::to_string(static_cast<int>(mode));
-    }
-    return false;
-  }
-  if (mode == OptionsMode::GameOptions && !IsSafeRomName(romname)) {
-    if (error != nullptr) {
-      *error = "\"" + std::string(romname) + "\" is not a game's name";
-    }
+  if (!CheckOptionsRequest(mode, romname, error)) {
     return false;
   }
   if (!PrepareOptionsForWriting(mode, options, folders, error)) {

@@ -20,6 +20,10 @@ std::filesystem::path MameIniPath(OptionsMode mode, const MameFolders& folders, 
 // Whether a set name can name a file of the ini folder (not empty, no folder separator, not "." or "..").
 bool IsSafeRomName(std::string_view romname);
 
+// Whether the mode is one of the two and, for a game's options, the name can name its file; otherwise
+// false with the reason in *error.
+bool CheckOptionsRequest(OptionsMode mode, std::string_view romname, std::string* error);
+
 // What the writer changes before it writes: empty aspect edits become "4" and "3", `frames` becomes
 // its whole number in decimal ("" → "0", "007" → "7"), and in the default-options mode every empty
 // folder value takes `FrontDir` + its default word and keeps it. When `frames` is not a whole number
