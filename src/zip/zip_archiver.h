@@ -9,6 +9,7 @@
 #include "zip/wide_string_list.h"
 #include "zip/zip_directory.h"
 #include "zip/zip_exception.h"
+#include "zip/zip_search.h"
 #include "zip/zip_stream.h"
 
 // The archiver component: its properties and options, its events with their dispatchers, and opening
@@ -200,6 +201,23 @@ class TZipBaseArchiver : public TComponent {
   TZipDirManager* DirManager() { return dirManager_.get(); }
   const TStream* ArchiveStream() const { return stream_.get(); }
 
+  // Searching the open archive's entries (error 13 when none is open). Each search keeps its state in
+  // its record, so several may run side by side. "*.*" with attributes 63 visits every entry once, in
+  // directory order; a non-empty exclusion mask leaves out the entries it matches.
+  bool FindFirstEntry(const WideString& fileMask, TZipArchiveItem& f, int searchAttr,
+                      const WideString& exclusionMask = {});
+  bool FindNextEntry(TZipArchiveItem& f);
+  // The entry with this stored name in any letter case, or else the first one the name matches as a mask.
+  bool FindEntryByName(const WideString& fileName, int& index);
+
+  // Extraction writes the entry's bytes at the stream's position and leaves the stream after them. It
+  // delivers the whole entry with its size and CRC-32 checked, or raises EZipException: 13 (no archive),
+  // 15 (no such name), 16 (index), 55 (Deflate64), 8 (anything else: a damaged or unsupported entry, a
+  // cancelled extraction, a skipped or wrong password, a short write). Only a size or CRC-32 mismatch is
+  // let through when ExtractCorruptedFiles is set.
+  void ExtractEntryToStream(const WideString& fileName, TStream& stream);
+  void ExtractEntryByIndex(int index, TStream& stream);
+
   // The name of volume `volume` (from 0) of a multi-volume archive, or of its last volume.
   WideString VolumeFileName(int volume, bool last) const;
 
@@ -231,8 +249,16 @@ class TZipBaseArchiver : public TComponent {
   void SetCompressionMethod(std::uint16_t method) { compressionMethod_ = method; }
   // The signatures this archiver recognises: the base component's own, the standard ones in TZipArchiver.
   virtual TZipReadOptions ReadOptions() const;
+  // Whether entries of methods other than 0, 8 and 9 are read as the archiver's own block format.
+  virtual bool ReadsBlockFormat() const { return true; }
 
  private:
+  friend class TEntryExtractor;
+  void CheckActive() const;
+  bool FindNextMatch(TZipArchiveItem& f) const;
+  bool MatchEntry(const TDirItem& entry, const TInternalSearchRec& search) const;
+  bool MatchesMaskLists(const WideString& storedName) const;
+
   void CheckFileNamePart(int errorCode) const;
   void OpenExisting(unsigned mode);
   void CreateNew();
@@ -266,6 +292,7 @@ class TZipArchiver : public TZipBaseArchiver {
 
  protected:
   TZipReadOptions ReadOptions() const override;
+  bool ReadsBlockFormat() const override { return false; }
 };
 
 }  // namespace kestrune::zip

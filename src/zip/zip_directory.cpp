@@ -558,6 +558,8 @@ void TZipDirManager::RebuildDirectory() {
         item.CentralDir.Crc32 = GetLE32(d);
         item.CentralDir.CompressedSize = GetLE32(d + 4);
         item.CentralDir.UncompressedSize = GetLE32(d + 8);
+      } else {
+        item.SizesUnknown = true;
       }
     }
     item.CompressedSize = item.CentralDir.CompressedSize;

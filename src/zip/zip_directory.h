@@ -35,6 +35,9 @@ struct TDirItem {
   std::uint64_t CompressedSize = 0;
   std::uint64_t LocalHeaderOffset = 0;
   std::uint32_t DiskNumberStart = 0;
+  // Rebuilt from a local header that defers its CRC and sizes to a data descriptor, and none was found:
+  // the zeros in the header are not the entry's real values.
+  bool SizesUnknown = false;
 
   bool IsDirectory() const { return (CentralDir.ExternalAttributes & 0x10) != 0; }
 };

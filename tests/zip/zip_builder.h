@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -26,6 +27,9 @@ struct BuildEntry {
   std::string comment;
   std::string centralExtra;  // appended after any ZIP64 block
   std::uint32_t externalAttributes = 0x20;
+  std::uint16_t method = 0;                       // data holds the bytes as stored under this method
+  std::optional<std::uint32_t> crc;               // default: the CRC-32 of data
+  std::optional<std::uint32_t> uncompressedSize;  // default: the size of data
 };
 
 struct BuildOptions {
@@ -51,6 +55,10 @@ BuiltArchive BuildZip(const std::vector<BuildEntry>& entries, const BuildOptions
 // count entries named "f000001", ... with one byte of data each.
 std::vector<BuildEntry> NumberedEntries(int count);
 std::uint32_t Crc32Of(const std::string& data);
+// Raw deflate data (no zlib header) of the text.
+std::string RawDeflate(const std::string& data, int level = 6);
+// An entry whose data is the raw deflate form of `content`, with its CRC-32 and size.
+BuildEntry DeflatedEntry(std::string name, const std::string& content);
 void PatchLE16(std::string& bytes, std::size_t at, std::uint16_t value);
 void PatchLE32(std::string& bytes, std::size_t at, std::uint32_t value);
 void PatchLE64(std::string& bytes, std::size_t at, std::uint64_t value);

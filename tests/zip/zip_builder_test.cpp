@@ -30,6 +30,37 @@ std::uint32_t Crc32Of(const std::string& data) {
       crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
+namespace {
+
+std::uint32_t CrcOf(const BuildEntry& entry) { return entry.crc ? *entry.crc : Crc32Of(entry.data); }
+std::uint32_t UncompressedSizeOf(const BuildEntry& entry) {
+  return entry.uncompressedSize ? *entry.uncompressedSize : static_cast<std::uint32_t>(entry.data.size());
+}
+
+}  // namespace
+
+std::string RawDeflate(const std::string& data, int level) {
+  z_stream zs{};
+  deflateInit2(&zs, level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY);
+  std::string out(deflateBound(&zs, static_cast<uLong>(data.size())) + 16, '\0');
+  zs.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+  zs.avail_in = static_cast<uInt>(data.size());
+  zs.next_out = reinterpret_cast<Bytef*>(out.data());
+  zs.avail_out = static_cast<uInt>(out.size());
+  deflate(&zs, Z_FINISH);
+  out.resize(zs.total_out);
+  deflateEnd(&zs);
+  return out;
+}
+
+BuildEntry DeflatedEntry(std::string name, const std::string& content) {
+  BuildEntry entry(std::move(name), RawDeflate(content));
+  entry.method = 8;
+  entry.crc = Crc32Of(content);
+  entry.uncompressedSize = static_cast<std::uint32_t>(content.size());
+  return entry;
+}
+
 void PatchLE16(std::string& bytes, std::size_t at, std::uint16_t value) {
   bytes[at] = static_cast<char>(value & 0xFF);
   bytes[at + 1] = static_cast<char>(value >> 8);
@@ -64,15 +95,16 @@ BuiltArchive BuildZip(const std::vector<BuildEntry>& entries, const BuildOptions
     built.localHeaders.push_back(out.size());
     offsets.push_back(out.size() - base);
     const std::uint32_t size = options.zip64Entries ? 0xFFFFFFFF : static_cast<std::uint32_t>(entry.data.size());
+    const std::uint32_t fullSize = options.zip64Entries ? 0xFFFFFFFF : UncompressedSizeOf(entry);
     Append32(out, 0x04034B50);
     Append16(out, entry.versionNeeded);
     Append16(out, entry.flags);
-    Append16(out, 0);       // stored
+    Append16(out, entry.method);
     Append16(out, 0x6000);  // 12:00
     Append16(out, 0x5A21);  // 2025-01-01
-    Append32(out, Crc32Of(entry.data));
+    Append32(out, CrcOf(entry));
     Append32(out, size);
-    Append32(out, size);
+    Append32(out, fullSize);
     Append16(out, static_cast<std::uint32_t>(entry.name.size()));
     Append16(out, 0);
     out += entry.name;
@@ -85,23 +117,24 @@ BuiltArchive BuildZip(const std::vector<BuildEntry>& entries, const BuildOptions
     if (options.zip64Entries) {
       Append16(extra, 1);
       Append16(extra, 24);
-      Append64(extra, entry.data.size());
+      Append64(extra, UncompressedSizeOf(entry));
       Append64(extra, entry.data.size());
       Append64(extra, offsets[i]);
     }
     extra += entry.centralExtra;
     const std::uint32_t size = options.zip64Entries ? 0xFFFFFFFF : static_cast<std::uint32_t>(entry.data.size());
+    const std::uint32_t fullSize = options.zip64Entries ? 0xFFFFFFFF : UncompressedSizeOf(entry);
     built.centralHeaders.push_back(out.size());
     Append32(out, 0x02014B50);
     Append16(out, 20);
     Append16(out, entry.versionNeeded);
     Append16(out, entry.flags);
-    Append16(out, 0);
+    Append16(out, entry.method);
     Append16(out, 0x6000);
     Append16(out, 0x5A21);
-    Append32(out, Crc32Of(entry.data));
+    Append32(out, CrcOf(entry));
     Append32(out, size);
-    Append32(out, size);
+    Append32(out, fullSize);
     Append16(out, static_cast<std::uint32_t>(entry.name.size()));
     Append16(out, static_cast<std::uint32_t>(extra.size()));
     Append16(out, static_cast<std::uint32_t>(entry.comment.size()));
