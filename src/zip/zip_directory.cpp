@@ -13,10 +13,14 @@ constexpr std::uint32_t kEscape32 = 0xFFFFFFFF;
 constexpr std::uint16_t kEscape16 = 0xFFFF;
 constexpr std::uint16_t kMaxRebuildExtraLength = 0x105;
 
-// Reads a stream in cached blocks, so that scans and small reads near each other cost one read.
+// Reads a stream in cached blocks, so that scans and small reads near each other cost one read. Blocks
+// start small and grow while a scan goes on, so that a single probe does not read 64 KiB; a buffer of
+// the stream already in memory (the tail read for the end record) is used before any read.
 class TBlockReader {
  public:
   TBlockReader(TStream& stream, std::int64_t size) : stream_(stream), size_(size) {}
+  TBlockReader(TStream& stream, std::int64_t size, const std::vector<std::uint8_t>& known, std::int64_t knownStart)
+      : stream_(stream), size_(size), data_(known.data()), dataSize_(known.size()), blockStart_(knownStart) {}
 
   // n bytes at pos, or nullptr when they run past the end of the stream.
   const std::uint8_t* Peek(std::int64_t pos, std::size_t n) {
@@ -24,9 +28,9 @@ class TBlockReader {
       return nullptr;
     }
     if (!Holds(pos, n)) {
-      Load(pos, std::max(n, kScanBlock));
+      Load(pos, n);
     }
-    return block_.data() + (pos - blockStart_);
+    return data_ + (pos - blockStart_);
   }
 
   // The first position in [from, limit) where the four bytes of the signature lie before limit, or -1.
@@ -35,11 +39,11 @@ class TBlockReader {
     from = std::max<std::int64_t>(from, 0);
     while (from + 4 <= limit) {
       if (!Holds(from, 4)) {
-        Load(from, kScanBlock);
+        Load(from, 4);
       }
-      const std::int64_t end = std::min(limit, blockStart_ + static_cast<std::int64_t>(block_.size()));
+      const std::int64_t end = std::min(limit, blockStart_ + static_cast<std::int64_t>(dataSize_));
       for (std::int64_t q = from; q + 4 <= end; ++q) {
-        const std::uint8_t* p = block_.data() + (q - blockStart_);
+        const std::uint8_t* p = data_ + (q - blockStart_);
         if (p[0] == 0x50 && GetLE32(p) == signature) {
           return q;
         }
@@ -51,19 +55,28 @@ class TBlockReader {
 
  private:
   bool Holds(std::int64_t pos, std::size_t n) const {
-    return pos >= blockStart_ &&
-           pos + static_cast<std::int64_t>(n) <= blockStart_ + static_cast<std::int64_t>(block_.size());
+    return data_ != nullptr && pos >= blockStart_ &&
+           pos + static_cast<std::int64_t>(n) <= blockStart_ + static_cast<std::int64_t>(dataSize_);
   }
   void Load(std::int64_t pos, std::size_t n) {
-    const auto length = static_cast<std::size_t>(std::min<std::int64_t>(size_ - pos, static_cast<std::int64_t>(n)));
-    block_ = stream_.ReadAt(pos, length);
+    const std::size_t wanted = std::max(n, nextBlock_);
+    nextBlock_ = std::min(nextBlock_ * 4, kScanBlock);
+    const auto length =
+        static_cast<std::size_t>(std::min<std::int64_t>(size_ - pos, static_cast<std::int64_t>(wanted)));
+    owned_ = stream_.ReadAt(pos, length);
+    data_ = owned_.data();
+    dataSize_ = owned_.size();
     blockStart_ = pos;
   }
 
+  static constexpr std::size_t kFirstBlock = 4096;
   TStream& stream_;
   std::int64_t size_;
-  std::vector<std::uint8_t> block_;
+  std::vector<std::uint8_t> owned_;
+  const std::uint8_t* data_ = nullptr;
+  std::size_t dataSize_ = 0;
   std::int64_t blockStart_ = 0;
+  std::size_t nextBlock_ = kFirstBlock;
 };
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
@@ -241,7 +254,6 @@ void TZipDirArray::SetCount(int count) {
   if (count > capacity_) {
     growStep_ = std::min(growStep_ * 2, 10000);
     capacity_ = capacity_ + growStep_ >= count ? capacity_ + growStep_ : count;
-    items_.reserve(static_cast<std::size_t>(capacity_));
   }
   items_.resize(static_cast<std::size_t>(count));
   names_.Resize(count);
@@ -317,7 +329,10 @@ std::int64_t TZipDirManager::FindEndRecord() {
   streamSize_ = stream_.Size();
   const std::int64_t length = std::min(streamSize_, kTailSize);
   tailStart_ = streamSize_ - length;
-  tail_ = stream_.ReadAt(tailStart_, static_cast<std::size_t>(length));
+  // The size is known: read without asking the stream for it again.
+  tail_.resize(static_cast<std::size_t>(length));
+  stream_.SetPosition(tailStart_);
+  stream_.ReadBuffer(tail_.data(), tail_.size());
   for (const std::uint32_t signature : options_.EndRecordSignatures) {
     for (std::int64_t i = length - 4; i >= 0; --i) {
       const std::uint8_t* p = tail_.data() + i;
@@ -479,7 +494,7 @@ void TZipDirManager::FindBaseOffset() {
   if (stored >= static_cast<std::uint64_t>(DirectoryStart)) {
     return;
   }
-  TBlockReader reader(stream_, streamSize_);
+  TBlockReader reader(stream_, streamSize_, tail_, tailStart_);
   const TCentralHeader& central = first.CentralDir;
   for (std::int64_t p = reader.Find(options_.LocalHeaderSignature, static_cast<std::int64_t>(stored), DirectoryStart);
        p >= 0; p = reader.Find(options_.LocalHeaderSignature, p + 1, DirectoryStart)) {
