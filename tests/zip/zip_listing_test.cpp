@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/file_util.h"
@@ -60,6 +61,32 @@ TEST_F(ZipListingTest, ReadsNothingButTheDirectory) {
   std::vector<std::uint32_t> crcs;
   ASSERT_TRUE(ListZipCrcs(Write(built.bytes), crcs));
   EXPECT_EQ(crcs, (std::vector<std::uint32_t>{Crc32Of(std::string(3000, 'a')), Crc32Of(std::string(3000, 'b'))}));
+}
+
+TEST_F(ZipListingTest, ListsFromSeveralThreadsAtOnce) {
+  std::vector<std::filesystem::path> archives;
+  for (int i = 0; i < 40; ++i) {
+    const std::string name = "set" + std::to_string(i) + ".zip";
+    archives.push_back(Write(BuildZip(test::NumberedEntries(1 + i % 7)).bytes, name.c_str()));
+  }
+  std::vector<int> failures(4, 0);
+  std::vector<std::thread> threads;
+  for (std::size_t t = 0; t < failures.size(); ++t) {
+    threads.emplace_back([&, t] {
+      for (int round = 0; round < 10; ++round) {
+        for (std::size_t i = 0; i < archives.size(); ++i) {
+          std::vector<std::uint32_t> crcs;
+          if (!ListZipCrcs(archives[i], crcs) || crcs.size() != 1 + i % 7) {
+            ++failures[t];
+          }
+        }
+      }
+    });
+  }
+  for (auto& thread : threads) {
+    thread.join();
+  }
+  EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
 // One row per way an archive cannot be listed, with the message the caller gets.
