@@ -22,6 +22,8 @@ constexpr std::size_t kBlockHeaderSize = 50;
 // Larger blocks than the archiver's own writer uses; anything beyond is damage, not data.
 constexpr std::uint32_t kMaxBlockSize = 64u << 20;
 constexpr std::uint16_t kNotEncrypted = 0xFFFF;
+// Deflate cannot expand input by more than this.
+constexpr std::uint64_t kMaxInflateRatio = 1032;
 constexpr std::uint32_t kEscape32 = 0xFFFFFFFF;
 constexpr std::uint16_t kLastPlainVersion = 10;
 
@@ -67,7 +69,7 @@ class TEntryExtractor {
   TExtractOutcome Run();
 
  private:
-  bool LocateData();
+  void LocateData();
   TExtractOutcome ReadStoredOrDeflated();
   TExtractOutcome Unlock(TPkwareDecrypter& decrypter);
   TExtractOutcome InflateChunk(TInflater& inflater, std::uint8_t* input, std::size_t count);
@@ -91,9 +93,10 @@ class TEntryExtractor {
 };
 
 TExtractOutcome TEntryExtractor::Run() {
-  if (entry_.SizesUnknown || !LocateData()) {
+  if (entry_.SizesUnknown) {
     return TExtractOutcome::Invalid;
   }
+  LocateData();
   TExtractOutcome outcome = TExtractOutcome::Invalid;
   switch (entry_.CentralDir.Method) {
     case 0:
@@ -121,7 +124,7 @@ TExtractOutcome TEntryExtractor::Run() {
 
 // Positions the source at the entry's data and works out how much of it there is: never past the
 // central directory, whatever the sizes claim.
-bool TEntryExtractor::LocateData() {
+void TEntryExtractor::LocateData() {
   const auto streamSize = static_cast<std::uint64_t>(source_.Size());
   const std::uint64_t offset = entry_.LocalHeaderOffset;
   if (offset > streamSize || streamSize - offset < TLocalHeader::kSize) {
@@ -139,7 +142,6 @@ bool TEntryExtractor::LocateData() {
   if (dataSize_ > 0) {
     source_.SetPosition(static_cast<std::int64_t>(dataStart));
   }
-  return true;
 }
 
 TExtractOutcome TEntryExtractor::ReadStoredOrDeflated() {
@@ -257,7 +259,7 @@ TExtractOutcome TEntryExtractor::ReadBlockFormat() {
     total = entry_.UncompressedSize;
   }
   // The block cipher is not part of this reader: such entries cannot be read.
-  if (algorithm != 0 || encryption != kNotEncrypted || blockSize == 0 || blockSize > kMaxBlockSize ||
+  if (algorithm != 0 || header[21] > 1 || encryption != kNotEncrypted || blockSize == 0 || blockSize > kMaxBlockSize ||
       total > entry_.UncompressedSize) {
     return TExtractOutcome::Invalid;
   }
@@ -296,7 +298,9 @@ TExtractOutcome TEntryExtractor::ReadBlock(std::uint32_t length, std::uint64_t w
   if (!inflater.Ok()) {
     return TExtractOutcome::Invalid;
   }
-  std::vector<std::uint8_t> output(static_cast<std::size_t>(wanted));
+  // No more room than the block's bytes can inflate to.
+  const std::uint64_t reachable = std::uint64_t{length} * kMaxInflateRatio + 1024;
+  std::vector<std::uint8_t> output(static_cast<std::size_t>(std::min(wanted, reachable)));
   z_stream& z = inflater.Stream();
   z.next_in = input.data();
   z.avail_in = length;
