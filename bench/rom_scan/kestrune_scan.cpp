@@ -15,7 +15,6 @@
 #include <thread>
 #include <vector>
 
-#include "catalogue/archive_crcs.h"
 #include "catalogue/rom_path.h"
 #include "catalogue/rom_verifier.h"
 #include "catalogue/scan_work_files.h"

@@ -10,8 +10,14 @@
 #include <thread>
 
 #include "platform/text_file.h"
+#include "zip/zip_listing.h"
 
 namespace kestrune::catalogue {
+
+bool ListArchiveCrcs(const std::filesystem::path& archive, std::vector<std::uint32_t>& crcs) {
+  return zip::ListZipCrcs(archive, crcs);
+}
+
 namespace {
 
 using CrcList = std::vector<std::uint32_t>;

@@ -28,8 +28,11 @@ struct RomScanObserver {
   std::function<void(int)> progress;  // 0..100
 };
 
+// The archiver's own listing: one read of the archive's tail and one of its central directory.
+bool ListArchiveCrcs(const std::filesystem::path& archive, std::vector<std::uint32_t>& crcs);
+
 struct RomVerifyOptions {
-  ArchiveCrcLister lister;
+  ArchiveCrcLister lister = ListArchiveCrcs;
   int threads = 4;  // archives whose directories are read at the same time
   std::string date;  // today's date in the user's short format, for the version text
   RomScanObserver observer;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/archive_crcs.h"
 #include "catalogue/rom_scan.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
