@@ -1,10 +1,14 @@
 #include "catalogue/icon_source.h"
 
+#include <cstdio>
+#include <exception>
 #include <system_error>
 #include <utility>
 
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
+#include "zip/zip_archiver.h"
+#include "zip/zip_listing.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -55,6 +59,54 @@ bool FolderIconSource::ReadIcon(std::string_view fileName, std::string& bytes) {
   }
   const auto found = byFoldedName_.find(platform::AsciiLowerCopy(fileName));
   return found != byFoldedName_.end() && found->second != fileName && ReadRegularFile(iconDir_ / found->second, bytes);
+}
+
+ArchiveIconSource::ArchiveIconSource(const std::filesystem::path& archive)
+    : archiver_(std::make_unique<zip::TZipArchiver>()) {
+  try {
+    archiver_->FileName = zip::Utf8ToWide(archive.string());
+    archiver_->OpenZip(zip::kOpenReadOnly);
+    const zip::TZipDirArray& items = archiver_->DirManager()->Items;
+    for (int i = 0; i < items.Count(); ++i) {
+      // The first of two names that differ only in case wins, as a case-blind look-up finds it.
+      iconNames_.emplace(platform::AsciiLowerCopy(zip::WideToUtf8(items.Item(i).FileName)), i);
+    }
+    open_ = true;
+  } catch (const std::exception& failure) {
+    openError_ = failure.what();
+    archiver_->CloseZip();
+  }
+}
+
+ArchiveIconSource::~ArchiveIconSource() { archiver_->CloseZip(); }
+
+bool ArchiveIconSource::ReadIcon(std::string_view fileName, std::string& bytes) {
+  if (!open_) {
+    return false;
+  }
+  const auto found = iconNames_.find(platform::AsciiLowerCopy(fileName));
+  if (found == iconNames_.end()) {
+    return false;
+  }
+  const zip::ZipEntryData entry = zip::ReadZipEntry(*archiver_, found->second);
+  if (!entry.ok) {
+    return false;
+  }
+  bytes.assign(entry.bytes.begin(), entry.bytes.end());
+  return true;
+}
+
+std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir) {
+  std::error_code ec;
+  const std::filesystem::path archive = iconDir / "icons.zip";
+  if (std::filesystem::is_regular_file(archive, ec)) {
+    auto fromArchive = std::make_unique<ArchiveIconSource>(archive);
+    if (fromArchive->IsOpen()) {
+      return fromArchive;
+    }
+    std::fprintf(stderr, "kestrune: cannot open %s: %s\n", archive.c_str(), fromArchive->OpenError().c_str());
+  }
+  return std::make_unique<FolderIconSource>(iconDir);
 }
 
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes) {

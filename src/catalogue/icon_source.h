@@ -1,11 +1,16 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 
 // Where the game list's icons come from: the icon archive when it is open, else the icon folder.
+namespace kestrune::zip {
+class TZipArchiver;
+}
+
 namespace kestrune::catalogue {
 
 class IconSource {
@@ -30,6 +35,30 @@ class FolderIconSource final : public IconSource {
   bool listed_ = false;
   std::unordered_map<std::string, std::string> byFoldedName_;  // lower-case name -> name on disk
 };
+
+// The icon archive (IconDir + "/icons.zip"), kept open while the list uses it. Entries are found by
+// their stored names without regard to case (`IconNames`) and read by their index.
+class ArchiveIconSource final : public IconSource {
+ public:
+  // Opens the archive read-only; IsOpen tells whether that worked, OpenError why not.
+  explicit ArchiveIconSource(const std::filesystem::path& archive);
+  ~ArchiveIconSource() override;
+  ArchiveIconSource(const ArchiveIconSource&) = delete;
+  ArchiveIconSource& operator=(const ArchiveIconSource&) = delete;
+
+  bool IsOpen() const { return open_; }
+  const std::string& OpenError() const { return openError_; }
+  bool ReadIcon(std::string_view fileName, std::string& bytes) override;
+
+ private:
+  std::unique_ptr<zip::TZipArchiver> archiver_;
+  bool open_ = false;
+  std::string openError_;
+  std::unordered_map<std::string, int> iconNames_;  // lower-case entry name -> entry index
+};
+
+// The icons of an icon folder: from its icons.zip when that archive opens, else from the folder.
+std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir);
 
 // The icon of a game: its own ("romname.ico"), else its parent's ("cloneof.ico").
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes);

@@ -259,7 +259,7 @@ void GameListController::SetSettings(set::Settings* settings) {
 void GameListController::SetFolders(const std::string& iconDir, const std::string& iniDir, const std::string& inpDir) {
   iniDir_ = iniDir;
   inpDir_ = inpDir;
-  SetIconSource(std::make_unique<cat::FolderIconSource>(iconDir));
+  SetIconSource(cat::OpenIconSource(iconDir));
 }
 
 void GameListController::SetIconSource(std::unique_ptr<cat::IconSource> source) {

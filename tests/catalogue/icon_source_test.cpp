@@ -4,6 +4,7 @@
 
 #include "support/file_util.h"
 #include "support/temp_dir.h"
+#include "support/zip_writer.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -43,6 +44,41 @@ TEST(FolderIconSource, SeesIconsAddedAfterARescan) {
   source.Rescan();
   EXPECT_TRUE(source.ReadIcon("mspacman.ico", bytes));
   EXPECT_EQ(bytes, "late");
+}
+
+TEST(ArchiveIconSource, FindsEntriesInAnyCaseAndIsPreferredToTheFolder) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "icons.zip", test::StoredZip({{"pacman.ico", "zipped own", std::nullopt},
+                                                           {"DKONG.ICO", "zipped parent", std::nullopt},
+                                                           {"broken.ico", "data", 0x12345678u}}));
+  test::WriteFileBytes(dir / "pacman.ico", "from the folder");
+  test::WriteFileBytes(dir / "galaga.ico", "only in the folder");
+  std::unique_ptr<IconSource> source = OpenIconSource(dir.path());
+  ASSERT_NE(dynamic_cast<ArchiveIconSource*>(source.get()), nullptr);
+
+  std::string bytes;
+  ASSERT_TRUE(ReadGameIcon(*source, "pacman", "", bytes));
+  EXPECT_EQ(bytes, "zipped own");
+  ASSERT_TRUE(ReadGameIcon(*source, "dkongjr", "dkong", bytes));
+  EXPECT_EQ(bytes, "zipped parent");
+  // An open archive is the only source: the folder is not looked at too.
+  EXPECT_FALSE(ReadGameIcon(*source, "galaga", "", bytes));
+  // An entry whose data does not match its CRC-32 is no icon.
+  EXPECT_FALSE(source->ReadIcon("broken.ico", bytes));
+}
+
+TEST(ArchiveIconSource, DamagedArchiveFallsBackToTheFolder) {
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "icons.zip", "not a zip archive");
+  test::WriteFileBytes(dir / "pacman.ico", "from the folder");
+  ArchiveIconSource archive(dir / "icons.zip");
+  EXPECT_FALSE(archive.IsOpen());
+  EXPECT_FALSE(archive.OpenError().empty());
+
+  std::unique_ptr<IconSource> source = OpenIconSource(dir.path());
+  std::string bytes;
+  ASSERT_TRUE(ReadGameIcon(*source, "pacman", "", bytes));
+  EXPECT_EQ(bytes, "from the folder");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 
 #include "catalogue/rom_scan.h"
 #include "support/file_util.h"
+#include "support/zip_writer.h"
 #include "support/temp_dir.h"
 
 namespace kestrune::catalogue {
@@ -20,57 +21,14 @@ namespace fs = std::filesystem;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
 
-// A zip archive of stored entries whose CRC fields are set by the test: the verification compares
-// the directory's values only, so the data need not match them.
-void PutLe(std::string& out, std::uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
+// Stored entries whose CRC fields are set by the test: the verification compares the directory's
+// values only, so the data need not match them.
 std::string TinyZip(const std::vector<std::uint32_t>& crcs) {
-  std::string local;
-  std::string central;
+  std::vector<test::StoredZipEntry> entries;
   for (std::size_t i = 0; i < crcs.size(); ++i) {
-    const std::string name = "rom" + std::to_string(i) + ".bin";
-    const std::string data = "data";
-    const auto offset = static_cast<std::uint32_t>(local.size());
-    PutLe(local, 0x04034b50, 4);
-    PutLe(local, 20, 2);
-    PutLe(local, 0, 2);
-    PutLe(local, 0, 2);
-    PutLe(local, 0, 4);
-    PutLe(local, crcs[i], 4);
-    PutLe(local, static_cast<std::uint32_t>(data.size()), 4);
-    PutLe(local, static_cast<std::uint32_t>(data.size()), 4);
-    PutLe(local, static_cast<std::uint32_t>(name.size()), 2);
-    PutLe(local, 0, 2);
-    local += name + data;
-    PutLe(central, 0x02014b50, 4);
-    PutLe(central, 20, 2);
-    PutLe(central, 20, 2);
-    PutLe(central, 0, 2);
-    PutLe(central, 0, 2);
-    PutLe(central, 0, 4);
-    PutLe(central, crcs[i], 4);
-    PutLe(central, static_cast<std::uint32_t>(data.size()), 4);
-    PutLe(central, static_cast<std::uint32_t>(data.size()), 4);
-    PutLe(central, static_cast<std::uint32_t>(name.size()), 2);
-    PutLe(central, 0, 2);
-    PutLe(central, 0, 2);
-    PutLe(central, 0, 2);
-    PutLe(central, 0, 2);
-    PutLe(central, 0, 4);
-    PutLe(central, offset, 4);
-    central += name;
+    entries.push_back({"rom" + std::to_string(i) + ".bin", "data", crcs[i]});
   }
-  std::string zip = local + central;
-  PutLe(zip, 0x06054b50, 4);
-  PutLe(zip, 0, 4);
-  PutLe(zip, static_cast<std::uint32_t>(crcs.size()), 2);
-  PutLe(zip, static_cast<std::uint32_t>(crcs.size()), 2);
-  PutLe(zip, static_cast<std::uint32_t>(central.size()), 4);
-  PutLe(zip, static_cast<std::uint32_t>(local.size()), 4);
-  PutLe(zip, 0, 2);
-  return zip;
+  return test::StoredZip(entries);
 }
 
 std::uint8_t HexValue(char c) {
