@@ -11,7 +11,7 @@ jobs=$(nproc)
 # The fuzz targets, with clang, and a short bounded fuzz run of each.
 CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_GUI=OFF \
   -DKESTRUNE_FUZZ=ON -DKESTRUNE_WERROR=ON
-cmake --build build-fuzz -j "$jobs" --target zip_open_fuzz
+cmake --build build-fuzz -j "$jobs" --target fuzz_targets
 ctest --test-dir build-fuzz --output-on-failure -R _fuzz
 
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DKESTRUNE_GUI=OFF -DKESTRUNE_SANITIZE=ON \
