@@ -216,7 +216,8 @@ TExtractOutcome TEntryExtractor::InflateChunk(TInflater& inflater, std::uint8_t*
   z.avail_in = static_cast<uInt>(count);
   while (true) {
     // One byte more than the entry may still hold, so that data running past its size shows at once.
-    const auto room = static_cast<uInt>(std::min<std::uint64_t>(output_.size(), Room() + 1));
+    // (Room() + 1 would wrap to 0 for a size of 2^64 - 1 and leave inflate no room at all.)
+    const auto room = static_cast<uInt>(Room() >= output_.size() ? output_.size() : Room() + 1);
     z.next_out = output_.data();
     z.avail_out = room;
     const int result = inflate(&z, Z_NO_FLUSH);

@@ -280,6 +280,28 @@ TEST_F(ZipExtractTest, ZipBombStopsAtTheDeclaredSize) {
   }
 }
 
+// ZIP64 sizes at the very top of their range: the entry fails, it neither hangs nor fills memory.
+TEST_F(ZipExtractTest, Zip64SizesAtTheTopOfTheRangeFail) {
+  const std::string text = "a few real bytes, deflated";
+  test::BuildOptions options;
+  options.zip64 = true;
+  options.zip64Entries = true;
+  for (const std::uint64_t size : {~0ull, ~0ull - 1, 1ull << 63}) {
+    for (const bool deflated : {true, false}) {
+      const BuildEntry entry = deflated ? DeflatedEntry("e", text) : BuildEntry("e", text);
+      test::BuiltArchive built = BuildZip({entry}, options);
+      // The ZIP64 block's uncompressed size, right after the name and the block's own 4 bytes.
+      test::PatchLE64(built.bytes, built.centralHeaders[0] + 46 + 1 + 4, size);
+      TZipArchiver zip;
+      Open(built.bytes, zip);
+      ASSERT_EQ(zip.DirManager()->Items.Item(0).UncompressedSize, size);
+      std::string written;
+      EXPECT_EQ(ErrorOf(0, zip, &written), 8) << size << " deflated " << deflated;
+      EXPECT_EQ(written, text) << size << " deflated " << deflated;
+    }
+  }
+}
+
 // A streamed entry: CRC-32 and sizes zero in the local header, the real ones in a data descriptor.
 std::string StreamedArchiveWithoutDirectory(const std::string& data, bool withDescriptor) {
   test::BuiltArchive built = BuildZip({BuildEntry("streamed.bin", data, 0x0008)});
