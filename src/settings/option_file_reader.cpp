@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <system_error>
@@ -298,7 +299,9 @@ void ApplyValue(const ReadRow& row, LineTarget& target, const std::string& value
       return SetSaveFile(row, target, value);
     case Effect::Number:
       if (const auto number = WholeNumber(value)) {
-        options.SetNumber(row.option, *number + row.number);
+        // A number at the edge of int must not overflow when shifted; the slider clamps it, a list refuses it.
+        const long long shifted = static_cast<long long>(*number) + row.number;
+        options.SetNumber(row.option, static_cast<int>(std::clamp<long long>(shifted, INT_MIN, INT_MAX)));
       }
       return;
     case Effect::Frames:

@@ -216,6 +216,13 @@ const LineCase kLineCases[] = {
     {"VideoWithoutValue", "video ", Nothing},
     {"RotateWithoutValue", "rotate ", Nothing},
     {"MovieWithoutValue", "mngwrite", Nothing},
+    // Numbers at the edge of int: shifted without overflow, then clamped by the slider or refused by the list.
+    {"VolumeHuge", "volume                  2147483647", [](MameOptions& o) { Num(o, Option::volume, 32); }},
+    {"VolumeHugeNegative", "volume                  -2147483648", [](MameOptions& o) { Num(o, Option::volume, 0); }},
+    {"NumScreensHugeNegative", "numscreens              -2147483648", Nothing},
+    {"NumScreensHuge", "numscreens              2147483647", Nothing},
+    {"PriorityHuge", "priority                2147483647", [](MameOptions& o) { Num(o, Option::highpriority, 1); }},
+    {"NumberBeyondInt", "volume                  99999999999", Nothing},
 };
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReaderLineTest, testing::ValuesIn(kLineCases),
