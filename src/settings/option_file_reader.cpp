@@ -184,19 +184,6 @@ bool Matches(const ReadRow& row, std::string_view line) {
   return row.test == Test::StartsWith ? line.starts_with(row.text) : FromKey(line).starts_with(row.text);
 }
 
-std::optional<int> WholeNumber(std::string_view text) {
-  if (text.starts_with('+')) {
-    text.remove_prefix(1);
-  }
-  int value = 0;
-  const char* last = text.data() + text.size();
-  const auto [end, ec] = std::from_chars(text.data(), last, value);
-  if (text.empty() || ec != std::errc() || end != last) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 // Rounds half to even, into the range of a slider's int without overflow.
 int RoundedPosition(double value) { return static_cast<int>(std::nearbyint(std::clamp(value, -1.0e9, 1.0e9))); }
 

@@ -386,17 +386,6 @@ void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const
   }
 }
 
-std::optional<int> WholeNumber(std::string_view text) {
-  int value = 0;
-  const char* first = text.data();
-  const char* last = first + text.size();
-  const auto [end, ec] = std::from_chars(first, last, value);
-  if (text.empty() || ec != std::errc() || end != last) {
-    return std::nullopt;
-  }
-  return value;
-}
-
 struct PendingFile {
   std::filesystem::path target;
   std::string data;
@@ -457,6 +446,19 @@ PendingFile BiosPending(const BiosFile& file, const MameOptions& options, const 
 bool IsKnownMode(OptionsMode mode) { return mode == OptionsMode::DefaultOptions || mode == OptionsMode::GameOptions; }
 
 }  // namespace
+
+std::optional<int> WholeNumber(std::string_view text) {
+  if (text.starts_with('+') && !text.substr(1).starts_with('-')) {
+    text.remove_prefix(1);
+  }
+  int value = 0;
+  const char* last = text.data() + text.size();
+  const auto [end, ec] = std::from_chars(text.data(), last, value);
+  if (text.empty() || ec != std::errc() || end != last) {
+    return std::nullopt;
+  }
+  return value;
+}
 
 std::string CommaToDot(std::string_view text) {
   std::string out(text);

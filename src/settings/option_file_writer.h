@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -13,6 +14,10 @@ namespace kestrune::settings {
 
 // The text with every "," replaced by ".".
 std::string CommaToDot(std::string_view text);
+
+// A whole number as the option files and the `frames` edit hold it: an optional "+" or "-", then
+// decimal digits, within int. The reader takes no number that the writer would refuse.
+std::optional<int> WholeNumber(std::string_view text);
 
 // mame.ini in the program folder, or the game's file in the ini folder.
 std::filesystem::path MameIniPath(OptionsMode mode, const MameFolders& folders, std::string_view romname);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "mame_options_printer.h"
@@ -326,6 +327,22 @@ TEST_F(ReadFilesTest, DamagedLinesAreSkippedAndReadingGoesOn) {
   EXPECT_TRUE(options_.Flag(Option::flipupdown));
   EXPECT_EQ(options_.Number(Option::speed), 100);
   EXPECT_EQ(options_.Number(Option::volume), 32);
+}
+
+TEST_F(ReadFilesTest, FramesThatAreReadCanBeWrittenBack) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"+5", "5"}, {"007", "7"}, {"-3", "-3"}, {"+-5", "0"}, {"5+", "0"}};
+  for (const auto& [read, written] : cases) {
+    WriteLines(dir_ / "mame.ini", {"### mame.ini ###", std::string("seconds_to_run          ") + read});
+    MameOptions options = DefaultOptions();
+    std::string error;
+    ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options, folders_, "", &error)) << error;
+    ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders_, "", &error)) << read << ": " << error;
+    std::vector<std::string> lines;
+    ASSERT_TRUE(platform::ReadTextFileLines(dir_ / "mame.ini", lines, &error)) << error;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), std::string("seconds_to_run          ") + written), lines.end())
+        << read;
+  }
 }
 
 TEST_F(ReadFilesTest, BiosFilesSetTheirChoicesAndMissingOnesKeepThem) {
