@@ -343,6 +343,11 @@ void GameListController::CheckFilterItem(int menuIndex) {
 void GameListController::ApplyListFilter(int menuIndex) {
   const int index = cat::FilterMenuIndexOrAll(menuIndex);
   list_.Filter() = cat::FilterOfMenuEntry(index);
+  if (mode_ == ListMode::SearchResult) {
+    // The filtered plain list replaces the search result; left marked as a search, a sort or the
+    // next start would list the search again and drop the filter just chosen.
+    ShowListModeMenus(cat::PlainListMode(list_.Flags()));
+  }
   BuildGameList();
   CheckFilterItem(index);
   emit selectedGameChanged();

@@ -208,6 +208,27 @@ TEST_F(GameListControllerTest, SearchListsResultsAndOneCharacterRestoresTheModes
   EXPECT_EQ(controller_.Model()->rowCount(), 2);
 }
 
+TEST_F(GameListControllerTest, AFilterChoiceLeavesTheSearchResultForThePlainList) {
+  controller_.SearchBox()->setText("pac");
+  controller_.QuickSearch();
+  ASSERT_EQ(controller_.Mode(), cat::ListMode::SearchResult);
+
+  Item("Vector1")->trigger();
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::All);
+  EXPECT_TRUE(Item("ShowAllGames1")->isChecked());
+  EXPECT_FALSE(Item("ShowFilteredGames1")->isChecked());
+  EXPECT_EQ(controller_.ListModeButton()->property("imageIndex").toInt(), 7);
+  ASSERT_EQ(controller_.Model()->rowCount(), 1);
+
+  // A sort lists the filtered games again, not the search result the filter replaced.
+  controller_.SortByColumn(2);
+  EXPECT_EQ(controller_.Model()->rowCount(), 1);
+  EXPECT_EQ(Rom(0), "asteroid");
+  EXPECT_TRUE(Item("Vector1")->isChecked());
+  controller_.StoreSettings();
+  EXPECT_EQ(settings_.ReadText("kestruneui", "filter"), "0");
+}
+
 TEST_F(GameListControllerTest, TypingSearchesAfterEachKeyAndTheFieldMenuEmptiesTheBox) {
   QLineEdit* box = controller_.SearchBox();
   box->setText("PAC");
