@@ -162,6 +162,7 @@ TExtractOutcome TEntryExtractor::ReadStoredOrDeflated() {
                                                          : static_cast<std::size_t>(entry_.UncompressedSize) + 1);
   }
   std::vector<std::uint8_t> input(ChunkFor(remaining_));
+  const bool anyData = remaining_ > 0;
   while (remaining_ > 0 && !streamEnded_) {
     if (!ProgressAllows(dataSize_ - remaining_)) {
       return TExtractOutcome::Cancelled;
@@ -177,8 +178,9 @@ TExtractOutcome TEntryExtractor::ReadStoredOrDeflated() {
       return outcome;
     }
   }
-  // Deflate data that stops before its final block is a cut entry, whatever it produced so far.
-  if (deflated && !streamEnded_) {
+  // Deflate data that stops before its final block is a cut entry, whatever it produced so far. An entry
+  // with no data bytes at all has nothing to cut: its sizes and CRC-32 decide.
+  if (deflated && !streamEnded_ && anyData) {
     return TExtractOutcome::Mismatch;
   }
   return TExtractOutcome::Done;

@@ -122,6 +122,13 @@ TEST_F(ZipExtractTest, EntriesComeOutAsTheirOriginalBytes) {
       {DeflatedEntry("deflated.txt", "deflated text, deflated text, deflated text"),
        "deflated text, deflated text, deflated text"},
       {DeflatedEntry("empty.deflated", ""), ""},
+      // Some writers give an empty file method 8 and no deflate bytes at all.
+      {[] {
+         BuildEntry entry("empty.nodata", "");
+         entry.method = 8;
+         return entry;
+       }(),
+       ""},
       {DeflatedEntry("big.bin", big), big},
       {DeflatedEntry("repetitive.bin", repetitive), repetitive},
       {BuildEntry("big.stored", big), big},
