@@ -411,8 +411,26 @@ void NameTarget(std::string& message, const std::filesystem::path& stage, const 
   }
 }
 
+// A folder standing where a file goes would stop the renames half-way through the set; it is found
+// before anything is written.
+bool IsFolder(const std::filesystem::path& target, std::string* error) {
+  std::error_code ignored;
+  if (!std::filesystem::is_directory(target, ignored)) {
+    return false;
+  }
+  if (error != nullptr) {
+    *error = "Cannot replace \"" + target.string() + "\": " + std::make_error_code(std::errc::is_a_directory).message();
+  }
+  return true;
+}
+
 // Writes every file aside first and puts them in place only when all of them were written whole.
 bool WriteFilesTogether(const std::vector<PendingFile>& files, std::string* error) {
+  for (const PendingFile& file : files) {
+    if (IsFolder(file.target, error)) {
+      return false;
+    }
+  }
   std::vector<std::filesystem::path> staged;
   for (const PendingFile& file : files) {
     const std::filesystem::path stage = StagingPath(file.target);

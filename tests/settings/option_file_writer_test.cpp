@@ -358,6 +358,24 @@ TEST(OptionFileWriterTest, AFailureOnTheLastBiosFileReplacesNoFileOfTheSet) {
   EXPECT_FALSE(std::filesystem::exists(dir / ".mame.ini.kestrune-new"));
 }
 
+TEST(OptionFileWriterTest, AFolderInPlaceOfABiosFileReplacesNoFileOfTheSet) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  test::WriteFileBytes(dir / "mame.ini", "old mame.ini");
+  test::WriteFileBytes(dir / "ini" / "neogeo.ini", "old");
+  std::filesystem::create_directory(dir / "ini" / "stvbios.ini");
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_NE(error.find("stvbios.ini"), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old mame.ini");
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "neogeo.ini"), "old");
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 2);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
 TEST(OptionFileWriterTest, AMissingIniFolderIsReportedAndNotCreated) {
   TempDir dir;
   MameOptions options = DefaultOptions();
