@@ -43,7 +43,8 @@ inline constexpr std::array<FilterMenuEntry, kFilterMenuCount> kFilterMenu{{
     {"HorizontalGames1", "Horizontal Games", "Vertical", "", "", "", 28},
     {"VerticalGames1", "Vertical Games", "Horizontal", "", "", "", 27},
     {"N21", "", "", "", "", "", 0},
-    {"nEOgEO1", "NeoGeo", "", "neodrvr.c", "", "", 15},
+    // Today's MAME keeps the Neo Geo games in "neogeo/neogeo.cpp"; "neodrvr.c" is the older name.
+    {"nEOgEO1", "NeoGeo", "", "neodrvr.c", "neogeo.c", "", 15},
     {"NeoGeoHyper641", "NeoGeo Hyper 64", "", "hng64.c", "", "", 15},
     {"CapcomSystem11", "Capcom System 1", "", "cps1.c", "", "", 12},
     {"CapcomSystem21", "Capcom System 2", "", "cps2.c", "", "", 12},
