@@ -89,6 +89,14 @@ bool Settings::WriteFlag(std::string_view section, std::string_view key, bool on
 }
 
 bool Settings::Save(std::string* error) const {
+  // The file is there but was not read: what this run holds is not the user's settings, and writing it
+  // would lose their favourites and choices.
+  if (!loadError_.empty()) {
+    if (error != nullptr) {
+      *error = "Not saving \"" + path_.string() + "\", which could not be read: " + loadError_;
+    }
+    return false;
+  }
   std::error_code code;
   std::filesystem::create_directories(path_.parent_path(), code);
   if (code) {

@@ -52,7 +52,7 @@ class Settings {
   const IniFile& Ini() const { return ini_; }
 
   // Writes the file atomically, creating the "ini" folder when missing. On failure the old file is
-  // left whole and *error says why.
+  // left whole and *error says why. A file that existed but could not be read is never overwritten.
   bool Save(std::string* error) const;
 
  private:

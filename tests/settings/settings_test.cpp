@@ -75,6 +75,12 @@ TEST(Settings, AnUnreadableFileIsReportedAndReadsDefaults) {
   EXPECT_FALSE(settings.IsFirstRun());
   EXPECT_FALSE(settings.LoadError().empty());
   EXPECT_EQ(settings.ReadInt(kUiSection, "splitter"), 485);
+
+  // What this run holds is not the user's file, so it is never written over it.
+  std::string error;
+  EXPECT_FALSE(settings.Save(&error));
+  EXPECT_NE(error.find("could not be read"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_directory(dir / "ini/kestrune.ini"));
 }
 
 // One row per stored value, with what each typed read makes of it. A null stored value means the key
