@@ -135,6 +135,26 @@ bool ListXmlLineSource::Next(std::string_view& line) {
   return true;
 }
 
+bool ParseCrcText(std::string_view text, std::uint32_t& crc) {
+  if (text.size() != 8) return false;
+  std::uint32_t value = 0;
+  for (char c : text) {
+    int digit;
+    if (c >= '0' && c <= '9') {
+      digit = c - '0';
+    } else if (c >= 'a' && c <= 'f') {
+      digit = c - 'a' + 10;
+    } else if (c >= 'A' && c <= 'F') {
+      digit = c - 'A' + 10;
+    } else {
+      return false;
+    }
+    value = (value << 4) | static_cast<std::uint32_t>(digit);
+  }
+  crc = value;
+  return true;
+}
+
 const ListXmlSet* ListXmlData::Find(std::string_view name) const {
   const auto it = index.find(name);
   return it == index.end() ? nullptr : &sets[it->second];
@@ -178,6 +198,7 @@ void ListXmlParser::RomLine(std::string_view line) {
   ListXmlSet& set = data_.sets.back();
   ListXmlRom& rom = set.roms.emplace_back();
   rom.crc = XmlAttrValue(line, "crc");
+  rom.valid = ParseCrcText(rom.crc, rom.value);
   rom.optional = Contains(line, "optional=\"yes\"");
   if (!XmlAttrValue(line, "status").empty()) set.noGoodDump = true;
 }
@@ -186,6 +207,7 @@ void ListXmlParser::DiskLine(std::string_view line) {
   ListXmlSet& set = data_.sets.back();
   ListXmlDisk& disk = set.disks.emplace_back();
   disk.name = XmlAttrValue(line, "disk name");
+  disk.merge = XmlAttrValue(line, "merge");
   disk.md5 = XmlAttrValue(line, "md5");
   disk.sha1 = XmlAttrValue(line, "sha1");
   const std::string_view status = XmlAttrValue(line, "status");

@@ -54,17 +54,24 @@ private:
   std::int64_t lineIndex_ = -1;
 };
 
+// A CRC-32 as text: MAME's expected values (8 hex digits, any case) are compared with the archive
+// directory's numbers; any other text never matches.
+bool ParseCrcText(std::string_view text, std::uint32_t& crc);
+
 // One <rom> line of a set.
 struct ListXmlRom {
   std::string crc;        // as written by MAME; "" when the line has no crc attribute
+  std::uint32_t value = 0;
+  bool valid = false;     // crc is a CRC-32 (ParseCrcText), held in value
   bool optional = false;  // optional="yes": MAME runs without it
 };
 
 // One <disk> line of a set.
 struct ListXmlDisk {
   std::string name;
-  std::string md5;   // older MAME
-  std::string sha1;  // today's MAME
+  std::string merge;  // the parent's name for the same image, when the clone shares it
+  std::string md5;    // older MAME
+  std::string sha1;   // today's MAME
   // MAME runs without the image when it is optional or no good dump of it is known.
   bool required = true;
 };

@@ -140,8 +140,7 @@ bool Contains(const CrcList& sorted, std::uint32_t crc) { return std::binary_sea
 bool HasAllCrcs(const ListXmlSet& set, const CrcList& sorted) {
   for (const ListXmlRom& rom : set.roms) {
     if (rom.crc.empty() || rom.optional) continue;
-    std::uint32_t crc;
-    if (!ParseCrcText(rom.crc, crc) || !Contains(sorted, crc)) return false;
+    if (!rom.valid || !Contains(sorted, rom.value)) return false;
   }
   return true;
 }
@@ -264,9 +263,8 @@ SetJudge::SetJudge(const RomScanState& state) : state_(state) {
   for (std::size_t i = 0; i < sets.size(); ++i) {
     for (const ListXmlRom& rom : sets[i].roms) {
       if (rom.crc.empty() || rom.optional) continue;
-      std::uint32_t crc;
-      if (ParseCrcText(rom.crc, crc)) {
-        crcs_[i].sorted.push_back(crc);
+      if (rom.valid) {
+        crcs_[i].sorted.push_back(rom.value);
       } else {
         crcs_[i].unreadable = true;
       }
@@ -349,26 +347,26 @@ std::optional<SetVerdict> SetJudge::Judge(std::size_t i) const {
   const bool biosBad = bios && IsBadShared(*bios);
   const CrcList* biosCrcs = bios && !biosBad ? &crcs_[*bios].sorted : nullptr;
 
-  std::vector<std::size_t> goodDevices;
-  bool deviceBad = false;
-  const std::vector<std::size_t> devices = NeededDevices(i);
-  for (std::size_t device : devices) {
-    if (IsBadShared(device)) {
-      deviceBad = true;
-    } else {
-      goodDevices.push_back(device);
-    }
-  }
-  auto found = [&](std::uint32_t crc) {
+  // Where MAME looks for the set's own ROMs: the set's archives, its parent's, its BIOS's.
+  auto inSystem = [&](std::uint32_t crc) {
     if (Contains(Found(i), crc) || (parent && Contains(Found(*parent), crc))) return true;
-    if (biosCrcs && Contains(*biosCrcs, crc)) return true;
-    return std::any_of(goodDevices.begin(), goodDevices.end(),
-                       [&](std::size_t device) { return Contains(crcs_[device].sorted, crc); });
+    return biosCrcs != nullptr && Contains(*biosCrcs, crc);
   };
-  auto misses = [&](std::size_t s) {
-    return crcs_[s].unreadable || !std::all_of(crcs_[s].sorted.begin(), crcs_[s].sorted.end(), found);
+  const bool ownMissing = crcs_[i].unreadable || !std::all_of(crcs_[i].sorted.begin(), crcs_[i].sorted.end(), inSystem);
+  // A device's ROMs are looked for in its own archives first, then where the set's are; never in
+  // another device's archive.
+  bool deviceBad = false;
+  auto deviceMisses = [&](std::size_t device) {
+    const bool bad = IsBadShared(device);
+    deviceBad = deviceBad || bad;
+    const CrcList& own = bad ? Found(device) : crcs_[device].sorted;
+    return crcs_[device].unreadable ||
+           !std::all_of(crcs_[device].sorted.begin(), crcs_[device].sorted.end(),
+                        [&](std::uint32_t crc) { return Contains(own, crc) || inSystem(crc); });
   };
-  const bool missing = misses(i) || std::any_of(devices.begin(), devices.end(), misses);
+  const std::vector<std::size_t> devices = NeededDevices(i);
+  bool missing = ownMissing;
+  for (std::size_t device : devices) missing = deviceMisses(device) || missing;
   if (!hasSection && missing) return std::nullopt;
 
   const ChdState none;

@@ -37,13 +37,22 @@ bool IsImageFile(const std::filesystem::path& path) {
 // Checks one disk in every folder; appends its chdlist.dat entries and adds to the set's state.
 void CheckDisk(const ListXmlSet& set, const ListXmlDisk& disk, const RomFolderIndex& folders, std::string& out,
                ChdState& state) {
-  std::vector<std::string_view> subfolders{set.name};
-  if (!set.cloneof.empty()) subfolders.push_back(set.cloneof);
+  // Where MAME finds the image: under the set's own name, then the parent's; a shared image of a
+  // clone may be kept only under the parent's name for it.
+  struct Place {
+    std::string_view folder;
+    std::string_view file;
+  };
+  std::vector<Place> places{{set.name, disk.name}};
+  if (!set.cloneof.empty()) {
+    places.push_back({set.cloneof, disk.name});
+    if (!disk.merge.empty() && disk.merge != disk.name) places.push_back({set.cloneof, disk.merge});
+  }
   bool anyEntry = false;
   bool anyGood = false;
   for (const std::string& folder : folders.Folders()) {
-    for (std::string_view subfolder : subfolders) {
-      const std::filesystem::path path = folder + std::string(subfolder) + "/" + disk.name + ".chd";
+    for (const Place& place : places) {
+      const std::filesystem::path path = folder + std::string(place.folder) + "/" + std::string(place.file) + ".chd";
       if (!IsImageFile(path)) continue;
       const bool good = CheckChdHash(path, disk.md5, disk.sha1);
       AppendWorkLine(out, "[" + set.name + "]");
@@ -69,26 +78,6 @@ bool SaveWorkFile(const RomScanState& state, std::string_view name, std::string_
 void AppendWorkLine(std::string& out, std::string_view text) {
   out.append(text);
   out.append("\r\n");
-}
-
-bool ParseCrcText(std::string_view text, std::uint32_t& crc) {
-  if (text.size() != 8) return false;
-  std::uint32_t value = 0;
-  for (char c : text) {
-    int digit;
-    if (c >= '0' && c <= '9') {
-      digit = c - '0';
-    } else if (c >= 'a' && c <= 'f') {
-      digit = c - 'a' + 10;
-    } else if (c >= 'A' && c <= 'F') {
-      digit = c - 'A' + 10;
-    } else {
-      return false;
-    }
-    value = (value << 4) | static_cast<std::uint32_t>(digit);
-  }
-  crc = value;
-  return true;
 }
 
 bool ParseListXmlRoms(RomScanState& state, const RomFolderIndex& folders, std::string* error) {

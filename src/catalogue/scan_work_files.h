@@ -25,10 +25,6 @@ struct ChdState {
   bool missing = false;  // a required image exists in no folder
 };
 
-// A CRC-32 as text: MAME's expected values (8 hex digits, any case) are compared with the archive
-// directory's numbers; any other text never matches.
-bool ParseCrcText(std::string_view text, std::uint32_t& crc);
-
 // The state a scan pass carries from step to step. Indexes follow ListXmlData::sets.
 struct RomScanState {
   std::string frontDir;  // the program folder, ending in "/"; the work files go there
@@ -48,8 +44,8 @@ struct RomScanState {
 // "Parent=", "dir=" (the first folder holding either, tried folder by folder, the set's own archive
 // first), one line per <rom> line with its crc (empty without one) and an empty line. chdlist.dat
 // gets, for every disk of a set and every image file found (in each folder: the set's own subfolder,
-// then for a clone its parent's), "[set]" and "chd=OK" or "chd=BAD"; "[set]" and "chd=NOK" when a
-// required image is found nowhere.
+// then for a clone its parent's, under the disk's name and then the parent's name for it), "[set]"
+// and "chd=OK" or "chd=BAD"; "[set]" and "chd=NOK" when a required image is found nowhere.
 bool ParseListXmlRoms(RomScanState& state, const RomFolderIndex& folders, std::string* error);
 
 // Writes bioscrc.dat: for every BIOS set, its name in brackets, "dir=" and the first folder holding

@@ -198,20 +198,30 @@ TEST_F(ScanFixture, MachineFormNeedsDeviceRomsAndRunsSetsWithoutFiles) {
   Zip(b_, "namco51", {0xC2F57EF8});
   Put(b_ + "namco53.zip", kGarbage);
   Put(a_ + "crusnexo/exotica.chd", ChdHeader(5, 84, "0123456789abcdef0123456789abcdef01234567"));
+  Zip(a_, "ibmpc", {0xC0C0C0C0});
+  Zip(b_, "cga", {0x1D1D1D1D});
+  Zip(a_, "cbm", {0xC3C3C3C3});
+  Zip(b_, "fdc", {0x2E2E2E2E});
   Scan("machine_form.xml");
 
-  auto section = [](const std::string& set, const std::string& dir, const std::string& crc) {
-    return Lines({"[" + set + "]", "romof=", "Parent=", "dir=" + dir, crc, ""});
+  auto section = [](const std::string& set, const std::string& dir, std::initializer_list<std::string> crcs) {
+    std::string text = Lines({"[" + set + "]", "romof=", "Parent=", "dir=" + dir});
+    for (const std::string& crc : crcs) text += crc + "\r\n";
+    return text + "\r\n";
   };
-  EXPECT_EQ(crc_, section("galaga", a_, "ab036c9f") + section("bosco", a_, "96021267") +
-                      section("xevious", a_, "09964dda") + section("digdug", a_, "a80ec984") +
-                      section("unclosed", a_, "12121212") + section("afterunclosed", a_, "34343434") +
-                      section("namco51", b_, "c2f57ef8") + section("namco53", b_, "b326fecb"));
-  EXPECT_EQ(chd_, Lines({"[crusnexo]", "chd=OK"}));
+  EXPECT_EQ(crc_, section("galaga", a_, {"ab036c9f"}) + section("bosco", a_, {"96021267"}) +
+                      section("xevious", a_, {"09964dda"}) + section("digdug", a_, {"a80ec984"}) +
+                      section("unclosed", a_, {"12121212"}) + section("afterunclosed", a_, {"34343434"}) +
+                      section("ibmpc", a_, {"c0c0c0c0", "1d1d1d1d"}) + section("cbm", a_, {"c3c3c3c3"}) +
+                      section("namco51", b_, {"c2f57ef8"}) + section("namco53", b_, {"b326fecb"}) +
+                      section("cga", b_, {"1d1d1d1d"}) + section("fdc", b_, {"2e2e2e2e"}));
+  // The clone's image is kept only in the parent's folder, under the parent's name for it.
+  EXPECT_EQ(chd_, Lines({"[crusnexo]", "chd=OK", "[crusnexoa]", "chd=OK"}));
   EXPECT_EQ(bios_, "");
   EXPECT_EQ(filecrc_, Lines({"[galaga]", "AB036C9F", "[bosco]", "96021267", "[xevious]", "09964DDA", "EE7357E0",
                              "[digdug]", "A80EC984", "[unclosed]", "12121212", "[afterunclosed]", "34343434",
-                             "[namco51]", "C2F57EF8", "[namco53]"}));
+                             "[ibmpc]", "C0C0C0C0", "[cbm]", "C3C3C3C3", "[namco51]", "C2F57EF8", "[namco53]",
+                             "[cga]", "1D1D1D1D", "[fdc]", "2E2E2E2E"}));
   EXPECT_EQ(sets_, Lines({
                        "[roms]",
                        "galaga=0",         // namco51's rom in the device's own archive
@@ -223,8 +233,13 @@ TEST_F(ScanFixture, MachineFormNeedsDeviceRomsAndRunsSetsWithoutFiles) {
                        "cdnodump=1",       // the undumped disc may be absent
                        "unclosed=0",
                        "afterunclosed=0",  // its rom is not taken by the unclosed set before it
+                       "crusnexoa=0",
+                       "ibmpc=3",          // MAME never looks in a device's archive for the set's own roms
+                       "cbm=5",            // nor in one device's archive for another's
                        "namco51=0",
                        "namco53=3",
+                       "cga=0",
+                       "fdc=0",
                    }));
   EXPECT_EQ(state_.mameVersionText, "M.A.M.E. build : 0.251 (unknown) ");
 }
