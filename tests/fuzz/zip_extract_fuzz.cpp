@@ -1,28 +1,17 @@
 // Opens any bytes as an archive and extracts every entry, through the zip archiver and through the bare
 // component (which also reads its own block format): whatever the bytes, an extraction either delivers
 // the entry's declared size or raises the archiver's error, and never writes past that size.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "fuzz_input_file.h"
 #include "zip/zip_archiver.h"
 
 namespace {
 
 constexpr int kMaxEntries = 64;
-
-class ScratchFile {
- public:
-  ScratchFile() : path_("/tmp/kestrune-zip-extract-fuzz-" + std::to_string(::getpid()) + ".zip") {}
-  ~ScratchFile() { std::remove(path_.c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 void ExtractEach(kestrune::zip::TZipBaseArchiver& zip, const std::string& path) {
   using namespace kestrune::zip;
@@ -67,14 +56,11 @@ void ExtractEach(kestrune::zip::TZipBaseArchiver& zip, const std::string& path) 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const ScratchFile scratch;
-  const std::string& path = scratch.path();
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  } else {
+  static const FuzzInputFile input("zip-extract-fuzz");
+  if (!input.Write(data, size)) {
     return 0;
   }
+  const std::string& path = input.path();
   kestrune::zip::TZipArchiver zip;
   ExtractEach(zip, path);
   kestrune::zip::TZipBaseArchiver base;

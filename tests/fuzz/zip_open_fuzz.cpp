@@ -1,25 +1,13 @@
 // Opens any bytes as an archive, with repairs on and off, and lists what was found.
-#include <unistd.h>
 
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 
+#include "fuzz_input_file.h"
 #include "zip/zip_archiver.h"
 
 namespace {
-
-// One scratch file per fuzzing process, removed when the process ends.
-class ScratchFile {
- public:
-  ScratchFile() : path_("/tmp/kestrune-zip-fuzz-" + std::to_string(::getpid()) + ".zip") {}
-  ~ScratchFile() { std::remove(path_.c_str()); }
-  const std::string& path() const { return path_; }
-
- private:
-  std::string path_;
-};
 
 void OpenAndList(const std::string& path, bool rebuild) {
   kestrune::zip::TZipArchiver zip;
@@ -46,14 +34,11 @@ void OpenAndList(const std::string& path, bool rebuild) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const ScratchFile scratch;
-  const std::string& path = scratch.path();
-  if (std::FILE* file = std::fopen(path.c_str(), "wb")) {
-    std::fwrite(data, 1, size, file);
-    std::fclose(file);
-  } else {
+  static const FuzzInputFile input("zip-open-fuzz");
+  if (!input.Write(data, size)) {
     return 0;
   }
+  const std::string& path = input.path();
   OpenAndList(path, true);
   OpenAndList(path, false);
   return 0;

@@ -21,16 +21,21 @@ bool WaitFor(const bool& flag, int ms = 3000) {
   return flag;
 }
 
-TEST(InstanceGuard, SecondGuardAsksTheFirstToShowAndIsRefused) {
-  QTemporaryDir folder;
-  InstanceGuard first(folder.path());
+// A first guard in the folder, then a second one: the second is refused and the first is asked to show.
+void ExpectSecondStartRaisesTheFirst(const QString& folder) {
+  InstanceGuard first(folder);
   ASSERT_TRUE(first.TryBecomeFirst());
   bool asked = false;
   QObject::connect(&first, &InstanceGuard::ShowRequested, [&asked] { asked = true; });
 
-  InstanceGuard second(folder.path());
+  InstanceGuard second(folder);
   EXPECT_FALSE(second.TryBecomeFirst());
   EXPECT_TRUE(WaitFor(asked));
+}
+
+TEST(InstanceGuard, SecondGuardAsksTheFirstToShowAndIsRefused) {
+  QTemporaryDir folder;
+  ExpectSecondStartRaisesTheFirst(folder.path());
 }
 
 TEST(InstanceGuard, FreedAfterTheFirstEnds) {
@@ -49,14 +54,7 @@ TEST(InstanceGuard, LeftoverSocketFileDoesNotStopANewFirstInstance) {
   QFile leftover(folder.filePath("kestrune.socket"));
   ASSERT_TRUE(leftover.open(QIODevice::WriteOnly));
   leftover.close();
-
-  InstanceGuard first(folder.path());
-  ASSERT_TRUE(first.TryBecomeFirst());
-  bool asked = false;
-  QObject::connect(&first, &InstanceGuard::ShowRequested, [&asked] { asked = true; });
-  InstanceGuard second(folder.path());
-  EXPECT_FALSE(second.TryBecomeFirst());
-  EXPECT_TRUE(WaitFor(asked));
+  ExpectSecondStartRaisesTheFirst(folder.path());
 }
 
 TEST(InstanceGuard, LockOfAVanishedProcessIsTakenOver) {
