@@ -69,41 +69,47 @@ int UnicodeToCp437(char32_t codePoint) {
   return -1;
 }
 
+std::size_t DecodeUtf8Sequence(std::string_view text, std::size_t i, char32_t& cp) {
+  const auto byte = [&](std::size_t k) { return static_cast<std::uint8_t>(text[k]); };
+  const std::uint8_t lead = byte(i);
+  std::size_t length = 0;
+  char32_t minimum = 0;
+  if (lead < 0x80) {
+    cp = lead;
+    return 1;
+  }
+  if ((lead & 0xE0) == 0xC0) {
+    length = 2, cp = lead & 0x1F, minimum = 0x80;
+  } else if ((lead & 0xF0) == 0xE0) {
+    length = 3, cp = lead & 0x0F, minimum = 0x800;
+  } else if ((lead & 0xF8) == 0xF0) {
+    length = 4, cp = lead & 0x07, minimum = 0x10000;
+  } else {
+    return 0;
+  }
+  if (text.size() - i < length) {
+    return 0;
+  }
+  for (std::size_t k = 1; k < length; ++k) {
+    if ((byte(i + k) & 0xC0) != 0x80) {
+      return 0;
+    }
+    cp = (cp << 6) | (byte(i + k) & 0x3F);
+  }
+  if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
+    return 0;
+  }
+  return length;
+}
+
 bool IsValidUtf8(std::string_view text) {
-  std::size_t i = 0;
-  const std::size_t n = text.size();
-  while (i < n) {
-    const auto b = static_cast<std::uint8_t>(text[i]);
-    if (b < 0x80) {
-      ++i;
-      continue;
-    }
-    int length = 0;
+  for (std::size_t i = 0; i < text.size();) {
     char32_t cp = 0;
-    char32_t minimum = 0;
-    if ((b & 0xE0) == 0xC0) {
-      length = 2, cp = b & 0x1F, minimum = 0x80;
-    } else if ((b & 0xF0) == 0xE0) {
-      length = 3, cp = b & 0x0F, minimum = 0x800;
-    } else if ((b & 0xF8) == 0xF0) {
-      length = 4, cp = b & 0x07, minimum = 0x10000;
-    } else {
+    const std::size_t length = DecodeUtf8Sequence(text, i, cp);
+    if (length == 0) {
       return false;
     }
-    if (n - i < static_cast<std::size_t>(length)) {
-      return false;
-    }
-    for (int k = 1; k < length; ++k) {
-      const auto c = static_cast<std::uint8_t>(text[i + k]);
-      if ((c & 0xC0) != 0x80) {
-        return false;
-      }
-      cp = (cp << 6) | (c & 0x3F);
-    }
-    if (cp < minimum || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-      return false;
-    }
-    i += static_cast<std::size_t>(length);
+    i += length;
   }
   return true;
 }

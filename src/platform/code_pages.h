@@ -17,6 +17,9 @@ char32_t Cp437ToUnicode(std::uint8_t byte);
 int UnicodeToCp1252(char32_t codePoint);
 int UnicodeToCp437(char32_t codePoint);
 
+// The well-formed UTF-8 sequence at text[i]: its length, with its code point in cp; 0 when the bytes
+// there are not UTF-8 (a stray or cut sequence, an overlong form, a surrogate, beyond U+10FFFF).
+std::size_t DecodeUtf8Sequence(std::string_view text, std::size_t i, char32_t& cp);
 bool IsValidUtf8(std::string_view text);
 void AppendUtf8(std::string& out, char32_t codePoint);
 std::string Cp1252ToUtf8(std::string_view bytes);

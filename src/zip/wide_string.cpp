@@ -31,39 +31,6 @@ void AppendCodePoint(WideString& out, char32_t cp) {
   }
 }
 
-// Length of the valid UTF-8 sequence at text[i], or 0.
-std::size_t Utf8SequenceLength(std::string_view text, std::size_t i, char32_t& cp) {
-  const auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[k]); };
-  const unsigned char lead = byte(i);
-  std::size_t length = 0;
-  char32_t min = 0;
-  if (lead < 0x80) {
-    cp = lead;
-    return 1;
-  } else if ((lead & 0xE0) == 0xC0) {
-    length = 2, cp = lead & 0x1F, min = 0x80;
-  } else if ((lead & 0xF0) == 0xE0) {
-    length = 3, cp = lead & 0x0F, min = 0x800;
-  } else if ((lead & 0xF8) == 0xF0) {
-    length = 4, cp = lead & 0x07, min = 0x10000;
-  } else {
-    return 0;
-  }
-  if (i + length > text.size()) {
-    return 0;
-  }
-  for (std::size_t k = 1; k < length; ++k) {
-    if ((byte(i + k) & 0xC0) != 0x80) {
-      return 0;
-    }
-    cp = (cp << 6) | (byte(i + k) & 0x3F);
-  }
-  if (cp < min || cp > 0x10FFFF || (cp >= 0xD800 && cp <= 0xDFFF)) {
-    return 0;
-  }
-  return length;
-}
-
 WideString DecodeSingleByte(std::string_view bytes, char32_t (*decode)(std::uint8_t)) {
   WideString out;
   out.reserve(bytes.size());
@@ -137,7 +104,7 @@ WideString Utf8ToWide(std::string_view utf8) {
   out.reserve(utf8.size());
   for (std::size_t i = 0; i < utf8.size();) {
     char32_t cp = 0;
-    const std::size_t length = Utf8SequenceLength(utf8, i, cp);
+    const std::size_t length = platform::DecodeUtf8Sequence(utf8, i, cp);
     if (length == 0) {
       out.push_back(kReplacementChar);
       ++i;
