@@ -69,26 +69,18 @@ bool SaveCatalogue(const Catalogue& catalogue, const std::string& frontDir, std:
 }
 
 bool WriteBackGameRecord(Catalogue& catalogue, const Tgameinfo& record) {
-  std::string token;
-  token.reserve(record.romname.size() + 2);
-  token += kFieldSeparator;
-  token += record.romname;
-  token += kFieldSeparator;
+  LineFields fields;
   for (int i = 0; i < catalogue.Count(); ++i) {
     const std::string& old = catalogue[i];
-    if (GetRomToken(old).find(token) == std::string_view::npos) {
+    // Only a game line has a romname to compare, by the rule the game list uses; the romname field is
+    // compared, not the text between the last two separators, which is another field when romstatus
+    // holds a "|" and can be anything in a line that is no game.
+    if (!SplitCatalogueLine(old, fields) || fields[LineField::romname] != record.romname) {
       continue;
     }
     std::string line;
     line.reserve(old.size() + 16);
-    // The flag stays as the line had it; a line not shaped "flag|" takes the record's flag instead,
-    // so the rebuilt line always has exactly its 24 separators.
-    if (old.size() >= 2 && old[1] == kFieldSeparator) {
-      line.append(old, 0, 2);
-    } else {
-      line += record.availflag;
-      line += kFieldSeparator;
-    }
+    line.append(old, 0, 2);  // a game line starts with its flag and separator, which stay as they were
     AppendLineFields(record, LineField::description, line);
     catalogue.Replace(i, std::move(line));
     return true;

@@ -56,9 +56,9 @@ CatalogueLoad LoadCatalogue(Catalogue& catalogue, const std::string& frontDir, s
 // the old file is whole, false is returned and *error names the file and the cause.
 bool SaveCatalogue(const Catalogue& catalogue, const std::string& frontDir, std::string* error);
 
-// Writes a played game's record back into its line: the first line whose rom token ("|romname|")
-// matches keeps its flag and separator and takes every other field from the record. Returns false,
-// writing nothing, when no line matches.
+// Writes a played game's record back into its line: the first game line (one that splits into the 25
+// fields) whose romname field equals the record's keeps its flag and separator and takes every other
+// field from the record. Returns false, writing nothing, when no game line has that romname.
 bool WriteBackGameRecord(Catalogue& catalogue, const Tgameinfo& record);
 
 }  // namespace kestrune::catalogue

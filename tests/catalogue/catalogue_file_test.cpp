@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <optional>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -128,27 +130,63 @@ TEST_F(CatalogueFileTest, SaveWithoutTheIniFolderFails) {
   EXPECT_FALSE(error.empty());
 }
 
-TEST(WriteBackGameRecord, ReplacesTheLineOfThatRomnameOnly) {
+// A pacman line after a game: played once more, 100 hours in all.
+std::string Played(std::string line) {
+  line.replace(line.find("|2|00:05:00|"), 12, "|3|100:05:00|");
+  return line;
+}
+
+// One catalogue per row; pacman's record, played, must land in line `own` (-1: in none) and nowhere else.
+struct WriteBackCase {
+  const char* name;
+  std::vector<std::string> lines;
+  int own;
+};
+
+void PrintTo(const WriteBackCase& row, std::ostream* out) { *out << row.name; }
+
+class WriteBackGameRecordTest : public ::testing::TestWithParam<WriteBackCase> {};
+
+TEST_P(WriteBackGameRecordTest, ReplacesTheGameLineOfThatRomnameOnly) {
+  const WriteBackCase& row = GetParam();
+  const auto own = static_cast<std::size_t>(row.own);
   Catalogue catalogue;
-  catalogue.Add(kPacplus);
-  catalogue.Add("damaged");
-  catalogue.Add(kPuckman);
-  catalogue.Add(kPacman);
-  std::optional<Tgameinfo> record = ParseGameRecord(kPacman);
+  catalogue.Assign(row.lines);
+  std::optional<Tgameinfo> record = ParseGameRecord(row.own >= 0 ? row.lines[own] : kPacman);
   ASSERT_TRUE(record.has_value());
   record->availflag = "0";  // the line's own flag is kept
   record->timesplayed = "3";
   record->playtime = "100:05:00";
   record->imageindex = 5;
 
-  ASSERT_TRUE(WriteBackGameRecord(catalogue, *record));
-  std::string expected = kPacman;
-  expected.replace(expected.find("|2|00:05:00|"), 12, "|3|100:05:00|");
-  EXPECT_EQ(catalogue[3], expected);
-  EXPECT_EQ(catalogue[0], kPacplus);
-  EXPECT_EQ(catalogue[1], "damaged");
-  EXPECT_EQ(catalogue[2], kPuckman);
+  EXPECT_EQ(WriteBackGameRecord(catalogue, *record), row.own >= 0);
+  std::vector<std::string> expected = row.lines;
+  if (row.own >= 0) {
+    expected[own] = Played(expected[own]);
+  }
+  EXPECT_EQ(catalogue.Lines(), expected);
 }
+
+// kPacman with its romstatus field replaced.
+std::string PacmanWithRomStatus(const std::string& romstatus) {
+  return kPacman.substr(0, kPacman.size() - 1) + romstatus;
+}
+
+// kPacman without its category: 23 separators, still ending in "|pacman|2".
+std::string PacmanWithoutCategory() {
+  std::string line = kPacman;
+  return line.erase(line.find("|Maze"), 5);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Catalogues, WriteBackGameRecordTest,
+    ::testing::Values(WriteBackCase{"CloneAndDamagedLineBefore", {kPacplus, "damaged", kPuckman, kPacman}, 3},
+                      WriteBackCase{"RomStatusHoldsASeparator", {kPuckman, PacmanWithRomStatus("2|x"), kPacplus}, 1},
+                      WriteBackCase{"NoGameLineEndingInTheRomname", {"damaged|pacman|0", kPuckman, kPacman}, 2},
+                      WriteBackCase{"LineOneFieldShort", {PacmanWithoutCategory(), kPacman}, 1},
+                      WriteBackCase{"OtherGameWhoseRomStatusEndsInTheRomname", {kPuckman + "|pacman|0", kPacman}, 1},
+                      WriteBackCase{"OnlyANonGameLineEndingInTheRomname", {"x|pacman|0", kPuckman}, -1}),
+    [](const ::testing::TestParamInfo<WriteBackCase>& info) { return std::string(info.param.name); });
 
 TEST(WriteBackGameRecord, WritesNothingWhenTheRomIsNotInTheCatalogue) {
   Catalogue catalogue;
