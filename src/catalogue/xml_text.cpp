@@ -87,11 +87,15 @@ void DecodeXmlEntities(std::string_view line, std::string& out) {
   out.clear();
   line = TrimXmlLine(line);
   std::size_t pos = 0;
+  // The terminator found for an earlier "&" also ends every later reference that starts before it,
+  // so a line of unknown names ("&&&…") is searched once, not once per "&".
+  std::size_t terminator = 0;
   while (pos < line.size()) {
     const std::size_t amp = line.find('&', pos);
     if (amp == std::string_view::npos) break;
     out.append(line.substr(pos, amp - pos));
-    std::size_t end = line.find_first_of("; ", amp + 1);
+    if (terminator != std::string_view::npos && terminator <= amp) terminator = line.find_first_of("; ", amp + 1);
+    const std::size_t end = terminator;
     const std::size_t bodyEnd = end == std::string_view::npos ? line.size() : end;
     const std::size_t next = end == std::string_view::npos ? line.size() : end + 1;
     const std::string_view body = line.substr(amp + 1, bodyEnd - amp - 1);

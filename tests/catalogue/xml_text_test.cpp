@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 
 namespace kestrune::catalogue {
@@ -17,7 +18,7 @@ TEST(DecodeXmlEntities, DecodesEachReferenceOnce) {
       {"&#65;", "A"},
       {"&#x41;", "A"},
       {"&#X41;", "A"},
-      {"&#zz;", " "},           // not a number
+      {"&#zz;", " "},  // not a number
       {"&#;", " "},
       {"&#x;", " "},
       {"&#321;", "A"},          // the low byte
@@ -39,6 +40,32 @@ TEST(DecodeXmlEntities, DecodesEachReferenceOnce) {
   for (const Case& c : cases) EXPECT_EQ(DecodeXmlEntities(c.in), c.out) << c.in;
 }
 
+// Lines of 256 KB made of one piece repeated: each "&" once searched the rest of the line for the
+// end of its reference, which took minutes.
+TEST(DecodeXmlEntities, DecodesALongLineInTimeProportionalToIt) {
+  struct Case {
+    std::string piece;
+    std::string tail;
+    const char* decoded;  // nullptr: the line decodes to itself
+  } cases[] = {
+      {"&", "", nullptr},    // no reference ends
+      {"&", ";", nullptr},   // every reference ends at the last character
+      {"&am", "", nullptr},  // unknown names
+      {"&#", "", " "},       // one numeric reference to the end of the line, and no number
+      {"&#", ";x", " x"},    // the same, ended
+  };
+  for (const Case& c : cases) {
+    std::string line;
+    while (line.size() < (256u << 10)) line += c.piece;
+    line += c.tail;
+    const auto start = std::chrono::steady_clock::now();
+    const std::string decoded = DecodeXmlEntities(line);
+    const auto seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    EXPECT_LT(seconds, 5.0) << c.piece << c.tail;
+    EXPECT_EQ(decoded, c.decoded == nullptr ? line : std::string(c.decoded)) << c.piece << c.tail;
+  }
+}
+
 TEST(XmlAttrValue, TakesTheFirstQuotedValueOfTheName) {
   struct Case {
     std::string line;
@@ -49,13 +76,13 @@ TEST(XmlAttrValue, TakesTheFirstQuotedValueOfTheName) {
       {R"(<game name="pacman" cloneof="puckman" romof="puckman">)", "cloneof", "puckman"},
       {R"(<game name="pacman">)", "romof", ""},
       {R"(<rom name="a" size="1" crc="c1e6ab10"/>)", "crc", "c1e6ab10"},
-      {R"(<rom name="a" crc=")", "crc", ""},           // not closed
-      {R"(<rom name="a" crc=x>)", "crc", ""},          // not quoted
+      {R"(<rom name="a" crc=")", "crc", ""},   // not closed
+      {R"(<rom name="a" crc=x>)", "crc", ""},  // not quoted
       {R"(<rom name="a" crc="">)", "crc", ""},
       {R"(<machine name="x" sampleof="y">)", "name", "x"},
       {R"x(<mame build="0.251 (unknown)" debug="no">)x", "<mame build", "0.251 (unknown)"},
       {R"(<disk name="d" sha1="s" md5="m"/>)", "disk name", "d"},
-      {R"(<a xcrc="1" crc="2"/>)", "crc", "1"},      // a longer name ending in it matches first
+      {R"(<a xcrc="1" crc="2"/>)", "crc", "1"},  // a longer name ending in it matches first
       {R"(<a crc "1" crc="2"/>)", "crc", "2"},
   };
   for (const Case& c : cases) EXPECT_EQ(XmlAttrValue(c.line, c.name), c.value) << c.line << " / " << c.name;
