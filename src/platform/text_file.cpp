@@ -18,6 +18,34 @@ void SetError(std::string* error, const std::string& what, const std::filesystem
   }
 }
 
+void SetMessage(std::string* error, const std::filesystem::path& path, const std::string& why) {
+  if (error != nullptr) {
+    *error = "Cannot read \"" + path.string() + "\": " + why;
+  }
+}
+
+// What a path that is no regular file stands for, in the user's words.
+std::string NotAFile(mode_t mode) {
+  if (S_ISDIR(mode)) {
+    return "it is a folder, not a file";
+  }
+  if (S_ISFIFO(mode)) {
+    return "it is a named pipe, not a file";
+  }
+  if (S_ISCHR(mode) || S_ISBLK(mode)) {
+    return "it is a device, not a file";
+  }
+  return "it is not a regular file";
+}
+
+std::string SizeText(std::uint64_t bytes) {
+  constexpr std::uint64_t kMegabyte = std::uint64_t{1} << 20;
+  return bytes >= kMegabyte && bytes % kMegabyte == 0 ? std::to_string(bytes / kMegabyte) + " MB"
+                                                      : std::to_string(bytes) + " bytes";
+}
+
+std::string TooLarge(std::uint64_t maxBytes) { return "the file is larger than " + SizeText(maxBytes); }
+
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t written = ::write(fd, data.data(), data.size());
@@ -86,17 +114,33 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
   return out;
 }
 
-bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::string* error) {
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::string* error, std::uint64_t maxBytes) {
+  // Non-blocking, so that opening a named pipe returns at once instead of waiting for a writer; the
+  // flag changes nothing for a regular file, the only kind read.
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd < 0) {
     SetError(error, "Cannot open", path, errno);
     return false;
   }
   out.clear();
   struct stat st {};
-  if (::fstat(fd, &st) == 0 && st.st_size > 0) {
-    out.reserve(static_cast<std::size_t>(st.st_size));
+  if (::fstat(fd, &st) != 0) {
+    const int code = errno;
+    ::close(fd);
+    SetError(error, "Cannot read", path, code);
+    return false;
   }
+  if (!S_ISREG(st.st_mode)) {
+    ::close(fd);
+    SetMessage(error, path, NotAFile(st.st_mode));
+    return false;
+  }
+  if (static_cast<std::uint64_t>(st.st_size) > maxBytes) {
+    ::close(fd);
+    SetMessage(error, path, TooLarge(maxBytes));
+    return false;
+  }
+  out.reserve(static_cast<std::size_t>(st.st_size));
   char buffer[1 << 16];
   for (;;) {
     const ssize_t got = ::read(fd, buffer, sizeof buffer);
@@ -112,6 +156,13 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
     if (got == 0) {
       break;
     }
+    // The file may grow while it is read.
+    if (static_cast<std::uint64_t>(got) > maxBytes - out.size()) {
+      ::close(fd);
+      out.clear();
+      SetMessage(error, path, TooLarge(maxBytes));
+      return false;
+    }
     out.append(buffer, static_cast<std::size_t>(got));
   }
   ::close(fd);
@@ -119,9 +170,9 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
 }
 
 bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
-                       bool stopAtEof) {
+                       bool stopAtEof, std::uint64_t maxBytes) {
   std::string data;
-  if (!ReadWholeFile(path, data, error)) {
+  if (!ReadWholeFile(path, data, error, maxBytes)) {
     return false;
   }
   lines.clear();

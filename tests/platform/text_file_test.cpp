@@ -1,8 +1,12 @@
 #include "platform/text_file.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -35,8 +39,15 @@ TEST(SplitTextLines, EveryLineEndAndTheLastLine) {
   EXPECT_EQ(Lines("a\n\r\nb"), (V{"a", "", "b"}));
   EXPECT_EQ(Lines("a\r\rb"), (V{"a", "", "b"}));
   EXPECT_EQ(Lines("\n"), V{""});
-  EXPECT_EQ(Lines("a\x1A" "b", true), V{"a"});
-  EXPECT_EQ(Lines("a\x1A" "b", false), V{"a\x1A" "b"});
+  EXPECT_EQ(Lines("a\x1A"
+                  "b",
+                  true),
+            V{"a"});
+  EXPECT_EQ(Lines("a\x1A"
+                  "b",
+                  false),
+            V{"a\x1A"
+              "b"});
 }
 
 TEST(CodePages, LinesThatAreNotUtf8AreWindows1252) {
@@ -96,6 +107,65 @@ TEST(ReadTextFileLines, MissingFileIsReported) {
   std::string error;
   EXPECT_FALSE(kestrune::platform::ReadTextFileLines(dir / "absent.dat", lines, &error));
   EXPECT_NE(error.find("absent.dat"), std::string::npos);
+}
+
+// One row per kind of path a text file may turn out to be, read with a lowered bound of 100 bytes.
+struct ReadCase {
+  const char* name;
+  void (*make)(const std::filesystem::path& path);
+  const char* message;  // "" when the read succeeds
+};
+
+void PrintTo(const ReadCase& row, std::ostream* out) { *out << row.name; }
+
+class ReadWholeFileTest : public testing::TestWithParam<ReadCase> {};
+
+TEST_P(ReadWholeFileTest, ReadsRegularFilesWithinTheBoundOnly) {
+  const ReadCase& row = GetParam();
+  TempDir dir;
+  const auto path = dir / "kestrune.ini";
+  row.make(path);
+  std::string out = "stale";
+  std::string error;
+  const bool read = kestrune::platform::ReadWholeFile(path, out, &error, 100);
+  if (*row.message == '\0') {
+    EXPECT_TRUE(read) << error;
+    EXPECT_EQ(out.size(), 100U);
+  } else {
+    EXPECT_FALSE(read);
+    EXPECT_EQ(error, "Cannot read \"" + path.string() + "\": " + row.message);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, ReadWholeFileTest,
+    testing::Values(
+        ReadCase{"FileAtTheBound", [](const auto& path) { WriteFileBytes(path, std::string(100, 'x')); }, ""},
+        ReadCase{"LinkToAFile",
+                 [](const auto& path) {
+                   WriteFileBytes(path.parent_path() / "real.ini", std::string(100, 'x'));
+                   std::filesystem::create_symlink("real.ini", path);
+                 },
+                 ""},
+        ReadCase{"FileOneByteOverTheBound", [](const auto& path) { WriteFileBytes(path, std::string(101, 'x')); },
+                 "the file is larger than 100 bytes"},
+        ReadCase{"Folder", [](const auto& path) { std::filesystem::create_directory(path); },
+                 "it is a folder, not a file"},
+        ReadCase{"NamedPipeWithoutAWriter", [](const auto& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+                 "it is a named pipe, not a file"},
+        ReadCase{"LinkToAnEndlessDevice", [](const auto& path) { std::filesystem::create_symlink("/dev/zero", path); },
+                 "it is a device, not a file"}),
+    [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+TEST(ReadWholeFile, TheDefaultBoundIsNamedInMegabytes) {
+  TempDir dir;
+  const auto path = dir / "kestrune.dat";
+  { std::ofstream file(path); }
+  std::filesystem::resize_file(path, kestrune::platform::kMaxTextFileBytes + 1);  // sparse: no disk used
+  std::string out;
+  std::string error;
+  EXPECT_FALSE(kestrune::platform::ReadWholeFile(path, out, &error));
+  EXPECT_EQ(error, "Cannot read \"" + path.string() + "\": the file is larger than 256 MB");
 }
 
 }  // namespace

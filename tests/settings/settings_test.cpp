@@ -1,9 +1,11 @@
 #include "settings/settings.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <optional>
+#include <ostream>
 #include <set>
 #include <string>
 
@@ -68,20 +70,50 @@ TEST(Settings, SaveReportsAFolderItCannotCreate) {
   EXPECT_NE(error.find("ini"), std::string::npos) << error;
 }
 
-TEST(Settings, AnUnreadableFileIsReportedAndReadsDefaults) {
+// One row per thing standing where the settings file belongs that cannot be read as one; `kept` tells
+// that it is still there, untouched, after a save was tried.
+struct UnreadableCase {
+  const char* name;
+  void (*make)(const std::filesystem::path& path);
+  bool (*kept)(const std::filesystem::path& path);
+};
+
+void PrintTo(const UnreadableCase& row, std::ostream* out) { *out << row.name; }
+
+class SettingsUnreadable : public testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(SettingsUnreadable, IsReportedReadsDefaultsAndIsNeverOverwritten) {
+  const UnreadableCase& row = GetParam();
   TempDir dir;
-  std::filesystem::create_directories(dir / "ini/kestrune.ini");  // a folder in place of the file
+  std::filesystem::create_directories(dir / "ini");
+  const auto path = dir / "ini/kestrune.ini";
+  row.make(path);
   Settings settings(dir.folder());
   EXPECT_FALSE(settings.IsFirstRun());
-  EXPECT_FALSE(settings.LoadError().empty());
+  EXPECT_NE(settings.LoadError().find(path.string()), std::string::npos) << settings.LoadError();
   EXPECT_EQ(settings.ReadInt(kUiSection, "splitter"), 485);
 
   // What this run holds is not the user's file, so it is never written over it.
+  settings.WriteDefaults(dir.folder(), "mame", "");
   std::string error;
   EXPECT_FALSE(settings.Save(&error));
   EXPECT_NE(error.find("could not be read"), std::string::npos) << error;
-  EXPECT_TRUE(std::filesystem::is_directory(dir / "ini/kestrune.ini"));
+  EXPECT_TRUE(row.kept(path));
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Paths, SettingsUnreadable,
+    testing::Values(UnreadableCase{"Folder", [](const auto& path) { std::filesystem::create_directory(path); },
+                                   [](const auto& path) { return std::filesystem::is_directory(path); }},
+                    UnreadableCase{"NamedPipe", [](const auto& path) { ASSERT_EQ(::mkfifo(path.c_str(), 0600), 0); },
+                                   [](const auto& path) { return std::filesystem::is_fifo(path); }},
+                    UnreadableCase{"LinkToAnEndlessDevice",
+                                   [](const auto& path) { std::filesystem::create_symlink("/dev/zero", path); },
+                                   [](const auto& path) {
+                                     return std::filesystem::is_symlink(path) &&
+                                            std::filesystem::read_symlink(path) == "/dev/zero";
+                                   }}),
+    [](const testing::TestParamInfo<UnreadableCase>& info) { return std::string(info.param.name); });
 
 // One row per stored value, with what each typed read makes of it. A null stored value means the key
 // is missing; then and for values that do not convert, the key's first-run default is read.
