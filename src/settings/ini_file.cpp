@@ -13,6 +13,16 @@ constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
 bool HasLineBreak(std::string_view text) { return text.find_first_of("\r\n") != std::string_view::npos; }
 
+bool HasUtf16Bom(std::string_view bytes) { return bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF"); }
+
+// Nothing but a UTF-8 byte-order mark, blanks and line ends: nothing that saving over it could lose.
+bool HoldsNoText(std::string_view bytes) {
+  if (bytes.starts_with(kUtf8Bom)) {
+    bytes.remove_prefix(kUtf8Bom.size());
+  }
+  return bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
+}
+
 }  // namespace
 
 std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcept {
@@ -42,12 +52,16 @@ LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string*
   if (!exists) {
     return LoadResult::kMissing;
   }
-  std::vector<std::string> lines;
-  if (!platform::ReadTextFileLines(path, lines, error)) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, bytes, error)) {
     return LoadResult::kFailed;
   }
-  LoadFromLines(lines);
-  return LoadResult::kLoaded;
+  // UTF-16 read byte by byte could still yield "sections" whose names are full of NULs.
+  if (HasUtf16Bom(bytes)) {
+    return LoadResult::kNoSections;
+  }
+  LoadFromText(bytes);
+  return sections_.empty() && !HoldsNoText(bytes) ? LoadResult::kNoSections : LoadResult::kLoaded;
 }
 
 void IniFile::LoadFromText(std::string_view bytes) {

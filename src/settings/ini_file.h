@@ -35,6 +35,9 @@ enum class LoadResult {
   kLoaded,
   kMissing,  // no such file: the ini file is empty
   kFailed,   // the file exists but could not be read: the ini file is empty
+  // The file was read but holds no section: only text before any section, binary bytes, or UTF-16
+  // (which is not read). The ini file is empty; a file of nothing but blanks and line ends is kLoaded.
+  kNoSections,
 };
 
 class IniFile {

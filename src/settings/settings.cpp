@@ -10,6 +10,38 @@ constexpr std::string_view kSettingsFile = "ini/kestrune.ini";
 
 bool TestText(FlagTest test, std::string_view text) { return test == FlagTest::kTextIsOne ? text == "1" : text != "0"; }
 
+constexpr int kMaxKeptFiles = 100;
+
+std::string Quoted(const std::filesystem::path& path) { return "\"" + path.string() + "\""; }
+
+// Renames the file to the first free name of "<file>.bad", "<file>.bad.1" … "<file>.bad.99". A taken
+// name is never replaced: it may hold a file kept by an earlier run. Returns the new name, or an empty
+// path with *error set.
+std::filesystem::path MoveAside(const std::filesystem::path& path, std::string* error) {
+  for (int n = 0; n < kMaxKeptFiles; ++n) {
+    std::filesystem::path target = path;
+    target += n == 0 ? std::string(".bad") : ".bad." + std::to_string(n);
+    std::error_code code;
+    const std::filesystem::file_status status = std::filesystem::symlink_status(target, code);
+    if (status.type() != std::filesystem::file_type::not_found) {
+      if (code) {
+        *error = "cannot look at " + Quoted(target) + ": " + code.message();
+        return {};
+      }
+      continue;
+    }
+    std::filesystem::rename(path, target, code);
+    if (code) {
+      *error = "cannot rename it to " + Quoted(target) + ": " + code.message();
+      return {};
+    }
+    return target;
+  }
+  *error = "every name from " + Quoted(path.string() + ".bad") + " to " +
+           Quoted(path.string() + ".bad." + std::to_string(kMaxKeptFiles - 1)) + " is taken";
+  return {};
+}
+
 }  // namespace
 
 std::optional<int> ParseInt(std::string_view text) {
@@ -32,6 +64,23 @@ Settings::Settings(std::string frontDir) : path_(frontDir + std::string(kSetting
   if (result != LoadResult::kFailed) {
     loadError_.clear();
   }
+  if (result == LoadResult::kNoSections) {
+    KeepFileWithoutSettings();
+  }
+}
+
+// A file without a single section is nothing this program wrote, so what it holds is not known: it
+// is kept under another name, where the user can look at it, and the run goes on from the defaults.
+void Settings::KeepFileWithoutSettings() {
+  std::string why;
+  const std::filesystem::path kept = MoveAside(path_, &why);
+  if (kept.empty()) {
+    loadError_ = "Cannot use " + Quoted(path_) + ", which holds no settings, nor keep it aside: " + why;
+    return;
+  }
+  firstRun_ = true;
+  loadWarning_ = "The settings file " + Quoted(path_) + " held no settings; it was kept as " + Quoted(kept) +
+                 " and the default settings are used.";
 }
 
 void Settings::WriteDefaults(std::string_view frontDir, std::string_view mameFile, std::string_view mameVersion) {

@@ -27,10 +27,16 @@ class Settings {
   explicit Settings(std::string frontDir);
 
   const std::filesystem::path& FilePath() const { return path_; }
-  // No settings file existed when this object was made.
+  // No settings file existed when this object was made, or it held no settings and was moved aside.
   bool IsFirstRun() const { return firstRun_; }
   // Why an existing file could not be read (then every key reads as its default); empty otherwise.
   const std::string& LoadError() const { return loadError_; }
+  // For the user, when the file held no settings (no section: binary bytes, UTF-16, text without a
+  // "[section]"): it was renamed to "kestrune.ini.bad" — or "kestrune.ini.bad.1" … ".bad.99", the
+  // first free name, so that no file kept earlier is replaced — and this run starts from the defaults
+  // as a first run. Names both files. Empty otherwise. When no free name is left or the rename fails,
+  // the file stays and LoadError says why instead, so that it is never saved over.
+  const std::string& LoadWarning() const { return loadWarning_; }
 
   // Writes every key of the table with its first-run default, in table order.
   void WriteDefaults(std::string_view frontDir, std::string_view mameFile, std::string_view mameVersion);
@@ -57,12 +63,14 @@ class Settings {
 
  private:
   std::string DefaultFor(std::string_view section, std::string_view key) const;
+  void KeepFileWithoutSettings();
 
   DefaultInputs inputs_;
   std::filesystem::path path_;
   IniFile ini_;
   bool firstRun_ = false;
   std::string loadError_;
+  std::string loadWarning_;
 };
 
 }  // namespace kestrune::settings

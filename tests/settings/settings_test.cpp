@@ -8,6 +8,7 @@
 #include <ostream>
 #include <set>
 #include <string>
+#include <string_view>
 
 #include "platform/code_pages.h"
 #include "support/file_util.h"
@@ -114,6 +115,93 @@ INSTANTIATE_TEST_SUITE_P(
                                             std::filesystem::read_symlink(path) == "/dev/zero";
                                    }}),
     [](const testing::TestParamInfo<UnreadableCase>& info) { return std::string(info.param.name); });
+
+// The text in UTF-16 little-endian with its byte-order mark, as Windows editors save "Unicode".
+std::string Utf16Le(std::string_view ascii) {
+  std::string bytes = "\xFF\xFE";
+  for (const char c : ascii) {
+    bytes += c;
+    bytes += '\0';
+  }
+  return bytes;
+}
+
+// One row per settings file that was read: whether it holds no settings and is kept aside.
+struct NoSectionCase {
+  const char* name;
+  std::string bytes;
+  bool keptAside;
+};
+
+void PrintTo(const NoSectionCase& row, std::ostream* out) { *out << row.name; }
+
+class SettingsWithoutSections : public testing::TestWithParam<NoSectionCase> {};
+
+TEST_P(SettingsWithoutSections, AreKeptAsideBeforeAnythingIsSaved) {
+  const NoSectionCase& row = GetParam();
+  TempDir dir;
+  std::filesystem::create_directories(dir / "ini");
+  const auto path = dir / "ini/kestrune.ini";
+  const auto bad = dir / "ini/kestrune.ini.bad";
+  WriteFileBytes(path, row.bytes);
+  Settings settings(dir.folder());
+  EXPECT_TRUE(settings.LoadError().empty()) << settings.LoadError();
+  EXPECT_EQ(settings.IsFirstRun(), row.keptAside);
+  if (row.keptAside) {
+    EXPECT_EQ(settings.LoadWarning(), "The settings file \"" + path.string() +
+                                          "\" held no settings; it was kept as \"" + bad.string() +
+                                          "\" and the default settings are used.");
+  } else {
+    EXPECT_EQ(settings.LoadWarning(), "");
+  }
+
+  settings.WriteDefaults(dir.folder(), "mame", "");
+  std::string error;
+  ASSERT_TRUE(settings.Save(&error)) << error;
+  EXPECT_EQ(ReadFileBytes(path).starts_with("[kestruneui]\r\n"), true);
+  if (row.keptAside) {
+    EXPECT_EQ(ReadFileBytes(bad), row.bytes);
+  } else {
+    EXPECT_FALSE(std::filesystem::exists(bad));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SettingsWithoutSections,
+    testing::Values(NoSectionCase{"BinaryBytes", std::string("\x89PNG\r\n\x1A\n\0\0\0\rIHDR\x01\xFF", 18), true},
+                    NoSectionCase{"Utf16WithByteOrderMark", Utf16Le("[kestruneui]\r\nlist=2\r\n"), true},
+                    NoSectionCase{"Utf16BigEndianMarkOnly", "\xFE\xFF", true},
+                    NoSectionCase{"TextBeforeAnySection", "list=2\r\n; mine\r\n", true},
+                    NoSectionCase{"Empty", "", false}, NoSectionCase{"BlanksAndLineEnds", " \r\n\t\n", false},
+                    NoSectionCase{"JunkBeforeASection", "junk\r\n[kestruneui]\r\nlist=2\r\n", false}),
+    [](const testing::TestParamInfo<NoSectionCase>& info) { return std::string(info.param.name); });
+
+TEST(Settings, AFileWithoutSectionsNeverReplacesOneKeptBefore) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "ini");
+  const auto path = dir / "ini/kestrune.ini";
+  WriteFileBytes(dir / "ini/kestrune.ini.bad", "kept before");
+  WriteFileBytes(path, "garbage");
+  {
+    Settings settings(dir.folder());
+    EXPECT_NE(settings.LoadWarning().find("kestrune.ini.bad.1\""), std::string::npos) << settings.LoadWarning();
+    EXPECT_EQ(ReadFileBytes(dir / "ini/kestrune.ini.bad"), "kept before");
+    EXPECT_EQ(ReadFileBytes(dir / "ini/kestrune.ini.bad.1"), "garbage");
+  }
+
+  // With no free name left the file stays where it is and, not being read, is never saved over.
+  for (int n = 2; n < 100; ++n) {
+    WriteFileBytes(dir / ("ini/kestrune.ini.bad." + std::to_string(n)), "");
+  }
+  WriteFileBytes(path, "garbage");
+  Settings settings(dir.folder());
+  EXPECT_FALSE(settings.IsFirstRun());
+  EXPECT_EQ(settings.LoadWarning(), "");
+  EXPECT_NE(settings.LoadError().find("is taken"), std::string::npos) << settings.LoadError();
+  settings.WriteDefaults(dir.folder(), "mame", "");
+  EXPECT_FALSE(settings.Save(nullptr));
+  EXPECT_EQ(ReadFileBytes(path), "garbage");
+}
 
 // One row per stored value, with what each typed read makes of it. A null stored value means the key
 // is missing; then and for values that do not convert, the key's first-run default is read.
