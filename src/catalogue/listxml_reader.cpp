@@ -1,5 +1,6 @@
 #include "catalogue/listxml_reader.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -83,12 +84,16 @@ bool ListXmlLineSource::Open(const std::filesystem::path& path, std::string* err
 
 bool ListXmlLineSource::Refill() {
   if (eof_ || failed_ || file_ == nullptr) return false;
-  // Keep the unfinished line; grow the buffer when a single line fills it.
+  // Keep the unfinished line; grow the buffer when a single line fills it, up to one byte past the
+  // longest line allowed, so that a longer one is seen without reading it whole.
   const std::size_t kept = end_ - begin_;
   if (begin_ > 0) std::memmove(buffer_.data(), buffer_.data() + begin_, kept);
   begin_ = 0;
   end_ = kept;
-  if (end_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+  if (end_ == buffer_.size()) {
+    const std::size_t limit = std::max(maxLineBytes_, maxLineBytes_ + 1);
+    buffer_.resize(std::min(buffer_.size() * 2, limit));
+  }
   const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
   end_ += got;
   if (got == 0) {
@@ -102,7 +107,14 @@ bool ListXmlLineSource::Refill() {
   return true;
 }
 
+void ListXmlLineSource::FailLineTooLong() {
+  failed_ = true;
+  error_ = "MAME's game list \"" + path_.string() + "\" is damaged: line " + std::to_string(lineIndex_ + 2) +
+           " is longer than " + std::to_string(maxLineBytes_) + " bytes.";
+}
+
 bool ListXmlLineSource::Next(std::string_view& line) {
+  if (failed_) return false;
   const char* lineEnd = nullptr;
   while (true) {
     const void* found = std::memchr(buffer_.data() + begin_, '\n', end_ - begin_);
@@ -110,12 +122,17 @@ bool ListXmlLineSource::Next(std::string_view& line) {
       lineEnd = static_cast<const char*>(found);
       break;
     }
+    if (end_ - begin_ > maxLineBytes_) break;
     if (!Refill()) break;
   }
   if (lineEnd == nullptr && begin_ == end_) return false;  // nothing left, or a failed read
   if (failed_) return false;
   const char* start = buffer_.data() + begin_;
   const char* stop = lineEnd != nullptr ? lineEnd : buffer_.data() + end_;
+  if (static_cast<std::size_t>(stop - start) > maxLineBytes_) {
+    FailLineTooLong();
+    return false;
+  }
   const std::size_t consumed = static_cast<std::size_t>(stop - start) + (lineEnd != nullptr ? 1 : 0);
   begin_ += consumed;
   bytesRead_ += consumed;

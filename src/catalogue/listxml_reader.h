@@ -16,20 +16,25 @@
 // with device ROMs reached through <device_ref>) are read by the same rules.
 namespace kestrune::catalogue {
 
+// The longest line the game list may hold. MAME writes one element per line (0.251's longest is 249
+// bytes); a file with a far longer line is not a game list, and reading it whole would only exhaust memory.
+inline constexpr std::size_t kMaxListXmlLineBytes = std::size_t{64} << 20;
+
 // The lines of a -listxml file, read in large blocks and handed out one at a time, each decoded by
 // DecodeXmlEntities; a line that is not valid UTF-8 is taken as Windows-1252. No line is copied
-// unless it has to be decoded.
+// unless it has to be decoded. A line longer than `maxLineBytes` (its LF not counted) ends the reading
+// as a failure.
 class ListXmlLineSource {
 public:
-  ListXmlLineSource() = default;
+  explicit ListXmlLineSource(std::size_t maxLineBytes = kMaxListXmlLineBytes) : maxLineBytes_(maxLineBytes) {}
   ~ListXmlLineSource();
   ListXmlLineSource(const ListXmlLineSource&) = delete;
   ListXmlLineSource& operator=(const ListXmlLineSource&) = delete;
 
   // False, with *error naming the file, when it cannot be opened.
   bool Open(const std::filesystem::path& path, std::string* error);
-  // The next decoded line; false at the end of the file or after a read error (see Failed). The
-  // view is valid until the next call.
+  // The next decoded line; false at the end of the file, after a read error or at a line that is
+  // too long (see Failed). The view is valid until the next call.
   bool Next(std::string_view& line);
   bool Failed() const { return failed_; }
   const std::string& Error() const { return error_; }
@@ -39,7 +44,9 @@ public:
 
 private:
   bool Refill();
+  void FailLineTooLong();
 
+  std::size_t maxLineBytes_;
   std::FILE* file_ = nullptr;
   std::filesystem::path path_;
   std::vector<char> buffer_;

@@ -41,6 +41,53 @@ TEST(ListXmlLineSource, HandsOutTrimmedDecodedLines) {
   EXPECT_EQ(lines[2], "b");
 }
 
+// A file with a line past the bound is no game list: the lines before it are handed out, then the
+// reading fails instead of growing its buffer without end.
+struct LongLineCase {
+  const char* name;
+  std::size_t bound;
+  std::string bytes;
+  std::size_t lines;  // handed out before the end
+  bool fails;
+};
+
+void PrintTo(const LongLineCase& c, std::ostream* os) { *os << c.name; }
+
+class ListXmlLineBound : public ::testing::TestWithParam<LongLineCase> {};
+
+TEST_P(ListXmlLineBound, FailsAtALineLongerThanTheBound) {
+  const LongLineCase& c = GetParam();
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "roms.dat", c.bytes);
+  ListXmlLineSource source(c.bound);
+  std::string error;
+  ASSERT_TRUE(source.Open(dir / "roms.dat", &error)) << error;
+  std::size_t lines = 0;
+  std::string_view line;
+  while (source.Next(line)) ++lines;
+  EXPECT_EQ(lines, c.lines);
+  EXPECT_EQ(source.Failed(), c.fails);
+  if (c.fails) {
+    EXPECT_EQ(source.Error(), "MAME's game list \"" + (dir / "roms.dat").string() + "\" is damaged: line 2 is longer than " +
+                                  std::to_string(c.bound) + " bytes.");
+    EXPECT_FALSE(source.Next(line));
+  }
+}
+
+const std::size_t kPastBlock = 5u << 20;  // longer than one read block
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, ListXmlLineBound,
+    ::testing::Values(LongLineCase{"AtTheBound", 100, "a\n" + std::string(100, 'x') + "\nb\n", 3, false},
+                      LongLineCase{"PastTheBound", 100, "a\n" + std::string(101, 'x') + "\nb\n", 1, true},
+                      LongLineCase{"PastTheBoundAtTheEnd", 100, "a\n" + std::string(101, 'x'), 1, true},
+                      LongLineCase{"AtTheBoundPastABlock", kPastBlock, "a\n" + std::string(kPastBlock, 'x'), 2, false},
+                      LongLineCase{"PastTheBoundAndABlock", kPastBlock,
+                                   "a\n" + std::string(kPastBlock + 1, 'x') + "\nb\n", 1, true},
+                      LongLineCase{"WithoutAnyLineEnd", kPastBlock, "a\n" + std::string(3 * kPastBlock, 'x'), 1,
+                                   true}),
+    [](const ::testing::TestParamInfo<LongLineCase>& info) { return std::string(info.param.name); });
+
 TEST(ListXmlLineSource, ReportsAMissingFile) {
   ListXmlLineSource source;
   std::string error;
