@@ -38,7 +38,10 @@ std::vector<fs::path> ZipFiles(const std::vector<std::string>& folders) {
   for (const std::string& folder : folders) {
     std::error_code ec;
     for (fs::directory_iterator it(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
-      if (it->path().extension() == ".zip") files.push_back(it->path());
+      // Only regular files (a link to one counts), as in the program's own scan: opening a named
+      // pipe called "*.zip" would wait forever for a writer.
+      if (it->path().extension() == ".zip" && it->is_regular_file(ec)) files.push_back(it->path());
+      ec.clear();
     }
   }
   return files;
