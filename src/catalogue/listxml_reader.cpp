@@ -29,6 +29,7 @@ struct LineTags {
   bool deviceRef = false;
   bool mameBuild = false;
   bool setEnd = false;
+  bool listEnd = false;
 };
 
 void MatchTag(std::string_view tail, LineTags& tags) {
@@ -45,7 +46,10 @@ void MatchTag(std::string_view tail, LineTags& tags) {
       tags.disk |= starts("<disk name=");
       tags.deviceRef |= starts("<device_ref name");
       break;
-    case '/': tags.setEnd |= starts("</game") || starts("</machine"); break;
+    case '/':
+      tags.setEnd |= starts("</game") || starts("</machine");
+      tags.listEnd |= starts("</mame>") || starts("</datafile>");
+      break;
     default: break;
   }
 }
@@ -181,6 +185,7 @@ void ListXmlParser::Line(std::string_view line, std::int64_t index) {
   if (line.find('<') == std::string_view::npos) return;
   const LineTags tags = FindTags(line);
   if (tags.mameBuild) data_.mameBuild = std::string(XmlAttrValue(line, "<mame build"));
+  if (tags.listEnd) ended_ = true;
   // The first line is the XML declaration, never a set.
   if (index > 0 && tags.gameStart) {
     StartSet(line, "game name");
@@ -246,6 +251,13 @@ bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::stri
   parser.Finish();
   if (source.Failed()) {
     if (error != nullptr) *error = source.Error();
+    return false;
+  }
+  // MAME stopped early (or the disk filled up): the sets after the cut would all be judged missing.
+  if (!parser.Ended()) {
+    if (error != nullptr) {
+      *error = "MAME's game list \"" + path.string() + "\" is incomplete: it ends before its closing </mame> line.";
+    }
     return false;
   }
   data.bytes = source.BytesRead();

@@ -116,7 +116,8 @@ struct ListXmlData {
 
 // Reads the game list in one streaming pass. A set element ends at its closing line or, when that
 // is missing, at the next set's line or the end of the file. Returns false, with *error, when the
-// file cannot be read.
+// file cannot be read, has a line longer than kMaxListXmlLineBytes, or lacks the list's closing
+// </mame> (or old </datafile>) line: a list MAME did not finish is never taken for the whole list.
 bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error);
 
 // Feeds one decoded line (its index in the file) to the pass; exposed so that tests and the
@@ -127,6 +128,8 @@ public:
   void Line(std::string_view line, std::int64_t index);
   // Ends the last element; call once after the last line.
   void Finish();
+  // Whether the list's closing line has been seen.
+  bool Ended() const { return ended_; }
 
 private:
   void StartSet(std::string_view line, std::string_view nameAttribute);
@@ -137,6 +140,7 @@ private:
 
   ListXmlData& data_;
   bool inSet_ = false;  // the last set of data_.sets is open
+  bool ended_ = false;
 };
 
 }  // namespace kestrune::catalogue

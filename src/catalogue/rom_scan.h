@@ -21,7 +21,8 @@ struct RomScanParams {
 // Reads the game list, writes crc.dat, chdlist.dat and bioscrc.dat, reads the archives, writes
 // filecrc.dat and sets.dat and deletes the other work files. `state` keeps the game list and the
 // results for the catalogue build. Returns false, with *error saying why, when a file cannot be read
-// or written; the old catalogue is then still the one to keep.
+// or written or the game list is not whole; the old catalogue is then still the one to keep. The list
+// is read whole before the first work file is written, so a list MAME did not finish replaces none.
 bool RunRomScan(const RomScanParams& params, RomScanState& state, std::string* error);
 
 }  // namespace kestrune::catalogue

@@ -68,8 +68,8 @@ TEST_P(ListXmlLineBound, FailsAtALineLongerThanTheBound) {
   EXPECT_EQ(lines, c.lines);
   EXPECT_EQ(source.Failed(), c.fails);
   if (c.fails) {
-    EXPECT_EQ(source.Error(), "MAME's game list \"" + (dir / "roms.dat").string() + "\" is damaged: line 2 is longer than " +
-                                  std::to_string(c.bound) + " bytes.");
+    EXPECT_EQ(source.Error(), "MAME's game list \"" + (dir / "roms.dat").string() +
+                                  "\" is damaged: line 2 is longer than " + std::to_string(c.bound) + " bytes.");
     EXPECT_FALSE(source.Next(line));
   }
 }
@@ -84,8 +84,7 @@ INSTANTIATE_TEST_SUITE_P(
                       LongLineCase{"AtTheBoundPastABlock", kPastBlock, "a\n" + std::string(kPastBlock, 'x'), 2, false},
                       LongLineCase{"PastTheBoundAndABlock", kPastBlock,
                                    "a\n" + std::string(kPastBlock + 1, 'x') + "\nb\n", 1, true},
-                      LongLineCase{"WithoutAnyLineEnd", kPastBlock, "a\n" + std::string(3 * kPastBlock, 'x'), 1,
-                                   true}),
+                      LongLineCase{"WithoutAnyLineEnd", kPastBlock, "a\n" + std::string(3 * kPastBlock, 'x'), 1, true}),
     [](const ::testing::TestParamInfo<LongLineCase>& info) { return std::string(info.param.name); });
 
 TEST(ListXmlLineSource, ReportsAMissingFile) {
@@ -94,6 +93,52 @@ TEST(ListXmlLineSource, ReportsAMissingFile) {
   EXPECT_FALSE(source.Open("/nonexistent/roms.dat", &error));
   EXPECT_NE(error.find("roms.dat"), std::string::npos);
 }
+
+// A list is whole only with its closing line: MAME stopped half-way, or a full disk, gives a list
+// that looks fine up to the cut.
+struct ListEndCase {
+  const char* name;
+  std::string bytes;
+  std::size_t sets;  // read from a whole list
+  bool whole;
+};
+
+void PrintTo(const ListEndCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kHeader =
+    "<?xml version=\"1.0\"?>\n<!DOCTYPE mame [\n<!ELEMENT mame (machine+)>\n]>\n<mame build=\"0.251\">\n";
+const std::string kFirst =
+    "\t<machine name=\"a\">\n\t\t<rom name=\"a.bin\" size=\"1\" crc=\"00000001\"/>\n\t</machine>\n";
+const std::string kSecond =
+    "\t<machine name=\"b\">\n\t\t<rom name=\"b.bin\" size=\"1\" crc=\"00000002\"/>\n\t</machine>\n";
+
+class ListXmlEnd : public ::testing::TestWithParam<ListEndCase> {};
+
+TEST_P(ListXmlEnd, TakesOnlyAListWithItsClosingLine) {
+  const ListEndCase& c = GetParam();
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "roms.dat", c.bytes);
+  ListXmlData data;
+  std::string error;
+  EXPECT_EQ(ReadListXml(dir / "roms.dat", data, &error), c.whole);
+  if (c.whole) {
+    EXPECT_EQ(data.sets.size(), c.sets);
+  } else {
+    EXPECT_EQ(error, "MAME's game list \"" + (dir / "roms.dat").string() +
+                         "\" is incomplete: it ends before its closing </mame> line.");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ListXmlEnd,
+    ::testing::Values(ListEndCase{"Whole", kHeader + kFirst + kSecond + "</mame>\n", 2, true},
+                      ListEndCase{"WholeWithoutLastLineEnd", kHeader + kFirst + kSecond + "</mame>", 2, true},
+                      ListEndCase{"WholeOldDatafile", "<datafile>\n" + kFirst + "</datafile>\r\n", 1, true},
+                      ListEndCase{"CutInsideAMachine", kHeader + kFirst + kSecond.substr(0, 30), 0, false},
+                      ListEndCase{"CutBetweenMachines", kHeader + kFirst, 0, false},
+                      ListEndCase{"CutInsideTheClosingLine", kHeader + kFirst + kSecond + "</mam", 0, false},
+                      ListEndCase{"HeaderOnly", kHeader, 0, false}, ListEndCase{"Empty", "", 0, false}),
+    [](const ::testing::TestParamInfo<ListEndCase>& info) { return std::string(info.param.name); });
 
 ListXmlData Parse(const std::vector<std::string>& lines) {
   ListXmlData data;
