@@ -31,15 +31,17 @@ bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std
 }
 
 std::vector<std::string> SplitRomPath(std::string_view romPath) {
+  if (romPath.starts_with('"')) {
+    romPath.remove_prefix(1);
+    if (romPath.ends_with('"')) romPath.remove_suffix(1);
+  }
   std::vector<std::string> folders;
-  if (!romPath.empty()) romPath.remove_prefix(1);
-  if (!romPath.empty()) romPath.remove_suffix(1);
   std::size_t start = 0;
-  while (true) {
-    const std::size_t end = romPath.find(';', start);
-    const std::string_view entry = romPath.substr(start, end == std::string_view::npos ? romPath.npos : end - start);
-    folders.push_back(WithTrailingSlash(std::string(entry)));
-    if (end == std::string_view::npos) break;
+  while (start <= romPath.size()) {
+    std::size_t end = romPath.find(';', start);
+    if (end == std::string_view::npos) end = romPath.size();
+    // An empty entry names no folder; taken as "/" it would search the whole file system's root.
+    if (end > start) folders.push_back(WithTrailingSlash(std::string(romPath.substr(start, end - start))));
     start = end + 1;
   }
   return folders;

@@ -16,8 +16,8 @@ namespace kestrune::catalogue {
 bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std::string* error);
 
 // The folders of a quoted rom path ("\"a;b\"" gives "a/", "b/"), in order, each ending in "/": the
-// first character (the opening quote) and the last (the closing quote) are dropped and the rest is
-// split at ";". An empty entry gives "/". Relative folders stay relative.
+// enclosing quotes are dropped (an opening quote without a closing one keeps the whole rest) and the
+// rest is split at ";". Empty entries are skipped. Relative folders stay relative.
 std::vector<std::string> SplitRomPath(std::string_view romPath);
 
 // The file names of each rom folder, listed once, so the scan can test thousands of archive names

@@ -20,10 +20,20 @@ TEST(SplitRomPath, GivesEachFolderWithASlash) {
   } cases[] = {
       {"\"roms\"", {"roms/"}},
       {"\"a;b\"", {"a/", "b/"}},
-      {"\"a;;b\"", {"a/", "/", "b/"}},
       {"\"/home/x/roms/;/mnt/roms\"", {"/home/x/roms/", "/mnt/roms/"}},
-      {"\"\"", {"/"}},
-      {"", {"/"}},
+      // Empty entries name no folder, never the root.
+      {"\"a;;b\"", {"a/", "b/"}},
+      {"\"roms;\"", {"roms/"}},
+      {"\";roms\"", {"roms/"}},
+      {"\";\"", {}},
+      {"\"\"", {}},
+      {"\"", {}},
+      {"", {}},
+      // Quotes that are not a pair keep the text.
+      {"\"roms", {"roms/"}},
+      {"\"a;b", {"a/", "b/"}},
+      {"roms", {"roms/"}},
+      {"roms\"", {"roms\"/"}},
   };
   for (const Case& c : cases) EXPECT_EQ(SplitRomPath(c.path), c.folders) << c.path;
 }
