@@ -17,4 +17,4 @@ if [ ! -e "$folder/mame" ]; then
   ln -s "$mame_binary" "$folder/mame"
 fi
 cd "$folder"
-exec "$root/build/kestrune"
+exec "$root/build/src/kestrune"

@@ -22,4 +22,6 @@ ctest --test-dir build-asan --output-on-failure -j "$jobs"
 # Last, the whole program with its windows: its summary closes the run.
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKESTRUNE_WERROR=ON -DKESTRUNE_BENCH=ON
 cmake --build build -j "$jobs"
+# The README's run command, as a new user would start the program.
+bash scripts/check-run.sh
 ctest --test-dir build --output-on-failure -j "$jobs"

@@ -5,6 +5,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "platform/instance_guard_qt.h"
+#include "platform/termination_qt.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -18,6 +19,10 @@ int main(int argc, char** argv) {
 
   CreateProgramWindows();
   QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::ShowAndRaise);
+  // A termination request closes the window as the user would, so the session's state is saved.
+  kestrune::platform::TerminationWatcher termination;
+  QObject::connect(&termination, &kestrune::platform::TerminationWatcher::terminationRequested, Form1,
+                   [] { Form1->close(); });
   Form1->show();
   const int result = QApplication::exec();
   DestroyProgramWindows();

@@ -1,19 +1,64 @@
 #include "mainwindow/main_window.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCloseEvent>
-#include <QCoreApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QMenu>
-#include <QLineEdit>
-#include <QMenuBar>
-#include <QToolButton>
-#include <QToolBar>
+#include <QMovie>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
 #include <QTreeView>
+#include <QVBoxLayout>
 
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
+#include "catalogue/favorites.h"
+#include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "mainwindow/toolbar_images.h"
+#include "platform/text_file.h"
+#include "settings/mame_options.h"
+#include "settings/option_file_writer.h"
+#include "settings/options_dialog.h"
+#include "zip/zip_archiver.h"
+
+namespace set = kestrune::settings;
+namespace cat = kestrune::catalogue;
+
+namespace {
+
+constexpr const char* kPageCaptions[TForm1::kPageCount] = {
+    "Screenshot", "History", "Flyer", "Cabinet", "Marquee", "Control Panel", "Titles", "Movie"};
+// The pictures in the order of Pictures(); page -1 is the hidden logo.
+constexpr std::pair<const char*, int> kPictures[] = {
+    {"snap", 0}, {"flyer", 2}, {"cabinet", 3}, {"marquee", 4}, {"controlpanel", 5}, {"title", 6}, {"mamelogo", -1}};
+// Language files of the Setup ▸ Language items 1 to 9.
+constexpr const char* kLanguageFiles[] = {"dutch.lng",   "german.lng",  "french.lng", "italian.lng", "chinese(simp).lng",
+                                          "spanish.lng", "russian.lng", "greek.lng",  "swedisch.lng"};
+
+bool FileExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_regular_file(path, error);
+}
+
+QMessageBox::StandardButton AskWithBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                       QMessageBox::StandardButtons buttons) {
+  QMessageBox box(icon, QStringLiteral("Kestrune"), text, buttons, parent);
+  return static_cast<QMessageBox::StandardButton>(box.exec());
+}
+
+}  // namespace
 
 std::string CurrentFrontDir() {
   std::string folder = QDir::currentPath().toStdString();
@@ -28,66 +73,325 @@ TForm1::TForm1(QWidget* parent, const std::string& frontDir)
   setObjectName("Form1");
   setWindowTitle(QStringLiteral("Kestrune ") + QStringLiteral(KESTRUNE_VERSION));
   resize(925, 600);
+  messenger_ = [this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) {
+    return AskWithBox(this, icon, text, buttons);
+  };
+  FormCreate();
+}
 
+TForm1::~TForm1() {
+  if (hidingMouse_) QGuiApplication::restoreOverrideCursor();
+}
+
+void TForm1::FormCreate() {
   std::error_code error;
   std::filesystem::create_directories(frontDir_ + "ini", error);
   if (error) {
     qWarning("kestrune: cannot create the folder %sini: %s", frontDir_.c_str(), error.message().c_str());
   }
-  settings_ = std::make_unique<kestrune::settings::Settings>(frontDir_);
-  if (!settings_->LoadError().empty()) {
-    qWarning("kestrune: %s", settings_->LoadError().c_str());
+  settings_ = std::make_unique<set::Settings>(frontDir_);
+  images_ = new ToolbarImages(this);
+  CreateWidgets();
+  catverPresent_ = FileExists(frontDir_ + "catver.ini");
+  nplayersPresent_ = FileExists(frontDir_ + "nplayers.ini");
+  // A saved full-screen layout starts without a frame; the first show does the rest.
+  if (!settings_->IsFirstRun() && settings_->ReadFlag(set::kUiSection, "winmax")) {
+    setWindowFlag(Qt::FramelessWindowHint, true);
   }
-  CreateGameList();
+  LoadSupportTexts();
+  moviesSupported_ = QMovie::supportedFormats().contains("mng");
+  if (!moviesSupported_) {
+    SetTabVisible(7, false);
+    for (QAction* item : {menus_->TabPopupActions()[6], menus_->TabViewActions()[6]}) item->setEnabled(false);
+    settings_->WriteText(set::kUiSection, "mngtab", "0");
+    settings_->WriteText(set::kUiSection, "tabselect", "0");
+  }
+  const bool info = mameInfoLoaded_;
+  for (const char* name : {"ShowGameDriverInfo1", "ShowGameDriverInfo2"}) menus_->Action(name)->setEnabled(info);
+  menus_->ToolbarControls()[10]->setVisible(info);
+  NoteLanguageFiles();
 }
 
-void TForm1::CreateGameList() {
+void TForm1::CreateWidgets() {
   gameList_ = new GameListController(catalogue_, this);
   gameList_->SetSettings(settings_.get());
-  setCentralWidget(gameList_->View());
+  menus_ = new MainWindowMenus(this, gameList_, images_);
   setStatusBar(gameList_->StatusBar());
 
-  auto* toolBar = new QToolBar(this);
-  toolBar->setObjectName("ToolBar1");
-  toolBar->addWidget(gameList_->ListModeButton());
-  toolBar->addWidget(gameList_->FilterButton());
-  toolBar->addWidget(gameList_->SearchBox());
-  addToolBar(toolBar);
+  splitter_ = new QSplitter(Qt::Horizontal, this);
+  splitter_->setObjectName("Splitter1");
+  splitter_->setChildrenCollapsible(false);
+  splitter_->addWidget(gameList_->View());
+  CreatePictureArea();
+  splitter_->addWidget(pageControl_);
+  splitter_->setStretchFactor(0, 1);
+  splitter_->setStretchFactor(1, 1);
+  setCentralWidget(splitter_);
 
-  QMenu* game = menuBar()->addMenu("Game");
-  game->setObjectName("Game1");
-  game->addAction(gameList_->Action("AddtoFavorites2"));
-  game->addAction(gameList_->Action("RemovefromFavorites1"));
-  QMenu* view = menuBar()->addMenu("View");
-  view->setObjectName("View1");
-  view->addActions(gameList_->ViewStyleActions());
-  view->addSeparator();
-  view->addActions(gameList_->ViewMenuListModeActions());
-
-  auto* popup = new QMenu(this);
-  popup->setObjectName("PopupMenu1");
-  popup->addAction(gameList_->Action("AddtoFavorites1"));
-  popup->addAction(gameList_->Action("RemovefromFavoritelist1"));
   QTreeView* report = gameList_->View()->ReportView();
   QAbstractItemView* icons = gameList_->View()->IconView();
+  QMenu* popup = menus_->GamePopup();
   for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(report), icons}) {
     list->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list, &QWidget::customContextMenuRequested, popup,
             [popup, list](const QPoint& at) { popup->popup(list->viewport()->mapToGlobal(at)); });
   }
+  timer1_ = new QTimer(this);
+  timer1_->setObjectName("Timer1");
+  timer1_->setInterval(2000);
+  connect(menus_->Action("Exit2"), &QAction::triggered, this, &QWidget::close);
+  connect(menus_->Action("Close1"), &QAction::triggered, this, &QWidget::close);
+  connect(menus_->Action("StatusBar1"), &QAction::triggered, this, &TForm1::SetStatusBarShown);
+  connect(menus_->Action("oolBar1"), &QAction::triggered, this, &TForm1::SetToolBarShown);
+  connect(menus_->Action("HideViews1"), &QAction::triggered, this, &TForm1::SetPictureAreaShown);
+  connect(menus_->Action("HideTabs1"), &QAction::triggered, this, [this](bool shown) { SetTabsHidden(!shown); });
+  for (int i = 0; i < MainWindowMenus::kLanguageCount; ++i) {
+    connect(menus_->LanguageActions()[i], &QAction::triggered, this, [this, i] {
+      languageIndex_ = i;
+      SetLanguage();
+    });
+  }
+}
+
+void TForm1::CreatePictureArea() {
+  pageControl_ = new QTabWidget(this);
+  pageControl_->setObjectName("PageControl1");
+  pageControl_->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(pageControl_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
+    if (!tabsHidden_) menus_->TabPopup()->popup(pageControl_->mapToGlobal(at));
+  });
+  for (int page = 0; page < kPageCount; ++page) {
+    pages_[page] = new QWidget(pageControl_);
+    pages_[page]->setObjectName(QStringLiteral("TabSheet%1").arg(page + 1));
+    auto* layout = new QVBoxLayout(pages_[page]);
+    layout->setContentsMargins(4, 4, 4, 4);
+    pageCaptions_[page] = kPageCaptions[page];
+    pageControl_->addTab(pages_[page], pageCaptions_[page]);
+  }
+  for (std::size_t i = 0; i < pictures_.size(); ++i) {
+    const auto [name, page] = kPictures[i];
+    pictures_[i] = new ArtworkPicture(name, page >= 0 ? pages_[page] : pageControl_);
+    if (page >= 0) {
+      pages_[page]->layout()->addWidget(pictures_[i]);
+    } else {
+      pictures_[i]->hide();
+    }
+  }
+  historyscherm2_ = new QTextBrowser(pages_[0]);
+  historyscherm2_->setObjectName("historyscherm2");
+  historyscherm2_->hide();
+  pages_[0]->layout()->addWidget(historyscherm2_);
+  historyscherm_ = new QTextBrowser(pages_[1]);
+  historyscherm_->setObjectName("historyscherm");
+  pages_[1]->layout()->addWidget(historyscherm_);
+  mng_ = new QLabel(pages_[7]);
+  mng_->setObjectName("mng");
+  static_cast<QLabel*>(mng_)->setAlignment(Qt::AlignCenter);
+  pages_[7]->layout()->addWidget(mng_);
+}
+
+void TForm1::LoadSupportTexts() {
+  auto load = [this](const char* name, std::vector<std::string>& lines) {
+    const std::string path = frontDir_ + name;
+    if (!FileExists(path)) return false;
+    std::string error;
+    if (!kestrune::platform::ReadTextFileLines(path, lines, &error)) {
+      qWarning("kestrune: %s", error.c_str());
+      lines.clear();
+      return false;
+    }
+    return true;
+  };
+  historyLoaded_ = load("history.dat", historyLines_);
+  mameInfoLoaded_ = load("mameinfo.dat", mameInfoLines_);
+}
+
+void TForm1::NoteLanguageFiles() {
+  for (int i = 1; i < MainWindowMenus::kLanguageCount; ++i) {
+    if (FileExists(frontDir_ + "lang/" + kLanguageFiles[i - 1])) menus_->LanguageActions()[i]->setEnabled(true);
+  }
 }
 
 void TForm1::ShowAndRaise() {
   if (isMinimized()) {
-    showNormal();
-  } else {
-    show();
+    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   }
+  show();
   raise();
   activateWindow();
 }
 
+void TForm1::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  FormShow();
+  if (!startupDone_) QTimer::singleShot(0, this, &TForm1::FormActivate);
+}
+
+void TForm1::changeEvent(QEvent* event) {
+  QMainWindow::changeEvent(event);
+  if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
+  if (!FormCloseQuery()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   QCoreApplication::quit();
+}
+
+std::array<bool, 6> TForm1::OpenArchives() const {
+  std::array<bool, 6> open{};
+  for (std::size_t i = 0; i < archives_.size(); ++i) open[i] = archives_[i] != nullptr;
+  return open;
+}
+
+void TForm1::Report(const QString& text) {
+  qWarning("kestrune: %s", qUtf8Printable(text));
+  messenger_(QMessageBox::Warning, text, QMessageBox::Ok);
+}
+
+// ---- First activation ----
+
+void TForm1::FormActivate() {
+  if (startupDone_ || !firstShowDone_) return;
+  startupDone_ = true;
+  const std::filesystem::path catalogue = cat::CataloguePath(frontDir_);
+  std::error_code error;
+  if (!std::filesystem::exists(catalogue, error)) {
+    std::string writeError;
+    if (!kestrune::platform::WriteFileAtomic(catalogue, "", &writeError)) qWarning("kestrune: %s", writeError.c_str());
+  }
+  FillDisplayLists();
+  ApplyFontsAndColours();
+  CheckMameFile();
+  WriteMissingOptionFiles();
+  LoadAndListCatalogue();
+  RestoreSelection();
+  emit gameList_->selectedGameChanged();
+}
+
+void TForm1::FillDisplayLists() {
+  if (Form2 == nullptr) return;
+  const QList<QScreen*> screens = QGuiApplication::screens();
+  for (int device = 0; device < 2 && device < screens.size(); ++device) {
+    const QString name = screens[device]->name().isEmpty() ? screens[device]->model() : screens[device]->name();
+    for (QComboBox* list : Form2->ScreenLists()) {
+      list->addItem(name);
+      list->view()->setMinimumWidth(8 * static_cast<int>(name.size()));
+    }
+  }
+  // Qt knows only each screen's current mode.
+  if (QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QSize size = screen->size() * screen->devicePixelRatio();
+    const QString mode = QStringLiteral("%1x%2x%3@%4")
+                             .arg(size.width())
+                             .arg(size.height())
+                             .arg(screen->depth())
+                             .arg(qRound(screen->refreshRate()));
+    for (QComboBox* list : Form2->ResolutionLists()) list->addItem(mode);
+  }
+}
+
+namespace {
+
+// A colour as the settings store it: the decimal value of 0x00BBGGRR. Anything else (a system colour's
+// negative number, text) is no colour.
+std::optional<QColor> StoredColour(const std::string& text) {
+  const std::optional<int> value = set::ParseInt(text);
+  if (!value || *value < 0 || *value > 0xFFFFFF) return std::nullopt;
+  return QColor(*value & 0xFF, (*value >> 8) & 0xFF, (*value >> 16) & 0xFF);
+}
+
+}  // namespace
+
+void TForm1::ApplyFontsAndColours() {
+  const set::Settings& s = *settings_;
+  const auto text = [&s](const char* key) { return s.ReadText(set::kUiSection, key); };
+  QAbstractItemView* lists[] = {gameList_->View()->ReportView(), gameList_->View()->IconView()};
+  if (const std::optional<QColor> colour = StoredColour(text("listcolor"))) {
+    for (QAbstractItemView* list : lists) {
+      QPalette palette = list->palette();
+      palette.setColor(QPalette::Base, *colour);
+      list->setPalette(palette);
+    }
+  }
+  if (const std::string font = text("listfont"); !font.empty()) {
+    const int size = s.ReadInt(set::kUiSection, "listfontsize");
+    for (QAbstractItemView* list : lists) {
+      QFont listFont(QString::fromStdString(font));
+      if (size > 0 && size < 200) listFont.setPointSize(size);
+      list->setFont(listFont);
+    }
+  }
+  masterColour_ = text("listfontcolor");
+  if (const std::optional<QColor> colour = StoredColour(masterColour_)) {
+    for (QWidget* widget : {static_cast<QWidget*>(historyscherm_), static_cast<QWidget*>(historyscherm2_),
+                            static_cast<QWidget*>(lists[0]), static_cast<QWidget*>(lists[1])}) {
+      QPalette palette = widget->palette();
+      palette.setColor(QPalette::Text, *colour);
+      widget->setPalette(palette);
+    }
+  }
+  cloneColour_ = text("clonecolor");
+  if (const std::string font = text("areafont"); !font.empty()) {
+    QFont areaFont(QString::fromStdString(font));
+    const int size = s.ReadInt(set::kUiSection, "areafontsize");
+    if (size > 0 && size < 200) areaFont.setPointSize(size);
+    pageControl_->setFont(areaFont);
+  }
+}
+
+void TForm1::CheckMameFile() {
+  mameFile_ = settings_->ReadText(set::kUiSection, "mamefile");
+  const std::string front = settings_->ReadText(set::kUiSection, "frontdir");
+  // A frontdir left by a copy of the program folder elsewhere must not send MAME runs there.
+  if (!front.empty() && front != frontDir_) {
+    qWarning("kestrune: the settings' frontdir %s is not this program folder %s; using %s", front.c_str(),
+             frontDir_.c_str(), frontDir_.c_str());
+  }
+  std::error_code error;
+  const std::filesystem::path exe = frontDir_ + mameFile_;
+  const bool usable = !mameFile_.empty() && std::filesystem::is_regular_file(exe, error) &&
+                      (std::filesystem::status(exe, error).permissions() & std::filesystem::perms::owner_exec) !=
+                          std::filesystem::perms::none;
+  if (!usable) mameFile_.clear();
+}
+
+void TForm1::WriteMissingOptionFiles() {
+  set::MameOptions options;
+  set::ResetMameOptions(options);
+  std::string error;
+  std::error_code exists;
+  if (!mameFile_.empty() && !std::filesystem::exists(frontDir_ + "mame.ini", exists)) {
+    set::MameFolders folders;
+    folders.FrontDir = frontDir_;
+    folders.IniDir = folders_.ini;
+    folders.InpDir = folders_.inp;
+    folders.SnapDir = folders_.snap;
+    if (!set::WriteMameIni(set::OptionsMode::DefaultOptions, options, folders, "", &error)) {
+      Report(QString::fromStdString(error));
+    }
+  }
+  std::filesystem::create_directories(folders_.ini, exists);
+  if (!set::WriteMissingBiosInis(options, folders_.ini, &error)) Report(QString::fromStdString(error));
+}
+
+void TForm1::LoadAndListCatalogue() {
+  std::string error;
+  const cat::CatalogueLoad load = cat::LoadCatalogue(catalogue_, frontDir_, &error);
+  catalogueLoaded_ = load != cat::CatalogueLoad::Failed;
+  if (!catalogueLoaded_) {
+    Report(QStringLiteral("The game list could not be read, so it is left as it is on disk:\n%1")
+               .arg(QString::fromStdString(error)));
+  }
+  gameList_->ApplySettings();
+}
+
+void TForm1::RestoreSelection() {
+  const int row = settings_->ReadInt(set::kUiSection, "selected");
+  const int rows = gameList_->List().GameCount();
+  if (rows == 0) return;
+  gameList_->View()->SelectRow(row >= 0 && row < rows ? row : 0);
 }

@@ -1,42 +1,180 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
 
+#include <array>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "catalogue/catalogue_file.h"
 #include "settings/settings.h"
 
+class ArtworkPicture;
 class GameListController;
+class MainWindowMenus;
+class QSplitter;
+class QTabWidget;
+class QTextBrowser;
+class QTimer;
+class ToolbarImages;
 
-// The main window of the program: closing it ends the program.
+namespace kestrune::zip {
+class TZipArchiver;
+}
+
+// The main window of the program: the game list beside the picture area, with the menus, the tool
+// bar and the status bar. Its creation fixes the program folder and loads what the whole run shares;
+// its first show applies every setting; its first activation loads and lists the catalogue; its close
+// saves the catalogue and the settings. Closing it ends the program.
 class TForm1 : public QMainWindow {
   Q_OBJECT
 
-public:
+ public:
+  // The folder variables of the settings' section "mame", as the first show read them.
+  struct Folders {
+    std::string snap, inp, flyer, marquee, cabinet, control, title, mng, icon, ini;
+  };
+  // Asks the user something or tells them of a failure; returns the button chosen. Tests replace it.
+  using Messenger = std::function<QMessageBox::StandardButton(QMessageBox::Icon, const QString& text,
+                                                              QMessageBox::StandardButtons buttons)>;
+  static constexpr int kPageCount = 8;
+
   // frontDir: the program folder ending in "/"; by default the current folder at start.
   explicit TForm1(QWidget* parent = nullptr, const std::string& frontDir = std::string());
+  ~TForm1() override;
 
-  // Brings the window back from the taskbar or behind other windows (asked by a second start).
+  // Brings the window back from the taskbar or behind other windows (asked by a second start),
+  // keeping it maximised when it was.
   void ShowAndRaise();
+  void SetMessenger(Messenger messenger) { messenger_ = std::move(messenger); }
 
   const std::string& FrontDir() const { return frontDir_; }
   kestrune::settings::Settings& settings() { return *settings_; }
   kestrune::catalogue::Catalogue& catalogue() { return catalogue_; }
   // The game list `gameview` with its menus, search box and status panels.
   GameListController* gameList() const { return gameList_; }
+  MainWindowMenus* Menus() const { return menus_; }
+  ToolbarImages* Images() const { return images_; }
+  QTabWidget* PageControl() const { return pageControl_; }
+  QSplitter* Splitter() const { return splitter_; }
+  QTimer* CycleTimer() const { return timer1_; }
+  // The picture panes `snap`, `flyer`, `cabinet`, `marquee`, `controlpanel`, `title`, `mamelogo`.
+  const std::array<ArtworkPicture*, 7>& Pictures() const { return pictures_; }
 
-protected:
+  bool StartupDone() const { return startupDone_; }
+  const std::string& MameFile() const { return mameFile_; }
+  const Folders& GetFolders() const { return folders_; }
+  int LanguageIndex() const { return languageIndex_; }
+  bool TabsHidden() const { return tabsHidden_; }
+  bool Skinned() const { return skinned_; }
+  bool CatverPresent() const { return catverPresent_; }
+  bool NPlayersPresent() const { return nplayersPresent_; }
+  bool HistoryLoaded() const { return historyLoaded_; }
+  bool MameInfoLoaded() const { return mameInfoLoaded_; }
+  const std::vector<std::string>& HistoryLines() const { return historyLines_; }
+  const std::vector<std::string>& MameInfoLines() const { return mameInfoLines_; }
+  bool MoviesSupported() const { return moviesSupported_; }
+  // Which artwork archives the first show opened: snapshot, marquee, control panel, cabinet, flyer, title.
+  std::array<bool, 6> OpenArchives() const;
+
+  // The first activation's work, once per run (also started right after the first show, for
+  // platforms that never activate a window).
+  void FormActivate();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
-private:
-  void CreateGameList();
+ private:
+  // Creation.
+  void FormCreate();
+  void CreateWidgets();
+  void CreatePictureArea();
+  void LoadSupportTexts();
+  void NoteLanguageFiles();
+  // First show (main_window_settings.cpp).
+  void FormShow();
+  void FirstRunDefaults();
+  void ApplySettings();
+  void ApplyWindowSettings();
+  void ApplyColumnSettings();
+  void ApplyToolbarSettings();
+  void ApplyPreferenceSettings();
+  void ApplyFolderSettings();
+  void ApplyPaneSettings();
+  void ApplyViewSettings();
+  void ApplyPictureScale();
+  void ApplyFullScreenLayout();
+  void ApplySkin();
+  void OpenArtworkArchives();
+  // First activation.
+  void FillDisplayLists();
+  void ApplyFontsAndColours();
+  void CheckMameFile();
+  void WriteMissingOptionFiles();
+  void LoadAndListCatalogue();
+  void RestoreSelection();
+  // Close (main_window_settings.cpp).
+  bool FormCloseQuery();
+  void StoreSettings();
+  void StoreColumnSettings();
+  void CloseArtworkArchives();
+
+  // Small commands of the menus that these steps set up.
+  void SetLanguage();
+  void SetTabVisible(int page, bool visible);
+  void SetTabsHidden(bool hidden);
+  void SetStatusBarShown(bool shown);
+  void SetToolBarShown(bool shown);
+  void SetPictureAreaShown(bool shown);
+  void SetBigToolbar(bool big);
+  void ApplyToolbarButtons(const QString& text);
+  void Report(const QString& text);
 
   std::string frontDir_;
   std::unique_ptr<kestrune::settings::Settings> settings_;
   kestrune::catalogue::Catalogue catalogue_;
+  bool catalogueLoaded_ = false;  // false while a catalogue file that could not be read must be kept
   GameListController* gameList_ = nullptr;
+  MainWindowMenus* menus_ = nullptr;
+  ToolbarImages* images_ = nullptr;
+  Messenger messenger_;
+
+  QSplitter* splitter_ = nullptr;
+  QTabWidget* pageControl_ = nullptr;
+  std::array<QWidget*, kPageCount> pages_{};
+  std::array<QString, kPageCount> pageCaptions_{};
+  std::array<ArtworkPicture*, 7> pictures_{};
+  QWidget* mng_ = nullptr;
+  QTextBrowser* historyscherm_ = nullptr;
+  QTextBrowser* historyscherm2_ = nullptr;
+  QTimer* timer1_ = nullptr;
+
+  bool startupDone_ = false;
+  bool firstShowDone_ = false;
+  bool tabsHidden_ = false;
+  bool skinned_ = false;
+  bool hidingMouse_ = false;
+  int languageIndex_ = 0;
+  // The text colours of parent and clone rows as the settings hold them (decimal 0x00BBGGRR values).
+  std::string masterColour_;
+  std::string cloneColour_;
+  std::string mameFile_;
+  std::string mameVersionText_;
+  Folders folders_;
+  bool catverPresent_ = false;
+  bool nplayersPresent_ = false;
+  bool historyLoaded_ = false;
+  bool mameInfoLoaded_ = false;
+  bool moviesSupported_ = false;
+  std::vector<std::string> historyLines_;
+  std::vector<std::string> mameInfoLines_;
+  // snapshot, marquee, control panel, cabinet, flyer, title; null when not open.
+  std::array<std::unique_ptr<kestrune::zip::TZipArchiver>, 6> archives_;
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

@@ -1,0 +1,478 @@
+// The main window's first show, which applies every setting, and its close, which stores them.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRadioButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QToolBar>
+#include <QTreeView>
+
+#include <filesystem>
+#include <system_error>
+
+#include "catalogue/column_order.h"
+#include "catalogue/favorites.h"
+#include "catalogue/game_list.h"
+#include "mainwindow/artwork_picture.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "mainwindow/toolbar_buttons_dialog.h"
+#include "mainwindow/toolbar_images.h"
+#include "settings/preferences_dialog.h"
+#include "zip/wide_string.h"
+#include "zip/zip_archiver.h"
+#include "zip/zip_listing.h"
+
+namespace set = kestrune::settings;
+namespace cat = kestrune::catalogue;
+namespace zip = kestrune::zip;
+
+namespace {
+
+// MAME's executable names looked for on a first run, in order.
+constexpr const char* kMameNames[] = {"mame",   "mamep",    "mamepp",   "mamep3",  "mamep4",
+                                      "mameat", "mameatxp", "mameat64", "fastmame"};
+// The keys of pages 1 to 7 of the picture area.
+constexpr const char* kTabKeys[] = {"historytab", "flyertab", "cabinettab", "marqueetab",
+                                    "cpaneltab",  "titletab", "mngtab"};
+// Check boxes of the preferences that hold a switch of their own, with the key they mirror.
+struct PreferenceBox {
+  const char* box;
+  const char* key;
+};
+constexpr PreferenceBox kPreferenceBoxes[] = {
+    {"realtimesearch", "quicksearch"}, {"Notepadedit", "notepadedit"}, {"nodump", "shownodump"},
+    {"onlygood", "showplayable"},      {"cyclemove", "moveover"},      {"stretchssyesno", "stretch"},
+    {"smoothscrolling", "smoothscrolling"}, {"keepfavorites", "keepfav"}, {"keepcounters", "keepcounters"},
+    {"reinitialise", "autoini"},       {"cycle", "cycle"},             {"showhints", "showhints"},
+    {"showcommand", "showcommand"},    {"hidemouse", "hidemouse"},     {"showclones", "showclones"},
+};
+// Zoom of the `scaletimes` items "None", "2x", "3x", "4x".
+constexpr double kZooms[] = {1.0, 1.5, 2.0, 2.5};
+// The picture archives: file name and the folder it is looked for in, in opening order.
+constexpr const char* kArchiveNames[] = {"snap.zip", "marquees.zip", "cpanel.zip",
+                                         "cabinets.zip", "flyers.zip", "titles.zip"};
+
+bool IsUsableExecutable(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(path, error)) return false;
+  return (std::filesystem::status(path, error).permissions() & std::filesystem::perms::owner_exec) !=
+         std::filesystem::perms::none;
+}
+
+std::string FolderFile(const std::string& folder, const char* name) {
+  if (folder.empty()) return std::string();
+  return folder.back() == '/' ? folder + name : folder + '/' + name;
+}
+
+std::unique_ptr<zip::TZipArchiver> OpenArchive(const std::string& path) {
+  std::error_code error;
+  if (path.empty() || !std::filesystem::is_regular_file(path, error)) return nullptr;
+  auto archiver = std::make_unique<zip::TZipArchiver>();
+  try {
+    archiver->FileName = zip::Utf8ToWide(path);
+    archiver->OpenZip(zip::kOpenReadOnly);
+  } catch (const std::exception& failure) {
+    qWarning("kestrune: %s cannot be opened, its artwork is not shown: %s", path.c_str(), failure.what());
+    return nullptr;
+  }
+  return archiver;
+}
+
+QIcon IconFromBytes(const std::vector<std::uint8_t>& bytes) {
+  QImage image;
+  if (!image.loadFromData(bytes.data(), static_cast<int>(bytes.size()))) {
+    return QIcon();
+  }
+  return QIcon(QPixmap::fromImage(image));
+}
+
+}  // namespace
+
+void TForm1::FormShow() {
+  emit gameList_->selectedGameChanged();
+  if (firstShowDone_ || startupDone_) return;
+  firstShowDone_ = true;
+  if (settings_->IsFirstRun()) FirstRunDefaults();
+  ApplySettings();
+}
+
+void TForm1::FirstRunDefaults() {
+  mameFile_.clear();
+  for (const char* name : kMameNames) {
+    if (IsUsableExecutable(frontDir_ + name)) {
+      mameFile_ = name;
+      break;
+    }
+  }
+  settings_->WriteDefaults(frontDir_, mameFile_, mameVersionText_);
+  // The defaults show the movie page; without a movie reader it stays hidden.
+  if (!moviesSupported_) {
+    settings_->WriteText(set::kUiSection, "mngtab", "0");
+    settings_->WriteText(set::kUiSection, "tabselect", "0");
+  }
+  // The setup wizard takes its turn here once it can guide a first run.
+}
+
+void TForm1::ApplySettings() {
+  const set::Settings& s = *settings_;
+  const int language = s.ReadInt(set::kUiSection, "language");
+  languageIndex_ = language >= 0 && language < MainWindowMenus::kLanguageCount ? language : 0;
+  SetLanguage();
+  ApplyWindowSettings();
+  ApplyColumnSettings();
+  ApplyToolbarSettings();
+  ApplyPreferenceSettings();
+  ApplyFolderSettings();
+  mameVersionText_ = s.ReadText(set::kUiSection, "mameversion");
+  splitter_->setSizes({s.ReadInt(set::kUiSection, "splitter"), std::max(1, width() - s.ReadInt(set::kUiSection, "splitter"))});
+  ApplyPaneSettings();
+  OpenArtworkArchives();
+  ApplyViewSettings();
+  if (s.ReadFlag(set::kUiSection, "winmax")) ApplyFullScreenLayout();
+  SetPictureAreaShown(s.ReadFlag(set::kUiSection, "showview"));
+  skinned_ = s.ReadFlag(set::kUiSection, "skinned");
+  if (skinned_) ApplySkin();
+}
+
+void TForm1::ApplyWindowSettings() {
+  const set::Settings& s = *settings_;
+  QRect frame(s.ReadInt(set::kUiSection, "winleft"), s.ReadInt(set::kUiSection, "wintop"),
+              s.ReadInt(set::kUiSection, "winwidth"), s.ReadInt(set::kUiSection, "winheight"));
+  // A layout saved on a larger or another screen is pulled back onto this one.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    const QRect area = screen->availableGeometry();
+    frame.setWidth(std::clamp(frame.width(), 200, std::max(200, area.width())));
+    frame.setHeight(std::clamp(frame.height(), 150, std::max(150, area.height())));
+    frame.moveLeft(std::clamp(frame.left(), area.left(), std::max(area.left(), area.right() - frame.width() + 1)));
+    frame.moveTop(std::clamp(frame.top(), area.top(), std::max(area.top(), area.bottom() - frame.height() + 1)));
+  }
+  resize(frame.size());
+  move(frame.topLeft());
+}
+
+void TForm1::ApplyColumnSettings() {
+  const set::Settings& s = *settings_;
+  QHeaderView* header = gameList_->View()->ReportView()->header();
+  const std::vector<cat::ColumnPlace> places =
+      cat::ParseColumnOrder(s.ReadText(set::kUiSection, "colorder"), cat::kListColumnCount);
+  for (int visual = 0; visual < static_cast<int>(places.size()); ++visual) {
+    header->moveSection(header->visualIndex(places[visual].column), visual);
+    header->resizeSection(places[visual].column, places[visual].width);
+  }
+  for (int column = 0; column < 18; ++column) {
+    const std::string key = "col" + std::to_string(column + 1);
+    header->resizeSection(column, std::max(0, s.ReadInt(set::kUiSection, key)));
+  }
+  if (!catverPresent_) {
+    header->resizeSection(3, 0);
+    header->resizeSection(11, 0);
+  }
+}
+
+void TForm1::ApplyToolbarSettings() {
+  const set::Settings& s = *settings_;
+  const QString buttons = QString::fromStdString(s.ReadText(set::kUiSection, "toolbarbuttons"));
+  if (Form13 != nullptr) Form13->SetButtonsText(buttons);
+  ApplyToolbarButtons(buttons);
+  const bool big = s.ReadFlag(set::kUiSection, "bigtoolbar");
+  SetBigToolbar(big);
+  if (Form4 != nullptr) Form4->CheckBox("bigtoolbar")->setChecked(!big);
+  gameList_->SetSearchField(s.ReadInt(set::kUiSection, "searchmenu"));
+}
+
+void TForm1::ApplyToolbarButtons(const QString& text) {
+  const auto& controls = menus_->ToolbarControls();
+  for (int i = 0; i < MainWindowMenus::kToolbarControlCount && i < text.size(); ++i) {
+    if (text[i] == QLatin1Char('0') && controls[i] != nullptr) controls[i]->setVisible(false);
+  }
+}
+
+void TForm1::SetBigToolbar(bool big) {
+  QToolBar* bar = menus_->ToolBar();
+  bar->setIconSize(big ? QSize(32, 32) : QSize(16, 16));
+  bar->setFixedHeight(big ? 44 : 30);
+}
+
+void TForm1::ApplyPreferenceSettings() {
+  const set::Settings& s = *settings_;
+  const bool cycleValue = s.ReadFlag(set::kUiSection, "cycle");
+  const int seconds = s.ReadInt(set::kUiSection, "cycletime");
+  if (seconds > 0 && seconds <= 24 * 3600) timer1_->setInterval(seconds * 1000);
+  if (s.ReadFlag(set::kUiSection, "hidemouse") && !hidingMouse_) {
+    QGuiApplication::setOverrideCursor(Qt::BlankCursor);
+    hidingMouse_ = true;
+  }
+  gameList_->SetRealTimeSearch(s.ReadFlag(set::kUiSection, "quicksearch"));
+  if (!s.ReadFlag(set::kUiSection, "showclones")) {
+    gameList_->View()->ReportView()->header()->resizeSection(16, 0);
+  }
+  timer1_->stop();
+  if (cycleValue) timer1_->start();
+  if (Form4 == nullptr) return;
+  for (const PreferenceBox& box : kPreferenceBoxes) {
+    Form4->CheckBox(box.box)->setChecked(s.ReadFlag(set::kUiSection, box.key));
+  }
+  const bool navigation[] = {s.ReadFlag(set::kUiSection, "xarcadenav"), s.ReadFlag(set::kUiSection, "slikstiknav"),
+                             s.ReadFlag(set::kUiSection, "hotrodnav")};
+  const char* navigationBoxes[] = {"xarcadegui", "slikstikgui", "hotrodgui"};
+  for (int i = 0; i < 3; ++i) {
+    if (navigation[i]) {
+      Form4->CheckBox(navigationBoxes[i])->setChecked(true);
+      break;
+    }
+  }
+  gameList_->SetControllerNavigation(navigation[0] || navigation[1] || navigation[2]);
+  Form4->Edit("commandline")->setText(QString::fromStdString(s.ReadText(set::kUiSection, "commandline")));
+  const bool snaps = s.ReadFlag(set::kUiSection, "cyclesnaps");
+  Form4->RadioButton(snaps ? "cyclesnaps" : "cycletabs")->setChecked(true);
+}
+
+void TForm1::ApplyFolderSettings() {
+  const set::Settings& s = *settings_;
+  auto folder = [&s](const char* key) { return s.ReadText(set::kMameSection, key); };
+  folders_ = Folders{folder("snapdir"),   folder("inpdir"),   folder("flyerdir"), folder("marqueedir"),
+                     folder("cabinetdir"), folder("controldir"), folder("titledir"), folder("mngdir"),
+                     folder("icondir"),   folder("inidir")};
+}
+
+void TForm1::ApplyPaneSettings() {
+  const set::Settings& s = *settings_;
+  const int scale = s.ReadInt(set::kUiSection, "scale");
+  const int kernel = s.ReadInt(set::kUiSection, "stretchfilter");
+  const int validKernel = kernel >= 0 && kernel < ArtworkPicture::kKernelCount ? kernel : 0;
+  for (ArtworkPicture* picture : pictures_) picture->SetKernel(static_cast<ArtworkPicture::Kernel>(validKernel));
+  if (Form4 != nullptr) {
+    Form4->ComboBox("stretchfilter")->setCurrentIndex(validKernel);
+    Form4->ComboBox("scaletimes")->setCurrentIndex(scale >= 0 && scale < 4 ? scale : 0);
+  }
+  for (int page = 1; page < kPageCount; ++page) {
+    if (!s.ReadFlag(set::kUiSection, kTabKeys[page - 1])) SetTabVisible(page, false);
+  }
+  if (!moviesSupported_) SetTabVisible(7, false);
+  SetStatusBarShown(s.ReadFlag(set::kUiSection, "statusbar"));
+  SetToolBarShown(s.ReadFlag(set::kUiSection, "toolbar"));
+  const int page = s.ReadInt(set::kUiSection, "tabselect");
+  if (page >= 0 && page < kPageCount && pageControl_->isTabVisible(page)) pageControl_->setCurrentIndex(page);
+  gameList_->SetRomsText(QString::fromStdString(s.ReadText(set::kUiSection, "roms")));
+}
+
+void TForm1::ApplyViewSettings() {
+  const set::Settings& s = *settings_;
+  ApplyPictureScale();
+  if (!s.ReadFlag(set::kUiSection, "showtabs")) SetTabsHidden(true);
+  menus_->Action("HideTabs1")->setChecked(!tabsHidden_);
+}
+
+void TForm1::ApplyPictureScale() {
+  const int scale = Form4 != nullptr ? Form4->ComboBox("scaletimes")->currentIndex()
+                                     : settings_->ReadInt(set::kUiSection, "scale");
+  const bool stretch = Form4 != nullptr ? Form4->CheckBox("stretchssyesno")->isChecked()
+                                        : settings_->ReadFlag(set::kUiSection, "stretch");
+  for (std::size_t i = 0; i + 1 < pictures_.size(); ++i) {
+    if (scale >= 0 && scale < 4) pictures_[i]->SetZoom(kZooms[scale]);
+    pictures_[i]->SetResizeMode(stretch);
+  }
+}
+
+void TForm1::ApplyFullScreenLayout() {
+  SetToolBarShown(false);
+  for (QAction* entry : menus_->MainMenuEntries()) entry->setVisible(false);
+  menus_->Action("StatusBar1")->setChecked(false);
+  menus_->Action("Maximize1")->setChecked(true);
+  for (QAction* item : menus_->FullScreenPopupItems()) item->setVisible(true);
+  setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TForm1::OpenArtworkArchives() {
+  const std::string* folders[] = {&folders_.snap, &folders_.marquee, &folders_.control,
+                                  &folders_.cabinet, &folders_.flyer, &folders_.title};
+  for (std::size_t i = 0; i < archives_.size(); ++i) archives_[i] = OpenArchive(FolderFile(*folders[i], kArchiveNames[i]));
+  // The game list opens the icon archive (or the icon folder) itself when its settings are applied.
+}
+
+void TForm1::CloseArtworkArchives() {
+  for (auto& archive : archives_) {
+    if (archive) archive->CloseZip();
+    archive.reset();
+  }
+}
+
+void TForm1::ApplySkin() {
+  const std::string path = frontDir_ + "skin/skin.zip";
+  std::unique_ptr<zip::TZipArchiver> skin = OpenArchive(path);
+  if (!skin) return;
+  const zip::ZipEntryData credits = zip::ReadZipEntry(*skin, "credits.txt");
+  if (credits.ok) {
+    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(credits.bytes.data()),
+                                           static_cast<qsizetype>(credits.bytes.size()));
+    const QString first = text.section(QRegularExpression("[\r\n]"), 0, 0).trimmed();
+    if (!first.isEmpty()) setWindowTitle(windowTitle() + " - " + first);
+  }
+  // Each image under its own guard: a missing or bad entry keeps the image there was.
+  auto skinIcon = [&skin](const std::string& name) {
+    const zip::ZipEntryData entry = zip::ReadZipEntry(*skin, name);
+    return entry.ok ? IconFromBytes(entry.bytes) : QIcon();
+  };
+  const auto& names = ToolbarImages::SkinNames();
+  for (int i = 0; i < ToolbarImages::kCount; ++i) {
+    const std::string big = names[static_cast<std::size_t>(i)];
+    const std::string small = big.substr(0, big.size() - 4) + "_small.ico";
+    if (const QIcon icon = skinIcon(big); !icon.isNull()) images_->Replace(i, true, icon);
+    if (const QIcon icon = skinIcon(small); !icon.isNull()) images_->Replace(i, false, icon);
+  }
+  if (const QIcon icon = skinIcon("rom_working.ico"); !icon.isNull()) {
+    images_->ReplaceState(0, icon);
+    images_->ReplaceState(1, icon);
+  }
+  if (const QIcon icon = skinIcon("rom_notworking.ico"); !icon.isNull()) images_->ReplaceState(2, icon);
+  skin->CloseZip();
+}
+
+// ---- Commands the first show and the close rely on ----
+
+void TForm1::SetLanguage() {
+  if (languageIndex_ < 0 || languageIndex_ >= MainWindowMenus::kLanguageCount) return;
+  menus_->LanguageActions()[static_cast<std::size_t>(languageIndex_)]->setChecked(true);
+}
+
+void TForm1::SetTabVisible(int page, bool visible) {
+  pageControl_->setTabVisible(page, visible);
+  if (page >= 1) {
+    menus_->TabPopupActions()[static_cast<std::size_t>(page - 1)]->setChecked(visible);
+    menus_->TabViewActions()[static_cast<std::size_t>(page - 1)]->setChecked(visible);
+  }
+}
+
+void TForm1::SetTabsHidden(bool hidden) {
+  tabsHidden_ = hidden;
+  menus_->Action("HideTabs1")->setChecked(!hidden);
+  menus_->Menu("Views1")->menuAction()->setEnabled(!hidden);
+  if (hidden) {
+    for (int page = kPageCount - 1; page >= 0; --page) pageControl_->setTabVisible(page, false);
+    // With every tab hidden the picture area still shows the first page, the game's texts under it.
+    pageControl_->tabBar()->hide();
+    pageControl_->setCurrentIndex(0);
+    historyscherm2_->setVisible(historyLoaded_ || mameInfoLoaded_);
+    emit gameList_->selectedGameChanged();
+    return;
+  }
+  pageControl_->tabBar()->show();
+  historyscherm2_->hide();
+  pageControl_->setTabVisible(0, true);
+  for (int page = 1; page < kPageCount; ++page) {
+    const bool shown = settings_->ReadFlag(set::kUiSection, kTabKeys[page - 1]) && (page != 7 || moviesSupported_);
+    SetTabVisible(page, shown);
+  }
+  pageControl_->setCurrentIndex(0);
+}
+
+void TForm1::SetStatusBarShown(bool shown) {
+  statusBar()->setVisible(shown);
+  menus_->Action("StatusBar1")->setChecked(shown);
+}
+
+void TForm1::SetToolBarShown(bool shown) {
+  menus_->ToolBar()->setVisible(shown);
+  menus_->Action("oolBar1")->setChecked(shown);
+}
+
+void TForm1::SetPictureAreaShown(bool shown) {
+  pageControl_->setVisible(shown);
+  menus_->Action("HideViews1")->setChecked(shown);
+}
+
+// ---- Close ----
+
+bool TForm1::FormCloseQuery() {
+  if (catalogueLoaded_) {
+    std::string error;
+    if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
+      qWarning("kestrune: %s", error.c_str());
+      const QString text = QStringLiteral("The game list could not be saved:\n%1\n\nQuit anyway? The play counts "
+                                          "and favourites order of this session would be lost.")
+                               .arg(QString::fromStdString(error));
+      if (messenger_(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return false;
+    }
+  }
+  CloseArtworkArchives();
+  StoreSettings();
+  std::string error;
+  if (!settings_->Save(&error)) Report(QStringLiteral("The settings could not be saved:\n%1").arg(QString::fromStdString(error)));
+  if (hidingMouse_) {
+    QGuiApplication::restoreOverrideCursor();
+    hidingMouse_ = false;
+  }
+  return true;
+}
+
+void TForm1::StoreSettings() {
+  set::Settings& s = *settings_;
+  const std::string_view ui = set::kUiSection;
+  s.WriteFlag(ui, "skinned", skinned_);
+  if (Form4 != nullptr) s.WriteFlag(ui, "hidemouse", Form4->CheckBox("hidemouse")->isChecked());
+  s.WriteInt(ui, "splitter", gameList_->View()->width());
+  s.WriteInt(ui, "winwidth", normalGeometry().width());
+  s.WriteInt(ui, "winheight", normalGeometry().height());
+  StoreColumnSettings();
+  if (Form4 != nullptr) s.WriteInt(ui, "stretchfilter", Form4->ComboBox("stretchfilter")->currentIndex());
+  s.WriteText(ui, "clonecolor", cloneColour_);
+  s.WriteText(ui, "listfontcolor", masterColour_);
+  if (Form13 != nullptr) s.WriteText(ui, "toolbarbuttons", Form13->ButtonsText().toStdString());
+  gameList_->StoreSettings();
+  if (Form4 != nullptr) {
+    s.WriteFlag(ui, "quicksearch", Form4->CheckBox("realtimesearch")->isChecked());
+    s.WriteText(ui, "commandline", Form4->Edit("commandline")->text().toUtf8().toStdString());
+    s.WriteFlag(ui, "notepadedit", Form4->CheckBox("Notepadedit")->isChecked());
+  }
+  s.WriteInt(ui, "selected", gameList_->View()->SelectedRow());
+  s.WriteInt(ui, "tabselect", pageControl_->currentIndex());
+  s.WriteInt(ui, "language", languageIndex_);
+  if (Form4 != nullptr) {
+    s.WriteFlag(ui, "moveover", Form4->CheckBox("cyclemove")->isChecked());
+    s.WriteFlag(ui, "showplayable", Form4->CheckBox("onlygood")->isChecked());
+    s.WriteFlag(ui, "showclones", Form4->CheckBox("showclones")->isChecked());
+    s.WriteFlag(ui, "shownodump", Form4->CheckBox("nodump")->isChecked());
+  }
+  if (menus_->Action("Maximize1")->isChecked()) {
+    s.WriteText(ui, "winmax", "1");
+  } else {
+    s.WriteInt(ui, "winleft", normalGeometry().left());
+    s.WriteInt(ui, "wintop", normalGeometry().top());
+    s.WriteText(ui, "winmax", "0");
+  }
+  s.WriteFlag(ui, "showtabs", !tabsHidden_);
+  if (Form4 != nullptr) {
+    s.WriteFlag(ui, "cycle", Form4->CheckBox("cycle")->isChecked());
+    s.WriteFlag(ui, "cyclesnaps", Form4->RadioButton("cyclesnaps")->isChecked());
+  }
+  if (QAction* noThe = menus_->Action("he1")) s.WriteFlag(ui, "thesufix", noThe->isChecked());
+  cat::StoreFavoritesCount(s.Ini());
+}
+
+void TForm1::StoreColumnSettings() {
+  set::Settings& s = *settings_;
+  const QHeaderView* header = gameList_->View()->ReportView()->header();
+  std::vector<cat::ColumnPlace> places;
+  for (int visual = 0; visual < header->count(); ++visual) {
+    const int column = header->logicalIndex(visual);
+    places.push_back({column, header->sectionSize(column)});
+  }
+  s.WriteText(set::kUiSection, "colorder", cat::FormatColumnOrder(places));
+  for (int column = 0; column < 18; ++column) {
+    s.WriteInt(set::kUiSection, "col" + std::to_string(column + 1), header->sectionSize(column));
+  }
+}

@@ -1,0 +1,51 @@
+#include "platform/termination_qt.h"
+
+#include <QSocketNotifier>
+
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace kestrune::platform {
+namespace {
+
+// A signal handler may only write to a descriptor; the GUI thread reads the other end. One pair for
+// the process, as there is one set of signal handlers.
+int signalPipe[2] = {-1, -1};
+
+void OnSignal(int) {
+  const char byte = 1;
+  [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+}
+
+}  // namespace
+
+TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
+  if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) {
+    qWarning("kestrune: cannot watch for termination signals");
+    return;
+  }
+  notifier_ = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
+  connect(notifier_, &QSocketNotifier::activated, this, &TerminationWatcher::ReadSignal);
+  struct sigaction action {};
+  action.sa_handler = OnSignal;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+TerminationWatcher::~TerminationWatcher() {
+  struct sigaction action {};
+  action.sa_handler = SIG_DFL;
+  sigaction(SIGTERM, &action, nullptr);
+  sigaction(SIGINT, &action, nullptr);
+}
+
+void TerminationWatcher::ReadSignal() {
+  char byte = 0;
+  [[maybe_unused]] const ssize_t read = ::read(signalPipe[1], &byte, 1);
+  emit terminationRequested();
+}
+
+}  // namespace kestrune::platform
