@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
 
@@ -232,6 +233,19 @@ void TForm1::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ToolTip && !showHints_) return true;
+  return QMainWindow::eventFilter(watched, event);
+}
+
+void TForm1::SetHintsShown(bool shown) {
+  showHints_ = shown;
+  for (QWidget* control : menus_->ToolBar()->findChildren<QWidget*>()) {
+    control->removeEventFilter(this);
+    control->installEventFilter(this);
+  }
+}
+
 void TForm1::closeEvent(QCloseEvent* event) {
   if (!FormCloseQuery()) {
     event->ignore();
@@ -262,6 +276,9 @@ void TForm1::FormActivate() {
   if (!std::filesystem::exists(catalogue, error)) {
     std::string writeError;
     if (!kestrune::platform::WriteFileAtomic(catalogue, "", &writeError)) qWarning("kestrune: %s", writeError.c_str());
+  }
+  for (const std::string* problem : {&settings_->LoadError(), &settings_->LoadWarning()}) {
+    if (!problem->empty()) Report(QString::fromStdString(*problem));
   }
   FillDisplayLists();
   ApplyFontsAndColours();

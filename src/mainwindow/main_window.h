@@ -88,6 +88,7 @@ class TForm1 : public QMainWindow {
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   // Creation.
@@ -132,6 +133,8 @@ class TForm1 : public QMainWindow {
   void SetToolBarShown(bool shown);
   void SetPictureAreaShown(bool shown);
   void SetBigToolbar(bool big);
+  // Hints of the tool bar's controls on or off.
+  void SetHintsShown(bool shown);
   void ApplyToolbarButtons(const QString& text);
   void Report(const QString& text);
 
@@ -159,6 +162,7 @@ class TForm1 : public QMainWindow {
   bool tabsHidden_ = false;
   bool skinned_ = false;
   bool hidingMouse_ = false;
+  bool showHints_ = true;
   int languageIndex_ = 0;
   // The text colours of parent and clone rows as the settings hold them (decimal 0x00BBGGRR values).
   std::string masterColour_;

@@ -217,6 +217,7 @@ void TForm1::ApplyPreferenceSettings() {
     hidingMouse_ = true;
   }
   gameList_->SetRealTimeSearch(s.ReadFlag(set::kUiSection, "quicksearch"));
+  SetHintsShown(s.ReadFlag(set::kUiSection, "showhints"));
   if (!s.ReadFlag(set::kUiSection, "showclones")) {
     gameList_->View()->ReportView()->header()->resizeSection(16, 0);
   }
