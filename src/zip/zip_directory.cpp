@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstring>
+#include <functional>
 #include <limits>
 
 namespace kestrune::zip {
@@ -42,9 +44,17 @@ class TBlockReader {
         Load(from, 4);
       }
       const std::int64_t end = std::min(limit, blockStart_ + static_cast<std::int64_t>(dataSize_));
+      // memchr skips what cannot start the signature, so that scanning a large file without one is quick.
+      const auto first = static_cast<std::uint8_t>(signature);
       for (std::int64_t q = from; q + 4 <= end; ++q) {
         const std::uint8_t* p = data_ + (q - blockStart_);
-        if (p[0] == 0x50 && GetLE32(p) == signature) {
+        const auto* hit =
+            static_cast<const std::uint8_t*>(std::memchr(p, first, static_cast<std::size_t>(end - 3 - q)));
+        if (hit == nullptr) {
+          break;
+        }
+        q += hit - p;
+        if (GetLE32(hit) == signature) {
           return q;
         }
       }
@@ -63,7 +73,10 @@ class TBlockReader {
     nextBlock_ = std::min(nextBlock_ * 4, kScanBlock);
     const auto length =
         static_cast<std::size_t>(std::min<std::int64_t>(size_ - pos, static_cast<std::int64_t>(wanted)));
-    owned_ = stream_.ReadAt(pos, length);
+    // One buffer for the whole scan: a scan over a large file makes no allocation per block.
+    owned_.resize(length);
+    stream_.SetPosition(pos);
+    stream_.ReadBuffer(owned_.data(), length);
     data_ = owned_.data();
     dataSize_ = owned_.size();
     blockStart_ = pos;
@@ -77,6 +90,37 @@ class TBlockReader {
   std::size_t dataSize_ = 0;
   std::int64_t blockStart_ = 0;
   std::size_t nextBlock_ = kFirstBlock;
+};
+
+// The central directory's bytes, read a window at a time, so that a directory costs the memory of what
+// it really holds: a size that lies costs one window, not the size it claims. A window holds the largest
+// entry (a 46-byte header and three fields of at most 65,535 bytes).
+class TDirectoryWindow {
+ public:
+  using ReadFunction = std::function<std::vector<std::uint8_t>(std::int64_t position, std::size_t count)>;
+  TDirectoryWindow(ReadFunction read, std::int64_t start, std::uint64_t size)
+      : read_(std::move(read)), start_(start), size_(size) {}
+
+  // n bytes at offset from the directory's start; EReadError when they run past its end.
+  const std::uint8_t* Bytes(std::uint64_t offset, std::size_t n) {
+    if (offset > size_ || size_ - offset < n) {
+      throw EReadError();
+    }
+    if (offset < windowOffset_ || offset + n > windowOffset_ + window_.size()) {
+      const auto length = static_cast<std::size_t>(std::min<std::uint64_t>(size_ - offset, kWindow));
+      window_ = read_(start_ + static_cast<std::int64_t>(offset), length);
+      windowOffset_ = offset;
+    }
+    return window_.data() + (offset - windowOffset_);
+  }
+
+ private:
+  static constexpr std::size_t kWindow = std::size_t{1} << 20;
+  ReadFunction read_;
+  std::int64_t start_;
+  std::uint64_t size_;
+  std::vector<std::uint8_t> window_;
+  std::uint64_t windowOffset_ = 0;
 };
 
 std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) {
@@ -148,19 +192,10 @@ void ReadExtraField(const std::uint8_t* data, std::size_t length, TDirItem& item
   }
 }
 
-// One central header with its name, extra field and comment from the directory's bytes; EReadError
-// when any part of it lies beyond them.
-void ParseCentralEntry(const std::vector<std::uint8_t>& directory, std::size_t& at, bool oemNames, TDirItem& item) {
-  if (directory.size() - at < TCentralHeader::kSize) {
-    throw EReadError();
-  }
-  const std::uint8_t* p = directory.data() + at;
-  item.CentralDir = TCentralHeader::Parse(p);
+// The name, extra field and comment that follow an entry's central header at p, whose lengths the header
+// gives and whose bytes the caller has checked are there.
+void ParseCentralEntry(const std::uint8_t* p, bool oemNames, TDirItem& item) {
   const TCentralHeader& h = item.CentralDir;
-  const std::size_t variable = std::size_t{h.NameLength} + h.ExtraLength + h.CommentLength;
-  if (directory.size() - at - TCentralHeader::kSize < variable) {
-    throw EReadError();
-  }
   p += TCentralHeader::kSize;
   item.FileName = DecodeEntryName(std::string_view(reinterpret_cast<const char*>(p), h.NameLength), h.Flags,
                                   h.VersionNeeded, oemNames);
@@ -171,7 +206,6 @@ void ParseCentralEntry(const std::vector<std::uint8_t>& directory, std::size_t& 
   ReadExtraField(p + h.NameLength, h.ExtraLength, item);
   const char* comment = reinterpret_cast<const char*>(p + h.NameLength + h.ExtraLength);
   item.Comment.assign(comment, h.CommentLength);
-  at += TCentralHeader::kSize + variable;
 }
 
 TDirItem EntryFromLocalHeader(const TLocalHeader& lh, std::int64_t position) {
@@ -428,31 +462,31 @@ TZipDirManager::DirectoryExtent TZipDirManager::LocateDirectory() {
 }
 
 void TZipDirManager::ReadDirectory(const DirectoryExtent& extent) {
-  if (extent.start < 0) {
+  // Every central header takes at least 46 bytes: a count the directory cannot hold is refused before
+  // anything is read or kept for it.
+  if (extent.start < 0 ||
+      (!extent.walk && (extent.count > extent.size / TCentralHeader::kSize || extent.count > INT_MAX))) {
     throw EReadError();
   }
-  const std::vector<std::uint8_t> directory = ReadRange(extent.start, static_cast<std::size_t>(extent.size));
-  if (!extent.walk && (extent.count > extent.size / TCentralHeader::kSize || extent.count > INT_MAX)) {
-    throw EReadError();
-  }
-  std::size_t at = 0;
-  if (extent.walk) {
-    while (at < directory.size()) {
-      TDirItem item;
-      ParseCentralEntry(directory, at, options_.OEMFileNames, item);
-      Items.Add(std::move(item));
-    }
-    if (Items.Count() < kEscape16) {
+  TDirectoryWindow directory([this](std::int64_t position, std::size_t count) { return ReadRange(position, count); },
+                             extent.start, extent.size);
+  std::uint64_t at = 0;
+  while (extent.walk ? at < extent.size : static_cast<std::uint64_t>(Items.Count()) < extent.count) {
+    TDirItem item;
+    item.CentralDir = TCentralHeader::Parse(directory.Bytes(at, TCentralHeader::kSize));
+    const TCentralHeader& h = item.CentralDir;
+    // Bytes that are not a directory (zeros, entry data in front of it) end the reading at their first
+    // header, not after an entry has been made of every 46 of them.
+    if (h.Signature != kCentralHeaderSignature) {
       throw EReadError();
     }
-  } else {
-    const int count = static_cast<int>(extent.count);
-    Items.SetCount(count);
-    for (int i = 0; i < count; ++i) {
-      TDirItem& item = Items.MutableItem(i);
-      ParseCentralEntry(directory, at, options_.OEMFileNames, item);
-      Items.SetEntryName(i, item.FileName);
-    }
+    const std::size_t length = TCentralHeader::kSize + h.NameLength + h.ExtraLength + h.CommentLength;
+    ParseCentralEntry(directory.Bytes(at, length), options_.OEMFileNames, item);
+    Items.Add(std::move(item));
+    at += length;
+  }
+  if (extent.walk && Items.Count() < kEscape16) {
+    throw EReadError();
   }
   DirectoryStart = extent.start;
 }
@@ -548,7 +582,9 @@ void TZipDirManager::RebuildDirectory() {
   // that lies before it.
   std::int64_t descriptor = -2;
   std::int64_t descriptorFrom = 0;
-  for (; p >= 0; p = headers.Find(options_.LocalHeaderSignature, p + 4, streamSize_)) {
+  std::int64_t next = 0;
+  for (; p >= 0; p = headers.Find(options_.LocalHeaderSignature, next, streamSize_)) {
+    next = p + 4;
     const std::uint8_t* bytes = headers.Peek(p, TLocalHeader::kSize);
     if (bytes == nullptr) {
       break;
@@ -563,6 +599,10 @@ void TZipDirManager::RebuildDirectory() {
     const std::uint8_t* name = headers.Peek(nameStart, nameLength);
     item.FileName = DecodeEntryName(std::string_view(reinterpret_cast<const char*>(name), nameLength), local.Flags,
                                     local.VersionNeeded, options_.OEMFileNames);
+    // No header starts inside the one before it or its name. Going on after the name holds the names kept
+    // to the bytes of the file: headers whose names run over the headers after them would each keep a
+    // copy of the rest of the file.
+    next = nameStart + static_cast<std::int64_t>(nameLength);
     if ((local.Flags & kFlagDataDescriptor) != 0) {
       if (descriptor == -2 || (descriptor >= 0 && descriptor < p) || (descriptor == -1 && descriptorFrom > p)) {
         descriptor = descriptors.Find(kDataDescriptorSignature, p, streamSize_);
