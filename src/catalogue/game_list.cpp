@@ -5,17 +5,6 @@
 namespace kestrune::catalogue {
 namespace {
 
-char FoldAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualFoldedAt(std::string_view text, std::size_t at, std::string_view part) {
-  for (std::size_t i = 0; i < part.size(); ++i) {
-    if (FoldAscii(text[at + i]) != FoldAscii(part[i])) {
-      return false;
-    }
-  }
-  return true;
-}
-
 bool Contains(std::string_view text, std::string_view part) {
   return !part.empty() && text.find(part) != std::string_view::npos;
 }
@@ -34,23 +23,6 @@ ListMode PlainListMode(const ListFlags& flags) {
     return ListMode::Favorites;
   }
   return flags.ShowUnavailable ? ListMode::All : ListMode::Available;
-}
-
-bool ContainsIgnoreCase(std::string_view text, std::string_view part) {
-  if (part.size() > text.size()) {
-    return false;
-  }
-  const char first = FoldAscii(part.empty() ? '\0' : part[0]);
-  for (std::size_t at = 0; at + part.size() <= text.size(); ++at) {
-    if ((part.empty() || FoldAscii(text[at]) == first) && EqualFoldedAt(text, at, part)) {
-      return true;
-    }
-  }
-  return false;
-}
-
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix) {
-  return prefix.size() <= text.size() && EqualFoldedAt(text, 0, prefix);
 }
 
 GameList::GameList(const Catalogue& catalogue) : index_(catalogue) {}
@@ -88,7 +60,7 @@ bool GameList::PassesAfterOrientation(int line) const {
 }
 
 template <bool kSearch>
-void GameList::Collect(std::string_view text, int searchField) {
+void GameList::Collect(const CaseFoldedText* search, int searchField) {
   index_.Refresh();
   rows_.clear();
   constexpr int kPrefetchDistance = 16;
@@ -99,7 +71,7 @@ void GameList::Collect(std::string_view text, int searchField) {
       continue;
     }
     if constexpr (kSearch) {
-      if (!ContainsIgnoreCase(index_.Field(line, searchField), text)) {
+      if (!search->FoundIn(index_.Field(line, searchField))) {
         continue;
       }
     }
@@ -118,7 +90,7 @@ void GameList::Collect(std::string_view text, int searchField) {
   imageIndex_.assign(rows_.size(), 0);
 }
 
-void GameList::BuildGameList() { Collect<false>({}, 0); }
+void GameList::BuildGameList() { Collect<false>(nullptr, 0); }
 
 void GameList::BuildSearchResult(std::string_view text, int searchField) {
   // The search compares what GetLineField can read: fields 1 to 23.
@@ -127,7 +99,8 @@ void GameList::BuildSearchResult(std::string_view text, int searchField) {
     imageIndex_.clear();
     return;
   }
-  Collect<true>(text, searchField);
+  const CaseFoldedText search(text);
+  Collect<true>(&search, searchField);
 }
 
 int GameList::CheckedLine(int row) const {
@@ -185,12 +158,19 @@ int GameList::FindRomRow(std::string_view rom) const {
 }
 
 int GameList::FindRowByPrefix(std::string_view text, int start, bool wrap) const {
-  for (int row = start < 0 ? 0 : start; row < GameCount(); ++row) {
-    if (StartsWithIgnoreCase(Field(row, LineField::description), text)) {
+  const CaseFoldedText typed(text);
+  const int from = start < 0 ? 0 : start;
+  for (int row = from; row < GameCount(); ++row) {
+    if (typed.Begins(Field(row, LineField::description))) {
       return row;
     }
   }
-  return wrap && start > 0 ? FindRowByPrefix(text, 0, false) : -1;
+  for (int row = 0; wrap && row < from && row < GameCount(); ++row) {
+    if (typed.Begins(Field(row, LineField::description))) {
+      return row;
+    }
+  }
+  return -1;
 }
 
 }  // namespace kestrune::catalogue

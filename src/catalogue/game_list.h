@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "catalogue/case_fold.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/catalogue_index.h"
 #include "catalogue/game_record.h"
@@ -82,10 +83,6 @@ bool IsListModeValue(int value);
 // The plain list mode the switches describe (never SearchResult).
 ListMode PlainListMode(const ListFlags& flags);
 
-// ASCII case-insensitive text tests, as the list compares titles and search texts.
-bool ContainsIgnoreCase(std::string_view text, std::string_view part);
-bool StartsWithIgnoreCase(std::string_view text, std::string_view prefix);
-
 class GameList {
  public:
   explicit GameList(const Catalogue& catalogue);
@@ -99,7 +96,7 @@ class GameList {
 
   // Lists every game line that passes the list mode, the options and the filter, in catalogue order.
   void BuildGameList();
-  // Lists the games whose line field `searchField` contains `text` (case ignored) and that pass
+  // Lists the games whose line field `searchField` contains `text` (case ignored, see FoldCase) and that pass
   // every test of BuildGameList except the orientation one.
   void BuildSearchResult(std::string_view text, int searchField);
 
@@ -127,8 +124,9 @@ class GameList {
   CatalogueIndex& Index() { return index_; }
 
  private:
+  // Every line that passes; when searching, only those whose field `searchField` contains the text.
   template <bool kSearch>
-  void Collect(std::string_view text, int searchField);
+  void Collect(const CaseFoldedText* search, int searchField);
   bool PassesBeforeOrientation(int line) const;
   bool PassesAfterOrientation(int line) const;
   int CheckedLine(int row) const;

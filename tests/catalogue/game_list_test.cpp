@@ -257,7 +257,7 @@ TEST(GameList, IconIndexesAreClearedByRebuildAndOnRequest) {
 
 TEST(GameList, TypeAheadFindsFromTheStartRowThenWrapsOnce) {
   Catalogue catalogue;
-  for (const char* title : {"Pac-Man", "Galaga", "pac-land", "Dig Dug"}) {
+  for (const char* title : {"Pac-Man", "Galaga", "pac-land", "Dig Dug", "Élan"}) {
     catalogue.Add(GameLine(title, [title](Tgameinfo& g) { g.description = title; }));
   }
   GameList list(catalogue);
@@ -267,6 +267,7 @@ TEST(GameList, TypeAheadFindsFromTheStartRowThenWrapsOnce) {
   EXPECT_EQ(list.FindRowByPrefix("pac", 3, false), -1);
   EXPECT_EQ(list.FindRowByPrefix("pac", 3, true), 0);
   EXPECT_EQ(list.FindRowByPrefix("zzz", 2, true), -1);
+  EXPECT_EQ(list.FindRowByPrefix("ÉL", 0, false), 4);
   EXPECT_EQ(list.FindRomRow("Galaga"), 1);
   EXPECT_EQ(list.FindRomRow("galaga"), -1);  // rom names are matched exactly
 }

@@ -90,6 +90,21 @@ TEST_F(QuickSearchTest, TwoOrMoreCharactersSearchTheChosenFieldIgnoringCase) {
   }
 }
 
+TEST_F(QuickSearchTest, LettersOutsideAsciiAreFoundTypedInEitherCase) {
+  catalogue_.Add(GameLine("elan", [](Tgameinfo& g) {
+    g.description = "Élan Vital";
+    g.company = "Société ÉLECTRONIQUE";
+  }));
+  QuickSearch(list_, "él", LineField::description);
+  EXPECT_EQ(Listed(), std::vector<std::string>{"elan"});
+  QuickSearch(list_, "ÉL", LineField::description);
+  EXPECT_EQ(Listed(), std::vector<std::string>{"elan"});
+  QuickSearch(list_, "été", LineField::company);
+  EXPECT_EQ(Listed(), std::vector<std::string>{"elan"});
+  QuickSearch(list_, "el", LineField::description);
+  EXPECT_TRUE(Listed().empty());
+}
+
 TEST_F(QuickSearchTest, AFieldTheSearchCannotReadFindsNothing) {
   for (const int field : {0, 24, 99, -1}) {
     QuickSearch(list_, "pa", field);
