@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "catalogue/xml_text.h"
@@ -69,7 +70,49 @@ LineTags FindTags(std::string_view line) {
   return tags;
 }
 
+bool IsNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
+}
+
+bool IsControlCharacter(char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; }
+
+void LogBadName(std::int64_t index, std::string_view what, std::string_view name, std::string_view outcome) {
+  std::fprintf(stderr, "kestrune: game list line %lld: %.*s \"%s\" is not a name MAME writes; %.*s\n",
+               static_cast<long long>(index + 1), static_cast<int>(what.size()), what.data(),
+               PrintableName(name).c_str(), static_cast<int>(outcome.size()), outcome.data());
+}
+
+// The name, or "" (logged) when it is not a set name.
+std::string SetNameOrNothing(std::string_view name, std::int64_t index, std::string_view what) {
+  if (name.empty() || IsSetName(name)) return std::string(name);
+  LogBadName(index, what, name, "ignored");
+  return {};
+}
+
 }  // namespace
+
+bool IsSetName(std::string_view name) {
+  return !name.empty() && std::all_of(name.begin(), name.end(), IsNameCharacter);
+}
+
+bool IsDiskName(std::string_view name) {
+  if (name.empty() || name.find("..") != std::string_view::npos) return false;
+  return std::none_of(name.begin(), name.end(), [](char c) { return c == '/' || c == '\\' || IsControlCharacter(c); });
+}
+
+std::string PrintableName(std::string_view name) {
+  std::string text;
+  for (char c : name) {
+    if (IsControlCharacter(c)) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      text += escaped;
+    } else {
+      text += c;
+    }
+  }
+  return text;
+}
 
 ListXmlLineSource::~ListXmlLineSource() {
   if (file_ != nullptr) std::fclose(file_);
@@ -188,25 +231,30 @@ void ListXmlParser::Line(std::string_view line, std::int64_t index) {
   if (tags.listEnd) ended_ = true;
   // The first line is the XML declaration, never a set.
   if (index > 0 && tags.gameStart) {
-    StartSet(line, "game name");
+    StartSet(line, "game name", index);
   } else if (index > 0 && tags.machineStart) {
-    StartSet(line, "machine name");
+    StartSet(line, "machine name", index);
   }
   if (!inSet_) return;
   if (tags.rom) RomLine(line);
   if (tags.disk) DiskLine(line);
-  if (tags.deviceRef) DeviceRefLine(line);
+  if (tags.deviceRef) DeviceRefLine(line, index);
   if (tags.setEnd) EndSet();
 }
 
 void ListXmlParser::Finish() { EndSet(); }
 
-void ListXmlParser::StartSet(std::string_view line, std::string_view nameAttribute) {
+void ListXmlParser::StartSet(std::string_view line, std::string_view nameAttribute, std::int64_t index) {
   EndSet();
+  const std::string_view name = XmlAttrValue(line, nameAttribute);
+  if (!IsSetName(name)) {
+    LogBadName(index, "set", name, "the set is skipped");
+    return;
+  }
   ListXmlSet& set = data_.sets.emplace_back();
-  set.name = XmlAttrValue(line, nameAttribute);
-  set.cloneof = XmlAttrValue(line, "cloneof");
-  set.romof = XmlAttrValue(line, "romof");
+  set.name = name;
+  set.cloneof = SetNameOrNothing(XmlAttrValue(line, "cloneof"), index, "cloneof");
+  set.romof = SetNameOrNothing(XmlAttrValue(line, "romof"), index, "romof");
   set.isbios = Contains(line, "isbios=\"yes\"");
   set.isdevice = Contains(line, "isdevice=\"yes\"");
   set.runnable = !Contains(line, "runnable=\"no\"");
@@ -237,8 +285,9 @@ void ListXmlParser::DiskLine(std::string_view line) {
   if (!status.empty()) set.noGoodDump = true;
 }
 
-void ListXmlParser::DeviceRefLine(std::string_view line) {
-  data_.sets.back().deviceRefs.emplace_back(XmlAttrValue(line, "name"));
+void ListXmlParser::DeviceRefLine(std::string_view line, std::int64_t index) {
+  std::string name = SetNameOrNothing(XmlAttrValue(line, "name"), index, "device_ref");
+  if (!name.empty()) data_.sets.back().deviceRefs.push_back(std::move(name));
 }
 
 bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error) {

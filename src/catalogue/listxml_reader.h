@@ -61,6 +61,19 @@ private:
   std::int64_t lineIndex_ = -1;
 };
 
+// Whether `name` can name a set (or device): letters, digits, "_" and "-". MAME writes only lower-case
+// letters, digits and "_" (0.251's 45,294 names). A separator, dot, blank or control character could
+// reach out of the rom folders or split a line of the work files, so a set named so is skipped.
+bool IsSetName(std::string_view name);
+
+// Whether `name` can name a disk image file (".chd" appended) inside a set's folder: not empty, no "/",
+// "\\", "..", NUL or other control character. Today's names use letters, digits, "_", "-", ".", ","
+// and blanks.
+bool IsDiskName(std::string_view name);
+
+// The name as a log line shows it: control characters as "\xNN".
+std::string PrintableName(std::string_view name);
+
 // A CRC-32 as text: MAME's expected values (8 hex digits, any case) are compared with the archive
 // directory's numbers; any other text never matches.
 bool ParseCrcText(std::string_view text, std::uint32_t& crc);
@@ -115,7 +128,8 @@ struct ListXmlData {
 };
 
 // Reads the game list in one streaming pass. A set element ends at its closing line or, when that
-// is missing, at the next set's line or the end of the file. Returns false, with *error, when the
+// is missing, at the next set's line or the end of the file. A set whose name fails IsSetName is
+// skipped, a cloneof, romof or device_ref name that fails it is dropped; each is logged to stderr. Returns false, with *error, when the
 // file cannot be read, has a line longer than kMaxListXmlLineBytes, or lacks the list's closing
 // </mame> (or old </datafile>) line: a list MAME did not finish is never taken for the whole list.
 bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error);
@@ -132,11 +146,11 @@ public:
   bool Ended() const { return ended_; }
 
 private:
-  void StartSet(std::string_view line, std::string_view nameAttribute);
+  void StartSet(std::string_view line, std::string_view nameAttribute, std::int64_t index);
   void EndSet();
   void RomLine(std::string_view line);
   void DiskLine(std::string_view line);
-  void DeviceRefLine(std::string_view line);
+  void DeviceRefLine(std::string_view line, std::int64_t index);
 
   ListXmlData& data_;
   bool inSet_ = false;  // the last set of data_.sets is open

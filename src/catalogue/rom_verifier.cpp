@@ -385,10 +385,7 @@ bool WriteSetVerdicts(const RomScanState& state, std::string* error) {
   for (std::size_t i = 0; i < state.list.sets.size(); ++i) {
     const std::optional<SetVerdict> verdict = judge.Judge(i);
     if (!verdict) continue;
-    text += state.list.sets[i].name;
-    text += '=';
-    text += static_cast<char>(*verdict);
-    text += "\r\n";
+    AppendWorkLine(text, state.list.sets[i].name + '=' + static_cast<char>(*verdict));
   }
   if (!platform::WriteFileAtomic(state.WorkFile(kSetsFile), text, error)) return false;
   for (std::string_view name : {kCrcFile, kBiosCrcFile, kFileCrcFile, kChdListFile}) {

@@ -1,5 +1,6 @@
 #include "catalogue/scan_work_files.h"
 
+#include <cstdio>
 #include <system_error>
 
 #include "catalogue/chd_header.h"
@@ -34,20 +35,43 @@ bool IsImageFile(const std::filesystem::path& path) {
   return std::filesystem::is_regular_file(path, ec);
 }
 
+void LogUnsafeDisk(const ListXmlSet& set, std::string_view name) {
+  std::fprintf(stderr,
+               "kestrune: set %s: disk name \"%s\" is not a file name MAME writes; the disk is not looked for\n",
+               set.name.c_str(), PrintableName(name).c_str());
+}
+
+// A place an image is looked for: a set's folder and the file name in it.
+struct Place {
+  std::string_view folder;
+  std::string_view file;
+};
+
+// Where MAME finds the image: under the set's own name, then the parent's; a shared image of a clone
+// may be kept only under the parent's name for it. A name that could leave the set's folder is never
+// looked up: the image counts as not found there.
+std::vector<Place> DiskPlaces(const ListXmlSet& set, const ListXmlDisk& disk) {
+  std::vector<Place> places;
+  if (IsDiskName(disk.name)) {
+    places.push_back({set.name, disk.name});
+    if (!set.cloneof.empty()) places.push_back({set.cloneof, disk.name});
+  } else {
+    LogUnsafeDisk(set, disk.name);
+  }
+  if (!set.cloneof.empty() && !disk.merge.empty() && disk.merge != disk.name) {
+    if (IsDiskName(disk.merge)) {
+      places.push_back({set.cloneof, disk.merge});
+    } else {
+      LogUnsafeDisk(set, disk.merge);
+    }
+  }
+  return places;
+}
+
 // Checks one disk in every folder; appends its chdlist.dat entries and adds to the set's state.
 void CheckDisk(const ListXmlSet& set, const ListXmlDisk& disk, const RomFolderIndex& folders, std::string& out,
                ChdState& state) {
-  // Where MAME finds the image: under the set's own name, then the parent's; a shared image of a
-  // clone may be kept only under the parent's name for it.
-  struct Place {
-    std::string_view folder;
-    std::string_view file;
-  };
-  std::vector<Place> places{{set.name, disk.name}};
-  if (!set.cloneof.empty()) {
-    places.push_back({set.cloneof, disk.name});
-    if (!disk.merge.empty() && disk.merge != disk.name) places.push_back({set.cloneof, disk.merge});
-  }
+  const std::vector<Place> places = DiskPlaces(set, disk);
   bool anyEntry = false;
   bool anyGood = false;
   for (const std::string& folder : folders.Folders()) {
@@ -76,7 +100,12 @@ bool SaveWorkFile(const RomScanState& state, std::string_view name, std::string_
 }  // namespace
 
 void AppendWorkLine(std::string& out, std::string_view text) {
+  const std::size_t start = out.size();
   out.append(text);
+  // Whatever the text holds, it stays one line of the file.
+  for (std::size_t i = start; i < out.size(); ++i) {
+    if (out[i] == '\r' || out[i] == '\n' || out[i] == '\0') out[i] = ' ';
+  }
   out.append("\r\n");
 }
 

@@ -45,14 +45,15 @@ struct RomScanState {
 // first), one line per <rom> line with its crc (empty without one) and an empty line. chdlist.dat
 // gets, for every disk of a set and every image file found (in each folder: the set's own subfolder,
 // then for a clone its parent's, under the disk's name and then the parent's name for it), "[set]"
-// and "chd=OK" or "chd=BAD"; "[set]" and "chd=NOK" when a required image is found nowhere.
+// and "chd=OK" or "chd=BAD"; "[set]" and "chd=NOK" when a required image is found nowhere. A disk name
+// that fails IsDiskName is never looked up (logged to stderr): such an image is found nowhere.
 bool ParseListXmlRoms(RomScanState& state, const RomFolderIndex& folders, std::string* error);
 
 // Writes bioscrc.dat: for every BIOS set, its name in brackets, "dir=" and the first folder holding
 // its archive (nothing when none does), its CRCs and an empty line.
 bool CollectBiosCrcs(const RomScanState& state, const RomFolderIndex& folders, std::string* error);
 
-// Appends "text" CR LF.
+// Appends "text" CR LF, with any CR, LF or NUL inside the text as a blank.
 void AppendWorkLine(std::string& out, std::string_view text);
 
 }  // namespace kestrune::catalogue

@@ -207,7 +207,7 @@ TEST(ListXmlParser, ReadsSetsOfBothForms) {
 TEST(ListXmlParser, ToleratesShortAndOddLines) {
   const ListXmlData data = Parse({
       R"(<game name="first">)",  // the first line is never a set
-      R"(<game name=")",
+      R"(<game name="odd">)",
       R"(<rom name)",
       R"(<rom name="x" crc=")",
       R"(<disk name=)",
@@ -215,13 +215,72 @@ TEST(ListXmlParser, ToleratesShortAndOddLines) {
       R"(<mame build)",
       R"(<)",
       R"(</)",
+      R"(<game name=")",  // no name: no set, and its lines belong to none
+      R"(<rom name="y" crc="12345678"/>)",
   });
   ASSERT_EQ(data.sets.size(), 1u);
-  EXPECT_EQ(data.sets[0].name, "");
+  EXPECT_EQ(data.sets[0].name, "odd");
   ASSERT_EQ(data.sets[0].roms.size(), 2u);
   EXPECT_EQ(data.sets[0].roms[1].crc, "");
   ASSERT_EQ(data.sets[0].disks.size(), 1u);
+  EXPECT_TRUE(data.sets[0].deviceRefs.empty());
   EXPECT_EQ(data.mameBuild, "");
+}
+
+TEST(SetAndDiskNames, AreThoseThatStayInsideTheirFolderAndLine) {
+  struct Case {
+    std::string name;
+    bool set;
+    bool disk;
+  } cases[] = {
+      {"pacman", true, true},
+      {"Pac_Man-2", true, true},
+      {"", false, false},
+      {"gt2k.1 ver 1,5", false, true},  // disk names today hold dots, commas and blanks
+      {"pac man", false, true},
+      {"pacman=0", false, true},
+      {"a|b", false, true},
+      {"..", false, false},
+      {"../roms", false, false},
+      {"a/b", false, false},
+      {"a\\b", false, false},
+      {"evil\rpacman=0", false, false},
+      {"evil\npacman", false, false},
+      {std::string("nul\0name", 8), false, false},
+      {"tab\tname", false, false},
+      {"caf\xC3\xA9", false, true},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(IsSetName(c.name), c.set) << c.name;
+    EXPECT_EQ(IsDiskName(c.name), c.disk) << c.name;
+  }
+}
+
+// Names MAME could not have written, as they reach the parser through the line source: references
+// to CR and LF decode to blanks, a raw CR or NUL passes as it is.
+TEST(ReadListXml, SkipsSetsAndDropsReferencesWithNamesMameNeverWrites) {
+  test::TempDir dir;
+  using namespace std::string_literals;  // the list holds a NUL
+  test::WriteFileBytes(dir / "roms.dat",
+                       "<?xml version=\"1.0\"?>\n<mame build=\"x\">\n"
+                       "<machine name=\"evil&#13;&#10;pacman=0\">\n"
+                       "<rom name=\"a\" crc=\"11111111\"/>\n</machine>\n"
+                       "<machine name=\"evil\rpacman=0\">\n</machine>\n"
+                       "<machine name=\"../../etc\">\n</machine>\n"
+                       "<machine name=\"nul\0name\">\n</machine>\n"
+                       "<machine name=\"puckman\" cloneof=\"../pacman\" romof=\"pac\rman\">\n"
+                       "<device_ref name=\"z80/\"/>\n<device_ref name=\"namco51\"/>\n"
+                       "</machine>\n</mame>\n"s);
+  ListXmlData data;
+  std::string error;
+  ASSERT_TRUE(ReadListXml(dir / "roms.dat", data, &error)) << error;
+  ASSERT_EQ(data.sets.size(), 1u);
+  const ListXmlSet& set = data.sets[0];
+  EXPECT_EQ(set.name, "puckman");
+  EXPECT_EQ(set.cloneof, "");
+  EXPECT_EQ(set.romof, "");
+  EXPECT_EQ(set.deviceRefs, (std::vector<std::string>{"namco51"}));
+  EXPECT_TRUE(set.roms.empty());
 }
 
 }  // namespace

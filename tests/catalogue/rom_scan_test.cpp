@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/text_file.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 #include "support/zip_writer.h"
@@ -66,6 +67,46 @@ TEST_F(RomScanRun, KeepsTheOldWorkFilesWhenTheListIsCut) {
   std::string error;
   ASSERT_TRUE(Run(whole, &error)) << error;
   EXPECT_EQ(Work(kSetsFile), "[roms]\r\npacman=0\r\n");
+}
+
+TEST(AppendWorkLine, KeepsAnyTextOnOneLine) {
+  using namespace std::string_literals;
+  std::string out = "[set]\r\n";
+  AppendWorkLine(out, "a\rb\nc\0d"s);
+  EXPECT_EQ(out, "[set]\r\na b c d\r\n");
+}
+
+std::vector<std::string> FileLines(const std::string& text) {
+  std::vector<std::string> lines;
+  for (std::string_view line : platform::SplitTextLines(text)) lines.emplace_back(line);
+  return lines;
+}
+
+// A crafted name must not write a line of its own into sets.dat, read back by a reader that ends
+// lines at CR too, nor reach a file outside the set's folder through a disk's name.
+TEST_F(RomScanRun, KeepsCraftedNamesOutOfTheWorkFilesAndTheFileSystem) {
+  using namespace std::string_literals;  // the list holds a NUL
+  for (const char* set : {"up", "cut", "game"}) fs::create_directories(roms_ + set);
+  test::WriteFileBytes(roms_ + "cut/sec", "an image of sorts");
+  test::WriteFileBytes(roms_ + "game/sec ret, v1.2.chd", "an image of sorts");
+  test::WriteFileBytes(dir_.folder() + "secret.chd", "an image of sorts");
+  const std::string list = kHeader + kPacman + kGalaga +
+                           "<machine name=\"x&#13;&#10;galaga=0\">\n</machine>\n"
+                           "<machine name=\"x\rgalaga=0\">\n</machine>\n"
+                           "<machine name=\"up\">\n<disk name=\"../../secret\"/>\n</machine>\n"
+                           "<machine name=\"cut\">\n<disk name=\"sec\0ret\"/>\n</machine>\n"
+                           "<machine name=\"game\">\n<disk name=\"sec ret, v1.2\"/>\n</machine>\n"
+                           "<machine name=\"clone\" cloneof=\"game\">\n<disk name=\"own\" merge=\"../../secret\"/>\n"
+                           "</machine>\n</mame>\n"s;
+  std::string error;
+  ASSERT_TRUE(Run(list, &error)) << error;
+  EXPECT_EQ(FileLines(Work(kSetsFile)), (std::vector<std::string>{
+                                            "[roms]", "pacman=0",
+                                            "up=4",     // not looked for, so missing
+                                            "cut=4",    // not "sec", where the NUL would have cut the path
+                                            "game=0",   // the image in the set's own folder
+                                            "clone=4",  // the parent's name for it leads outside
+                                        }));
 }
 
 }  // namespace
