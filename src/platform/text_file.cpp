@@ -182,7 +182,21 @@ bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::strin
   return true;
 }
 
-bool WriteFileAtomic(const std::filesystem::path& path, std::string_view data, std::string* error) {
+namespace {
+
+// The file a link leads to (through every link), so that a save replaces that file and keeps the
+// link; the path itself when it is no link or the link leads nowhere yet.
+std::filesystem::path WriteTarget(const std::filesystem::path& path) {
+  std::error_code error;
+  if (!std::filesystem::is_symlink(path, error)) return path;
+  const std::filesystem::path target = std::filesystem::weakly_canonical(path, error);
+  return error ? path : target;
+}
+
+}  // namespace
+
+bool WriteFileAtomic(const std::filesystem::path& linkOrFile, std::string_view data, std::string* error) {
+  const std::filesystem::path path = WriteTarget(linkOrFile);
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());

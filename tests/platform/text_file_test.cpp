@@ -80,6 +80,19 @@ TEST(WriteFileAtomic, ReplacesTheFileAndLeavesNoTemporaryFile) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
 }
 
+TEST(WriteFileAtomic, LinkedFileIsWrittenThroughItsLink) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "elsewhere");
+  const auto target = dir / "elsewhere" / "kestrune.ini";
+  WriteFileBytes(target, "old");
+  const auto link = dir / "kestrune.ini";
+  std::filesystem::create_symlink(target, link);
+  std::string error;
+  ASSERT_TRUE(kestrune::platform::WriteFileAtomic(link, "new", &error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadFileBytes(target), "new");
+}
+
 TEST(WriteFileAtomic, FailedWriteKeepsTheOldFileWhole) {
   TempDir dir;
   const auto file = dir / "kestrune.ini";
