@@ -14,6 +14,7 @@
 #include "catalogue/favorites.h"
 #include "catalogue/quick_search.h"
 #include "mainwindow/game_list_model.h"
+#include "mainwindow/toolbar_images.h"
 #include "settings/settings.h"
 
 namespace {
@@ -23,6 +24,9 @@ namespace set = kestrune::settings;
 using cat::ListMode;
 
 constexpr const char* kImageProperty = "imageIndex";
+// The search box's button opens the field menu: it shows the search image the list-mode button shows
+// while a search result is listed.
+constexpr int kSearchButtonImage = ToolbarImages::kFilterRoms;
 
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -176,10 +180,11 @@ void GameListController::CreateSearchMenu(QWidget* parentWidget) {
     searchActions_.append(action);
     connect(action, &QAction::triggered, this, [this, i] { SearchMenuItemClicked(static_cast<int>(i)); });
   }
-  QAction* button = searchtag_->addAction(QIcon(), QLineEdit::TrailingPosition);
-  button->setObjectName("searchtagButton");
-  button->setText("Search");
-  connect(button, &QAction::triggered, this, [this] { searchmenu_->popup(searchtag_->mapToGlobal(QPoint(0, 0))); });
+  searchButton_ = searchtag_->addAction(QIcon(), QLineEdit::TrailingPosition);
+  searchButton_->setObjectName("searchtagButton");
+  searchButton_->setText("Search");
+  connect(searchButton_, &QAction::triggered, this,
+          [this] { searchmenu_->popup(searchtag_->mapToGlobal(QPoint(0, 0))); });
 }
 
 void GameListController::CreateViewStyleActions(QWidget* parentWidget) {
@@ -268,6 +273,30 @@ void GameListController::SetIconSource(std::unique_ptr<cat::IconSource> source) 
   ClearIconIndexes();
 }
 
+void GameListController::SetToolbarImages(const ToolbarImages* images) {
+  if (images_ != nullptr) {
+    disconnect(images_, nullptr, this, nullptr);
+  }
+  images_ = images;
+  if (images != nullptr) {
+    connect(images, &ToolbarImages::changed, this, &GameListController::RefreshImages);
+  }
+  model_->SetStateImages(images);
+  RefreshImages();
+}
+
+void GameListController::ShowButtonImage(QToolButton* button, int index) {
+  button->setProperty(kImageProperty, index);
+  button->setIcon(images_ != nullptr ? images_->Image(index) : QIcon());
+}
+
+void GameListController::RefreshImages() {
+  for (QToolButton* button : {toolButton13_, toolButton15_}) {
+    ShowButtonImage(button, button->property(kImageProperty).toInt());
+  }
+  searchButton_->setIcon(images_ != nullptr ? images_->Image(kSearchButtonImage) : QIcon());
+}
+
 void GameListController::SetMameVersionText(const QString& text) { SetPanel(4, text); }
 
 void GameListController::SetRomsText(const QString& text) { SetPanel(1, "Roms : " + text); }
@@ -337,7 +366,7 @@ void GameListController::CheckFilterItem(int menuIndex) {
   if (QAction* action = filterActions_.value(menuIndex)) {
     action->setChecked(true);
   }
-  toolButton15_->setProperty(kImageProperty, cat::kFilterMenu[static_cast<std::size_t>(menuIndex)].image);
+  ShowButtonImage(toolButton15_, cat::kFilterMenu[static_cast<std::size_t>(menuIndex)].image);
 }
 
 void GameListController::ApplyListFilter(int menuIndex) {
@@ -380,7 +409,7 @@ void GameListController::ShowListModeMenus(ListMode mode) {
     viewModeActions_[i]->setChecked(static_cast<int>(i) == ModeIndex(mode));
     popupModeActions_[i]->setChecked(static_cast<int>(i) == ModeIndex(mode));
   }
-  toolButton13_->setProperty(kImageProperty, entry.image);
+  ShowButtonImage(toolButton13_, entry.image);
   SetFavoriteItemsEnabled(entry.canAddFavorites);
   showFilteredGames_->setChecked(false);
   showFilteredGames_->setEnabled(false);
@@ -391,7 +420,7 @@ void GameListController::ShowSearchResultMenus() {
   for (QAction* action : viewModeActions_) {
     action->setChecked(false);
   }
-  toolButton13_->setProperty(kImageProperty, cat::kSearchResultImage);
+  ShowButtonImage(toolButton13_, cat::kSearchResultImage);
   SetFavoriteItemsEnabled(true);
   showFilteredGames_->setEnabled(true);
   showFilteredGames_->setChecked(true);

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <array>
 #include <memory>
@@ -22,6 +23,7 @@ class QStatusBar;
 class QToolButton;
 class QWidget;
 class GameListModel;
+class ToolbarImages;
 
 namespace kestrune::settings {
 class Settings;
@@ -65,6 +67,9 @@ class GameListController : public QObject {
   void SetControllerNavigation(bool on) { controllerNavigation_ = on; }
   void SetFolders(const std::string& iconDir, const std::string& iniDir, const std::string& inpDir);
   void SetIconSource(std::unique_ptr<kestrune::catalogue::IconSource> source);
+  // Where the list-mode and filter buttons, the search box's button and the list's state images take
+  // their images; each takes its image again when a skin replaces one. Null shows none on the buttons.
+  void SetToolbarImages(const ToolbarImages* images);
   void SetMameVersionText(const QString& text);
   void SetRomsText(const QString& text);
 
@@ -120,6 +125,8 @@ class GameListController : public QObject {
   void SetFavoriteItemsEnabled(bool canAdd);
   void ShowListedCount();
   void SetPanel(int panel, const QString& text);
+  void ShowButtonImage(QToolButton* button, int index);
+  void RefreshImages();
   void RebuildPlainList();
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -135,6 +142,7 @@ class GameListController : public QObject {
   int searchField_ = 1;
   bool realTimeSearch_ = true;
   bool controllerNavigation_ = false;
+  QPointer<const ToolbarImages> images_;
 
   GameListModel* model_ = nullptr;
   GameListView* view_ = nullptr;
@@ -146,6 +154,7 @@ class GameListController : public QObject {
   QMenu* searchmenu_ = nullptr;
   QToolButton* toolButton13_ = nullptr;
   QToolButton* toolButton15_ = nullptr;
+  QAction* searchButton_ = nullptr;
   QActionGroup* filterGroup_ = nullptr;
   QActionGroup* viewModeGroup_ = nullptr;
   QActionGroup* popupModeGroup_ = nullptr;

@@ -6,6 +6,8 @@
 #include <QPixmap>
 #include <string>
 
+#include "mainwindow/toolbar_images.h"
+
 namespace {
 
 using kestrune::catalogue::GameList;
@@ -15,7 +17,7 @@ using kestrune::catalogue::LineField;
 
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
-QIcon StateImage(const QColor& color) {
+QIcon DrawnStateImage(const QColor& color) {
   QPixmap pixmap(32, 32);
   pixmap.fill(Qt::transparent);
   QPainter painter(&pixmap);
@@ -32,12 +34,42 @@ GameListModel::GameListModel(GameList& list, QObject* parent) : QAbstractTableMo
   ResetImages();
 }
 
+void GameListModel::SetStateImages(const ToolbarImages* images) {
+  if (stateImages_ != nullptr) {
+    disconnect(stateImages_, nullptr, this, nullptr);
+  }
+  stateImages_ = images;
+  if (images != nullptr) {
+    connect(images, &ToolbarImages::changed, this, &GameListModel::RefreshStateImages);
+  }
+  RefreshStateImages();
+}
+
+QIcon GameListModel::StateIcon(int index) const {
+  if (stateImages_ != nullptr) {
+    QIcon icon = stateImages_->StateImage(index);
+    if (!icon.isNull()) {
+      return icon;
+    }
+  }
+  return DrawnStateImage(index == kUnavailableImage ? QColor(192, 48, 48) : QColor(64, 160, 64));
+}
+
 void GameListModel::ResetImages() const {
   images_.clear();
-  const QIcon working = StateImage(QColor(64, 160, 64));
-  images_.push_back(working);
-  images_.push_back(working);
-  images_.push_back(StateImage(QColor(192, 48, 48)));
+  for (int i = 0; i < kBuiltInImages; ++i) {
+    images_.push_back(StateIcon(i));
+  }
+}
+
+void GameListModel::RefreshStateImages() {
+  // Only the state images change: the rows' resolved icons keep their places in the store.
+  for (int i = 0; i < kBuiltInImages; ++i) {
+    images_[static_cast<std::size_t>(i)] = StateIcon(i);
+  }
+  if (rowCount() > 0) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+  }
 }
 
 void GameListModel::ListRebuilt() {

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QIcon>
+#include <QPointer>
 #include <vector>
 
 #include "catalogue/game_list.h"
@@ -10,6 +11,8 @@
 // The game list as the list views see it: rows are the listed games, held by the plain game list as
 // row indexes into the catalogue; nothing is stored or parsed here. Icons are resolved when a row is
 // first painted and kept in a bounded store.
+class ToolbarImages;
+
 class GameListModel : public QAbstractTableModel {
   Q_OBJECT
 
@@ -25,6 +28,10 @@ class GameListModel : public QAbstractTableModel {
 
   // Where icons come from; null (the default) gives every available game image 1.
   void SetIconSource(kestrune::catalogue::IconSource* source) { iconSource_ = source; }
+
+  // Where the state images come from (a skin may replace them); taken again when one is replaced. Null
+  // (the default), or an image that cannot be drawn, gives the list's own drawn images.
+  void SetStateImages(const ToolbarImages* images);
 
   // Tells the views that the game list was rebuilt; the icon store is emptied with the rows' indexes.
   void ListRebuilt();
@@ -43,9 +50,12 @@ class GameListModel : public QAbstractTableModel {
   int ImageIndexOf(int row) const;
   int ResolveIcon(int row) const;
   void ResetImages() const;
+  QIcon StateIcon(int index) const;
+  void RefreshStateImages();
 
   kestrune::catalogue::GameList& list_;
   kestrune::catalogue::IconSource* iconSource_ = nullptr;
+  QPointer<const ToolbarImages> stateImages_;
   // Filled while painting, so it changes inside const data().
   mutable std::vector<QIcon> images_;
 };

@@ -16,6 +16,7 @@
 #include "../catalogue/game_lines.h"
 #include "catalogue/favorites.h"
 #include "mainwindow/game_list_model.h"
+#include "mainwindow/toolbar_images.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -129,6 +130,41 @@ TEST_F(GameListControllerTest, IconsComeFromTheSetThenTheParentAndTheStoreIsClea
   controller_.BuildGameList();
   EXPECT_EQ(model->IconStoreSize(), GameListModel::kBuiltInImages);
   EXPECT_EQ(list.ImageIndex(0), 0);
+}
+
+TEST_F(GameListControllerTest, ButtonsAndStateImagesShowTheToolbarImagesAndTakeReplacedOnes) {
+  QAction* searchButton = controller_.SearchBox()->findChild<QAction*>("searchtagButton");
+  ASSERT_NE(searchButton, nullptr);
+  GameListModel* model = controller_.Model();
+  ToolbarImages images;
+  controller_.SetToolbarImages(&images);
+  const auto shows = [](const QIcon& shown, const QIcon& image) {
+    return !shown.isNull() && shown.cacheKey() == image.cacheKey();
+  };
+  EXPECT_TRUE(shows(controller_.ListModeButton()->icon(), images.Image(ToolbarImages::kAllRoms)));
+  EXPECT_TRUE(shows(controller_.FilterButton()->icon(), images.Image(18)));  // "All Games"
+  EXPECT_TRUE(shows(searchButton->icon(), images.Image(ToolbarImages::kFilterRoms)));
+  EXPECT_TRUE(shows(model->Image(GameListModel::kUnavailableImage), images.StateImage(2)));
+
+  Item("ShowAvailableGames1")->trigger();
+  Item("Vector1")->trigger();
+  EXPECT_TRUE(shows(controller_.ListModeButton()->icon(), images.Image(ToolbarImages::kAvailableRoms)));
+  EXPECT_TRUE(shows(controller_.FilterButton()->icon(), images.Image(19)));
+
+  // A skin replaces images after they are shown.
+  QPixmap red(16, 16);
+  red.fill(Qt::red);
+  images.Replace(ToolbarImages::kAvailableRoms, false, QIcon(red));
+  images.Replace(ToolbarImages::kFilterRoms, false, QIcon(red));
+  images.ReplaceState(2, QIcon(red));
+  EXPECT_TRUE(shows(controller_.ListModeButton()->icon(), images.Image(ToolbarImages::kAvailableRoms)));
+  EXPECT_TRUE(shows(searchButton->icon(), images.Image(ToolbarImages::kFilterRoms)));
+  EXPECT_TRUE(shows(model->Image(GameListModel::kUnavailableImage), images.StateImage(2)));
+
+  controller_.SetToolbarImages(nullptr);
+  EXPECT_TRUE(controller_.FilterButton()->icon().isNull());
+  EXPECT_NE(model->Image(GameListModel::kUnavailableImage).cacheKey(), images.StateImage(2).cacheKey());
+  EXPECT_FALSE(model->Image(GameListModel::kUnavailableImage).isNull());
 }
 
 TEST_F(GameListControllerTest, FilterChangeKeepsTheSelectedGameOrSelectsTheTopRow) {
