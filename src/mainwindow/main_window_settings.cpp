@@ -138,7 +138,9 @@ void TForm1::ApplySettings() {
   ApplyPreferenceSettings();
   ApplyFolderSettings();
   mameVersionText_ = s.ReadText(set::kUiSection, "mameversion");
-  splitter_->setSizes({s.ReadInt(set::kUiSection, "splitter"), std::max(1, width() - s.ReadInt(set::kUiSection, "splitter"))});
+  // The sizes must add up to the room the handle leaves, or the list's width is scaled and creeps each run.
+  const int listWidth = s.ReadInt(set::kUiSection, "splitter");
+  splitter_->setSizes({listWidth, std::max(1, width() - splitter_->handleWidth() - listWidth)});
   ApplyPaneSettings();
   OpenArtworkArchives();
   ApplyViewSettings();
@@ -167,6 +169,8 @@ void TForm1::ApplyWindowSettings() {
 void TForm1::ApplyColumnSettings() {
   const set::Settings& s = *settings_;
   QHeaderView* header = gameList_->View()->ReportView()->header();
+  // A width of 0 hides a column (no catver.ini, clones not shown); the style's minimum would undo it.
+  header->setMinimumSectionSize(0);
   const std::vector<cat::ColumnPlace> places =
       cat::ParseColumnOrder(s.ReadText(set::kUiSection, "colorder"), cat::kListColumnCount);
   for (int visual = 0; visual < static_cast<int>(places.size()); ++visual) {
@@ -451,8 +455,11 @@ void TForm1::StoreSettings() {
   if (menus_->Action("Maximize1")->isChecked()) {
     s.WriteText(ui, "winmax", "1");
   } else {
-    s.WriteInt(ui, "winleft", normalGeometry().left());
-    s.WriteInt(ui, "wintop", normalGeometry().top());
+    // The frame's corner, where the first show's move() puts it back; the inner corner would creep
+    // by the frame's width each run.
+    const QPoint corner = normalGeometry().topLeft() + (pos() - geometry().topLeft());
+    s.WriteInt(ui, "winleft", corner.x());
+    s.WriteInt(ui, "wintop", corner.y());
     s.WriteText(ui, "winmax", "0");
   }
   s.WriteFlag(ui, "showtabs", !tabsHidden_);
