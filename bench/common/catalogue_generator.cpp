@@ -103,6 +103,139 @@ std::string GameLine(int index, std::mt19937& random) {
   return line;
 }
 
+// Support texts: prose for history.dat, version notes for mameinfo.dat.
+constexpr std::array<std::string_view, 40> kProse{
+    "the",    "player", "controls", "a",       "ship",     "through", "eight",   "stages", "of",      "enemies",
+    "and",    "must",   "collect",  "power",   "items",    "before",  "the",     "boss",   "appears", "in",
+    "this",   "game",   "was",      "first",   "released", "board",   "running", "on",     "with",    "sound",
+    "sequel", "known",  "as",       "version", "location", "test",    "cabinet", "screen", "Café",    "score",
+};
+constexpr std::array<std::string_view, 8> kAuthors{
+    "Nicola Salmoria", "Aaron Giles", "Phil Bennett", "David Haywood",
+    "Angelo Salese",   "R. Belmont",  "hap",          "Vas Crabb",
+};
+constexpr std::array<std::string_view, 6> kPlatforms{
+    "Nintendo Famicom", "Sega Mega Drive", "Sony PlayStation", "NEC PC-Engine", "Commodore Amiga", "Sharp X68000",
+};
+
+void Line(std::string& text, std::string_view line) {
+  text += line;
+  text += "\r\n";
+}
+
+std::string Sentence(std::mt19937& random) {
+  std::string text(Pick(kWords, random));
+  for (unsigned words = 6 + random() % 18; words > 0; --words) {
+    text += ' ';
+    text += random() % 6 == 0 ? Pick(kWords, random) : Pick(kProse, random);
+  }
+  return text + (random() % 8 == 0 ? "!" : ".");
+}
+
+std::string Paragraph(std::mt19937& random) {
+  std::string text = Sentence(random);
+  for (unsigned sentences = 1 + random() % 5; sentences > 0; --sentences) {
+    text += ' ';
+    text += Sentence(random);
+  }
+  return text;
+}
+
+std::string InfoNames(int first, int count) {
+  std::string names;
+  for (int i = first; i < first + count; ++i) {
+    names += RomName(i) + ",";
+  }
+  return names;
+}
+
+void HistoryEntry(std::string& text, int first, int count, std::mt19937& random) {
+  Line(text, "$info=" + InfoNames(first, count));
+  if (random() % 5 != 0) {
+    const std::string address =
+        "https://www.arcade-history.com/?n=" + RomName(first) + "&page=detail&id=" + std::to_string(first + 100);
+    Line(text, "$<a href=\"" + address + "\" rel=\"nofollow\">" + address + "</a>");
+  }
+  Line(text, "$bio");
+  Line(text, "");
+  const std::string year = std::to_string(1975 + random() % 45);
+  Line(text, Title(random) + " (c) " + year + " " + std::string(Pick(kCompanies, random)) + ".");
+  Line(text, "");
+  for (unsigned paragraphs = 1 + random() % 3; paragraphs > 0; --paragraphs) {
+    Line(text, Paragraph(random));
+    Line(text, "");
+  }
+  if (random() % 2 == 0) {
+    Line(text, "- TRIVIA -");
+    Line(text, "");
+    for (unsigned paragraphs = 1 + random() % 3; paragraphs > 0; --paragraphs) {
+      Line(text, Paragraph(random));
+      Line(text, "");
+    }
+  }
+  if (random() % 3 == 0) {
+    Line(text, "- STAFF -");
+    Line(text, "");
+    for (unsigned people = 1 + random() % 5; people > 0; --people) {
+      Line(text, "Programmer: " + std::string(Pick(kAuthors, random)));
+    }
+    Line(text, "");
+  }
+  if (random() % 3 == 0) {
+    Line(text, "- PORTS -");
+    Line(text, "");
+    Line(text, "* Consoles :");
+    for (unsigned ports = 1 + random() % 4; ports > 0; --ports) {
+      Line(text, std::string(Pick(kPlatforms, random)) + " [JP] (" + year + ") \"" + Title(random) + "\"");
+    }
+    Line(text, "");
+  }
+  Line(text, "$end");
+  Line(text, "");
+}
+
+std::string MameVersion(std::mt19937& random) { return "0." + std::to_string(1 + random() % 251); }
+
+void VersionNotes(std::string& text, unsigned notes, std::mt19937& random) {
+  for (; notes > 0; --notes) {
+    Line(text, "- " + MameVersion(random) + ": " + std::string(Pick(kAuthors, random)) + " " + Sentence(random));
+  }
+}
+
+void MameInfoGameEntry(std::string& text, int index, std::mt19937& random) {
+  Line(text, "$info=" + RomName(index));
+  Line(text, "$mame");
+  Line(text, "");
+  Line(text, MameVersion(random) + " [" + std::string(Pick(kAuthors, random)) + "]");
+  Line(text, "");
+  if (random() % 3 == 0) {
+    Line(text, "TODO: " + Sentence(random));
+    Line(text, "");
+  }
+  VersionNotes(text, random() % 4, random);
+  Line(text, "");
+  Line(text, "LEVELS: " + std::to_string(1 + random() % 40));
+  Line(text, "");
+  Line(text, "Romset: " + std::to_string(64 + random() % 9000) + " kb / " + std::to_string(2 + random() % 60) +
+                 " files / " + std::to_string(1 + random() % 30) + ".5 zip");
+  Line(text, "$end");
+  Line(text, "");
+}
+
+std::string DriverName(int index) {
+  return index < static_cast<int>(kDrivers.size()) ? std::string(kDrivers[static_cast<std::size_t>(index)])
+                                                   : RomName(index) + "drv.cpp";
+}
+
+void MameInfoDriverEntry(std::string& text, int index, std::mt19937& random) {
+  Line(text, "$info=" + DriverName(index));
+  Line(text, "$drv");
+  Line(text, "");
+  VersionNotes(text, 5 + random() % 60, random);
+  Line(text, "$end");
+  Line(text, "");
+}
+
 }  // namespace
 
 std::vector<std::string> GenerateGameCatalogue(int count, unsigned seed) {
@@ -113,6 +246,37 @@ std::vector<std::string> GenerateGameCatalogue(int count, unsigned seed) {
     lines.push_back(GameLine(i, random));
   }
   return lines;
+}
+
+std::string GenerateHistoryDat(std::size_t bytes, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  text.reserve(bytes + 8192);
+  Line(text, "## HISTORY.DAT, generated for timing the program");
+  Line(text, "");
+  for (int first = 0; text.size() < bytes;) {
+    const int count = 1 + static_cast<int>(random() % 4);
+    HistoryEntry(text, first, count, random);
+    first += count;
+  }
+  return text;
+}
+
+std::string GenerateMameInfoDat(std::size_t bytes, unsigned seed) {
+  std::mt19937 random(seed);
+  std::string text;
+  text.reserve(bytes + 8192);
+  Line(text, "# MAMEINFO.DAT, generated for timing the program");
+  Line(text, "");
+  // About five sixths game entries, the rest driver entries, as in the real file.
+  const std::size_t gameBytes = bytes - bytes / 6;
+  for (int index = 0; text.size() < gameBytes; ++index) {
+    MameInfoGameEntry(text, index, random);
+  }
+  for (int index = 0; text.size() < bytes; ++index) {
+    MameInfoDriverEntry(text, index, random);
+  }
+  return text;
 }
 
 }  // namespace kestrune::bench
