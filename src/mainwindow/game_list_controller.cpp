@@ -11,6 +11,7 @@
 #include <QStatusBar>
 #include <QToolButton>
 
+#include "catalogue/articles.h"
 #include "catalogue/favorites.h"
 #include "catalogue/quick_search.h"
 #include "mainwindow/game_list_model.h"
@@ -103,6 +104,7 @@ void GameListController::CreateWidgets(QWidget* parentWidget) {
   CreateSearchMenu(parentWidget);
   CreateViewStyleActions(parentWidget);
   CreateFavoriteActions(parentWidget);
+  CreateArticleAction(parentWidget);
   CreateStatusBar(parentWidget);
 }
 
@@ -215,6 +217,13 @@ void GameListController::CreateFavoriteActions(QWidget* parentWidget) {
   }
 }
 
+void GameListController::CreateArticleAction(QWidget* parentWidget) {
+  noThePrefix_ = NewAction("he1", "No 'The' Prefix", parentWidget);
+  noThePrefix_->setCheckable(true);
+  // Qt has checked or unchecked the item before it reports the click.
+  connect(noThePrefix_, &QAction::triggered, this, &GameListController::MoveArticles);
+}
+
 void GameListController::CreateStatusBar(QWidget* parentWidget) {
   statusbar_ = new QStatusBar(parentWidget);
   statusbar_->setObjectName("Statusbalk");
@@ -325,6 +334,8 @@ void GameListController::ApplySettings() {
   }
   const int style = ReadValidInt(settings, "viewtype", [](int v) { return v >= 0 && v <= 2; });
   SetViewStyle(static_cast<ViewStyle>(style));
+  // Only the check: the catalogue file already holds the descriptions as they were moved.
+  noThePrefix_->setChecked(settings.ReadFlag(set::kUiSection, "thesufix"));
   ShowListModeMenus(static_cast<ListMode>(ReadValidInt(settings, "list", cat::IsListModeValue)));
   const bool anyFavorite = cat::FavoritesCount(settings.Ini()) > 0;
   viewModeActions_[2]->setEnabled(anyFavorite);
@@ -349,6 +360,7 @@ void GameListController::StoreSettings() {
   settings.WriteFlag(set::kUiSection, "showbadroms", list_.Flags().ShowUnavailable);
   settings.WriteFlag(set::kUiSection, "showfav", list_.Flags().FavoritesOnly);
   settings.WriteInt(set::kUiSection, "viewtype", static_cast<int>(view_->Style()));
+  settings.WriteFlag(set::kUiSection, "thesufix", noThePrefix_->isChecked());
 }
 
 void GameListController::ShowListedCount() { SetPanel(0, QStringLiteral("Listed : %1").arg(list_.GameCount())); }
@@ -500,6 +512,11 @@ void GameListController::SearchMenuItemClicked(int entry) {
 void GameListController::SortByColumn(int column) {
   const QString rom = GetSelectedRom();
   cat::SortCatalogueByColumn(catalogue_, list_.Index(), column, sortState_, model_->rowCount() > 0);
+  RelistChangedCatalogue(rom);
+}
+
+void GameListController::RelistChangedCatalogue(const QString& rom) {
+  // A search result listed before is searched again in the changed lines.
   if (showFilteredGames_->isChecked() && !searchtag_->text().isEmpty()) {
     QuickSearch();
   } else {
@@ -508,6 +525,16 @@ void GameListController::SortByColumn(int column) {
   }
   ClearIconIndexes();
   SelectGameByRom(rom);
+}
+
+void GameListController::MoveArticles(bool behind) {
+  const QString rom = GetSelectedRom();
+  if (behind) {
+    cat::TheSuffixAll(catalogue_);
+  } else {
+    cat::ThePrefixAll(catalogue_);
+  }
+  RelistChangedCatalogue(rom);
 }
 
 void GameListController::SetViewStyle(ViewStyle style) {

@@ -112,6 +112,7 @@ class GameListController : public QObject {
   void CreateSearchMenu(QWidget* parentWidget);
   void CreateViewStyleActions(QWidget* parentWidget);
   void CreateFavoriteActions(QWidget* parentWidget);
+  void CreateArticleAction(QWidget* parentWidget);
   void CreateStatusBar(QWidget* parentWidget);
   QAction* NewAction(const QString& name, const QString& caption, QWidget* parentWidget);
 
@@ -128,6 +129,8 @@ class GameListController : public QObject {
   void ShowButtonImage(QToolButton* button, int index);
   void RefreshImages();
   void RebuildPlainList();
+  void RelistChangedCatalogue(const QString& rom);
+  void MoveArticles(bool behind);
   bool eventFilter(QObject* watched, QEvent* event) override;
 
   kestrune::catalogue::Catalogue& catalogue_;
@@ -166,6 +169,7 @@ class GameListController : public QObject {
   std::array<QAction*, 3> styleActions_{};
   QList<QAction*> searchActions_;
   QAction* showFilteredGames_ = nullptr;
+  QAction* noThePrefix_ = nullptr;  // View, "No 'The' Prefix"
   std::array<QAction*, 2> addFavoriteActions_{};
   std::array<QAction*, 2> removeFavoriteActions_{};
   QList<QAction*> allActions_;

@@ -349,4 +349,65 @@ TEST_F(GameListControllerTest, SettingsRestoreTheListStateWithDefaultsForBadValu
   EXPECT_EQ(settings_.ReadText("kestruneui", "list"), "0");
 }
 
+TEST_F(GameListControllerTest, NoThePrefixMovesTheArticleOfEveryTitleAndBack) {
+  catalogue_.Add(GameLine("simpsons", [](cat::Tgameinfo& g) { g.description = "The Simpsons"; }));
+  catalogue_.Add(GameLine("theatre", [](cat::Tgameinfo& g) { g.description = "Theatre of Pain"; }));
+  controller_.BuildGameList();
+  QAction* noThe = Item("he1");
+  ASSERT_NE(noThe, nullptr);
+  EXPECT_TRUE(noThe->isCheckable());
+  EXPECT_FALSE(noThe->isChecked());
+  controller_.View()->SelectRow(4);
+
+  noThe->trigger();
+  EXPECT_TRUE(noThe->isChecked());
+  EXPECT_EQ(cat::ParseGameRecord(catalogue_[4])->description, "Simpsons,The");
+  EXPECT_EQ(cat::ParseGameRecord(catalogue_[5])->description, "Theatre of Pain");
+  EXPECT_EQ(controller_.Model()->data(controller_.Model()->index(4, 0)).toString(), "Simpsons,The");
+  EXPECT_EQ(controller_.GetSelectedRom(), "simpsons");
+
+  // A search result listed is searched again in the moved titles.
+  controller_.SearchBox()->setText("simpsons,");
+  controller_.QuickSearch();
+  ASSERT_EQ(controller_.Model()->rowCount(), 1);
+  noThe->trigger();
+  EXPECT_FALSE(noThe->isChecked());
+  EXPECT_EQ(cat::ParseGameRecord(catalogue_[4])->description, "The Simpsons");
+  EXPECT_EQ(controller_.Mode(), cat::ListMode::SearchResult);
+  EXPECT_EQ(controller_.Model()->rowCount(), 0);
+}
+
+struct TheSuffixCase {
+  const char* name;
+  const char* stored;  // thesufix as the settings file holds it
+  bool checked;
+  const char* written;
+};
+
+void PrintTo(const TheSuffixCase& row, std::ostream* out) { *out << row.name << " \"" << row.stored << '"'; }
+
+class TheSuffixSetting : public GameListControllerTest, public ::testing::WithParamInterface<TheSuffixCase> {};
+
+TEST_P(TheSuffixSetting, ChecksTheItemWithoutMovingArticlesAndIsWrittenBack) {
+  const TheSuffixCase& row = GetParam();
+  catalogue_.Add(GameLine("simpsons", [](cat::Tgameinfo& g) { g.description = "The Simpsons"; }));
+  const std::vector<std::string> before = catalogue_.Lines();
+  settings_.WriteDefaults(dir_.folder(), "mame", "");
+  settings_.WriteText("kestruneui", "thesufix", row.stored);
+  controller_.ApplySettings();
+  EXPECT_EQ(Item("he1")->isChecked(), row.checked);
+  EXPECT_EQ(catalogue_.Lines(), before);
+  controller_.StoreSettings();
+  EXPECT_EQ(settings_.ReadText("kestruneui", "thesufix"), row.written);
+}
+
+INSTANTIATE_TEST_SUITE_P(Stored, TheSuffixSetting,
+                         ::testing::Values(TheSuffixCase{"On", "1", true, "1"}, TheSuffixCase{"Off", "0", false, "0"},
+                                           TheSuffixCase{"Missing", "", false, "0"},
+                                           TheSuffixCase{"NumberOne", "01", true, "1"},
+                                           TheSuffixCase{"NotANumber", "yes", false, "0"}),
+                         [](const ::testing::TestParamInfo<TheSuffixCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
 }  // namespace
