@@ -371,6 +371,8 @@ void TForm1::SetTabsHidden(bool hidden) {
     // With every tab hidden the picture area still shows the first page, the game's texts under it.
     pageControl_->tabBar()->hide();
     pageControl_->setCurrentIndex(0);
+    // Hiding a tab hides its page too; the first page must stay on screen without its tab.
+    pages_[0]->show();
     historyscherm2_->setVisible(historyLoaded_ || mameInfoLoaded_);
     emit gameList_->selectedGameChanged();
     return;
