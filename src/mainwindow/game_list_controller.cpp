@@ -41,6 +41,8 @@ bool SetFileExists(const std::string& folder, const QString& fileName) {
 }
 
 int ModeIndex(ListMode mode) { return static_cast<int>(mode); }
+// The favourites mode's place in the list-mode menus.
+constexpr auto kFavoritesItem = static_cast<std::size_t>(ListMode::Favorites);
 
 // A stored number the list can use, else the key's first-run default.
 template <typename Valid>
@@ -69,6 +71,7 @@ GameListController::GameListController(cat::Catalogue& catalogue, QWidget* paren
     emit selectedGameChanged();
   });
   ShowListModeMenus(ListMode::All);
+  EnableShowFavorites();
   CheckFilterItem(cat::kFilterAllGames);
   SetSearchField(cat::LineField::description);
   styleActions_[0]->setChecked(true);
@@ -268,6 +271,7 @@ void GameListController::SetPanel(int panel, const QString& text) {
 void GameListController::SetSettings(set::Settings* settings) {
   settings_ = settings;
   list_.SetFavorites(settings == nullptr ? nullptr : &settings->Ini());
+  EnableShowFavorites();
 }
 
 void GameListController::SetFolders(const std::string& iconDir, const std::string& iniDir, const std::string& inpDir) {
@@ -337,9 +341,7 @@ void GameListController::ApplySettings() {
   // Only the check: the catalogue file already holds the descriptions as they were moved.
   noThePrefix_->setChecked(settings.ReadFlag(set::kUiSection, "thesufix"));
   ShowListModeMenus(static_cast<ListMode>(ReadValidInt(settings, "list", cat::IsListModeValue)));
-  const bool anyFavorite = cat::FavoritesCount(settings.Ini()) > 0;
-  viewModeActions_[2]->setEnabled(anyFavorite);
-  popupModeActions_[2]->setEnabled(anyFavorite);
+  EnableShowFavorites();
   ApplyListFilter(cat::FilterMenuIndexOrAll(settings.ReadInt(set::kUiSection, "filtermenu")));
   if (showSearch) {
     QuickSearch();
@@ -414,6 +416,14 @@ void GameListController::SetFavoriteItemsEnabled(bool canAdd) {
   }
 }
 
+// "Show Favorites" in the View menu and in the list-mode menu can be chosen only while there are
+// favourites.
+void GameListController::EnableShowFavorites() {
+  const bool any = settings_ != nullptr && cat::FavoritesCount(settings_->Ini()) > 0;
+  viewModeActions_[kFavoritesItem]->setEnabled(any);
+  popupModeActions_[kFavoritesItem]->setEnabled(any);
+}
+
 void GameListController::ShowListModeMenus(ListMode mode) {
   mode_ = mode;
   const cat::ListModeEntry& entry = cat::ListModeOf(mode);
@@ -439,7 +449,7 @@ void GameListController::ShowSearchResultMenus() {
 }
 
 bool GameListController::SwitchListMode(ListMode mode) {
-  if (mode_ == mode || (mode == ListMode::Favorites && !viewModeActions_[2]->isEnabled())) {
+  if (mode_ == mode || (mode == ListMode::Favorites && !viewModeActions_[kFavoritesItem]->isEnabled())) {
     return false;
   }
   const cat::ListModeEntry& entry = cat::ListModeOf(mode);
@@ -589,10 +599,8 @@ void GameListController::AddFavorite() {
   if (rom.isEmpty() || settings_ == nullptr) {
     return;
   }
-  if (cat::AddFavorite(settings_->Ini(), rom.toUtf8().toStdString())) {
-    viewModeActions_[2]->setEnabled(true);
-    popupModeActions_[2]->setEnabled(true);
-  }
+  cat::AddFavorite(settings_->Ini(), rom.toUtf8().toStdString());
+  EnableShowFavorites();
 }
 
 void GameListController::RemoveFavorite() {
@@ -601,9 +609,8 @@ void GameListController::RemoveFavorite() {
     return;
   }
   cat::RemoveFavorite(settings_->Ini(), rom.toUtf8().toStdString());
-  if (cat::FavoritesCount(settings_->Ini()) == 0) {
-    viewModeActions_[2]->setEnabled(false);
-    popupModeActions_[2]->setEnabled(false);
+  EnableShowFavorites();
+  if (!viewModeActions_[kFavoritesItem]->isEnabled()) {
     ShowAllGames();
   }
   BuildGameList();

@@ -124,6 +124,7 @@ class GameListController : public QObject {
   void ShowSearchResultMenus();
   void CheckFilterItem(int menuIndex);
   void SetFavoriteItemsEnabled(bool canAdd);
+  void EnableShowFavorites();
   void ShowListedCount();
   void SetPanel(int panel, const QString& text);
   void ShowButtonImage(QToolButton* button, int index);

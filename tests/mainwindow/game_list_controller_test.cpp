@@ -12,6 +12,10 @@
 #include <QStatusBar>
 #include <QToolButton>
 #include <QWidget>
+#include <functional>
+#include <ostream>
+#include <string>
+#include <vector>
 
 #include "../catalogue/game_lines.h"
 #include "catalogue/favorites.h"
@@ -409,5 +413,77 @@ INSTANTIATE_TEST_SUITE_P(Stored, TheSuffixSetting,
                          [](const ::testing::TestParamInfo<TheSuffixCase>& info) {
                            return std::string(info.param.name);
                          });
+
+struct ShowFavoritesCase {
+  const char* name;
+  std::vector<const char*> stored;  // the favourites in the settings before the step
+  std::function<void(GameListController&, kestrune::settings::Settings&)> step;
+  bool enabled;
+};
+
+void PrintTo(const ShowFavoritesCase& row, std::ostream* out) { *out << row.name; }
+
+class ShowFavoritesItems : public GameListControllerTest, public ::testing::WithParamInterface<ShowFavoritesCase> {};
+
+TEST_P(ShowFavoritesItems, AreEnabledOnlyWhileThereAreFavourites) {
+  const ShowFavoritesCase& row = GetParam();
+  for (const char* rom : row.stored) {
+    cat::AddFavorite(settings_.Ini(), rom);
+  }
+  GameListController controller(catalogue_, &window_);
+  QAction* view = controller.Action("ShowFavorites2");
+  QAction* popup = controller.ListModeMenu()->actions().value(2);
+  ASSERT_EQ(popup, controller.Action("ShowFavorites1"));
+  EXPECT_FALSE(view->isEnabled());
+  EXPECT_FALSE(popup->isEnabled());
+
+  row.step(controller, settings_);
+  EXPECT_EQ(view->isEnabled(), row.enabled);
+  EXPECT_EQ(popup->isEnabled(), row.enabled);
+}
+
+void Use(GameListController& c, kestrune::settings::Settings& s) {
+  c.SetSettings(&s);
+  c.BuildGameList();
+}
+
+void Apply(GameListController& c, kestrune::settings::Settings& s) {
+  c.SetSettings(&s);
+  c.ApplySettings();
+}
+
+void ChangeFirstRow(GameListController& c, kestrune::settings::Settings& s, bool add) {
+  Use(c, s);
+  c.View()->SelectRow(0);  // pacman
+  add ? c.AddFavorite() : c.RemoveFavorite();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Steps, ShowFavoritesItems,
+    ::testing::Values(
+        ShowFavoritesCase{"SettingsWithoutFavourites", {}, Use, false},
+        ShowFavoritesCase{"SettingsWithAFavourite", {"galaga"}, Use, true},
+        ShowFavoritesCase{"AppliedWithoutFavourites", {}, Apply, false},
+        ShowFavoritesCase{"AppliedWithAFavourite", {"galaga"}, Apply, true},
+        ShowFavoritesCase{"FirstAdded",
+                          {},
+                          [](GameListController& c, kestrune::settings::Settings& s) { ChangeFirstRow(c, s, true); },
+                          true},
+        ShowFavoritesCase{"LastRemoved",
+                          {"pacman"},
+                          [](GameListController& c, kestrune::settings::Settings& s) { ChangeFirstRow(c, s, false); },
+                          false},
+        ShowFavoritesCase{"OneOfTwoRemoved",
+                          {"pacman", "galaga"},
+                          [](GameListController& c, kestrune::settings::Settings& s) { ChangeFirstRow(c, s, false); },
+                          true},
+        ShowFavoritesCase{"SettingsTakenAway",
+                          {"galaga"},
+                          [](GameListController& c, kestrune::settings::Settings& s) {
+                            Use(c, s);
+                            c.SetSettings(nullptr);
+                          },
+                          false}),
+    [](const ::testing::TestParamInfo<ShowFavoritesCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
