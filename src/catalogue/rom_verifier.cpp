@@ -5,6 +5,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -158,10 +159,6 @@ std::optional<std::size_t> FindIndex(const ListXmlData& list, std::string_view n
   return it->second;
 }
 
-void AddUnique(std::vector<std::size_t>& to, std::size_t value) {
-  if (std::find(to.begin(), to.end(), value) == to.end()) to.push_back(value);
-}
-
 }  // namespace
 
 std::string ReadMameBuild(const std::optional<std::string>& build, std::string_view date) {
@@ -257,9 +254,6 @@ bool ScanRomZips(RomScanState& state, const RomFolderIndex& folders, const RomVe
 SetJudge::SetJudge(const RomScanState& state) : state_(state) {
   const std::vector<ListXmlSet>& sets = state.list.sets;
   crcs_.resize(sets.size());
-  refs_.resize(sets.size());
-  closure_.resize(sets.size());
-  closureDone_.assign(sets.size(), 0);
   for (std::size_t i = 0; i < sets.size(); ++i) {
     for (const ListXmlRom& rom : sets[i].roms) {
       if (rom.crc.empty() || rom.optional) continue;
@@ -271,52 +265,233 @@ SetJudge::SetJudge(const RomScanState& state) : state_(state) {
     }
     std::sort(crcs_[i].sorted.begin(), crcs_[i].sorted.end());
   }
-  refsDone_.assign(sets.size(), 0);
   for (std::size_t i = 0; i < sets.size(); ++i) {
     if (!IsSharedSet(sets[i]) || IsBadShared(i)) continue;
     goodSharedCrcs_.insert(goodSharedCrcs_.end(), crcs_[i].sorted.begin(), crcs_[i].sorted.end());
   }
   std::sort(goodSharedCrcs_.begin(), goodSharedCrcs_.end());
+  ResolveRefs();
+  BuildComponents();
 }
 
-const std::vector<std::size_t>& SetJudge::Refs(std::size_t i) const {
-  if (refsDone_[i] == 0) {
-    refsDone_[i] = 1;
-    for (const std::string& ref : state_.list.sets[i].deviceRefs) {
+void SetJudge::ResolveRefs() {
+  const std::vector<ListXmlSet>& sets = state_.list.sets;
+  refs_.resize(sets.size());
+  for (std::size_t i = 0; i < sets.size(); ++i) {
+    std::vector<std::size_t>& refs = refs_[i];
+    for (const std::string& ref : sets[i].deviceRefs) {
       const std::optional<std::size_t> device = FindIndex(state_.list, ref);
-      if (device && *device != i) AddUnique(refs_[i], *device);
+      if (device && *device != i) refs.push_back(*device);
+    }
+    std::sort(refs.begin(), refs.end());
+    refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
+  }
+}
+
+// Tarjan's strongly connected components, with an explicit stack: a chain of references as long as the
+// list must not use one call per link. A component is closed only after every component it reaches.
+void SetJudge::BuildComponents() {
+  constexpr std::size_t kUnseen = std::numeric_limits<std::size_t>::max();
+  const std::size_t count = refs_.size();
+  componentOf_.assign(count, kUnseen);
+  std::vector<std::size_t> order(count, kUnseen);
+  std::vector<std::size_t> low(count, 0);
+  std::vector<char> open(count, 0);
+  std::vector<std::size_t> path;
+  struct Frame {
+    std::size_t set;
+    std::size_t next = 0;  // the next of its references to follow
+  };
+  std::vector<Frame> calls;
+  std::size_t seen = 0;
+  auto enter = [&](std::size_t set) {
+    order[set] = low[set] = seen++;
+    path.push_back(set);
+    open[set] = 1;
+    calls.push_back({set});
+  };
+  for (std::size_t root = 0; root < count; ++root) {
+    if (order[root] != kUnseen) continue;
+    enter(root);
+    while (!calls.empty()) {
+      Frame& frame = calls.back();
+      const std::size_t set = frame.set;
+      if (frame.next < refs_[set].size()) {
+        const std::size_t ref = refs_[set][frame.next++];
+        if (order[ref] == kUnseen) {
+          enter(ref);
+        } else if (open[ref] != 0) {
+          low[set] = std::min(low[set], order[ref]);
+        }
+        continue;
+      }
+      calls.pop_back();
+      if (!calls.empty()) low[calls.back().set] = std::min(low[calls.back().set], low[set]);
+      if (low[set] != order[set]) continue;
+      std::vector<std::size_t> members;
+      std::size_t member;
+      do {
+        member = path.back();
+        path.pop_back();
+        open[member] = 0;
+        members.push_back(member);
+      } while (member != set);
+      CloseComponent(std::move(members));
     }
   }
-  return refs_[i];
+}
+
+void SetJudge::CloseComponent(std::vector<std::size_t> members) {
+  const std::size_t id = components_.size();
+  for (std::size_t member : members) componentOf_[member] = id;
+  Component component;
+  for (std::size_t member : members) {
+    for (std::size_t ref : refs_[member]) {
+      if (componentOf_[ref] != id) component.children.push_back(componentOf_[ref]);
+    }
+    if (HasRoms(member) && IsBadShared(member)) ++component.badDevices;
+    component.lackingBelow = component.lackingBelow || LacksOwnRoms(member);
+  }
+  std::sort(component.children.begin(), component.children.end());
+  component.children.erase(std::unique(component.children.begin(), component.children.end()), component.children.end());
+  component.badBelow = component.badDevices > 0;
+  for (std::size_t child : component.children) {
+    component.badBelow = component.badBelow || components_[child].badBelow;
+    component.lackingBelow = component.lackingBelow || components_[child].lackingBelow;
+  }
+  component.members = std::move(members);
+  components_.push_back(std::move(component));
 }
 
 bool SetJudge::IsBadShared(std::size_t i) const { return i < state_.badShared.size() && state_.badShared[i]; }
+
+// A set whose ROMs a device reference brings in.
+bool SetJudge::HasRoms(std::size_t i) const { return !crcs_[i].sorted.empty() || crcs_[i].unreadable; }
+
+// A device that cannot be complete from its own archives: only such a device can make a set miss ROMs.
+bool SetJudge::LacksOwnRoms(std::size_t device) const {
+  if (crcs_[device].unreadable) return true;
+  if (!IsBadShared(device)) return false;
+  const CrcList& own = Found(device);
+  return std::any_of(crcs_[device].sorted.begin(), crcs_[device].sorted.end(),
+                     [&](std::uint32_t crc) { return !Contains(own, crc); });
+}
 
 const CrcList& SetJudge::Found(std::size_t i) const {
   static const CrcList kNone;
   return i < state_.found.size() ? state_.found[i] : kNone;
 }
 
-const std::vector<std::size_t>& SetJudge::DeviceClosure(std::size_t device) const {
-  if (closureDone_[device] != 0) return closure_[device];
-  closureDone_[device] = 1;  // a reference cycle ends here
-  std::vector<std::size_t> result;
-  if (!crcs_[device].sorted.empty() || crcs_[device].unreadable) result.push_back(device);
-  for (std::size_t ref : Refs(device)) {
-    for (std::size_t inner : DeviceClosure(ref)) AddUnique(result, inner);
-  }
-  closure_[device] = std::move(result);
-  return closure_[device];
+bool SetJudge::SetSystem::Empty() const {
+  return std::all_of(lists.begin(), lists.end(), [](const CrcList* list) { return list == nullptr; });
 }
 
-std::vector<std::size_t> SetJudge::NeededDevices(std::size_t i) const {
-  std::vector<std::size_t> devices;
-  for (std::size_t ref : Refs(i)) {
-    for (std::size_t device : DeviceClosure(ref)) {
-      if (device != i) AddUnique(devices, device);
+bool SetJudge::SetSystem::Has(std::uint32_t crc) const {
+  return std::any_of(lists.begin(), lists.end(),
+                     [crc](const CrcList* list) { return list != nullptr && Contains(*list, crc); });
+}
+
+std::size_t SetJudge::SystemKeyHash::operator()(const std::array<std::size_t, 3>& key) const noexcept {
+  std::size_t hash = 0;
+  for (std::size_t part : key) hash = hash * 1'000'003u ^ std::hash<std::size_t>{}(part);
+  return hash;
+}
+
+SetJudge::SetSystem SetJudge::SystemOf(std::size_t i, std::optional<std::size_t> parent,
+                                       std::optional<std::size_t> bios) const {
+  constexpr std::size_t kNoOne = std::numeric_limits<std::size_t>::max();
+  SetSystem system{{kNoOne, kNoOne, kNoOne}, {nullptr, nullptr, nullptr}};
+  const std::optional<std::size_t> places[3] = {i, parent, bios};
+  for (std::size_t k = 0; k < 3; ++k) {
+    if (!places[k]) continue;
+    const CrcList& list = k == 2 ? crcs_[*places[k]].sorted : Found(*places[k]);
+    if (list.empty()) continue;
+    system.key[k] = *places[k];
+    system.lists[k] = &list;
+  }
+  return system;
+}
+
+// A device's ROMs are looked for in its own archives first, then where the set's are; never in
+// another device's archive.
+bool SetJudge::DeviceMisses(std::size_t device, const SetSystem& system) const {
+  if (!LacksOwnRoms(device)) return false;
+  if (crcs_[device].unreadable) return true;
+  const CrcList& own = Found(device);
+  return std::any_of(crcs_[device].sorted.begin(), crcs_[device].sorted.end(),
+                     [&](std::uint32_t crc) { return !Contains(own, crc) && !system.Has(crc); });
+}
+
+bool SetJudge::MembersMiss(std::size_t component, const SetSystem& system) const {
+  const std::vector<std::size_t>& members = components_[component].members;
+  return std::any_of(members.begin(), members.end(), [&](std::size_t device) { return DeviceMisses(device, system); });
+}
+
+// Whether a device the component reaches misses ROMs for sets with this system: a walk with its own
+// stack over the components that lack ROMs, remembered per system, since clones of one parent all
+// look in the same places.
+bool SetJudge::ComponentMisses(std::size_t component, const SetSystem& system) const {
+  const std::size_t number = systemNumbers_.try_emplace(system.key, systemNumbers_.size()).first->second;
+  auto key = [&](std::size_t c) { return static_cast<std::uint64_t>(number) * components_.size() + c; };
+  if (const auto known = misses_.find(key(component)); known != misses_.end()) return known->second;
+  struct Frame {
+    std::size_t component;
+    std::size_t next = 0;
+  };
+  std::vector<Frame> walk;
+  auto missed = [&] {
+    for (const Frame& frame : walk) misses_[key(frame.component)] = true;
+    return true;
+  };
+  walk.push_back({component});
+  if (MembersMiss(component, system)) return missed();
+  while (!walk.empty()) {
+    Frame& frame = walk.back();
+    const std::vector<std::size_t>& children = components_[frame.component].children;
+    if (frame.next == children.size()) {
+      misses_[key(frame.component)] = false;
+      walk.pop_back();
+      continue;
+    }
+    const std::size_t child = children[frame.next++];
+    if (!components_[child].lackingBelow) continue;
+    if (const auto known = misses_.find(key(child)); known != misses_.end()) {
+      if (known->second) return missed();
+      continue;
+    }
+    walk.push_back({child});
+    if (MembersMiss(child, system)) return missed();
+  }
+  return false;
+}
+
+// Whether a device set i needs misses ROMs. Set i itself may be on a device cycle: a device it then
+// needs as its own lacks nothing its own ROMs do not already lack.
+bool SetJudge::DevicesMiss(std::size_t i, const SetSystem& system) const {
+  for (std::size_t ref : refs_[i]) {
+    const std::size_t component = componentOf_[ref];
+    if (!components_[component].lackingBelow) continue;
+    // With no archive to look in, a device that lacks ROMs lacks them for the set too.
+    if (system.Empty() || ComponentMisses(component, system)) return true;
+  }
+  return false;
+}
+
+// Whether a device set i needs, other than itself, has a missing or incomplete archive.
+bool SetJudge::NeedsBadDevice(std::size_t i) const {
+  const bool ownBad = HasRoms(i) && IsBadShared(i);
+  for (std::size_t ref : refs_[i]) {
+    const Component& component = components_[componentOf_[ref]];
+    if (componentOf_[ref] != componentOf_[i]) {
+      if (component.badBelow) return true;
+      continue;
+    }
+    if (component.badDevices > (ownBad ? 1 : 0)) return true;
+    for (std::size_t child : component.children) {
+      if (components_[child].badBelow) return true;
     }
   }
-  return devices;
+  return false;
 }
 
 std::optional<std::size_t> SetJudge::Bios(std::size_t i, std::optional<std::size_t> parent) const {
@@ -345,28 +520,10 @@ std::optional<SetVerdict> SetJudge::Judge(std::size_t i) const {
   const std::optional<std::size_t> parent = FindIndex(state_.list, set.cloneof);
   const std::optional<std::size_t> bios = Bios(i, parent);
   const bool biosBad = bios && IsBadShared(*bios);
-  const CrcList* biosCrcs = bios && !biosBad ? &crcs_[*bios].sorted : nullptr;
-
-  // Where MAME looks for the set's own ROMs: the set's archives, its parent's, its BIOS's.
-  auto inSystem = [&](std::uint32_t crc) {
-    if (Contains(Found(i), crc) || (parent && Contains(Found(*parent), crc))) return true;
-    return biosCrcs != nullptr && Contains(*biosCrcs, crc);
-  };
-  const bool ownMissing = crcs_[i].unreadable || !std::all_of(crcs_[i].sorted.begin(), crcs_[i].sorted.end(), inSystem);
-  // A device's ROMs are looked for in its own archives first, then where the set's are; never in
-  // another device's archive.
-  bool deviceBad = false;
-  auto deviceMisses = [&](std::size_t device) {
-    const bool bad = IsBadShared(device);
-    deviceBad = deviceBad || bad;
-    const CrcList& own = bad ? Found(device) : crcs_[device].sorted;
-    return crcs_[device].unreadable ||
-           !std::all_of(crcs_[device].sorted.begin(), crcs_[device].sorted.end(),
-                        [&](std::uint32_t crc) { return Contains(own, crc) || inSystem(crc); });
-  };
-  const std::vector<std::size_t> devices = NeededDevices(i);
-  bool missing = ownMissing;
-  for (std::size_t device : devices) missing = deviceMisses(device) || missing;
+  const SetSystem system = SystemOf(i, parent, biosBad ? std::nullopt : bios);
+  const bool ownMissing = crcs_[i].unreadable || !std::all_of(crcs_[i].sorted.begin(), crcs_[i].sorted.end(),
+                                                              [&](std::uint32_t crc) { return system.Has(crc); });
+  const bool missing = ownMissing || DevicesMiss(i, system);
   if (!hasSection && missing) return std::nullopt;
 
   const ChdState none;
@@ -374,7 +531,7 @@ std::optional<SetVerdict> SetJudge::Judge(std::size_t i) const {
   const ChdState& parentChd = parent && *parent < state_.chd.size() ? state_.chd[*parent] : none;
   if (own.bad || parentChd.bad) return SetVerdict::badChd;
   if (own.missing || parentChd.missing) return SetVerdict::missingChd;
-  if (missing) return biosBad || deviceBad ? SetVerdict::missingBios : SetVerdict::badRom;
+  if (missing) return biosBad || NeedsBadDevice(i) ? SetVerdict::missingBios : SetVerdict::badRom;
   return set.noGoodDump ? SetVerdict::noGoodDump : SetVerdict::ok;
 }
 

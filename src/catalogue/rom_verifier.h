@@ -1,11 +1,13 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "catalogue/rom_path.h"
@@ -76,6 +78,12 @@ bool ScanRomZips(RomScanState& state, const RomFolderIndex& folders, const RomVe
 
 // The verdicts of a scanned game list. Built once after ScanRomZips: it resolves every set's CRCs and
 // device references up front, so judging 45,000 sets stays cheap.
+//
+// The devices a set needs are those its device_ref lines reach, however deep, each once. Devices that
+// reach each other in a cycle form one component of the reference graph (found without recursion),
+// and what a component reaches is worked out once and shared, so every set on a cycle needs the same,
+// whole set of devices whichever is judged first. A device whose archives are complete never makes a
+// set incomplete; the others are looked up where the set's own ROMs are, once per such place.
 class SetJudge {
 public:
   explicit SetJudge(const RomScanState& state);
@@ -87,20 +95,49 @@ private:
     std::vector<std::uint32_t> sorted;  // required CRCs, sorted
     bool unreadable = false;            // a required CRC text that is no CRC: never found
   };
+  // Where MAME looks for a set's own ROMs: its archives, its parent's, its BIOS's expected CRCs when
+  // that archive is complete. Sets with the same key look in the same places.
+  struct SetSystem {
+    std::array<std::size_t, 3> key;
+    std::array<const std::vector<std::uint32_t>*, 3> lists;
+    bool Empty() const;
+    bool Has(std::uint32_t crc) const;
+  };
+  struct SystemKeyHash {
+    std::size_t operator()(const std::array<std::size_t, 3>& key) const noexcept;
+  };
+  // Sets that reach each other through device references.
+  struct Component {
+    std::vector<std::size_t> members;
+    std::vector<std::size_t> children;  // the other components its members reference
+    int badDevices = 0;                 // members with ROMs whose archives are missing or incomplete
+    bool badBelow = false;              // such a device is reachable from here, the members included
+    bool lackingBelow = false;          // a reachable device lacks ROMs its own archives should hold
+  };
+
+  void ResolveRefs();
+  void BuildComponents();
+  void CloseComponent(std::vector<std::size_t> members);
   bool IsBadShared(std::size_t i) const;
+  bool HasRoms(std::size_t i) const;
+  bool LacksOwnRoms(std::size_t device) const;
+  bool DeviceMisses(std::size_t device, const SetSystem& system) const;
+  bool MembersMiss(std::size_t component, const SetSystem& system) const;
+  bool DevicesMiss(std::size_t i, const SetSystem& system) const;
+  bool ComponentMisses(std::size_t component, const SetSystem& system) const;
+  bool NeedsBadDevice(std::size_t i) const;
+  SetSystem SystemOf(std::size_t i, std::optional<std::size_t> parent, std::optional<std::size_t> bios) const;
   const std::vector<std::uint32_t>& Found(std::size_t i) const;
-  const std::vector<std::size_t>& DeviceClosure(std::size_t device) const;
-  std::vector<std::size_t> NeededDevices(std::size_t i) const;
   std::optional<std::size_t> Bios(std::size_t i, std::optional<std::size_t> parent) const;
 
   const RomScanState& state_;
   std::vector<SetCrcs> crcs_;
-  const std::vector<std::size_t>& Refs(std::size_t i) const;
-
-  mutable std::vector<std::vector<std::size_t>> refs_;  // resolved device references, memoised
-  mutable std::vector<char> refsDone_;
-  mutable std::vector<std::vector<std::size_t>> closure_;  // devices with ROMs a device brings, memoised
-  mutable std::vector<char> closureDone_;
+  std::vector<std::vector<std::size_t>> refs_;  // resolved device references, each once
+  std::vector<std::size_t> componentOf_;
+  std::vector<Component> components_;  // every component after those it references
+  // Whether a component's devices miss ROMs for a system, by system number and component.
+  mutable std::unordered_map<std::array<std::size_t, 3>, std::size_t, SystemKeyHash> systemNumbers_;
+  mutable std::unordered_map<std::uint64_t, bool> misses_;
   // Sorted CRCs of every BIOS and device whose archive is complete: what a set without an archive of
   // its own could at best be made of.
   std::vector<std::uint32_t> goodSharedCrcs_;

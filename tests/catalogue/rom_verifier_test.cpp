@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <filesystem>
 #include <map>
 #include <mutex>
@@ -11,8 +14,8 @@
 
 #include "catalogue/rom_scan.h"
 #include "support/file_util.h"
-#include "support/zip_writer.h"
 #include "support/temp_dir.h"
+#include "support/zip_writer.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -67,11 +70,17 @@ protected:
   std::string Work(std::string_view name) { return ReadFileBytes(fs::path(front_) / name); }
 
   // Runs the steps one by one, keeping every work file's bytes before the last step deletes them.
-  void Scan(const std::string& fixture) {
+  void Scan(const std::string& fixture) { ScanFile(test::TestDataDir() / "catalogue/listxml" / fixture); }
+  // The same for a list made by the test.
+  void ScanText(const std::string& list) {
+    WriteFileBytes(dir_ / "list.xml", list);
+    ScanFile(dir_ / "list.xml");
+  }
+  void ScanFile(const fs::path& list) {
     state_ = RomScanState{};
     state_.frontDir = front_;
     std::string error;
-    ASSERT_TRUE(ReadListXml(test::TestDataDir() / "catalogue/listxml" / fixture, state_.list, &error)) << error;
+    ASSERT_TRUE(ReadListXml(list, state_.list, &error)) << error;
     const RomFolderIndex folders({a_, b_});
     ASSERT_TRUE(ParseListXmlRoms(state_, folders, &error)) << error;
     ASSERT_TRUE(CollectBiosCrcs(state_, folders, &error)) << error;
@@ -264,6 +273,101 @@ TEST_F(ScanFixture, ProgressShowsRoundedShareOfSetsDone) {
   EXPECT_EQ(progress_, (std::vector<int>{0, 33, 67}));
   EXPECT_EQ(instructions, (std::vector<std::string>{"Preparing data...", "Verifying roms..."}));
   EXPECT_EQ(Work(kSetsFile), Lines({"[roms]", "a=0", "b=3", "c=3"}));
+}
+
+// A game list made of machines: name, attributes, CRCs of its roms and the devices it references.
+struct ListMachine {
+  std::string name;
+  std::string attributes;
+  std::vector<std::uint32_t> crcs;
+  std::vector<std::string> devices;
+};
+
+std::string MachineList(const std::vector<ListMachine>& machines) {
+  std::string list = "<?xml version=\"1.0\"?>\n<mame build=\"0.251\">\n";
+  char crc[9];
+  for (const ListMachine& machine : machines) {
+    list += "<machine name=\"" + machine.name + "\"" + machine.attributes + ">\n";
+    for (std::uint32_t value : machine.crcs) {
+      std::snprintf(crc, sizeof crc, "%08x", value);
+      list += "<rom name=\"r\" size=\"1\" crc=\"" + std::string(crc) + "\"/>\n";
+    }
+    for (const std::string& device : machine.devices) list += "<device_ref name=\"" + device + "\"/>\n";
+    list += "</machine>\n";
+  }
+  return list + "</mame>\n";
+}
+
+const std::string kDevice = " isdevice=\"yes\" runnable=\"no\"";
+
+// Two devices that reference each other: a machine on either side needs the ROMs of both, however the
+// sets happen to be judged. devb's archive is missing.
+TEST_F(ScanFixture, ADeviceCycleGivesEverySetOnItTheWholeCycle) {
+  Zip(a_, "m1", {1});
+  Zip(a_, "m2", {2});
+  Zip(a_, "deva", {0xA});
+  Zip(a_, "held", {3, 0xB});
+  ScanText(MachineList({{"m1", "", {1}, {"deva"}},
+                        {"m2", "", {2}, {"devb"}},
+                        {"held", "", {3}, {"devb"}},
+                        {"deva", kDevice, {0xA}, {"devb"}},
+                        {"devb", kDevice, {0xB}, {"deva"}}}));
+  EXPECT_EQ(sets_, Lines({"[roms]", "m1=5", "m2=5", "held=0", "deva=5"}));
+  // devb's own rom inside held's archive serves held only.
+  const std::string expected = "5505-";  // per set in list order; "-": no verdict
+  std::vector<std::size_t> order = {0, 1, 2, 3, 4};
+  do {
+    const SetJudge judge(state_);
+    std::string verdicts(order.size(), '?');
+    for (std::size_t i : order) {
+      const std::optional<SetVerdict> verdict = judge.Judge(i);
+      verdicts[i] = verdict ? static_cast<char>(*verdict) : '-';
+    }
+    EXPECT_EQ(verdicts, expected) << "judged in the order " << order[0] << order[1] << order[2] << order[3] << order[4];
+  } while (std::next_permutation(order.begin(), order.end()));
+}
+
+// A chain of 100,000 devices, the last with a rom: walked once, without a call per link.
+TEST_F(ScanFixture, AHundredThousandDevicesDeepChainIsFollowedToItsEnd) {
+  const int depth = 100'000;
+  std::vector<ListMachine> machines = {{"deep", "", {1}, {"d0"}}, {"held", "", {2}, {"d0"}}, {"bare", "", {}, {"d0"}}};
+  for (int k = 0; k < depth; ++k) {
+    ListMachine device{"d" + std::to_string(k), kDevice, {}, {}};
+    if (k + 1 < depth) {
+      device.devices.push_back("d" + std::to_string(k + 1));
+    } else {
+      device.crcs.push_back(0xDEAD);
+    }
+    machines.push_back(std::move(device));
+  }
+  Zip(a_, "deep", {1});
+  Zip(a_, "held", {2, 0xDEAD});
+  ScanText(MachineList(machines));
+  // bare needs no file of its own, but the last device's rom is nowhere.
+  EXPECT_EQ(sets_, Lines({"[roms]", "deep=5", "held=0"}));
+}
+
+// A hub device referencing 5,000 devices with roms, and 5,000 clones referencing the hub, whose device
+// roms are all in the parent's archive: each clone needs the same 5,000 roms.
+TEST_F(ScanFixture, ManySetsSharingAWideDeviceTreeAreJudgedQuickly) {
+  const int width = 5'000;
+  std::vector<ListMachine> machines = {{"parent", "", {1}, {"hub"}}, {"lonely", "", {}, {"hub"}}};
+  std::vector<std::uint32_t> parentCrcs = {1};
+  ListMachine hub{"hub", kDevice, {}, {}};
+  for (int k = 0; k < width; ++k) {
+    machines.push_back({"c" + std::to_string(k), " cloneof=\"parent\" romof=\"parent\"", {}, {"hub"}});
+    hub.devices.push_back("f" + std::to_string(k));
+    machines.push_back({"f" + std::to_string(k), kDevice, {0x10000u + static_cast<std::uint32_t>(k)}, {}});
+    parentCrcs.push_back(0x10000u + static_cast<std::uint32_t>(k));
+  }
+  machines.push_back(hub);
+  Zip(a_, "parent", parentCrcs);
+  const auto start = std::chrono::steady_clock::now();
+  ScanText(MachineList(machines));
+  EXPECT_LT(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(), 20.0);
+  std::string expected = Lines({"[roms]", "parent=0"});
+  for (int k = 0; k < width; ++k) expected += "c" + std::to_string(k) + "=0\r\n";
+  EXPECT_EQ(sets_, expected);
 }
 
 TEST(ScanProgressValue, RoundsHalvesToEven) {
