@@ -27,6 +27,7 @@ using ArchiveGroups = std::vector<std::vector<std::filesystem::path>>;
 // How far the reading threads may run ahead of the consumer, to bound what waits in memory.
 constexpr std::size_t kReadAhead = 4096;
 constexpr int kMaxRomofDepth = 16;
+constexpr std::size_t kUnseen = std::numeric_limits<std::size_t>::max();
 
 struct GroupResult {
   CrcList crcs;
@@ -270,83 +271,84 @@ SetJudge::SetJudge(const RomScanState& state) : state_(state) {
     goodSharedCrcs_.insert(goodSharedCrcs_.end(), crcs_[i].sorted.begin(), crcs_[i].sorted.end());
   }
   std::sort(goodSharedCrcs_.begin(), goodSharedCrcs_.end());
-  ResolveRefs();
-  BuildComponents();
+  refs_.resize(sets.size());
+  refsDone_.assign(sets.size(), 0);
+  componentOf_.assign(sets.size(), kUnseen);
+  visitOrder_.assign(sets.size(), kUnseen);
+  lowest_.assign(sets.size(), 0);
+  onPath_.assign(sets.size(), 0);
 }
 
-void SetJudge::ResolveRefs() {
-  const std::vector<ListXmlSet>& sets = state_.list.sets;
-  refs_.resize(sets.size());
-  for (std::size_t i = 0; i < sets.size(); ++i) {
+const std::vector<std::size_t>& SetJudge::Refs(std::size_t i) const {
+  if (refsDone_[i] == 0) {
+    refsDone_[i] = 1;
     std::vector<std::size_t>& refs = refs_[i];
-    for (const std::string& ref : sets[i].deviceRefs) {
+    for (const std::string& ref : state_.list.sets[i].deviceRefs) {
       const std::optional<std::size_t> device = FindIndex(state_.list, ref);
       if (device && *device != i) refs.push_back(*device);
     }
     std::sort(refs.begin(), refs.end());
     refs.erase(std::unique(refs.begin(), refs.end()), refs.end());
   }
+  return refs_[i];
 }
 
-// Tarjan's strongly connected components, with an explicit stack: a chain of references as long as the
-// list must not use one call per link. A component is closed only after every component it reaches.
-void SetJudge::BuildComponents() {
-  constexpr std::size_t kUnseen = std::numeric_limits<std::size_t>::max();
-  const std::size_t count = refs_.size();
-  componentOf_.assign(count, kUnseen);
-  std::vector<std::size_t> order(count, kUnseen);
-  std::vector<std::size_t> low(count, 0);
-  std::vector<char> open(count, 0);
+std::size_t SetJudge::ComponentOf(std::size_t set) const {
+  if (componentOf_[set] == kUnseen) FindComponents(set);
+  return componentOf_[set];
+}
+
+// Tarjan's strongly connected components from one set, with an explicit stack: a chain of references
+// as long as the list must not use one call per link. A component is closed only after every
+// component it reaches; sets met by an earlier search are in closed components already.
+void SetJudge::FindComponents(std::size_t root) const {
   std::vector<std::size_t> path;
   struct Frame {
     std::size_t set;
     std::size_t next = 0;  // the next of its references to follow
   };
   std::vector<Frame> calls;
-  std::size_t seen = 0;
   auto enter = [&](std::size_t set) {
-    order[set] = low[set] = seen++;
+    visitOrder_[set] = lowest_[set] = visited_++;
     path.push_back(set);
-    open[set] = 1;
+    onPath_[set] = 1;
     calls.push_back({set});
   };
-  for (std::size_t root = 0; root < count; ++root) {
-    if (order[root] != kUnseen) continue;
-    enter(root);
-    while (!calls.empty()) {
-      Frame& frame = calls.back();
-      const std::size_t set = frame.set;
-      if (frame.next < refs_[set].size()) {
-        const std::size_t ref = refs_[set][frame.next++];
-        if (order[ref] == kUnseen) {
-          enter(ref);
-        } else if (open[ref] != 0) {
-          low[set] = std::min(low[set], order[ref]);
-        }
-        continue;
+  enter(root);
+  while (!calls.empty()) {
+    Frame& frame = calls.back();
+    const std::size_t set = frame.set;
+    const std::vector<std::size_t>& refs = Refs(set);
+    if (frame.next < refs.size()) {
+      const std::size_t ref = refs[frame.next++];
+      if (visitOrder_[ref] == kUnseen) {
+        enter(ref);
+      } else if (onPath_[ref] != 0) {
+        lowest_[set] = std::min(lowest_[set], visitOrder_[ref]);
       }
-      calls.pop_back();
-      if (!calls.empty()) low[calls.back().set] = std::min(low[calls.back().set], low[set]);
-      if (low[set] != order[set]) continue;
-      std::vector<std::size_t> members;
-      std::size_t member;
-      do {
-        member = path.back();
-        path.pop_back();
-        open[member] = 0;
-        members.push_back(member);
-      } while (member != set);
-      CloseComponent(std::move(members));
+      continue;
     }
+    calls.pop_back();
+    if (!calls.empty()) lowest_[calls.back().set] = std::min(lowest_[calls.back().set], lowest_[set]);
+    if (lowest_[set] != visitOrder_[set]) continue;
+    std::vector<std::size_t> members;
+    std::size_t member;
+    do {
+      member = path.back();
+      path.pop_back();
+      onPath_[member] = 0;
+      members.push_back(member);
+    } while (member != set);
+    CloseComponent(std::move(members));
   }
 }
 
-void SetJudge::CloseComponent(std::vector<std::size_t> members) {
+void SetJudge::CloseComponent(std::vector<std::size_t> members) const {
   const std::size_t id = components_.size();
   for (std::size_t member : members) componentOf_[member] = id;
   Component component;
   for (std::size_t member : members) {
-    for (std::size_t ref : refs_[member]) {
+    for (std::size_t ref : Refs(member)) {
       if (componentOf_[ref] != id) component.children.push_back(componentOf_[ref]);
     }
     if (HasRoms(member) && IsBadShared(member)) ++component.badDevices;
@@ -468,8 +470,8 @@ bool SetJudge::ComponentMisses(std::size_t component, const SetSystem& system) c
 // Whether a device set i needs misses ROMs. Set i itself may be on a device cycle: a device it then
 // needs as its own lacks nothing its own ROMs do not already lack.
 bool SetJudge::DevicesMiss(std::size_t i, const SetSystem& system) const {
-  for (std::size_t ref : refs_[i]) {
-    const std::size_t component = componentOf_[ref];
+  for (std::size_t ref : Refs(i)) {
+    const std::size_t component = ComponentOf(ref);
     if (!components_[component].lackingBelow) continue;
     // With no archive to look in, a device that lacks ROMs lacks them for the set too.
     if (system.Empty() || ComponentMisses(component, system)) return true;
@@ -480,9 +482,11 @@ bool SetJudge::DevicesMiss(std::size_t i, const SetSystem& system) const {
 // Whether a device set i needs, other than itself, has a missing or incomplete archive.
 bool SetJudge::NeedsBadDevice(std::size_t i) const {
   const bool ownBad = HasRoms(i) && IsBadShared(i);
-  for (std::size_t ref : refs_[i]) {
-    const Component& component = components_[componentOf_[ref]];
-    if (componentOf_[ref] != componentOf_[i]) {
+  for (std::size_t ref : Refs(i)) {
+    const std::size_t id = ComponentOf(ref);
+    const Component& component = components_[id];
+    // A set the search from its device did not meet is on no cycle with it.
+    if (id != componentOf_[i]) {
       if (component.badBelow) return true;
       continue;
     }

@@ -115,9 +115,10 @@ private:
     bool lackingBelow = false;          // a reachable device lacks ROMs its own archives should hold
   };
 
-  void ResolveRefs();
-  void BuildComponents();
-  void CloseComponent(std::vector<std::size_t> members);
+  const std::vector<std::size_t>& Refs(std::size_t i) const;
+  std::size_t ComponentOf(std::size_t set) const;
+  void FindComponents(std::size_t root) const;
+  void CloseComponent(std::vector<std::size_t> members) const;
   bool IsBadShared(std::size_t i) const;
   bool HasRoms(std::size_t i) const;
   bool LacksOwnRoms(std::size_t device) const;
@@ -132,9 +133,15 @@ private:
 
   const RomScanState& state_;
   std::vector<SetCrcs> crcs_;
-  std::vector<std::vector<std::size_t>> refs_;  // resolved device references, each once
-  std::vector<std::size_t> componentOf_;
-  std::vector<Component> components_;  // every component after those it references
+  // The graph is walked only as far as the sets judged reach, and remembered.
+  mutable std::vector<std::vector<std::size_t>> refs_;  // resolved device references, each once
+  mutable std::vector<char> refsDone_;
+  mutable std::vector<std::size_t> componentOf_;
+  mutable std::vector<Component> components_;  // every component after those it references
+  mutable std::vector<std::size_t> visitOrder_;  // the component search's numbering of the sets it met
+  mutable std::vector<std::size_t> lowest_;
+  mutable std::vector<char> onPath_;
+  mutable std::size_t visited_ = 0;
   // Whether a component's devices miss ROMs for a system, by system number and component.
   mutable std::unordered_map<std::array<std::size_t, 3>, std::size_t, SystemKeyHash> systemNumbers_;
   mutable std::unordered_map<std::uint64_t, bool> misses_;
