@@ -17,7 +17,7 @@
 namespace kestrune::catalogue {
 
 // The longest line the game list may hold. MAME writes one element per line (0.251's longest is 249
-// bytes); a file with a far longer line is not a game list, and reading it whole would only exhaust memory.
+// bytes); a file with a far longer line is not a game list, and reading it whole could exhaust memory.
 inline constexpr std::size_t kMaxListXmlLineBytes = std::size_t{64} << 20;
 
 // The lines of a -listxml file, read in large blocks and handed out one at a time, each decoded by
@@ -129,9 +129,10 @@ struct ListXmlData {
 
 // Reads the game list in one streaming pass. A set element ends at its closing line or, when that
 // is missing, at the next set's line or the end of the file. A set whose name fails IsSetName is
-// skipped, a cloneof, romof or device_ref name that fails it is dropped; each is logged to stderr. Returns false, with *error, when the
-// file cannot be read, has a line longer than kMaxListXmlLineBytes, or lacks the list's closing
-// </mame> (or old </datafile>) line: a list MAME did not finish is never taken for the whole list.
+// skipped, and a cloneof, romof or device_ref name that fails it is dropped; each is logged to stderr.
+// Returns false, with *error, when the file cannot be read, has a line longer than
+// kMaxListXmlLineBytes, or lacks the list's closing </mame> (or old </datafile>) line: a list MAME
+// did not finish is never taken for the whole list.
 bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error);
 
 // Feeds one decoded line (its index in the file) to the pass; exposed so that tests and the
