@@ -116,6 +116,7 @@ void TForm1::FormCreate() {
 void TForm1::CreateWidgets() {
   gameList_ = new GameListController(catalogue_, this);
   gameList_->SetSettings(settings_.get());
+  gameList_->SetToolbarImages(images_);
   menus_ = new MainWindowMenus(this, gameList_, images_);
   setStatusBar(gameList_->StatusBar());
 
