@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <system_error>
 
 #include "catalogue/xml_text.h"
 #include "platform/code_pages.h"
@@ -12,6 +13,7 @@ namespace kestrune::catalogue {
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{4} << 20;
+constexpr std::size_t kSmallestBlock = std::size_t{64} << 10;
 
 bool HasHighBytes(std::string_view text) {
   unsigned char any = 0;
@@ -125,7 +127,11 @@ bool ListXmlLineSource::Open(const std::filesystem::path& path, std::string* err
     if (error != nullptr) *error = "Cannot open file \"" + path.string() + "\": " + std::strerror(errno);
     return false;
   }
-  buffer_.resize(kBlockSize);
+  // A small list gets a buffer of its own size rather than a whole block to clear.
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  buffer_.resize(ec ? kBlockSize
+                    : static_cast<std::size_t>(std::clamp<std::uintmax_t>(size + 1, kSmallestBlock, kBlockSize)));
   return true;
 }
 
