@@ -585,6 +585,12 @@ void GameListController::SelectGameByRom(const QString& rom) {
   emit selectedGameChanged();
 }
 
+void GameListController::RowsChanged() {
+  list_.Index().Refresh();
+  model_->RowsChanged();
+  UpdateIniInpStatus();
+}
+
 void GameListController::UpdateIniInpStatus() {
   const QString rom = GetSelectedRom();
   if (rom.isEmpty()) {

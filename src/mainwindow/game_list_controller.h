@@ -92,6 +92,8 @@ class GameListController : public QObject {
   QString GetSelectedRom() const;
   void SelectGameByRom(const QString& rom);
   void UpdateIniInpStatus();
+  // A game line was written back in place: the list reads its fields again, keeping rows and selection.
+  void RowsChanged();
 
   kestrune::catalogue::ListMode Mode() const { return mode_; }
   int CheckedFilter() const { return checkedFilter_; }

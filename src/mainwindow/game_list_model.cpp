@@ -78,6 +78,10 @@ void GameListModel::ListRebuilt() {
   endResetModel();
 }
 
+void GameListModel::RowsChanged() {
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1));
+}
+
 void GameListModel::ClearIconIndexes() {
   list_.ClearIconIndexes();
   ResetImages();

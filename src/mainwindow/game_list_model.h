@@ -35,6 +35,9 @@ class GameListModel : public QAbstractTableModel {
 
   // Tells the views that the game list was rebuilt; the icon store is emptied with the rows' indexes.
   void ListRebuilt();
+  // Tells the views that the listed games' texts changed in place (a play was counted); the rows and
+  // the selection stay.
+  void RowsChanged();
   // Forgets every row's icon and the icons themselves; the next paint resolves them again.
   void ClearIconIndexes();
   int IconStoreSize() const { return static_cast<int>(images_.size()); }

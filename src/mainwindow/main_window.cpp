@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -26,6 +27,7 @@
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/text_file.h"
@@ -153,6 +155,22 @@ void TForm1::CreateWidgets() {
       SetLanguage();
     });
   }
+  ConnectPlayCommands();
+}
+
+void TForm1::ConnectPlayCommands() {
+  launcher_ = new MameLauncher(this);
+  connect(menus_->Action("PlayGame2"), &QAction::triggered, launcher_, &MameLauncher::PlayGame);
+  connect(menus_->Action("PlayandRecord1"), &QAction::triggered, launcher_, [this] {
+    launcher_->SetRecordNext(true);
+    launcher_->PlayGame();
+  });
+  connect(menus_->Action("PlaybackGamerecord1"), &QAction::triggered, launcher_, &MameLauncher::PlaybackGame);
+  for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(gameList_->View()->ReportView()),
+                                  static_cast<QAbstractItemView*>(gameList_->View()->IconView())}) {
+    connect(list, &QAbstractItemView::doubleClicked, launcher_, &MameLauncher::PlayGame);
+    list->installEventFilter(this);
+  }
 }
 
 void TForm1::CreatePictureArea() {
@@ -235,7 +253,14 @@ void TForm1::changeEvent(QEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ToolTip && !showHints_) return true;
+  if (event->type() == QEvent::ToolTip && !showHints_ && !qobject_cast<QAbstractItemView*>(watched)) return true;
+  if (event->type() == QEvent::KeyPress && qobject_cast<QAbstractItemView*>(watched) != nullptr) {
+    const int key = static_cast<QKeyEvent*>(event)->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+      launcher_->PlayGame();
+      return true;
+    }
+  }
   return QMainWindow::eventFilter(watched, event);
 }
 
@@ -261,6 +286,8 @@ std::array<bool, 6> TForm1::OpenArchives() const {
   for (std::size_t i = 0; i < archives_.size(); ++i) open[i] = archives_[i] != nullptr;
   return open;
 }
+
+void TForm1::Tell(QMessageBox::Icon icon, const QString& text) { messenger_(icon, text, QMessageBox::Ok); }
 
 void TForm1::Report(const QString& text) {
   qWarning("kestrune: %s", qUtf8Printable(text));

@@ -15,6 +15,7 @@
 class ArtworkPicture;
 class GameListController;
 class MainWindowMenus;
+class MameLauncher;
 class QSplitter;
 class QTabWidget;
 class QTextBrowser;
@@ -50,6 +51,8 @@ class TForm1 : public QMainWindow {
   // keeping it maximised when it was.
   void ShowAndRaise();
   void SetMessenger(Messenger messenger) { messenger_ = std::move(messenger); }
+  // Tells the user something with an OK button (through the messenger).
+  void Tell(QMessageBox::Icon icon, const QString& text);
 
   const std::string& FrontDir() const { return frontDir_; }
   kestrune::settings::Settings& settings() { return *settings_; }
@@ -57,6 +60,7 @@ class TForm1 : public QMainWindow {
   // The game list `gameview` with its menus, search box and status panels.
   GameListController* gameList() const { return gameList_; }
   MainWindowMenus* Menus() const { return menus_; }
+  MameLauncher* Launcher() const { return launcher_; }
   ToolbarImages* Images() const { return images_; }
   QTabWidget* PageControl() const { return pageControl_; }
   QSplitter* Splitter() const { return splitter_; }
@@ -95,6 +99,7 @@ class TForm1 : public QMainWindow {
   void FormCreate();
   void CreateWidgets();
   void CreatePictureArea();
+  void ConnectPlayCommands();
   void LoadSupportTexts();
   void NoteLanguageFiles();
   // First show (main_window_settings.cpp).
@@ -144,6 +149,7 @@ class TForm1 : public QMainWindow {
   bool catalogueLoaded_ = false;  // false while a catalogue file that could not be read must be kept
   GameListController* gameList_ = nullptr;
   MainWindowMenus* menus_ = nullptr;
+  MameLauncher* launcher_ = nullptr;
   ToolbarImages* images_ = nullptr;
   Messenger messenger_;
 

@@ -1,0 +1,102 @@
+#include "catalogue/mame_launch.h"
+
+#include <algorithm>
+#include <system_error>
+
+#include "catalogue/play_time.h"
+#include "platform/text_file.h"
+#include "settings/option_file_reader.h"
+
+namespace kestrune::catalogue {
+namespace {
+
+bool IsSetNameCharacter(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_';
+}
+
+std::string WithSlash(std::string folder) {
+  if (!folder.empty() && folder.back() != '/') folder.push_back('/');
+  return folder;
+}
+
+// The value of the exact key "window" on one option line, or no value when the line is another key.
+bool WindowLineValue(const std::string& line, std::string& value) {
+  if (line.compare(0, 6, "window") != 0) return false;
+  if (line.size() > 6 && line[6] != ' ' && line[6] != '\t') return false;
+  const std::optional<std::string> found = settings::IniLineValue(line);
+  value = found.value_or("");
+  return true;
+}
+
+}  // namespace
+
+bool IsMameSetName(std::string_view romname) {
+  if (romname.empty()) return false;
+  for (char c : romname) {
+    if (!IsSetNameCharacter(c)) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> SplitOptions(std::string_view options) {
+  std::vector<std::string> arguments;
+  std::string current;
+  bool inQuotes = false;
+  bool started = false;
+  for (char c : options) {
+    if (c == '"') {
+      inQuotes = !inQuotes;
+      started = true;
+    } else if ((c == ' ' || c == '\t') && !inQuotes) {
+      if (started) arguments.push_back(current);
+      current.clear();
+      started = false;
+    } else {
+      current.push_back(c);
+      started = true;
+    }
+  }
+  if (started) arguments.push_back(current);
+  return arguments;
+}
+
+std::vector<std::string> MameArguments(PlayKind kind, std::string_view romname, std::string_view extraOptions,
+                                       const std::string& frontDir, const std::string& iniDir) {
+  std::vector<std::string> arguments{"-inipath", WithSlash(frontDir) + ";" + WithSlash(iniDir)};
+  if (kind != PlayKind::Playback) {
+    for (std::string& option : SplitOptions(extraOptions)) arguments.push_back(std::move(option));
+  }
+  arguments.emplace_back(romname);
+  const std::string recording = std::string(romname) + ".inp";
+  if (kind == PlayKind::Record) {
+    arguments.insert(arguments.end(), {"-rec", recording});
+  } else if (kind == PlayKind::Playback) {
+    arguments.insert(arguments.end(), {"-playback", recording});
+  }
+  return arguments;
+}
+
+WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, std::string_view romname) {
+  std::error_code error;
+  std::filesystem::path file = std::filesystem::path(WithSlash(iniDir) + std::string(romname) + ".ini");
+  if (!IsMameSetName(romname) || !std::filesystem::is_regular_file(file, error)) {
+    file = WithSlash(frontDir) + "mame.ini";
+  }
+  std::vector<std::string> lines;
+  std::string readError;
+  if (!platform::ReadTextFileLines(file, lines, &readError)) return WindowOption::None;
+  std::string value;
+  for (const std::string& line : lines) {
+    if (WindowLineValue(line, value)) return value == "1" ? WindowOption::Windowed : WindowOption::FullScreen;
+  }
+  return WindowOption::None;
+}
+
+void CountStart(Tgameinfo& record) { record.timesplayed = std::to_string(ParseTimesPlayed(record.timesplayed) + 1); }
+
+void AccountPlay(Tgameinfo& record, std::int64_t playedMs) {
+  const std::int64_t total = ParsePlayTime(record.playtime) + std::max<std::int64_t>(0, playedMs);
+  record.playtime = FormatPlayTime(total, 0);
+}
+
+}  // namespace kestrune::catalogue

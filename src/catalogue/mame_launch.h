@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "catalogue/game_record.h"
+
+// What starting MAME on a game needs that is no window's business: the arguments of each kind of
+// start, the game's `window` option, and the accounting of a finished play.
+namespace kestrune::catalogue {
+
+enum class PlayKind { Play, Record, Playback };
+
+// Whether a set name is one MAME could have written (letters, digits, "_"): only such a name is put
+// into a path or onto MAME's command line.
+bool IsMameSetName(std::string_view romname);
+
+// The extra options of the preferences as separate arguments: split at blanks, a double-quoted part
+// kept together without its quotes ("-rompath "/my roms"" gives two arguments).
+std::vector<std::string> SplitOptions(std::string_view options);
+
+// MAME's arguments for a start: first -inipath with the program folder and the ini folder, so the
+// option files Kestrune writes are the ones MAME reads; then the extra options (not for a playback);
+// then the set name; a recording and a playback name the file "<set>.inp", which today's MAME uses as
+// given.
+std::vector<std::string> MameArguments(PlayKind kind, std::string_view romname, std::string_view extraOptions,
+                                       const std::string& frontDir, const std::string& iniDir);
+
+enum class WindowOption {
+  None,        // neither file holds a "window" line (or neither file exists)
+  Windowed,    // window = 1
+  FullScreen,  // any other value
+};
+
+// The game's `window` option: from its own ini file in the ini folder when that exists, else from
+// mame.ini in the program folder. The key is matched whole ("windowed_..." is another option).
+WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, std::string_view romname);
+
+// One more start of the game, counted when MAME has started; a malformed count counts from 0.
+void CountStart(Tgameinfo& record);
+// The milliseconds of a finished play added to the game's play time (malformed counts from 0).
+void AccountPlay(Tgameinfo& record, std::int64_t playedMs);
+
+}  // namespace kestrune::catalogue

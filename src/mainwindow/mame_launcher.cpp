@@ -1,0 +1,158 @@
+#include "mainwindow/mame_launcher.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QTimer>
+
+#include <filesystem>
+#include <system_error>
+
+#include "catalogue/catalogue_file.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/game_list_model.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/program_windows.h"
+#include "settings/preferences_dialog.h"
+
+namespace cat = kestrune::catalogue;
+using kestrune::platform::ProcessRunner;
+
+namespace {
+
+bool Checked(const char* box) { return Form4 != nullptr && Form4->CheckBox(box)->isChecked(); }
+
+}  // namespace
+
+QString MameExitText(int exitCode) {
+  // MAME's own exit codes.
+  switch (exitCode) {
+    case 0:
+      return QString();
+    case 2:
+      return QStringLiteral("files are missing (ROMs or disk images)");
+    case 3:
+      return QStringLiteral("a fatal error occurred");
+    case 4:
+      return QStringLiteral("a device could not be started");
+    case 5:
+      return QStringLiteral("MAME does not know this game");
+    case 6:
+      return QStringLiteral("its options are invalid");
+    case 7:
+      return QStringLiteral("the identified files are not usable");
+    default:
+      return QStringLiteral("it failed (exit code %1)").arg(exitCode);
+  }
+}
+
+MameLauncher::MameLauncher(TForm1* window) : QObject(window), window_(window) {
+  connect(&runner_, &ProcessRunner::finished, this, &MameLauncher::MameTerminate);
+}
+
+bool MameLauncher::CheckMameFile() {
+  if (!window_->MameFile().empty()) return true;
+  window_->Tell(QMessageBox::Warning, QStringLiteral("\rNo Mame binary selected !"));
+  return false;
+}
+
+bool MameLauncher::SelectedGame(cat::Tgameinfo& record, int& row) {
+  row = window_->gameList()->View()->SelectedRow();
+  if (row < 0) return false;
+  record = window_->gameList()->List().Record(row);
+  if (!cat::IsMameSetName(record.romname)) {
+    window_->Tell(QMessageBox::Warning,
+                  QStringLiteral("\"%1\" is not a set name MAME knows, so it cannot be started.")
+                      .arg(QString::fromStdString(record.romname)));
+    return false;
+  }
+  return true;
+}
+
+void MameLauncher::SetConsoleFor(const std::string& romname) {
+  const bool showCommand = Checked("showcommand");
+  runner_.SetConsoleOptions(showCommand ? ProcessRunner::ConsoleOptions::OwnerData
+                                        : ProcessRunner::ConsoleOptions::Redirect);
+  const cat::WindowOption window =
+      cat::ReadWindowOption(window_->GetFolders().ini, window_->FrontDir(), romname);
+  const bool shown = window == cat::WindowOption::Windowed || showCommand;
+  runner_.SetShowState(shown ? ProcessRunner::ShowState::Normal : ProcessRunner::ShowState::Hidden);
+}
+
+void MameLauncher::PlayGame() {
+  playbackRunning_ = false;
+  if (!CheckMameFile()) return;
+  cat::Tgameinfo record;
+  int row = -1;
+  if (!SelectedGame(record, row)) return;
+  SetConsoleFor(record.romname);
+  window_->CycleTimer()->stop();
+  const cat::PlayKind kind = recordNext_ ? cat::PlayKind::Record : cat::PlayKind::Play;
+  // Armed for this start only, whether or not MAME starts.
+  recordNext_ = false;
+  playing_ = record;
+  playingRow_ = row;
+  if (!Start(kind, record.romname)) return;
+  cat::CountStart(playing_);
+  if (kind == cat::PlayKind::Record) window_->gameList()->List().SetImageIndex(row, 1);
+}
+
+void MameLauncher::PlaybackGame() {
+  if (!CheckMameFile()) return;
+  cat::Tgameinfo record;
+  int row = -1;
+  if (!SelectedGame(record, row)) return;
+  std::error_code error;
+  const std::string inp = window_->GetFolders().inp + "/" + record.romname + ".inp";
+  if (!std::filesystem::is_regular_file(inp, error)) return;
+  SetConsoleFor(record.romname);
+  playbackRunning_ = true;
+  playing_ = record;
+  playingRow_ = row;
+  Start(cat::PlayKind::Playback, record.romname);
+}
+
+bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname) {
+  const std::string extra =
+      Form4 != nullptr ? Form4->Edit("commandline")->text().toUtf8().toStdString() : std::string();
+  QStringList arguments;
+  for (const std::string& argument :
+       cat::MameArguments(kind, romname, extra, window_->FrontDir(), window_->GetFolders().ini)) {
+    arguments.append(QString::fromStdString(argument));
+  }
+  runner_.SetApplication(QString::fromStdString(window_->FrontDir() + window_->MameFile()));
+  runner_.SetArguments(arguments);
+  runner_.SetCurrentDirectory(QString::fromStdString(window_->FrontDir()));
+  runner_.SetTitle(QString::fromStdString(romname));
+  window_->hide();
+  playStart_.start();
+  QString error;
+  if (!runner_.Run(&error)) {
+    window_->show();
+    if (Checked("cycle")) window_->CycleTimer()->start();
+    window_->Tell(QMessageBox::Critical, QStringLiteral("MAME could not be started:\n%1").arg(error));
+    return false;
+  }
+  runner_.WriteLine(QStringLiteral(" "));
+  return true;
+}
+
+void MameLauncher::MameTerminate(int exitCode, bool crashed) {
+  if (!playbackRunning_) {
+    cat::AccountPlay(playing_, playStart_.elapsed());
+    if (!cat::WriteBackGameRecord(window_->catalogue(), playing_)) {
+      qWarning("kestrune: the catalogue has no line of %s to count its play in", playing_.romname.c_str());
+    }
+    window_->gameList()->RowsChanged();
+  }
+  if (Checked("cycle")) window_->CycleTimer()->start();
+  window_->show();
+  window_->raise();
+  window_->activateWindow();
+  if (crashed || exitCode != 0) {
+    const QString why = crashed ? QStringLiteral("it stopped unexpectedly") : MameExitText(exitCode);
+    qWarning("kestrune: MAME ended on %s: %s", playing_.romname.c_str(), qUtf8Printable(why));
+    window_->Tell(QMessageBox::Warning, QStringLiteral("MAME ended on \"%1\" because %2.")
+                                            .arg(QString::fromStdString(playing_.romname), why));
+  }
+  emit playEnded();
+}

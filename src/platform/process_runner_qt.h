@@ -1,0 +1,77 @@
+#pragma once
+
+#include <QObject>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+
+// Runs one outside program at a time (MAME, or MAME producing its game list) and tells the GUI thread
+// when it has ended. The program is started directly with its arguments: no shell, no batch file.
+//
+// What the settings mean here: a hidden runner sends the program's output to the null device and
+// gives it a pipe as standard input (so a line can be written to it); a shown one lets the program
+// write to Kestrune's own terminal. Idle priority starts the program at the lowest scheduling
+// priority (nice 19), so a long job never slows the desktop.
+namespace kestrune::platform {
+
+class ProcessRunner : public QObject {
+  Q_OBJECT
+
+ public:
+  enum class ShowState { Hidden, Normal };
+  enum class ConsoleOptions { Redirect, OwnerData };
+  enum class Priority { Normal, Idle };
+
+  explicit ProcessRunner(QObject* parent = nullptr);
+  ~ProcessRunner() override;
+
+  void SetApplication(const QString& path) { application_ = path; }
+  const QString& Application() const { return application_; }
+  void SetArguments(const QStringList& arguments) { arguments_ = arguments; }
+  const QStringList& Arguments() const { return arguments_; }
+  void SetCurrentDirectory(const QString& folder) { currentDirectory_ = folder; }
+  const QString& CurrentDirectory() const { return currentDirectory_; }
+  // Kept for the window manager's sake; a program started here names its own windows.
+  void SetTitle(const QString& title) { title_ = title; }
+  const QString& Title() const { return title_; }
+  void SetShowState(ShowState state) { showState_ = state; }
+  ShowState GetShowState() const { return showState_; }
+  void SetConsoleOptions(ConsoleOptions options) { console_ = options; }
+  ConsoleOptions GetConsoleOptions() const { return console_; }
+  void SetPriority(Priority priority) { priority_ = priority; }
+  // Where the program's standard output goes instead of the null device (MAME's -listxml into
+  // roms.dat); empty for none.
+  void SetOutputFile(const QString& path) { outputFile_ = path; }
+
+  // Starts the program. False, with the reason in *error, when it cannot be started (then no end
+  // signal follows). Only one program runs at a time.
+  bool Run(QString* error);
+  bool IsRunning() const;
+  // Writes the text and CR LF to the program's standard input when it is redirected; otherwise nothing.
+  void WriteLine(const QString& text);
+  // Ends the running program (it is asked first, then killed); the end signal still follows.
+  void Terminate();
+
+ signals:
+  // Once per successful Run, on the GUI thread. crashed: it did not end by itself with an exit code.
+  void finished(int exitCode, bool crashed);
+
+ private:
+  void OnFinished(int exitCode, QProcess::ExitStatus status);
+
+  QString application_;
+  QStringList arguments_;
+  QString currentDirectory_;
+  QString title_;
+  QString outputFile_;
+  ShowState showState_ = ShowState::Hidden;
+  ConsoleOptions console_ = ConsoleOptions::Redirect;
+  Priority priority_ = Priority::Normal;
+  QProcess* process_ = nullptr;
+};
+
+// Runs a program and waits for it while the GUI thread keeps handling its events (an editor opened on
+// mame.ini, say). Returns its exit code, or -1 when it cannot be started or did not end by itself.
+int RunAndWait(const QString& application, const QStringList& arguments, const QString& currentDirectory);
+
+}  // namespace kestrune::platform
