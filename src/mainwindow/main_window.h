@@ -5,6 +5,7 @@
 
 #include <array>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -128,6 +129,8 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();
   void StoreSettings();
   void StoreColumnSettings();
+  void HideColumnKeepingWidth(int column);
+  int StoredColumnWidth(int column) const;
   void CloseArtworkArchives();
 
   // Small commands of the menus that these steps set up.
@@ -176,6 +179,7 @@ class TForm1 : public QMainWindow {
   std::string mameFile_;
   std::string mameVersionText_;
   Folders folders_;
+  std::map<int, int> hiddenWidths_;  // column -> width it had before it was hidden for missing data
   bool catverPresent_ = false;
   bool nplayersPresent_ = false;
   bool historyLoaded_ = false;

@@ -182,8 +182,8 @@ void TForm1::ApplyColumnSettings() {
     header->resizeSection(column, std::max(0, s.ReadInt(set::kUiSection, key)));
   }
   if (!catverPresent_) {
-    header->resizeSection(3, 0);
-    header->resizeSection(11, 0);
+    HideColumnKeepingWidth(3);
+    HideColumnKeepingWidth(11);
   }
 }
 
@@ -223,7 +223,7 @@ void TForm1::ApplyPreferenceSettings() {
   gameList_->SetRealTimeSearch(s.ReadFlag(set::kUiSection, "quicksearch"));
   SetHintsShown(s.ReadFlag(set::kUiSection, "showhints"));
   if (!s.ReadFlag(set::kUiSection, "showclones")) {
-    gameList_->View()->ReportView()->header()->resizeSection(16, 0);
+    HideColumnKeepingWidth(16);
   }
   timer1_->stop();
   if (cycleValue) timer1_->start();
@@ -473,16 +473,30 @@ void TForm1::StoreSettings() {
   cat::StoreFavoritesCount(s.Ini());
 }
 
+// A column that is hidden because its data is missing (no catver.ini, clones not shown) keeps the
+// width the user gave it, so it comes back as it was once the data is there again.
+void TForm1::HideColumnKeepingWidth(int column) {
+  QHeaderView* header = gameList_->View()->ReportView()->header();
+  if (header->sectionSize(column) > 0) hiddenWidths_[column] = header->sectionSize(column);
+  header->resizeSection(column, 0);
+}
+
+int TForm1::StoredColumnWidth(int column) const {
+  const int width = gameList_->View()->ReportView()->header()->sectionSize(column);
+  const auto hidden = hiddenWidths_.find(column);
+  return width == 0 && hidden != hiddenWidths_.end() ? hidden->second : width;
+}
+
 void TForm1::StoreColumnSettings() {
   set::Settings& s = *settings_;
   const QHeaderView* header = gameList_->View()->ReportView()->header();
   std::vector<cat::ColumnPlace> places;
   for (int visual = 0; visual < header->count(); ++visual) {
     const int column = header->logicalIndex(visual);
-    places.push_back({column, header->sectionSize(column)});
+    places.push_back({column, StoredColumnWidth(column)});
   }
   s.WriteText(set::kUiSection, "colorder", cat::FormatColumnOrder(places));
   for (int column = 0; column < 18; ++column) {
-    s.WriteInt(set::kUiSection, "col" + std::to_string(column + 1), header->sectionSize(column));
+    s.WriteInt(set::kUiSection, "col" + std::to_string(column + 1), StoredColumnWidth(column));
   }
 }

@@ -1,6 +1,8 @@
 #include "mainwindow/main_window.h"
 
 #include <gtest/gtest.h>
+
+#include <cstring>
 #include <sys/stat.h>
 
 #include <QAction>
@@ -156,6 +158,16 @@ TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   EXPECT_EQ(Form1->gameList()->View()->SelectedRow(), -1);
   const Values layout = Layout();
   ASSERT_TRUE(Form1->close());
+  // Columns hidden for want of catver.ini keep their widths in the file, for when it comes.
+  Values stored = layout;
+  stored["col4"] = "150";
+  stored["col12"] = "91";
+  for (const char* column : {"3=", "11="}) {
+    std::string& order = stored["colorder"];
+    const std::size_t at = order.find(std::string(",") + column + "0,");
+    ASSERT_NE(at, std::string::npos) << order;
+    order.replace(at + 1, std::strlen(column) + 1, std::string(column) + (column[0] == '3' ? "150" : "91"));
+  }
 
   const set::IniFile saved = Saved();
   std::vector<std::string> order;
@@ -167,7 +179,7 @@ TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   for (const set::SettingKey& row : set::SettingKeys()) {
     expectedOrder.push_back(std::string(row.section) + "/" + std::string(row.key));
     std::string expected =
-        layout.contains(std::string(row.key)) ? layout.at(std::string(row.key)) : set::DefaultValue(row, inputs);
+        stored.contains(std::string(row.key)) ? stored.at(std::string(row.key)) : set::DefaultValue(row, inputs);
     if (!Form1->MoviesSupported() && row.key == "mngtab") expected = "0";
     const std::string* value = saved.FindValue(row.section, row.key);
     ASSERT_NE(value, nullptr) << row.key;
