@@ -193,10 +193,24 @@ std::filesystem::path WriteTarget(const std::filesystem::path& path) {
   return error ? path : target;
 }
 
+// A rename would replace a read-only file as easily as any other (and root may write to it anyway),
+// so the file's own bits decide: no write bit for its owner means the user has made it read-only.
+bool IsReadOnly(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
+  return (st.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
+}
+
 }  // namespace
 
-bool WriteFileAtomic(const std::filesystem::path& linkOrFile, std::string_view data, std::string* error) {
+bool StageFile(const std::filesystem::path& linkOrFile, std::string_view data, StagedFile& staged, std::string* error) {
   const std::filesystem::path path = WriteTarget(linkOrFile);
+  if (IsReadOnly(path)) {
+    if (error != nullptr) {
+      *error = "Cannot replace \"" + path.string() + "\": the file is read-only (" + std::strerror(EIO) + ")";
+    }
+    return false;
+  }
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
@@ -224,13 +238,25 @@ bool WriteFileAtomic(const std::filesystem::path& linkOrFile, std::string_view d
     SetError(error, "Cannot write", path, code);
     return false;
   }
-  if (::rename(temp.c_str(), path.c_str()) != 0) {
+  staged = {path, temp};
+  return true;
+}
+
+bool CommitStagedFile(const StagedFile& staged, std::string* error) {
+  if (::rename(staged.temp.c_str(), staged.target.c_str()) != 0) {
     const int code = errno;
-    ::unlink(temp.c_str());
-    SetError(error, "Cannot replace", path, code);
+    ::unlink(staged.temp.c_str());
+    SetError(error, "Cannot replace", staged.target, code);
     return false;
   }
   return true;
+}
+
+void DiscardStagedFile(const StagedFile& staged) { ::unlink(staged.temp.c_str()); }
+
+bool WriteFileAtomic(const std::filesystem::path& path, std::string_view data, std::string* error) {
+  StagedFile staged;
+  return StageFile(path, data, staged, error) && CommitStagedFile(staged, error);
 }
 
 }  // namespace kestrune::platform

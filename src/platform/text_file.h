@@ -33,8 +33,26 @@ bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::strin
                        bool stopAtEof = false, std::uint64_t maxBytes = kMaxTextFileBytes);
 
 // Replaces the file with data: written to a temporary file in the same folder, flushed, then renamed
-// over the old one, so a failure at any point leaves the old file whole. On failure returns false,
-// removes the temporary file and puts a message naming the file into *error.
+// over the old one, so a failure at any point leaves the old file whole. A link is written through:
+// the file it leads to is replaced and the link stays. The new file keeps the old one's permission
+// bits. A file that is read-only (no write bit for its owner, or not writable for this user) is
+// refused as an input/output error and left as it is. On failure returns false, removes the
+// temporary file and puts a message naming the file into *error.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view data, std::string* error);
+
+// A file written aside by StageFile, waiting to be put in place of its target.
+struct StagedFile {
+  std::filesystem::path target;  // the file to replace (a link already followed)
+  std::filesystem::path temp;
+};
+
+// The first half of WriteFileAtomic, so that several files can be written aside first and replaced
+// only when all of them were written whole: follows a link, refuses a read-only target, and writes
+// data to a temporary file beside the target with the target's permission bits.
+bool StageFile(const std::filesystem::path& path, std::string_view data, StagedFile& staged, std::string* error);
+// Puts a staged file in place of its target; on failure removes the temporary file.
+bool CommitStagedFile(const StagedFile& staged, std::string* error);
+// Removes the temporary file of a file that is not to be put in place.
+void DiscardStagedFile(const StagedFile& staged);
 
 }  // namespace kestrune::platform

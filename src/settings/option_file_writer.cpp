@@ -391,26 +391,6 @@ struct PendingFile {
   std::string data;
 };
 
-std::filesystem::path StagingPath(const std::filesystem::path& target) {
-  return target.parent_path() / ("." + target.filename().string() + ".kestrune-new");
-}
-
-void RemoveStaged(const std::vector<std::filesystem::path>& staged, std::size_t from) {
-  std::error_code ignored;
-  for (std::size_t i = from; i < staged.size(); ++i) {
-    std::filesystem::remove(staged[i], ignored);
-  }
-}
-
-// The platform's message names the file written aside; the user knows the file it replaces.
-void NameTarget(std::string& message, const std::filesystem::path& stage, const std::filesystem::path& target) {
-  const std::string from = stage.string();
-  const std::size_t at = message.find(from);
-  if (at != std::string::npos) {
-    message.replace(at, from.size(), target.string());
-  }
-}
-
 // A folder standing where a file goes would stop the renames half-way through the set; it is found
 // before anything is written.
 bool IsFolder(const std::filesystem::path& target, std::string* error) {
@@ -424,33 +404,33 @@ bool IsFolder(const std::filesystem::path& target, std::string* error) {
   return true;
 }
 
-// Writes every file aside first and puts them in place only when all of them were written whole.
+void DiscardAll(const std::vector<platform::StagedFile>& staged, std::size_t from) {
+  for (std::size_t i = from; i < staged.size(); ++i) {
+    platform::DiscardStagedFile(staged[i]);
+  }
+}
+
+// Writes every file aside first and puts them in place only when all of them were written whole. Each
+// file is saved as a single atomic save would save it: through its link, with its permission bits, and
+// a read-only one is refused before any file of the set is replaced.
 bool WriteFilesTogether(const std::vector<PendingFile>& files, std::string* error) {
   for (const PendingFile& file : files) {
     if (IsFolder(file.target, error)) {
       return false;
     }
   }
-  std::vector<std::filesystem::path> staged;
+  std::vector<platform::StagedFile> staged;
   for (const PendingFile& file : files) {
-    const std::filesystem::path stage = StagingPath(file.target);
-    if (!platform::WriteFileAtomic(stage, file.data, error)) {
-      RemoveStaged(staged, 0);
-      if (error != nullptr) {
-        NameTarget(*error, stage, file.target);
-      }
+    platform::StagedFile stage;
+    if (!platform::StageFile(file.target, file.data, stage, error)) {
+      DiscardAll(staged, 0);
       return false;
     }
-    staged.push_back(stage);
+    staged.push_back(std::move(stage));
   }
-  for (std::size_t i = 0; i < files.size(); ++i) {
-    std::error_code ec;
-    std::filesystem::rename(staged[i], files[i].target, ec);
-    if (ec) {
-      RemoveStaged(staged, i);
-      if (error != nullptr) {
-        *error = "Cannot replace \"" + files[i].target.string() + "\": " + ec.message();
-      }
+  for (std::size_t i = 0; i < staged.size(); ++i) {
+    if (!platform::CommitStagedFile(staged[i], error)) {
+      DiscardAll(staged, i + 1);
       return false;
     }
   }

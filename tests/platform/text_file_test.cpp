@@ -93,6 +93,48 @@ TEST(WriteFileAtomic, LinkedFileIsWrittenThroughItsLink) {
   EXPECT_EQ(ReadFileBytes(target), "new");
 }
 
+std::filesystem::perms ModeOf(const std::filesystem::path& path) {
+  return std::filesystem::status(path).permissions() & std::filesystem::perms::mask;
+}
+
+TEST(WriteFileAtomic, ReadOnlyFileIsRefusedAsAnInputOutputErrorAndLeftAsItIs) {
+  TempDir dir;
+  const auto file = dir / "mame.ini";
+  WriteFileBytes(file, "old");
+  // The mode bits decide, so this holds when the tests run as root too.
+  std::filesystem::permissions(file, std::filesystem::perms(0444));
+  std::string error;
+  EXPECT_FALSE(kestrune::platform::WriteFileAtomic(file, "new", &error));
+  EXPECT_EQ(error, "Cannot replace \"" + file.string() + "\": the file is read-only (Input/output error)");
+  EXPECT_EQ(ReadFileBytes(file), "old");
+  EXPECT_EQ(ModeOf(file), std::filesystem::perms(0444));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1);
+}
+
+TEST(WriteFileAtomic, ReadOnlyFileBehindALinkIsRefused) {
+  TempDir dir;
+  const auto target = dir / "real.ini";
+  WriteFileBytes(target, "old");
+  std::filesystem::permissions(target, std::filesystem::perms(0400));
+  std::filesystem::create_symlink("real.ini", dir / "mame.ini");
+  std::string error;
+  EXPECT_FALSE(kestrune::platform::WriteFileAtomic(dir / "mame.ini", "new", &error));
+  EXPECT_NE(error.find("real.ini\": the file is read-only"), std::string::npos) << error;
+  EXPECT_EQ(ReadFileBytes(target), "old");
+}
+
+TEST(WriteFileAtomic, ReplacedFileKeepsItsPermissionBits) {
+  TempDir dir;
+  const auto file = dir / "kestrune.ini";
+  for (const unsigned mode : {0600u, 0640u, 0664u, 0755u}) {
+    WriteFileBytes(file, "old");
+    std::filesystem::permissions(file, std::filesystem::perms(mode));
+    std::string error;
+    ASSERT_TRUE(kestrune::platform::WriteFileAtomic(file, "new", &error)) << error;
+    EXPECT_EQ(ModeOf(file), std::filesystem::perms(mode)) << std::oct << mode;
+  }
+}
+
 TEST(WriteFileAtomic, FailedWriteKeepsTheOldFileWhole) {
   TempDir dir;
   const auto file = dir / "kestrune.ini";

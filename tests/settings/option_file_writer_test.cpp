@@ -340,22 +340,60 @@ TEST(OptionFileWriterTest, AFailedWriteKeepsTheOldMameIniAndBiosSetWhole) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 6);
 }
 
-TEST(OptionFileWriterTest, AFailureOnTheLastBiosFileReplacesNoFileOfTheSet) {
+TEST(OptionFileWriterTest, AReadOnlyLastBiosFileReplacesNoFileOfTheSet) {
   TempDir dir;
   std::filesystem::create_directory(dir / "ini");
   test::WriteFileBytes(dir / "mame.ini", "old mame.ini");
-  // A folder where the last file is written aside makes that one step fail.
-  std::filesystem::create_directory(dir / "ini" / ".playch10.ini.kestrune-new");
+  test::WriteFileBytes(dir / "ini" / "playch10.ini", "user's choice");
+  std::filesystem::permissions(dir / "ini" / "playch10.ini", std::filesystem::perms(0444));
   MameOptions options = DefaultOptions();
   MameFolders folders;
   folders.FrontDir = dir.folder();
   std::string error;
   EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
-  EXPECT_NE(error.find("playch10.ini"), std::string::npos) << error;
+  EXPECT_EQ(error, "Cannot replace \"" + (dir / "ini" / "playch10.ini").string() +
+                       "\": the file is read-only (Input/output error)");
   EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old mame.ini");
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "playch10.ini"), "user's choice");
   EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "neogeo.ini"));
-  EXPECT_FALSE(std::filesystem::exists(dir / "ini" / ".neogeo.ini.kestrune-new"));
-  EXPECT_FALSE(std::filesystem::exists(dir / ".mame.ini.kestrune-new"));
+  // Nothing written aside is left behind.
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 1);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 2);
+}
+
+TEST(OptionFileWriterTest, AReadOnlyMameIniIsNotReplacedAndTheErrorSaysSo) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  test::WriteFileBytes(dir / "mame.ini", "the user's own");
+  std::filesystem::permissions(dir / "mame.ini", std::filesystem::perms(0444));
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_EQ(error,
+            "Cannot replace \"" + (dir / "mame.ini").string() + "\": the file is read-only (Input/output error)");
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "the user's own");
+  EXPECT_EQ(std::filesystem::status(dir / "mame.ini").permissions(), std::filesystem::perms(0444));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 0);
+}
+
+TEST(OptionFileWriterTest, ALinkedMameIniStaysALinkAndKeepsItsPermissionBits) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  std::filesystem::create_directory(dir / "shared");
+  test::WriteFileBytes(dir / "shared" / "mame.ini", "old");
+  std::filesystem::permissions(dir / "shared" / "mame.ini", std::filesystem::perms(0640));
+  std::filesystem::create_symlink(dir / "shared" / "mame.ini", dir / "mame.ini");
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(dir / "mame.ini"));
+  EXPECT_TRUE(ReadFileBytes(dir / "shared" / "mame.ini").starts_with("### mame.ini ###\r\n"));
+  EXPECT_EQ(std::filesystem::status(dir / "shared" / "mame.ini").permissions(), std::filesystem::perms(0640));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "shared"), {}), 1);
 }
 
 TEST(OptionFileWriterTest, AFolderInPlaceOfABiosFileReplacesNoFileOfTheSet) {
