@@ -16,8 +16,8 @@ constexpr std::array<std::string_view, 2> kDirectXItems{"Direct-X 8", "Direct-X 
 constexpr std::array<std::string_view, 4> kNumScreensItems{"1 Screen", "2 Screens", "3 Screens", "4 Screens"};
 constexpr std::array<std::string_view, 6> kRotationItems{"Default", "Clockwise",      "Anti-Clockwise",
                                                          "None",    "Auto Clockwise", "Auto Anti-Clockwise"};
-constexpr std::array<std::string_view, 4> kRenderItems{"Use Direct3D", "Use DirectDraw", "Use GDI", "None"};
-constexpr std::array<std::string_view, 4> kRenderButtons{"direct3d", "ddraw", "opengl", "none"};
+constexpr std::array<std::string_view, 5> kRenderItems{"OpenGL", "BGFX", "Software", "SDL Accelerated", "None"};
+constexpr std::array<std::string_view, 5> kRenderButtons{"opengl", "bgfx", "soft", "accel", "none"};
 constexpr std::array<std::string_view, 1> kAutoItem{"Auto"};
 constexpr std::array<std::string_view, 4> kViewItems{"Auto", "Standard", "Pixel Aspect", "Cocktail"};
 constexpr std::array<std::string_view, 5> kControllerItems{"Keyboard", "Hotrod", "Hotrod Se", "Slickstik", "X-Arcade"};
@@ -59,8 +59,8 @@ constexpr OptionInfo MakeText(Option id, std::string_view control, std::string_v
   return {id, control, OptionKind::Text, 0, 0, {}, false, 0, initial, 0, initial, kept, {}};
 }
 constexpr OptionInfo MakeRender() {
-  return {Option::render,  "render", OptionKind::Choice, 0,  3,     kRenderItems,  false,
-          kRenderDirect3d, {},       kRenderDirect3d,    {}, false, kRenderButtons};
+  return {Option::render, "render", OptionKind::Choice, 0,  kRenderNone, kRenderItems,  false,
+          kRenderOpenGl,  {},       kRenderOpenGl,      {}, false,       kRenderButtons};
 }
 
 #define KESTRUNE_SCREEN_GROUP(n)                                                                                    \

@@ -19,7 +19,7 @@ enum class OptionsMode : std::uint8_t { DefaultOptions = 1, GameOptions = 2 };
 enum class OptionKind : std::uint8_t { Flag, Ratio, Whole, Choice, Text };
 
 // Every value of the dialog, named after the control that shows it. `render` is the one value behind
-// the four radio buttons `direct3d`, `ddraw`, `opengl` and `none` (choices 0 to 3).
+// the video-mode radio buttons `opengl`, `bgfx`, `soft`, `accel` and `none` (choices 0 to 4).
 // clang-format off
 enum class Option : int {
   // Display Options
@@ -73,15 +73,22 @@ struct OptionInfo {
 std::span<const OptionInfo> OptionTable();
 const OptionInfo& Info(Option option);
 
-// The radio-button choices of `render`.
-inline constexpr int kRenderDirect3d = 0;
-inline constexpr int kRenderDirectDraw = 1;
-inline constexpr int kRenderGdi = 2;
-inline constexpr int kRenderNone = 3;
+// The radio-button choices of `render`: the video modes of today's MAME on Linux. OpenGL is MAME's own
+// default and takes the place of the Windows modes (Direct3D, DirectDraw, GDI) that MAME no longer has.
+inline constexpr int kRenderOpenGl = 0;
+inline constexpr int kRenderBgfx = 1;
+inline constexpr int kRenderSoft = 2;
+inline constexpr int kRenderAccel = 3;
+inline constexpr int kRenderNone = 4;
 
 // The values MAME's files hold for a list choice, by choice index (the writer's and the reader's one
 // table). An index without a value writes no line.
-inline constexpr std::array<std::string_view, 4> kRenderValues{"d3d", "ddraw", "gdi", "none"};
+inline constexpr std::array<std::string_view, 5> kRenderValues{"opengl", "bgfx", "soft", "accel", "none"};
+// The Windows video modes of older files; today's MAME falls back from them, so they read as OpenGL.
+inline constexpr std::array<std::string_view, 3> kOldRenderValues{"d3d", "ddraw", "gdi"};
+// The `sound` values: the sound module MAME picks itself, or none.
+inline constexpr std::string_view kSoundOn = "auto";
+inline constexpr std::string_view kSoundOff = "none";
 inline constexpr std::array<std::string_view, 4> kDeviceValues{"keyboard", "mouse", "joystick", "lightgun"};
 inline constexpr std::array<std::string_view, 4> kViewValues{"auto", "standard", "pixel aspect", "cocktail"};
 inline constexpr std::array<std::string_view, 3> kScreenValues{"auto", "\\\\.\\DISPLAY1", "\\\\.\\DISPLAY2"};

@@ -19,6 +19,8 @@ enum class Test : std::uint8_t { StartsWith, Holds };
 
 enum class Effect : std::uint8_t {
   Flag,         // checked when the value is "1"
+  Sound,        // unchecked when the value is "none" or "0", else checked
+  Video,        // a video mode of today's MAME, or an old Windows one as OpenGL
   RomPath,      // the ROM folder, without its quotes
   SaveFile,     // check box `option` and file edit `second`; `fixed` names the default file
   Number,       // a whole number plus `number`
@@ -100,7 +102,7 @@ constexpr ReadRow kRows[] = {
     FlagRow("refreshspeed", Option::refreshspeed),
     Starts("priority", Effect::Number, Option::highpriority),
     FlagRow("multithreading", Option::multithreading),
-    ChoiceRow("video ", Option::render, kRenderValues, kRenderNone),
+    Starts("video ", Effect::Video, Option::render),
     Starts("numscreens", Effect::Number, Option::numscreens, -1),
     FlagRow("window", Option::runwin),
     FlagRow("maximi", Option::maxwin),
@@ -141,7 +143,7 @@ constexpr ReadRow kRows[] = {
     FlagRow("use_ba", Option::backdrops),
     FlagRow("use_ov", Option::overlays),
     FlagRow("use_be", Option::bezels),
-    FlagRow("soun", Option::sound),
+    Starts("soun", Effect::Sound, Option::sound),
     ChoiceRow("sampler", Option::samplerate, kSampleRateValues),
     FlagRow("samples", Option::samples),
     Starts("vol", Effect::Number, Option::volume, 32),
@@ -262,6 +264,16 @@ void SetController(MameOptions& options, const std::optional<std::string>& value
   }
 }
 
+// A value that names no video mode leaves the choice as it is, as for any list.
+void SetVideo(MameOptions& options, std::string_view value) {
+  const auto found = std::find(kRenderValues.begin(), kRenderValues.end(), value);
+  if (found != kRenderValues.end()) {
+    options.SetNumber(Option::render, static_cast<int>(found - kRenderValues.begin()));
+  } else if (std::find(kOldRenderValues.begin(), kOldRenderValues.end(), value) != kOldRenderValues.end()) {
+    options.SetNumber(Option::render, kRenderOpenGl);
+  }
+}
+
 void SetJoystickMap(MameOptions& options, const std::string& value) {
   if (value == "auto") {
     options.SetNumber(Option::joystick_axes, 0);
@@ -325,6 +337,12 @@ void ApplyValue(const ReadRow& row, LineTarget& target, const std::string& value
       return SetResolution(ScreenGroups()[static_cast<std::size_t>(row.number)], options, value);
     case Effect::JoystickMap:
       return SetJoystickMap(options, value);
+    case Effect::Video:
+      return SetVideo(options, value);
+    case Effect::Sound:
+      // Old files write "1" and "0"; today's MAME names a sound module ("auto", "sdl" ...) or "none".
+      options.SetFlag(row.option, value != kSoundOff && value != "0");
+      return;
     case Effect::Flag:
     case Effect::Controller:
       return;  // handled before, with or without a value

@@ -18,6 +18,7 @@ constexpr std::string_view kUnsetText = "<NULL> (not set)";
 enum class Form : std::uint8_t {
   Head,           // a section head; key is its title
   Flag,           // "1" or "0"
+  Sound,          // "auto" or "none"
   Ratio,          // position / 100
   Whole,          // the position
   Path,           // a folder in quotes, default options only
@@ -33,7 +34,6 @@ enum class Form : std::uint8_t {
   Volume,         // attenuation in dB
   Controller,     // choice 0 unset, else its name
   JoystickMap,    // "auto" or the custom map
-  Video,          // the render choice
   Effect,         // "none" for an empty text
   Screen,         // screen group `number`
   Aspect,
@@ -141,7 +141,7 @@ constexpr LineRow kLines[] = {
     Line(Form::Ratio, "beam", Option::beam),
     Line(Form::Whole, "flicker", Option::flicker),
     Head("CORE SOUND OPTIONS"),
-    Line(Form::Flag, "sound", Option::sound),
+    Line(Form::Sound, "sound", Option::sound),
     ChoiceLine("samplerate", Option::samplerate, kSampleRateValues),
     Line(Form::Flag, "samples", Option::samples),
     Line(Form::Volume, "volume", Option::volume),
@@ -179,7 +179,7 @@ constexpr LineRow kLines[] = {
     Line(Form::Whole, "priority", Option::highpriority),
     Line(Form::Flag, "multithreading", Option::multithreading),
     Head("WINDOWS VIDEO OPTIONS"),
-    Line(Form::Video, "video", Option::render),
+    ChoiceLine("video", Option::render, kRenderValues),
     Line(Form::ChoicePlusOne, "numscreens", Option::numscreens),
     Line(Form::Flag, "window", Option::runwin),
     Line(Form::Flag, "maximize", Option::maxwin),
@@ -320,6 +320,8 @@ void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const
       return;
     case Form::Flag:
       return add(Flag(options.Flag(row.option)));
+    case Form::Sound:
+      return add(options.Flag(row.option) ? kSoundOn : kSoundOff);
     case Form::Ratio:
       return add(RatioText(number, '.'));
     case Form::Whole:
@@ -364,13 +366,6 @@ void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const
         add("auto");
       } else if (number == 1) {
         add(options.Text(Option::joystick_custom_map));
-      }
-      return;
-    case Form::Video:
-      if (const auto value = ValueAt(kRenderValues, number)) {
-        // MAME's own files put these two values one column to the left.
-        const bool early = number == kRenderGdi || number == kRenderNone;
-        lines.push_back(Padded(row.key, early ? kValueColumn - 1 : kValueColumn) += *value);
       }
       return;
     case Form::Effect:

@@ -60,7 +60,8 @@ TEST(MameOptionsTest, TheTableNamesEveryControlOnceWithSaneRanges) {
       EXPECT_LE(info.reset, info.maximum) << info.control;
     }
   }
-  EXPECT_EQ(Info(Option::render).radioButtons.size(), 4u);
+  EXPECT_EQ(Info(Option::render).radioButtons.size(), kRenderValues.size());
+  EXPECT_EQ(Info(Option::render).items.size(), kRenderValues.size());
   for (const BiosFile& file : BiosFiles()) {
     EXPECT_EQ(file.values.size(), Info(file.control).items.size()) << file.fileName;
   }

@@ -81,6 +81,8 @@ struct LineCase {
   std::function<void(MameOptions&)> expect;  // applied to the defaults to give the expected result
 };
 
+void PrintTo(const LineCase& row, std::ostream* out) { *out << row.name; }
+
 class ReaderLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(ReaderLineTest, ChangesOnlyWhatTheLineSays) {
@@ -150,10 +152,6 @@ const LineCase kLineCases[] = {
     {"NumScreensThree", "numscreens              3", [](MameOptions& o) { Num(o, Option::numscreens, 2); }},
     {"PrescaleZero", "prescale                0", [](MameOptions& o) { Num(o, Option::prescale, 0); }},
     {"PrescaleFour", "prescale                4", [](MameOptions& o) { Num(o, Option::prescale, 4); }},
-    {"VideoGdi", "video                  gdi", [](MameOptions& o) { Num(o, Option::render, kRenderGdi); }},
-    {"VideoDdraw", "video                   ddraw", [](MameOptions& o) { Num(o, Option::render, kRenderDirectDraw); }},
-    {"VideoOpenGlIsNone", "video                   opengl",
-     [](MameOptions& o) { Num(o, Option::render, kRenderNone); }},
     {"RotateZeroIsNone", "rotate                  0", [](MameOptions& o) { Num(o, Option::rotation, kRotationNone); }},
     {"RorOne", "ror                     1", [](MameOptions& o) { Num(o, Option::rotation, kRotationClockwise); }},
     {"AutorolOne", "autorol                 1",
@@ -228,6 +226,52 @@ const LineCase kLineCases[] = {
 
 INSTANTIATE_TEST_SUITE_P(Cases, ReaderLineTest, testing::ValuesIn(kLineCases),
                          [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
+
+// A value read from each starting state, so that a value which changes nothing cannot pass for one
+// that sets what the start already held. kUnchanged: the start stays.
+constexpr int kUnchanged = -1;
+
+int ReadFrom(int start, Option option, const char* line) {
+  MameOptions options;
+  options.SetNumber(option, start);
+  std::string romPath;
+  LineTarget target{options, &romPath, kFrontDir};
+  ApplyMameIniLine(line, target);
+  return options.Number(option);
+}
+
+TEST(OptionFileReaderTest, VideoTakesTodaysModesAndOldWindowsModesAsOpenGl) {
+  const std::pair<const char*, int> cases[] = {
+      {"video                   opengl", kRenderOpenGl},
+      {"video                     bgfx", kRenderBgfx},
+      {"video                   soft", kRenderSoft},
+      {"video                   accel", kRenderAccel},
+      {"video                  none", kRenderNone},
+      {"video                   d3d", kRenderOpenGl},
+      {"video                   ddraw", kRenderOpenGl},
+      {"video                  gdi", kRenderOpenGl},
+      {"video                   vulkan", kUnchanged},
+      {"video                   OpenGL", kUnchanged},
+      {"video ", kUnchanged},
+  };
+  for (const auto& [line, expected] : cases) {
+    for (const int start : {kRenderOpenGl, kRenderNone}) {
+      EXPECT_EQ(ReadFrom(start, Option::render, line), expected == kUnchanged ? start : expected) << line;
+    }
+  }
+}
+
+TEST(OptionFileReaderTest, SoundIsOffOnlyForNoneAndZero) {
+  const std::pair<const char*, int> cases[] = {
+      {"sound                     auto", 1}, {"sound                     sdl", 1}, {"sound                   1", 1},
+      {"sound                     none", 0}, {"sound                   0", 0},     {"sound", kUnchanged},
+  };
+  for (const auto& [line, expected] : cases) {
+    for (const int start : {0, 1}) {
+      EXPECT_EQ(ReadFrom(start, Option::sound, line), expected == kUnchanged ? start : expected) << line;
+    }
+  }
+}
 
 TEST(OptionFileReaderTest, RomPathLosesItsQuotesAndIgnoresMissingValues) {
   const std::pair<const char*, const char*> cases[] = {

@@ -127,6 +127,8 @@ struct LineCase {
   std::vector<std::string> absentKeys;
 };
 
+void PrintTo(const LineCase& row, std::ostream* out) { *out << row.name; }
+
 class WriterLineTest : public testing::TestWithParam<LineCase> {};
 
 TEST_P(WriterLineTest, WritesTheExpectedLines) {
@@ -217,18 +219,16 @@ const LineCase kLineCases[] = {
      },
      {"aspect2                 5:4"},
      {}},
-    {"VideoGdiOneColumnLeft",
-     [](MameOptions& o) { Set(o, Option::render, kRenderGdi); },
-     {"video                  gdi"},
+    {"VideoOpenGl",
+     [](MameOptions& o) { Set(o, Option::render, kRenderOpenGl); },
+     {"video                   opengl"},
      {}},
-    {"VideoNoneOneColumnLeft",
-     [](MameOptions& o) { Set(o, Option::render, kRenderNone); },
-     {"video                  none"},
-     {}},
-    {"VideoDirectDraw",
-     [](MameOptions& o) { Set(o, Option::render, kRenderDirectDraw); },
-     {"video                   ddraw"},
-     {}},
+    {"VideoBgfx", [](MameOptions& o) { Set(o, Option::render, kRenderBgfx); }, {"video                   bgfx"}, {}},
+    {"VideoSoft", [](MameOptions& o) { Set(o, Option::render, kRenderSoft); }, {"video                   soft"}, {}},
+    {"VideoAccel", [](MameOptions& o) { Set(o, Option::render, kRenderAccel); }, {"video                   accel"}, {}},
+    {"VideoNone", [](MameOptions& o) { Set(o, Option::render, kRenderNone); }, {"video                   none"}, {}},
+    {"SoundOnIsAuto", [](MameOptions& o) { o.SetFlag(Option::sound, true); }, {"sound                   auto"}, {}},
+    {"SoundOffIsNone", [](MameOptions& o) { o.SetFlag(Option::sound, false); }, {"sound                   none"}, {}},
     {"RotationNone",
      [](MameOptions& o) { Set(o, Option::rotation, kRotationNone); },
      {"rotate                  0", "ror                     0", "autorol                 0"},
