@@ -6,6 +6,7 @@
 #include <cwctype>
 
 #include "platform/code_pages.h"
+#include "zip/code_page_iconv.h"
 
 namespace kestrune::zip {
 namespace {
@@ -148,6 +149,9 @@ WideString MultiByteToWide(std::string_view bytes, unsigned codePage) {
       return out;
     }
     default:
+      if (auto wide = IconvToWide(bytes, codePage)) {
+        return std::move(*wide);
+      }
       ThrowUnknownCodePage(codePage);
   }
 }
@@ -163,6 +167,9 @@ std::string WideToMultiByte(WideStringView text, unsigned codePage) {
     case kCodePageUtf7:
       return EncodeUtf7(text);
     default:
+      if (auto bytes = IconvFromWide(text, codePage)) {
+        return std::move(*bytes);
+      }
       ThrowUnknownCodePage(codePage);
   }
 }

@@ -29,7 +29,8 @@ class EConvertError : public std::runtime_error {
 };
 
 // 8-bit text in a code page to UTF-16 and back. Bytes that are not valid UTF-8 become U+FFFD;
-// characters a single-byte page lacks become "?".
+// characters a single-byte page lacks become "?". Pages other than those named above (850, 866, 932,
+// 1250, 1251 ...) go through iconv; a page iconv does not know either is an EConvertError.
 WideString MultiByteToWide(std::string_view bytes, unsigned codePage);
 std::string WideToMultiByte(WideStringView text, unsigned codePage);
 WideString Utf8ToWide(std::string_view utf8);

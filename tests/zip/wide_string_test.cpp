@@ -64,7 +64,32 @@ TEST(WideString, CodePages) {
   EXPECT_EQ(WideToMultiByte(u"\u00FC\u4E00", kCodePage437), "\x81?");
   EXPECT_EQ(WideToMultiByte(u"\u20AC", kCodePage1252), "\x80");
   EXPECT_EQ(WideToUtf8(u"\U0001F600\xD800"), "\xF0\x9F\x98\x80\xEF\xBF\xBD");
-  EXPECT_THROW(MultiByteToWide("x", 932), EConvertError);
+  EXPECT_THROW(MultiByteToWide("x", 4242), EConvertError);
+  EXPECT_THROW(WideToMultiByte(u"x", 4242), EConvertError);
+}
+
+// Pages without a table of their own go through iconv, both ways.
+TEST(WideString, OtherCodePagesThroughIconv) {
+  struct Row {
+    unsigned codePage;
+    std::string bytes;
+    std::u16string text;
+  };
+  const Row rows[] = {
+      {850, "\x9B\xD5", u"\u00F8\u0131"},
+      {866, "\x8F\xE0\xA8", u"\u041F\u0440\u0438"},
+      {932, "\x93\xFA\x96\x7B\xB1", u"\u65E5\u672C\uFF71"},
+      {1250, "\x8A\xB9\xE8", u"\u0160\u0105\u010D"},
+      {1251, "\xC6\xE8\xE2", u"\u0416\u0438\u0432"},
+      {28605, "\xA4", u"\u20AC"},
+  };
+  for (const auto& row : rows) {
+    EXPECT_EQ(MultiByteToWide(row.bytes, row.codePage), row.text) << row.codePage;
+    EXPECT_EQ(WideToMultiByte(row.text, row.codePage), row.bytes) << row.codePage;
+  }
+  // What a page cannot hold or decode is replaced, never dropped silently or thrown.
+  EXPECT_EQ(WideToMultiByte(u"a\u65E5\U0001F600b", 1251), "a??b");
+  EXPECT_EQ(MultiByteToWide("a\x93", 932), u"a\uFFFD");
 }
 
 TEST(WideString, CaseAndCompare) {
