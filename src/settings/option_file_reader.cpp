@@ -137,7 +137,11 @@ constexpr ReadRow kRows[] = {
     Starts("contrast", Effect::Ratio, Option::contrast),
     Starts("gamma", Effect::Ratio, Option::gamma),
     FlagRow("anti", Option::antivector),
-    Starts("bea", Effect::Ratio, Option::beam),
+    // Older files have one width, today's MAME two (the later line wins); its other beam_ options
+    // (dot size, intensity weight) are no width.
+    Starts("beam ", Effect::Ratio, Option::beam),
+    Starts("beam_width_min ", Effect::Ratio, Option::beam),
+    Starts("beam_width_max ", Effect::Ratio, Option::beam),
     Starts("flic", Effect::Flicker, Option::flicker),
     FlagRow("artwork_c", Option::artworkcrop),
     FlagRow("use_ba", Option::backdrops),
@@ -157,8 +161,11 @@ constexpr ReadRow kRows[] = {
     FlagRow("dual", Option::dual),
     FlagRow("offscreen", Option::offscreen),
     FlagRow("steady", Option::steadykey),
+    // Today's MAME writes the long names; it still reads the short ones the writer uses.
     Starts("joy_deadzone", Effect::Ratio, Option::deadzone),
+    Starts("joystick_deadzone", Effect::Ratio, Option::deadzone),
     Starts("joy_saturation", Effect::Ratio, Option::saturation),
+    Starts("joystick_saturation", Effect::Ratio, Option::saturation),
     Starts("joystick_map", Effect::JoystickMap, Option::joystick_axes),
     ChoiceRow("paddle_dev", Option::paddle_controller, kDeviceValues),
     ChoiceRow("adstick_dev", Option::adstick_controller, kDeviceValues),

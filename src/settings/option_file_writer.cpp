@@ -138,7 +138,9 @@ constexpr LineRow kLines[] = {
     Line(Form::Ratio, "pause_brightness", Option::pauzebright),
     Head("CORE VECTOR OPTIONS"),
     Line(Form::Flag, "antialias", Option::antivector),
-    Line(Form::Ratio, "beam", Option::beam),
+    // Today's MAME draws a beam between two widths and no longer knows "beam"; one width is both.
+    Line(Form::Ratio, "beam_width_min", Option::beam),
+    Line(Form::Ratio, "beam_width_max", Option::beam),
     Line(Form::Whole, "flicker", Option::flicker),
     Head("CORE SOUND OPTIONS"),
     Line(Form::Sound, "sound", Option::sound),
