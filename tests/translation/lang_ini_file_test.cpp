@@ -1,0 +1,141 @@
+#include "translation/lang_ini_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "translation/lang_encoding.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace tr = kestrune::translation;
+using kestrune::test::ReadFileBytes;
+using kestrune::test::WriteFileBytes;
+using Entries = std::vector<tr::TLangIniFile::Entry>;
+
+TEST(LangIniFile, ReadsSectionsAndKeysByTheFileRules) {
+  kestrune::test::TempDir dir;
+  WriteFileBytes(dir / "dutch.lng",
+                 "Caption='before any section'\r\n"
+                 "[TForm4]\r\n"
+                 "; a comment = not a key\r\n"
+                 "  Caption = 'Voorkeuren'  \r\n"
+                 "a line without equals\r\n"
+                 "Button2.Caption='OK'\r\n"
+                 "[TForm1]\n"
+                 "File1.Caption='&Bestand'\n"
+                 "[tform4]\r\n"
+                 "CAPTION='Voorkeuren 2'\r\n"
+                 "Hint=a=b\r\n");
+  const tr::TLangIniFile ini(dir / "dutch.lng");
+  EXPECT_EQ(ini.LoadError(), "");
+  // The repeated section continues the first; the repeated key keeps its place with the later value.
+  EXPECT_EQ(ini.ReadSectionValues("TFORM4"),
+            (Entries{{"Caption", "'Voorkeuren 2'"}, {"Button2.Caption", "'OK'"}, {"Hint", "a=b"}}));
+  EXPECT_EQ(ini.ReadString("TForm1", "file1.caption"), "'&Bestand'");
+  EXPECT_FALSE(ini.ReadString("TForm1", "Caption").has_value());
+  EXPECT_TRUE(ini.ReadSectionValues("TForm2").empty());
+  EXPECT_FALSE(ini.Modified());
+}
+
+TEST(LangIniFile, MissingFileIsEmptyAndSaysSo) {
+  kestrune::test::TempDir dir;
+  const tr::TLangIniFile ini(dir / "none.lng");
+  EXPECT_NE(ini.LoadError().find("none.lng"), std::string::npos);
+  EXPECT_FALSE(ini.SectionExists("TForm4"));
+}
+
+struct EncodingCase {
+  const char* name;
+  std::string bytes;
+  const char* language;
+  std::string text;
+};
+
+void PrintTo(const EncodingCase& c, std::ostream* out) { *out << c.name << " in " << c.language; }
+
+class LangFileEncoding : public ::testing::TestWithParam<EncodingCase> {};
+
+TEST_P(LangFileEncoding, ReadsAsUtf8) {
+  const EncodingCase& c = GetParam();
+  EXPECT_EQ(tr::DecodeLangFileBytes(c.bytes, tr::LegacyCodePageOf(c.language)), c.text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LangFileEncoding,
+    ::testing::Values(EncodingCase{"Utf8", "Caf\xC3\xA9", "dutch", "Caf\xC3\xA9"},
+                      EncodingCase{"Utf8WithMark",
+                                   "\xEF\xBB\xBF"
+                                   "Caf\xC3\xA9",
+                                   "russian", "Caf\xC3\xA9"},
+                      EncodingCase{"Windows1252", "Caf\xE9", "dutch", "Caf\xC3\xA9"},
+                      EncodingCase{"Windows1251", "\xD4\xE0\xE9\xEB", "Russian", "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB"},
+                      EncodingCase{"Windows1253", "\xC1\xF1\xF7\xE5\xDF\xEF", "greek",
+                                   "\xCE\x91\xCF\x81\xCF\x87\xCE\xB5\xCE\xAF\xCE\xBF"},
+                      EncodingCase{"Gbk", "\xCE\xC4\xBC\xFE", "chinese(simp)", "\xE6\x96\x87\xE4\xBB\xB6"},
+                      EncodingCase{"UndefinedByteIsReplaced",
+                                   "a\xAA"
+                                   "b",
+                                   "greek",
+                                   "a\xEF\xBF\xBD"
+                                   "b"},
+                      EncodingCase{"CutCharacterAtEndIsReplaced", "a\xCE", "chinese(simp)", "a\xEF\xBF\xBD"},
+                      EncodingCase{"Utf16WithMark",
+                                   std::string("\xFF\xFE"
+                                               "A\0\xE9\0",
+                                               6),
+                                   "dutch", "A\xC3\xA9"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(LangIniFile, UnchangedFileIsNeverWrittenBack) {
+  kestrune::test::TempDir dir;
+  const fs::path file = dir / "dutch.lng";
+  WriteFileBytes(file, "[TForm4]\r\nCaption='Voorkeuren'\r\n");
+  {
+    const tr::TLangIniFile ini(file);
+    fs::remove(file);  // gone while it was open: it stays gone
+  }
+  EXPECT_FALSE(fs::exists(file));
+  WriteFileBytes(file, "[TForm4]\r\nCaption='Voorkeuren'\r\n");
+  {
+    const tr::TLangIniFile ini(file);
+    WriteFileBytes(file, "edited meanwhile");
+  }
+  EXPECT_EQ(ReadFileBytes(file), "edited meanwhile");
+}
+
+TEST(LangIniFile, ChangedFileIsWrittenBackOnRelease) {
+  kestrune::test::TempDir dir;
+  const fs::path file = dir / "dutch.lng";
+  WriteFileBytes(file, "[TForm4]\r\nCaption='Voorkeuren'\r\nHint='x'\r\n[TForm1]\r\nA=1\r\n");
+  {
+    tr::TLangIniFile ini(file);
+    ini.WriteString("TForm4", "caption", "'Opties'");
+    ini.DeleteKey("TForm4", "Hint");
+    ini.EraseSection("TForm1");
+    ini.WriteString("TForm2", "Caption", "'Nieuw'");
+    EXPECT_TRUE(ini.Modified());
+  }
+  EXPECT_EQ(ReadFileBytes(file), "[TForm4]\r\nCaption='Opties'\r\n\r\n[TForm2]\r\nCaption='Nieuw'\r\n\r\n");
+}
+
+TEST(LangIniFile, ReadOnlyFileIsReportedNotWritten) {
+  kestrune::test::TempDir dir;
+  const fs::path file = dir / "dutch.lng";
+  WriteFileBytes(file, "[TForm4]\r\nCaption='Voorkeuren'\r\n");
+  fs::permissions(file, fs::perms(0444));
+  std::vector<std::string> reported;
+  {
+    tr::TLangIniFile ini(file);
+    ini.SetReporter([&reported](const std::string& message) { reported.push_back(message); });
+    ini.WriteString("TForm4", "Caption", "'Opties'");
+  }
+  EXPECT_EQ(reported, std::vector<std::string>{"File \"" + file.string() + "\" is read-only"});
+  EXPECT_EQ(ReadFileBytes(file), "[TForm4]\r\nCaption='Voorkeuren'\r\n");
+}
+
+}  // namespace
