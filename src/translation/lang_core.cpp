@@ -1,0 +1,213 @@
+#include "translation/lang_core.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstdio>
+#include <system_error>
+
+#include "platform/code_pages.h"
+#include "translation/lang_encoding.h"
+#include "translation/lang_manager.h"
+#include "translation/lang_values.h"
+
+namespace kestrune::translation {
+
+namespace {
+
+std::atomic<TLangCore*> theCore{nullptr};
+
+using platform::EqualsIgnoreAsciiCase;
+
+bool LessIgnoringCase(const std::string& a, const std::string& b) {
+  const std::string foldedA = platform::AsciiLowerCopy(a);
+  const std::string foldedB = platform::AsciiLowerCopy(b);
+  return foldedA != foldedB ? foldedA < foldedB : a < b;
+}
+
+// The language a directory entry is the file of: its name without ".lng"; nothing for other entries.
+std::optional<std::string> LanguageOfEntry(const std::filesystem::directory_entry& entry) {
+  std::error_code error;
+  if (!entry.is_regular_file(error)) return std::nullopt;
+  const std::string name = entry.path().filename().string();
+  const std::size_t size = kLangFileExtension.size();
+  if (name.size() <= size ||
+      !EqualsIgnoreAsciiCase(std::string_view(name).substr(name.size() - size), kLangFileExtension)) {
+    return std::nullopt;
+  }
+  return name.substr(0, name.size() - size);
+}
+
+// The number part of a ResourceStrings key: up to its first "_", without blanks and control characters.
+std::string_view NumberOfKey(std::string_view key) { return platform::TrimBlanks(key.substr(0, key.find('_'))); }
+
+}  // namespace
+
+TLangCore* GetLangCore() { return theCore.load(); }
+
+TLangCore::TLangCore() : hook_(ResStringLoaderSlot(), &HookedLoadResString) {
+  TLangCore* none = nullptr;
+  if (!theCore.compare_exchange_strong(none, this)) throw LangError(std::string(kSecondCore));
+  hook_.SetHookActive(true);
+}
+
+TLangCore::~TLangCore() {
+  hook_.SetHookActive(false);
+  {
+    std::lock_guard lock(languageLock_);
+    file_.reset();
+  }
+  TLangCore* self = this;
+  theCore.compare_exchange_strong(self, nullptr);
+}
+
+std::string TLangCore::LangsDir() const {
+  std::lock_guard lock(languageLock_);
+  return langsDir_;
+}
+
+std::string TLangCore::CurrentLang() const {
+  std::lock_guard lock(languageLock_);
+  return currentLang_;
+}
+
+std::vector<std::string> TLangCore::Languages() const {
+  std::lock_guard lock(languageLock_);
+  std::vector<std::string> names;
+  for (const Language& language : languages_) names.push_back(language.name);
+  return names;
+}
+
+bool TLangCore::HasLanguage(std::string_view name) const {
+  std::lock_guard lock(languageLock_);
+  return FindLanguage(name) != nullptr;
+}
+
+const TLangCore::Language* TLangCore::FindLanguage(std::string_view name) const {
+  for (const Language& language : languages_) {
+    if (EqualsIgnoreAsciiCase(language.name, name)) return &language;
+  }
+  return nullptr;
+}
+
+void TLangCore::SetLangsDir(const std::string& folder) {
+  bool changed = false;
+  {
+    std::lock_guard lock(languageLock_);
+    const std::string remembered = currentLang_;
+    std::string normal = folder;
+    if (!normal.empty() && normal.back() != '/') normal += '/';
+    // Linux file names keep their letter case, so folders differing only in case are different folders.
+    if (!folder.empty() && normal == langsDir_) return;
+    langsDir_ = normal;
+    Rescan();
+    changed = SelectAfterRescan(remembered);
+  }
+  if (changed) RetranslateAll();
+}
+
+void TLangCore::Rescan() {
+  currentLang_.clear();
+  languages_.clear();
+  if (langsDir_.empty()) return;
+  std::error_code error;
+  for (std::filesystem::directory_iterator it(langsDir_, error), end; !error && it != end; it.increment(error)) {
+    if (std::optional<std::string> name = LanguageOfEntry(*it)) languages_.push_back({*name, it->path()});
+  }
+  std::sort(languages_.begin(), languages_.end(),
+            [](const Language& a, const Language& b) { return LessIgnoringCase(a.name, b.name); });
+}
+
+// The language that was current before a rescan stays current when the new folder has it; otherwise
+// no language is, and its file is closed, never replaced by whichever file the folder lists first.
+bool TLangCore::SelectAfterRescan(const std::string& remembered) {
+  if (!remembered.empty() && FindLanguage(remembered) != nullptr) return SelectLanguage(remembered);
+  const bool hadLanguage = file_ != nullptr || !remembered.empty();
+  file_.reset();
+  return hadLanguage;
+}
+
+void TLangCore::SetCurrentLang(const std::string& name) {
+  bool changed = false;
+  {
+    std::lock_guard lock(languageLock_);
+    changed = SelectLanguage(name);
+  }
+  if (changed) RetranslateAll();
+}
+
+bool TLangCore::SelectLanguage(const std::string& name) {
+  if (name == currentLang_) return false;
+  const Language* language = name.empty() ? nullptr : FindLanguage(name);
+  if (!name.empty() && language == nullptr) return false;
+  currentLang_ = name;
+  file_.reset();
+  if (language != nullptr) OpenLanguageFile(*language);
+  return true;
+}
+
+void TLangCore::OpenLanguageFile(const Language& language) {
+  std::error_code error;
+  if (!std::filesystem::exists(language.file, error)) return;  // removed since the folder was scanned
+  file_ = std::make_unique<TLangIniFile>(language.file, LegacyCodePageOf(language.name));
+  file_->SetReporter([this](const std::string& message) { Report(message); });
+  if (!file_->LoadError().empty()) Report(file_->LoadError());
+}
+
+void TLangCore::TranslateObject(LangObject& object) {
+  std::lock_guard lock(languageLock_);
+  if (!file_) return;
+  const std::string section = object.ClassName();
+  const std::string fileName = file_->FileName().string();
+  for (const auto& [key, value] : file_->ReadSectionValues(section)) {
+    const PathOutcome outcome = ApplyPropertyPath(object, key, value);
+    if (outcome.status == PathOutcome::kFailed) Report(fileName + ": [" + section + "] " + key + ": " + outcome.error);
+  }
+}
+
+std::optional<std::string> TLangCore::TranslateResString(std::uint32_t identifier) const {
+  std::lock_guard lock(languageLock_);
+  if (!file_) return std::nullopt;
+  const std::string number = std::to_string(identifier);
+  for (const auto& [key, value] : file_->ReadSectionValues(kResourceStringsSection)) {
+    if (NumberOfKey(key) != number) continue;
+    std::string error;
+    if (std::optional<std::string> text = DecodeLangLiteral(value, &error)) return text;
+    Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
+    return std::string();
+  }
+  return std::nullopt;
+}
+
+void TLangCore::RegisterManager(TLangManager* manager) {
+  std::lock_guard lock(managerLock_);
+  if (std::find(managers_.begin(), managers_.end(), manager) == managers_.end()) managers_.push_back(manager);
+}
+
+void TLangCore::UnregisterManager(TLangManager* manager) {
+  std::lock_guard lock(managerLock_);
+  std::erase(managers_, manager);
+}
+
+void TLangCore::RetranslateAll() {
+  std::lock_guard lock(managerLock_);
+  // A manager may go away while the others translate (a window closed by an event handler).
+  const std::vector<TLangManager*> managers = managers_;
+  for (TLangManager* manager : managers) {
+    if (std::find(managers_.begin(), managers_.end(), manager) != managers_.end()) manager->TranslateAll();
+  }
+}
+
+void TLangCore::SetReporter(Reporter reporter) {
+  std::lock_guard lock(languageLock_);
+  reporter_ = std::move(reporter);
+}
+
+void TLangCore::Report(const std::string& message) const {
+  if (reporter_) {
+    reporter_(message);
+  } else {
+    std::fprintf(stderr, "kestrune: %s\n", message.c_str());
+  }
+}
+
+}  // namespace kestrune::translation

@@ -1,0 +1,229 @@
+#include "translation/lang_core.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "fake_lang_tree.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "translation/lang_manager.h"
+#include "translation/program_strings.h"
+#include "translation/resource_strings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace tr = kestrune::translation;
+using kestrune::test::FakeNode;
+using kestrune::test::FakeObject;
+using kestrune::test::WriteFileBytes;
+using Names = std::vector<std::string>;
+
+std::string Owned(FakeNode& window, const std::string& name) {
+  for (FakeNode& node : window.owned) {
+    if (node.name == name) return node.values["Caption"];
+  }
+  return "no " + name;
+}
+
+constexpr const char* kDutch =
+    "[TForm4]\r\nCaption='Voorkeuren'\r\nButton2.Caption='Oké'\r\n"
+    "[ResourceStrings]\r\n1001_SListedGames='Getoond : %1'\r\n 1002 ='Roms: '\r\n1003_X='a'b\r\n1004_Bad='a'#999\r\n";
+
+// A language folder, a core, a manager and a translated fake window; counts the window's translations.
+class LangCoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fs::create_directories(dir_ / "lang");
+    WriteFileBytes(dir_ / "lang" / "Dutch.lng", kDutch);
+    WriteFileBytes(dir_ / "lang" / "english.lng", "[TForm4]\r\nCaption='Preferences'\r\nButton2.Caption='OK'\r\n");
+    core_.SetReporter([this](const std::string& message) { reported_.push_back(message); });
+    translator_.AfterTranslate = [this](tr::TLangTranslator&) { ++translations_; };
+    translator_.SetManager(&manager_);
+  }
+  std::string Lang() const { return (dir_ / "lang").string(); }
+  std::string Caption() { return window_.values["Caption"]; }
+
+  kestrune::test::TempDir dir_;
+  tr::TLangCore core_;
+  tr::TLangManager manager_;
+  FakeNode window_ = kestrune::test::FakeWindow();
+  tr::TLangTranslator translator_{[this] { return std::make_unique<FakeObject>(window_); }};
+  int translations_ = 0;
+  Names reported_;
+};
+
+TEST_F(LangCoreTest, FolderScanListsLanguageFilesSortedIgnoringCase) {
+  WriteFileBytes(dir_ / "lang" / "chinese(simp).LNG", "");
+  WriteFileBytes(dir_ / "lang" / "readme.txt", "");
+  WriteFileBytes(dir_ / "lang" / ".lng", "");
+  fs::create_directories(dir_ / "lang" / "folder.lng");
+  manager_.SetLangsDir(Lang());
+  EXPECT_EQ(manager_.LangsDir(), Lang() + "/");
+  EXPECT_EQ(manager_.Languages(), (Names{"chinese(simp)", "Dutch", "english"}));
+  // The saved language decides, never the first file listed.
+  EXPECT_EQ(manager_.CurrentLang(), "");
+  EXPECT_EQ(translations_, 0);
+}
+
+TEST_F(LangCoreTest, LanguageNamesIgnoreCaseToFindButNotToCompare) {
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("DUTCH");
+  EXPECT_EQ(manager_.CurrentLang(), "DUTCH");
+  EXPECT_EQ(Caption(), "Voorkeuren");
+  EXPECT_EQ(translations_, 1);
+  manager_.SetCurrentLang("DUTCH");
+  EXPECT_EQ(translations_, 1);
+  manager_.SetCurrentLang("dutch");
+  EXPECT_EQ(translations_, 2);
+  manager_.SetCurrentLang("german");
+  EXPECT_EQ(manager_.CurrentLang(), "dutch");
+  EXPECT_EQ(translations_, 2);
+  // No language: every window is told, and keeps the texts it has.
+  manager_.SetCurrentLang("");
+  EXPECT_EQ(translations_, 3);
+  EXPECT_EQ(Caption(), "Voorkeuren");
+  manager_.SetCurrentLang("english");
+  EXPECT_EQ(Caption(), "Preferences");
+  EXPECT_EQ(Owned(window_, "Button2"), "OK");
+}
+
+TEST_F(LangCoreTest, FolderChangeKeepsTheLanguageOnlyWhereTheNewFolderHasIt) {
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  manager_.SetLangsDir(Lang() + "/");
+  EXPECT_EQ(manager_.CurrentLang(), "dutch");
+  EXPECT_EQ(translations_, 1);
+  fs::create_directories(dir_ / "other");
+  WriteFileBytes(dir_ / "other" / "dutch.lng", "[TForm4]\r\nCaption='Andere map'\r\n");
+  manager_.SetLangsDir((dir_ / "other").string());
+  EXPECT_EQ(manager_.CurrentLang(), "dutch");
+  EXPECT_EQ(Caption(), "Andere map");
+  // A folder without the language leaves none current, and its old file no longer translates.
+  manager_.SetLangsDir((dir_ / "empty").string());
+  EXPECT_EQ(manager_.CurrentLang(), "");
+  window_.values.clear();
+  translator_.Translate();
+  EXPECT_EQ(Caption(), "");
+}
+
+TEST_F(LangCoreTest, BadKeyIsReportedAndTheOtherKeysAndWindowsGoOn) {
+  WriteFileBytes(dir_ / "lang" / "dutch.lng",
+                 "[TForm4]\r\nVisible=Maybe\r\nCaption='a'#300\r\nButton2.Caption='OK'\r\n"
+                 "[TForm1]\r\nCaption='Hoofdvenster'\r\n");
+  fs::remove(dir_ / "lang" / "Dutch.lng");
+  FakeNode main = kestrune::test::FakeWindow("TForm1");
+  tr::TLangTranslator second([&main] { return std::make_unique<FakeObject>(main); });
+  second.SetManager(&manager_);
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  const std::string file = (dir_ / "lang" / "dutch.lng").string();
+  EXPECT_EQ(reported_, (Names{file + ": [TForm4] Visible: Invalid property element: Maybe",
+                              file + ": [TForm4] Caption: Too long character code"}));
+  EXPECT_EQ(Owned(window_, "Button2"), "OK");
+  EXPECT_EQ(main.values["Caption"], "Hoofdvenster");
+}
+
+TEST_F(LangCoreTest, EventsComeInOrderAndChangingHandlersCanCancel) {
+  Names events;
+  manager_.LangsDirChanging = [&](tr::TLangManager&, const std::string& from, const std::string& to, bool&) {
+    events.push_back("folder " + from + " -> " + to);
+  };
+  manager_.CurrentLangChanging = [&](tr::TLangManager&, const std::string& from, const std::string& to, bool& cancel) {
+    events.push_back("language " + from + " -> " + to);
+    cancel = to == "english";
+  };
+  manager_.BeforeAllTranslate = [&](tr::TLangManager&) { events.push_back("before all"); };
+  manager_.AfterAllTranslate = [&](tr::TLangManager&) { events.push_back("after all"); };
+  translator_.BeforeTranslate = [&](tr::TLangTranslator&) { events.push_back("before " + Caption()); };
+  translator_.AfterTranslate = [&](tr::TLangTranslator&) { events.push_back("after " + Caption()); };
+  manager_.SetLangsDir("x");
+  manager_.SetCurrentLang("english");
+  EXPECT_EQ(manager_.CurrentLang(), "");
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  EXPECT_EQ(events, (Names{"folder  -> x", "language  -> english", "folder x/ -> " + Lang(), "language  -> dutch",
+                           "before all", "before ", "after Voorkeuren", "after all"}));
+}
+
+TEST_F(LangCoreTest, TranslatorsLeaveTheirManagerEitherWay) {
+  manager_.SetLangsDir(Lang());
+  {
+    FakeNode other = kestrune::test::FakeWindow();
+    tr::TLangTranslator gone([&other] { return std::make_unique<FakeObject>(other); });
+    gone.SetManager(&manager_);
+    gone.SetManager(&manager_);  // once only
+  }
+  auto manager = std::make_unique<tr::TLangManager>();
+  translator_.SetManager(manager.get());
+  manager.reset();
+  EXPECT_EQ(translator_.Manager(), nullptr);
+  translator_.SetManager(&manager_);
+  manager_.SetCurrentLang("dutch");  // translates the one window left, once
+  EXPECT_EQ(translations_, 1);
+}
+
+TEST(LangCoreAbsent, ManagerWithoutCoreRaisesAndSecondCoreIsRefused) {
+  tr::TLangManager manager;
+  const auto message = [](auto&& call) {
+    try {
+      call();
+    } catch (const tr::LangError& error) {
+      return std::string(error.what());
+    }
+    return std::string("no error");
+  };
+  EXPECT_EQ(message([&] { (void)manager.CurrentLang(); }), tr::kNoCoreToRead);
+  EXPECT_EQ(message([&] { (void)manager.LangsDir(); }), tr::kNoCoreToRead);
+  EXPECT_EQ(message([&] { (void)manager.TranslateResourceStrings(); }), tr::kNoCoreToRead);
+  EXPECT_EQ(message([&] { manager.SetCurrentLang("dutch"); }), tr::kNoCoreToWrite);
+  EXPECT_EQ(message([&] { manager.SetLangsDir("lang"); }), tr::kNoCoreToWrite);
+  manager.SetTranslateResourceStrings(true);
+  tr::TLangCore core;
+  EXPECT_EQ(message([] { tr::TLangCore second; }), tr::kSecondCore);
+  EXPECT_EQ(tr::GetLangCore(), &core);
+}
+
+TEST_F(LangCoreTest, ResourceStringsComeFromTheLanguageWhileTheHookIsActive) {
+  tr::ResourceStringTable table;
+  for (std::uint32_t id = 1001; id <= 1005; ++id) table.Add(id, "table " + std::to_string(id));
+  const auto load = [&table](std::uint32_t id) {
+    const tr::ResStringRec record{&table, id, nullptr};
+    return tr::LoadResString(&record);
+  };
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  ASSERT_TRUE(manager_.TranslateResourceStrings());
+  EXPECT_EQ(load(1001), "Getoond : %1");
+  EXPECT_EQ(load(1002), "Roms: ");
+  EXPECT_EQ(load(1003), "");  // not a valid literal, yet translated
+  EXPECT_EQ(load(1004), "");
+  EXPECT_EQ(load(1005), "table 1005");
+  EXPECT_EQ(tr::ProgramText(tr::kSListedGames), "Getoond : %1");
+  const tr::ResStringRec direct{&table, 1001, "as given"};
+  EXPECT_EQ(tr::LoadResString(&direct), "as given");
+  manager_.SetTranslateResourceStrings(false);
+  EXPECT_EQ(load(1001), "table 1001");
+  EXPECT_EQ(tr::ProgramText(tr::kSListedGames), "Listed : %1");
+  EXPECT_EQ(tr::LoadResString(&direct), "as given");
+  EXPECT_EQ(tr::LoadResString(nullptr), "");
+}
+
+TEST(ResourceHook, RestoresTheLoaderItReplaced) {
+  std::atomic<tr::ResStringLoader> slot{&tr::LoadResStringFromTable};
+  {
+    tr::THook hook(slot, &tr::HookedLoadResString);
+    EXPECT_EQ(slot.load(), &tr::LoadResStringFromTable);
+    hook.SetHookActive(true);
+    hook.SetHookActive(true);
+    EXPECT_EQ(slot.load(), &tr::HookedLoadResString);
+    hook.SetHookActive(false);
+    hook.SetHookActive(false);
+    EXPECT_EQ(slot.load(), &tr::LoadResStringFromTable);
+    hook.SetHookActive(true);
+  }
+  EXPECT_EQ(slot.load(), &tr::LoadResStringFromTable);
+}
+
+}  // namespace
