@@ -351,4 +351,49 @@ std::string DefaultFolder(const MameFolders& folders, std::string_view word) {
   return folders.FrontDir + std::string(word);
 }
 
+std::vector<std::string> SearchPathFolders(std::string_view path) {
+  std::vector<std::string> folders;
+  while (!path.empty()) {
+    const std::size_t end = std::min(path.find(';'), path.size());
+    if (end > 0) {
+      folders.emplace_back(path.substr(0, end));
+    }
+    path.remove_prefix(std::min(end + 1, path.size()));
+  }
+  return folders;
+}
+
+namespace {
+
+std::size_t KeyRank(std::string_view key) {
+  return static_cast<std::size_t>(std::find(kMameOwnPathKeys.begin(), kMameOwnPathKeys.end(), key) -
+                                  kMameOwnPathKeys.begin());
+}
+
+}  // namespace
+
+void SetMameOwnPath(std::vector<MamePathOption>& paths, std::string_view key, std::string value) {
+  const std::size_t rank = KeyRank(key);
+  if (rank == kMameOwnPathKeys.size()) {
+    return;
+  }
+  const auto at =
+      std::find_if(paths.begin(), paths.end(), [rank](const MamePathOption& p) { return KeyRank(p.key) >= rank; });
+  const bool same = at != paths.end() && at->key == key;
+  if (value.empty()) {
+    if (same) {
+      paths.erase(at);
+    }
+  } else if (same) {
+    at->value = std::move(value);
+  } else {
+    paths.insert(at, {std::string(key), std::move(value)});
+  }
+}
+
+std::string MameOwnPath(const std::vector<MamePathOption>& paths, std::string_view key) {
+  const auto at = std::find_if(paths.begin(), paths.end(), [key](const MamePathOption& p) { return p.key == key; });
+  return at == paths.end() ? std::string() : at->value;
+}
+
 }  // namespace kestrune::settings

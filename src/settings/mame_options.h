@@ -127,8 +127,26 @@ struct BiosFile {
 };
 std::span<const BiosFile> BiosFiles();
 
+// A search-path or folder option that belongs to the installed MAME rather than to the front-end
+// (where MAME finds its hash files, plug-ins, shaders ...), with the value MAME uses by itself.
+struct MamePathOption {
+  std::string key;
+  std::string value;  // as MAME gives it, "$HOME" and all
+
+  bool operator==(const MamePathOption&) const = default;
+};
+
+// The keys of those options. MAME is run with -inipath, which makes it skip the system's own
+// configuration, so mame.ini keeps them at the values the installation gives them. "ctrlrpath" is no
+// line of its own: MAME's controller folders follow the front-end's ctrlr folder on its line.
+inline constexpr std::array<std::string_view, 10> kMameOwnPathKeys{
+    "homepath",     "hashpath", "cheatpath",       "crosshairpath", "pluginspath",
+    "languagepath", "swpath",   "share_directory", "bgfx_path",     "ctrlrpath"};
+inline constexpr std::string_view kCtrlrPathKey = "ctrlrpath";
+
 // MAME's folders as the front-end's settings keep them. `FrontDir` is the program folder with a
 // trailing "/"; the others are full paths, and a search path may hold several folders joined by ";".
+// `MameOwnPaths` holds the installation's own path options, in the order of kMameOwnPathKeys.
 struct MameFolders {
   std::string FrontDir;
   std::string RomPath;
@@ -144,6 +162,7 @@ struct MameFolders {
   std::string StateDir;
   std::string SnapDir;
   std::string DiffDir;
+  std::vector<MamePathOption> MameOwnPaths;
 
   bool operator==(const MameFolders&) const = default;
 };
@@ -197,5 +216,15 @@ std::string RatioText(int position, char decimalSeparator);
 
 // The program folder's default for an empty folder value, `FrontDir` + word.
 std::string DefaultFolder(const MameFolders& folders, std::string_view word);
+
+// The folders of a search path joined by ";", in order, without empty ones.
+std::vector<std::string> SearchPathFolders(std::string_view path);
+
+// Sets the value of one of the installation's path options, in the order of kMameOwnPathKeys; an
+// empty value or a key not in that table is not kept.
+void SetMameOwnPath(std::vector<MamePathOption>& paths, std::string_view key, std::string value);
+
+// The value kept for a key, empty when there is none.
+std::string MameOwnPath(const std::vector<MamePathOption>& paths, std::string_view key);
 
 }  // namespace kestrune::settings

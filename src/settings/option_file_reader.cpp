@@ -448,6 +448,29 @@ void ApplyMameIniLines(const std::vector<std::string>& lines, LineTarget& target
   }
 }
 
+void ReadMameOwnPaths(const std::vector<std::string>& lines, MameFolders& folders) {
+  const std::string ctrlr = folders.CtrlrPath.empty() ? DefaultFolder(folders, "ctrlr") : folders.CtrlrPath;
+  const std::vector<std::string> frontEnd = SearchPathFolders(ctrlr);
+  for (const std::string& line : lines) {
+    const std::string_view key = std::string_view(line).substr(0, line.find(' '));
+    if (std::find(kMameOwnPathKeys.begin(), kMameOwnPathKeys.end(), key) == kMameOwnPathKeys.end()) {
+      continue;
+    }
+    const std::optional<std::string> value = IniLineValue(line);
+    std::string path = value ? Unquoted(*value) : std::string();
+    if (key == kCtrlrPathKey) {
+      std::string mame;
+      for (const std::string& folder : SearchPathFolders(path)) {
+        if (std::find(frontEnd.begin(), frontEnd.end(), folder) == frontEnd.end()) {
+          mame += (mame.empty() ? "" : ";") + folder;
+        }
+      }
+      path = std::move(mame);
+    }
+    SetMameOwnPath(folders.MameOwnPaths, key, std::move(path));
+  }
+}
+
 std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view romname) {
   const std::string name = std::string(romname) + ".ini";
   const std::filesystem::path exact = std::filesystem::path(iniDir) / name;
@@ -488,6 +511,7 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
   ApplyMameIniLines(lines, target);
   if (defaults) {
     ReadBiosInis(result, folders.IniDir);
+    ReadMameOwnPaths(lines, folders);
   }
   options = std::move(result);
   folders.RomPath = std::move(romPath);

@@ -40,12 +40,19 @@ struct LineTarget {
 void ApplyMameIniLine(std::string_view line, LineTarget& target);
 void ApplyMameIniLines(const std::vector<std::string>& lines, LineTarget& target);
 
+// Takes the installation's own path options (kMameOwnPathKeys) from mame.ini's lines into
+// folders.MameOwnPaths, so that writing mame.ini again keeps them. MAME's controller folders are
+// those of the ctrlrpath line that are not the front-end's ctrlr folder. A key that the lines do not
+// hold keeps its value.
+void ReadMameOwnPaths(const std::vector<std::string>& lines, MameFolders& folders);
+
 // The game's ini file in the ini folder: the exact name, else a name that differs only in letter case.
 std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view romname);
 
 // Reads the file of the mode into the values. The values first return to their defaults (and for a
 // game, to what mame.ini holds), so nothing of the previously shown file stays behind. In the
-// default-options mode the ROM folder and the BIOS files are read too. A file that cannot be read
+// default-options mode the ROM folder, the installation's own path options and the BIOS files are
+// read too. A file that cannot be read
 // changes nothing: false is returned and *error says why.
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                  std::string* error);

@@ -22,6 +22,8 @@ enum class Form : std::uint8_t {
   Ratio,          // position / 100
   Whole,          // the position
   Path,           // a folder in quotes, default options only
+  CtrlrPath,      // the ctrlr folder, then MAME's own controller folders, in quotes
+  OwnPaths,       // the installation's own path options under their head, when there are any
   Fixed,          // a fixed text
   Unset,          // always the unset comment line
   SaveFile,       // option checked: the file edit `second` in quotes; else unset
@@ -89,7 +91,7 @@ constexpr LineRow kLines[] = {
     PathLine("rompath", &MameFolders::RomPath),
     PathLine("samplepath", &MameFolders::SamplePath),
     PathLine("artpath", &MameFolders::ArtPath),
-    PathLine("ctrlrpath", &MameFolders::CtrlrPath),
+    {.form = Form::CtrlrPath, .key = "ctrlrpath", .defaultOptionsOnly = true},
     PathLine("inipath", &MameFolders::IniDir),
     PathLine("fontpath", &MameFolders::FontPath),
     Head("CORE OUTPUT DIRECTORY OPTIONS"),
@@ -211,6 +213,7 @@ constexpr LineRow kLines[] = {
     Line(Form::Whole, "audio_latency", Option::latency),
     Head("INPUT DEVICE OPTIONS"),
     Line(Form::Flag, "dual_lightgun", Option::dual),
+    {.form = Form::OwnPaths, .key = "MAME INSTALLATION PATH OPTIONS", .defaultOptionsOnly = true},
     // Sections MAME lists without options of ours.
     Head("CORE COMMANDS"),
     Head("CONFIGURATION COMMANDS"),
@@ -312,6 +315,33 @@ void AppendHead(std::vector<std::string>& lines, std::string_view title) {
   lines.emplace_back("#");
 }
 
+// MAME looks for a controller file in each folder in turn: the front-end's own come first, then MAME's,
+// each named once.
+std::string CtrlrPathValue(const MameFolders& folders) {
+  std::string value = folders.CtrlrPath;
+  const std::vector<std::string> own = SearchPathFolders(folders.CtrlrPath);
+  for (const std::string& folder : SearchPathFolders(MameOwnPath(folders.MameOwnPaths, kCtrlrPathKey))) {
+    if (std::find(own.begin(), own.end(), folder) == own.end()) {
+      value += (value.empty() ? "" : ";") + folder;
+    }
+  }
+  return value;
+}
+
+void AppendOwnPaths(std::vector<std::string>& lines, std::string_view title, const MameFolders& folders) {
+  bool headWritten = false;
+  for (const MamePathOption& path : folders.MameOwnPaths) {
+    if (path.key == kCtrlrPathKey) {
+      continue;
+    }
+    if (!headWritten) {
+      AppendHead(lines, title);
+      headWritten = true;
+    }
+    lines.push_back(QuotedLine(path.key, path.value));
+  }
+}
+
 void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const MameOptions& options,
                       const MameFolders& folders) {
   const int number = options.Number(row.option);
@@ -334,6 +364,11 @@ void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const
     case Form::Path:
       lines.push_back(QuotedLine(row.key, folders.*row.folder));
       return;
+    case Form::CtrlrPath:
+      lines.push_back(QuotedLine(row.key, CtrlrPathValue(folders)));
+      return;
+    case Form::OwnPaths:
+      return AppendOwnPaths(lines, row.key, folders);
     case Form::Fixed:
       return add(row.fixed);
     case Form::Unset:

@@ -398,6 +398,19 @@ TEST_F(ReadFilesTest, FramesThatAreReadCanBeWrittenBack) {
   }
 }
 
+TEST_F(ReadFilesTest, MamesOwnPathsAreReadBackAndMissingOnesKept) {
+  WriteLines(dir_ / "mame.ini",
+             {"### mame.ini ###", "ctrlrpath               \"" + folders_.FrontDir + "ctrlr;/usr/share/mame/ctrlr\"",
+              "hashpath                \"/usr/share/mame/hash\"", "# pluginspath           \"/commented/out\"",
+              "hashpathx               \"/not/a/key\"", "swpath"});
+  folders_.MameOwnPaths = {{"pluginspath", "/usr/share/mame/plugins"}, {"swpath", "software"}};
+  std::string error;
+  ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options_, folders_, "", &error)) << error;
+  EXPECT_EQ(folders_.MameOwnPaths, (std::vector<MamePathOption>{{"hashpath", "/usr/share/mame/hash"},
+                                                                {"pluginspath", "/usr/share/mame/plugins"},
+                                                                {"ctrlrpath", "/usr/share/mame/ctrlr"}}));
+}
+
 TEST_F(ReadFilesTest, BiosFilesSetTheirChoicesAndMissingOnesKeepThem) {
   WriteLines(dir_ / "ini" / "neogeo.ini",
              {"### neogeo.c ###", "", "### Mame CORE misc options ###", "bios                    japan "});

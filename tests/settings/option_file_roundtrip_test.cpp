@@ -176,6 +176,12 @@ TEST(OptionFileRoundTripTest, FilesOnDiskComeBackWithTheirFoldersAndBiosChoices)
     MameFolders folders;
     folders.FrontDir = dir.folder();
     folders.RomPath = round % 2 == 0 ? "/arcade/roms;/more roms" : "";
+    if (round % 4 < 2) {
+      folders.MameOwnPaths = {{"hashpath", "/usr/share/games/mame/hash"},
+                              {"cheatpath", "$HOME/mame/cheat;/usr/share/games/mame/cheat"},
+                              {"bgfx_path", "/opt/mame bgfx"},
+                              {"ctrlrpath", "/usr/share/games/mame/ctrlr;$HOME/ctrlr"}};
+    }
     std::string error;
     ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, written, folders, "", &error)) << error;
     ASSERT_TRUE(WriteMameIni(OptionsMode::GameOptions, written, folders, "pacman", &error)) << error;

@@ -284,6 +284,36 @@ const LineCase kLineCases[] = {
 INSTANTIATE_TEST_SUITE_P(Cases, WriterLineTest, testing::ValuesIn(kLineCases),
                          [](const testing::TestParamInfo<LineCase>& info) { return info.param.name; });
 
+TEST(OptionFileWriterTest, MamesOwnPathsFollowTheFrontEndsOptionsAndItsCtrlrFolder) {
+  MameFolders folders = FixedFolders();
+  folders.CtrlrPath = "/games/kestrune/ctrlr;/usr/share/games/mame/ctrlr";
+  folders.MameOwnPaths = {{"hashpath", "/usr/share/games/mame/hash"},
+                          {"cheatpath", "$HOME/mame/cheat;/usr/share/games/mame/cheat"},
+                          {"bgfx_path", "/opt/my bgfx"},
+                          {"ctrlrpath", "/usr/share/games/mame/ctrlr;$HOME/.mame/ctrlr"}};
+  MameOptions options = DefaultOptions();
+  std::string error;
+  ASSERT_TRUE(PrepareOptionsForWriting(OptionsMode::DefaultOptions, options, folders, &error)) << error;
+  const auto lines = MameIniLines(OptionsMode::DefaultOptions, options, folders, "");
+  // MAME's controller folders follow the front-end's, each named once.
+  EXPECT_TRUE(HasLine(lines,
+                      "ctrlrpath               \"/games/kestrune/ctrlr;/usr/share/games/mame/ctrlr;"
+                      "$HOME/.mame/ctrlr\""));
+  const auto last = std::find(lines.begin(), lines.end(), "dual_lightgun           0");
+  ASSERT_NE(last, lines.end());
+  const std::vector<std::string> after(last + 1, last + 9);
+  EXPECT_EQ(after, (std::vector<std::string>{"", "#", "# MAME INSTALLATION PATH OPTIONS", "#",
+                                             "hashpath                \"/usr/share/games/mame/hash\"",
+                                             "cheatpath               \"$HOME/mame/cheat;/usr/share/games/mame/cheat\"",
+                                             "bgfx_path               \"/opt/my bgfx\"", ""}));
+  EXPECT_EQ(lines[static_cast<std::size_t>(last - lines.begin()) + 9], "#");
+  EXPECT_EQ(lines[static_cast<std::size_t>(last - lines.begin()) + 10], "# CORE COMMANDS");
+  // A game's file holds no folders.
+  const auto game = MameIniLines(OptionsMode::GameOptions, options, folders, "pacman");
+  EXPECT_FALSE(HasKey(game, "hashpath"));
+  EXPECT_FALSE(HasKey(game, "ctrlrpath"));
+}
+
 TEST(OptionFileWriterTest, PreparingFillsAspectEditsFramesAndEmptyFolders) {
   MameOptions options = DefaultOptions();
   options.SetText(Option::frames, "007");
