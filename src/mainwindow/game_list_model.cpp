@@ -106,7 +106,19 @@ QVariant GameListModel::headerData(int section, Qt::Orientation orientation, int
   if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kListColumnCount) {
     return {};
   }
-  return ToQString(kListColumns[static_cast<std::size_t>(section)].caption);
+  const auto column = static_cast<std::size_t>(section);
+  if (column < captions_.size() && !captions_[column].isEmpty()) return captions_[column];
+  return ToQString(kListColumns[column].caption);
+}
+
+bool GameListModel::setHeaderData(int section, Qt::Orientation orientation, const QVariant& value, int role) {
+  if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 || section >= kListColumnCount) {
+    return false;
+  }
+  captions_.resize(kListColumnCount);
+  captions_[static_cast<std::size_t>(section)] = value.toString();
+  emit headerDataChanged(orientation, section, section);
+  return true;
 }
 
 QVariant GameListModel::data(const QModelIndex& index, int role) const {

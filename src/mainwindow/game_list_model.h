@@ -47,6 +47,9 @@ class GameListModel : public QAbstractTableModel {
   int columnCount(const QModelIndex& parent = QModelIndex()) const override;
   QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
   QVariant headerData(int section, Qt::Orientation orientation, int role = Qt::DisplayRole) const override;
+  // A column's caption in the user's language; the columns' own captions otherwise.
+  bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
+                     int role = Qt::DisplayRole) override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
  private:
@@ -61,4 +64,5 @@ class GameListModel : public QAbstractTableModel {
   QPointer<const ToolbarImages> stateImages_;
   // Filled while painting, so it changes inside const data().
   mutable std::vector<QIcon> images_;
+  std::vector<QString> captions_;  // by column; empty: the column's own caption
 };

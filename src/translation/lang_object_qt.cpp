@@ -1,0 +1,467 @@
+#include "translation/lang_object_qt.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMainWindow>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QQueue>
+#include <QSignalBlocker>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTextEdit>
+#include <QToolButton>
+#include <QTreeView>
+#include <functional>
+
+#include "platform/code_pages.h"
+
+namespace kestrune::translation {
+
+namespace {
+
+using TextSetter = std::function<void(const QString&)>;
+using IntegerSetter = std::function<void(int)>;
+using EnumSetter = std::function<bool(std::string_view)>;
+using ListSetter = std::function<void(const QStringList&)>;
+
+QString ToQString(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+bool Named(const QObject* object, std::string_view name) {
+  return platform::EqualsIgnoreAsciiCase(object->objectName().toStdString(), name);
+}
+
+// Qt's own widgets between a control and the controls on it (a tab widget's page stack, a scroll
+// area's viewport) have no name or a "qt_" one.
+bool IsHelper(const QObject* object) {
+  const QString name = object->objectName();
+  return name.isEmpty() || name.startsWith(QLatin1String("qt_"));
+}
+
+// A window the window owns (a dialog) is not part of it; its pop-up menus are.
+bool IsOtherWindow(const QObject* object) {
+  const auto* widget = qobject_cast<const QWidget*>(object);
+  return widget != nullptr && widget->isWindow() && qobject_cast<const QMenu*>(object) == nullptr;
+}
+
+QObject* FindOwned(QObject* window, std::string_view name) {
+  QQueue<QObject*> pending;
+  pending.enqueue(window);
+  while (!pending.isEmpty()) {
+    for (QObject* child : pending.dequeue()->children()) {
+      if (IsOtherWindow(child)) continue;
+      if (Named(child, name)) return child;
+      pending.enqueue(child);
+    }
+  }
+  return nullptr;
+}
+
+QWidget* FindChildControl(QObject* control, std::string_view name) {
+  QQueue<QObject*> pending;
+  pending.enqueue(control);
+  while (!pending.isEmpty()) {
+    for (QObject* child : pending.dequeue()->children()) {
+      if (!child->isWidgetType() || IsOtherWindow(child)) continue;
+      if (Named(child, name)) return static_cast<QWidget*>(child);
+      if (IsHelper(child)) pending.enqueue(child);
+    }
+  }
+  return nullptr;
+}
+
+QTabWidget* TabWidgetOf(QWidget* page) {
+  auto* stack = qobject_cast<QStackedWidget*>(page->parentWidget());
+  auto* tabs = stack != nullptr ? qobject_cast<QTabWidget*>(stack->parentWidget()) : nullptr;
+  return tabs != nullptr && tabs->indexOf(page) >= 0 ? tabs : nullptr;
+}
+
+// ---- Text properties ----
+
+TextSetter CaptionOf(QObject* object) {
+  if (auto* action = qobject_cast<QAction*>(object)) return [action](const QString& t) { action->setText(t); };
+  if (auto* menu = qobject_cast<QMenu*>(object)) return [menu](const QString& t) { menu->setTitle(t); };
+  if (auto* button = qobject_cast<QAbstractButton*>(object)) return [button](const QString& t) { button->setText(t); };
+  if (auto* label = qobject_cast<QLabel*>(object)) return [label](const QString& t) { label->setText(t); };
+  if (auto* group = qobject_cast<QGroupBox*>(object)) return [group](const QString& t) { group->setTitle(t); };
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (widget == nullptr) return {};
+  if (QTabWidget* tabs = TabWidgetOf(widget)) {
+    return [tabs, widget](const QString& t) { tabs->setTabText(tabs->indexOf(widget), t); };
+  }
+  if (widget->isWindow()) return [widget](const QString& t) { widget->setWindowTitle(t); };
+  return {};
+}
+
+TextSetter HintOf(QObject* object) {
+  if (auto* button = qobject_cast<QToolButton*>(object); button != nullptr && button->defaultAction() != nullptr) {
+    object = button->defaultAction();  // the button shows its action's hint
+  }
+  const auto split = [](const QString& hint) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    return bar < 0 ? std::pair{hint, hint} : std::pair{hint.left(bar), hint.mid(bar + 1)};
+  };
+  if (auto* action = qobject_cast<QAction*>(object)) {
+    return [action, split](const QString& hint) {
+      action->setToolTip(split(hint).first);
+      action->setStatusTip(split(hint).second);
+    };
+  }
+  if (auto* widget = qobject_cast<QWidget*>(object)) {
+    return [widget, split](const QString& hint) {
+      widget->setToolTip(split(hint).first);
+      widget->setStatusTip(split(hint).second);
+    };
+  }
+  return {};
+}
+
+TextSetter TextOf(QObject* object) {
+  if (auto* edit = qobject_cast<QLineEdit*>(object)) return [edit](const QString& t) { edit->setText(t); };
+  if (auto* box = qobject_cast<QComboBox*>(object); box != nullptr && box->isEditable()) {
+    return [box](const QString& t) { box->setEditText(t); };
+  }
+  return {};
+}
+
+struct TextProperty {
+  const char* name;
+  TextSetter (*of)(QObject*);
+};
+constexpr TextProperty kTextProperties[] = {{"Caption", CaptionOf}, {"Hint", HintOf}, {"Text", TextOf}};
+
+// ---- Integer properties ----
+
+QWidget* Control(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  return widget != nullptr && !widget->isWindow() ? widget : nullptr;
+}
+
+// A control, or a window the user does not size and place by saved settings.
+QWidget* Sizable(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (widget == nullptr || qobject_cast<QMainWindow*>(widget) != nullptr || qobject_cast<QMenu*>(widget) != nullptr) {
+    return nullptr;
+  }
+  return widget;
+}
+
+IntegerSetter LeftOf(QObject* object) {
+  QWidget* w = Control(object);
+  return w != nullptr ? IntegerSetter([w](int v) { w->move(v, w->y()); }) : IntegerSetter();
+}
+IntegerSetter TopOf(QObject* object) {
+  QWidget* w = Control(object);
+  return w != nullptr ? IntegerSetter([w](int v) { w->move(w->x(), v); }) : IntegerSetter();
+}
+IntegerSetter WidthOf(QObject* object) {
+  QWidget* w = Sizable(object);
+  return w != nullptr ? IntegerSetter([w](int v) { w->resize(std::max(v, 0), w->height()); }) : IntegerSetter();
+}
+IntegerSetter HeightOf(QObject* object) {
+  QWidget* w = Sizable(object);
+  return w != nullptr ? IntegerSetter([w](int v) { w->resize(w->width(), std::max(v, 0)); }) : IntegerSetter();
+}
+
+struct IntegerProperty {
+  const char* name;
+  IntegerSetter (*of)(QObject*);
+};
+constexpr IntegerProperty kIntegerProperties[] = {
+    {"Left", LeftOf}, {"Top", TopOf}, {"Width", WidthOf}, {"Height", HeightOf}};
+
+// ---- Enumeration properties ----
+
+template <typename Value>
+struct Element {
+  std::string_view name;
+  Value value;
+};
+
+template <typename Value, std::size_t N>
+const Value* FindElement(const Element<Value> (&elements)[N], std::string_view name) {
+  for (const Element<Value>& element : elements) {
+    if (platform::EqualsIgnoreAsciiCase(element.name, name)) return &element.value;
+  }
+  return nullptr;
+}
+
+constexpr Element<Qt::AlignmentFlag> kAlignments[] = {
+    {"taLeftJustify", Qt::AlignLeft}, {"taRightJustify", Qt::AlignRight}, {"taCenter", Qt::AlignHCenter}};
+constexpr Element<Qt::LayoutDirection> kBiDiModes[] = {{"bdLeftToRight", Qt::LeftToRight},
+                                                       {"bdRightToLeft", Qt::RightToLeft},
+                                                       {"bdRightToLeftNoAlign", Qt::RightToLeft},
+                                                       {"bdRightToLeftReadingOnly", Qt::RightToLeft}};
+
+template <typename Widget>
+EnumSetter AlignmentSetter(Widget* widget) {
+  return [widget](std::string_view name) {
+    const Qt::AlignmentFlag* flag = FindElement(kAlignments, name);
+    if (flag == nullptr) return false;
+    widget->setAlignment((widget->alignment() & Qt::AlignVertical_Mask) | *flag);
+    return true;
+  };
+}
+
+EnumSetter AlignmentOf(QObject* object) {
+  if (auto* label = qobject_cast<QLabel*>(object)) return AlignmentSetter(label);
+  if (auto* edit = qobject_cast<QLineEdit*>(object)) return AlignmentSetter(edit);
+  return {};
+}
+
+EnumSetter BiDiModeOf(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (widget == nullptr) return {};
+  return [widget](std::string_view name) {
+    const Qt::LayoutDirection* direction = FindElement(kBiDiModes, name);
+    if (direction != nullptr) widget->setLayoutDirection(*direction);
+    return direction != nullptr;
+  };
+}
+
+struct EnumProperty {
+  const char* name;
+  EnumSetter (*of)(QObject*);
+};
+constexpr EnumProperty kEnumProperties[] = {{"Alignment", AlignmentOf}, {"BiDiMode", BiDiModeOf}};
+
+// ---- String-list properties ----
+
+ListSetter ItemsOf(QObject* object) {
+  if (auto* box = qobject_cast<QComboBox*>(object)) {
+    // The item chosen is a setting the program reads: it stays chosen, and no change is signalled.
+    return [box](const QStringList& items) {
+      const QSignalBlocker quiet(box);
+      const int chosen = box->currentIndex();
+      box->clear();
+      box->addItems(items);
+      box->setCurrentIndex(chosen < box->count() ? chosen : box->count() - 1);
+    };
+  }
+  if (auto* list = qobject_cast<QListWidget*>(object)) {
+    return [list](const QStringList& items) {
+      list->clear();
+      list->addItems(items);
+    };
+  }
+  return {};
+}
+
+ListSetter LinesOf(QObject* object) {
+  if (auto* edit = qobject_cast<QPlainTextEdit*>(object)) {
+    return [edit](const QStringList& lines) { edit->setPlainText(lines.join(QLatin1Char('\n'))); };
+  }
+  if (auto* edit = qobject_cast<QTextEdit*>(object)) {
+    return [edit](const QStringList& lines) { edit->setPlainText(lines.join(QLatin1Char('\n'))); };
+  }
+  return {};
+}
+
+struct ListProperty {
+  const char* name;
+  ListSetter (*of)(QObject*);
+};
+constexpr ListProperty kListProperties[] = {{"Items", ItemsOf}, {"Lines", LinesOf}};
+
+// ---- Collections and nested objects ----
+
+// A list column: its caption is the model's header text.
+class ColumnItem : public LangObject {
+ public:
+  ColumnItem(QAbstractItemModel* model, int column) : model_(model), column_(column) {}
+  std::string ClassName() const override { return "TListColumn"; }
+  std::optional<PropertyKind> FindProperty(std::string_view name) const override {
+    return platform::EqualsIgnoreAsciiCase(name, "Caption") ? std::optional(PropertyKind::kString) : std::nullopt;
+  }
+  void SetString(std::string_view, const std::string& value) override {
+    model_->setHeaderData(column_, Qt::Horizontal, ToQString(value));
+  }
+
+ private:
+  QAbstractItemModel* model_;
+  int column_;
+};
+
+class PanelItem : public LangObject {
+ public:
+  explicit PanelItem(QLabel* panel) : panel_(panel) {}
+  std::string ClassName() const override { return "TStatusPanel"; }
+  std::optional<PropertyKind> FindProperty(std::string_view name) const override {
+    return platform::EqualsIgnoreAsciiCase(name, "Text") ? std::optional(PropertyKind::kString) : std::nullopt;
+  }
+  void SetString(std::string_view, const std::string& value) override { panel_->setText(ToQString(value)); }
+
+ private:
+  QLabel* panel_;
+};
+
+class FontObject : public LangObject {
+ public:
+  explicit FontObject(QWidget* widget) : widget_(widget) {}
+  std::string ClassName() const override { return "TFont"; }
+  std::optional<PropertyKind> FindProperty(std::string_view name) const override {
+    if (platform::EqualsIgnoreAsciiCase(name, "Size") || platform::EqualsIgnoreAsciiCase(name, "Height")) {
+      return PropertyKind::kInteger;
+    }
+    if (platform::EqualsIgnoreAsciiCase(name, "Name")) return PropertyKind::kString;
+    return std::nullopt;
+  }
+  // A size of 0 (or a value that is not a number) keeps the font's size.
+  void SetInteger(std::string_view property, std::int32_t value) override {
+    if (value == 0) return;
+    QFont font = widget_->font();
+    if (platform::EqualsIgnoreAsciiCase(property, "Size")) {
+      font.setPointSize(std::abs(value));
+    } else {
+      font.setPixelSize(std::abs(value));  // the Windows program's negative heights are pixel sizes too
+    }
+    widget_->setFont(font);
+  }
+  void SetString(std::string_view, const std::string& value) override {
+    if (value.empty()) return;
+    QFont font = widget_->font();
+    font.setFamily(ToQString(value));
+    widget_->setFont(font);
+  }
+
+ private:
+  QWidget* widget_;
+};
+
+// The view whose columns a "Columns" key names: a tree or table view, or a control that holds
+// exactly one (the game list, which also holds its icon view).
+QAbstractItemView* ColumnsView(QObject* object) {
+  if (qobject_cast<QTreeView*>(object) != nullptr || qobject_cast<QTableView*>(object) != nullptr) {
+    return static_cast<QAbstractItemView*>(object);
+  }
+  QList<QAbstractItemView*> views;
+  for (QObject* child : object->children()) {
+    if (qobject_cast<QTreeView*>(child) != nullptr || qobject_cast<QTableView*>(child) != nullptr) {
+      views.append(static_cast<QAbstractItemView*>(child));
+    }
+  }
+  return views.size() == 1 ? views.front() : nullptr;
+}
+
+int ColumnCount(QObject* object) {
+  QAbstractItemView* view = ColumnsView(object);
+  if (view == nullptr) return -1;
+  return view->model() != nullptr ? view->model()->columnCount() : 0;
+}
+std::unique_ptr<LangObject> ColumnOf(QObject* object, int index) {
+  return std::make_unique<ColumnItem>(ColumnsView(object)->model(), index);
+}
+
+QList<QLabel*> Panels(QObject* object) {
+  auto* bar = qobject_cast<QStatusBar*>(object);
+  return bar != nullptr ? bar->findChildren<QLabel*>(Qt::FindDirectChildrenOnly) : QList<QLabel*>();
+}
+int PanelCount(QObject* object) {
+  return qobject_cast<QStatusBar*>(object) != nullptr ? static_cast<int>(Panels(object).size()) : -1;
+}
+std::unique_ptr<LangObject> PanelOf(QObject* object, int index) {
+  return std::make_unique<PanelItem>(Panels(object)[index]);
+}
+
+struct CollectionProperty {
+  const char* name;
+  int (*count)(QObject*);  // -1: the object has no such collection
+  std::unique_ptr<LangObject> (*item)(QObject*, int);
+};
+constexpr CollectionProperty kCollections[] = {{"Columns", ColumnCount, ColumnOf}, {"Panels", PanelCount, PanelOf}};
+
+std::unique_ptr<LangObject> FontOf(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  return widget != nullptr ? std::make_unique<FontObject>(widget) : nullptr;
+}
+
+struct ObjectProperty {
+  const char* name;
+  std::unique_ptr<LangObject> (*of)(QObject*);
+};
+constexpr ObjectProperty kObjects[] = {{"Font", FontOf}};
+
+template <typename Entry, std::size_t N>
+const Entry* FindEntry(const Entry (&table)[N], std::string_view name) {
+  for (const Entry& entry : table) {
+    if (platform::EqualsIgnoreAsciiCase(entry.name, name)) return &entry;
+  }
+  return nullptr;
+}
+
+// A window, or an object on it.
+class QtLangObject : public LangObject {
+ public:
+  QtLangObject(QObject* object, bool isWindow) : object_(object), isWindow_(isWindow) {}
+
+  std::string ClassName() const override { return object_->metaObject()->className(); }
+
+  std::optional<PropertyKind> FindProperty(std::string_view name) const override {
+    if (const auto* e = FindEntry(kTextProperties, name); e != nullptr && e->of(object_)) return PropertyKind::kString;
+    if (const auto* e = FindEntry(kIntegerProperties, name); e != nullptr && e->of(object_)) {
+      return PropertyKind::kInteger;
+    }
+    if (const auto* e = FindEntry(kEnumProperties, name); e != nullptr && e->of(object_)) {
+      return PropertyKind::kEnumeration;
+    }
+    if (const auto* e = FindEntry(kListProperties, name); e != nullptr && e->of(object_)) {
+      return PropertyKind::kStringList;
+    }
+    if (const auto* e = FindEntry(kCollections, name); e != nullptr && e->count(object_) >= 0) {
+      return PropertyKind::kCollection;
+    }
+    if (const auto* e = FindEntry(kObjects, name); e != nullptr && e->of(object_)) return PropertyKind::kObject;
+    return std::nullopt;
+  }
+
+  void SetString(std::string_view property, const std::string& value) override {
+    FindEntry(kTextProperties, property)->of(object_)(ToQString(value));
+  }
+  void SetInteger(std::string_view property, std::int32_t value) override {
+    FindEntry(kIntegerProperties, property)->of(object_)(value);
+  }
+  bool SetEnumeration(std::string_view property, std::string_view element) override {
+    return FindEntry(kEnumProperties, property)->of(object_)(element);
+  }
+  void SetStrings(std::string_view property, const std::vector<std::string>& items) override {
+    QStringList list;
+    for (const std::string& item : items) list.append(ToQString(item));
+    FindEntry(kListProperties, property)->of(object_)(list);
+  }
+  int ItemCount(std::string_view collection) const override {
+    return FindEntry(kCollections, collection)->count(object_);
+  }
+  std::unique_ptr<LangObject> Item(std::string_view collection, int index) override {
+    return FindEntry(kCollections, collection)->item(object_, index);
+  }
+  std::unique_ptr<LangObject> Nested(std::string_view property) override {
+    return FindEntry(kObjects, property)->of(object_);
+  }
+  std::unique_ptr<LangObject> OwnedComponent(std::string_view name) override {
+    QObject* found = isWindow_ ? FindOwned(object_, name) : nullptr;
+    return found != nullptr ? std::make_unique<QtLangObject>(found, false) : nullptr;
+  }
+  std::unique_ptr<LangObject> ChildControl(std::string_view name) override {
+    QWidget* found = FindChildControl(object_, name);
+    return found != nullptr ? std::make_unique<QtLangObject>(found, false) : nullptr;
+  }
+
+ private:
+  QObject* object_;
+  bool isWindow_;
+};
+
+}  // namespace
+
+std::unique_ptr<LangObject> WindowLangObject(QWidget* window) { return std::make_unique<QtLangObject>(window, true); }
+
+}  // namespace kestrune::translation

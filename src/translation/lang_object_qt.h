@@ -1,0 +1,31 @@
+#pragma once
+
+#include <memory>
+
+#include "translation/lang_object.h"
+
+class QWidget;
+
+// The language-file view of a Qt window. Its section is the window's class name; components are the
+// objects on the window by objectName (actions, menus, widgets, not other windows); child controls
+// are the named widgets placed on a control, Qt's own unnamed helper widgets in between looked
+// through. Language files reach the widgets through the property names of the Windows program,
+// mapped here onto Qt:
+//   Caption   window title, button, label, group box, menu, menu item, tab page, list column
+//   Hint      tool tip ("short|long": tool tip and status tip); a tool button's hint is its action's
+//   Text      line edit, editable combo box, status bar panel
+//   Items     combo box and list items (".Strings"); a combo box keeps the item chosen
+//   Lines     text box lines (".Strings")
+//   Columns   a list's column captions ("Columns.Items(n).Caption")
+//   Panels    status bar panels ("Panels.Items(n).Text")
+//   Font      "Font.Size" (points), "Font.Height" (pixels), "Font.Name"
+//   Left, Top            a control's place (never a window's)
+//   Width, Height        a control's or a dialog's size (never the main window's, which is saved)
+//   Alignment            taLeftJustify, taRightJustify, taCenter (labels and line edits)
+//   BiDiMode             bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly
+// Nothing else of a Qt object can be set from a language file.
+namespace kestrune::translation {
+
+std::unique_ptr<LangObject> WindowLangObject(QWidget* window);
+
+}  // namespace kestrune::translation

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QObject>
+#include <memory>
+
+#include "translation/lang_core.h"
+#include "translation/lang_manager.h"
+
+class QWidget;
+
+// The Qt side of translation: the main window's manager `taalmanager`, and the translator each
+// translatable window carries.
+
+// A manager living on a window. It creates the translation core when there is none yet, and then
+// destroys it after itself.
+class LangManagerQt : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit LangManagerQt(QObject* parent = nullptr);
+  ~LangManagerQt() override;
+
+  kestrune::translation::TLangManager& Manager() { return *manager_; }
+
+ private:
+  std::unique_ptr<kestrune::translation::TLangCore> ownCore_;
+  std::unique_ptr<kestrune::translation::TLangManager> manager_;
+};
+
+// A window's translator: translates the window by its class name's section whenever its manager's
+// language changes.
+class LangTranslatorQt : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit LangTranslatorQt(QWidget* window);
+
+  kestrune::translation::TLangTranslator& Translator() { return translator_; }
+
+ private:
+  kestrune::translation::TLangTranslator translator_;
+};
+
+// Gives the window a translator with that manager (or reuses the one it has) and translates the
+// window at once in the current language.
+LangTranslatorQt* AttachLangTranslator(QWidget* window, kestrune::translation::TLangManager* manager);
+// The window's translator, or null.
+LangTranslatorQt* LangTranslatorOf(const QWidget* window);
