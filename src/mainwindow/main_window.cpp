@@ -19,6 +19,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 #include <optional>
 #include <system_error>
@@ -34,6 +35,7 @@
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
+#include "translation/lang_translator_qt.h"
 #include "zip/zip_archiver.h"
 
 namespace set = kestrune::settings;
@@ -46,9 +48,20 @@ constexpr const char* kPageCaptions[TForm1::kPageCount] = {
 // The pictures in the order of Pictures(); page -1 is the hidden logo.
 constexpr std::pair<const char*, int> kPictures[] = {
     {"snap", 0}, {"flyer", 2}, {"cabinet", 3}, {"marquee", 4}, {"controlpanel", 5}, {"title", 6}, {"mamelogo", -1}};
-// Language files of the Setup ▸ Language items 1 to 9.
-constexpr const char* kLanguageFiles[] = {"dutch.lng",   "german.lng",  "french.lng", "italian.lng", "chinese(simp).lng",
-                                          "spanish.lng", "russian.lng", "greek.lng",  "swedisch.lng"};
+// The languages of the Setup ▸ Language items, each the name of its file in lang/ without ".lng".
+constexpr const char* kLanguageNames[MainWindowMenus::kLanguageCount] = {
+    "english", "dutch", "german", "french", "italian", "chinese(simp)", "spanish", "russian", "greek", "swedisch"};
+// The windows that take the language besides the main window: all but the setup wizard, the about
+// box, the driver information and the loading window.
+constexpr const char* kTranslatedWindows[] = {"TForm2", "TForm3",      "TForm4",        "TOKBottomDlg", "TOKBottomDlg1",
+                                              "TForm9", "TFormcolumn", "TOKBottomDlg2", "TForm12",      "TForm13"};
+
+bool IsTranslatedWindow(const QWidget* widget) {
+  if (!widget->isWindow()) return false;
+  const QLatin1String name(widget->metaObject()->className());
+  return std::any_of(std::begin(kTranslatedWindows), std::end(kTranslatedWindows),
+                     [name](const char* translated) { return name == QLatin1String(translated); });
+}
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -102,6 +115,9 @@ void TForm1::FormCreate() {
     setWindowFlag(Qt::FramelessWindowHint, true);
   }
   LoadSupportTexts();
+  taalmanager_ = new LangManagerQt(this);
+  taalmanager_->Manager().SetLangsDir(frontDir_ + "lang");
+  AttachLangTranslator(this, &taalmanager_->Manager());
   moviesSupported_ = QMovie::supportedFormats().contains("mng");
   if (!moviesSupported_) {
     SetTabVisible(7, false);
@@ -153,6 +169,10 @@ void TForm1::CreateWidgets() {
     connect(menus_->LanguageActions()[i], &QAction::triggered, this, [this, i] {
       languageIndex_ = i;
       SetLanguage();
+    });
+    // Checking an item, by the user or for the saved language at the first show, applies its language.
+    connect(menus_->LanguageActions()[i], &QAction::toggled, this, [this, i](bool checked) {
+      if (checked) ApplyLanguage(i);
     });
   }
   ConnectPlayCommands();
@@ -228,8 +248,26 @@ void TForm1::LoadSupportTexts() {
 
 void TForm1::NoteLanguageFiles() {
   for (int i = 1; i < MainWindowMenus::kLanguageCount; ++i) {
-    if (FileExists(frontDir_ + "lang/" + kLanguageFiles[i - 1])) menus_->LanguageActions()[i]->setEnabled(true);
+    if (taalmanager_->Manager().HasLanguage(kLanguageNames[i])) menus_->LanguageActions()[i]->setEnabled(true);
   }
+}
+
+void TForm1::ApplyLanguage(int index) {
+  // The other windows exist by the first show, which applies the saved language first.
+  for (QObject* child : children()) {
+    auto* window = qobject_cast<QWidget*>(child);
+    if (window != nullptr && IsTranslatedWindow(window) && LangTranslatorOf(window) == nullptr) {
+      AttachLangTranslator(window, &taalmanager_->Manager());
+    }
+  }
+  const char* language = kLanguageNames[index];
+  // The built-in texts are English: only a switch away from another language needs english.lng.
+  const bool builtIn = index == 0 && taalmanager_->Manager().CurrentLang().empty();
+  if (!builtIn && !taalmanager_->Manager().HasLanguage(language)) {
+    qWarning("kestrune: there is no language file %slang/%s.lng; the texts stay as they are", frontDir_.c_str(),
+             language);
+  }
+  taalmanager_->Manager().SetCurrentLang(language);
 }
 
 void TForm1::ShowAndRaise() {

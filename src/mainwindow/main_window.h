@@ -15,6 +15,7 @@
 
 class ArtworkPicture;
 class GameListController;
+class LangManagerQt;
 class MainWindowMenus;
 class MameLauncher;
 class QSplitter;
@@ -63,6 +64,8 @@ class TForm1 : public QMainWindow {
   MainWindowMenus* Menus() const { return menus_; }
   MameLauncher* Launcher() const { return launcher_; }
   ToolbarImages* Images() const { return images_; }
+  // The translation manager `taalmanager`: the language folder lang/ and the current language.
+  LangManagerQt* LanguageManager() const { return taalmanager_; }
   QTabWidget* PageControl() const { return pageControl_; }
   QSplitter* Splitter() const { return splitter_; }
   QTimer* CycleTimer() const { return timer1_; }
@@ -103,6 +106,8 @@ class TForm1 : public QMainWindow {
   void ConnectPlayCommands();
   void LoadSupportTexts();
   void NoteLanguageFiles();
+  // Translates every window that carries the language into the language of that Language menu item.
+  void ApplyLanguage(int index);
   // First show (main_window_settings.cpp).
   void FormShow();
   void FirstRunDefaults();
@@ -154,6 +159,7 @@ class TForm1 : public QMainWindow {
   MainWindowMenus* menus_ = nullptr;
   MameLauncher* launcher_ = nullptr;
   ToolbarImages* images_ = nullptr;
+  LangManagerQt* taalmanager_ = nullptr;
   Messenger messenger_;
 
   QSplitter* splitter_ = nullptr;
