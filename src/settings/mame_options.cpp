@@ -199,17 +199,41 @@ constexpr std::array<std::string_view, 2> kDecocassValues{"default", "bios1"};
 constexpr std::array<std::string_view, 3> kArcadiaValues{"default", "onep211", "tenp211"};
 constexpr std::array<std::string_view, 2> kPlaychoiceValues{"default", "single"};
 
-constexpr std::array<BiosFile, 6> kBiosFiles{{
-    {"neogeo.ini", "### neogeo.c ###", Option::neogeobios, kNeogeoValues},
-    {"stvbios.ini", "### stvbios.c ###", Option::stvbios, kStvValues},
-    {"megatech.ini", "### megatech.c ###", Option::megaplaybios, kMegatechValues},
-    {"decocass.ini", "### decocass.c ###", Option::decocassbios, kDecocassValues},
-    {"ar_bios.ini", "### arcadia.c ###", Option::arbios, kArcadiaValues},
-    {"playch10.ini", "### playch10.c ###", Option::playchoicebios, kPlaychoiceValues},
+constexpr std::array<BiosFile, kBiosFileCount> kBiosFiles{{
+    {"neogeo.ini", "### neogeo.c ###", "neogeo", Option::neogeobios, kNeogeoValues},
+    {"stvbios.ini", "### stvbios.c ###", "stvbios", Option::stvbios, kStvValues},
+    {"megatech.ini", "### megatech.c ###", "megatech", Option::megaplaybios, kMegatechValues},
+    {"decocass.ini", "### decocass.c ###", "decocass", Option::decocassbios, kDecocassValues},
+    {"ar_bios.ini", "### arcadia.c ###", "ar_bios", Option::arbios, kArcadiaValues},
+    {"playch10.ini", "### playch10.c ###", "playch10", Option::playchoicebios, kPlaychoiceValues},
 }};
 
-bool IsBiosChoice(Option option) {
-  return std::any_of(kBiosFiles.begin(), kBiosFiles.end(), [option](const BiosFile& f) { return f.control == option; });
+// The position of a BIOS control's file, kBiosFileCount for any other option.
+std::size_t BiosIndex(Option option) {
+  const auto found =
+      std::find_if(kBiosFiles.begin(), kBiosFiles.end(), [option](const BiosFile& f) { return f.control == option; });
+  return static_cast<std::size_t>(found - kBiosFiles.begin());
+}
+
+bool IsBiosChoice(Option option) { return BiosIndex(option) < kBiosFileCount; }
+
+std::string_view Trimmed(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') {
+    text.remove_prefix(1);
+  }
+  while (!text.empty() && text.back() == ' ') {
+    text.remove_suffix(1);
+  }
+  return text;
+}
+
+// MAME's default set first, the others in MAME's order.
+std::vector<BiosSet> DefaultFirst(std::vector<BiosSet> sets) {
+  const auto marked = std::find_if(sets.begin(), sets.end(), [](const BiosSet& set) { return set.isDefault; });
+  if (marked != sets.end()) {
+    std::rotate(sets.begin(), marked, marked + 1);
+  }
+  return sets;
 }
 
 }  // namespace
@@ -229,6 +253,38 @@ MameOptions::MameOptions() {
     texts_[static_cast<std::size_t>(i)] = std::string(info.initialText);
     items_[static_cast<std::size_t>(i)].assign(info.items.begin(), info.items.end());
   }
+  for (std::size_t i = 0; i < kBiosFileCount; ++i) {
+    biosNames_[i].assign(kBiosFiles[i].values.begin(), kBiosFiles[i].values.end());
+  }
+}
+
+const std::vector<std::string>& MameOptions::BiosNames(Option control) const {
+  static const std::vector<std::string> kNone;
+  const std::size_t i = BiosIndex(control);
+  return i < kBiosFileCount ? biosNames_[i] : kNone;
+}
+
+bool MameOptions::BiosFromMame(Option control) const {
+  const std::size_t i = BiosIndex(control);
+  return i < kBiosFileCount && biosFromMame_[i];
+}
+
+void MameOptions::SetBiosSets(Option control, const std::vector<BiosSet>& sets) {
+  const std::size_t i = BiosIndex(control);
+  if (i == kBiosFileCount || sets.empty()) {
+    return;
+  }
+  const std::optional<std::string> chosen = BiosValueOf(*this, control, Number(control));
+  std::vector<std::string> names;
+  std::vector<std::string> items;
+  for (const BiosSet& set : DefaultFirst(sets)) {
+    names.push_back(set.name);
+    items.push_back(set.description.empty() ? set.name : set.description);
+  }
+  biosNames_[i] = std::move(names);
+  biosFromMame_[i] = true;
+  items_[static_cast<std::size_t>(Index(control))] = std::move(items);
+  numbers_[static_cast<std::size_t>(Index(control))] = chosen ? BiosChoiceOf(*this, control, *chosen).value_or(0) : 0;
 }
 
 std::string MameOptions::ChoiceText(Option option) const {
@@ -312,6 +368,28 @@ MameOptions CleanOptions(const MameOptions& current) {
     }
   }
   return clean;
+}
+
+std::optional<int> BiosChoiceOf(const MameOptions& options, Option control, std::string_view value) {
+  value = Trimmed(value);
+  if (value == kDefaultBios) {
+    return 0;
+  }
+  const std::vector<std::string>& names = options.BiosNames(control);
+  for (std::size_t i = 0; i < names.size(); ++i) {
+    if (Trimmed(names[i]) == value) {
+      return static_cast<int>(i);
+    }
+  }
+  return std::nullopt;
+}
+
+std::optional<std::string> BiosValueOf(const MameOptions& options, Option control, int choice) {
+  const std::vector<std::string>& names = options.BiosNames(control);
+  if (choice < 0 || choice >= static_cast<int>(names.size())) {
+    return std::nullopt;
+  }
+  return choice == 0 ? std::string(kDefaultBios) : names[static_cast<std::size_t>(choice)];
 }
 
 std::string SliderLabel(const MameOptions& options, Option option, char decimalSeparator) {

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -118,14 +119,29 @@ struct ScreenGroup {
 };
 std::span<const ScreenGroup> ScreenGroups();
 
-// One BIOS-selection file of the ini folder and the values its control's choices write.
+// One BIOS-selection file of the ini folder: MAME reads it for the machine it is named after and for
+// every game that uses that machine's BIOS. `values` are the BIOS set names its control's choices
+// write while the installed MAME's own sets are not known; choice 0 writes "default".
 struct BiosFile {
   std::string_view fileName;
   std::string_view firstLine;
+  std::string_view machine;
   Option control;
   std::span<const std::string_view> values;
 };
 std::span<const BiosFile> BiosFiles();
+inline constexpr std::size_t kBiosFileCount = 6;
+// The BIOS value MAME takes for the machine's default set.
+inline constexpr std::string_view kDefaultBios = "default";
+
+// One <biosset> of a machine in MAME's -listxml.
+struct BiosSet {
+  std::string name;
+  std::string description;
+  bool isDefault = false;  // default="yes"; without one MAME's first set is its default
+
+  bool operator==(const BiosSet&) const = default;
+};
 
 // A search-path or folder option that belongs to the installed MAME rather than to the front-end
 // (where MAME finds its hash files, plug-ins, shaders ...), with the value MAME uses by itself.
@@ -190,13 +206,32 @@ class MameOptions {
   // names an item becomes "no choice".
   void SetDynamicItems(Option option, const std::vector<std::string>& items);
 
+  // The BIOS set names behind a BIOS control's choices, by choice index; the set of choice 0 is
+  // MAME's default and is written as "default".
+  const std::vector<std::string>& BiosNames(Option control) const;
+  // Whether those names are the installed MAME's own sets (SetBiosSets) rather than the fixed list.
+  bool BiosFromMame(Option control) const;
+  // Offers the sets that the installed MAME has for the control's machine, its default set first,
+  // each shown by its description. The choice keeps the set it named; a set that MAME does not have
+  // becomes the default one. No sets leave the list as it is.
+  void SetBiosSets(Option control, const std::vector<BiosSet>& sets);
+
   bool operator==(const MameOptions&) const = default;
 
  private:
   std::array<int, kOptionCount> numbers_{};
   std::array<std::string, kOptionCount> texts_;
   std::array<std::vector<std::string>, kOptionCount> items_;
+  std::array<std::vector<std::string>, kBiosFileCount> biosNames_;
+  std::array<bool, kBiosFileCount> biosFromMame_{};
 };
+
+// The choice of a BIOS control that a BIOS value names ("default", or a set name, blanks around it not
+// counting); nothing when the list has no such set.
+std::optional<int> BiosChoiceOf(const MameOptions& options, Option control, std::string_view value);
+
+// The BIOS value a choice writes: "default" for choice 0, else its set's name; nothing for no choice.
+std::optional<std::string> BiosValueOf(const MameOptions& options, Option control, int choice);
 
 // The Default button: every value takes its default, except those kept on reset.
 void ResetMameOptions(MameOptions& options);

@@ -375,11 +375,12 @@ void ReadBiosLines(const BiosFile& file, MameOptions& options, const std::vector
     if (!value) {
       continue;
     }
-    for (std::size_t i = 0; i < file.values.size(); ++i) {
-      if (platform::TrimBlanks(file.values[i]) == *value) {
-        options.SetNumber(file.control, static_cast<int>(i));
-        break;
-      }
+    // A set that the installed MAME does not have (a name of an older MAME) would make MAME fall back
+    // to its default with a warning; the choice says so instead of keeping what it held.
+    if (const std::optional<int> choice = BiosChoiceOf(options, file.control, *value)) {
+      options.SetNumber(file.control, *choice);
+    } else if (options.BiosFromMame(file.control)) {
+      options.SetNumber(file.control, 0);
     }
   }
 }

@@ -571,7 +571,7 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
 
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {
   std::vector<std::string> lines{std::string(file.firstLine), std::string(), "### Mame CORE misc options ###"};
-  if (const auto value = ValueAt(file.values, options.Number(file.control))) {
+  if (const auto value = BiosValueOf(options, file.control, options.Number(file.control))) {
     lines.push_back(ValueLine("bios", *value));
   }
   return lines;
