@@ -1,5 +1,6 @@
 #include "catalogue/rom_path.h"
 
+#include <cstdlib>
 #include <optional>
 #include <system_error>
 
@@ -14,7 +15,58 @@ std::string WithTrailingSlash(std::string folder) {
   return folder;
 }
 
+bool IsNameCharacter(char c) {
+  return c == '_' || (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// The variable named after a "$" at the start of `rest`, with how much of `rest` the reference takes;
+// nothing when no name follows (the "$" then stands for itself).
+std::optional<std::size_t> AppendVariable(std::string_view rest, std::string& out, const EnvironmentLookup& lookup) {
+  std::string_view name;
+  std::size_t taken = 0;
+  if (rest.starts_with('{')) {
+    const std::size_t close = rest.find('}');
+    if (close == std::string_view::npos) return std::nullopt;
+    name = rest.substr(1, close - 1);
+    taken = close + 1;
+  } else {
+    while (taken < rest.size() && IsNameCharacter(rest[taken])) ++taken;
+    if (taken == 0) return std::nullopt;
+    name = rest.substr(0, taken);
+  }
+  // MAME warns of an unset variable and puts nothing in its place.
+  if (const std::optional<std::string> value = lookup(std::string(name))) out += *value;
+  return taken;
+}
+
 }  // namespace
+
+std::optional<std::string> ProcessEnvironment(const std::string& name) {
+  const char* value = std::getenv(name.c_str());
+  return value != nullptr ? std::optional<std::string>(value) : std::nullopt;
+}
+
+std::string ExpandPathFolder(std::string_view folder, const EnvironmentLookup& lookup) {
+  std::string out;
+  if (folder.starts_with('~') && (folder.size() == 1 || folder[1] == '/')) {
+    if (const std::optional<std::string> home = lookup("HOME")) {
+      out = *home;
+      folder.remove_prefix(1);
+    }
+  }
+  while (!folder.empty()) {
+    const std::size_t dollar = folder.find('$');
+    out.append(folder.substr(0, dollar));
+    if (dollar == std::string_view::npos) break;
+    folder.remove_prefix(dollar + 1);
+    if (const std::optional<std::size_t> taken = AppendVariable(folder, out, lookup)) {
+      folder.remove_prefix(*taken);
+    } else {
+      out += '$';
+    }
+  }
+  return out;
+}
 
 bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std::string* error) {
   std::vector<std::string> lines;
@@ -30,7 +82,7 @@ bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std
   return true;
 }
 
-std::vector<std::string> SplitRomPath(std::string_view romPath) {
+std::vector<std::string> SplitRomPath(std::string_view romPath, const EnvironmentLookup& lookup) {
   if (romPath.starts_with('"')) {
     romPath.remove_prefix(1);
     if (romPath.ends_with('"')) romPath.remove_suffix(1);
@@ -41,7 +93,8 @@ std::vector<std::string> SplitRomPath(std::string_view romPath) {
     std::size_t end = romPath.find(';', start);
     if (end == std::string_view::npos) end = romPath.size();
     // An empty entry names no folder; taken as "/" it would search the whole file system's root.
-    if (end > start) folders.push_back(WithTrailingSlash(std::string(romPath.substr(start, end - start))));
+    std::string folder = ExpandPathFolder(romPath.substr(start, end - start), lookup);
+    if (!folder.empty()) folders.push_back(WithTrailingSlash(std::move(folder)));
     start = end + 1;
   }
   return folders;

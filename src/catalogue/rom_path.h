@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -15,15 +17,28 @@ namespace kestrune::catalogue {
 // cannot be read.
 bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std::string* error);
 
-// The folders of a quoted rom path ("\"a;b\"" gives "a/", "b/"), in order, each ending in "/": the
-// enclosing quotes are dropped (an opening quote without a closing one keeps the whole rest) and the
-// rest is split at ";". Empty entries are skipped. Relative folders stay relative.
-std::vector<std::string> SplitRomPath(std::string_view romPath);
+// The value of an environment variable, or nothing when it is not set.
+using EnvironmentLookup = std::function<std::optional<std::string>(const std::string& name)>;
+
+// The process's own environment.
+std::optional<std::string> ProcessEnvironment(const std::string& name);
+
+// One folder of a search path as MAME expands it when it reads the path from an ini file: a leading
+// "~" alone or before "/" is $HOME (when HOME is set); "$NAME" (letters, digits and "_") and
+// "${NAME}" are the variable's value, nothing when it is not set; a "$" that starts no name and an
+// unclosed "${" stay as they are.
+std::string ExpandPathFolder(std::string_view folder, const EnvironmentLookup& lookup = ProcessEnvironment);
+
+// The folders of a quoted rom path ("\"a;b\"" gives "a/", "b/"), in order, each expanded as MAME
+// expands it (ExpandPathFolder) and ending in "/": the enclosing quotes are dropped (an opening quote
+// without a closing one keeps the whole rest) and the rest is split at ";". Entries that are or
+// expand to nothing are skipped. Relative folders stay relative.
+std::vector<std::string> SplitRomPath(std::string_view romPath, const EnvironmentLookup& lookup = ProcessEnvironment);
 
 // The file names of each rom folder, listed once, so the scan can test thousands of archive names
 // without a file-system call each.
 class RomFolderIndex {
-public:
+ public:
   explicit RomFolderIndex(std::vector<std::string> folders);
 
   const std::vector<std::string>& Folders() const { return folders_; }
@@ -33,7 +48,7 @@ public:
   // Whether any folder does.
   bool AnyHasFile(std::string_view name) const;
 
-private:
+ private:
   struct Hash {
     using is_transparent = void;
     std::size_t operator()(std::string_view text) const noexcept { return std::hash<std::string_view>{}(text); }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +38,47 @@ TEST(SplitRomPath, GivesEachFolderWithASlash) {
       {"roms\"", {"roms\"/"}},
   };
   for (const Case& c : cases) EXPECT_EQ(SplitRomPath(c.path), c.folders) << c.path;
+}
+
+std::optional<std::string> TestEnvironment(const std::string& name) {
+  if (name == "HOME") return "/home/ann";
+  if (name == "MYV") return "/tmp/myv";
+  if (name == "EMPTY") return "";
+  return std::nullopt;
+}
+
+// Each row as Debian's MAME 0.251 expands the folder when it reads it from mame.ini.
+TEST(ExpandPathFolder, ExpandsAsMameDoes) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"$HOME/mame/roms", "/home/ann/mame/roms"},
+      {"${HOME}/mame/roms", "/home/ann/mame/roms"},
+      {"~/roms", "/home/ann/roms"},
+      {"~", "/home/ann"},
+      {"~x/q", "~x/q"},  // another user's home is not looked up
+      {"/a/~/b", "/a/~/b"},
+      {"$MYV-1", "/tmp/myv-1"},
+      {"$MYV_2", ""},  // "_" belongs to the name
+      {"$NOPE/z", "/z"},
+      {"${NOPE}/w", "/w"},
+      {"$EMPTY/e", "/e"},
+      {"a$/b", "a$/b"},
+      {"$$MYV", "$/tmp/myv"},
+      {"$", "$"},
+      {"${MYV", "${MYV"},  // unclosed
+      {"/roms", "/roms"},
+      {"", ""},
+  };
+  for (const auto& [folder, expanded] : cases) EXPECT_EQ(ExpandPathFolder(folder, TestEnvironment), expanded) << folder;
+  EXPECT_EQ(ExpandPathFolder("~/roms", [](const std::string&) { return std::optional<std::string>(); }), "~/roms");
+}
+
+TEST(SplitRomPath, ExpandsEveryFolderAndSkipsThoseThatComeToNothing) {
+  EXPECT_EQ(SplitRomPath("\"$HOME/mame/roms;~/r2;${MYV}/y;$NOPE;/usr/share/games/mame/roms\"", TestEnvironment),
+            (Folders{"/home/ann/mame/roms/", "/home/ann/r2/", "/tmp/myv/y/", "/usr/share/games/mame/roms/"}));
+  const char* home = std::getenv("HOME");
+  if (home != nullptr && *home != '\0') {
+    EXPECT_EQ(SplitRomPath("$HOME/mame/roms"), Folders{std::string(home) + "/mame/roms/"});
+  }
 }
 
 TEST(ReadRomPath, TakesTheFirstRomLineAndQuotesIt) {
