@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <iostream>
 
 #include "zip/wide_file.h"
 
@@ -195,6 +196,9 @@ void TZipBaseArchiver::LoadFromStream() {
 void TZipBaseArchiver::CreateNew() {
   if (inMemory_) {
     AttachStream(std::make_unique<TMemoryStream>(), true);
+  } else if (WideFileExists(FileName)) {
+    // A file already there stays whole until the new archive's first commit replaces it.
+    AttachStream(std::make_unique<TWFileStream>(FileName, kOpenReadWriteDenyWrite), true);
   } else {
     AttachStream(std::make_unique<TWFileStream>(FileName, TWFileStream::kCreateMode), true);
   }
@@ -239,13 +243,16 @@ void TZipBaseArchiver::WriteEmptyDirectory() {
 
 void TZipBaseArchiver::CloseZip() noexcept {
   try {
-    // Only an archive this component created may get its first bytes here: the lone end record of an
-    // empty archive.
-    if (active_ && stream_ && dirManager_ && dirManager_->Creating() && Writable() && stream_->Size() == 0) {
-      WriteEmptyDirectory();
+    if (active_ && stream_ && dirManager_ && Writable()) {
+      // A new archive that no commit has written yet gets at least its end record.
+      if (updateCount_ == 0 && dirManager_->Creating()) {
+        updateCount_ = 1;
+      }
+      CommitUpdate();
     }
-  } catch (...) {
-    // Closing must always succeed; a failed write leaves an empty file, which opens as damaged.
+  } catch (const std::exception& e) {
+    // Closing must always succeed; the archive stays as it was before the commit.
+    std::cerr << "zip: " << WideToUtf8(FileName) << ": changes not saved: " << e.what() << "\n";
   }
   active_ = false;
   ReleaseArchive();
@@ -255,6 +262,8 @@ void TZipBaseArchiver::ReleaseArchive() noexcept {
   dirManager_.reset();
   stream_.reset();
   active_ = false;
+  updateCount_ = 0;
+  commentChanged_ = false;
 }
 
 void TZipBaseArchiver::SetInMemory(bool value) {
@@ -525,6 +534,8 @@ TZipArchiver::TZipArchiver() {
   Zip64Mode = TZip64Mode::zmDisabled;
   UpdateCompressionMethod();
 }
+
+TZipArchiver::~TZipArchiver() { CloseZip(); }
 
 void TZipArchiver::UpdateCompressionMethod() { SetCompressionMethod(CompressionMode() != 0 ? 8 : 0); }
 

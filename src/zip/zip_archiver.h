@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
+#include <string_view>
 #include <vector>
 
 #include "zip/wide_string.h"
@@ -33,18 +35,6 @@ enum class TZipVolumeSize {
   vs650MB,
   vs700MB,
   vs4700MB
-};
-enum class TZipProcessOperation {
-  poAdd,
-  poMove,
-  poDelete,
-  poUpdate,
-  poExtract,
-  poTest,
-  poRename,
-  poChangeAttr,
-  poChangeComment,
-  poMakeSFX
 };
 enum class TZipProgressPhase { ppStart, ppProcess, ppEnd };
 enum class TZipAction { fxaRetry, fxaIgnore, fxaAbort };
@@ -193,8 +183,46 @@ class TZipBaseArchiver : public TComponent {
   void OpenZip(unsigned mode);
   // Opens with the mode the file allows: create when it is missing or in memory.
   void OpenArchive();
-  // Frees the directory and the file; writes nothing to an archive opened read-only, and never throws.
+  // Commits an open update (a new archive gets at least its end record), then frees the directory and
+  // the file. Writes nothing to an archive opened read-only, and never throws: a commit that fails here
+  // leaves the archive as it was and is logged; call EndUpdate first to hear of it.
   void CloseZip() noexcept;
+
+  // Updating. Changes are queued on the entries and written by a commit: at once outside an update, or
+  // when the outermost EndUpdate ends one opened by BeginUpdate. A commit writes the whole new archive to
+  // a temporary file beside the old one (through a link, to the file it leads to) and renames it over
+  // the old one only when it is complete, so a failed or cancelled commit leaves the old archive byte for
+  // byte as it was; the pending changes are then dropped. Errors: 13 (no archive), 32 (opened read-only),
+  // 63 (a name that would leave its folder), 61 (a name too long), and those of the commit: 33 (a source
+  // cannot be opened), 34 (a source changed while it was read), 41 and 43 (ZIP64 needed while Zip64Mode
+  // is zmDisabled), 46 (writing failed), 8 (an old entry cannot be copied), 36 (the new archive cannot
+  // be put in place), 27 (a moved file cannot be deleted after the commit).
+  void BeginUpdate();
+  void EndUpdate();     // error 22 when no update is open
+  void CancelUpdate();  // drops the pending changes; error 25 when no update is open
+  int UpdateCount() const { return updateCount_; }
+  // Adds a file, or a folder entry for a folder, replacing an entry of the same name (in any letter
+  // case). An empty storedName is made from the path by Options.StorePath and BaseDir.
+  void AddFile(const WideString& sourceFile, const WideString& storedName = {});
+  // As AddFile, and deletes the file once the commit has put it in the archive.
+  void MoveFile(const WideString& sourceFile, const WideString& storedName = {});
+  // An entry whose bytes come from memory (a name ending in "/" makes a folder entry); dosDateTime 0
+  // stands for now.
+  void AddFromBuffer(const WideString& storedName, std::string_view data, std::uint32_t dosDateTime = 0);
+  // The entries a mask matches (as FindFirstEntry with every attribute); each returns how many.
+  int DeleteFiles(const WideString& fileMask);
+  int ChangeFilesAttr(const WideString& fileMask, std::uint32_t attributes);
+  int ChangeFilesComment(const WideString& fileMask, const AnsiString& comment);
+  // Error 15 when oldName is not in the archive, 19 when newName already is.
+  void RenameFile(const WideString& oldName, const WideString& newName);
+  void SetArchiveComment(const AnsiString& comment);
+
+  // Extracts the entries a mask matches into BaseDir (the current folder when empty), with their
+  // folders unless Options.StorePath is spNoPath, by Options.OverwriteMode, CreateDirs, ReplaceReadOnly
+  // and SetAttributes. A name that would leave BaseDir ("..", an absolute path, a drive, a link out of
+  // it) is refused with error 63 before anything is written; each file is written beside its place and
+  // renamed into it when whole. Returns the number of files and folders written.
+  int ExtractFiles(const WideString& fileMask);
 
   // The directory of the open archive, or nullptr.
   const TZipDirManager* DirManager() const { return dirManager_.get(); }
@@ -246,6 +274,8 @@ class TZipBaseArchiver : public TComponent {
   std::function<void(TZipBaseArchiver&)> OnReservedEvent;
 
  protected:
+  // Whether new and renamed entries get the archiver's own UTF-16 name block.
+  virtual bool WritesUnicodeNames() const { return false; }
   void SetCompressionMethod(std::uint16_t method) { compressionMethod_ = method; }
   // The signatures this archiver recognises: the base component's own, the standard ones in TZipArchiver.
   virtual TZipReadOptions ReadOptions() const;
@@ -254,6 +284,7 @@ class TZipBaseArchiver : public TComponent {
 
  private:
   friend class TEntryExtractor;
+  friend class TZipUpdater;
   void CheckActive() const;
   bool FindNextMatch(TZipArchiveItem& f) const;
   bool MatchEntry(const TDirItem& entry, const TInternalSearchRec& search) const;
@@ -271,6 +302,25 @@ class TZipBaseArchiver : public TComponent {
   void MoveMemoryArchiveToFile();
   void MoveFileArchiveToMemory();
 
+  void CheckUpdatable() const;
+  void CheckNoUpdate() const;
+  // Runs op inside an update: its own one, committed at once, when none is open.
+  void Queue(const std::function<void()>& op);
+  WideString StoredNameFor(const WideString& sourceFile) const;
+  void QueueFile(const WideString& sourceFile, const WideString& storedName, TZipProcessOperation operation);
+  void QueueNewData(WideString storedName, TZipPendingChange change, AnsiString comment,
+                    const WideString& originalName);
+  // The entries (not deleted) a mask matches, in directory order.
+  std::vector<int> MatchingEntries(const WideString& fileMask);
+  void CommitUpdate();
+  // Forgets the pending changes: the directory as the archive holds it.
+  void DropPendingChanges() noexcept;
+  // One entry of ExtractFiles into its place; false when it was left as it was.
+  bool ExtractJob(int index, std::string target, bool folder, std::uint32_t attributes);
+  bool ConfirmOverwrite(const TDirItem& entry, std::string& target);
+  // After a commit: the archive is the new stream (in memory) or the file renamed into place.
+  void ReopenAfterCommit(std::unique_ptr<TStream> memory);
+
   TZipCompressionLevel compressionLevel_ = TZipCompressionLevel::clFastest;
   int compressionMode_ = 1;
   std::uint16_t compressionMethod_ = 0xFFFF;
@@ -280,6 +330,8 @@ class TZipBaseArchiver : public TComponent {
   unsigned openMode_ = 0;
   std::unique_ptr<TStream> stream_;
   std::unique_ptr<TZipDirManager> dirManager_;
+  int updateCount_ = 0;
+  bool commentChanged_ = false;
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
 };
@@ -287,12 +339,15 @@ class TZipBaseArchiver : public TComponent {
 class TZipArchiver : public TZipBaseArchiver {
  public:
   TZipArchiver();
+  // Closes while this class's signatures and name blocks still apply to what closing writes.
+  ~TZipArchiver() override;
   bool UnicodeFilenames = true;
   void UpdateCompressionMethod() override;
 
  protected:
   TZipReadOptions ReadOptions() const override;
   bool ReadsBlockFormat() const override { return false; }
+  bool WritesUnicodeNames() const override { return UnicodeFilenames; }
 };
 
 }  // namespace kestrune::zip

@@ -197,8 +197,8 @@ void ReadExtraField(const std::uint8_t* data, std::size_t length, TDirItem& item
 void ParseCentralEntry(const std::uint8_t* p, bool oemNames, TDirItem& item) {
   const TCentralHeader& h = item.CentralDir;
   p += TCentralHeader::kSize;
-  item.FileName = DecodeEntryName(std::string_view(reinterpret_cast<const char*>(p), h.NameLength), h.Flags,
-                                  h.VersionNeeded, oemNames);
+  item.StoredName.assign(reinterpret_cast<const char*>(p), h.NameLength);
+  item.FileName = DecodeEntryName(item.StoredName, h.Flags, h.VersionNeeded, oemNames);
   item.UncompressedSize = h.UncompressedSize;
   item.CompressedSize = h.CompressedSize;
   item.LocalHeaderOffset = h.LocalHeaderOffset;
@@ -242,9 +242,16 @@ WideString DecodeEntryName(std::string_view raw, std::uint16_t flags, std::uint1
   return MultiByteToWide(raw, oemNames ? kCodePage437 : kCodePage1252);
 }
 
+void TZipHashedStringList::Resize(int count) {
+  if (static_cast<std::size_t>(count) < keys_.size()) {
+    indexValid_ = false;
+  }
+  keys_.resize(static_cast<std::size_t>(count));
+}
+
 void TZipHashedStringList::Set(int index, WideString upperName) {
   auto& key = keys_[static_cast<std::size_t>(index)];
-  if (indexValid_) {
+  if (indexValid_ && !key.empty()) {
     const auto old = index_.find(key);
     if (old != index_.end() && old->second == index) {
       // Another entry may carry the same name; only a rebuild knows.
@@ -252,7 +259,7 @@ void TZipHashedStringList::Set(int index, WideString upperName) {
     }
   }
   key = std::move(upperName);
-  if (indexValid_) {
+  if (indexValid_ && !key.empty()) {
     auto& slot = index_[key];
     slot = std::max(slot, index);
   }
@@ -265,11 +272,21 @@ void TZipHashedStringList::Clear() {
 }
 
 int TZipHashedStringList::IndexOf(const WideString& upperName) const {
+  if (upperName.empty()) {
+    for (std::size_t i = keys_.size(); i-- > 0;) {
+      if (keys_[i].empty()) {
+        return static_cast<int>(i);
+      }
+    }
+    return -1;
+  }
   if (!indexValid_) {
     index_.clear();
     index_.reserve(std::max<std::size_t>(keys_.size(), 1000));
     for (std::size_t i = 0; i < keys_.size(); ++i) {
-      index_[keys_[i]] = static_cast<int>(i);
+      if (!keys_[i].empty()) {
+        index_[keys_[i]] = static_cast<int>(i);
+      }
     }
     indexValid_ = true;
   }
@@ -597,8 +614,8 @@ void TZipDirManager::RebuildDirectory() {
     const std::int64_t nameStart = p + static_cast<std::int64_t>(TLocalHeader::kSize);
     const auto nameLength = static_cast<std::size_t>(std::min<std::int64_t>(local.NameLength, streamSize_ - nameStart));
     const std::uint8_t* name = headers.Peek(nameStart, nameLength);
-    item.FileName = DecodeEntryName(std::string_view(reinterpret_cast<const char*>(name), nameLength), local.Flags,
-                                    local.VersionNeeded, options_.OEMFileNames);
+    item.StoredName.assign(reinterpret_cast<const char*>(name), nameLength);
+    item.FileName = DecodeEntryName(item.StoredName, local.Flags, local.VersionNeeded, options_.OEMFileNames);
     // No header starts inside the one before it or its name. Going on after the name holds the names kept
     // to the bytes of the file: headers whose names run over the headers after them would each keep a
     // copy of the rest of the file.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -14,6 +15,32 @@
 namespace kestrune::zip {
 
 class TZipBaseArchiver;
+
+enum class TZipProcessOperation {
+  poAdd,
+  poMove,
+  poDelete,
+  poUpdate,
+  poExtract,
+  poTest,
+  poRename,
+  poChangeAttr,
+  poChangeComment,
+  poMakeSFX
+};
+
+// A change to an entry, queued while an update is open and carried out by its commit.
+struct TZipPendingChange {
+  bool Process = false;
+  TZipProcessOperation Operation = TZipProcessOperation::poAdd;
+  bool IsNew = false;        // not in the archive yet: it has no data to copy or to keep
+  bool NameChanged = false;  // the stored name is written anew from FileName
+  // The new data of poAdd, poMove and poUpdate: a file, or bytes held in memory.
+  WideString SourceFile;
+  std::shared_ptr<const std::string> SourceData;
+  std::uint32_t ExternalAttributes = 0;
+  std::uint32_t DosDateTime = 0;  // of bytes from memory; a file's own time is taken when it is read
+};
 
 struct TZipExtraBlock {
   std::uint16_t HeaderId = 0;
@@ -38,6 +65,9 @@ struct TDirItem {
   // Rebuilt from a local header that defers its CRC and sizes to a data descriptor, and none was found:
   // the zeros in the header are not the entry's real values.
   bool SizesUnknown = false;
+  // The name's bytes as they stand in the archive, so that an entry copied by an update keeps them exactly.
+  std::string StoredName;
+  TZipPendingChange Pending;
 
   bool IsDirectory() const { return (CentralDir.ExternalAttributes & 0x10) != 0; }
 };
@@ -47,10 +77,9 @@ struct TDirItem {
 class TZipHashedStringList {
  public:
   int Count() const { return static_cast<int>(keys_.size()); }
-  void Resize(int count) {
-    keys_.resize(static_cast<std::size_t>(count));
-    indexValid_ = false;
-  }
+  // Growing keeps the hash: the new, empty names are not in it (an empty name is looked up by a scan),
+  // so that adding entries one by one costs no rebuild per entry.
+  void Resize(int count);
   void Set(int index, WideString upperName);
   void Clear();
   // The index of an upper-cased name, or -1.

@@ -367,6 +367,7 @@ bool TEntryExtractor::ProgressAllows(std::uint64_t done) {
 
 void TZipBaseArchiver::ExtractEntryByIndex(int index, TStream& stream) {
   CheckActive();
+  CheckNoUpdate();
   if (index < 0 || index >= dirManager_->Items.Count()) {
     throw EZipException(16, this);
   }
@@ -383,6 +384,7 @@ void TZipBaseArchiver::ExtractEntryByIndex(int index, TStream& stream) {
 
 void TZipBaseArchiver::ExtractEntryToStream(const WideString& fileName, TStream& stream) {
   CheckActive();
+  CheckNoUpdate();
   struct Restore {
     TZipBaseArchiver& zip;
     bool progress;

@@ -95,6 +95,28 @@ void TMemoryStream::Clear() {
   position_ = 0;
 }
 
+std::size_t TBytesStream::Read(void* buffer, std::size_t count) {
+  const auto size = static_cast<std::int64_t>(bytes_.size());
+  if (position_ >= size) {
+    return 0;
+  }
+  const auto n = static_cast<std::size_t>(std::min<std::int64_t>(size - position_, static_cast<std::int64_t>(count)));
+  std::memcpy(buffer, bytes_.data() + position_, n);
+  position_ += static_cast<std::int64_t>(n);
+  return n;
+}
+
+std::int64_t TBytesStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  std::int64_t base = 0;
+  if (origin == TSeekOrigin::soCurrent) {
+    base = position_;
+  } else if (origin == TSeekOrigin::soEnd) {
+    base = Size();
+  }
+  position_ = std::max<std::int64_t>(0, base + offset);
+  return position_;
+}
+
 TWFileStream::TWFileStream(const WideString& fileName, unsigned mode) : fileName_(fileName) {
   if (mode == kCreateMode) {
     handle_ = WideFileCreate(fileName);

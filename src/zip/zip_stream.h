@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "zip/wide_string.h"
@@ -68,6 +69,21 @@ class TMemoryStream : public TStream {
 
  private:
   std::vector<std::uint8_t> data_;
+  std::int64_t position_ = 0;
+};
+
+// Reads bytes held elsewhere without copying them; writing is refused (0 bytes written).
+class TBytesStream : public TStream {
+ public:
+  explicit TBytesStream(std::string_view bytes) : bytes_(bytes) {}
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void*, std::size_t) override { return 0; }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override { return static_cast<std::int64_t>(bytes_.size()); }
+  void SetSize(std::int64_t) override { throw EWriteError(); }
+
+ private:
+  std::string_view bytes_;
   std::int64_t position_ = 0;
 };
 

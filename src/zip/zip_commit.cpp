@@ -1,0 +1,634 @@
+#include "zip/zip_commit.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdlib>
+#include <ctime>
+#include <exception>
+#include <filesystem>
+#include <iostream>
+
+#include "zip/wide_file.h"
+
+namespace kestrune::zip {
+namespace {
+
+constexpr std::uint32_t kEscape32 = 0xFFFFFFFF;
+constexpr std::uint16_t kEscape16 = 0xFFFF;
+constexpr std::size_t kMaxFieldLength = 0xFFFF;
+constexpr std::uint16_t kVersionOemNames = 20;
+constexpr std::uint16_t kVersionAnsiNames = 0x0B14;  // made on NTFS: names in the ANSI page
+constexpr std::uint16_t kVersionZip64 = 45;
+constexpr std::uint16_t kHostNtfs = 0x0B00;
+constexpr std::size_t kCopyChunk = std::size_t{1} << 20;
+
+// A handler asked to stop; the commit unwinds and leaves the old archive as it was.
+struct TCommitCancelled {};
+
+bool HasNewData(const TZipPendingChange& change) { return !change.SourceFile.empty() || change.SourceData != nullptr; }
+
+bool IsDeleted(const TZipPendingChange& change) {
+  return change.Process && change.Operation == TZipProcessOperation::poDelete;
+}
+
+// An upper bound of what the data of `size` bytes can take in the archive (deflate's worst case, the
+// block format's lengths, the encryption header).
+std::uint64_t WorstStoredSize(std::uint64_t size) { return size + size / 1000 + 4096; }
+
+std::string Zip64Value(std::uint64_t value) {
+  std::string bytes(8, '\0');
+  PutLE64(reinterpret_cast<std::uint8_t*>(bytes.data()), value);
+  return bytes;
+}
+
+std::string ExtraBlocksText(const std::vector<TZipExtraBlock>& blocks) {
+  std::string extra;
+  for (const auto& block : blocks) {
+    extra += ExtraBlock(block.HeaderId,
+                        std::string_view(reinterpret_cast<const char*>(block.Data.data()), block.Data.size()));
+  }
+  return extra;
+}
+
+// "Made on DOS" tells readers that names are in the OEM page; any other name is declared as made on
+// NTFS (Info-ZIP's unzip otherwise turns even a UTF-8 flagged name into OEM characters).
+std::uint16_t MadeBy(bool oemName, bool zip64) {
+  return static_cast<std::uint16_t>((oemName ? 0 : kHostNtfs) | (zip64 ? kVersionZip64 : kVersionOemNames));
+}
+
+std::uint32_t FileDosTime(const WideString& file) {
+  struct stat info {};
+  if (::stat(NativeFileName(file).c_str(), &info) != 0) {
+    return 0;
+  }
+  return DateTimeToDos(static_cast<std::int64_t>(info.st_mtime));
+}
+
+}  // namespace
+
+// The new archive's file, made beside the old one and renamed over it when complete. Removed unless
+// it was put in place.
+class TReplacementFile {
+ public:
+  TReplacementFile(const WideString& archive, const TComponent* owner) : owner_(owner) {
+    namespace fs = std::filesystem;
+    fs::path target = NativeFileName(archive);
+    std::error_code error;
+    // Through a link, the file it leads to is replaced and the link stays.
+    if (fs::is_symlink(target, error)) {
+      const fs::path resolved = fs::weakly_canonical(target, error);
+      if (!error) {
+        target = resolved;
+      }
+    }
+    target_ = target.string();
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string pattern = (folder / "FCXXXXXX.tmp").string();
+    const int handle = ::mkstemps(pattern.data(), 4);
+    if (handle < 0) {
+      throw EZipException(23, owner_, {pattern});
+    }
+    ::close(handle);
+    temp_ = pattern;
+    stream_ = std::make_unique<TWFileStream>(Utf8ToWide(temp_), 2);
+  }
+
+  ~TReplacementFile() {
+    stream_.reset();
+    if (!replaced_ && ::unlink(temp_.c_str()) != 0 && errno != ENOENT) {
+      std::cerr << "zip: " << FormatZipMessage(27, owner_, {temp_}) << "\n";
+    }
+  }
+
+  TReplacementFile(const TReplacementFile&) = delete;
+  TReplacementFile& operator=(const TReplacementFile&) = delete;
+
+  TStream& Stream() { return *stream_; }
+
+  void Replace(bool flush) {
+    struct stat old {};
+    const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
+    if (::fchmod(stream_->Handle(), mode) != 0 || (flush && ::fsync(stream_->Handle()) != 0)) {
+      throw EZipException(46, owner_);
+    }
+    stream_.reset();
+    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
+      throw EZipException(36, owner_, {target_});
+    }
+    replaced_ = true;
+  }
+
+ private:
+  const TComponent* owner_;
+  std::string target_;
+  std::string temp_;
+  std::unique_ptr<TWFileStream> stream_;
+  bool replaced_ = false;
+};
+
+TZipUpdater::TZipUpdater(TZipBaseArchiver& zip) : zip_(zip), dir_(*zip.dirManager_), old_(*zip.stream_) {}
+
+TZipUpdater::~TZipUpdater() = default;
+
+bool TZipUpdater::Zip64Mode(TZip64Mode mode) const { return zip_.Zip64Mode == mode; }
+
+bool TZipUpdater::HasChanges() const {
+  if (dir_.Creating() || zip_.commentChanged_) {
+    return true;
+  }
+  for (int i = 0; i < dir_.Items.Count(); ++i) {
+    if (dir_.Items.Item(i).Pending.Process) {
+      return true;
+    }
+  }
+  return false;
+}
+
+// Whether an old entry leaves its place: its local header or its data change, or it goes.
+bool TZipUpdater::Moves(const TDirItem& item) const {
+  const TZipPendingChange& change = item.Pending;
+  return !change.IsNew && change.Process && (IsDeleted(change) || change.NameChanged || HasNewData(change));
+}
+
+// Everything in front of the first old entry that changes stays where it is.
+std::int64_t TZipUpdater::CutPosition() const {
+  if (dir_.Creating()) {
+    return 0;
+  }
+  std::int64_t cut = std::max<std::int64_t>(dir_.DirectoryStart, 0);
+  for (int i = 0; i < dir_.Items.Count(); ++i) {
+    const TDirItem& item = dir_.Items.Item(i);
+    if (Moves(item)) {
+      cut = std::min(cut, static_cast<std::int64_t>(item.LocalHeaderOffset));
+    }
+  }
+  return cut;
+}
+
+bool TZipUpdater::Run() {
+  if (!HasChanges()) {
+    return true;
+  }
+  for (int i = 0; i < dir_.Items.Count(); ++i) {
+    const TDirItem& item = dir_.Items.Item(i);
+    if (!IsDeleted(item.Pending)) {
+      total_ += HasNewData(item.Pending) ? 0 : item.CompressedSize;
+    }
+  }
+  try {
+    OverallProgress(TZipProcessOperation::poAdd, TZipProgressPhase::ppStart);
+    OpenOutput();
+    const std::int64_t cut = CutPosition();
+    CopyPrefix(cut);
+    ProcessEntries(cut);
+    WriteDirectory();
+    OverallProgress(TZipProcessOperation::poAdd, TZipProgressPhase::ppEnd);
+    Finish();
+  } catch (const TCommitCancelled&) {
+    return false;
+  } catch (const EStreamError&) {
+    throw EZipException(46, &zip_);
+  }
+  return true;
+}
+
+void TZipUpdater::OverallProgress(TZipProcessOperation operation, TZipProgressPhase phase) {
+  if (!zip_.ProgressEnabled) {
+    return;
+  }
+  const double percent = total_ == 0 ? 100.0 : static_cast<double>(done_) * 100.0 / static_cast<double>(total_);
+  bool cancel = false;
+  zip_.DoOnOverallProgress(std::min(percent, 100.0), operation, phase, cancel);
+  if (cancel) {
+    throw TCommitCancelled{};
+  }
+}
+
+void TZipUpdater::OpenOutput() {
+  if (zip_.InMemory()) {
+    memory_ = std::make_unique<TMemoryStream>();
+    out_ = std::make_unique<TZipOutput>(*memory_, &zip_);
+  } else {
+    file_ = std::make_unique<TReplacementFile>(zip_.FileName, &zip_);
+    out_ = std::make_unique<TZipOutput>(file_->Stream(), &zip_);
+  }
+}
+
+void TZipUpdater::CopyPrefix(std::int64_t cut) {
+  if (dir_.Creating()) {
+    bias_ = 0;
+    if (zip_.SFXStub.empty()) {
+      return;
+    }
+    // A self-extractor in front of a new archive; offsets then count from the start of the file, as
+    // self-extractors expect.
+    std::unique_ptr<TWFileStream> stub;
+    try {
+      stub = std::make_unique<TWFileStream>(zip_.SFXStub, 0);
+    } catch (const EStreamError&) {
+      throw EZipException(33, &zip_, {zip_.SFXStub});
+    }
+    std::vector<std::uint8_t> buffer(kCopyChunk);
+    for (std::size_t n = stub->Read(buffer.data(), buffer.size()); n != 0;
+         n = stub->Read(buffer.data(), buffer.size())) {
+      out_->Write(buffer.data(), n);
+    }
+    return;
+  }
+  bias_ = dir_.BaseOffset;
+  try {
+    old_.SetPosition(0);
+    std::vector<std::uint8_t> buffer(kCopyChunk);
+    for (std::int64_t left = cut; left > 0;) {
+      const auto n = static_cast<std::size_t>(std::min<std::int64_t>(left, kCopyChunk));
+      old_.ReadBuffer(buffer.data(), n);
+      out_->Write(buffer.data(), n);
+      left -= static_cast<std::int64_t>(n);
+    }
+  } catch (const EStreamError&) {
+    throw EZipException(8, &zip_);
+  }
+}
+
+void TZipUpdater::ProcessEntries(std::int64_t cut) {
+  for (int i = 0; i < dir_.Items.Count(); ++i) {
+    const TDirItem& item = dir_.Items.Item(i);
+    const TZipPendingChange& change = item.Pending;
+    if (IsDeleted(change)) {
+      continue;
+    }
+    OverallProgress(change.Process ? change.Operation : TZipProcessOperation::poAdd, TZipProgressPhase::ppProcess);
+    if (HasNewData(change)) {
+      WriteNew(item);
+    } else if (!Moves(item) && !change.IsNew && static_cast<std::int64_t>(item.LocalHeaderOffset) < cut) {
+      written_.push_back(item);
+    } else {
+      CopyEntry(item);
+    }
+    if (!HasNewData(change)) {
+      done_ += item.CompressedSize;
+    }
+  }
+}
+
+// An old entry moved to its new place: its local header (with a new name when renamed) and its data,
+// data descriptor included, byte for byte.
+void TZipUpdater::CopyEntry(const TDirItem& item) {
+  if (item.SizesUnknown) {
+    throw EZipException(8, &zip_);
+  }
+  TDirItem moved = item;
+  moved.LocalHeaderOffset = static_cast<std::uint64_t>(out_->Position());
+  if (item.Pending.NameChanged) {
+    const TEncodedName name = EncodeEntryName(item.FileName, zip_.Options.OEMFileNames);
+    moved.StoredName = name.bytes;
+    moved.CentralDir.Flags =
+        static_cast<std::uint16_t>((item.CentralDir.Flags & ~kFlagUtf8) | (name.utf8 ? kFlagUtf8 : 0));
+    if (name.utf8 && (moved.CentralDir.VersionMadeBy & 0xFF00) == 0) {
+      moved.CentralDir.VersionMadeBy |= kHostNtfs;
+    }
+  }
+  try {
+    const auto offset = static_cast<std::int64_t>(item.LocalHeaderOffset);
+    const auto headerBytes = old_.ReadAt(offset, TLocalHeader::kSize);
+    TLocalHeader local = TLocalHeader::Parse(headerBytes.data());
+    const auto variable = old_.ReadAt(offset + static_cast<std::int64_t>(TLocalHeader::kSize),
+                                      std::size_t{local.NameLength} + local.ExtraLength);
+    const std::int64_t dataStart = offset + static_cast<std::int64_t>(TLocalHeader::kSize + variable.size());
+    std::uint64_t length = item.CompressedSize;
+    if ((item.CentralDir.Flags & kFlagDataDescriptor) != 0) {
+      const auto at = dataStart + static_cast<std::int64_t>(length);
+      const bool signature = old_.Size() - at >= 4 && GetLE32(old_.ReadAt(at, 4).data()) == kDataDescriptorSignature;
+      length += (signature ? 4 : 0) + (item.Zip64 ? 20 : 12);
+    }
+    if (item.Pending.NameChanged) {
+      const std::string_view oldExtra(reinterpret_cast<const char*>(variable.data()) + local.NameLength,
+                                      local.ExtraLength);
+      std::string extra = KeptExtraBlocks(oldExtra, true);
+      if (zip_.WritesUnicodeNames()) {
+        extra += UnicodeNameBlock(item.FileName);
+      }
+      if (extra.size() > kMaxFieldLength) {
+        throw EZipException(61, &zip_, {item.FileName});
+      }
+      local.Flags = static_cast<std::uint16_t>((local.Flags & ~kFlagUtf8) | (moved.CentralDir.Flags & kFlagUtf8));
+      local.NameLength = static_cast<std::uint16_t>(moved.StoredName.size());
+      local.ExtraLength = static_cast<std::uint16_t>(extra.size());
+      std::uint8_t header[TLocalHeader::kSize];
+      local.Write(header);
+      out_->Write(header, sizeof header);
+      out_->Write(moved.StoredName);
+      out_->Write(extra);
+    } else {
+      out_->Write(headerBytes.data(), headerBytes.size());
+      out_->Write(variable.data(), variable.size());
+    }
+    old_.SetPosition(dataStart);
+    std::vector<std::uint8_t> buffer(static_cast<std::size_t>(std::min<std::uint64_t>(length, kCopyChunk)));
+    for (std::uint64_t left = length; left > 0;) {
+      const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(left, kCopyChunk));
+      old_.ReadBuffer(buffer.data(), n);
+      out_->Write(buffer.data(), n);
+      left -= n;
+    }
+  } catch (const EStreamError&) {
+    // The old entry does not fit the archive it is in.
+    throw EZipException(8, &zip_);
+  }
+  written_.push_back(std::move(moved));
+}
+
+// A new or replaced entry, with the failure handler's choice when it cannot be written: retry it,
+// leave it out (an old entry keeps its old data), or stop the commit.
+void TZipUpdater::WriteNew(const TDirItem& item) {
+  const std::int64_t start = out_->Position();
+  while (true) {
+    std::exception_ptr failure;
+    int code = 0;
+    WideString message;
+    try {
+      written_.push_back(WriteNewEntry(item));
+      if (item.Pending.Operation == TZipProcessOperation::poMove && !item.Pending.SourceFile.empty()) {
+        moved_.push_back(item.Pending.SourceFile);
+      }
+      return;
+    } catch (const TCommitCancelled&) {
+      throw;
+    } catch (const EZipException& e) {
+      failure = std::current_exception();
+      code = e.ErrorCode();
+      message = Utf8ToWide(e.what());
+    } catch (const EStreamError& e) {
+      failure = std::current_exception();
+      code = 46;
+      message = Utf8ToWide(e.what());
+    }
+    out_->CutAt(start);
+    TZipAction action = TZipAction::fxaAbort;
+    zip_.DoOnProcessFileFailure(item.FileName, item.Pending.Operation, code, code, message, action);
+    if (action == TZipAction::fxaRetry) {
+      continue;
+    }
+    if (action == TZipAction::fxaIgnore) {
+      if (!item.Pending.IsNew) {
+        TDirItem old = item;
+        old.Pending = {};
+        old.Pending.NameChanged = item.Pending.NameChanged;
+        CopyEntry(old);
+      }
+      return;
+    }
+    std::rethrow_exception(failure);
+  }
+}
+
+TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
+  const TZipPendingChange& change = item.Pending;
+  const bool folder = (change.ExternalAttributes & faDirectory) != 0;
+  std::unique_ptr<TStream> source;
+  std::uint32_t dosTime = change.DosDateTime;
+  if (!change.SourceFile.empty()) {
+    dosTime = FileDosTime(change.SourceFile);
+    if (!folder) {
+      try {
+        source = std::make_unique<TWFileStream>(change.SourceFile, 0);
+      } catch (const EStreamError&) {
+        throw EZipException(33, &zip_, {change.SourceFile});
+      }
+    }
+  } else if (!folder) {
+    source = std::make_unique<TBytesStream>(*change.SourceData);
+  }
+  if (dosTime == 0) {
+    dosTime = DateTimeToDos(static_cast<std::int64_t>(std::time(nullptr)));
+  }
+  const std::uint64_t size = source ? static_cast<std::uint64_t>(source->Size()) : 0;
+  if (size >= kEscape32 && Zip64Mode(TZip64Mode::zmDisabled)) {
+    throw EZipException(41, &zip_, {item.FileName});
+  }
+  const bool oemNames = zip_.Options.OEMFileNames;
+  const TEncodedName name = EncodeEntryName(item.FileName, oemNames);
+  std::uint16_t method = size == 0 ? 0 : zip_.CompressionMethod();
+  for (int i = 0; i < zip_.NoCompressionMasks.Count(); ++i) {
+    if (MatchesMask(item.FileName, zip_.NoCompressionMasks.Get(i))) {
+      method = 0;
+    }
+  }
+  const bool encrypt = !zip_.Password.empty() && !folder;
+  if (encrypt && method == kBlockFormatMethod) {
+    method = 8;  // the block format's own cipher is not part of this archiver
+  }
+  const bool zip64 =
+      Zip64Mode(TZip64Mode::zmAlways) || (Zip64Mode(TZip64Mode::zmAuto) && WorstStoredSize(size) >= kEscape32);
+  const std::int64_t headerAt = out_->Position();
+  if (static_cast<std::uint64_t>(headerAt - bias_) >= kEscape32 && Zip64Mode(TZip64Mode::zmDisabled)) {
+    throw EZipException(43, &zip_, {item.FileName});
+  }
+  const bool ownSignatures = zip_.ReadOptions().LocalHeaderSignature != kLocalHeaderSignature;
+  std::uint16_t version = zip64 ? kVersionZip64 : (oemNames ? kVersionOemNames : kVersionAnsiNames);
+  if (ownSignatures && !encrypt) {
+    version = kOwnNameSchemeVersion;
+  }
+  std::string extra = zip64 ? ExtraBlock(kZip64ExtraId, std::string(16, '\0')) : std::string();
+  if (zip_.WritesUnicodeNames()) {
+    extra += UnicodeNameBlock(item.FileName);
+  }
+  if (name.bytes.size() > kMaxFieldLength || extra.size() > kMaxFieldLength) {
+    throw EZipException(61, &zip_, {item.FileName});
+  }
+
+  TLocalHeader local;
+  local.Signature = zip_.ReadOptions().LocalHeaderSignature;
+  local.VersionNeeded = version;
+  local.Flags = static_cast<std::uint16_t>((encrypt ? kFlagEncrypted : 0) | (name.utf8 ? kFlagUtf8 : 0));
+  local.Method = method;
+  local.Time = static_cast<std::uint16_t>(dosTime);
+  local.Date = static_cast<std::uint16_t>(dosTime >> 16);
+  local.CompressedSize = zip64 ? kEscape32 : 0;
+  local.UncompressedSize = zip64 ? kEscape32 : 0;
+  local.NameLength = static_cast<std::uint16_t>(name.bytes.size());
+  local.ExtraLength = static_cast<std::uint16_t>(extra.size());
+  std::uint8_t header[TLocalHeader::kSize];
+  local.Write(header);
+  out_->Write(header, sizeof header);
+  out_->Write(name.bytes);
+  out_->Write(extra);
+
+  TCompressedData data;
+  if (source) {
+    TCompressSettings settings;
+    settings.method = method;
+    settings.level = zip_.CompressionMode();
+    settings.blockSize = CompressionBlockSize(zip_.CompressionMode());
+    if (encrypt) {
+      settings.password = &zip_.Password;
+      settings.crcForPassword = SourceCrc32(*source);
+    }
+    if (zip_.ProgressEnabled) {
+      settings.progress = [&](std::uint64_t read) {
+        bool cancel = false;
+        const double percent = size == 0 ? 100.0 : static_cast<double>(read) * 100.0 / static_cast<double>(size);
+        zip_.DoOnFileProgress(item.FileName, std::min(percent, 100.0), change.Operation, TZipProgressPhase::ppProcess,
+                              cancel);
+        if (cancel) {
+          throw TCommitCancelled{};
+        }
+      };
+    }
+    data = CompressEntryData(*source, *out_, settings);
+  }
+  if (data.read != size) {
+    throw EZipException(34, &zip_, {static_cast<std::int64_t>(size), static_cast<std::int64_t>(data.read)});
+  }
+  if (!zip64 && (data.written >= kEscape32 || data.read >= kEscape32)) {
+    throw EZipException(Zip64Mode(TZip64Mode::zmDisabled) ? 41 : 34, &zip_,
+                        {static_cast<std::int64_t>(size), static_cast<std::int64_t>(data.written)});
+  }
+
+  // The CRC-32 and sizes, known now, go into the header written before the data.
+  const std::int64_t end = out_->Position();
+  local.Crc32 = data.crc;
+  if (!zip64) {
+    local.CompressedSize = static_cast<std::uint32_t>(data.written);
+    local.UncompressedSize = static_cast<std::uint32_t>(data.read);
+  }
+  local.Write(header);
+  out_->SetPosition(headerAt);
+  out_->Write(header, sizeof header);
+  if (zip64) {
+    out_->SetPosition(headerAt + static_cast<std::int64_t>(TLocalHeader::kSize + name.bytes.size() + 4));
+    out_->Write(Zip64Value(data.read) + Zip64Value(data.written));
+  }
+  out_->SetPosition(end);
+
+  TDirItem entry;
+  entry.FileName = item.FileName;
+  entry.Comment = item.Comment;
+  entry.StoredName = name.bytes;
+  entry.Zip64 = zip64;
+  entry.UncompressedSize = data.read;
+  entry.CompressedSize = data.written;
+  entry.LocalHeaderOffset = static_cast<std::uint64_t>(headerAt);
+  TCentralHeader& central = entry.CentralDir;
+  central.Signature = kCentralHeaderSignature;
+  central.VersionMadeBy = ownSignatures ? version : MadeBy(oemNames && !name.utf8, zip64);
+  central.VersionNeeded = version;
+  central.Flags = local.Flags;
+  central.Method = method;
+  central.Time = local.Time;
+  central.Date = local.Date;
+  central.Crc32 = data.crc;
+  central.CompressedSize = zip64 ? kEscape32 : static_cast<std::uint32_t>(data.written);
+  central.UncompressedSize = zip64 ? kEscape32 : static_cast<std::uint32_t>(data.read);
+  central.ExternalAttributes = change.ExternalAttributes;
+  return entry;
+}
+
+void TZipUpdater::WriteCentralHeader(const TDirItem& item) {
+  TCentralHeader h = item.CentralDir;
+  h.Signature = kCentralHeaderSignature;
+  const std::uint64_t offset = item.LocalHeaderOffset - static_cast<std::uint64_t>(bias_);
+  const bool always = Zip64Mode(TZip64Mode::zmAlways);
+  // A size escaped in the local header stays escaped here, so that both headers agree.
+  const bool escapeUncompressed =
+      always || item.UncompressedSize >= kEscape32 || (item.Zip64 && h.UncompressedSize == kEscape32);
+  const bool escapeCompressed =
+      always || item.CompressedSize >= kEscape32 || (item.Zip64 && h.CompressedSize == kEscape32);
+  const bool escapeOffset = always || offset >= kEscape32;
+  if (escapeOffset && Zip64Mode(TZip64Mode::zmDisabled)) {
+    throw EZipException(43, &zip_, {item.FileName});
+  }
+  std::string zip64;
+  if (escapeUncompressed) {
+    zip64 += Zip64Value(item.UncompressedSize);
+  }
+  if (escapeCompressed) {
+    zip64 += Zip64Value(item.CompressedSize);
+  }
+  if (escapeOffset) {
+    zip64 += Zip64Value(offset);
+  }
+  h.UncompressedSize = escapeUncompressed ? kEscape32 : static_cast<std::uint32_t>(item.UncompressedSize);
+  h.CompressedSize = escapeCompressed ? kEscape32 : static_cast<std::uint32_t>(item.CompressedSize);
+  h.LocalHeaderOffset = escapeOffset ? kEscape32 : static_cast<std::uint32_t>(offset);
+  h.DiskNumberStart = 0;
+  if (!zip64.empty() && h.VersionNeeded != kOwnNameSchemeVersion && (h.VersionNeeded & 0xFF) < kVersionZip64) {
+    h.VersionNeeded = static_cast<std::uint16_t>((h.VersionNeeded & 0xFF00) | kVersionZip64);
+  }
+  std::string extra = zip64.empty() ? std::string() : ExtraBlock(kZip64ExtraId, zip64);
+  extra += KeptExtraBlocks(ExtraBlocksText(item.ExtraFields), false);
+  if (zip_.WritesUnicodeNames() && !item.FileName.empty()) {
+    extra += UnicodeNameBlock(item.FileName);
+  }
+  if (extra.size() > kMaxFieldLength || item.StoredName.size() > kMaxFieldLength) {
+    throw EZipException(61, &zip_, {item.FileName});
+  }
+  const std::string_view comment = std::string_view(item.Comment).substr(0, kMaxFieldLength);
+  h.NameLength = static_cast<std::uint16_t>(item.StoredName.size());
+  h.ExtraLength = static_cast<std::uint16_t>(extra.size());
+  h.CommentLength = static_cast<std::uint16_t>(comment.size());
+  std::uint8_t bytes[TCentralHeader::kSize];
+  h.Write(bytes);
+  out_->Write(bytes, sizeof bytes);
+  out_->Write(item.StoredName);
+  out_->Write(extra);
+  out_->Write(comment);
+}
+
+void TZipUpdater::WriteDirectory() {
+  const std::int64_t start = out_->Position();
+  for (const TDirItem& item : written_) {
+    WriteCentralHeader(item);
+  }
+  const std::int64_t end = out_->Position();
+  const std::uint64_t count = written_.size();
+  const auto size = static_cast<std::uint64_t>(end - start);
+  const auto offset = static_cast<std::uint64_t>(start - bias_);
+  // The plain end record cannot hold 65,535 entries or more, nor positions from 4 GiB on.
+  if (Zip64Mode(TZip64Mode::zmAlways) || count >= kEscape16 || static_cast<std::uint64_t>(end) >= kEscape32 ||
+      offset >= kEscape32) {
+    TZip64EndRecord record;
+    record.Signature = kZip64EndRecordSignature;
+    record.RecordSize = TZip64EndRecord::kSize - 12;
+    record.VersionMadeBy = kVersionZip64;
+    record.VersionNeeded = kVersionZip64;
+    record.EntriesOnDisk = count;
+    record.TotalEntries = count;
+    record.DirectorySize = size;
+    record.DirectoryOffset = offset;
+    TZip64Locator locator;
+    locator.Signature = kZip64LocatorSignature;
+    locator.EndRecordOffset = static_cast<std::uint64_t>(end - bias_);
+    locator.TotalDisks = 1;
+    std::uint8_t bytes[TZip64EndRecord::kSize + TZip64Locator::kSize];
+    record.Write(bytes);
+    locator.Write(bytes + TZip64EndRecord::kSize);
+    out_->Write(bytes, sizeof bytes);
+  }
+  TZipEndRecord record;
+  record.Signature = zip_.ReadOptions().EndRecordSignatures.front();
+  record.EntriesOnDisk = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kEscape16));
+  record.TotalEntries = record.EntriesOnDisk;
+  record.DirectorySize = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, kEscape32));
+  record.DirectoryOffset = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, kEscape32));
+  const std::string_view comment = std::string_view(dir_.Comment).substr(0, kMaxFieldLength);
+  record.CommentLength = static_cast<std::uint16_t>(comment.size());
+  std::uint8_t bytes[TZipEndRecord::kSize];
+  record.Write(bytes);
+  out_->Write(bytes, sizeof bytes);
+  out_->Write(comment);
+}
+
+void TZipUpdater::Finish() {
+  if (memory_) {
+    zip_.ReopenAfterCommit(std::move(memory_));
+    return;
+  }
+  file_->Replace(zip_.Options.FlushBuffers);
+  zip_.ReopenAfterCommit(nullptr);
+}
+
+}  // namespace kestrune::zip

@@ -1,0 +1,621 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "zip/zip_archiver.h"
+#include "zip/zip_builder.h"
+
+namespace kestrune::zip {
+namespace {
+
+namespace fs = std::filesystem;
+using kestrune::test::ReadFileBytes;
+using kestrune::test::WriteFileBytes;
+
+// What a reader says of one entry.
+struct Seen {
+  std::string name;  // UTF-8
+  std::uint64_t size = 0;
+  std::uint32_t crc = 0;
+  bool operator==(const Seen&) const = default;
+};
+std::ostream& operator<<(std::ostream& os, const Seen& s) { return os << s.name << " " << s.size << " " << s.crc; }
+
+std::uint32_t Crc(const std::string& data) {
+  return static_cast<std::uint32_t>(
+      crc32(0, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
+}
+
+// Every entry as this reader lists it, with its bytes extracted and checked.
+std::vector<Seen> ReadBack(TZipBaseArchiver& zip, std::map<std::string, std::string>* bytes = nullptr) {
+  std::vector<Seen> seen;
+  const auto& items = zip.DirManager()->Items;
+  for (int i = 0; i < items.Count(); ++i) {
+    const TDirItem& item = items.Item(i);
+    TMemoryStream out;
+    zip.ExtractEntryByIndex(i, out);
+    const std::string data(out.Data().begin(), out.Data().end());
+    EXPECT_EQ(Crc(data), item.CentralDir.Crc32) << WideToUtf8(item.FileName);
+    seen.push_back({WideToUtf8(item.FileName), item.UncompressedSize, item.CentralDir.Crc32});
+    if (bytes != nullptr) {
+      (*bytes)[seen.back().name] = data;
+    }
+  }
+  return seen;
+}
+
+std::vector<Seen> ReadBack(const fs::path& path, const std::string& password = {},
+                           std::map<std::string, std::string>* bytes = nullptr) {
+  TZipArchiver zip;
+  zip.Password = password;
+  zip.RebuildDamagedDirectory = false;
+  zip.FileName = Utf8ToWide(path.string());
+  zip.OpenZip(kOpenReadOnly);
+  return ReadBack(zip, bytes);
+}
+
+struct ToolRun {
+  int status = -1;
+  std::string output;
+};
+
+ToolRun Run(const std::string& command) {
+  ToolRun run;
+  FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+  if (pipe == nullptr) {
+    return run;
+  }
+  char buffer[4096];
+  for (std::size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) {
+    run.output.append(buffer, n);
+  }
+  run.status = ::pclose(pipe);
+  return run;
+}
+
+std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
+
+// Info-ZIP's unzip, an independent reader: "-t" tests every entry's data and CRC-32, "-v" lists names,
+// sizes and CRC-32 values.
+struct Unzip {
+  static bool Present() { return Run("unzip -v").status == 0; }
+
+  static ToolRun Test(const fs::path& archive, const std::string& password = {}) {
+    return Run("LC_ALL=C.UTF-8 unzip -tq " + (password.empty() ? "" : "-P '" + password + "' ") + Quoted(archive));
+  }
+
+  static std::vector<Seen> List(const fs::path& archive) {
+    const ToolRun run = Run("LC_ALL=C.UTF-8 unzip -v " + Quoted(archive));
+    EXPECT_EQ(run.status, 0) << run.output;
+    std::vector<Seen> seen;
+    std::istringstream lines(run.output);
+    int rulers = 0;
+    for (std::string line; std::getline(lines, line);) {
+      if (line.rfind("--------", 0) == 0) {
+        ++rulers;
+        continue;
+      }
+      if (rulers != 1) {
+        continue;
+      }
+      // Length Method Size Cmpr Date Time CRC-32 Name
+      std::istringstream fields(line);
+      std::string method, compressed, ratio, date, time, crc, name;
+      Seen entry;
+      // Lines that are not an entry's (its comment) do not have the fields.
+      if (!(fields >> entry.size >> method >> compressed >> ratio >> date >> time >> crc) || crc.size() != 8 ||
+          !std::getline(fields, name) || name.find_first_not_of(' ') == std::string::npos) {
+        continue;
+      }
+      entry.name = name.substr(name.find_first_not_of(' '));
+      entry.crc = static_cast<std::uint32_t>(std::stoul(crc, nullptr, 16));
+      seen.push_back(entry);
+    }
+    return seen;
+  }
+};
+
+class ZipUpdateTest : public ::testing::Test {
+ protected:
+  void SetUp() override { path_ = dir_ / "out.zip"; }
+
+  void Create(TZipBaseArchiver& zip) {
+    zip.FileName = Utf8ToWide(path_.string());
+    zip.OpenZip(kOpenCreate);
+  }
+  void OpenExisting(TZipBaseArchiver& zip) {
+    zip.FileName = Utf8ToWide(path_.string());
+    zip.OpenZip(kOpenReadWriteDenyWrite);
+  }
+  fs::path Source(const std::string& name, const std::string& data) {
+    const fs::path path = dir_ / "src" / name;
+    fs::create_directories(path.parent_path());
+    WriteFileBytes(path, data);
+    return path;
+  }
+  // The names of temporary files left in the archive's folder.
+  std::vector<std::string> Leftovers() const {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_.path())) {
+      if (entry.path().filename().string().rfind("FC", 0) == 0) {
+        names.push_back(entry.path().filename().string());
+      }
+    }
+    return names;
+  }
+
+  kestrune::test::TempDir dir_;
+  fs::path path_;
+};
+
+std::string Noise(std::size_t size, unsigned seed) {
+  std::string data(size, '\0');
+  for (auto& c : data) {
+    seed = seed * 1103515245 + 12345;
+    c = static_cast<char>(seed >> 16);
+  }
+  return data;
+}
+
+// One way of writing archives; every one must read back the same here and, where it is plain zip,
+// in Info-ZIP.
+struct WriteCase {
+  const char* name;
+  bool baseComponent = false;  // the bare component: its own signatures and block format
+  int compressionMode = 1;
+  TZip64Mode zip64 = TZip64Mode::zmDisabled;
+  bool oemNames = true;
+  bool unicodeBlock = true;
+  std::string password = {};
+};
+void PrintTo(const WriteCase& c, std::ostream* os) { *os << c.name; }
+
+class RoundTripTest : public ZipUpdateTest, public ::testing::WithParamInterface<WriteCase> {};
+
+TEST_P(RoundTripTest, ReadsBackHereAndInInfoZipWithTheSameNamesSizesAndCrcs) {
+  const WriteCase& c = GetParam();
+  std::unique_ptr<TZipBaseArchiver> zip =
+      c.baseComponent ? std::make_unique<TZipBaseArchiver>() : std::make_unique<TZipArchiver>();
+  zip->SetCompressionMode(c.compressionMode);
+  zip->Zip64Mode = c.zip64;
+  zip->Options.OEMFileNames = c.oemNames;
+  zip->Password = c.password;
+  if (auto* archiver = dynamic_cast<TZipArchiver*>(zip.get())) {
+    archiver->UnicodeFilenames = c.unicodeBlock;
+  }
+  const std::map<std::string, std::string> contents = {
+      {"readme.txt", std::string(5000, 'r') + "end"},
+      {"snap/pacman.png", Noise(1300000, 7)},  // more than one compression block
+      {"empty.bin", ""},
+      {"docs/", ""},
+      {"\xC3\xBC"
+       "ber.txt",
+       "\xC3\xBC"},                                              // in code pages 437 and 1252
+      {"\xE6\x97\xA5\xE6\x9C\xAC/\xE2\x98\x83.txt", "snowman"},  // in neither: UTF-8
+  };
+  Create(*zip);
+  zip->BeginUpdate();
+  zip->AddFile(Utf8ToWide(Source("readme.txt", contents.at("readme.txt")).string()), u"readme.txt");
+  zip->AddFile(Utf8ToWide(Source("pacman.png", contents.at("snap/pacman.png")).string()), u"snap\\pacman.png");
+  for (const auto& [name, data] : contents) {
+    if (name != "readme.txt" && name != "snap/pacman.png") {
+      zip->AddFromBuffer(Utf8ToWide(name), data);
+    }
+  }
+  zip->EndUpdate();
+  zip->CloseZip();
+
+  std::vector<Seen> expected;
+  for (const auto& [name, data] : contents) {
+    expected.push_back({name, data.size(), Crc(data)});
+  }
+  std::map<std::string, std::string> bytes;
+  {
+    std::unique_ptr<TZipBaseArchiver> reader =
+        c.baseComponent ? std::make_unique<TZipBaseArchiver>() : std::make_unique<TZipArchiver>();
+    reader->Password = c.password;
+    reader->Options.OEMFileNames = c.oemNames;
+    reader->FileName = Utf8ToWide(path_.string());
+    reader->OpenZip(kOpenReadOnly);
+    std::vector<Seen> seen = ReadBack(*reader, &bytes);
+    std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) { return a.name < b.name; });
+    EXPECT_EQ(seen, expected);
+  }
+  for (const auto& [name, data] : contents) {
+    EXPECT_EQ(bytes[name], data) << name;
+  }
+  if (c.baseComponent) {
+    return;  // its signatures are its own: no other reader knows them
+  }
+  ASSERT_TRUE(Unzip::Present()) << "Info-ZIP unzip is missing: scripts/install-deps.sh installs it";
+  const ToolRun test = Unzip::Test(path_, c.password);
+  EXPECT_EQ(test.status, 0) << test.output;
+  std::vector<Seen> listed = Unzip::List(path_);
+  std::sort(listed.begin(), listed.end(), [](const Seen& a, const Seen& b) { return a.name < b.name; });
+  // Info-ZIP shows names in the OEM page as it pleases; the UTF-8 flag and plain ASCII are unambiguous.
+  std::erase_if(listed, [](const Seen& s) { return s.name.find("ber.txt") != std::string::npos; });
+  std::vector<Seen> plain = expected;
+  std::erase_if(plain, [](const Seen& s) { return s.name.find("ber.txt") != std::string::npos; });
+  EXPECT_EQ(listed, plain) << ::testing::PrintToString(listed)
+                           << kestrune::zip::Run("LC_ALL=C.UTF-8 unzip -v " + Quoted(path_)).output;
+}
+
+const WriteCase kWriteCases[] = {
+    {.name = "StoredAtModeZero", .compressionMode = 0},
+    {.name = "DeflatedFastest", .compressionMode = 1},
+    {.name = "DeflatedBest", .compressionMode = 9},
+    {.name = "Zip64Always", .compressionMode = 6, .zip64 = TZip64Mode::zmAlways},
+    {.name = "AnsiNames", .oemNames = false},
+    {.name = "WithoutUnicodeNameBlocks", .unicodeBlock = false},
+    {.name = "Encrypted", .compressionMode = 6, .password = "sesame"},
+    {.name = "BaseComponentBlockFormat", .baseComponent = true, .compressionMode = 6},
+    {.name = "BaseComponentStoredBlocks", .baseComponent = true, .compressionMode = 0},
+};
+INSTANTIATE_TEST_SUITE_P(ZipWriter, RoundTripTest, ::testing::ValuesIn(kWriteCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZipUpdateTest, OpenCreateThenCloseLeavesALoneEndRecordAndReadOnlyCloseWritesNothing) {
+  {
+    TZipArchiver zip;
+    Create(zip);
+  }
+  EXPECT_EQ(ReadFileBytes(path_), test::BuildZip({}).bytes);
+  const std::string before = test::BuildZip({{"a", "1"}}).bytes;
+  WriteFileBytes(path_, before);
+  TZipArchiver zip;
+  zip.FileName = Utf8ToWide(path_.string());
+  zip.OpenZip(kOpenReadOnly);
+  try {
+    zip.AddFromBuffer(u"b", "2");
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 32);
+  }
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), before);
+}
+
+TEST_F(ZipUpdateTest, AnUpdateAddsReplacesDeletesAndRenamesAndKeepsTheRestInPlace) {
+  const std::string first = Noise(3000, 1);
+  test::BuildOptions commented;
+  commented.comment = "archive note";
+  WriteFileBytes(path_, test::BuildZip({{"first.bin", first},
+                                        {"replace.txt", "old"},
+                                        {"delete.txt", "gone"},
+                                        {"rename.txt", "moved"},
+                                        {"comment.txt", "c"}},
+                                       commented)
+                            .bytes);
+  const std::string oldBytes = ReadFileBytes(path_);
+  TZipArchiver zip;
+  zip.Zip64Mode = TZip64Mode::zmAuto;
+  OpenExisting(zip);
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"added/new.txt", "new");
+  zip.AddFile(Utf8ToWide(Source("r.txt", "replacement").string()), u"REPLACE.TXT");
+  EXPECT_EQ(zip.DeleteFiles(u"delete.*"), 1);
+  zip.RenameFile(u"rename.txt", u"renamed/there.txt");
+  EXPECT_EQ(zip.ChangeFilesComment(u"comment.txt", "entry note"), 1);
+  zip.SetArchiveComment("new note");
+  // Nothing is read while changes wait.
+  TMemoryStream out;
+  try {
+    zip.ExtractEntryToStream(u"first.bin", out);
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 26);
+    EXPECT_STREQ(
+        e.what(),
+        "Cannot proceed when update is not ended. Preceding EndUpdate call is required. - Native error: 00026");
+  }
+  EXPECT_EQ(ReadFileBytes(path_), oldBytes);
+  zip.EndUpdate();
+  EXPECT_EQ(zip.UpdateCount(), 0);
+
+  const std::vector<Seen> expected = {{"first.bin", first.size(), Crc(first)},
+                                      {"REPLACE.TXT", 11, Crc("replacement")},
+                                      {"renamed/there.txt", 5, Crc("moved")},
+                                      {"comment.txt", 1, Crc("c")},
+                                      {"added/new.txt", 3, Crc("new")}};
+  EXPECT_EQ(ReadBack(zip), expected);
+  EXPECT_EQ(zip.DirManager()->Comment, "new note");
+  EXPECT_EQ(zip.DirManager()->Items.Item(3).Comment, "entry note");
+  zip.CloseZip();
+  EXPECT_EQ(ReadBack(path_), expected);
+  // The entry in front of the first change is the same bytes at the same place.
+  const std::string newBytes = ReadFileBytes(path_);
+  const std::size_t kept = 30 + 9 + first.size();
+  EXPECT_EQ(newBytes.substr(0, kept), oldBytes.substr(0, kept));
+  ASSERT_TRUE(Unzip::Present());
+  EXPECT_EQ(Unzip::Test(path_).status, 0) << Unzip::Test(path_).output;
+  EXPECT_EQ(Unzip::List(path_), expected);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, TransactionsNestAndCancelDropsTheChanges) {
+  TZipArchiver zip;
+  Create(zip);
+  zip.AddFromBuffer(u"kept.txt", "k");
+  zip.BeginUpdate();
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"a.txt", "a");
+  zip.EndUpdate();
+  EXPECT_EQ(zip.UpdateCount(), 1);
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 2);
+  zip.CancelUpdate();
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 1);
+  const struct {
+    void (TZipBaseArchiver::*call)();
+    int code;
+  } unopened[] = {{&TZipBaseArchiver::EndUpdate, 22}, {&TZipBaseArchiver::CancelUpdate, 25}};
+  for (const auto& row : unopened) {
+    try {
+      (zip.*row.call)();
+      FAIL() << row.code;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), row.code);
+    }
+  }
+  // An update left open is committed by closing.
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"b.txt", "b");
+  zip.CloseZip();
+  EXPECT_EQ(ReadBack(path_), (std::vector<Seen>{{"kept.txt", 1, Crc("k")}, {"b.txt", 1, Crc("b")}}));
+}
+
+// Each way a commit can fail leaves the old archive byte for byte, the archive open on it, and no
+// temporary file behind.
+struct FailureCase {
+  const char* name;
+  int code;  // 0: cancelled, no error
+  std::function<void(TZipArchiver&, const fs::path& dir)> arrange;
+  long long fileSizeLimit = 0;  // a full disk: no file written may grow beyond this
+};
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
+
+class FailedCommitTest : public ZipUpdateTest, public ::testing::WithParamInterface<FailureCase> {};
+
+TEST_P(FailedCommitTest, LeavesTheOldArchiveByteIdentical) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", Noise(20000, 3)}, {"two.txt", "2"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.BeginUpdate();
+  zip.DeleteFiles(u"one.txt");
+  GetParam().arrange(zip, dir_.path());
+  try {
+    std::optional<kestrune::test::ScopedFileSizeLimit> limit;
+    if (GetParam().fileSizeLimit > 0) {
+      limit.emplace(GetParam().fileSizeLimit);
+    }
+    zip.EndUpdate();
+    EXPECT_EQ(GetParam().code, 0);
+    EXPECT_TRUE(zip.Aborted);
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), GetParam().code) << e.what();
+  }
+  zip.OnOverallProgress = nullptr;
+  zip.OnFileProgress = nullptr;
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_EQ(zip.UpdateCount(), 0);
+  EXPECT_EQ(ReadBack(zip).size(), 2u);
+}
+
+const FailureCase kFailures[] = {
+    {"DiskFullWhileWriting", 46,
+     [](TZipArchiver& zip, const fs::path&) {
+       zip.SetCompressionMode(0);
+       zip.AddFromBuffer(u"big.bin", Noise(200000, 9));
+     },
+     50000},
+    {"SourceMissing", 33,
+     [](TZipArchiver& zip, const fs::path& dir) { zip.AddFile(Utf8ToWide((dir / "nowhere.bin").string()), u"x"); }},
+    {"CancelledByProgress", 0,
+     [](TZipArchiver& zip, const fs::path&) {
+       zip.AddFromBuffer(u"x.txt", "x");
+       zip.OnOverallProgress = [](TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase phase,
+                                  bool& cancel) { cancel = phase == TZipProgressPhase::ppProcess; };
+     }},
+    {"SourceCutWhileRead", 34,
+     [](TZipArchiver& zip, const fs::path& dir) {
+       const fs::path source = dir / "shrinking.bin";
+       WriteFileBytes(source, Noise(2000000, 5));
+       zip.AddFile(Utf8ToWide(source.string()), u"s.bin");
+       zip.OnFileProgress = [source](TZipBaseArchiver&, const WideString&, double, TZipProcessOperation,
+                                     TZipProgressPhase, bool&) { fs::resize_file(source, 1000); };
+     }},
+    {"HugeSourceWithoutZip64", 41,
+     [](TZipArchiver& zip, const fs::path& dir) {
+       const fs::path source = dir / "sparse.bin";
+       WriteFileBytes(source, "");
+       fs::resize_file(source, std::uint64_t{1} << 32);  // sparse: no disk is used
+       zip.AddFile(Utf8ToWide(source.string()), u"huge.bin");
+     }},
+};
+INSTANTIATE_TEST_SUITE_P(ZipWriter, FailedCommitTest, ::testing::ValuesIn(kFailures),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZipUpdateTest, FailureHandlerCanSkipANewEntryOrKeepAnOldOne) {
+  WriteFileBytes(path_, test::BuildZip({{"old.txt", "old data"}}).bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  std::vector<int> codes;
+  zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const WideString&, TZipProcessOperation, int, int code,
+                                 const WideString&, TZipAction& action) {
+    codes.push_back(code);
+    action = TZipAction::fxaIgnore;
+  };
+  const WideString missing = Utf8ToWide((dir_ / "missing").string());
+  zip.BeginUpdate();
+  zip.AddFile(missing, u"old.txt");
+  zip.AddFile(missing, u"new.txt");
+  zip.AddFromBuffer(u"fine.txt", "fine");
+  zip.EndUpdate();
+  EXPECT_EQ(codes, (std::vector<int>{33, 33}));
+  EXPECT_EQ(ReadBack(zip), (std::vector<Seen>{{"old.txt", 8, Crc("old data")}, {"fine.txt", 4, Crc("fine")}}));
+}
+
+TEST_F(ZipUpdateTest, MovedFilesAreDeletedOnlyOnceInTheArchive) {
+  const fs::path source = Source("move.txt", "moving");
+  TZipArchiver zip;
+  Create(zip);
+  zip.MoveFile(Utf8ToWide(source.string()), u"moved.txt");
+  EXPECT_FALSE(fs::exists(source));
+  EXPECT_EQ(ReadBack(zip), (std::vector<Seen>{{"moved.txt", 6, Crc("moving")}}));
+}
+
+TEST_F(ZipUpdateTest, StoredNamesComeFromTheStorePathMode) {
+  const fs::path source = Source("sub/x.txt", "x");
+  struct Row {
+    TZipStorePathMode mode;
+    std::string expected;
+  };
+  const Row rows[] = {{TZipStorePathMode::spNoPath, "x.txt"},
+                      {TZipStorePathMode::spRelativePath, "src/sub/x.txt"},
+                      {TZipStorePathMode::spFullPath, source.relative_path().generic_string()}};
+  for (const auto& row : rows) {
+    TZipArchiver zip;
+    Create(zip);
+    zip.BaseDir = Utf8ToWide(dir_.path().string());
+    zip.Options.StorePath = row.mode;
+    zip.AddFile(Utf8ToWide(source.string()));
+    EXPECT_EQ(WideToUtf8(zip.DirManager()->Items.Item(0).FileName), row.expected);
+  }
+}
+
+// Names that would leave the folder an archive is extracted into never get into one.
+TEST_F(ZipUpdateTest, EscapingNamesAreRefusedAndTheArchiveIsUntouched) {
+  WriteFileBytes(path_, test::BuildZip({{"a", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  for (const char16_t* name : {u"../x", u"/etc/passwd", u"\\x", u"C:x", u"a/../../x", u"a\\..\\x", u"..", u""}) {
+    try {
+      zip.AddFromBuffer(name, "bad");
+      FAIL() << WideToUtf8(name);
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), kErrorUnsafeName) << WideToUtf8(name);
+    }
+  }
+  try {
+    zip.RenameFile(u"a", u"../a");
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), kErrorUnsafeName);
+    EXPECT_STREQ(e.what(), "Entry name \"../a\" would leave the folder it belongs in - Native error: 00063");
+  }
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  zip.AddFromBuffer(u"a..b/..c", "fine");
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 2);
+}
+
+TEST_F(ZipUpdateTest, RenameAndLengthErrors) {
+  TZipArchiver zip;
+  Create(zip);
+  zip.AddFromBuffer(u"a", "1");
+  zip.AddFromBuffer(u"b", "2");
+  const struct {
+    std::function<void()> call;
+    int code;
+  } rows[] = {
+      {[&] { zip.RenameFile(u"none", u"c"); }, 15},
+      {[&] { zip.RenameFile(u"a", u"B"); }, 19},
+      {[&] { zip.AddFromBuffer(WideString(70000, u'n'), "x"); }, 61},
+  };
+  for (const auto& row : rows) {
+    try {
+      row.call();
+      FAIL() << row.code;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), row.code);
+    }
+  }
+  zip.CloseZip();
+  try {
+    zip.AddFromBuffer(u"c", "3");
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 13);
+  }
+}
+
+TEST_F(ZipUpdateTest, AnArchiveLinkIsWrittenThroughAndKeepsItsPermissions) {
+  const fs::path real = dir_ / "real.zip";
+  WriteFileBytes(real, test::BuildZip({{"a", "1"}}).bytes);
+  fs::permissions(real, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  fs::create_symlink(real, path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.AddFromBuffer(u"b", "2");
+  zip.CloseZip();
+  EXPECT_TRUE(fs::is_symlink(path_));
+  EXPECT_EQ(fs::status(real).permissions() & fs::perms::all,
+            fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
+  EXPECT_EQ(ReadBack(real).size(), 2u);
+}
+
+TEST_F(ZipUpdateTest, InMemoryArchivesCommitToMemory) {
+  TZipArchiver zip;
+  zip.SetInMemory(true);
+  zip.OpenZip(kOpenCreate);
+  zip.AddFromBuffer(u"m.txt", "memory");
+  EXPECT_EQ(ReadBack(zip), (std::vector<Seen>{{"m.txt", 6, Crc("memory")}}));
+}
+
+// More entries than the plain end record counts: 0xFFFF in both of its counts, the real count in the
+// ZIP64 end record. Tiny stored entries keep it quick.
+TEST_F(ZipUpdateTest, Zip64WithMoreThan65535Entries) {
+  constexpr int kCount = 70000;
+  const auto start = std::chrono::steady_clock::now();
+  TZipArchiver zip;
+  zip.Zip64Mode = TZip64Mode::zmAuto;
+  zip.SetCompressionMode(0);
+  zip.UnicodeFilenames = false;
+  Create(zip);
+  zip.BeginUpdate();
+  char name[16];
+  for (int i = 0; i < kCount; ++i) {
+    std::snprintf(name, sizeof name, "f%06d", i);
+    zip.AddFromBuffer(Utf8ToWide(name), std::string_view(name + 6, 1));
+  }
+  zip.EndUpdate();
+  zip.CloseZip();
+
+  const std::string bytes = ReadFileBytes(path_);
+  const auto* end = reinterpret_cast<const std::uint8_t*>(bytes.data() + bytes.size() - TZipEndRecord::kSize);
+  const TZipEndRecord record = TZipEndRecord::Parse(end);
+  EXPECT_EQ(record.EntriesOnDisk, 0xFFFF);
+  EXPECT_EQ(record.TotalEntries, 0xFFFF);
+  const TZip64EndRecord zip64 = TZip64EndRecord::Parse(end - TZip64Locator::kSize - TZip64EndRecord::kSize);
+  EXPECT_EQ(zip64.Signature, kZip64EndRecordSignature);
+  EXPECT_EQ(zip64.TotalEntries, std::uint64_t{kCount});
+  EXPECT_EQ(zip64.EntriesOnDisk, std::uint64_t{kCount});
+
+  TZipArchiver reader;
+  reader.FileName = Utf8ToWide(path_.string());
+  reader.OpenZip(kOpenReadOnly);
+  ASSERT_EQ(reader.DirManager()->Items.Count(), kCount);
+  TMemoryStream out;
+  reader.ExtractEntryToStream(u"f069999", out);
+  EXPECT_EQ(std::string(out.Data().begin(), out.Data().end()), "9");
+  ASSERT_TRUE(Unzip::Present());
+  const ToolRun test = Unzip::Test(path_);
+  EXPECT_EQ(test.status, 0) << test.output.substr(0, 2000);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
+}
+
+}  // namespace
+}  // namespace kestrune::zip
