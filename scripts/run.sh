@@ -10,7 +10,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 cmake --build build -j "$(nproc)" --target kestrune
 
 folder=${1:-demo}
-mkdir -p "$folder"
+mkdir -p "$folder/lang"
+# The shipped language files; one changed in the program folder is kept until the shipped one is newer.
+cp -u lang/*.lng "$folder/lang/"
 if [ ! -e "$folder/mame" ]; then
   mame_binary=$(command -v mame || true)
   [ -n "$mame_binary" ] || mame_binary=/usr/games/mame
