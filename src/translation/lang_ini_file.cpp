@@ -73,6 +73,12 @@ const TLangIniFile::Section* TLangIniFile::FindSection(std::string_view name) co
 
 bool TLangIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
 
+std::vector<std::string> TLangIniFile::SectionNames() const {
+  std::vector<std::string> names;
+  for (const Section& section : sections_) names.push_back(section.name);
+  return names;
+}
+
 std::vector<TLangIniFile::Entry> TLangIniFile::ReadSectionValues(std::string_view section) const {
   const Section* found = FindSection(section);
   return found == nullptr ? std::vector<Entry>() : found->entries;

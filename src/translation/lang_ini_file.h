@@ -41,6 +41,7 @@ class TLangIniFile {
   void SetReporter(Reporter reporter) { reporter_ = std::move(reporter); }
 
   bool SectionExists(std::string_view section) const;
+  std::vector<std::string> SectionNames() const;
   // The section's keys with their values, in file order; empty when there is no such section.
   std::vector<Entry> ReadSectionValues(std::string_view section) const;
   std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;

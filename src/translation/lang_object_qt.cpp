@@ -102,26 +102,22 @@ TextSetter CaptionOf(QObject* object) {
   return {};
 }
 
+// A hint "short|long" is a tool tip and a status-bar text; a hint without "|" is a tool tip only.
+template <typename Target>
+TextSetter HintSetter(Target* target) {
+  return [target](const QString& hint) {
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    target->setToolTip(bar < 0 ? hint : hint.left(bar));
+    if (bar >= 0) target->setStatusTip(hint.mid(bar + 1));
+  };
+}
+
 TextSetter HintOf(QObject* object) {
   if (auto* button = qobject_cast<QToolButton*>(object); button != nullptr && button->defaultAction() != nullptr) {
-    object = button->defaultAction();  // the button shows its action's hint
+    return HintSetter(button->defaultAction());  // the button shows its action's hint
   }
-  const auto split = [](const QString& hint) {
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    return bar < 0 ? std::pair{hint, hint} : std::pair{hint.left(bar), hint.mid(bar + 1)};
-  };
-  if (auto* action = qobject_cast<QAction*>(object)) {
-    return [action, split](const QString& hint) {
-      action->setToolTip(split(hint).first);
-      action->setStatusTip(split(hint).second);
-    };
-  }
-  if (auto* widget = qobject_cast<QWidget*>(object)) {
-    return [widget, split](const QString& hint) {
-      widget->setToolTip(split(hint).first);
-      widget->setStatusTip(split(hint).second);
-    };
-  }
+  if (auto* action = qobject_cast<QAction*>(object)) return HintSetter(action);
+  if (auto* widget = qobject_cast<QWidget*>(object)) return HintSetter(widget);
   return {};
 }
 
@@ -283,7 +279,7 @@ class ColumnItem : public LangObject {
     return platform::EqualsIgnoreAsciiCase(name, "Caption") ? std::optional(PropertyKind::kString) : std::nullopt;
   }
   void SetString(std::string_view, const std::string& value) override {
-    model_->setHeaderData(column_, Qt::Horizontal, ToQString(value));
+    model_->setHeaderData(column_, Qt::Horizontal, ToQString(value), Qt::DisplayRole);
   }
 
  private:

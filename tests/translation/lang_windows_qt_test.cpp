@@ -1,0 +1,266 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QStandardItemModel>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTreeView>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <filesystem>
+
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/game_list_model.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "settings/preferences_dialog.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "translation/lang_object_qt.h"
+#include "translation/lang_translator_qt.h"
+#include "translation/program_strings.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace tr = kestrune::translation;
+using kestrune::test::WriteFileBytes;
+
+// The language files shipped with the program, beside the tests' data folder.
+fs::path ShippedLangDir() { return kestrune::test::TestDataDir() / ".." / ".." / "lang"; }
+
+QString TabText(QWidget* page) {
+  auto* tabs = page->parentWidget()->parentWidget();
+  return static_cast<QTabWidget*>(tabs)->tabText(static_cast<QTabWidget*>(tabs)->indexOf(page));
+}
+
+TEST(WindowTranslation, PreferencesSectionSetsTitleButtonTabItemsFontAndHint) {
+  kestrune::test::TempDir dir;
+  WriteFileBytes(dir / "dutch.lng",
+                 "[TForm4]\r\nCaption='Voorkeuren'\r\nButton4.Caption='Standaard'\r\nTabSheet3.Caption='Mappen'\r\n"
+                 "scaletimes.Items.Strings='Geen', '2x', '3x', '4x'\r\nFont.Size=13\r\nshowhints.Hint='Kort|Lang'\r\n"
+                 "Label21.Alignment=taRightJustify\r\nButton4.Left=abc\r\nTabSheet9.Caption='Geen tab'\r\n");
+  TForm4 dialog;
+  QComboBox* scale = dialog.ComboBox("scaletimes");
+  scale->setCurrentIndex(2);
+  int changes = 0;
+  QObject::connect(scale, &QComboBox::currentIndexChanged, [&changes] { ++changes; });
+  LangManagerQt manager;
+  manager.Manager().SetLangsDir(dir.path().string());
+  AttachLangTranslator(&dialog, &manager.Manager());
+  manager.Manager().SetCurrentLang("dutch");
+
+  EXPECT_EQ(dialog.windowTitle(), "Voorkeuren");
+  EXPECT_EQ(dialog.Control<QPushButton>("Button4")->text(), "Standaard");
+  EXPECT_EQ(TabText(dialog.Control("TabSheet3")), "Mappen");
+  EXPECT_EQ(scale->count(), 4);
+  EXPECT_EQ(scale->itemText(0), "Geen");
+  EXPECT_EQ(scale->currentIndex(), 2);  // the chosen scale stays chosen, unannounced
+  EXPECT_EQ(changes, 0);
+  EXPECT_EQ(dialog.font().pointSize(), 13);
+  EXPECT_EQ(dialog.CheckBox("showhints")->toolTip(), "Kort");
+  EXPECT_EQ(dialog.CheckBox("showhints")->statusTip(), "Lang");
+  EXPECT_EQ(dialog.Control<QLabel>("Label21")->alignment() & Qt::AlignHorizontal_Mask, Qt::AlignRight);
+  EXPECT_EQ(dialog.Control("Button4")->x(), 0);  // "abc" reads as 0
+}
+
+// A window of its own: a list with columns, a status bar with panels, a menu, and a dialog it owns.
+class ListWindow : public QWidget {
+ public:
+  ListWindow() {
+    setObjectName("ListWindow");
+    auto* layout = new QVBoxLayout(this);
+    auto* list = new QWidget(this);
+    list->setObjectName("gameview");
+    auto* report = new QTreeView(list);
+    model_.setHorizontalHeaderLabels({"Game Name", "Year"});
+    report->setModel(&model_);
+    layout->addWidget(list);
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName("Statusbalk");
+    for (const char* text : {"Listed : 0", "INI : N/A"}) bar->addPermanentWidget(new QLabel(text, bar));
+    layout->addWidget(bar);
+    auto* menu = new QMenu("File", this);
+    menu->setObjectName("File1");
+    menu->addAction("Exit")->setObjectName("Exit2");
+    auto* dialog = new QDialog(this);
+    (new QPushButton("OK", dialog))->setObjectName("Exit2Button");
+    dialog->findChild<QPushButton*>()->setObjectName("Button2");
+    (new QPushButton("Here", this))->setObjectName("Button2");
+  }
+  QStandardItemModel model_;
+};
+
+TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
+  ListWindow window;
+  const std::unique_ptr<tr::LangObject> root = tr::WindowLangObject(&window);
+  EXPECT_EQ(root->ClassName(), "QWidget");
+  const std::pair<const char*, const char*> keys[] = {{"gameview.Columns.Items(1).Caption", "'Jaar'"},
+                                                      {"Statusbalk.Panels.Items(1).Text", "'INI : n.v.t.'"},
+                                                      {"file1.caption", "'Bestand'"},
+                                                      {"Exit2.Caption", "'Afsluiten'"},
+                                                      {"Button2.Caption", "'Hier'"}};
+  for (const auto& [key, value] : keys) {
+    EXPECT_EQ(tr::ApplyPropertyPath(*root, key, value).status, tr::PathOutcome::kApplied) << key;
+  }
+  EXPECT_EQ(window.model_.headerData(1, Qt::Horizontal).toString(), "Jaar");
+  EXPECT_EQ(window.findChild<QStatusBar*>()->findChildren<QLabel*>()[1]->text(), "INI : n.v.t.");
+  EXPECT_EQ(window.findChild<QMenu*>("File1")->title(), "Bestand");
+  EXPECT_EQ(window.findChild<QAction*>("Exit2")->text(), "Afsluiten");
+  EXPECT_EQ(window.findChild<QDialog*>()->findChild<QPushButton*>()->text(), "OK");
+  const std::pair<const char*, const char*> ignored[] = {{"gameview.Columns.Items(2).Caption", "'x'"},
+                                                         {"Statusbalk.Panels.Items(2).Text", "'x'"},
+                                                         {"Statusbalk.Columns.Items(0).Caption", "'x'"},
+                                                         {"Exit2.Width", "10"},
+                                                         {"File1.Width", "10"}};
+  for (const auto& [key, value] : ignored) {
+    EXPECT_EQ(tr::ApplyPropertyPath(*root, key, value).status, tr::PathOutcome::kIgnored) << key;
+  }
+}
+
+// The program's windows in a program folder of their own with the shipped language files.
+class ProgramTranslation : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const fs::path shipped = fs::absolute(ShippedLangDir());
+    oldFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
+    folder_ = QDir::currentPath().toStdString() + "/";
+    fs::create_directories(folder_ + "lang");
+    for (const char* file : {"english.lng", "dutch.lng"}) fs::copy_file(shipped / file, folder_ + "lang/" + file);
+  }
+  void TearDown() override {
+    DestroyProgramWindows();
+    QDir::setCurrent(oldFolder_);
+  }
+  void Start() {
+    CreateProgramWindows();
+    Form1->SetMessenger(
+        [](QMessageBox::Icon, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
+    builtIn_ = Texts();
+    Form1->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!Form1->StartupDone() && waited.elapsed() < 10000) QCoreApplication::processEvents();
+    ASSERT_TRUE(Form1->StartupDone());
+  }
+  // Every text a language file sets on the program's windows (but the status panels, which the
+  // program rewrites), sorted: showing a window adds Qt's own widgets.
+  static std::vector<std::string> Texts() {
+    std::vector<std::string> texts;
+    const auto add = [&texts](const QObject* object, const QString& text) {
+      if (!object->objectName().isEmpty())
+        texts.push_back(object->objectName().toStdString() + "=" + text.toStdString());
+    };
+    for (const QObject* object : Form1->findChildren<QObject*>()) {
+      if (const auto* action = qobject_cast<const QAction*>(object))
+        add(action, action->text() + "|" + action->toolTip());
+      if (const auto* button = qobject_cast<const QAbstractButton*>(object)) add(button, button->text());
+      if (const auto* menu = qobject_cast<const QMenu*>(object)) add(menu, menu->title());
+      if (const auto* box = qobject_cast<const QComboBox*>(object); box != nullptr && box->window() == Form4) {
+        for (int i = 0; i < box->count(); ++i) add(box, box->itemText(i));
+      }
+      if (const auto* tabs = qobject_cast<const QTabWidget*>(object)) {
+        for (int i = 0; i < tabs->count(); ++i) add(tabs, tabs->tabText(i));
+      }
+      if (const auto* widget = qobject_cast<const QWidget*>(object); widget != nullptr && widget->isWindow()) {
+        add(widget, widget->windowTitle());
+      }
+    }
+    for (int column = 0; column < Form1->gameList()->Model()->columnCount(); ++column) {
+      texts.push_back("column=" +
+                      Form1->gameList()->Model()->headerData(column, Qt::Horizontal).toString().toStdString());
+    }
+    std::sort(texts.begin(), texts.end());
+    return texts;
+  }
+
+  kestrune::test::TempDir dir_;
+  QString oldFolder_;
+  std::string folder_;
+  std::vector<std::string> builtIn_;
+};
+
+TEST_F(ProgramTranslation, DutchThenEnglishRestoresTheEnglishTexts) {
+  Start();
+  tr::TLangManager& manager = Form1->LanguageManager()->Manager();
+  EXPECT_EQ(manager.CurrentLang(), "english");
+  EXPECT_EQ(Texts(), builtIn_);  // english.lng says what the program says by itself
+  EXPECT_TRUE(Form1->Menus()->LanguageActions()[1]->isEnabled());
+
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  EXPECT_EQ(Form1->LanguageIndex(), 1);
+  EXPECT_EQ(Form1->Menus()->Menu("File1")->title(), "Bestand");
+  EXPECT_EQ(Form1->gameList()->Model()->headerData(0, Qt::Horizontal).toString(), "Spelnaam");
+  EXPECT_EQ(Form1->gameList()->Model()->headerData(8, Qt::Horizontal).toString(), "Oriëntatie");
+  EXPECT_EQ(Form1->Menus()->Action("PlayGame2")->toolTip(), "Spel spelen");
+  EXPECT_EQ(Form1->PageControl()->tabText(0), "Schermafbeelding");
+  EXPECT_EQ(Form4->windowTitle(), "Voorkeuren");
+  EXPECT_EQ(Form4->ComboBox("stretchfilter")->itemText(4), "Volledig vervagen");
+  EXPECT_EQ(tr::ProgramText(tr::kSIniMissing), "INI : n.v.t.");
+  EXPECT_NE(Texts(), builtIn_);
+
+  Form1->Menus()->LanguageActions()[0]->trigger();
+  EXPECT_EQ(Texts(), builtIn_);
+  EXPECT_EQ(tr::ProgramText(tr::kSIniMissing), "INI : N/A");
+}
+
+TEST_F(ProgramTranslation, SavedLanguageIsAppliedAtStart) {
+  kestrune::settings::Settings settings(folder_);
+  settings.WriteDefaults(folder_, "", "");
+  settings.WriteText(kestrune::settings::kUiSection, "language", "1");
+  std::string error;
+  ASSERT_TRUE(settings.Save(&error)) << error;
+  Start();
+  EXPECT_EQ(Form1->LanguageManager()->Manager().CurrentLang(), "dutch");
+  EXPECT_TRUE(Form1->Menus()->LanguageActions()[1]->isChecked());
+  EXPECT_EQ(Form4->Control<QPushButton>("Button4")->text(), "Standaard");
+}
+
+// Every key of the shipped files reaches something on the program's windows, and both files set the
+// same keys, so that switching back restores every text.
+TEST(ShippedLanguageFiles, EveryKeyAppliesAndBothLanguagesSetTheSameKeys) {
+  const tr::TLangIniFile english(ShippedLangDir() / "english.lng");
+  const tr::TLangIniFile dutch(ShippedLangDir() / "dutch.lng");
+  ASSERT_EQ(english.LoadError(), "");
+  ASSERT_EQ(dutch.SectionNames(), english.SectionNames());
+  const QList<QWidget*> windows = CreateProgramWindows();
+  for (const std::string& section : english.SectionNames()) {
+    const auto englishEntries = english.ReadSectionValues(section);
+    const auto dutchEntries = dutch.ReadSectionValues(section);
+    ASSERT_EQ(englishEntries.size(), dutchEntries.size()) << section;
+    for (std::size_t i = 0; i < englishEntries.size(); ++i) EXPECT_EQ(englishEntries[i].first, dutchEntries[i].first);
+    if (section == tr::kResourceStringsSection) {
+      for (const auto& [key, value] : englishEntries) {
+        const std::string number = key.substr(0, key.find('_'));
+        EXPECT_TRUE(std::any_of(std::begin(tr::kProgramStrings), std::end(tr::kProgramStrings), [&](const auto& entry) {
+          return std::to_string(entry.identifier) == number;
+        })) << key;
+      }
+      continue;
+    }
+    const auto window = std::find_if(windows.begin(), windows.end(),
+                                     [&section](QWidget* w) { return section == w->metaObject()->className(); });
+    ASSERT_NE(window, windows.end()) << section;
+    for (const tr::TLangIniFile* file : {&english, &dutch}) {
+      for (const auto& [key, value] : file->ReadSectionValues(section)) {
+        EXPECT_EQ(tr::ApplyPropertyPath(*tr::WindowLangObject(*window), key, value).status, tr::PathOutcome::kApplied)
+            << section << " " << key;
+      }
+    }
+  }
+  DestroyProgramWindows();
+}
+
+}  // namespace
