@@ -1,13 +1,26 @@
+// The option files against the MAME that users have today (Debian's 0.251): MAME must take every
+// value the dialog offers without a warning, keep its own installation's folders, and a mame.ini that
+// MAME wrote itself must come back from the front-end with every value both know unchanged.
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
+#include <map>
+#include <optional>
 #include <sstream>
 
+#include "platform/code_pages.h"
+#include "platform/text_file.h"
+#include "settings/bios_sets.h"
+#include "settings/mame_query.h"
+#include "settings/option_file_reader.h"
 #include "settings/option_file_writer.h"
+#include "support/file_util.h"
 #include "support/temp_dir.h"
 
 namespace kestrune::settings {
@@ -29,7 +42,9 @@ std::string FindMame() {
   return {};
 }
 
-// Runs a command through the shell; returns its exit status and standard output.
+std::string Quoted(const std::string& text) { return "'" + text + "'"; }
+
+// Runs a command through the shell; returns its exit status and its output.
 int RunCommand(const std::string& command, std::string& output) {
   FILE* pipe = popen(command.c_str(), "r");
   if (pipe == nullptr) {
@@ -43,37 +58,262 @@ int RunCommand(const std::string& command, std::string& output) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-TEST(OptionFileMameTest, MameReadsTheDefaultMameIni) {
-  const std::string mame = FindMame();
-  if (mame.empty()) {
-    GTEST_SKIP() << "MAME is not installed";
+// Sets an environment variable for the life of the object, so that the front-end's own questions to
+// MAME see the test's private home and not the user's.
+class ScopedEnvironment {
+ public:
+  ScopedEnvironment(const char* name, const std::string& value) : name_(name) {
+    if (const char* old = std::getenv(name)) {
+      old_ = old;
+    }
+    setenv(name, value.c_str(), 1);
   }
-  test::TempDir dir;
-  std::filesystem::create_directory(dir / "ini");
-  std::filesystem::create_directory(dir / "home");
-  MameOptions options;
-  ResetMameOptions(options);
-  MameFolders folders;
-  folders.FrontDir = dir.folder();
-  folders.RomPath = dir.folder() + "my roms;" + dir.folder() + "more";
-  std::string error;
-  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
-
-  // A private HOME keeps MAME away from the user's own configuration.
-  std::string output;
-  const std::string command = "cd '" + dir.path().string() + "' && HOME='" + (dir / "home").string() + "' '" + mame +
-                              "' -inipath '" + dir.path().string() + "' -showconfig 2>&1";
-  ASSERT_EQ(RunCommand(command, output), 0) << output;
-  std::istringstream lines(output);
-  bool found = false;
-  for (std::string line; std::getline(lines, line);) {
-    if (line.starts_with("rompath ")) {
-      found = line.find(folders.RomPath) != std::string::npos;
-      EXPECT_TRUE(found) << line;
+  ~ScopedEnvironment() {
+    if (old_) {
+      setenv(name_, old_->c_str(), 1);
+    } else {
+      unsetenv(name_);
     }
   }
-  EXPECT_TRUE(found) << output;
-  EXPECT_EQ(output.find("rror"), std::string::npos) << output;
+  ScopedEnvironment(const ScopedEnvironment&) = delete;
+  ScopedEnvironment& operator=(const ScopedEnvironment&) = delete;
+
+ private:
+  const char* name_;
+  std::optional<std::string> old_;
+};
+
+// A program folder with its ini folder, and a private home and runtime folder for MAME, which runs
+// from the program folder without a display or sound device, bounded in time.
+class MameFixture : public testing::Test {
+ protected:
+  void SetUp() override {
+    mame_ = FindMame();
+    if (mame_.empty()) {
+      GTEST_SKIP() << "MAME is not installed";
+    }
+    std::filesystem::create_directory(dir_ / "ini");
+    std::filesystem::create_directory(dir_ / "home");
+    std::filesystem::create_directory(dir_ / "run");
+    std::filesystem::permissions(dir_ / "run", std::filesystem::perms::owner_all);
+    home_.emplace("HOME", (dir_ / "home").string());
+    runtime_.emplace("XDG_RUNTIME_DIR", (dir_ / "run").string());
+    folders_.FrontDir = dir_.folder();
+    folders_.IniDir = dir_.folder() + "ini";
+    ResetMameOptions(options_);
+  }
+
+  std::string IniPath(const std::string& folder) const { return folder + ";" + folder + "ini/"; }
+
+  // MAME's output (standard output and error together) and exit status.
+  int Mame(const std::string& arguments, std::string& output) const {
+    const std::string command = "cd " + Quoted(dir_.path().string()) +
+                                " && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 " + Quoted(mame_) +
+                                " " + arguments + " 2>&1";
+    return RunCommand(command, output);
+  }
+
+  void WriteOptions() { WriteFolder(dir_.folder(), options_); }
+
+  // A program folder of its own for one run, with mame.ini and the BIOS files written from the options.
+  std::string WriteFolder(const std::string& folder, const MameOptions& options) {
+    std::filesystem::create_directories(folder + "ini");
+    MameOptions written = options;
+    MameFolders folders = folders_;
+    folders.FrontDir = folder;
+    folders.IniDir = folder + "ini";
+    std::string error;
+    EXPECT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, written, folders, "", &error)) << error;
+    return folder;
+  }
+
+  struct Run {
+    std::string what;
+    std::string folder;  // the program folder whose files MAME reads
+    std::string arguments;
+  };
+
+  // Runs MAME with each folder's files (a few at a time) and checks that it took every value without a
+  // word about it.
+  void ExpectRunsCleanly(const std::vector<Run>& runs) const {
+    constexpr std::size_t kAtOnce = 4;
+    for (std::size_t first = 0; first < runs.size(); first += kAtOnce) {
+      std::vector<std::future<std::string>> outputs;
+      for (std::size_t i = first; i < std::min(first + kAtOnce, runs.size()); ++i) {
+        outputs.push_back(std::async(std::launch::async, [this, &run = runs[i]] {
+          std::string output;
+          Mame("-inipath " + Quoted(IniPath(run.folder)) + " -verbose " + run.arguments + " -seconds_to_run 1", output);
+          return output;
+        }));
+      }
+      for (std::size_t i = 0; i < outputs.size(); ++i) {
+        ExpectNoWarning(outputs[i].get(), runs[first + i].what);
+      }
+    }
+  }
+
+  static void ExpectNoWarning(const std::string& output, const std::string& what) {
+    for (const char* warning : {"Invalid video value", "not supported", "reverting", "Could not load controller",
+                                "unknown option", "Unable to find", "invalid BIOS"}) {
+      EXPECT_EQ(output.find(warning), std::string::npos) << what << ": " << warning << "\n" << output;
+    }
+  }
+
+  std::string mame_;
+  test::TempDir dir_;
+  std::optional<ScopedEnvironment> home_;
+  std::optional<ScopedEnvironment> runtime_;
+  MameFolders folders_;
+  MameOptions options_;
+};
+
+// The "key value" lines of -showconfig.
+std::map<std::string, std::string> ConfigValues(const std::string& showConfig) {
+  std::map<std::string, std::string> values;
+  for (std::string_view line : platform::SplitTextLines(showConfig)) {
+    const std::size_t blank = line.find(' ');
+    if (line.empty() || line.front() == '#' || blank == std::string_view::npos) {
+      continue;
+    }
+    values[std::string(line.substr(0, blank))] = std::string(platform::TrimBlanks(line.substr(blank)));
+  }
+  return values;
+}
+
+TEST_F(MameFixture, AFirstRunsDefaultsRunWithoutAWarningAndKeepMamesOwnFolders) {
+  std::string error;
+  ASSERT_TRUE(AskMameOwnPaths(mame_, folders_.MameOwnPaths, &error)) << error;
+  WriteOptions();
+  ExpectRunsCleanly({{"defaults", dir_.folder(), "pong -video none -sound none"}});
+
+  std::string own;
+  ASSERT_EQ(Mame("-showconfig", own), 0) << own;
+  std::string withIni;
+  ASSERT_EQ(Mame("-inipath " + Quoted(IniPath(dir_.folder())) + " -showconfig", withIni), 0) << withIni;
+  const auto mameValues = ConfigValues(own);
+  const auto values = ConfigValues(withIni);
+  for (const char* key : {"hashpath", "pluginspath", "bgfx_path", "languagepath", "cheatpath"}) {
+    ASSERT_TRUE(mameValues.contains(key)) << key;
+    EXPECT_EQ(values.at(key), mameValues.at(key)) << key;
+  }
+  EXPECT_EQ(values.at("ctrlrpath"), dir_.folder() + "ctrlr;" + mameValues.at("ctrlrpath"));
+}
+
+TEST_F(MameFixture, EveryVideoSoundAndControllerChoiceRunsWithoutAWarning) {
+  std::string error;
+  ASSERT_TRUE(AskMameOwnPaths(mame_, folders_.MameOwnPaths, &error)) << error;
+  std::vector<Run> runs;
+  auto add = [&](const std::string& what, const std::string& arguments) {
+    std::string folder = dir_.folder() + what + "/";
+    std::replace(folder.begin() + static_cast<std::ptrdiff_t>(dir_.folder().size()), folder.end(), ' ', '_');
+    runs.push_back({what, WriteFolder(folder, options_), "pong -nothrottle " + arguments});
+  };
+  for (std::size_t mode = 0; mode < kRenderValues.size(); ++mode) {
+    ASSERT_TRUE(options_.SetNumber(Option::render, static_cast<int>(mode)));
+    add("video " + std::string(kRenderValues[mode]), "-sound none");
+  }
+  ASSERT_TRUE(options_.SetNumber(Option::render, kRenderNone));
+  for (const bool sound : {true, false}) {
+    options_.SetFlag(Option::sound, sound);
+    add(sound ? "sound on" : "sound off", "");
+  }
+  for (int controller = 0; controller < static_cast<int>(kControllerValues.size()); ++controller) {
+    ASSERT_TRUE(options_.SetNumber(Option::controller, controller));
+    add("controller " + std::to_string(controller), "-video none -sound none");
+  }
+  ExpectRunsCleanly(runs);
+}
+
+TEST_F(MameFixture, EveryBiosChoiceOfTheInstalledMameIsTaken) {
+  std::string listXml;
+  std::vector<std::string> arguments{"-listxml"};
+  for (const BiosFile& file : BiosFiles()) {
+    arguments.emplace_back(file.machine);
+  }
+  std::string error;
+  ASSERT_TRUE(RunForOutput(mame_, arguments, listXml, &error)) << error;
+  ApplyBiosSets(options_, BiosSetsFromListXml(listXml));
+  // A choice read from an older MAME's file that today's MAME lacks is written as the default.
+  test::WriteFileBytes(dir_ / "ini" / "neogeo.ini", "bios                    asia\r\n");
+  ReadBiosInis(options_, folders_.IniDir);
+  ASSERT_EQ(options_.Number(Option::neogeobios), 0);
+  std::vector<Run> runs;
+  for (const BiosFile& file : BiosFiles()) {
+    ASSERT_TRUE(options_.BiosFromMame(file.control)) << file.machine;
+    // Each choice in a folder of its own, the other BIOS files at their defaults.
+    MameOptions options = options_;
+    for (int choice = 0; choice < static_cast<int>(options.BiosNames(file.control).size()); ++choice) {
+      ASSERT_TRUE(options.SetNumber(file.control, choice));
+      const std::string what = std::string(file.machine) + " BIOS " + std::to_string(choice);
+      const std::string folder =
+          WriteFolder(dir_.folder() + std::string(file.machine) + std::to_string(choice) + "/", options);
+      runs.push_back({what, folder, std::string(file.machine) + " -video none -sound none"});
+    }
+  }
+  ExpectRunsCleanly(runs);
+}
+
+// Options that mame.ini holds as the front-end's folders or as fixed texts, not as MAME's values.
+bool IsFolderOrFixed(const std::string& key) {
+  return key.ends_with("path") || key.ends_with("_directory") || key == "bios";
+}
+
+TEST_F(MameFixture, AMameIniThatMameWroteComesBackWithEveryValueBothKnow) {
+  // MAME writes its file with values away from its defaults, as a user's own file would hold them.
+  const std::filesystem::path mameDir = dir_ / "mame";
+  std::filesystem::create_directory(mameDir);
+  std::string output;
+  const std::string created =
+      "cd " + Quoted(mameDir.string()) + " && timeout 60 " + Quoted(mame_) +
+      " -rompath '$HOME/my roms;/srv/roms' -video soft -sound none -joystick_deadzone 0.2"
+      " -joystick_saturation 0.7 -beam_width_min 2.5 -beam_width_max 2.5 -speed 1.5 -volume -12 -prescale 2"
+      " -frameskip 3 -flicker 12 -window -nomaximize -nokeepaspect -samplerate 22050 -audio_latency 3"
+      " -brightness 1.2 -pause_brightness 0.5 -effect scanlines -nomouse -joystick -lightgun -steadykey"
+      " -offscreen_reload -multikeyboard -paddle_device mouse -mouse_device joystick -autosave -cheat"
+      " -skip_gameinfo -nothrottle -nosleep -ror -flipx -artwork_crop -numscreens 2 -waitvsync -syncrefresh"
+      " -switchres -nofilter -aspect 16:9 -resolution0 640x480@60 -view cocktail -ctrlr xarcade"
+      " -joystick_map s8.4s8.44s8.4445 -seconds_to_run 30 -log -verbose -createconfig 2>&1";
+  ASSERT_EQ(RunCommand(created, output), 0) << output;
+
+  MameFolders read;
+  read.FrontDir = mameDir.string() + "/";
+  read.IniDir = mameDir.string() + "/ini";
+  MameOptions options;
+  options.SetDynamicItems(Option::ressize0, {"640x480@60", "1024x768@60"});
+  std::string error;
+  ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options, read, "", &error)) << error;
+  MameFolders written = folders_;
+  written.RomPath = read.RomPath;
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, written, "", &error)) << error;
+
+  std::string before;
+  ASSERT_EQ(Mame("-inipath " + Quoted(mameDir.string()) + " -showconfig", before), 0) << before;
+  std::string after;
+  ASSERT_EQ(Mame("-inipath " + Quoted(IniPath(dir_.folder())) + " -showconfig", after), 0) << after;
+  const auto mameValues = ConfigValues(before);
+  const auto values = ConfigValues(after);
+  std::vector<std::string> lines;
+  ASSERT_TRUE(platform::ReadTextFileLines(dir_ / "mame.ini", lines, &error)) << error;
+  const std::map<std::string, std::string> longNames{{"joy_deadzone", "joystick_deadzone"},
+                                                     {"joy_saturation", "joystick_saturation"}};
+  int compared = 0;
+  for (const std::string& line : lines) {
+    std::string key = line.substr(0, line.find(' '));
+    key = longNames.contains(key) ? longNames.at(key) : key;
+    if (line.empty() || line.starts_with('#') || !mameValues.contains(key) ||
+        (IsFolderOrFixed(key) && key != "rompath")) {
+      continue;
+    }
+    ++compared;
+    const auto a = ParseDecimal(mameValues.at(key));
+    const auto b = ParseDecimal(values.at(key));
+    if (a && b) {
+      EXPECT_DOUBLE_EQ(*a, *b) << key;
+    } else {
+      EXPECT_EQ(values.at(key), mameValues.at(key)) << key;
+    }
+  }
+  EXPECT_GT(compared, 60);
 }
 
 }  // namespace
