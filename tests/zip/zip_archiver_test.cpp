@@ -92,12 +92,54 @@ TEST(ZipArchiver, SpanningSettings) {
   }
   zip.CloseZip();
   zip.SetSpanningMode(TZipSpanningMode::smSplitting);
-  zip.FileName = u"/media/roms.zip";
-  EXPECT_EQ(zip.VolumeFileName(0, false), u"/media/roms_001.zip");
-  zip.SpanningOptions.AdvancedNaming = false;
-  EXPECT_EQ(zip.VolumeFileName(1, false), u"/media/roms.Z02");
-  EXPECT_EQ(zip.VolumeFileName(5, true), u"/media/roms.zip");
+  EXPECT_EQ(zip.SpanningMode(), TZipSpanningMode::smSplitting);
 }
+
+// The name of each volume of a split or spanned archive.
+struct VolumeName {
+  const char* name;
+  TZipSpanningMode mode;
+  bool advanced;
+  const char16_t* fileName;
+  bool stub;       // SFXStub set: self-extracting
+  bool ownFormat;  // the bare component's method, 252 or more
+  int volume;
+  bool last;
+  const char16_t* expected;
+};
+void PrintTo(const VolumeName& v, std::ostream* os) { *os << v.name; }
+
+class VolumeNamingTest : public ::testing::TestWithParam<VolumeName> {};
+
+TEST_P(VolumeNamingTest, FollowsTheNamingTable) {
+  const VolumeName& v = GetParam();
+  std::unique_ptr<TZipBaseArchiver> zip =
+      v.ownFormat ? std::make_unique<TZipBaseArchiver>() : std::make_unique<TZipArchiver>();
+  zip->SetSpanningMode(v.mode);
+  zip->SpanningOptions.AdvancedNaming = v.advanced;
+  zip->FileName = v.fileName;
+  zip->SFXStub = v.stub ? u"/opt/sfx.bin" : u"";
+  EXPECT_EQ(WideToUtf8(zip->VolumeFileName(v.volume, v.last)), WideToUtf8(v.expected));
+}
+
+using enum TZipSpanningMode;
+const VolumeName kVolumeNames[] = {
+    {"SpanningAdvanced", smSpanning, true, u"/m/roms.zip", false, false, 0, false, u"/m/roms_001.zip"},
+    {"SpanningAdvancedLast", smSpanning, true, u"/m/roms.zip", false, false, 11, true, u"/m/roms_012.zip"},
+    {"SpanningAdvancedExe", smSpanning, true, u"/m/setup.exe", false, false, 1, false, u"/m/setup_002.exe"},
+    {"SpanningSameNameOnEveryDisk", smSpanning, false, u"/m/roms.zip", false, false, 3, false, u"/m/roms.zip"},
+    {"SpanningSelfExtracting", smSpanning, false, u"/m/roms.zip", true, false, 0, false, u"/m/roms.exe"},
+    {"SplittingFirstSelfExtracting", smSplitting, true, u"/m/roms.zip", true, false, 0, false, u"/m/roms.exe"},
+    {"SplittingAdvanced", smSplitting, true, u"/m/roms.zip", false, false, 1, false, u"/m/roms_002.zip"},
+    {"SplittingPlain", smSplitting, false, u"/m/roms.zip", false, false, 0, false, u"/m/roms.Z01"},
+    {"SplittingPlainOwnFormat", smSplitting, false, u"/m/roms.zip", false, true, 9, false, u"/m/roms.F10"},
+    {"SplittingLastSelfExtracting", smSplitting, true, u"/m/roms.zip", true, false, 4, true, u"/m/roms.ZIP"},
+    {"SplittingLastSelfExtractingOwnFormat", smSplitting, true, u"/m/roms.zip", true, true, 4, true, u"/m/roms.ZA"},
+    {"SplittingLast", smSplitting, false, u"/m/roms.zip", false, false, 4, true, u"/m/roms.zip"},
+    {"SingleFile", smNone, true, u"/m/roms.zip", false, false, 2, false, u"/m/roms.zip"},
+};
+INSTANTIATE_TEST_SUITE_P(ZipArchiver, VolumeNamingTest, ::testing::ValuesIn(kVolumeNames),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ZipArchiver, InMemoryArchives) {
   kestrune::test::TempDir dir;
