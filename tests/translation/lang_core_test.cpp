@@ -203,27 +203,16 @@ TEST_F(LangCoreTest, ResourceStringsComeFromTheLanguageWhileTheHookIsActive) {
   EXPECT_EQ(tr::ProgramText(tr::kSListedGames), "Getoond : %1");
   const tr::ResStringRec direct{&table, 1001, "as given"};
   EXPECT_EQ(tr::LoadResString(&direct), "as given");
+  // Switching the hook on or off twice changes nothing the second time; off restores the plain loader.
+  manager_.SetTranslateResourceStrings(true);
+  EXPECT_EQ(tr::ResStringLoaderSlot().load(), &tr::HookedLoadResString);
   manager_.SetTranslateResourceStrings(false);
+  manager_.SetTranslateResourceStrings(false);
+  EXPECT_EQ(tr::ResStringLoaderSlot().load(), &tr::LoadResStringFromTable);
   EXPECT_EQ(load(1001), "table 1001");
   EXPECT_EQ(tr::ProgramText(tr::kSListedGames), "Listed : %1");
   EXPECT_EQ(tr::LoadResString(&direct), "as given");
   EXPECT_EQ(tr::LoadResString(nullptr), "");
-}
-
-TEST(ResourceHook, RestoresTheLoaderItReplaced) {
-  std::atomic<tr::ResStringLoader> slot{&tr::LoadResStringFromTable};
-  {
-    tr::THook hook(slot, &tr::HookedLoadResString);
-    EXPECT_EQ(slot.load(), &tr::LoadResStringFromTable);
-    hook.SetHookActive(true);
-    hook.SetHookActive(true);
-    EXPECT_EQ(slot.load(), &tr::HookedLoadResString);
-    hook.SetHookActive(false);
-    hook.SetHookActive(false);
-    EXPECT_EQ(slot.load(), &tr::LoadResStringFromTable);
-    hook.SetHookActive(true);
-  }
-  EXPECT_EQ(slot.load(), &tr::LoadResStringFromTable);
 }
 
 }  // namespace

@@ -42,13 +42,6 @@ TEST(LangIniFile, ReadsSectionsAndKeysByTheFileRules) {
   EXPECT_FALSE(ini.Modified());
 }
 
-TEST(LangIniFile, MissingFileIsEmptyAndSaysSo) {
-  kestrune::test::TempDir dir;
-  const tr::TLangIniFile ini(dir / "none.lng");
-  EXPECT_NE(ini.LoadError().find("none.lng"), std::string::npos);
-  EXPECT_FALSE(ini.SectionExists("TForm4"));
-}
-
 struct EncodingCase {
   const char* name;
   std::string bytes;
