@@ -7,15 +7,28 @@
 
 namespace tr = kestrune::translation;
 
-LangManagerQt::LangManagerQt(QObject* parent) : QObject(parent) {
+namespace {
+
+// The core the managers share; null when the program made a core of its own.
+std::shared_ptr<tr::TLangCore> SharedCore() {
+  static std::weak_ptr<tr::TLangCore> shared;
+  if (std::shared_ptr<tr::TLangCore> core = shared.lock()) return core;
+  if (tr::GetLangCore() != nullptr) return nullptr;
+  auto core = std::make_shared<tr::TLangCore>();
+  shared = core;
+  return core;
+}
+
+}  // namespace
+
+LangManagerQt::LangManagerQt(QObject* parent) : QObject(parent), core_(SharedCore()) {
   setObjectName("taalmanager");
-  if (tr::GetLangCore() == nullptr) ownCore_ = std::make_unique<tr::TLangCore>();
   manager_ = std::make_unique<tr::TLangManager>();
 }
 
 LangManagerQt::~LangManagerQt() {
   manager_.reset();
-  ownCore_.reset();
+  core_.reset();
 }
 
 LangTranslatorQt::LangTranslatorQt(QWidget* window)

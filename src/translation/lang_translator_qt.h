@@ -11,8 +11,8 @@ class QWidget;
 // The Qt side of translation: the main window's manager `taalmanager`, and the translator each
 // translatable window carries.
 
-// A manager living on a window. It creates the translation core when there is none yet, and then
-// destroys it after itself.
+// A manager living on a window. The translation core lives while any such manager does (it is
+// created with the first one unless the program made one itself).
 class LangManagerQt : public QObject {
   Q_OBJECT
 
@@ -23,7 +23,7 @@ class LangManagerQt : public QObject {
   kestrune::translation::TLangManager& Manager() { return *manager_; }
 
  private:
-  std::unique_ptr<kestrune::translation::TLangCore> ownCore_;
+  std::shared_ptr<kestrune::translation::TLangCore> core_;
   std::unique_ptr<kestrune::translation::TLangManager> manager_;
 };
 
