@@ -1,5 +1,7 @@
 #include "mainwindow/game_list_controller.h"
 
+#include "translation/program_strings.h"
+
 #include <QAction>
 #include <QActionGroup>
 #include <QDir>
@@ -20,9 +22,15 @@
 
 namespace {
 
+// A status text of the program in the current language.
+QString Text(kestrune::translation::ProgramStringId id) {
+  return QString::fromStdString(kestrune::translation::ProgramText(id));
+}
+
 namespace cat = kestrune::catalogue;
 namespace set = kestrune::settings;
 using cat::ListMode;
+namespace tr = kestrune::translation;
 
 constexpr const char* kImageProperty = "imageIndex";
 // The search box's button opens the field menu: it shows the search image the list-mode button shows
@@ -235,9 +243,9 @@ void GameListController::CreateStatusBar(QWidget* parentWidget) {
     panels_[i]->setObjectName(QStringLiteral("StatusbalkPanel%1").arg(i));
     statusbar_->addPermanentWidget(panels_[i], i + 1 == panels_.size() ? 1 : 0);
   }
-  SetPanel(1, "Roms : ");
-  SetPanel(2, "INI : N/A");
-  SetPanel(3, "INP : N/A");
+  SetPanel(1, Text(tr::kSRomsPanel));
+  SetPanel(2, Text(tr::kSIniMissing));
+  SetPanel(3, Text(tr::kSInpMissing));
 }
 
 QList<QAction*> GameListController::ViewMenuListModeActions() const {
@@ -312,7 +320,7 @@ void GameListController::RefreshImages() {
 
 void GameListController::SetMameVersionText(const QString& text) { SetPanel(4, text); }
 
-void GameListController::SetRomsText(const QString& text) { SetPanel(1, "Roms : " + text); }
+void GameListController::SetRomsText(const QString& text) { SetPanel(1, Text(tr::kSRomsPanel) + text); }
 
 void GameListController::ApplySettings() {
   if (settings_ == nullptr) {
@@ -365,7 +373,7 @@ void GameListController::StoreSettings() {
   settings.WriteFlag(set::kUiSection, "thesufix", noThePrefix_->isChecked());
 }
 
-void GameListController::ShowListedCount() { SetPanel(0, QStringLiteral("Listed : %1").arg(list_.GameCount())); }
+void GameListController::ShowListedCount() { SetPanel(0, Text(tr::kSListedGames).arg(list_.GameCount())); }
 
 void GameListController::BuildGameList() {
   list_.BuildGameList();
@@ -596,8 +604,8 @@ void GameListController::UpdateIniInpStatus() {
   if (rom.isEmpty()) {
     return;
   }
-  SetPanel(2, SetFileExists(iniDir_, rom + ".ini") ? "INI : Yes" : "INI : N/A");
-  SetPanel(3, SetFileExists(inpDir_, rom + ".inp") ? "INP : Yes" : "INP : N/A");
+  SetPanel(2, Text(SetFileExists(iniDir_, rom + ".ini") ? tr::kSIniFound : tr::kSIniMissing));
+  SetPanel(3, Text(SetFileExists(inpDir_, rom + ".inp") ? tr::kSInpFound : tr::kSInpMissing));
 }
 
 void GameListController::AddFavorite() {
