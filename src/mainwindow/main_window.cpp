@@ -25,6 +25,7 @@
 #include <system_error>
 
 #include "catalogue/favorites.h"
+#include "mainwindow/artwork_panes.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
@@ -32,7 +33,9 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/text_file.h"
+#include "settings/bios_sets.h"
 #include "settings/mame_options.h"
+#include "settings/mame_query.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
 #include "translation/lang_translator_qt.h"
@@ -176,6 +179,7 @@ void TForm1::CreateWidgets() {
     });
   }
   ConnectPlayCommands();
+  panes_ = new ArtworkPanes(this);
 }
 
 void TForm1::ConnectPlayCommands() {
@@ -319,11 +323,7 @@ void TForm1::closeEvent(QCloseEvent* event) {
   QCoreApplication::quit();
 }
 
-std::array<bool, 6> TForm1::OpenArchives() const {
-  std::array<bool, 6> open{};
-  for (std::size_t i = 0; i < archives_.size(); ++i) open[i] = archives_[i] != nullptr;
-  return open;
-}
+std::array<bool, 6> TForm1::OpenArchives() const { return panes_->OpenArchives(); }
 
 void TForm1::Tell(QMessageBox::Icon icon, const QString& text) { messenger_(icon, text, QMessageBox::Ok); }
 
@@ -447,12 +447,21 @@ void TForm1::WriteMissingOptionFiles() {
   set::ResetMameOptions(options);
   std::string error;
   std::error_code exists;
+  // After a ROM scan the BIOS lists are the installed MAME's own.
+  if (std::filesystem::is_regular_file(frontDir_ + "roms.dat", exists)) {
+    set::BiosSetLists lists;
+    if (set::ReadBiosSets(frontDir_ + "roms.dat", lists, &error)) set::ApplyBiosSets(options, lists);
+  }
   if (!mameFile_.empty() && !std::filesystem::exists(frontDir_ + "mame.ini", exists)) {
     set::MameFolders folders;
     folders.FrontDir = frontDir_;
     folders.IniDir = folders_.ini;
     folders.InpDir = folders_.inp;
     folders.SnapDir = folders_.snap;
+    // Kestrune's mame.ini replaces the system's for MAME, so it carries MAME's own installation paths.
+    if (!set::AskMameOwnPaths(frontDir_ + mameFile_, folders.MameOwnPaths, &error)) {
+      qWarning("kestrune: %s", error.c_str());
+    }
     if (!set::WriteMameIni(set::OptionsMode::DefaultOptions, options, folders, "", &error)) {
       Report(QString::fromStdString(error));
     }
