@@ -1,6 +1,7 @@
 #include "zip/zip_commit.h"
 
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -191,6 +192,11 @@ bool TZipUpdater::Run() {
     return false;
   } catch (const EStreamError&) {
     throw EZipException(46, &zip_);
+  } catch (const EZipException&) {
+    if (volumes_ && volumes_->Refused()) {
+      return false;  // a new volume was refused: as cancelled
+    }
+    throw;
   }
   return true;
 }
@@ -208,13 +214,66 @@ void TZipUpdater::OverallProgress(TZipProcessOperation operation, TZipProgressPh
 }
 
 void TZipUpdater::OpenOutput() {
-  if (zip_.InMemory()) {
+  if (zip_.SpanningMode() != TZipSpanningMode::smNone) {
+    OpenVolumes();
+  } else if (zip_.InMemory()) {
     memory_ = std::make_unique<TMemoryStream>();
     out_ = std::make_unique<TZipOutput>(*memory_, &zip_);
   } else {
     file_ = std::make_unique<TReplacementFile>(zip_.FileName, &zip_);
     out_ = std::make_unique<TZipOutput>(file_->Stream(), &zip_);
   }
+}
+
+void TZipUpdater::OpenVolumes() {
+  if (zip_.InMemory()) {
+    throw EZipException(51, &zip_);
+  }
+  if (zip_.SpanningMode() == TZipSpanningMode::smSpanning) {
+    throw EZipException(kErrorSpanningUnsupported, &zip_);
+  }
+  const std::filesystem::path archive = NativeFileName(zip_.FileName);
+  const std::string folder = archive.has_parent_path() ? archive.parent_path().string() : std::string(".");
+  auto size = static_cast<std::uint64_t>(VolumeSizeBytes(zip_.SpanningOptions));
+  if (size == 0) {
+    struct statvfs disk {};
+    size = ::statvfs(folder.c_str(), &disk) == 0 ? std::uint64_t{disk.f_bavail} * disk.f_frsize : 0;
+  }
+  const auto first = zip_.SpanningOptions.FirstVolumeSize > 0
+                         ? static_cast<std::uint64_t>(zip_.SpanningOptions.FirstVolumeSize)
+                         : size;
+  volumes_ = std::make_unique<TVolumeStream>(folder, first, size, [this](int volume) {
+    WideString name;
+    bool cancel = false;
+    zip_.DoOnRequestBlankVolume(volume, name, cancel);
+    if (!name.empty()) {
+      volumeNames_[volume] = name;
+    }
+    return !cancel;
+  });
+  out_ = std::make_unique<TZipOutput>(*volumes_, &zip_);
+  if (zip_.SFXStub.empty()) {
+    // Split archives begin with this mark, so that readers know the first volume.
+    std::uint8_t mark[4];
+    PutLE32(mark, kDataDescriptorSignature);
+    out_->Write(mark, sizeof mark);
+  }
+}
+
+void TZipUpdater::KeepTogether(std::size_t count) {
+  if (volumes_ && !volumes_->KeepTogether(count)) {
+    if (volumes_->Refused()) {
+      throw TCommitCancelled{};
+    }
+    throw EZipException(46, &zip_);
+  }
+}
+
+TVolumeStream::Location TZipUpdater::Locate(std::int64_t position) const {
+  if (volumes_) {
+    return volumes_->Locate(position);
+  }
+  return {0, static_cast<std::uint64_t>(position - bias_)};
 }
 
 void TZipUpdater::CopyPrefix(std::int64_t cut) {
@@ -230,6 +289,9 @@ void TZipUpdater::CopyPrefix(std::int64_t cut) {
       stub = std::make_unique<TWFileStream>(zip_.SFXStub, 0);
     } catch (const EStreamError&) {
       throw EZipException(33, &zip_, {zip_.SFXStub});
+    }
+    if (volumes_ && !volumes_->KeepTogether(static_cast<std::size_t>(stub->Size()))) {
+      throw EZipException(47, &zip_);
     }
     std::vector<std::uint8_t> buffer(kCopyChunk);
     for (std::size_t n = stub->Read(buffer.data(), buffer.size()); n != 0;
@@ -366,6 +428,9 @@ void TZipUpdater::WriteNew(const TDirItem& item) {
       code = 46;
       message = Utf8ToWide(e.what());
     }
+    if (volumes_ && volumes_->Refused()) {
+      throw TCommitCancelled{};
+    }
     out_->CutAt(start);
     TZipAction action = TZipAction::fxaAbort;
     zip_.DoOnProcessFileFailure(item.FileName, item.Pending.Operation, code, code, message, action);
@@ -423,10 +488,6 @@ TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
   }
   const bool zip64 =
       Zip64Mode(TZip64Mode::zmAlways) || (Zip64Mode(TZip64Mode::zmAuto) && WorstStoredSize(size) >= kEscape32);
-  const std::int64_t headerAt = out_->Position();
-  if (static_cast<std::uint64_t>(headerAt - bias_) >= kEscape32 && Zip64Mode(TZip64Mode::zmDisabled)) {
-    throw EZipException(43, &zip_, {item.FileName});
-  }
   const bool ownSignatures = zip_.ReadOptions().LocalHeaderSignature != kLocalHeaderSignature;
   std::uint16_t version = zip64 ? kVersionZip64 : (oemNames ? kVersionOemNames : kVersionAnsiNames);
   if (ownSignatures && !encrypt) {
@@ -438,6 +499,11 @@ TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
   }
   if (name.bytes.size() > kMaxFieldLength || extra.size() > kMaxFieldLength) {
     throw EZipException(61, &zip_, {item.FileName});
+  }
+  KeepTogether(TLocalHeader::kSize + name.bytes.size() + extra.size());
+  const std::int64_t headerAt = out_->Position();
+  if (Locate(headerAt).offset >= kEscape32 && Zip64Mode(TZip64Mode::zmDisabled)) {
+    throw EZipException(43, &zip_, {item.FileName});
   }
 
   TLocalHeader local;
@@ -527,18 +593,19 @@ TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
   return entry;
 }
 
-void TZipUpdater::WriteCentralHeader(const TDirItem& item) {
+std::string TZipUpdater::CentralHeader(const TDirItem& item) {
   TCentralHeader h = item.CentralDir;
   h.Signature = kCentralHeaderSignature;
-  const std::uint64_t offset = item.LocalHeaderOffset - static_cast<std::uint64_t>(bias_);
+  const TVolumeStream::Location location = Locate(static_cast<std::int64_t>(item.LocalHeaderOffset));
   const bool always = Zip64Mode(TZip64Mode::zmAlways);
   // A size escaped in the local header stays escaped here, so that both headers agree.
   const bool escapeUncompressed =
       always || item.UncompressedSize >= kEscape32 || (item.Zip64 && h.UncompressedSize == kEscape32);
   const bool escapeCompressed =
       always || item.CompressedSize >= kEscape32 || (item.Zip64 && h.CompressedSize == kEscape32);
-  const bool escapeOffset = always || offset >= kEscape32;
-  if (escapeOffset && Zip64Mode(TZip64Mode::zmDisabled)) {
+  const bool escapeOffset = always || location.offset >= kEscape32;
+  const bool escapeDisk = location.volume >= kEscape16;
+  if ((escapeOffset || escapeDisk) && Zip64Mode(TZip64Mode::zmDisabled)) {
     throw EZipException(43, &zip_, {item.FileName});
   }
   std::string zip64;
@@ -549,12 +616,15 @@ void TZipUpdater::WriteCentralHeader(const TDirItem& item) {
     zip64 += Zip64Value(item.CompressedSize);
   }
   if (escapeOffset) {
-    zip64 += Zip64Value(offset);
+    zip64 += Zip64Value(location.offset);
+  }
+  if (escapeDisk) {
+    zip64 += Zip64Value(location.volume).substr(0, 4);
   }
   h.UncompressedSize = escapeUncompressed ? kEscape32 : static_cast<std::uint32_t>(item.UncompressedSize);
   h.CompressedSize = escapeCompressed ? kEscape32 : static_cast<std::uint32_t>(item.CompressedSize);
-  h.LocalHeaderOffset = escapeOffset ? kEscape32 : static_cast<std::uint32_t>(offset);
-  h.DiskNumberStart = 0;
+  h.LocalHeaderOffset = escapeOffset ? kEscape32 : static_cast<std::uint32_t>(location.offset);
+  h.DiskNumberStart = escapeDisk ? kEscape16 : static_cast<std::uint16_t>(location.volume);
   if (!zip64.empty() && h.VersionNeeded != kOwnNameSchemeVersion && (h.VersionNeeded & 0xFF) < kVersionZip64) {
     h.VersionNeeded = static_cast<std::uint16_t>((h.VersionNeeded & 0xFF00) | kVersionZip64);
   }
@@ -570,39 +640,58 @@ void TZipUpdater::WriteCentralHeader(const TDirItem& item) {
   h.NameLength = static_cast<std::uint16_t>(item.StoredName.size());
   h.ExtraLength = static_cast<std::uint16_t>(extra.size());
   h.CommentLength = static_cast<std::uint16_t>(comment.size());
-  std::uint8_t bytes[TCentralHeader::kSize];
-  h.Write(bytes);
-  out_->Write(bytes, sizeof bytes);
-  out_->Write(item.StoredName);
-  out_->Write(extra);
-  out_->Write(comment);
+  std::string bytes(TCentralHeader::kSize, '\0');
+  h.Write(reinterpret_cast<std::uint8_t*>(bytes.data()));
+  return bytes + item.StoredName + extra + std::string(comment);
 }
 
 void TZipUpdater::WriteDirectory() {
-  const std::int64_t start = out_->Position();
+  std::int64_t start = -1;
+  std::vector<std::uint32_t> headerVolumes;
+  headerVolumes.reserve(written_.size());
   for (const TDirItem& item : written_) {
-    WriteCentralHeader(item);
+    const std::string header = CentralHeader(item);
+    KeepTogether(header.size());
+    const std::int64_t at = out_->Position();
+    if (start < 0) {
+      start = at;
+    }
+    headerVolumes.push_back(Locate(at).volume);
+    out_->Write(header);
   }
   const std::int64_t end = out_->Position();
+  if (start < 0) {
+    start = end;
+  }
   const std::uint64_t count = written_.size();
   const auto size = static_cast<std::uint64_t>(end - start);
-  const auto offset = static_cast<std::uint64_t>(start - bias_);
+  const TVolumeStream::Location directory = Locate(start);
+  const std::string_view comment = std::string_view(dir_.Comment).substr(0, kMaxFieldLength);
   // The plain end record cannot hold 65,535 entries or more, nor positions from 4 GiB on.
-  if (Zip64Mode(TZip64Mode::zmAlways) || count >= kEscape16 || static_cast<std::uint64_t>(end) >= kEscape32 ||
-      offset >= kEscape32) {
+  const bool zip64 = Zip64Mode(TZip64Mode::zmAlways) || count >= kEscape16 ||
+                     static_cast<std::uint64_t>(end) >= kEscape32 || directory.offset >= kEscape32 ||
+                     directory.volume >= kEscape16;
+  KeepTogether((zip64 ? TZip64EndRecord::kSize + TZip64Locator::kSize : 0) + TZipEndRecord::kSize + comment.size());
+  const std::int64_t endsAt = out_->Position();
+  const std::uint32_t lastVolume = Locate(endsAt).volume;
+  const auto onLast = static_cast<std::uint64_t>(std::count(headerVolumes.begin(), headerVolumes.end(), lastVolume));
+  if (zip64) {
     TZip64EndRecord record;
     record.Signature = kZip64EndRecordSignature;
     record.RecordSize = TZip64EndRecord::kSize - 12;
     record.VersionMadeBy = kVersionZip64;
     record.VersionNeeded = kVersionZip64;
-    record.EntriesOnDisk = count;
+    record.DiskNumber = lastVolume;
+    record.StartDiskNumber = directory.volume;
+    record.EntriesOnDisk = onLast;
     record.TotalEntries = count;
     record.DirectorySize = size;
-    record.DirectoryOffset = offset;
+    record.DirectoryOffset = directory.offset;
     TZip64Locator locator;
     locator.Signature = kZip64LocatorSignature;
-    locator.EndRecordOffset = static_cast<std::uint64_t>(end - bias_);
-    locator.TotalDisks = 1;
+    locator.EndRecordDisk = lastVolume;
+    locator.EndRecordOffset = Locate(endsAt).offset;
+    locator.TotalDisks = lastVolume + 1;
     std::uint8_t bytes[TZip64EndRecord::kSize + TZip64Locator::kSize];
     record.Write(bytes);
     locator.Write(bytes + TZip64EndRecord::kSize);
@@ -610,11 +699,12 @@ void TZipUpdater::WriteDirectory() {
   }
   TZipEndRecord record;
   record.Signature = zip_.ReadOptions().EndRecordSignatures.front();
-  record.EntriesOnDisk = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kEscape16));
-  record.TotalEntries = record.EntriesOnDisk;
+  record.DiskNumber = static_cast<std::uint16_t>(std::min<std::uint32_t>(lastVolume, kEscape16));
+  record.StartDiskNumber = static_cast<std::uint16_t>(std::min<std::uint32_t>(directory.volume, kEscape16));
+  record.EntriesOnDisk = static_cast<std::uint16_t>(std::min<std::uint64_t>(onLast, kEscape16));
+  record.TotalEntries = static_cast<std::uint16_t>(std::min<std::uint64_t>(count, kEscape16));
   record.DirectorySize = static_cast<std::uint32_t>(std::min<std::uint64_t>(size, kEscape32));
-  record.DirectoryOffset = static_cast<std::uint32_t>(std::min<std::uint64_t>(offset, kEscape32));
-  const std::string_view comment = std::string_view(dir_.Comment).substr(0, kMaxFieldLength);
+  record.DirectoryOffset = static_cast<std::uint32_t>(std::min<std::uint64_t>(directory.offset, kEscape32));
   record.CommentLength = static_cast<std::uint16_t>(comment.size());
   std::uint8_t bytes[TZipEndRecord::kSize];
   record.Write(bytes);
@@ -623,12 +713,45 @@ void TZipUpdater::WriteDirectory() {
 }
 
 void TZipUpdater::Finish() {
+  if (volumes_) {
+    PublishVolumes();
+    return;
+  }
   if (memory_) {
     zip_.ReopenAfterCommit(std::move(memory_));
     return;
   }
   file_->Replace(zip_.Options.FlushBuffers);
   zip_.ReopenAfterCommit(nullptr);
+}
+
+// The volumes get their names (the last one the archive's), and the archive is closed: a multi-volume
+// archive is not read here.
+void TZipUpdater::PublishVolumes() {
+  const std::string archive = NativeFileName(zip_.FileName);
+  // The bits of the file opening made for the archive (the user's file-creation mask applied).
+  struct stat made {};
+  const unsigned mode = ::stat(archive.c_str(), &made) == 0 ? (made.st_mode & 07777) : 0644;
+  std::vector<std::string> names;
+  const bool published = volumes_->Publish(
+      [&](int volume, bool last) {
+        const auto chosen = volumeNames_.find(volume);
+        const WideString name =
+            !last && chosen != volumeNames_.end() ? chosen->second : zip_.VolumeFileName(volume, last);
+        names.push_back(NativeFileName(name));
+        return names.back();
+      },
+      mode);
+  if (!published) {
+    throw EZipException(36, &zip_, {names.empty() ? zip_.FileName : Utf8ToWide(names.back())});
+  }
+  // The empty file that opening made for the archive, when no volume took its name.
+  std::error_code error;
+  if (std::find(names.begin(), names.end(), archive) == names.end() &&
+      std::filesystem::file_size(archive, error) == 0 && !error) {
+    std::filesystem::remove(archive, error);
+  }
+  zip_.ReleaseArchive();
 }
 
 }  // namespace kestrune::zip

@@ -1,10 +1,13 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "zip/zip_archiver.h"
+#include "zip/zip_volumes.h"
 #include "zip/zip_writer.h"
 
 // The commit of an update: the new archive written entry by entry, then put in place of the old one.
@@ -36,8 +39,14 @@ class TZipUpdater {
   void WriteNew(const TDirItem& item);
   TDirItem WriteNewEntry(const TDirItem& item);
   void WriteDirectory();
-  void WriteCentralHeader(const TDirItem& item);
+  std::string CentralHeader(const TDirItem& item);
+  // Where a position of the output lies: its volume and the offset a header records for it.
+  TVolumeStream::Location Locate(std::int64_t position) const;
+  // A record of count bytes is never split between volumes.
+  void KeepTogether(std::size_t count);
+  void OpenVolumes();
   void Finish();
+  void PublishVolumes();
   void OverallProgress(TZipProcessOperation operation, TZipProgressPhase phase);
   bool Zip64Mode(TZip64Mode mode) const;
 
@@ -46,6 +55,8 @@ class TZipUpdater {
   TStream& old_;
   std::unique_ptr<TMemoryStream> memory_;
   std::unique_ptr<TReplacementFile> file_;
+  std::unique_ptr<TVolumeStream> volumes_;
+  std::map<int, WideString> volumeNames_;  // names a blank-volume handler chose
   std::unique_ptr<TZipOutput> out_;
   std::vector<TDirItem> written_;
   std::vector<WideString> moved_;

@@ -7,7 +7,7 @@ namespace kestrune::zip {
 namespace {
 
 // The message texts, by text index.
-constexpr std::array<const char*, 39> kTexts = {
+constexpr std::array<const char*, 40> kTexts = {
     "Unknown error",                                                                            // 0
     "Index out of bounds",                                                                      // 1
     "Invalid compression mode. Mode must be in [0-9] range",                                    // 2
@@ -41,14 +41,15 @@ constexpr std::array<const char*, 39> kTexts = {
     "Archive already has SFX stub",                           // 29
     "Multi-volume archive is not allowed for custom stream",  // 30
     "Multi-spanned archive is not allowed for modification. Use BeginUpdate/EndUpdate methods to add files "
-    "several times",                                                      // 31
-    "Deflate64 compression method is not supported",                      // 32
-    "MakeSFX error",                                                      // 33
-    "Hashed list of file names is invalid",                               // 34
-    "Cannot delete folder \"%s\"",                                        // 35
-    "File name is too long: \r\n\"%s\"",                                  // 36
-    "Multiple transactions are not supported for multi-volume archives",  // 37
-    "Entry name \"%s\" would leave the folder it belongs in",             // 38
+    "several times",                                                                                // 31
+    "Deflate64 compression method is not supported",                                                // 32
+    "MakeSFX error",                                                                                // 33
+    "Hashed list of file names is invalid",                                                         // 34
+    "Cannot delete folder \"%s\"",                                                                  // 35
+    "File name is too long: \r\n\"%s\"",                                                            // 36
+    "Multiple transactions are not supported for multi-volume archives",                            // 37
+    "Entry name \"%s\" would leave the folder it belongs in",                                       // 38
+    "Spanning over removable disks is not supported; split the archive into volume files instead",  // 39
 };
 
 struct CodeText {
@@ -57,14 +58,15 @@ struct CodeText {
 };
 
 // Every error code with its text index, searched in order. 63 refuses a name such as "../x" or "/etc/x"
-// that would put a file outside the archive's folder or the extraction folder.
-constexpr std::array<CodeText, 64> kCodeTable = {{
+// that would put a file outside the archive's folder or the extraction folder; 64 refuses to write
+// across removable disks, whose volume labels and disk changes this platform does not offer.
+constexpr std::array<CodeText, 65> kCodeTable = {{
     {0, 0},   {1, 1},   {2, 1},   {3, 1},   {4, 1},   {5, 2},   {6, 3},   {7, 1},   {8, 4},   {9, 5},   {10, 5},
     {11, 6},  {12, 6},  {13, 7},  {14, 7},  {15, 6},  {16, 1},  {17, 8},  {18, 6},  {19, 9},  {20, 10}, {21, 1},
     {22, 11}, {23, 9},  {24, 1},  {25, 11}, {26, 12}, {27, 13}, {28, 14}, {29, 5},  {30, 6},  {31, 6},  {32, 15},
     {33, 16}, {34, 17}, {35, 18}, {36, 19}, {37, 20}, {38, 6},  {39, 21}, {40, 22}, {41, 23}, {42, 6},  {43, 23},
     {44, 24}, {45, 24}, {46, 25}, {47, 26}, {48, 27}, {49, 28}, {50, 29}, {51, 30}, {52, 31}, {53, 6},  {54, 6},
-    {55, 32}, {56, 33}, {57, 27}, {58, 34}, {59, 34}, {60, 35}, {61, 36}, {62, 37}, {63, 38},
+    {55, 32}, {56, 33}, {57, 27}, {58, 34}, {59, 34}, {60, 35}, {61, 36}, {62, 37}, {63, 38}, {64, 39},
 }};
 
 std::string ArgText(const TZipFormatArg& arg) {

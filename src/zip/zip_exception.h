@@ -19,11 +19,13 @@ class TComponent {
 
 // A stored name that would leave the folder its archive is written from or extracted into.
 inline constexpr int kErrorUnsafeName = 63;
+// Writing with SpanningMode smSpanning.
+inline constexpr int kErrorSpanningUnsupported = 64;
 
 // One argument of a message with "%s" or "%d".
 using TZipFormatArg = std::variant<std::string, WideString, std::int64_t>;
 
-// Every failure of the archiver: the numeric code (0 to 63) and the message "[Name: ]text - Native error:
+// Every failure of the archiver: the numeric code (0 to 64) and the message "[Name: ]text - Native error:
 // 00015", the text taken from the code's row of the message table.
 class EZipException : public std::runtime_error {
  public:

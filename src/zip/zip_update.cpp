@@ -36,6 +36,9 @@ void TZipBaseArchiver::CheckNoUpdate() const {
 
 void TZipBaseArchiver::BeginUpdate() {
   CheckUpdatable();
+  if (updateCount_ > 0 && spanningMode_ != TZipSpanningMode::smNone) {
+    throw EZipException(62, this);
+  }
   ++updateCount_;
 }
 
@@ -63,6 +66,10 @@ void TZipBaseArchiver::Queue(const std::function<void()>& op) {
   if (updateCount_ > 0) {
     op();
     return;
+  }
+  // A multi-volume archive is written once, by one commit of all its entries.
+  if (spanningMode_ != TZipSpanningMode::smNone) {
+    throw EZipException(52, this);
   }
   BeginUpdate();
   try {

@@ -71,7 +71,7 @@ struct ToolRun {
   std::string output;
 };
 
-ToolRun Run(const std::string& command) {
+ToolRun RunTool(const std::string& command) {
   ToolRun run;
   FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
   if (pipe == nullptr) {
@@ -90,14 +90,14 @@ std::string Quoted(const fs::path& path) { return "'" + path.string() + "'"; }
 // Info-ZIP's unzip, an independent reader: "-t" tests every entry's data and CRC-32, "-v" lists names,
 // sizes and CRC-32 values.
 struct Unzip {
-  static bool Present() { return Run("unzip -v").status == 0; }
+  static bool Present() { return RunTool("unzip -v").status == 0; }
 
   static ToolRun Test(const fs::path& archive, const std::string& password = {}) {
-    return Run("LC_ALL=C.UTF-8 unzip -tq " + (password.empty() ? "" : "-P '" + password + "' ") + Quoted(archive));
+    return RunTool("LC_ALL=C.UTF-8 unzip -tq " + (password.empty() ? "" : "-P '" + password + "' ") + Quoted(archive));
   }
 
   static std::vector<Seen> List(const fs::path& archive) {
-    const ToolRun run = Run("LC_ALL=C.UTF-8 unzip -v " + Quoted(archive));
+    const ToolRun run = RunTool("LC_ALL=C.UTF-8 unzip -v " + Quoted(archive));
     EXPECT_EQ(run.status, 0) << run.output;
     std::vector<Seen> seen;
     std::istringstream lines(run.output);
@@ -249,7 +249,7 @@ TEST_P(RoundTripTest, ReadsBackHereAndInInfoZipWithTheSameNamesSizesAndCrcs) {
   std::vector<Seen> plain = expected;
   std::erase_if(plain, [](const Seen& s) { return s.name.find("ber.txt") != std::string::npos; });
   EXPECT_EQ(listed, plain) << ::testing::PrintToString(listed)
-                           << kestrune::zip::Run("LC_ALL=C.UTF-8 unzip -v " + Quoted(path_)).output;
+                           << RunTool("LC_ALL=C.UTF-8 unzip -v " + Quoted(path_)).output;
 }
 
 const WriteCase kWriteCases[] = {
@@ -615,6 +615,116 @@ TEST_F(ZipUpdateTest, Zip64WithMoreThan65535Entries) {
   const ToolRun test = Unzip::Test(path_);
   EXPECT_EQ(test.status, 0) << test.output.substr(0, 2000);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(120));
+}
+
+// A split archive: volumes of a set size named by the naming table, the last one under the archive's
+// own name. Info-ZIP's zip joins them ("zip -s 0") into an archive that unzip and this reader accept.
+TEST_F(ZipUpdateTest, SplitArchiveVolumesJoinIntoTheSameArchive) {
+  // No entry spans more than two volumes: Info-ZIP's join cuts such an entry short, also in its own
+  // split archives.
+  const std::map<std::string, std::string> contents = {{"a.bin", Noise(30000, 1)},   {"b.txt", "small"},
+                                                       {"c.bin", Noise(50000, 2)},   {"d.bin", Noise(60000, 3)},
+                                                       {"e/f.bin", Noise(60000, 4)}, {"g.txt", "g"}};
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.AdvancedNaming = false;
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  zip.SpanningOptions.FirstVolumeSize = 40000;
+  zip.SetCompressionMode(0);
+  Create(zip);
+  try {
+    zip.AddFromBuffer(u"x", "x");
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 52);
+  }
+  std::vector<int> asked;
+  zip.OnRequestBlankVolume = [&](TZipBaseArchiver&, int volume, WideString&, bool&) { asked.push_back(volume); };
+  zip.BeginUpdate();
+  try {
+    zip.BeginUpdate();
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 62);
+  }
+  for (const auto& [name, data] : contents) {
+    zip.AddFromBuffer(Utf8ToWide(name), data);
+  }
+  zip.EndUpdate();
+  EXPECT_FALSE(zip.Active());
+  EXPECT_EQ(asked, (std::vector<int>{2, 3, 4}));
+  const std::vector<std::pair<std::string, std::uint64_t>> volumes = {
+      {"out.Z01", 40000}, {"out.Z02", 65536}, {"out.Z03", 65536}};
+  fs::create_directories(dir_ / "join");
+  for (std::size_t i = 0; i < volumes.size(); ++i) {
+    EXPECT_EQ(fs::file_size(dir_ / volumes[i].first), volumes[i].second) << volumes[i].first;
+    fs::copy_file(dir_ / volumes[i].first, dir_ / "join" / ("out.z0" + std::to_string(i + 1)));
+  }
+  EXPECT_LE(fs::file_size(path_), 65536u);
+  EXPECT_EQ(ReadFileBytes(dir_ / "out.Z01").substr(0, 4), "PK\x07\x08");
+  EXPECT_TRUE(Leftovers().empty());
+  fs::copy_file(path_, dir_ / "join" / "out.zip");
+
+  ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+  const ToolRun join = RunTool("cd " + Quoted(dir_ / "join") + " && zip -q -s 0 out.zip --out joined.zip");
+  ASSERT_EQ(join.status, 0) << join.output;
+  const fs::path joined = dir_ / "join" / "joined.zip";
+  EXPECT_EQ(Unzip::Test(joined).status, 0) << Unzip::Test(joined).output;
+  std::vector<Seen> expected;
+  for (const auto& [name, data] : contents) {
+    expected.push_back({name, data.size(), Crc(data)});
+  }
+  EXPECT_EQ(Unzip::List(joined), expected);
+  std::map<std::string, std::string> bytes;
+  EXPECT_EQ(ReadBack(joined, {}, &bytes), expected);
+  for (const auto& [name, data] : contents) {
+    EXPECT_EQ(bytes[name], data) << name;
+  }
+}
+
+TEST_F(ZipUpdateTest, ARefusedVolumeLeavesNoVolumeBehind) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  zip.SetCompressionMode(0);
+  Create(zip);
+  zip.OnRequestBlankVolume = [](TZipBaseArchiver&, int, WideString&, bool& cancel) { cancel = true; };
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(100000, 4));
+  zip.EndUpdate();
+  EXPECT_TRUE(zip.Aborted);
+  zip.CloseZip();
+  std::vector<std::string> files;
+  for (const auto& entry : fs::directory_iterator(dir_.path())) {
+    files.push_back(entry.path().filename().string());
+  }
+  // What is left is the lone end record that closing gives the still empty archive.
+  EXPECT_EQ(files, std::vector<std::string>{"out.zip"});
+}
+
+TEST_F(ZipUpdateTest, MultiVolumeWritingThatCannotBeDoneIsRefused) {
+  struct Row {
+    TZipSpanningMode mode;
+    bool inMemory;
+    int code;
+  };
+  for (const Row& row : {Row{TZipSpanningMode::smSpanning, false, kErrorSpanningUnsupported},
+                         Row{TZipSpanningMode::smSplitting, true, 51}}) {
+    TZipArchiver zip;
+    zip.SetSpanningMode(row.mode);
+    zip.SetInMemory(row.inMemory);
+    Create(zip);
+    zip.BeginUpdate();
+    zip.AddFromBuffer(u"a", "a");
+    try {
+      zip.EndUpdate();
+      FAIL() << row.code;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), row.code);
+    }
+  }
 }
 
 }  // namespace

@@ -1,0 +1,146 @@
+#include "zip/zip_volumes.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace kestrune::zip {
+
+TVolumeStream::TVolumeStream(std::string folder, std::uint64_t firstSize, std::uint64_t size, NextVolumeFunction next)
+    : folder_(std::move(folder)), firstSize_(firstSize), size_each_(size), next_(std::move(next)) {
+  AddVolume();
+}
+
+TVolumeStream::~TVolumeStream() {
+  for (Volume& volume : volumes_) {
+    volume.file.reset();
+    if (!volume.temp.empty()) {
+      ::unlink(volume.temp.c_str());
+    }
+  }
+}
+
+bool TVolumeStream::AddVolume() {
+  const auto index = static_cast<int>(volumes_.size());
+  if (index > 0 && next_ && !next_(index)) {
+    refused_ = true;
+    return false;
+  }
+  std::string pattern = folder_ + "/FCXXXXXX.tmp";
+  const int handle = ::mkstemps(pattern.data(), 4);
+  if (handle < 0) {
+    throw EFCreateError("Cannot create file \"" + pattern + "\"");
+  }
+  ::close(handle);
+  Volume volume;
+  volume.temp = pattern;
+  volume.file = std::make_unique<TWFileStream>(Utf8ToWide(pattern), 2);
+  volume.start = size_;
+  volume.capacity = index == 0 && firstSize_ > 0 ? firstSize_ : size_each_;
+  volumes_.push_back(std::move(volume));
+  return true;
+}
+
+TVolumeStream::Volume* TVolumeStream::At(std::int64_t position) {
+  for (auto v = volumes_.rbegin(); v != volumes_.rend(); ++v) {
+    if (v->start <= position) {
+      return &*v;
+    }
+  }
+  return &volumes_.front();
+}
+
+std::size_t TVolumeStream::Read(void*, std::size_t) { return 0; }
+
+std::size_t TVolumeStream::Write(const void* buffer, std::size_t count) {
+  const auto* bytes = static_cast<const std::uint8_t*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    Volume* volume = At(position_);
+    const bool last = volume == &volumes_.back();
+    // Only the last volume grows; the others are rewritten in place (a header patched after its data).
+    const std::int64_t end =
+        last ? volume->start + static_cast<std::int64_t>(volume->capacity) : volume->start + volume->size;
+    if (position_ >= end) {
+      if (!last || !AddVolume()) {
+        break;
+      }
+      continue;
+    }
+    const auto n =
+        static_cast<std::size_t>(std::min<std::int64_t>(end - position_, static_cast<std::int64_t>(count - done)));
+    volume->file->SetPosition(position_ - volume->start);
+    const std::size_t written = volume->file->Write(bytes + done, n);
+    position_ += static_cast<std::int64_t>(written);
+    done += written;
+    volume->size = std::max(volume->size, position_ - volume->start);
+    size_ = std::max(size_, position_);
+    if (written < n) {
+      break;
+    }
+  }
+  return done;
+}
+
+std::int64_t TVolumeStream::Seek(std::int64_t offset, TSeekOrigin origin) {
+  std::int64_t base = 0;
+  if (origin == TSeekOrigin::soCurrent) {
+    base = position_;
+  } else if (origin == TSeekOrigin::soEnd) {
+    base = size_;
+  }
+  position_ = std::clamp<std::int64_t>(base + offset, 0, size_);
+  return position_;
+}
+
+void TVolumeStream::SetSize(std::int64_t size) {
+  while (volumes_.size() > 1 && volumes_.back().start >= size) {
+    volumes_.back().file.reset();
+    ::unlink(volumes_.back().temp.c_str());
+    volumes_.pop_back();
+  }
+  Volume& last = volumes_.back();
+  last.size = std::max<std::int64_t>(0, size - last.start);
+  last.file->SetSize(last.size);
+  size_ = last.start + last.size;
+  position_ = std::min(position_, size_);
+}
+
+bool TVolumeStream::KeepTogether(std::size_t count) {
+  const Volume& last = volumes_.back();
+  if (last.capacity - static_cast<std::uint64_t>(last.size) >= count) {
+    return true;
+  }
+  if (last.size == 0 || last.capacity < count) {
+    return false;  // no volume can hold it
+  }
+  return AddVolume() && volumes_.back().capacity >= count;
+}
+
+TVolumeStream::Location TVolumeStream::Locate(std::int64_t position) const {
+  for (auto v = volumes_.rbegin(); v != volumes_.rend(); ++v) {
+    if (v->start <= position) {
+      return {static_cast<std::uint32_t>(volumes_.rend() - v - 1), static_cast<std::uint64_t>(position - v->start)};
+    }
+  }
+  return {};
+}
+
+bool TVolumeStream::Publish(const std::function<std::string(int volume, bool last)>& name, unsigned mode) {
+  for (std::size_t i = 0; i < volumes_.size(); ++i) {
+    Volume& volume = volumes_[i];
+    if (::fchmod(volume.file->Handle(), static_cast<mode_t>(mode)) != 0 || ::fsync(volume.file->Handle()) != 0) {
+      return false;
+    }
+    volume.file.reset();
+    if (::rename(volume.temp.c_str(), name(static_cast<int>(i), i + 1 == volumes_.size()).c_str()) != 0) {
+      return false;
+    }
+    volume.temp.clear();
+  }
+  return true;
+}
+
+}  // namespace kestrune::zip

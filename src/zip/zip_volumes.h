@@ -1,0 +1,70 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "zip/zip_stream.h"
+
+// The output of a split archive: one stream whose bytes are spread over volume files of a set size.
+// Every volume is written to a temporary file beside the archive; they get their names together, once
+// the whole archive is written, so a failure leaves no volume behind.
+namespace kestrune::zip {
+
+class TVolumeStream : public TStream {
+ public:
+  struct Location {
+    std::uint32_t volume = 0;
+    std::uint64_t offset = 0;  // from the start of that volume
+  };
+  // Asked before each volume after the first (its number from 0); false stops the writing.
+  using NextVolumeFunction = std::function<bool(int volume)>;
+
+  // folder: where the temporary files go; sizes: the first volume's and the others' in bytes.
+  TVolumeStream(std::string folder, std::uint64_t firstSize, std::uint64_t size, NextVolumeFunction next);
+  ~TVolumeStream() override;
+  TVolumeStream(const TVolumeStream&) = delete;
+  TVolumeStream& operator=(const TVolumeStream&) = delete;
+
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void* buffer, std::size_t count) override;
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override { return size_; }
+  // Cuts the output back to size; volumes after it are dropped.
+  void SetSize(std::int64_t size) override;
+
+  // Starts a new volume when fewer than count bytes are left in the last one, so that a record of
+  // count bytes is never split; false when that is impossible or a new volume was refused.
+  bool KeepTogether(std::size_t count);
+  Location Locate(std::int64_t position) const;
+  int VolumeCount() const { return static_cast<int>(volumes_.size()); }
+  // Gives the volumes their permission bits, flushes them and renames them (name(i) for volume i);
+  // true when all were renamed.
+  bool Publish(const std::function<std::string(int volume, bool last)>& name, unsigned mode);
+  // Why the last write stopped short: a new volume was refused.
+  bool Refused() const { return refused_; }
+
+ private:
+  struct Volume {
+    std::string temp;
+    std::unique_ptr<TWFileStream> file;
+    std::int64_t start = 0;
+    std::int64_t size = 0;
+    std::uint64_t capacity = 0;
+  };
+  bool AddVolume();
+  Volume* At(std::int64_t position);
+
+  std::string folder_;
+  std::uint64_t firstSize_;
+  std::uint64_t size_each_;
+  NextVolumeFunction next_;
+  std::vector<Volume> volumes_;
+  std::int64_t size_ = 0;
+  std::int64_t position_ = 0;
+  bool refused_ = false;
+};
+
+}  // namespace kestrune::zip
