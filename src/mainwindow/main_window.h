@@ -13,6 +13,7 @@
 #include "catalogue/catalogue_file.h"
 #include "settings/settings.h"
 
+class ArtworkPanes;
 class ArtworkPicture;
 class GameListController;
 class LangManagerQt;
@@ -87,6 +88,8 @@ class TForm1 : public QMainWindow {
   bool MoviesSupported() const { return moviesSupported_; }
   // Which artwork archives the first show opened: snapshot, marquee, control panel, cabinet, flyer, title.
   std::array<bool, 6> OpenArchives() const;
+  // What the picture area shows for the selected game, and when.
+  ArtworkPanes* Panes() const { return panes_; }
 
   // The first activation's work, once per run (also started right after the first show, for
   // platforms that never activate a window).
@@ -193,8 +196,7 @@ class TForm1 : public QMainWindow {
   bool moviesSupported_ = false;
   std::vector<std::string> historyLines_;
   std::vector<std::string> mameInfoLines_;
-  // snapshot, marquee, control panel, cabinet, flyer, title; null when not open.
-  std::array<std::unique_ptr<kestrune::zip::TZipArchiver>, 6> archives_;
+  ArtworkPanes* panes_ = nullptr;
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

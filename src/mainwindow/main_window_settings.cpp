@@ -24,6 +24,7 @@
 #include "catalogue/column_order.h"
 #include "catalogue/favorites.h"
 #include "catalogue/game_list.h"
+#include "mainwindow/artwork_panes.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
@@ -45,9 +46,6 @@ namespace {
 // MAME's executable names looked for on a first run, in order.
 constexpr const char* kMameNames[] = {"mame",   "mamep",    "mamepp",   "mamep3",  "mamep4",
                                       "mameat", "mameatxp", "mameat64", "fastmame"};
-// The keys of pages 1 to 7 of the picture area.
-constexpr const char* kTabKeys[] = {"historytab", "flyertab", "cabinettab", "marqueetab",
-                                    "cpaneltab",  "titletab", "mngtab"};
 // Check boxes of the preferences that hold a switch of their own, with the key they mirror.
 struct PreferenceBox {
   const char* box;
@@ -62,20 +60,12 @@ constexpr PreferenceBox kPreferenceBoxes[] = {
 };
 // Zoom of the `scaletimes` items "None", "2x", "3x", "4x".
 constexpr double kZooms[] = {1.0, 1.5, 2.0, 2.5};
-// The picture archives: file name and the folder it is looked for in, in opening order.
-constexpr const char* kArchiveNames[] = {"snap.zip", "marquees.zip", "cpanel.zip",
-                                         "cabinets.zip", "flyers.zip", "titles.zip"};
 
 bool IsUsableExecutable(const std::filesystem::path& path) {
   std::error_code error;
   if (!std::filesystem::is_regular_file(path, error)) return false;
   return (std::filesystem::status(path, error).permissions() & std::filesystem::perms::owner_exec) !=
          std::filesystem::perms::none;
-}
-
-std::string FolderFile(const std::string& folder, const char* name) {
-  if (folder.empty()) return std::string();
-  return folder.back() == '/' ? folder + name : folder + '/' + name;
 }
 
 std::unique_ptr<zip::TZipArchiver> OpenArchive(const std::string& path) {
@@ -265,7 +255,7 @@ void TForm1::ApplyPaneSettings() {
     Form4->ComboBox("scaletimes")->setCurrentIndex(scale >= 0 && scale < 4 ? scale : 0);
   }
   for (int page = 1; page < kPageCount; ++page) {
-    if (!s.ReadFlag(set::kUiSection, kTabKeys[page - 1])) SetTabVisible(page, false);
+    if (!s.ReadFlag(set::kUiSection, kArtworkTabKeys[static_cast<std::size_t>(page - 1)])) SetTabVisible(page, false);
   }
   if (!moviesSupported_) SetTabVisible(7, false);
   SetStatusBarShown(s.ReadFlag(set::kUiSection, "statusbar"));
@@ -291,6 +281,7 @@ void TForm1::ApplyPictureScale() {
     if (scale >= 0 && scale < 4) pictures_[i]->SetZoom(kZooms[scale]);
     pictures_[i]->SetResizeMode(stretch);
   }
+  panes_->SetMovieStretched(stretch);
 }
 
 void TForm1::ApplyFullScreenLayout() {
@@ -303,18 +294,11 @@ void TForm1::ApplyFullScreenLayout() {
 }
 
 void TForm1::OpenArtworkArchives() {
-  const std::string* folders[] = {&folders_.snap, &folders_.marquee, &folders_.control,
-                                  &folders_.cabinet, &folders_.flyer, &folders_.title};
-  for (std::size_t i = 0; i < archives_.size(); ++i) archives_[i] = OpenArchive(FolderFile(*folders[i], kArchiveNames[i]));
+  panes_->OpenSources(folders_);
   // The game list opens the icon archive (or the icon folder) itself when its settings are applied.
 }
 
-void TForm1::CloseArtworkArchives() {
-  for (auto& archive : archives_) {
-    if (archive) archive->CloseZip();
-    archive.reset();
-  }
-}
+void TForm1::CloseArtworkArchives() { panes_->CloseSources(); }
 
 void TForm1::ApplySkin() {
   const std::string path = frontDir_ + "skin/skin.zip";
@@ -366,25 +350,7 @@ void TForm1::SetTabsHidden(bool hidden) {
   tabsHidden_ = hidden;
   menus_->Action("HideTabs1")->setChecked(!hidden);
   menus_->Menu("Views1")->menuAction()->setEnabled(!hidden);
-  if (hidden) {
-    for (int page = kPageCount - 1; page >= 0; --page) pageControl_->setTabVisible(page, false);
-    // With every tab hidden the picture area still shows the first page, the game's texts under it.
-    pageControl_->tabBar()->hide();
-    pageControl_->setCurrentIndex(0);
-    // Hiding a tab hides its page too; the first page must stay on screen without its tab.
-    pages_[0]->show();
-    historyscherm2_->setVisible(historyLoaded_ || mameInfoLoaded_);
-    emit gameList_->selectedGameChanged();
-    return;
-  }
-  pageControl_->tabBar()->show();
-  historyscherm2_->hide();
-  pageControl_->setTabVisible(0, true);
-  for (int page = 1; page < kPageCount; ++page) {
-    const bool shown = settings_->ReadFlag(set::kUiSection, kTabKeys[page - 1]) && (page != 7 || moviesSupported_);
-    SetTabVisible(page, shown);
-  }
-  pageControl_->setCurrentIndex(0);
+  panes_->ApplyTabVisibility(hidden);
 }
 
 void TForm1::SetStatusBarShown(bool shown) {
