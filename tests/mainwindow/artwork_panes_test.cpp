@@ -1,0 +1,330 @@
+#include "mainwindow/artwork_panes.h"
+
+#include <gtest/gtest.h>
+#include <zlib.h>
+
+#include <QAction>
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMovie>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTextBrowser>
+#include <QTimer>
+#include <QTreeView>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "../catalogue/game_lines.h"
+#include "mainwindow/artwork_picture.h"
+#include "mainwindow/driver_info_dialog.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "settings/preferences_dialog.h"
+#include "settings/settings.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "support/zip_writer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace set = kestrune::settings;
+namespace cat = kestrune::catalogue;
+using Values = std::map<std::string, std::string>;
+
+std::string PngOf(QColor colour, int width = 40, int height = 30) {
+  QImage image(width, height, QImage::Format_RGB32);
+  image.fill(colour);
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes.toStdString();
+}
+
+void PutBe32(std::string& out, quint32 value) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<char>(value >> shift));
+}
+
+void PutChunk(std::string& out, const char* type, const std::string& data) {
+  PutBe32(out, static_cast<quint32>(data.size()));
+  const std::string typed = std::string(type, 4) + data;
+  out += typed;
+  PutBe32(out, crc32(0, reinterpret_cast<const Bytef*>(typed.data()), static_cast<uInt>(typed.size())));
+}
+
+// A movie as MNG-VLC writes it: the MHDR header, then each frame as a PNG datastream without its
+// signature (IHDR, IDAT, IEND), then MEND. Qt writes no MNG, so the test does.
+std::string MngOf(const std::vector<QColor>& frames, int width = 8, int height = 6) {
+  std::string mng("\x8aMNG\r\n\x1a\n", 8);
+  std::string header;
+  for (quint32 value : {quint32(width), quint32(height), 20u, 0u, quint32(frames.size()), 0u, 0u})
+    PutBe32(header, value);
+  PutChunk(mng, "MHDR", header);
+  for (const QColor& colour : frames) {
+    std::string ihdr;
+    PutBe32(ihdr, static_cast<quint32>(width));
+    PutBe32(ihdr, static_cast<quint32>(height));
+    ihdr += std::string("\x08\x02\x00\x00\x00", 5);  // 8-bit RGB
+    PutChunk(mng, "IHDR", ihdr);
+    std::string raw;
+    for (int y = 0; y < height; ++y) {
+      raw += '\0';
+      for (int x = 0; x < width; ++x) raw += {char(colour.red()), char(colour.green()), char(colour.blue())};
+    }
+    uLongf size = compressBound(static_cast<uLong>(raw.size()));
+    std::string packed(size, '\0');
+    compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.data()),
+             static_cast<uLong>(raw.size()));
+    packed.resize(size);
+    PutChunk(mng, "IDAT", packed);
+    PutChunk(mng, "IEND", "");
+  }
+  PutChunk(mng, "MEND", "");
+  return mng;
+}
+
+void Settle(int ms = 30) {
+  QElapsedTimer waited;
+  waited.start();
+  do {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  } while (waited.elapsed() < ms);
+}
+
+// A program folder with a small catalogue: pacman, its clone puckman, dkong without any artwork, and
+// galaga and bosco whose snapshots are damaged.
+class ArtworkPanesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
+    folder_ = QDir::currentPath().toStdString() + "/";
+    using kestrune::test::GameLine;
+    Write("ini/kestrune.dat", GameLine("pacman") + "\r\n" +
+                                  GameLine("puckman", [](cat::Tgameinfo& g) { g.cloneof = "pacman"; }) + "\r\n" +
+                                  GameLine("dkong", [](cat::Tgameinfo& g) { g.driver = "nintendo/dkong.cpp"; }) +
+                                  "\r\n" + GameLine("galaga") + "\r\n" + GameLine("bosco") + "\r\n");
+  }
+  void TearDown() override {
+    DestroyProgramWindows();
+    QDir::setCurrent(oldFolder_);
+  }
+
+  void Write(const std::string& name, std::string_view bytes) const {
+    fs::create_directories((fs::path(folder_) / name).parent_path());
+    kestrune::test::WriteFileBytes(fs::path(folder_) / name, bytes);
+  }
+
+  void Start(const Values& changes = {}) {
+    set::Settings settings(folder_);
+    settings.WriteDefaults(folder_, "mame", "");
+    for (const auto& [key, value] : Values{{"showtabs", "1"}, {"tabselect", "0"}, {"stretch", "1"}})
+      settings.WriteText(set::kUiSection, key, value);
+    for (const auto& [key, value] : changes) settings.WriteText(set::kUiSection, key, value);
+    std::string error;
+    ASSERT_TRUE(settings.Save(&error)) << error;
+    CreateProgramWindows();
+    Form1->SetMessenger(
+        [](QMessageBox::Icon, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
+    Form1->resize(900, 600);
+    Form1->show();
+    QElapsedTimer waited;
+    waited.start();
+    while (!Form1->StartupDone() && waited.elapsed() < 10000)
+      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    ASSERT_TRUE(Form1->StartupDone());
+    Settle();
+  }
+
+  void Select(const char* rom) {
+    const int row = Form1->gameList()->List().FindRomRow(rom);
+    ASSERT_GE(row, 0) << rom;
+    Form1->gameList()->View()->SelectRow(row);
+    Settle();
+  }
+  void ReleaseKey() {
+    QKeyEvent release(QEvent::KeyRelease, Qt::Key_Down, Qt::NoModifier);
+    QCoreApplication::sendEvent(Form1->gameList()->View()->ReportView(), &release);
+    Settle();
+  }
+  void ShowPage(int page) {
+    Form1->PageControl()->setCurrentIndex(page);
+    Settle();
+  }
+  ArtworkPicture* Snap() const { return Form1->Pictures()[0]; }
+  QRgb SnapColour() const { return Snap()->Image().isNull() ? 0 : Snap()->Image().pixel(0, 0); }
+  bool ShowsLogo(ArtworkPicture* picture) const { return picture->Image() == BuiltInLogo(); }
+  template <typename T>
+  T* Control(const char* name) const {
+    return Form1->findChild<T*>(QString::fromLatin1(name));
+  }
+
+  kestrune::test::TempDir dir_;
+  QString oldFolder_;
+  std::string folder_;
+};
+
+const QRgb kRed = QColor(Qt::red).rgb();
+const QRgb kBlue = QColor(Qt::blue).rgb();
+const QRgb kGreen = QColor(Qt::green).rgb();
+
+TEST_F(ArtworkPanesTest, SelectingAGameShowsItsSnapshotItsParentsOrTheDefaultPicture) {
+  Write("snap/pacman.png", PngOf(Qt::red));
+  Write("snap/galaga.png", PngOf(Qt::blue).substr(0, 60));
+  std::string huge = PngOf(Qt::blue);
+  huge.replace(16, 8, std::string("\0\0\x75\x30\0\0\x75\x30", 8));  // 30,000 x 30,000
+  const quint32 crc = crc32(0, reinterpret_cast<const Bytef*>(huge.data() + 12), 17);
+  for (int i = 0; i < 4; ++i) huge[static_cast<std::size_t>(29 + i)] = static_cast<char>(crc >> (24 - 8 * i));
+  Write("snap/bosco.png", huge);
+  Start();
+  EXPECT_EQ(Form1->OpenArchives(), (std::array<bool, 6>{}));
+  Select("pacman");
+  EXPECT_EQ(SnapColour(), kRed);
+  Select("dkong");
+  EXPECT_TRUE(ShowsLogo(Snap()));
+  Select("puckman");
+  EXPECT_EQ(SnapColour(), kRed);
+  for (const char* damaged : {"galaga", "bosco"}) {
+    Select(damaged);
+    EXPECT_TRUE(ShowsLogo(Snap())) << damaged;
+  }
+}
+
+TEST_F(ArtworkPanesTest, AnArchivedPictureWaitsForTheKeyToBeLetGoAndTheFolderIsNotAsked) {
+  Write("flyers/flyers.zip", kestrune::test::StoredZip({{"PACMAN.PNG", PngOf(Qt::blue), std::nullopt}}));
+  Write("flyers/pacman.png", PngOf(Qt::red));
+  Write("flyers/dkong.png", PngOf(Qt::green));
+  Start({{"tabselect", "2"}});
+  ArtworkPicture* flyer = Form1->Pictures()[1];
+  EXPECT_EQ(Form1->OpenArchives()[4], true);
+  // The start shows the selected game (the first) at once.
+  EXPECT_EQ(flyer->Image().pixel(0, 0), kBlue);
+  Select("dkong");
+  EXPECT_EQ(flyer->Image().pixel(0, 0), kBlue);
+  ReleaseKey();
+  EXPECT_TRUE(ShowsLogo(flyer));
+  Select("pacman");
+  EXPECT_TRUE(ShowsLogo(flyer));
+  // Changing the page loads the page's picture at once.
+  ShowPage(0);
+  ShowPage(2);
+  EXPECT_EQ(flyer->Image().pixel(0, 0), kBlue);
+}
+
+TEST_F(ArtworkPanesTest, TheSnapshotCyclesThroughTheNumberedSnapshotsAndTheKinds) {
+  Write("snap/pacman/0000.png", PngOf(Qt::red));
+  Write("snap/pacman/0001.png", PngOf(Qt::green));
+  Write("cabinets/pacman.png", PngOf(Qt::blue));
+  Start();
+  Select("pacman");
+  EXPECT_EQ(SnapColour(), kRed);
+  Form4->RadioButton("cyclesnaps")->setChecked(true);
+  std::vector<QRgb> shown;
+  for (int tick = 0; tick < 3; ++tick) {
+    Form1->Panes()->Timer1Timer();
+    shown.push_back(SnapColour());
+  }
+  EXPECT_EQ(shown, (std::vector<QRgb>{kRed, kGreen, kRed}));
+  // The kind cycle of a clone: its parent's cabinet, nothing more on the next step, its parent's snapshot.
+  Form4->RadioButton("cycletabs")->setChecked(true);
+  Select("puckman");
+  shown.clear();
+  for (int tick = 0; tick < 3; ++tick) {
+    Form1->Panes()->Timer1Timer();
+    shown.push_back(SnapColour());
+  }
+  EXPECT_EQ(shown, (std::vector<QRgb>{kBlue, kBlue, kRed}));
+}
+
+TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture) {
+  if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
+  Write("mng/pacman.mng", MngOf({Qt::red, Qt::green, Qt::blue}));
+  Start({{"tabselect", "7"}});
+  ASSERT_EQ(Form1->PageControl()->currentIndex(), 7);
+  Select("puckman");
+  ReleaseKey();
+  QMovie* movie = Form1->Panes()->Movie();
+  ASSERT_NE(movie, nullptr);
+  std::vector<QRgb> frames;
+  if (!movie->currentImage().isNull()) frames.push_back(movie->currentImage().pixel(0, 0));
+  QObject::connect(movie, &QMovie::frameChanged,
+                   [&frames, movie] { frames.push_back(movie->currentImage().pixel(0, 0)); });
+  QElapsedTimer waited;
+  waited.start();
+  while (frames.size() < 3 && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(frames, (std::vector<QRgb>{kRed, kGreen, kBlue}));
+  EXPECT_EQ(Control<QLabel>("mng")->movie(), movie);
+  Select("dkong");
+  ReleaseKey();
+  EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
+  EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
+}
+
+TEST_F(ArtworkPanesTest, TheHistoryPageShowsBothEntriesAndOpensOnlyTheGamesOwnAddress) {
+  Write("history.dat",
+        "$info=pacman,puckman,\r\n$<a href=\"https://www.arcade-history.com/?id=1\" target=\"_blank\">x</a>\r\n"
+        "$bio\r\nPac-Man (c) 1980 Namco.\r\n$end\r\n");
+  Write("mameinfo.dat", "$info=pacman\r\n$mame\r\nPac notes.\r\n$end\r\n");
+  Start({{"tabselect", "1"}});
+  std::vector<QUrl> opened;
+  Form1->Panes()->SetUrlOpener([&opened](const QUrl& url) { opened.push_back(url); });
+  auto* history = Control<QTextBrowser>("historyscherm");
+  Select("puckman");
+  ReleaseKey();
+  EXPECT_EQ(history->toPlainText().toStdString(),
+            "\nEdit this entry at www.arcade-history.com\n\nPac-Man (c) 1980 Namco.\n\n\nPac notes.");
+  EXPECT_TRUE(history->toHtml().contains("https://www.arcade-history.com/?id=1"));
+  emit history->anchorClicked(QUrl("https://www.arcade-history.com/?id=1"));
+  emit history->anchorClicked(QUrl("file:///etc/passwd"));
+  EXPECT_EQ(opened, (std::vector<QUrl>{QUrl("https://www.arcade-history.com/?id=1")}));
+  Select("dkong");
+  ReleaseKey();
+  EXPECT_EQ(Form1->Panes()->HistoryLink(), "");
+  EXPECT_FALSE(history->toHtml().contains("arcade-history"));
+}
+
+TEST_F(ArtworkPanesTest, WithTheTabsHiddenTheTextsStandUnderTheSnapshot) {
+  Write("history.dat", "$info=pacman,\r\n\r\n$bio\r\nPac-Man.\r\n$end\r\n");
+  Write("snap/pacman.png", PngOf(Qt::red));
+  Start({{"showtabs", "0"}, {"flyertab", "0"}});
+  Select("pacman");
+  ReleaseKey();
+  EXPECT_TRUE(Form1->TabsHidden());
+  EXPECT_EQ(SnapColour(), kRed);
+  auto* texts = Control<QTextBrowser>("historyscherm2");
+  EXPECT_TRUE(texts->isVisible());
+  EXPECT_EQ(texts->toPlainText().toStdString(), "\n\nPac-Man.");
+  EXPECT_LE(Snap()->height(), Form1->PageControl()->height() / 2 + 4);
+  Form1->Menus()->Action("HideTabs1")->trigger();
+  EXPECT_FALSE(texts->isVisible());
+  EXPECT_FALSE(Form1->PageControl()->isTabVisible(2));  // its key says "0"
+  EXPECT_TRUE(Form1->PageControl()->isTabVisible(3));
+  Form1->Menus()->TabViewActions()[1]->trigger();  // Flyer
+  EXPECT_TRUE(Form1->PageControl()->isTabVisible(2));
+  EXPECT_TRUE(Form1->Menus()->TabPopupActions()[1]->isChecked());
+  EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "flyertab"), "1");
+}
+
+TEST_F(ArtworkPanesTest, TheDriverWindowShowsTheSelectedGamesDriverEntry) {
+  Write("mameinfo.dat", "$info=dkong.cpp\r\n$drv\r\nDonkey Kong driver.\r\n$end\r\n");
+  Start();
+  Select("dkong");
+  Form1->Menus()->Action("ShowGameDriverInfo1")->trigger();
+  Settle();
+  ASSERT_TRUE(Form10->isVisible());
+  EXPECT_EQ(Form10->findChild<QPlainTextEdit*>("gamedrivermemo")->toPlainText().toStdString(),
+            "Driver : nintendo/dkong.cpp\n\nDonkey Kong driver.\n");
+  Form10->reject();
+}
+
+}  // namespace
