@@ -17,6 +17,7 @@ build-bench/bench/catalogue/catalogue_split_bench
 build-bench/bench/game_list/game_list_bench
 build-bench/bench/zip/zip_listing_bench
 build-bench/bench/startup/startup_bench
+build-bench/bench/artwork/artwork_bench
 build-bench/bench/rom_scan/rom_scan_generate "$data"
 mkdir -p "$data/front"
 build-bench/bench/rom_scan/kestrune-scan "$data/roms.dat" "$data/roms" "$data/front"
