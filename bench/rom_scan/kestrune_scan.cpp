@@ -15,15 +15,15 @@
 #include <thread>
 #include <vector>
 
-#include "catalogue/rom_path.h"
-#include "catalogue/rom_verifier.h"
-#include "catalogue/scan_work_files.h"
+#include "romscan/rom_path.h"
+#include "romscan/rom_verifier.h"
+#include "romscan/scan_work_files.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
-using namespace kestrune::catalogue;
+using namespace kestrune::romscan;
 
 double Seconds(Clock::time_point since) { return std::chrono::duration<double>(Clock::now() - since).count(); }
 

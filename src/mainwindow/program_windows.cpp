@@ -1,7 +1,6 @@
 #include "mainwindow/program_windows.h"
 
 #include "catalogue/bad_roms_dialog.h"
-#include "catalogue/rom_init_window.h"
 #include "catalogue/setup_wizard_dialog.h"
 #include "mainwindow/about_dialog.h"
 #include "mainwindow/column_order_dialog.h"
@@ -13,6 +12,7 @@
 #include "mainwindow/loading_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
+#include "romscan/rom_init_window.h"
 #include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
 

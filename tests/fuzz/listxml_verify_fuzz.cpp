@@ -17,16 +17,16 @@
 #include <system_error>
 #include <vector>
 
-#include "catalogue/listxml_reader.h"
-#include "catalogue/rom_scan.h"
-#include "catalogue/rom_verifier.h"
 #include "fuzz_input_file.h"
 #include "platform/text_file.h"
+#include "romscan/listxml_reader.h"
+#include "romscan/rom_scan.h"
+#include "romscan/rom_verifier.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-using namespace kestrune::catalogue;
+using namespace kestrune::romscan;
 
 void Check(bool holds) {
   if (!holds) {

@@ -1,4 +1,4 @@
-#include "catalogue/rom_path.h"
+#include "romscan/rom_path.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 using Folders = std::vector<std::string>;
@@ -89,8 +89,8 @@ TEST(ReadRomPath, TakesTheFirstRomLineAndQuotesIt) {
       {"# CORE SEARCH PATH OPTIONS\r\nhomepath                 .\r\nrompath                  roms\r\n", "\"roms\""},
       {"rompath                  \"a;b\"\r\n", "\"a;b\""},
       {"rompath                  a;b\r\nrompath  c\r\n", "\"a;b\""},
-      {"rompath\r\n", "\"old\""},        // no value: kept
-      {"ROMPATH  x\r\n", "\"old\""},     // case-sensitive key
+      {"rompath\r\n", "\"old\""},         // no value: kept
+      {"ROMPATH  x\r\n", "\"old\""},      // case-sensitive key
       {"samplepath   s\r\n", "\"old\""},  // no rom line
   };
   test::TempDir dir;
@@ -122,4 +122,4 @@ TEST(RomFolderIndex, ListsFilesOnceAndIgnoresFoldersAndMissingOnes) {
 }
 
 }  // namespace
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

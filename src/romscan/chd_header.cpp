@@ -1,10 +1,10 @@
-#include "catalogue/chd_header.h"
+#include "romscan/chd_header.h"
 
 #include <array>
 #include <fstream>
 #include <optional>
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 constexpr std::size_t kMd5Offset = 44;
@@ -43,15 +43,18 @@ std::optional<std::string> HeaderHex(const ChdHeader& header, std::size_t offset
 
 std::optional<std::size_t> Sha1Offset(const ChdHeader& header) {
   if (header.size < kVersionOffset + 4) return std::nullopt;
-  const std::uint32_t version = (std::uint32_t{header.bytes[kVersionOffset]} << 24) |
-                                (std::uint32_t{header.bytes[kVersionOffset + 1]} << 16) |
-                                (std::uint32_t{header.bytes[kVersionOffset + 2]} << 8) |
-                                std::uint32_t{header.bytes[kVersionOffset + 3]};
+  const std::uint32_t version =
+      (std::uint32_t{header.bytes[kVersionOffset]} << 24) | (std::uint32_t{header.bytes[kVersionOffset + 1]} << 16) |
+      (std::uint32_t{header.bytes[kVersionOffset + 2]} << 8) | std::uint32_t{header.bytes[kVersionOffset + 3]};
   switch (version) {
-    case 3: return 80;
-    case 4: return 48;
-    case 5: return 84;
-    default: return std::nullopt;
+    case 3:
+      return 80;
+    case 4:
+      return 48;
+    case 5:
+      return 84;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -85,4 +88,4 @@ bool CheckChdHash(const std::filesystem::path& path, std::string_view md5, std::
   return static_cast<bool>(file);
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -9,7 +9,7 @@
 #include <vector>
 
 // MAME's rom path and the rom folders the ROM scan searches.
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 // Reads `romPath` from mame.ini: the value of the first line whose first three characters are "rom",
 // enclosed in double quotes unless it already starts with one. When no line matches, or the line
@@ -59,4 +59,4 @@ class RomFolderIndex {
   std::vector<NameSet> files_;
 };
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

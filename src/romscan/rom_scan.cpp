@@ -1,6 +1,6 @@
-#include "catalogue/rom_scan.h"
+#include "romscan/rom_scan.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 bool RunRomScan(const RomScanParams& params, RomScanState& state, std::string* error) {
   state = RomScanState{};
@@ -13,4 +13,4 @@ bool RunRomScan(const RomScanParams& params, RomScanState& state, std::string* e
   return ScanRomZips(state, folders, params.verify, error) && WriteSetVerdicts(state, error);
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,4 +1,4 @@
-#include "catalogue/listxml_reader.h"
+#include "romscan/listxml_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -8,7 +8,7 @@
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 std::vector<std::string> SourceLines(const std::string& bytes) {
@@ -284,4 +284,4 @@ TEST(ReadListXml, SkipsSetsAndDropsReferencesWithNamesMameNeverWrites) {
 }
 
 }  // namespace
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,4 +1,4 @@
-#include "catalogue/xml_text.h"
+#include "romscan/xml_text.h"
 
 #include <array>
 #include <cstdint>
@@ -6,7 +6,7 @@
 
 #include "platform/code_pages.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 bool IsXmlBlank(char c) { return c == '\t' || c == '\n' || c == '\r' || c == ' '; }
@@ -136,4 +136,4 @@ std::string_view XmlAttrValue(std::string_view line, std::string_view name) {
   }
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

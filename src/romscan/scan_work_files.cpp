@@ -1,12 +1,12 @@
-#include "catalogue/scan_work_files.h"
+#include "romscan/scan_work_files.h"
 
 #include <cstdio>
 #include <system_error>
 
-#include "catalogue/chd_header.h"
 #include "platform/text_file.h"
+#include "romscan/chd_header.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 std::string ArchiveName(std::string_view set) { return std::string(set) + ".zip"; }
@@ -141,4 +141,4 @@ bool CollectBiosCrcs(const RomScanState& state, const RomFolderIndex& folders, s
   return SaveWorkFile(state, kBiosCrcFile, text, error);
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,4 +1,4 @@
-#include "catalogue/rom_scan.h"
+#include "romscan/rom_scan.h"
 
 #include <gtest/gtest.h>
 
@@ -11,7 +11,7 @@
 #include "support/temp_dir.h"
 #include "support/zip_writer.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 namespace fs = std::filesystem;
@@ -110,4 +110,4 @@ TEST_F(RomScanRun, KeepsCraftedNamesOutOfTheWorkFilesAndTheFileSystem) {
 }
 
 }  // namespace
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

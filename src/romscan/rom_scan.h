@@ -4,12 +4,12 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/rom_verifier.h"
-#include "catalogue/scan_work_files.h"
+#include "romscan/rom_verifier.h"
+#include "romscan/scan_work_files.h"
 
 // The ROM scan from MAME's game list to sets.dat, in the order its steps depend on each other. Runs
 // on a worker thread; the dialog only shows what the observer is told.
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 struct RomScanParams {
   std::filesystem::path listXml;        // roms.dat as MAME wrote it
@@ -25,4 +25,4 @@ struct RomScanParams {
 // is read whole before the first work file is written, so a list MAME did not finish replaces none.
 bool RunRomScan(const RomScanParams& params, RomScanState& state, std::string* error);
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

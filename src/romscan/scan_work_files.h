@@ -6,12 +6,12 @@
 #include <string_view>
 #include <vector>
 
-#include "catalogue/listxml_reader.h"
-#include "catalogue/rom_path.h"
+#include "romscan/listxml_reader.h"
+#include "romscan/rom_path.h"
 
 // The first half of the ROM scan: from the game list to the work files crc.dat, chdlist.dat and
 // bioscrc.dat in the program folder, and the in-memory state the verification continues from.
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 inline constexpr std::string_view kCrcFile = "crc.dat";
 inline constexpr std::string_view kChdListFile = "chdlist.dat";
@@ -29,11 +29,11 @@ struct ChdState {
 struct RomScanState {
   std::string frontDir;  // the program folder, ending in "/"; the work files go there
   ListXmlData list;
-  std::vector<std::string> dirs;     // per set: its crc.dat "dir", "" when it has no section
-  std::vector<ChdState> chd;         // per set
-  std::vector<bool> badShared;       // per set: a BIOS or device archive missing, unreadable or incomplete
+  std::vector<std::string> dirs;                  // per set: its crc.dat "dir", "" when it has no section
+  std::vector<ChdState> chd;                      // per set
+  std::vector<bool> badShared;                    // per set: a BIOS or device archive missing, unreadable or incomplete
   std::vector<std::vector<std::uint32_t>> found;  // per set: CRCs of its own archives, sorted
-  std::vector<bool> archiveRead;     // per set: at least one of its archives could be read
+  std::vector<bool> archiveRead;                  // per set: at least one of its archives could be read
   std::string mameVersionText;
 
   std::filesystem::path WorkFile(std::string_view name) const { return std::filesystem::path(frontDir) / name; }
@@ -56,4 +56,4 @@ bool CollectBiosCrcs(const RomScanState& state, const RomFolderIndex& folders, s
 // Appends "text" CR LF, with any CR, LF or NUL inside the text as a blank.
 void AppendWorkLine(std::string& out, std::string_view text);
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -14,7 +14,7 @@
 // Reading MAME's -listxml output (roms.dat): a streaming source of decoded lines, and the one pass
 // that takes from it what the ROM scan needs. Both MAME's old form (<game>) and today's (<machine>,
 // with device ROMs reached through <device_ref>) are read by the same rules.
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 // The longest line the game list may hold. MAME writes one element per line (0.251's longest is 249
 // bytes); a file with a far longer line is not a game list, and reading it whole could exhaust memory.
@@ -25,7 +25,7 @@ inline constexpr std::size_t kMaxListXmlLineBytes = std::size_t{64} << 20;
 // unless it has to be decoded. A line longer than `maxLineBytes` (its LF not counted) ends the reading
 // as a failure.
 class ListXmlLineSource {
-public:
+ public:
   explicit ListXmlLineSource(std::size_t maxLineBytes = kMaxListXmlLineBytes) : maxLineBytes_(maxLineBytes) {}
   ~ListXmlLineSource();
   ListXmlLineSource(const ListXmlLineSource&) = delete;
@@ -42,7 +42,7 @@ public:
   std::uint64_t BytesRead() const { return bytesRead_; }
   std::int64_t LineIndex() const { return lineIndex_; }
 
-private:
+ private:
   bool Refill();
   void FailLineTooLong();
 
@@ -80,7 +80,7 @@ bool ParseCrcText(std::string_view text, std::uint32_t& crc);
 
 // One <rom> line of a set.
 struct ListXmlRom {
-  std::string crc;        // as written by MAME; "" when the line has no crc attribute
+  std::string crc;  // as written by MAME; "" when the line has no crc attribute
   std::uint32_t value = 0;
   bool valid = false;     // crc is a CRC-32 (ParseCrcText), held in value
   bool optional = false;  // optional="yes": MAME runs without it
@@ -113,13 +113,13 @@ struct ListXmlSet {
   bool IsGame() const { return !isbios && !isdevice && runnable; }
 };
 
-using SetIndex = std::unordered_map<std::string, std::size_t, settings::CaseInsensitiveHash,
-                                    settings::CaseInsensitiveEqual>;
+using SetIndex =
+    std::unordered_map<std::string, std::size_t, settings::CaseInsensitiveHash, settings::CaseInsensitiveEqual>;
 
 // What the ROM scan takes from the game list.
 struct ListXmlData {
-  std::vector<ListXmlSet> sets;  // in file order
-  SetIndex index;                // set name (any letter case) -> position; a repeated name finds the last
+  std::vector<ListXmlSet> sets;          // in file order
+  SetIndex index;                        // set name (any letter case) -> position; a repeated name finds the last
   std::optional<std::string> mameBuild;  // the build attribute of the <mame> line, when there is one
   std::uint64_t bytes = 0;
   std::int64_t lines = 0;
@@ -138,7 +138,7 @@ bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::stri
 // Feeds one decoded line (its index in the file) to the pass; exposed so that tests and the
 // catalogue build can drive it from lines held elsewhere.
 class ListXmlParser {
-public:
+ public:
   explicit ListXmlParser(ListXmlData& data) : data_(data) {}
   void Line(std::string_view line, std::int64_t index);
   // Ends the last element; call once after the last line.
@@ -146,7 +146,7 @@ public:
   // Whether the list's closing line has been seen.
   bool Ended() const { return ended_; }
 
-private:
+ private:
   void StartSet(std::string_view line, std::string_view nameAttribute, std::int64_t index);
   void EndSet();
   void RomLine(std::string_view line);
@@ -158,4 +158,4 @@ private:
   bool ended_ = false;
 };
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,4 +1,4 @@
-#include "catalogue/rom_verifier.h"
+#include "romscan/rom_verifier.h"
 
 #include <algorithm>
 #include <atomic>
@@ -13,7 +13,7 @@
 #include "platform/text_file.h"
 #include "zip/zip_listing.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 bool ListArchiveCrcs(const std::filesystem::path& archive, std::vector<std::uint32_t>& crcs) {
   return zip::ListZipCrcs(archive, crcs);
@@ -136,7 +136,9 @@ std::vector<std::filesystem::path> SharedArchives(const ListXmlData& list, const
   return archives;
 }
 
-bool Contains(const CrcList& sorted, std::uint32_t crc) { return std::binary_search(sorted.begin(), sorted.end(), crc); }
+bool Contains(const CrcList& sorted, std::uint32_t crc) {
+  return std::binary_search(sorted.begin(), sorted.end(), crc);
+}
 
 // Every required CRC of the set is among `sorted`.
 bool HasAllCrcs(const ListXmlSet& set, const CrcList& sorted) {
@@ -556,4 +558,4 @@ bool WriteSetVerdicts(const RomScanState& state, std::string* error) {
   return true;
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -10,12 +10,12 @@
 #include <unordered_map>
 #include <vector>
 
-#include "catalogue/rom_path.h"
-#include "catalogue/scan_work_files.h"
+#include "romscan/rom_path.h"
+#include "romscan/scan_work_files.h"
 
 // The second half of the ROM scan: the CRC-32 values in the central directories of the user's
 // archives against those MAME expects, one verdict per set in sets.dat. Nothing is decompressed.
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 // Lists the CRC-32 of every entry of a zip archive, in directory order, without decompressing.
 // Returns false when the archive cannot be opened or its directory is damaged (it is never rebuilt
@@ -35,7 +35,7 @@ bool ListArchiveCrcs(const std::filesystem::path& archive, std::vector<std::uint
 
 struct RomVerifyOptions {
   ArchiveCrcLister lister = ListArchiveCrcs;
-  int threads = 4;  // archives whose directories are read at the same time
+  int threads = 4;   // archives whose directories are read at the same time
   std::string date;  // today's date in the user's short format, for the version text
   RomScanObserver observer;
 };
@@ -85,12 +85,12 @@ bool ScanRomZips(RomScanState& state, const RomFolderIndex& folders, const RomVe
 // whole set of devices whichever is judged first. A device whose archives are complete never makes a
 // set incomplete; the others are looked up where the set's own ROMs are, once per such place.
 class SetJudge {
-public:
+ public:
   explicit SetJudge(const RomScanState& state);
   // The verdict of set i, or nothing when it gets no sets.dat line.
   std::optional<SetVerdict> Judge(std::size_t i) const;
 
-private:
+ private:
   struct SetCrcs {
     std::vector<std::uint32_t> sorted;  // required CRCs, sorted
     bool unreadable = false;            // a required CRC text that is no CRC: never found
@@ -137,7 +137,7 @@ private:
   mutable std::vector<std::vector<std::size_t>> refs_;  // resolved device references, each once
   mutable std::vector<char> refsDone_;
   mutable std::vector<std::size_t> componentOf_;
-  mutable std::vector<Component> components_;  // every component after those it references
+  mutable std::vector<Component> components_;    // every component after those it references
   mutable std::vector<std::size_t> visitOrder_;  // the component search's numbering of the sets it met
   mutable std::vector<std::size_t> lowest_;
   mutable std::vector<char> onPath_;
@@ -160,4 +160,4 @@ void ReadArchivesInOrder(const std::vector<std::filesystem::path>& archives, con
                          int threads,
                          const std::function<void(std::size_t, bool, std::vector<std::uint32_t>&)>& result);
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -6,7 +6,7 @@
 #include <string_view>
 
 // The hash fields of a CHD hard-disk image's header, read without touching the image's data.
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 // Two upper-case hexadecimal digits, high nibble first.
 std::string ByteToHex(std::uint8_t byte);
@@ -24,4 +24,4 @@ bool CheckChdSha1(const std::filesystem::path& path, std::string_view sha1);
 // MAME); a disk with neither hash (no good dump known) accepts any image that exists.
 bool CheckChdHash(const std::filesystem::path& path, std::string_view md5, std::string_view sha1);
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

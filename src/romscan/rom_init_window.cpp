@@ -1,4 +1,4 @@
-#include "catalogue/rom_init_window.h"
+#include "romscan/rom_init_window.h"
 
 TForm3::TForm3(QWidget* parent) : QDialog(parent) {
   setObjectName("Form3");

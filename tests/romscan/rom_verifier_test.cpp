@@ -1,4 +1,4 @@
-#include "catalogue/rom_verifier.h"
+#include "romscan/rom_verifier.h"
 
 #include <gtest/gtest.h>
 
@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/rom_scan.h"
+#include "romscan/rom_scan.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 #include "support/zip_writer.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 namespace fs = std::filesystem;
@@ -34,15 +34,14 @@ std::string TinyZip(const std::vector<std::uint32_t>& crcs) {
   return test::StoredZip(entries);
 }
 
-std::uint8_t HexValue(char c) {
-  return static_cast<std::uint8_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10);
-}
+std::uint8_t HexValue(char c) { return static_cast<std::uint8_t>(c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10); }
 
 // A CHD header of the given version with `hash` (hex) at `offset`.
 std::string ChdHeader(std::uint32_t version, std::size_t offset, const std::string& hash) {
   std::string header(124, '\0');
   header.replace(0, 8, "MComprHD");
-  for (int i = 0; i < 4; ++i) header[12 + static_cast<std::size_t>(i)] = static_cast<char>((version >> (24 - 8 * i)) & 0xFF);
+  for (int i = 0; i < 4; ++i)
+    header[12 + static_cast<std::size_t>(i)] = static_cast<char>((version >> (24 - 8 * i)) & 0xFF);
   for (std::size_t i = 0; i < hash.size() / 2; ++i) {
     header[offset + i] = static_cast<char>((HexValue(hash[2 * i]) << 4) | HexValue(hash[2 * i + 1]));
   }
@@ -52,7 +51,7 @@ std::string ChdHeader(std::uint32_t version, std::size_t offset, const std::stri
 const std::string kGarbage = "this is not a zip archive at all, only some bytes";
 
 class ScanFixture : public ::testing::Test {
-protected:
+ protected:
   void SetUp() override {
     a_ = dir_.folder() + "romsA/";
     b_ = dir_.folder() + "romsB/";
@@ -70,7 +69,7 @@ protected:
   std::string Work(std::string_view name) { return ReadFileBytes(fs::path(front_) / name); }
 
   // Runs the steps one by one, keeping every work file's bytes before the last step deletes them.
-  void Scan(const std::string& fixture) { ScanFile(test::TestDataDir() / "catalogue/listxml" / fixture); }
+  void Scan(const std::string& fixture) { ScanFile(test::TestDataDir() / "romscan/listxml" / fixture); }
   // The same for a list made by the test.
   void ScanText(const std::string& list) {
     WriteFileBytes(dir_ / "list.xml", list);
@@ -137,40 +136,37 @@ TEST_F(ScanFixture, OldGameFormWritesEveryWorkFileAndVerdict) {
   Put(b_ + "twochd/two.chd", ChdHeader(2, 44, "33333333333333333333333333333333"));
   Scan("old_form.xml");
 
-  auto section = [](const std::string& set, const std::string& romof, const std::string& parent,
-                    const std::string& dir, std::initializer_list<std::string> crcs) {
+  auto section = [](const std::string& set, const std::string& romof, const std::string& parent, const std::string& dir,
+                    std::initializer_list<std::string> crcs) {
     std::string text = Lines({"[" + set + "]", "romof=" + romof, "Parent=" + parent, "dir=" + dir});
     for (const std::string& crc : crcs) text += crc + "\r\n";
     return text + "\r\n";
   };
-  EXPECT_EQ(crc_, section("neogeo", "", "", b_, {"9036d879", "94416d67"}) +
-                      section("mslug", "neogeo", "", a_, {"08d8daa5", "9036d879"}) +
-                      section("mslugm", "mslug", "mslug", a_, {"08d8daa5"}) +
-                      section("mslugo", "mslug", "mslug", a_, {"5a5a5a5a", "9036d879"}) +
-                      section("mslugx", "mslug", "mslug", a_, {"81f1f60b"}) +
-                      section("kof98", "neogeo", "", a_, {"8893df89", "94416d67"}) +
-                      section("orlegend", "pgm", "", a_, {"d5e93543", "1a7123a0"}) +
-                      section("cpzn1", "", "", b_, {"50033af6"}) +
-                      section("ts2", "cpzn1", "", a_, {"395f3b5b", "50033af6"}) +
-                      section("sfiii", "", "", a_, {"74205250"}) +
-                      section("sfiiiu", "sfiii", "sfiii", a_, {"fb172a8e"}) +
-                      section("kinst", "", "", a_, {"7b65ca3d"}) + section("twochd", "", "", a_, {"c0ffee00"}) +
-                      section("robby", "", "", a_, {"ABCDEF12", ""}) + section("nocrc", "", "", a_, {""}) +
-                      section("broken", "", "", a_, {"b0b0b0b0"}) +
-                      section("split", "", "", a_, {"e1e1e1e1", "e2e2e2e2"}));
+  EXPECT_EQ(crc_,
+            section("neogeo", "", "", b_, {"9036d879", "94416d67"}) +
+                section("mslug", "neogeo", "", a_, {"08d8daa5", "9036d879"}) +
+                section("mslugm", "mslug", "mslug", a_, {"08d8daa5"}) +
+                section("mslugo", "mslug", "mslug", a_, {"5a5a5a5a", "9036d879"}) +
+                section("mslugx", "mslug", "mslug", a_, {"81f1f60b"}) +
+                section("kof98", "neogeo", "", a_, {"8893df89", "94416d67"}) +
+                section("orlegend", "pgm", "", a_, {"d5e93543", "1a7123a0"}) +
+                section("cpzn1", "", "", b_, {"50033af6"}) + section("ts2", "cpzn1", "", a_, {"395f3b5b", "50033af6"}) +
+                section("sfiii", "", "", a_, {"74205250"}) + section("sfiiiu", "sfiii", "sfiii", a_, {"fb172a8e"}) +
+                section("kinst", "", "", a_, {"7b65ca3d"}) + section("twochd", "", "", a_, {"c0ffee00"}) +
+                section("robby", "", "", a_, {"ABCDEF12", ""}) + section("nocrc", "", "", a_, {""}) +
+                section("broken", "", "", a_, {"b0b0b0b0"}) + section("split", "", "", a_, {"e1e1e1e1", "e2e2e2e2"}));
   // The clone's image is found in its own folder; several sections for one set are kept.
   EXPECT_EQ(chd_, Lines({"[sfiii]", "chd=BAD", "[sfiiiu]", "chd=OK", "[kinst]", "chd=NOK", "[twochd]", "chd=OK",
                          "[twochd]", "chd=BAD"}));
   EXPECT_EQ(bios_, Lines({"[neogeo]", "dir=" + b_, "9036d879", "94416d67", "", "[pgm]", "dir=", "1a7123a0", "",
                           "[cpzn1]", "dir=" + b_, "50033af6", ""}));
-  EXPECT_EQ(filecrc_, Lines({"[neogeo]", "9036D879", "94416D67", "[mslug]", "08D8DAA5", "[mslugm]", "[mslugo]",
-                             "5A5A5A5A", "[mslugx]", "[kof98]", "12345678", "[orlegend]", "D5E93543", "[cpzn1]",
-                             "[ts2]", "395F3B5B", "[sfiii]", "74205250", "[sfiiiu]", "FB172A8E", "[kinst]",
-                             "7B65CA3D", "[twochd]", "C0FFEE00", "[robby]", "ABCDEF12", "00000000", "[nocrc]",
-                             "[broken]", "[split]", "E1E1E1E1", "E2E2E2E2"}));
+  EXPECT_EQ(filecrc_,
+            Lines({"[neogeo]", "9036D879", "94416D67", "[mslug]",    "08D8DAA5", "[mslugm]", "[mslugo]", "5A5A5A5A",
+                   "[mslugx]", "[kof98]",  "12345678", "[orlegend]", "D5E93543", "[cpzn1]",  "[ts2]",    "395F3B5B",
+                   "[sfiii]",  "74205250", "[sfiiiu]", "FB172A8E",   "[kinst]",  "7B65CA3D", "[twochd]", "C0FFEE00",
+                   "[robby]",  "ABCDEF12", "00000000", "[nocrc]",    "[broken]", "[split]",  "E1E1E1E1", "E2E2E2E2"}));
   EXPECT_EQ(sets_, Lines({
-                       "[roms]",
-                       "neogeo=0",
+                       "[roms]", "neogeo=0",
                        "mslug=0",     // its BIOS roms come from the complete BIOS archive
                        "mslugm=0",    // merged clone: everything in the parent's archive
                        "mslugo=0",    // clone with its own roms in its own archive
@@ -227,24 +223,24 @@ TEST_F(ScanFixture, MachineFormNeedsDeviceRomsAndRunsSetsWithoutFiles) {
   // The clone's image is kept only in the parent's folder, under the parent's name for it.
   EXPECT_EQ(chd_, Lines({"[crusnexo]", "chd=OK", "[crusnexoa]", "chd=OK"}));
   EXPECT_EQ(bios_, "");
-  EXPECT_EQ(filecrc_, Lines({"[galaga]", "AB036C9F", "[bosco]", "96021267", "[xevious]", "09964DDA", "EE7357E0",
-                             "[digdug]", "A80EC984", "[unclosed]", "12121212", "[afterunclosed]", "34343434",
-                             "[ibmpc]", "C0C0C0C0", "[cbm]", "C3C3C3C3", "[namco51]", "C2F57EF8", "[namco53]",
-                             "[cga]", "1D1D1D1D", "[fdc]", "2E2E2E2E"}));
+  EXPECT_EQ(filecrc_, Lines({"[galaga]", "AB036C9F",  "[bosco]",  "96021267",   "[xevious]", "09964DDA",
+                             "EE7357E0", "[digdug]",  "A80EC984", "[unclosed]", "12121212",  "[afterunclosed]",
+                             "34343434", "[ibmpc]",   "C0C0C0C0", "[cbm]",      "C3C3C3C3",  "[namco51]",
+                             "C2F57EF8", "[namco53]", "[cga]",    "1D1D1D1D",   "[fdc]",     "2E2E2E2E"}));
   EXPECT_EQ(sets_, Lines({
                        "[roms]",
-                       "galaga=0",         // namco51's rom in the device's own archive
-                       "bosco=5",          // namco54's archive is nowhere
-                       "xevious=0",        // namco54's rom inside the machine's own archive
-                       "digdug=5",         // namco53's archive cannot be read
-                       "pong=0",           // needs no file at all
-                       "crusnexo=0",       // only a disk, found with the right SHA-1
-                       "cdnodump=1",       // the undumped disc may be absent
+                       "galaga=0",    // namco51's rom in the device's own archive
+                       "bosco=5",     // namco54's archive is nowhere
+                       "xevious=0",   // namco54's rom inside the machine's own archive
+                       "digdug=5",    // namco53's archive cannot be read
+                       "pong=0",      // needs no file at all
+                       "crusnexo=0",  // only a disk, found with the right SHA-1
+                       "cdnodump=1",  // the undumped disc may be absent
                        "unclosed=0",
                        "afterunclosed=0",  // its rom is not taken by the unclosed set before it
                        "crusnexoa=0",
-                       "ibmpc=3",          // MAME never looks in a device's archive for the set's own roms
-                       "cbm=5",            // nor in one device's archive for another's
+                       "ibmpc=3",  // MAME never looks in a device's archive for the set's own roms
+                       "cbm=5",    // nor in one device's archive for another's
                        "namco51=0",
                        "namco53=3",
                        "cga=0",
@@ -254,10 +250,11 @@ TEST_F(ScanFixture, MachineFormNeedsDeviceRomsAndRunsSetsWithoutFiles) {
 }
 
 TEST_F(ScanFixture, ProgressShowsRoundedShareOfSetsDone) {
-  const std::string list = "<?xml version=\"1.0\"?>\n<mame build=\"x\">\n"
-                           "<game name=\"a\"><rom name=\"1\" crc=\"00000001\"/></game>\n"
-                           "<game name=\"b\"><rom name=\"1\" crc=\"00000002\"/></game>\n"
-                           "<game name=\"c\"><rom name=\"1\" crc=\"00000003\"/></game>\n</mame>\n";
+  const std::string list =
+      "<?xml version=\"1.0\"?>\n<mame build=\"x\">\n"
+      "<game name=\"a\"><rom name=\"1\" crc=\"00000001\"/></game>\n"
+      "<game name=\"b\"><rom name=\"1\" crc=\"00000002\"/></game>\n"
+      "<game name=\"c\"><rom name=\"1\" crc=\"00000003\"/></game>\n</mame>\n";
   Put(front_ + "roms.dat", list);
   for (const char* set : {"a", "b", "c"}) Zip(a_, set, {1});
   RomScanParams params;
@@ -416,4 +413,4 @@ TEST(ReadArchivesInOrder, HandsResultsOverInArchiveOrderFromSeveralThreads) {
 }
 
 }  // namespace
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

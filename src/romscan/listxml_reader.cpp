@@ -1,4 +1,4 @@
-#include "catalogue/listxml_reader.h"
+#include "romscan/listxml_reader.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -6,10 +6,10 @@
 #include <cstring>
 #include <system_error>
 
-#include "catalogue/xml_text.h"
 #include "platform/code_pages.h"
+#include "romscan/xml_text.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 constexpr std::size_t kBlockSize = std::size_t{4} << 20;
@@ -39,12 +39,16 @@ void MatchTag(std::string_view tail, LineTags& tags) {
   auto starts = [&](std::string_view prefix) { return tail.substr(0, prefix.size()) == prefix; };
   if (tail.size() < 2) return;
   switch (tail[1]) {
-    case 'g': tags.gameStart |= starts("<game name"); break;
+    case 'g':
+      tags.gameStart |= starts("<game name");
+      break;
     case 'm':
       tags.machineStart |= starts("<machine name");
       tags.mameBuild |= starts("<mame build");
       break;
-    case 'r': tags.rom |= starts("<rom name"); break;
+    case 'r':
+      tags.rom |= starts("<rom name");
+      break;
     case 'd':
       tags.disk |= starts("<disk name=");
       tags.deviceRef |= starts("<device_ref name");
@@ -53,7 +57,8 @@ void MatchTag(std::string_view tail, LineTags& tags) {
       tags.setEnd |= starts("</game") || starts("</machine");
       tags.listEnd |= starts("</mame>") || starts("</datafile>");
       break;
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -320,4 +325,4 @@ bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::stri
   return true;
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,4 +1,4 @@
-#include "catalogue/rom_path.h"
+#include "romscan/rom_path.h"
 
 #include <cstdlib>
 #include <optional>
@@ -7,7 +7,7 @@
 #include "platform/text_file.h"
 #include "settings/option_file_reader.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 std::string WithTrailingSlash(std::string folder) {
@@ -124,4 +124,4 @@ bool RomFolderIndex::AnyHasFile(std::string_view name) const {
   return false;
 }
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -6,7 +6,7 @@
 
 // Text helpers for MAME's -listxml output, which the ROM scan reads line by line with substring
 // searches rather than with an XML parser (one element per line).
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 
 // The line without leading and trailing tabs, CRs, LFs and blanks.
 std::string_view TrimXmlLine(std::string_view line);
@@ -27,4 +27,4 @@ std::string DecodeXmlEntities(std::string_view line);
 // name ending in `name` earlier in the line would match too. The view points into `line`.
 std::string_view XmlAttrValue(std::string_view line, std::string_view name);
 
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,4 +1,4 @@
-#include "catalogue/chd_header.h"
+#include "romscan/chd_header.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 std::string Header(std::uint32_t version, std::size_t offset, std::string bytes, std::size_t size = 124) {
@@ -59,4 +59,4 @@ TEST(ChdHeader, ReadsTheHashWhereTheVersionKeepsIt) {
 }
 
 }  // namespace
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan

@@ -1,11 +1,11 @@
-#include "catalogue/xml_text.h"
+#include "romscan/xml_text.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <string>
 
-namespace kestrune::catalogue {
+namespace kestrune::romscan {
 namespace {
 
 TEST(DecodeXmlEntities, DecodesEachReferenceOnce) {
@@ -89,4 +89,4 @@ TEST(XmlAttrValue, TakesTheFirstQuotedValueOfTheName) {
 }
 
 }  // namespace
-}  // namespace kestrune::catalogue
+}  // namespace kestrune::romscan
