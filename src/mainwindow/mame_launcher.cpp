@@ -3,9 +3,9 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QTimer>
-
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
 #include "catalogue/catalogue_file.h"
 #include "mainwindow/game_list_controller.h"
@@ -60,9 +60,8 @@ bool MameLauncher::SelectedGame(cat::Tgameinfo& record, int& row) {
   if (row < 0) return false;
   record = window_->gameList()->List().Record(row);
   if (!cat::IsMameSetName(record.romname)) {
-    window_->Tell(QMessageBox::Warning,
-                  QStringLiteral("\"%1\" is not a set name MAME knows, so it cannot be started.")
-                      .arg(QString::fromStdString(record.romname)));
+    window_->Tell(QMessageBox::Warning, QStringLiteral("\"%1\" is not a set name MAME knows, so it cannot be started.")
+                                            .arg(QString::fromStdString(record.romname)));
     return false;
   }
   return true;
@@ -72,23 +71,21 @@ void MameLauncher::SetConsoleFor(const std::string& romname) {
   const bool showCommand = Checked("showcommand");
   runner_.SetConsoleOptions(showCommand ? ProcessRunner::ConsoleOptions::OwnerData
                                         : ProcessRunner::ConsoleOptions::Redirect);
-  const cat::WindowOption window =
-      cat::ReadWindowOption(window_->GetFolders().ini, window_->FrontDir(), romname);
+  const cat::WindowOption window = cat::ReadWindowOption(window_->GetFolders().ini, window_->FrontDir(), romname);
   const bool shown = window == cat::WindowOption::Windowed || showCommand;
   runner_.SetShowState(shown ? ProcessRunner::ShowState::Normal : ProcessRunner::ShowState::Hidden);
 }
 
 void MameLauncher::PlayGame() {
   playbackRunning_ = false;
+  // A record command arms this start only: one refused or failed must not record a later play.
+  const cat::PlayKind kind = std::exchange(recordNext_, false) ? cat::PlayKind::Record : cat::PlayKind::Play;
   if (!CheckMameFile()) return;
   cat::Tgameinfo record;
   int row = -1;
   if (!SelectedGame(record, row)) return;
   SetConsoleFor(record.romname);
   window_->CycleTimer()->stop();
-  const cat::PlayKind kind = recordNext_ ? cat::PlayKind::Record : cat::PlayKind::Play;
-  // Armed for this start only, whether or not MAME starts.
-  recordNext_ = false;
   playing_ = record;
   playingRow_ = row;
   if (!Start(kind, record.romname)) return;
@@ -151,8 +148,9 @@ void MameLauncher::MameTerminate(int exitCode, bool crashed) {
   if (crashed || exitCode != 0) {
     const QString why = crashed ? QStringLiteral("it stopped unexpectedly") : MameExitText(exitCode);
     qWarning("kestrune: MAME ended on %s: %s", playing_.romname.c_str(), qUtf8Printable(why));
-    window_->Tell(QMessageBox::Warning, QStringLiteral("MAME ended on \"%1\" because %2.")
-                                            .arg(QString::fromStdString(playing_.romname), why));
+    window_->Tell(
+        QMessageBox::Warning,
+        QStringLiteral("MAME ended on \"%1\" because %2.").arg(QString::fromStdString(playing_.romname), why));
   }
   emit playEnded();
 }
