@@ -41,18 +41,19 @@ TEST(GifFrames, FrameTwoLeavesOutFrameOneOnly) {
   EXPECT_EQ(picture.LoaderBytes(1), gif);
 }
 
+std::string LoadError(const PictureBytes& picture, int frame) {
+  try {
+    picture.LoaderBytes(frame);
+  } catch (const PictureLoadError& error) {
+    return error.what();
+  }
+  return "loaded";
+}
+
 TEST(GifFrames, FrameOutsideTheCountLoadsNothing) {
   PictureBytes picture;
   picture.Assign(gif_builder::ThreeFrameGif());
-  for (int frame : {0, -1, 4}) {
-    try {
-      picture.LoaderBytes(frame);
-      ADD_FAILURE() << "frame " << frame << " loaded";
-    } catch (const PictureLoadError& error) {
-      EXPECT_EQ(error.Error(), PictureError::kNotLoaded);
-      EXPECT_STREQ(error.what(), "Could not load image");
-    }
-  }
+  for (int frame : {0, -1, 4}) EXPECT_EQ(LoadError(picture, frame), "Could not load image") << frame;
 }
 
 TEST(GifFrames, CountFollowsNewBytes) {
@@ -61,16 +62,11 @@ TEST(GifFrames, CountFollowsNewBytes) {
   ASSERT_EQ(picture.FrameCount(), 3);
   picture.Assign(gif_builder::MakeGif({{1}}));
   EXPECT_EQ(picture.FrameCount(), 1);
-  EXPECT_THROW(picture.LoaderBytes(2), PictureLoadError);
+  EXPECT_EQ(LoadError(picture, 2), "Could not load image");
   picture.Clear();
   EXPECT_TRUE(picture.Empty());
   EXPECT_EQ(picture.FrameCount(), -1);
-  try {
-    picture.LoaderBytes(1);
-    ADD_FAILURE();
-  } catch (const PictureLoadError& error) {
-    EXPECT_STREQ(error.what(), "Empty image stream created");
-  }
+  EXPECT_EQ(LoadError(picture, 1), "Empty image stream created");
 }
 
 struct DamagedCase {

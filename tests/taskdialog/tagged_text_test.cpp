@@ -81,14 +81,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TokenCase{"AttributeWithoutValue", u"<IMG src=pic wrap>", "<IMG SRC=pic WRAP=>"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(TaggedTextTokens, AttributeLookupIgnoresCase) {
-  const std::vector<TextToken> tokens = TokenizeTaggedText(u"<A Href=x>");
-  ASSERT_EQ(tokens.size(), 1u);
-  ASSERT_NE(tokens[0].Attribute(u"href"), nullptr);
-  EXPECT_EQ(*tokens[0].Attribute(u"HREF"), u"x");
-  EXPECT_EQ(tokens[0].Attribute(u"HREFX"), nullptr);
-}
-
 struct ColourCase {
   const char* name;
   std::u16string value;
