@@ -29,6 +29,27 @@ int ClientWidth(std::initializer_list<int> neededWidths) {
   return width;
 }
 
+int CommandLinkBlockHeight(int headingHeight, int bodyHeight, int lineCount) {
+  if (lineCount <= 0) return 0;
+  return headingHeight + 4 + (lineCount - 1) * (bodyHeight + 2);
+}
+
+std::vector<int> CommandLinkLineTops(int controlHeight, int headingHeight, int bodyHeight, int lineCount) {
+  std::vector<int> tops;
+  if (lineCount <= 0) return tops;
+  if (lineCount == 1) return {(controlHeight - headingHeight) / 2};
+  int y = (controlHeight - CommandLinkBlockHeight(headingHeight, bodyHeight, lineCount)) / 2 + 2;
+  tops.push_back(y);
+  y += headingHeight + 4;
+  for (int i = 1; i < lineCount; ++i, y += bodyHeight + 2) tops.push_back(y);
+  return tops;
+}
+
+int CommandLinkHeight(int headingHeight, int bodyHeight, int lineCount, const DialogMetrics& metrics) {
+  return std::max({headingHeight + kCommandLinkHeadingPadding, metrics.ButtonHeight,
+                   CommandLinkBlockHeight(headingHeight, bodyHeight, lineCount) + kCommandLinkCaptionPadding});
+}
+
 int ClampProgress(int pos, int min, int max) { return std::clamp(pos, min, std::max(min, max)); }
 
 }  // namespace kestrune::taskdialog

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <vector>
 
 // Sizes of the emulation window, worked out from its font so the dialog scales with it.
 namespace kestrune::taskdialog {
@@ -34,6 +35,16 @@ int CommonButtonWidth(int widestCaption, const DialogMetrics& metrics);
 int CustomButtonWidth(int captionWidth);
 // The client width: the widest of what the dialog needs, and never below kMinClientWidth.
 int ClientWidth(std::initializer_list<int> neededWidths);
+
+// Command links: a caption of several lines is a heading (advancing by its font's height + 4) over
+// lines of the body font (each advancing by its height + 2), the block centred + 2 in the control.
+inline constexpr int kCommandLinkMinWidth = 60;
+inline constexpr int kCommandLinkHeadingPadding = 20;
+inline constexpr int kCommandLinkCaptionPadding = 10;
+int CommandLinkBlockHeight(int headingHeight, int bodyHeight, int lineCount);
+// The top of each line of the caption.
+std::vector<int> CommandLinkLineTops(int controlHeight, int headingHeight, int bodyHeight, int lineCount);
+int CommandLinkHeight(int headingHeight, int bodyHeight, int lineCount, const DialogMetrics& metrics);
 
 // pos kept within [min, max]; a max below min counts as min, as for the progress bar itself.
 int ClampProgress(int pos, int min, int max);

@@ -49,6 +49,31 @@ std::u16string WithoutAmpersands(std::u16string_view text) {
   return out;
 }
 
+std::vector<std::u16string> CaptionLines(std::u16string_view caption) {
+  std::vector<std::u16string> lines(1);
+  for (char16_t c : DisplayText(caption)) {
+    if (c == u'\n') {
+      lines.emplace_back();
+    } else {
+      lines.back() += c;
+    }
+  }
+  return lines;
+}
+
+char16_t AcceleratorOf(std::u16string_view caption) {
+  for (std::size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != u'&') continue;
+    const char16_t next = caption[i + 1];
+    if (next == u'&') {
+      ++i;
+      continue;
+    }
+    return next >= u'A' && next <= u'Z' ? static_cast<char16_t>(next - u'A' + u'a') : next;
+  }
+  return 0;
+}
+
 std::u16string BuildClipboardText(std::u16string_view caption, std::u16string_view instruction,
                                   const std::vector<std::u16string>& buttonCaptions) {
   const std::u16string dashes = std::u16string(27, u'-') + u"\r\n";

@@ -26,6 +26,12 @@ std::u16string CutForSystemDialog(std::u16string_view text);
 
 std::u16string WithoutAmpersands(std::u16string_view text);
 
+// The lines of a command link's caption (the first is its heading), split at backslash-n and line ends.
+std::vector<std::u16string> CaptionLines(std::u16string_view caption);
+
+// The accelerator a caption marks with "&" (lower case for ASCII letters), or 0; "&&" marks none.
+char16_t AcceleratorOf(std::u16string_view caption);
+
 // The text Ctrl+C puts on the clipboard: dashed lines around the caption, the instruction and the push
 // buttons' captions (each without "&" and followed by three blanks), every line ending in CR LF.
 std::u16string BuildClipboardText(std::u16string_view caption, std::u16string_view instruction,

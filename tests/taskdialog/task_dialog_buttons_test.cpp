@@ -66,4 +66,15 @@ TEST(DialogMetrics, DialogUnitsOfTheAverageLetterAndProgressWithinRange) {
   EXPECT_EQ(ClampProgress(42, 50, 10), 50);
 }
 
+TEST(CommandLinkLayout, HeadingAndNotesCentredTwoPixelsLow) {
+  // Heading 18 high, notes 15: the block is 18 + 4 + 2 * (15 + 2) = 56, centred in 80 then 2 lower.
+  EXPECT_EQ(CommandLinkBlockHeight(18, 15, 3), 56);
+  EXPECT_EQ(CommandLinkLineTops(80, 18, 15, 3), (std::vector<int>{14, 36, 53}));
+  EXPECT_EQ(CommandLinkLineTops(40, 18, 15, 1), std::vector<int>{11});
+  DialogMetrics metrics;
+  metrics.ButtonHeight = 30;
+  EXPECT_EQ(CommandLinkHeight(18, 15, 1, metrics), 38);
+  EXPECT_EQ(CommandLinkHeight(18, 15, 3, metrics), 66);
+}
+
 }  // namespace

@@ -43,4 +43,18 @@ TEST(BuildClipboardText, DashedLinesAroundCaptionInstructionAndButtons) {
             dashes + u"\r\n" + dashes + u"\r\n" + dashes + u"Yes   No   RD   \r\n" + dashes);
 }
 
+TEST(CaptionLines, HeadingThenNotesAtEveryKindOfBreak) {
+  EXPECT_EQ(CaptionLines(u"&Rescan\\nReads every archive\r\nagain"),
+            (std::vector<std::u16string>{u"&Rescan", u"Reads every archive", u"again"}));
+  EXPECT_EQ(CaptionLines(u""), std::vector<std::u16string>{u""});
+}
+
+TEST(AcceleratorOf, MarkedLetterInLowerCaseAndNoneForDoubledAmpersands) {
+  EXPECT_EQ(AcceleratorOf(u"&Rescan"), u'r');
+  EXPECT_EQ(AcceleratorOf(u"Save && &quit"), u'q');
+  EXPECT_EQ(AcceleratorOf(u"Tom && Jerry"), 0);
+  EXPECT_EQ(AcceleratorOf(u"trailing &"), 0);
+  EXPECT_EQ(AcceleratorOf(u"&7 sets"), u'7');
+}
+
 }  // namespace
