@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "catalogue/play_time.h"
+#include "platform/code_pages.h"
 #include "platform/text_file.h"
 #include "settings/option_file_reader.h"
 
@@ -61,19 +62,34 @@ std::vector<std::string> SplitOptions(std::string_view options) {
 }
 
 std::vector<std::string> MameArguments(PlayKind kind, std::string_view romname, std::string_view extraOptions,
-                                       const std::string& frontDir, const std::string& iniDir) {
+                                       const std::string& frontDir, const std::string& iniDir,
+                                       std::string_view recordingName) {
   std::vector<std::string> arguments{"-inipath", WithSlash(frontDir) + ";" + WithSlash(iniDir)};
   if (kind != PlayKind::Playback) {
     for (std::string& option : SplitOptions(extraOptions)) arguments.push_back(std::move(option));
   }
   arguments.emplace_back(romname);
-  const std::string recording = std::string(romname) + ".inp";
+  const std::string recording = recordingName.empty() ? std::string(romname) + ".inp" : std::string(recordingName);
   if (kind == PlayKind::Record) {
     arguments.insert(arguments.end(), {"-rec", recording});
   } else if (kind == PlayKind::Playback) {
     arguments.insert(arguments.end(), {"-playback", recording});
   }
   return arguments;
+}
+
+std::filesystem::path FindSetFile(const std::filesystem::path& folder, const std::string& fileName) {
+  std::error_code error;
+  if (std::filesystem::is_regular_file(folder / fileName, error)) return folder / fileName;
+  const std::string folded = platform::AsciiLowerCopy(fileName);
+  std::filesystem::directory_iterator it(folder, error);
+  for (; !error && it != std::filesystem::directory_iterator(); it.increment(error)) {
+    std::error_code typeError;
+    if (it->is_regular_file(typeError) && platform::AsciiLowerCopy(it->path().filename().string()) == folded) {
+      return it->path();
+    }
+  }
+  return {};
 }
 
 WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, std::string_view romname) {

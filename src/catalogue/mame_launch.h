@@ -24,10 +24,15 @@ std::vector<std::string> SplitOptions(std::string_view options);
 
 // MAME's arguments for a start: first -inipath with the program folder and the ini folder, so the
 // option files Kestrune writes are the ones MAME reads; then the extra options (not for a playback);
-// then the set name; a recording and a playback name the file "<set>.inp", which today's MAME uses as
-// given.
+// then the set name; a recording and a playback name the file "<set>.inp" (or the recording's name as
+// found on disk), which today's MAME uses as given.
 std::vector<std::string> MameArguments(PlayKind kind, std::string_view romname, std::string_view extraOptions,
-                                       const std::string& frontDir, const std::string& iniDir);
+                                       const std::string& frontDir, const std::string& iniDir,
+                                       std::string_view recording = {});
+
+// A set's file in a folder: the exact name, else the first name that differs from it only in ASCII
+// letter case; empty when there is none.
+std::filesystem::path FindSetFile(const std::filesystem::path& folder, const std::string& fileName);
 
 enum class WindowOption {
   None,        // neither file holds a "window" line (or neither file exists)

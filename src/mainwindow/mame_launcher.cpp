@@ -98,22 +98,21 @@ void MameLauncher::PlaybackGame() {
   cat::Tgameinfo record;
   int row = -1;
   if (!SelectedGame(record, row)) return;
-  std::error_code error;
-  const std::string inp = window_->GetFolders().inp + "/" + record.romname + ".inp";
-  if (!std::filesystem::is_regular_file(inp, error)) return;
+  const std::filesystem::path inp = cat::FindSetFile(window_->GetFolders().inp, record.romname + ".inp");
+  if (inp.empty()) return;
   SetConsoleFor(record.romname);
   playbackRunning_ = true;
   playing_ = record;
   playingRow_ = row;
-  Start(cat::PlayKind::Playback, record.romname);
+  Start(cat::PlayKind::Playback, record.romname, inp.filename().string());
 }
 
-bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname) {
+bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname, const std::string& recording) {
   const std::string extra =
       Form4 != nullptr ? Form4->Edit("commandline")->text().toUtf8().toStdString() : std::string();
   QStringList arguments;
   for (const std::string& argument :
-       cat::MameArguments(kind, romname, extra, window_->FrontDir(), window_->GetFolders().ini)) {
+       cat::MameArguments(kind, romname, extra, window_->FrontDir(), window_->GetFolders().ini, recording)) {
     arguments.append(QString::fromStdString(argument));
   }
   runner_.SetApplication(QString::fromStdString(window_->FrontDir() + window_->MameFile()));

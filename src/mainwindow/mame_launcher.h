@@ -35,7 +35,8 @@ class MameLauncher : public QObject {
   bool CheckMameFile();
   bool SelectedGame(kestrune::catalogue::Tgameinfo& record, int& row);
   void SetConsoleFor(const std::string& romname);
-  bool Start(kestrune::catalogue::PlayKind kind, const std::string& romname);
+  // recording: the playback's file name as found on disk; empty for "<set>.inp".
+  bool Start(kestrune::catalogue::PlayKind kind, const std::string& romname, const std::string& recording = {});
   void MameTerminate(int exitCode, bool crashed);
 
   TForm1* window_;

@@ -29,6 +29,16 @@ TEST(MameLaunch, ArgumentsOfEachKindOfStart) {
             with({"pacman", "-playback", "pacman.inp"}));
 }
 
+TEST(MameLaunch, RecordingIsFoundInAnyLetterCase) {
+  test::TempDir dir;
+  EXPECT_TRUE(FindSetFile(dir.path(), "pacman.inp").empty());
+  test::WriteFileBytes(dir / "PacMan.INP", "x");
+  EXPECT_EQ(FindSetFile(dir.path(), "pacman.inp"), dir / "PacMan.INP");
+  test::WriteFileBytes(dir / "pacman.inp", "x");
+  EXPECT_EQ(FindSetFile(dir.path(), "pacman.inp"), dir / "pacman.inp");
+  EXPECT_EQ(MameArguments(PlayKind::Playback, "pacman", "", "/f/", "/f/ini", "PacMan.INP").back(), "PacMan.INP");
+}
+
 TEST(MameLaunch, ExtraOptionsSplitAtBlanksOutsideQuotes) {
   EXPECT_EQ(SplitOptions(""), Args{});
   EXPECT_EQ(SplitOptions("   "), Args{});
