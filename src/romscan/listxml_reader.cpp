@@ -2,9 +2,11 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <system_error>
+#include <thread>
 
 #include "platform/code_pages.h"
 #include "romscan/xml_text.h"
@@ -30,9 +32,11 @@ struct LineTags {
   bool rom = false;
   bool disk = false;
   bool deviceRef = false;
+  bool biosSet = false;
   bool mameBuild = false;
   bool setEnd = false;
   bool listEnd = false;
+  bool gameInfo = false;  // one of the lines ListXmlGameInfo is taken from
 };
 
 void MatchTag(std::string_view tail, LineTags& tags) {
@@ -45,6 +49,7 @@ void MatchTag(std::string_view tail, LineTags& tags) {
     case 'm':
       tags.machineStart |= starts("<machine name");
       tags.mameBuild |= starts("<mame build");
+      tags.gameInfo |= starts("<manufacturer");
       break;
     case 'r':
       tags.rom |= starts("<rom name");
@@ -52,6 +57,18 @@ void MatchTag(std::string_view tail, LineTags& tags) {
     case 'd':
       tags.disk |= starts("<disk name=");
       tags.deviceRef |= starts("<device_ref name");
+      tags.gameInfo |= starts("<description") || starts("<display") || starts("<driver");
+      break;
+    case 'b':
+      tags.biosSet |= starts("<biosset ");
+      break;
+    case 'y':
+    case 's':
+    case 'i':
+    case 'c':
+    case 'f':
+      tags.gameInfo |= starts("<year") || starts("<sound channels") || starts("<input players") ||
+                       starts("<control type") || starts("<feature ");
       break;
     case '/':
       tags.setEnd |= starts("</game") || starts("</machine");
@@ -95,6 +112,80 @@ std::string SetNameOrNothing(std::string_view name, std::int64_t index, std::str
   LogBadName(index, what, name, "ignored");
   return {};
 }
+
+// The text of an element written on one line: from after its opening tag (">" included) to its
+// closing tag, or to the end of the line when that is missing. "" when the line has no such tag.
+std::string_view ElementText(std::string_view line, std::string_view open, std::string_view close) {
+  const std::size_t at = line.find(open);
+  if (at == std::string_view::npos) return {};
+  const std::size_t start = std::min(line.size(), at + open.size());
+  const std::size_t end = line.find(close, start);
+  return line.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+}
+
+// Takes the line's text for one field of the game; a line of the same kind later in the element
+// overwrites it.
+struct GameInfoRule {
+  std::string_view tag;
+  void (*take)(std::string_view line, ListXmlGameInfo& info);
+};
+
+std::string Attr(std::string_view line, std::string_view name) { return std::string(XmlAttrValue(line, name)); }
+
+std::optional<std::string> OptionalAttr(std::string_view line, std::string_view name) {
+  const std::string key = std::string(name) + "=\"";
+  if (line.find(key) == std::string_view::npos) return std::nullopt;
+  return Attr(line, name);
+}
+
+// The one table of what a game's lines give the catalogue. Attribute names carry the blank before
+// them where a longer name could end in the same letters ("type" in "subtype").
+constexpr GameInfoRule kGameInfoRules[] = {
+    {"<description",
+     [](std::string_view line, ListXmlGameInfo& info) {
+       info.description = ElementText(line, "<description>", "</description");
+     }},
+    {"<year", [](std::string_view line, ListXmlGameInfo& info) { info.year = ElementText(line, "<year>", "</year"); }},
+    {"<manufacturer",
+     [](std::string_view line, ListXmlGameInfo& info) {
+       info.manufacturer = ElementText(line, "<manufacturer>", "</manufacturer");
+     }},
+    {"<display",
+     [](std::string_view line, ListXmlGameInfo& info) {
+       // A display line without a type (never written by MAME) says nothing of the screen.
+       if (!OptionalAttr(line, " type")) return;
+       info.hasDisplay = true;
+       info.displayType = Attr(line, " type");
+       info.rotate = Attr(line, " rotate");
+       info.width = Attr(line, " width");
+       info.height = Attr(line, " height");
+       info.refresh = Attr(line, " refresh");
+     }},
+    {"<sound channels",
+     [](std::string_view line, ListXmlGameInfo& info) { info.soundChannels = Attr(line, "channels"); }},
+    {"<input players", [](std::string_view line, ListXmlGameInfo& info) { info.players = Attr(line, "players"); }},
+    {"<control type",
+     [](std::string_view line, ListXmlGameInfo& info) { info.controlType = Attr(line, "control type"); }},
+    {"<driver",
+     [](std::string_view line, ListXmlGameInfo& info) {
+       info.driverStatus = Attr(line, " status");
+       info.emulation = Attr(line, " emulation");
+       info.driverColor = OptionalAttr(line, " color");
+       info.driverSound = OptionalAttr(line, " sound");
+       info.driverGraphic = OptionalAttr(line, " graphic");
+     }},
+    {"<feature ",
+     [](std::string_view line, ListXmlGameInfo& info) {
+       // A machine's own status, or the one its devices give it as a whole.
+       std::optional<std::string> status = OptionalAttr(line, " status");
+       if (!status) status = OptionalAttr(line, " overall");
+       if (!status) return;
+       const std::string_view type = XmlAttrValue(line, " type");
+       if (type == "palette") info.featurePalette = status;
+       if (type == "sound") info.featureSound = status;
+       if (type == "graphics") info.featureGraphics = status;
+     }},
+};
 
 }  // namespace
 
@@ -152,7 +243,7 @@ bool ListXmlLineSource::Refill() {
     const std::size_t limit = std::max(maxLineBytes_, maxLineBytes_ + 1);
     buffer_.resize(std::min(buffer_.size() * 2, limit));
   }
-  const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+  const std::size_t got = ReadMore();
   end_ += got;
   if (got == 0) {
     if (std::ferror(file_) != 0) {
@@ -163,6 +254,31 @@ bool ListXmlLineSource::Refill() {
     return false;
   }
   return true;
+}
+
+void ListXmlLineSource::Follow(std::function<bool()> writerDone, std::function<bool()> cancelled) {
+  writerDone_ = std::move(writerDone);
+  cancelled_ = std::move(cancelled);
+  // The file grows from nothing: whole blocks, not the size it had when it was opened.
+  if (buffer_.size() < kBlockSize) buffer_.resize(kBlockSize);
+}
+
+std::size_t ListXmlLineSource::ReadMore() {
+  constexpr auto kPause = std::chrono::milliseconds(5);
+  while (true) {
+    // Whether the writer had ended is asked before the read: what it wrote before it ended is in
+    // the file by then, so an empty read after a "done" is the true end.
+    const bool done = !writerDone_ || writerDone_();
+    const std::size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    if (got > 0 || done || std::ferror(file_) != 0) return got;
+    if (cancelled_ && cancelled_()) {
+      failed_ = true;
+      error_ = "The reading of MAME's game list was stopped.";
+      return 0;
+    }
+    std::clearerr(file_);
+    std::this_thread::sleep_for(kPause);
+  }
 }
 
 void ListXmlLineSource::FailLineTooLong() {
@@ -250,7 +366,25 @@ void ListXmlParser::Line(std::string_view line, std::int64_t index) {
   if (tags.rom) RomLine(line);
   if (tags.disk) DiskLine(line);
   if (tags.deviceRef) DeviceRefLine(line, index);
+  if (tags.biosSet) BiosSetLine(line);
+  if (tags.gameInfo && data_.sets.back().IsGame()) GameInfoLine(line);
   if (tags.setEnd) EndSet();
+}
+
+void ListXmlParser::GameInfoLine(std::string_view line) {
+  ListXmlGameInfo& info = data_.sets.back().info;
+  const std::string_view tail = line.substr(std::min(line.find('<'), line.size()));
+  for (const GameInfoRule& rule : kGameInfoRules) {
+    if (tail.starts_with(rule.tag)) {
+      rule.take(tail, info);
+      return;
+    }
+  }
+}
+
+void ListXmlParser::BiosSetLine(std::string_view line) {
+  settings::BiosSet set{Attr(line, " name"), Attr(line, " description"), XmlAttrValue(line, " default") == "yes"};
+  if (!set.name.empty()) data_.sets.back().biosSets.push_back(std::move(set));
 }
 
 void ListXmlParser::Finish() { EndSet(); }
@@ -264,11 +398,13 @@ void ListXmlParser::StartSet(std::string_view line, std::string_view nameAttribu
   }
   ListXmlSet& set = data_.sets.emplace_back();
   set.name = name;
+  data_.machineForm = data_.machineForm || nameAttribute == "machine name";
   set.cloneof = SetNameOrNothing(XmlAttrValue(line, "cloneof"), index, "cloneof");
   set.romof = SetNameOrNothing(XmlAttrValue(line, "romof"), index, "romof");
   set.isbios = Contains(line, "isbios=\"yes\"");
   set.isdevice = Contains(line, "isdevice=\"yes\"");
   set.runnable = !Contains(line, "runnable=\"no\"");
+  if (set.IsGame()) set.info.sourcefile = XmlAttrValue(line, "sourcefile");
   data_.index[set.name] = data_.sets.size() - 1;
   inSet_ = true;
 }
@@ -301,10 +437,12 @@ void ListXmlParser::DeviceRefLine(std::string_view line, std::int64_t index) {
   if (!name.empty()) data_.sets.back().deviceRefs.push_back(std::move(name));
 }
 
-bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error) {
+bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error,
+                 const ListXmlReadOptions& options) {
   data = ListXmlData{};
   ListXmlLineSource source;
   if (!source.Open(path, error)) return false;
+  if (options.writerDone) source.Follow(options.writerDone, options.cancelled);
   ListXmlParser parser(data);
   std::string_view line;
   while (source.Next(line)) parser.Line(line, source.LineIndex());

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include <vector>
 
 #include "settings/ini_file.h"
+#include "settings/mame_options.h"
 
 // Reading MAME's -listxml output (roms.dat): a streaming source of decoded lines, and the one pass
 // that takes from it what the ROM scan needs. Both MAME's old form (<game>) and today's (<machine>,
@@ -33,6 +35,8 @@ class ListXmlLineSource {
 
   // False, with *error naming the file, when it cannot be opened.
   bool Open(const std::filesystem::path& path, std::string* error);
+  // Keeps reading past the end of the file until the writer is done (see ListXmlReadOptions).
+  void Follow(std::function<bool()> writerDone, std::function<bool()> cancelled);
   // The next decoded line; false at the end of the file, after a read error or at a line that is
   // too long (see Failed). The view is valid until the next call.
   bool Next(std::string_view& line);
@@ -46,7 +50,11 @@ class ListXmlLineSource {
   bool Refill();
   void FailLineTooLong();
 
+  std::size_t ReadMore();
+
   std::size_t maxLineBytes_;
+  std::function<bool()> writerDone_;
+  std::function<bool()> cancelled_;
   std::FILE* file_ = nullptr;
   std::filesystem::path path_;
   std::vector<char> buffer_;
@@ -96,6 +104,33 @@ struct ListXmlDisk {
   bool required = true;
 };
 
+// What the catalogue shows of a game, as the lines of its element give it; of lines of one kind the
+// last counts. Attribute values are kept as written; the catalogue build derives its fields from them.
+struct ListXmlGameInfo {
+  std::string sourcefile;
+  std::string description;
+  std::string year;
+  std::string manufacturer;
+  bool hasDisplay = false;  // a <display> line with a type
+  std::string displayType;
+  std::string rotate;
+  std::string width;
+  std::string height;
+  std::string refresh;
+  std::optional<std::string> soundChannels;  // the <sound> line, when there is one
+  std::string players;                       // of the <input> line
+  std::string controlType;
+  std::string driverStatus;
+  std::string emulation;
+  // Older MAME gives these on the <driver> line; today's MAME as <feature> lines.
+  std::optional<std::string> driverColor;
+  std::optional<std::string> driverSound;
+  std::optional<std::string> driverGraphic;
+  std::optional<std::string> featurePalette;
+  std::optional<std::string> featureSound;
+  std::optional<std::string> featureGraphics;
+};
+
 // One <game> or <machine> element.
 struct ListXmlSet {
   std::string name;
@@ -108,6 +143,8 @@ struct ListXmlSet {
   std::vector<ListXmlRom> roms;
   std::vector<ListXmlDisk> disks;
   std::vector<std::string> deviceRefs;
+  ListXmlGameInfo info;                     // filled for games only
+  std::vector<settings::BiosSet> biosSets;  // its <biosset> lines, in MAME's order
 
   // A set that stands in the game list (BIOS sets, devices and sets MAME cannot run do not).
   bool IsGame() const { return !isbios && !isdevice && runnable; }
@@ -121,10 +158,21 @@ struct ListXmlData {
   std::vector<ListXmlSet> sets;          // in file order
   SetIndex index;                        // set name (any letter case) -> position; a repeated name finds the last
   std::optional<std::string> mameBuild;  // the build attribute of the <mame> line, when there is one
+  // Today's form (<machine> elements): a clone names every disk it needs, shared ones with "merge".
+  bool machineForm = false;
   std::uint64_t bytes = 0;
   std::int64_t lines = 0;
 
   const ListXmlSet* Find(std::string_view name) const;
+};
+
+// How the game list is read while MAME may still be writing it.
+struct ListXmlReadOptions {
+  // When set, the end of the file is the end of the list only once this returns true (the writer has
+  // ended); until then the reader waits for more. A list the writer left unfinished is still refused.
+  std::function<bool()> writerDone;
+  // Polled while waiting; true ends the reading as a failure.
+  std::function<bool()> cancelled;
 };
 
 // Reads the game list in one streaming pass. A set element ends at its closing line or, when that
@@ -133,7 +181,8 @@ struct ListXmlData {
 // Returns false, with *error, when the file cannot be read, has a line longer than
 // kMaxListXmlLineBytes, or lacks the list's closing </mame> (or old </datafile>) line: a list MAME
 // did not finish is never taken for the whole list.
-bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error);
+bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error,
+                 const ListXmlReadOptions& options = {});
 
 // Feeds one decoded line (its index in the file) to the pass; exposed so that tests and the
 // catalogue build can drive it from lines held elsewhere.
@@ -152,6 +201,8 @@ class ListXmlParser {
   void RomLine(std::string_view line);
   void DiskLine(std::string_view line);
   void DeviceRefLine(std::string_view line, std::int64_t index);
+  void BiosSetLine(std::string_view line);
+  void GameInfoLine(std::string_view line);
 
   ListXmlData& data_;
   bool inSet_ = false;  // the last set of data_.sets is open

@@ -16,7 +16,13 @@ struct RomScanParams {
   std::string frontDir;                 // the program folder, ending in "/"
   std::vector<std::string> romFolders;  // SplitRomPath of the rom path
   RomVerifyOptions verify;
+  ListXmlReadOptions read;
 };
+
+// The steps after the game list has been read: writes crc.dat, chdlist.dat and bioscrc.dat, reads
+// the archives of the rom folders, writes filecrc.dat and sets.dat and deletes the other work files.
+bool VerifyRomSets(RomScanState& state, const std::vector<std::string>& romFolders, const RomVerifyOptions& verify,
+                   std::string* error);
 
 // Reads the game list, writes crc.dat, chdlist.dat and bioscrc.dat, reads the archives, writes
 // filecrc.dat and sets.dat and deletes the other work files. `state` keeps the game list and the

@@ -534,7 +534,10 @@ std::optional<SetVerdict> SetJudge::Judge(std::size_t i) const {
 
   const ChdState none;
   const ChdState& own = i < state_.chd.size() ? state_.chd[i] : none;
-  const ChdState& parentChd = parent && *parent < state_.chd.size() ? state_.chd[*parent] : none;
+  // Today's list names every disk a clone needs, shared ones included, so its own disks decide; the
+  // old list names only the clone's own, and the parent's images count as well.
+  const bool parentDisksCount = !state_.list.machineForm;
+  const ChdState& parentChd = parentDisksCount && parent && *parent < state_.chd.size() ? state_.chd[*parent] : none;
   if (own.bad || parentChd.bad) return SetVerdict::badChd;
   if (own.missing || parentChd.missing) return SetVerdict::missingChd;
   if (missing) return biosBad || NeedsBadDevice(i) ? SetVerdict::missingBios : SetVerdict::badRom;

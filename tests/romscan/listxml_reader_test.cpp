@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <cstdio>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/file_util.h"
@@ -281,6 +285,94 @@ TEST(ReadListXml, SkipsSetsAndDropsReferencesWithNamesMameNeverWrites) {
   EXPECT_EQ(set.romof, "");
   EXPECT_EQ(set.deviceRefs, (std::vector<std::string>{"namco51"}));
   EXPECT_TRUE(set.roms.empty());
+}
+
+// The list read while its writer (MAME) is still writing it: the reader waits at the end of the file
+// until the writer is done, and a list the writer left cut short stays an error.
+struct FollowCase {
+  const char* name;
+  bool whole;      // the writer writes the closing line
+  bool cancelled;  // the reading is stopped while the writer still runs
+  std::string error;
+};
+
+void PrintTo(const FollowCase& c, std::ostream* os) { *os << c.name; }
+
+class ListXmlFollow : public ::testing::TestWithParam<FollowCase> {};
+
+TEST_P(ListXmlFollow, WaitsForTheWriterAndRefusesACutList) {
+  const FollowCase& c = GetParam();
+  test::TempDir dir;
+  const std::string path = (dir / "roms.dat").string();
+  test::WriteFileBytes(path, "");
+  std::atomic<bool> done{false};
+  std::atomic<bool> stop{false};
+  std::thread writer([&] {
+    std::FILE* file = std::fopen(path.c_str(), "ab");
+    std::fputs("<?xml version=\"1.0\"?>\n<mame build=\"0.251\">\n", file);
+    for (int i = 0; i < 50; ++i) {
+      // A line written in two pieces: the reader must not take the first for a whole line.
+      std::fprintf(file, "<machine name=\"set%d\"><rom name=\"r\" ", i);
+      std::fflush(file);
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      std::fputs("crc=\"12345678\"/>\n</machine>\n", file);
+      std::fflush(file);
+    }
+    if (c.whole) std::fputs("</mame>\n", file);
+    std::fclose(file);
+    if (c.cancelled) {
+      stop = true;
+    } else {
+      done = true;
+    }
+  });
+  ListXmlData data;
+  std::string error;
+  ListXmlReadOptions options;
+  options.writerDone = [&] { return done.load(); };
+  options.cancelled = [&] { return stop.load(); };
+  const bool read = ReadListXml(path, data, &error, options);
+  writer.join();
+  EXPECT_EQ(read, c.error.empty());
+  if (read) {
+    EXPECT_EQ(data.sets.size(), 50u);
+    EXPECT_EQ(data.sets.back().roms.size(), 1u);
+  } else {
+    EXPECT_EQ(error, c.error == "cut"
+                         ? "MAME's game list \"" + path + "\" is incomplete: it ends before its closing </mame> line."
+                         : c.error);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Writers, ListXmlFollow,
+    ::testing::Values(FollowCase{"Whole", true, false, ""}, FollowCase{"CutShort", false, false, "cut"},
+                      FollowCase{"Stopped", false, true, "The reading of MAME's game list was stopped."}),
+    [](const ::testing::TestParamInfo<FollowCase>& info) { return std::string(info.param.name); });
+
+// The lines the catalogue build takes its fields from, and the BIOS sets of a machine.
+TEST(ReadListXml, KeepsWhatTheCatalogueShowsOfEachGame) {
+  const ListXmlData data = [] {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "roms.dat", test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
+    ListXmlData list;
+    std::string error;
+    EXPECT_TRUE(ReadListXml(dir / "roms.dat", list, &error)) << error;
+    return list;
+  }();
+  EXPECT_TRUE(data.machineForm);
+  const ListXmlGameInfo& galaga = data.Find("galaga")->info;
+  EXPECT_EQ(galaga.description, "Galaga (Namco rev. B)");
+  EXPECT_EQ(galaga.sourcefile, "namco/galaga.cpp");
+  EXPECT_EQ(galaga.rotate, "90");
+  EXPECT_EQ(galaga.soundChannels, "1");
+  EXPECT_EQ(galaga.featureSound, "imperfect");  // a status the machine's devices give it as a whole
+  EXPECT_EQ(galaga.driverSound, std::nullopt);
+  EXPECT_FALSE(data.Find("blank")->info.soundChannels.has_value());
+  EXPECT_EQ(data.Find("blank")->info.manufacturer, "<unknown>");
+  EXPECT_EQ(data.Find("z80")->info.description, "");  // devices keep nothing of it
+  EXPECT_EQ(data.Find("neogeo")->biosSets, (std::vector<settings::BiosSet>{{"euro", "Europe MVS (Ver. 2)", true},
+                                                                           {"asia", "Asia MVS (Ver. 3)", false}}));
 }
 
 }  // namespace

@@ -390,6 +390,46 @@ TEST(MameVersionText, IsCutAfterTheBracketAndItsBlank) {
   EXPECT_EQ(ReadMameBuild(std::string("0.251 (unknown)"), "d"), "M.A.M.E. build : 0.251 (unknown) - Rom Scan Date: d");
 }
 
+// A clone with a good image of its own, beside its parent's image missing or bad. Today's list names
+// every disk a clone needs, so the parent's image no longer decides for it; the old list keeps the rule
+// that the parent's image counts for the clone.
+struct CloneDiskCase {
+  const char* name;
+  bool machineForm;
+  bool parentImageBad;  // else missing
+  std::string sets;
+};
+
+void PrintTo(const CloneDiskCase& c, std::ostream* os) { *os << c.name; }
+
+class CloneDisks : public ScanFixture, public ::testing::WithParamInterface<CloneDiskCase> {};
+
+TEST_P(CloneDisks, FollowTheCloneOwnDisksInTodaysForm) {
+  const CloneDiskCase& c = GetParam();
+  const std::string md5(32, '1');
+  const std::string sha1(40, '2');
+  const std::string element = c.machineForm ? "machine" : "game";
+  const std::string hash = c.machineForm ? "sha1=\"" + sha1 + "\"" : "md5=\"" + md5 + "\"";
+  const std::string own = c.machineForm ? ChdHeader(5, 84, sha1) : ChdHeader(3, 44, md5);
+  Put(a_ + "clone/cdisk.chd", own);
+  if (c.parentImageBad)
+    Put(a_ + "parent/pdisk.chd",
+        c.machineForm ? ChdHeader(5, 84, std::string(40, '9')) : ChdHeader(3, 44, std::string(32, '9')));
+  ScanText("<?xml version=\"1.0\"?>\n<mame build=\"x\">\n<" + element + " name=\"parent\">\n<disk name=\"pdisk\" " +
+           hash + "/>\n</" + element + ">\n<" + element +
+           " name=\"clone\" cloneof=\"parent\" romof=\"parent\">\n<disk name=\"cdisk\" " + hash + "/>\n</" + element +
+           ">\n</mame>\n");
+  EXPECT_EQ(sets_, c.sets);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, CloneDisks,
+    ::testing::Values(CloneDiskCase{"MachineParentMissing", true, false, Lines({"[roms]", "parent=4", "clone=0"})},
+                      CloneDiskCase{"MachineParentBad", true, true, Lines({"[roms]", "parent=6", "clone=0"})},
+                      CloneDiskCase{"GameParentMissing", false, false, Lines({"[roms]", "parent=4", "clone=4"})},
+                      CloneDiskCase{"GameParentBad", false, true, Lines({"[roms]", "parent=6", "clone=6"})}),
+    [](const ::testing::TestParamInfo<CloneDiskCase>& info) { return std::string(info.param.name); });
+
 TEST(ReadArchivesInOrder, HandsResultsOverInArchiveOrderFromSeveralThreads) {
   std::vector<fs::path> archives;
   for (int i = 0; i < 200; ++i) archives.emplace_back(std::to_string(i));

@@ -1,0 +1,98 @@
+#include "romscan/scan_pass.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "romscan/rom_path.h"
+#include "romscan/rom_scan.h"
+
+namespace kestrune::romscan {
+namespace {
+
+namespace fs = std::filesystem;
+
+// MAME's own rom path when its ini file names none.
+constexpr std::string_view kMameDefaultRomPath = "\"roms\"";
+
+void Say(const RomScanObserver& observer, std::string_view text) {
+  if (observer.instruction) observer.instruction(text);
+}
+
+bool FindRomFolders(const ScanPassParams& params, std::vector<std::string>& folders, std::string* error) {
+  if (params.romFolders) {
+    folders = *params.romFolders;
+    return true;
+  }
+  const fs::path mameIni = fs::path(params.frontDir) / "mame.ini";
+  std::string romPath(kMameDefaultRomPath);
+  std::error_code ec;
+  if (fs::exists(mameIni, ec) && !ReadRomPath(mameIni, romPath, error)) return false;
+  folders = SplitRomPath(romPath);
+  // MAME runs in the program folder, so that is where its relative folders are.
+  for (std::string& folder : folders) {
+    if (fs::path(folder).is_relative()) folder = params.frontDir + folder;
+  }
+  return true;
+}
+
+bool ListsAGame(const ListXmlData& list) {
+  return std::any_of(list.sets.begin(), list.sets.end(), [](const ListXmlSet& set) { return set.IsGame(); });
+}
+
+}  // namespace
+
+settings::BiosSetLists CollectBiosSets(const ListXmlData& list) {
+  settings::BiosSetLists lists;
+  for (const settings::BiosFile& file : settings::BiosFiles()) {
+    const ListXmlSet* set = list.Find(file.machine);
+    if (set != nullptr && !set->biosSets.empty()) lists[std::string(file.machine)] = set->biosSets;
+  }
+  return lists;
+}
+
+bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::string* error) {
+  result = ScanPassResult{};
+  const RomScanObserver& observer = params.verify.observer;
+  RomScanState state;
+  state.frontDir = params.frontDir;
+  if (!ReadListXml(fs::path(params.frontDir) / kListXmlFile, state.list, error, params.read)) return false;
+  if (params.listDone && !params.listDone(error)) return false;
+  if (!ListsAGame(state.list)) {
+    if (error != nullptr) *error = "MAME's game list names no game that MAME can run.";
+    return false;
+  }
+  std::vector<std::string> folders;
+  if (!FindRomFolders(params, folders, error)) return false;
+  if (!VerifyRomSets(state, folders, params.verify, error)) return false;
+
+  if (observer.progress) observer.progress(100);
+  Say(observer, "Building database...");
+  settings::IniFile setsDat;
+  if (setsDat.LoadFromFile(state.WorkFile(kSetsFile), error) != settings::LoadResult::kLoaded) {
+    if (error != nullptr && error->empty())
+      *error = "The verdicts of the scan (" + state.WorkFile(kSetsFile).string() + ") cannot be read.";
+    return false;
+  }
+  const SupportFiles support = LoadSupportFiles(params.frontDir);
+  result.catverPresent = support.catver.has_value();
+  result.nplayersPresent = support.nplayers.has_value();
+  result.build = BuildGameDatabase(state.list, setsDat, support);
+  if (params.carryCounters) {
+    Say(observer, "Updating data...");
+    result.carried = CarryCountersOver(params.playedLines, result.build.lines);
+  }
+  result.mameVersionText = ReadMameBuild(state.list.mameBuild, params.verify.date);
+  result.hasMameBuild = state.list.mameBuild.has_value();
+  result.biosSets = CollectBiosSets(state.list);
+  return true;
+}
+
+void RemoveScanFiles(const std::string& frontDir) {
+  for (std::string_view name : {std::string_view("temp.bat"), kSetsFile, kListXmlFile}) {
+    std::error_code ignored;
+    fs::remove(fs::path(frontDir) / name, ignored);
+  }
+}
+
+}  // namespace kestrune::romscan

@@ -1,0 +1,56 @@
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "romscan/catalogue_build.h"
+#include "romscan/rom_verifier.h"
+#include "settings/bios_sets.h"
+
+// The whole ROM scan once MAME has been started on its game list: the list read from roms.dat (while
+// MAME still writes it, when asked), the archives verified, the new catalogue built. Runs on a worker
+// thread and only reports; nothing of the old catalogue is touched, so a failure anywhere leaves it
+// as it was.
+namespace kestrune::romscan {
+
+inline constexpr std::string_view kListXmlFile = "roms.dat";
+
+struct ScanPassParams {
+  std::string frontDir;  // the program folder, ending in "/": roms.dat, mame.ini and the work files
+  // The rom folders; when not given, those of mame.ini's rom path (relative ones under the program
+  // folder, where MAME runs), and MAME's own "roms" when mame.ini names none or does not exist.
+  std::optional<std::vector<std::string>> romFolders;
+  ListXmlReadOptions read;
+  // Called once the list has been read whole: false, with the reason, when it must not be used
+  // (MAME ended with an error).
+  std::function<bool(std::string* error)> listDone;
+  RomVerifyOptions verify;               // its observer hears the instructions, texts and progress
+  std::vector<std::string> playedLines;  // CollectPlayedLines of the old catalogue
+  bool carryCounters = true;
+};
+
+struct ScanPassResult {
+  CatalogueBuild build;
+  int carried = 0;  // lines that took the old counters over
+  // "M.A.M.E. build : <build> - Rom Scan Date: <date>", "Unknown" without a <mame> line.
+  std::string mameVersionText;
+  bool hasMameBuild = false;  // the list had its <mame build=…> line
+  settings::BiosSetLists biosSets;
+  bool catverPresent = false;
+  bool nplayersPresent = false;
+};
+
+// False, with *error saying why in words for the user, when the list cannot be read, is cut short or
+// lists no game, when MAME failed (listDone), or when a work file cannot be written.
+bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::string* error);
+
+// The <biosset> lines of the machines that have BIOS files.
+settings::BiosSetLists CollectBiosSets(const ListXmlData& list);
+
+// Removes what the pass leaves in the program folder: sets.dat and roms.dat, and the temp.bat of older
+// versions. A file that cannot be removed is left.
+void RemoveScanFiles(const std::string& frontDir);
+
+}  // namespace kestrune::romscan
