@@ -62,7 +62,7 @@ int TTaskDialogEx::ShowEmulation() {
   if (!messageForm_) return -1;
   // The results are read from the boxes as they are now, so an earlier run's tick does not linger.
   verifyResult_ = form->Verification() && form->Verification()->isChecked();
-  radioResult_ = 0;
+  radioResult_ = form->CheckedRadioId();
   messageForm_ = nullptr;
   delete form;
   return result;
@@ -211,4 +211,13 @@ bool TTaskDialogEx::RaiseProgress(int& pos) {
 void TTaskDialogEx::RaiseVerifyClick(bool checked) {
   verifyResult_ = checked;
   if (OnDialogVerifyClick) OnDialogVerifyClick(this, checked);
+}
+
+void TTaskDialogEx::RaiseRadioClick(int radioId) {
+  radioResult_ = radioId;
+  if (OnDialogRadioClick) OnDialogRadioClick(this, radioId);
+}
+
+void TTaskDialogEx::RaiseHyperlinkClick(const QString& href) {
+  if (OnDialogHyperlinkClick) OnDialogHyperlinkClick(this, href);
 }

@@ -163,6 +163,8 @@ class TTaskDialogEx : public QObject {
   void RaiseTimer();
   bool RaiseProgress(int& pos);
   void RaiseVerifyClick(bool checked);
+  void RaiseRadioClick(int radioId);
+  void RaiseHyperlinkClick(const QString& href);
 
   QStringList customButtons_;
   QIcon customIcon_;

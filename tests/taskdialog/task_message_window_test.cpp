@@ -10,8 +10,11 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRadioButton>
 
 #include "shown_dialog.h"
+#include "taskdialog/tagged_text_qt.h"
+#include "taskdialog/task_dialog_button_qt.h"
 #include "taskdialog/task_dialog_qt.h"
 
 namespace {
@@ -211,6 +214,217 @@ TEST(TaskDialogEx, PropertiesReachableByName) {
   EXPECT_EQ(dialog.property("Version").toString(), "1.2.1.0");
   EXPECT_EQ(dialog.property("ProgressBarMax").toInt(), 100);
   EXPECT_TRUE(dialog.property("ApplicationIsParent").toBool());
+}
+
+// A dialog with every part that the upper band and the footer can hold.
+void FillDialog(TTaskDialogEx& dialog) {
+  dialog.SetTitle("Kestrune");
+  dialog.SetInstruction("The ROM folder has changed");
+  dialog.SetContent("Read <A href=\"https://www.mamedev.org\">the site</A> first.");
+  dialog.SetOptions({doHyperlinks, doCommandLinks});
+  dialog.SetCommonButtons({cbCancel});
+  dialog.SetCustomButtons({"&Rescan now\\nReads every archive again", "&Keep the old list"});
+  dialog.SetRadioButtons({"Check ROMs only", "Check ROMs and disks"});
+  dialog.SetExpandedText("Folders: /home/mame/roms");
+  dialog.SetExpandControlText("Hide folders");
+  dialog.SetCollapsControlText("Show folders");
+  dialog.SetFooter("Help: <A href=\"mailto:help@example.org\">write to us</A>");
+  dialog.SetFooterIcon(tfiWarning);
+}
+
+TEST(TaskMessageForm, CommandLinksStandInTheUpperBandAndReportTheirIds) {
+  TTaskDialogEx dialog;
+  FillDialog(dialog);
+  dialog.SetTitle("");
+  std::vector<int> clicked;
+  dialog.OnDialogButtonClick = [&](QObject*, int id) { clicked.push_back(id); };
+  TTaskMessageForm form(dialog);
+  auto* rescan = form.findChild<TTaskDialogButton*>("Button0");
+  auto* keep = form.findChild<TTaskDialogButton*>("Button1");
+  ASSERT_TRUE(rescan && keep);
+  EXPECT_TRUE(form.HasCommandLinks());
+  EXPECT_LT(keep->geometry().bottom(), form.BandTop());
+  EXPECT_GT(keep->y(), rescan->geometry().bottom());
+  EXPECT_GT(rescan->height(), keep->height());  // the note adds a line
+  EXPECT_FALSE(rescan->Picture().isNull());
+  EXPECT_EQ(rescan->ModalResult, 100);
+  EXPECT_FALSE(form.ClipboardText().contains("Rescan"));
+  EXPECT_TRUE(form.ClipboardText().contains("Cancel   "));
+
+  EXPECT_EQ(RunShown(dialog, [](TTaskMessageForm& shown) { Press(shown, Qt::Key_K); }), 101);
+  EXPECT_EQ(RunShown(dialog, [](TTaskMessageForm& shown) { Button(shown, "Button0")->click(); }), 100);
+  EXPECT_EQ(clicked, (std::vector<int>{101, 100}));
+
+  dialog.SetOptions({doCommandLinksNoIcon});
+  TTaskMessageForm plain(dialog);
+  EXPECT_TRUE(plain.findChild<TTaskDialogButton*>("Button0")->Picture().isNull());
+  EXPECT_EQ(plain.findChild<QLabel*>("Image"), nullptr);
+}
+
+TEST(TaskMessageForm, RadioButtonsStartAsAskedAndReportTheChoice) {
+  TTaskDialogEx dialog;
+  FillDialog(dialog);
+  dialog.SetDefaultRadioButton(201);
+  std::vector<int> radios;
+  dialog.OnDialogRadioClick = [&](QObject*, int id) { radios.push_back(id); };
+  const int result = RunShown(dialog, [](TTaskMessageForm& form) {
+    auto* second = form.findChild<QRadioButton*>("Radio1");
+    EXPECT_TRUE(second && second->isChecked());
+    form.findChild<QRadioButton*>("Radio0")->click();
+    Button(form, "Cancel")->click();
+  });
+  EXPECT_EQ(result, 2);
+  EXPECT_EQ(radios, std::vector<int>{200});
+  EXPECT_EQ(dialog.RadioResult(), 200);
+
+  dialog.SetOptions({doNoDefaultRadioButton});
+  RunShown(dialog, [](TTaskMessageForm& form) { Button(form, "Cancel")->click(); });
+  EXPECT_EQ(dialog.RadioResult(), 0);
+}
+
+TEST(TaskMessageForm, LongRadioCaptionWrapsWithinTheWindow) {
+  TTaskDialogEx dialog;
+  dialog.SetCommonButtons({cbOK});
+  dialog.SetRadioButtons({"short", QString("word ").repeated(60)});
+  TTaskMessageForm form(dialog);
+  auto* shortRadio = form.findChild<QRadioButton*>("Radio0");
+  auto* longRadio = form.findChild<QRadioButton*>("Radio1");
+  EXPECT_LE(longRadio->geometry().right(), form.width() - form.Metrics().HorzMargin);
+  EXPECT_GE(longRadio->height(), 3 * shortRadio->fontMetrics().height());
+  EXPECT_GT(longRadio->y(), shortRadio->geometry().bottom());
+}
+
+TEST(TaskMessageForm, ExpandButtonShowsAndHidesTheExpandedText) {
+  TTaskDialogEx dialog;
+  FillDialog(dialog);
+  TTaskMessageForm form(dialog);
+  TTaskDialogButton* expand = form.ExpandButton();
+  ASSERT_NE(expand, nullptr);
+  EXPECT_EQ(expand->objectName(), "ExpandButton");
+  EXPECT_FALSE(form.Expanded());
+  EXPECT_TRUE(form.ExpandedRect().isEmpty());
+  EXPECT_EQ(expand->text(), "Show folders");
+  EXPECT_GT(expand->y(), form.BandTop());
+  const int collapsedHeight = form.height();
+  expand->click();
+  EXPECT_TRUE(form.Expanded());
+  EXPECT_EQ(expand->text(), "Hide folders");
+  EXPECT_GT(form.height(), collapsedHeight);
+  EXPECT_LT(form.ExpandedRect().bottom(), form.BandTop());
+  EXPECT_LT(form.ExpandedRect().bottom(), form.findChild<QWidget*>("Button0")->y());
+
+  dialog.SetOptions({doExpandedDefault, doExpandedFooter});
+  TTaskMessageForm footer(dialog);
+  EXPECT_TRUE(footer.Expanded());
+  EXPECT_GT(footer.ExpandedRect().top(), footer.FooterRect().bottom());
+}
+
+TEST(TaskMessageForm, FooterIsMeasuredAsItIsDrawn) {
+  TTaskDialogEx dialog;
+  dialog.SetCommonButtons({cbOK});
+  dialog.SetFooter("<FONT size=24>Large</FONT> footer");
+  dialog.SetFooterIcon(tfiWarning);
+  TTaskMessageForm form(dialog);
+  QLabel* icon = form.FooterImage();
+  ASSERT_NE(icon, nullptr);
+  EXPECT_EQ(icon->objectName(), "FooterImage");
+  EXPECT_FALSE(icon->isHidden());
+  EXPECT_EQ(form.FooterRect().left(), form.Metrics().HorzMargin + 20);
+  EXPECT_GT(form.FooterRect().top(), form.BandTop());
+  const TaggedTextResult measured = HTMLDrawEx(nullptr, dialog.Footer(), form.FooterRect(), form.font());
+  EXPECT_EQ(form.FooterRect().height(), measured.size.height());
+  QFont large = form.font();
+  large.setPointSize(24);
+  EXPECT_GE(form.FooterRect().height(), QFontMetrics(large).height());
+  EXPECT_LE(form.FooterRect().bottom(), form.height());
+
+  dialog.SetFooterIcon(tfiBlank);
+  TTaskMessageForm blank(dialog);
+  EXPECT_TRUE(blank.FooterImage()->isHidden());
+  EXPECT_EQ(blank.FooterRect().left(), blank.Metrics().HorzMargin);
+}
+
+// The first point of the window from which LinkAt reports href, scanning the middle of rect's first line.
+QPoint PointOfLink(const TTaskMessageForm& form, const QRect& rect, const QString& href) {
+  const int y = rect.top() + form.fontMetrics().height() / 2;
+  for (int x = rect.left(); x <= rect.right(); ++x) {
+    if (form.LinkAt(QPoint(x, y)) == href) return {x + 1, y};
+  }
+  return {-1, -1};
+}
+
+void Click(QWidget& widget, QPoint at) {
+  QMouseEvent press(QEvent::MouseButtonPress, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                    Qt::NoModifier);
+  QApplication::sendEvent(&widget, &press);
+  QMouseEvent release(QEvent::MouseButtonRelease, at, widget.mapToGlobal(at), Qt::LeftButton, Qt::NoButton,
+                      Qt::NoModifier);
+  QApplication::sendEvent(&widget, &release);
+}
+
+void Move(QWidget& widget, QPoint at) {
+  QMouseEvent move(QEvent::MouseMove, at, widget.mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(&widget, &move);
+}
+
+TEST(TaskMessageForm, EveryClickedLinkIsReportedAndOnlyWebAndMailLinksOpen) {
+  TTaskDialogEx dialog;
+  dialog.SetCommonButtons({cbOK});
+  dialog.SetOptions({doHyperlinks});
+  const QStringList links = {"https://example.org", "mailto:a@b.org", "file:///etc/passwd", "local"};
+  QString content;
+  for (const QString& link : links) content += QString("<A href=\"%1\">%2</A> ").arg(link, link.left(4));
+  dialog.SetContent(content);
+  dialog.SetFooter("<A href=\"http://footer.example\">help</A>");
+  QStringList reported;
+  dialog.OnDialogHyperlinkClick = [&](QObject*, const QString& href) { reported << href; };
+  TTaskMessageForm form(dialog);
+  QStringList opened;
+  form.UrlOpener = [&](const QUrl& url) {
+    opened << url.toString();
+    return true;
+  };
+  for (const QString& link : links) {
+    const QPoint at = PointOfLink(form, form.ContentRect(), link);
+    ASSERT_NE(at.x(), -1) << qPrintable(link);
+    Click(form, at);
+  }
+  Click(form, PointOfLink(form, form.FooterRect(), "http://footer.example"));
+  Click(form, form.ContentRect().topLeft() + QPoint(1, form.ContentRect().height() + 2));
+  EXPECT_EQ(reported, links + QStringList{"http://footer.example"});
+  EXPECT_EQ(opened, (QStringList{"https://example.org", "mailto:a@b.org", "http://footer.example"}));
+}
+
+TEST(TaskMessageForm, HandCursorOverLinksOnly) {
+  TTaskDialogEx dialog;
+  dialog.SetCommonButtons({cbOK});
+  dialog.SetContent("<A href=\"https://example.org\">site</A> is not a link when links are off");
+  TTaskMessageForm plain(dialog);
+  EXPECT_FALSE(plain.LinkAt(plain.ContentRect().topLeft() + QPoint(2, 4)));
+  dialog.SetOptions({doHyperlinks});
+  TTaskMessageForm form(dialog);
+  const QPoint link = PointOfLink(form, form.ContentRect(), "https://example.org");
+  Move(form, link);
+  EXPECT_EQ(form.cursor().shape(), Qt::PointingHandCursor);
+  Move(form, QPoint(form.width() - 2, link.y()));
+  EXPECT_EQ(form.cursor().shape(), Qt::ArrowCursor);
+}
+
+TEST(TaskMessageForm, DrawsLinksBlueInContentAndFooter) {
+  TTaskDialogEx dialog;
+  FillDialog(dialog);
+  TTaskMessageForm form(dialog);
+  const QImage image = form.grab().toImage();
+  const auto blueIn = [&](const QRect& rect) {
+    int count = 0;
+    for (int y = rect.top(); y <= rect.bottom(); ++y) {
+      for (int x = rect.left(); x <= rect.right(); ++x) count += image.pixelColor(x, y) == QColor(0, 0, 255);
+    }
+    return count;
+  };
+  EXPECT_GT(blueIn(form.ContentRect()), 10);
+  EXPECT_GT(blueIn(form.FooterRect()), 10);
+  EXPECT_EQ(image.pixelColor(1, form.BandTop() + 1), QColor(240, 240, 240));
 }
 
 }  // namespace
