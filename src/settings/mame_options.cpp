@@ -357,6 +357,42 @@ void ResetMameOptions(MameOptions& options) {
   }
 }
 
+namespace {
+
+// What a preset sets; -1 leaves a choice as it is. OpenGL, MAME's own default, stands in for Direct3D.
+struct Preset {
+  int samplerate;
+  int latency;
+  bool triplebuffer;
+  int frameskip;
+  bool autoframeskip;
+};
+
+constexpr std::array<Preset, kPresetCount - 1> kPresets{{
+    {0, 3, false, -1, true},  // 11025 Hz
+    {3, 2, false, -1, true},  // 44100 Hz
+    {4, 1, true, 0, false},   // 48000 Hz, every frame drawn
+}};
+
+}  // namespace
+
+void ApplyMamePreset(MameOptions& options, int preset) {
+  if (preset < 1 || preset >= kPresetCount) {
+    return;
+  }
+  const Preset& row = kPresets[static_cast<std::size_t>(preset - 1)];
+  options.SetNumber(Option::samplerate, row.samplerate);
+  options.SetNumber(Option::latency, row.latency);
+  options.SetNumber(Option::render, kRenderOpenGl);
+  options.SetFlag(Option::waitvsync, false);
+  options.SetFlag(Option::triplebuffer, row.triplebuffer);
+  if (row.frameskip >= 0) {
+    options.SetNumber(Option::frameskip, row.frameskip);
+  }
+  options.SetFlag(Option::throttle, true);
+  options.SetFlag(Option::autoframeskip, row.autoframeskip);
+}
+
 MameOptions CleanOptions(const MameOptions& current) {
   MameOptions clean = current;
   ResetMameOptions(clean);

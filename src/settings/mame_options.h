@@ -236,6 +236,11 @@ std::optional<std::string> BiosValueOf(const MameOptions& options, Option contro
 // The Default button: every value takes its default, except those kept on reset.
 void ResetMameOptions(MameOptions& options);
 
+// The option presets: 0 changes nothing; 1 to 3 set the sample rate, audio latency, render system,
+// vertical sync, triple buffering, frame skipping and throttling for slower to faster computers.
+inline constexpr int kPresetCount = 4;
+void ApplyMamePreset(MameOptions& options, int preset);
+
 // The defaults of every value, with the values that the Default button keeps at their initial state;
 // the screen and resolution lists and the BIOS choices are taken from `current`. Reading an option
 // file starts from this, so nothing of the previously shown file stays behind.
