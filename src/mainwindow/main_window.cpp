@@ -33,6 +33,7 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/text_file.h"
+#include "romscan/rom_scan_command_qt.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/mame_query.h"
@@ -180,6 +181,16 @@ void TForm1::CreateWidgets() {
   }
   ConnectPlayCommands();
   panes_ = new ArtworkPanes(this);
+  romScan_ = new RomScanCommand(this);
+  connect(menus_->Action("Initialise1"), &QAction::triggered, romScan_, &RomScanCommand::Initialise1Click);
+  connect(menus_->Action("Interfaceoptions1"), &QAction::triggered, romScan_,
+          &RomScanCommand::Interfaceoptions1Click);
+}
+
+void TForm1::ReplaceCatalogue(cat::Catalogue catalogue) {
+  catalogue_ = std::move(catalogue);
+  // A catalogue file that could not be read at start is replaced now that a whole new one exists.
+  catalogueLoaded_ = true;
 }
 
 void TForm1::ConnectPlayCommands() {

@@ -23,6 +23,7 @@ class QSplitter;
 class QTabWidget;
 class QTextBrowser;
 class QTimer;
+class RomScanCommand;
 class ToolbarImages;
 
 namespace kestrune::zip {
@@ -90,6 +91,10 @@ class TForm1 : public QMainWindow {
   std::array<bool, 6> OpenArchives() const;
   // What the picture area shows for the selected game, and when.
   ArtworkPanes* Panes() const { return panes_; }
+  // "Initialize Roms" and the rescan after the preferences.
+  RomScanCommand* RomScan() const { return romScan_; }
+  // Puts a newly built catalogue in place of the current one; the close saves it like any other.
+  void ReplaceCatalogue(kestrune::catalogue::Catalogue catalogue);
 
   // The first activation's work, once per run (also started right after the first show, for
   // platforms that never activate a window).
@@ -197,6 +202,7 @@ class TForm1 : public QMainWindow {
   std::vector<std::string> historyLines_;
   std::vector<std::string> mameInfoLines_;
   ArtworkPanes* panes_ = nullptr;
+  RomScanCommand* romScan_ = nullptr;
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

@@ -1,0 +1,364 @@
+#include "romscan/rom_scan_command_qt.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QTimer>
+#include <cstdlib>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "catalogue/bad_roms_dialog.h"
+#include "catalogue/catalogue_file.h"
+#include "catalogue/favorites.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "settings/preferences_dialog.h"
+#include "settings/settings.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "support/zip_writer.h"
+#include "taskdialog/task_dialog_qt.h"
+#include "taskdialog/task_message_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace cat = kestrune::catalogue;
+namespace set = kestrune::settings;
+namespace test = kestrune::test;
+using Lines = std::vector<std::string>;
+
+// The catalogue before the scan: galaga played, a game MAME no longer has, and one never played.
+const Lines kOldCatalogue = {
+    "1|Galaga (old title)|Namco||1981||||||||||||||galaga.c||3|01:02:03||galaga|2",
+    "0|Gone Game|Nobody||1980||||||||||||||gone.c||4|00:10:00||gone|0",
+    "0|Pong|Atari||1972||||||||||||||pong.c||0|00:00:00||pong|0",
+};
+
+std::string FileText(const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+bool WaitUntil(const std::function<bool()>& condition, int ms) {
+  QElapsedTimer timer;
+  timer.start();
+  while (!condition() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  return condition();
+}
+
+// A program folder with a fake "mame" that records its arguments and prints what the test chose,
+// the catalogue above, a favourite and a rom folder holding neogeo, mslug and galaga.
+class InitializeRoms : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
+    folder_ = QDir::currentPath().toStdString() + "/";
+    fs::create_directories(folder_ + "roms");
+    fs::create_directories(folder_ + "ini");
+    test::WriteFileBytes(folder_ + "roms/neogeo.zip", test::StoredZip({{"sp-s2.sp1", "x", 0x9036D879}}));
+    test::WriteFileBytes(folder_ + "roms/mslug.zip", test::StoredZip({{"201-p1.p1", "x", 0x08D8DAA5}}));
+    test::WriteFileBytes(folder_ + "roms/galaga.zip", test::StoredZip({{"gg1_1b.3p", "x", 0xAB036C9F}}));
+    test::WriteFileBytes(folder_ + "mame.ini", "rompath                   roms\r\n");
+    test::WriteFileBytes(folder_ + "list.xml",
+                         test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
+    test::WriteFileBytes(folder_ + "ini/kestrune.dat", FileText(kOldCatalogue));
+    set::Settings settings(folder_);
+    settings.WriteDefaults(folder_, "mame", "");
+    cat::AddFavorite(settings.Ini(), "galaga");
+    std::string error;
+    ASSERT_TRUE(settings.Save(&error)) << error;
+  }
+  void TearDown() override {
+    DestroyProgramWindows();
+    QDir::setCurrent(oldFolder_);
+  }
+
+  // The fake MAME: `listing` is the shell code that runs for -listxml.
+  void WriteMame(const std::string& listing) const {
+    test::WriteFileBytes(folder_ + "mame",
+                         "#!/bin/sh\necho \"$@\" >> args.txt\nif [ \"$1\" = -listxml ]; then\n" + listing + "\nfi\n");
+    fs::permissions(folder_ + "mame", fs::perms(0755));
+  }
+
+  void Start() {
+    CreateProgramWindows();
+    Form1->SetMessenger([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+      messages_.push_back(text);
+      return QMessageBox::Ok;
+    });
+    Form1->show();
+    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }, 10000));
+    command_ = Form1->RomScan();
+    command_->SetModalRunner([this](QDialog& dialog) {
+      modals_.push_back(dialog.objectName());
+      if (&dialog == Form9) shownBadRoms_ = Form9->BadRoms();
+      if (onModal_) onModal_(dialog);
+      return int{QDialog::Accepted};
+    });
+    QObject::connect(command_, &RomScanCommand::instructionShown,
+                     [this](const QString& text) { instructions_.push_back(text.toStdString()); });
+  }
+
+  // Runs the command with the dialog up; once the scan has ended the test looks at the dialog, ticks
+  // its box when asked and presses OK. A dialog left open is closed after a minute.
+  void RunWithDialog(const std::function<void()>& command, bool tickVerification = false, int ms = 60000) {
+    QMetaObject::Connection ended =
+        QObject::connect(command_, &RomScanCommand::scanEnded, [this, tickVerification](bool replaced, const QString&) {
+          replaced_ = replaced;
+          TTaskMessageForm* form = command_->Dialog()->MessageForm();
+          ASSERT_NE(form, nullptr);
+          QAbstractButton* ok = form->findChild<QAbstractButton*>("OK");
+          okEnabled_ = ok->isEnabled();
+          progress_ = form->ProgressBar()->value();
+          content_ = command_->Dialog()->Content().toStdString();
+          if (tickVerification) form->Verification()->setChecked(true);
+          QTimer::singleShot(0, ok, &QAbstractButton::click);
+        });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [this] {
+      if (TTaskMessageForm* form = command_->Dialog()->MessageForm()) form->done(-99);
+    });
+    guard.start(ms);
+    command();
+    QObject::disconnect(ended);
+  }
+  void Initialise(bool tickVerification = false) {
+    RunWithDialog([] { Form1->Menus()->Action("Initialise1")->trigger(); }, tickVerification);
+  }
+
+  std::string Catalogue() const { return test::ReadFileBytes(folder_ + "ini/kestrune.dat"); }
+  std::vector<std::string> ListedRoms() const {
+    std::vector<std::string> roms;
+    GameListController& list = *Form1->gameList();
+    for (int row = 0; row < list.List().GameCount(); ++row) {
+      list.View()->SelectRow(row);
+      roms.push_back(list.GetSelectedRom().toStdString());
+    }
+    return roms;
+  }
+
+  test::TempDir dir_;
+  QString oldFolder_;
+  std::string folder_;
+  RomScanCommand* command_ = nullptr;
+  std::vector<QString> messages_;
+  std::vector<QString> modals_;
+  std::vector<std::string> shownBadRoms_;
+  std::function<void(QDialog&)> onModal_;
+  std::vector<std::string> instructions_;
+  std::string content_;
+  bool replaced_ = false;
+  bool okEnabled_ = false;
+  int progress_ = -1;
+};
+
+struct KeepCase {
+  const char* name;
+  bool resetCounters;   // keepcounters ticked
+  bool resetFavorites;  // keepfavorites ticked
+};
+
+void PrintTo(const KeepCase& c, std::ostream* os) { *os << c.name; }
+
+class InitializeRomsEndToEnd : public InitializeRoms, public ::testing::WithParamInterface<KeepCase> {};
+
+TEST_P(InitializeRomsEndToEnd, ReplacesTheCatalogueAndListsTheAvailableSets) {
+  const KeepCase& c = GetParam();
+  WriteMame("cat list.xml");
+  Start();
+  Form4->CheckBox("keepcounters")->setChecked(c.resetCounters);
+  Form4->CheckBox("keepfavorites")->setChecked(c.resetFavorites);
+  Form1->gameList()->SearchBox()->setText("gal");
+  Initialise(/*tickVerification=*/true);
+
+  EXPECT_TRUE(replaced_);
+  EXPECT_TRUE(okEnabled_);
+  EXPECT_EQ(progress_, 100);
+  Lines expected = {"Getting info from Mame...", "Preparing data...", "Verifying roms...", "Building database..."};
+  if (!c.resetCounters) expected.push_back("Updating data...");
+  expected.push_back("Done!");
+  EXPECT_EQ(instructions_, expected);
+  EXPECT_EQ(test::ReadFileBytes(folder_ + "args.txt"), "-listxml\n");
+  // MAME's list and the verdicts go; the catalogue file holds the new lines at once.
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+  EXPECT_FALSE(fs::exists(folder_ + "sets.dat"));
+  const std::string galaga =
+      std::string("0|Galaga (Namco rev. B)|Namco||1981||Mono|Raster|288x224|Vertical (90\u00B0)|Joy|60.606061|Good|") +
+      "Good|good|good|imperfect||namco/galaga.cpp|2|" + (c.resetCounters ? "0|00:00:00" : "3|01:02:03") + "||galaga|0";
+  const std::string text = Catalogue();
+  EXPECT_NE(text.find(galaga + "\r\n"), std::string::npos) << text;
+  EXPECT_EQ(text.find("|gone|"), std::string::npos);
+  EXPECT_EQ(Form1->catalogue().Count(), 7);
+  EXPECT_EQ(Form1->catalogue()[2], galaga);
+
+  EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "roms"), "5/7");
+  EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "mameversion").substr(0, 44),
+            "M.A.M.E. build : 0.251 (unknown) - Rom Scan ");
+  EXPECT_EQ(Form1->gameList()->PanelText(1).toStdString(), "Roms : 5/7");
+  EXPECT_EQ(cat::IsFavorite(Form1->settings().Ini(), "galaga"), !c.resetFavorites);
+  // The search is cleared and the available sets are listed, the first selected, in details view.
+  EXPECT_EQ(Form1->gameList()->SearchBox()->text(), "");
+  EXPECT_EQ(Form1->gameList()->Mode(), cat::ListMode::Available);
+  EXPECT_EQ(Form1->gameList()->View()->Style(), ViewStyle::Details);
+  EXPECT_EQ(Form1->gameList()->View()->SelectedRow(), 0);
+  const std::vector<std::string> listed = ListedRoms();
+  EXPECT_EQ(
+      std::set<std::string>(listed.begin(), listed.end()),
+      (std::set<std::string>{"mslug", "galaga", "pong", "turned"}));  // the list leaves out "blank", without a screen
+  // The ticked box leads to the bad ROMs dialog with the archives of the sets with a bad rom.
+  EXPECT_EQ(modals_, (std::vector<QString>{"Form9"}));
+  EXPECT_EQ(shownBadRoms_, (std::vector<std::string>{"mslugb.zip"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Preferences, InitializeRomsEndToEnd,
+                         ::testing::Values(KeepCase{"KeepsCountersAndFavourites", false, false},
+                                           KeepCase{"ResetsCountersAndFavourites", true, true}),
+                         [](const ::testing::TestParamInfo<KeepCase>& info) { return std::string(info.param.name); });
+
+struct FailCase {
+  const char* name;
+  std::string listing;  // shell code for -listxml; "" removes the executable after start-up
+  std::string message;
+};
+
+void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
+
+class InitializeRomsFailure : public InitializeRoms, public ::testing::WithParamInterface<FailCase> {};
+
+TEST_P(InitializeRomsFailure, LeavesTheOldCatalogueAndSaysWhy) {
+  const FailCase& c = GetParam();
+  WriteMame(c.listing.empty() ? "cat list.xml" : c.listing);
+  Start();
+  if (c.listing.empty()) fs::remove(folder_ + "mame");
+  Initialise(/*tickVerification=*/true);
+
+  EXPECT_FALSE(replaced_);
+  EXPECT_TRUE(okEnabled_);
+  ASSERT_FALSE(instructions_.empty());
+  EXPECT_EQ(instructions_.back(), "Initializing Roms failed");
+  EXPECT_NE(content_.find(c.message), std::string::npos) << content_;
+  EXPECT_EQ(Catalogue(), FileText(kOldCatalogue));
+  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
+  EXPECT_TRUE(cat::IsFavorite(Form1->settings().Ini(), "galaga"));
+  // Nothing was found bad, so the dialog has nothing to show.
+  EXPECT_TRUE(shownBadRoms_.empty());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Mames, InitializeRomsFailure,
+    ::testing::Values(FailCase{"ExitsWithAnError", "head -c 3000 list.xml; exit 3", "MAME ended with error code 3."},
+                      FailCase{"PrintsNothing", "exit 0", "is incomplete: it ends before its closing </mame> line."},
+                      FailCase{"CutsItsList", "head -n 40 list.xml", "is incomplete"},
+                      FailCase{"ListsNoGame", "printf '<?xml version=\"1.0\"?>\\n<mame build=\"0.251\">\\n</mame>\\n'",
+                               "MAME's game list names no game that MAME can run."},
+                      FailCase{"IsMissing", "", "MAME could not be started"}),
+    [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
+
+TEST_F(InitializeRoms, RefusesWithoutAMameExecutable) {
+  Start();  // no "mame" in the folder
+  Form1->Menus()->Action("Initialise1")->trigger();
+  EXPECT_EQ(messages_, (std::vector<QString>{"\nNo Mame binary selected !"}));
+  EXPECT_EQ(command_->Dialog()->MessageForm(), nullptr);
+}
+
+// The preferences scan again when the rom folder changed there and "Auto re-initialize Roms" is
+// ticked; the new catalogue takes the "No 'The' Prefix" view too.
+struct PreferencesCase {
+  const char* name;
+  bool changeRomPath;
+  bool reinitialise;
+  bool scans;
+};
+
+void PrintTo(const PreferencesCase& c, std::ostream* os) { *os << c.name; }
+
+class PreferencesRescan : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
+
+TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
+  const PreferencesCase& c = GetParam();
+  WriteMame("cat list.xml");
+  Start();
+  Form1->gameList()->Action("he1")->setChecked(true);
+  Form4->CheckBox("reinitialise")->setChecked(c.reinitialise);
+  onModal_ = [this, &c](QDialog&) {
+    if (!c.changeRomPath) return;
+    fs::rename(folder_ + "roms", folder_ + "roms2");
+    test::WriteFileBytes(folder_ + "mame.ini", "rompath                   roms2\r\n");
+  };
+  RunWithDialog([] { Form1->Menus()->Action("Interfaceoptions1")->trigger(); });
+  EXPECT_EQ(modals_.front(), "Form4");
+  EXPECT_EQ(replaced_, c.scans);
+  if (c.scans) {
+    EXPECT_NE(Catalogue().find("|Upside Down,The|"), std::string::npos);
+    EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "roms"), "5/7");
+  } else {
+    EXPECT_EQ(Catalogue(), FileText(kOldCatalogue));
+  }
+  EXPECT_FALSE(command_->RescanPending());
+}
+
+INSTANTIATE_TEST_SUITE_P(Changes, PreferencesRescan,
+                         ::testing::Values(PreferencesCase{"RomFolderChanged", true, true, true},
+                                           PreferencesCase{"NothingChanged", false, true, false},
+                                           PreferencesCase{"AutoNotTicked", true, false, false}),
+                         [](const ::testing::TestParamInfo<PreferencesCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// Against the installed MAME: one line per machine MAME can run that is no BIOS set, and the sets that
+// need no file at all listed as available.
+TEST_F(InitializeRoms, BuildsTheCatalogueOfTheInstalledMame) {
+  const fs::path mame = "/usr/games/mame";
+  if (!fs::exists(mame)) GTEST_SKIP() << "MAME is not installed";
+  // The list MAME gives, read here by plain text search, independently of the scan.
+  const std::string listPath = folder_ + "expected.xml";
+  ASSERT_EQ(std::system(("\"" + mame.string() + "\" -listxml > \"" + listPath + "\"").c_str()), 0);
+  std::set<std::string> games;
+  {
+    const std::string list = test::ReadFileBytes(listPath);
+    for (std::size_t at = list.find("<machine name=\""); at != std::string::npos;
+         at = list.find("<machine name=\"", at + 1)) {
+      const std::string line = list.substr(at, list.find('>', at) - at);
+      if (line.find("isbios=\"yes\"") != std::string::npos || line.find("isdevice=\"yes\"") != std::string::npos ||
+          line.find("runnable=\"no\"") != std::string::npos) {
+        continue;
+      }
+      const std::size_t start = at + 15;
+      games.insert(list.substr(start, list.find('"', start) - start));
+    }
+    fs::remove(listPath);
+  }
+  ASSERT_GT(games.size(), 30000u);
+  fs::create_symlink(mame, folder_ + "mame");
+  Start();
+  RunWithDialog([] { Form1->Menus()->Action("Initialise1")->trigger(); }, false, 180000);
+  ASSERT_TRUE(replaced_) << content_;
+  std::set<std::string> listed;
+  std::string pong;
+  for (const std::string& line : Form1->catalogue().Lines()) {
+    const std::string rom(cat::GetLineField(line, cat::LineField::romname));
+    EXPECT_TRUE(listed.insert(rom).second) << rom;
+    if (rom == "pong") pong = line;
+  }
+  EXPECT_EQ(listed, games);
+  EXPECT_EQ(pong.substr(0, 2), "0|") << pong;
+  EXPECT_EQ(pong.substr(pong.size() - 2), "|0") << pong;
+}
+
+}  // namespace
