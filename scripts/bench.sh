@@ -21,3 +21,9 @@ build-bench/bench/artwork/artwork_bench
 build-bench/bench/rom_scan/rom_scan_generate "$data"
 mkdir -p "$data/front"
 build-bench/bench/rom_scan/kestrune-scan "$data/roms.dat" "$data/roms" "$data/front"
+# The whole "Initialize Roms" against the installed MAME (an empty rom folder), side by side with MAME's
+# own -listxml run.
+if [ -x /usr/games/mame ]; then
+  mkdir -p "$data/empty-roms"
+  build-bench/bench/rom_scan/kestrune-scan --mame /usr/games/mame "$data/empty-roms" "$data/mame-front"
+fi
