@@ -2,10 +2,12 @@
 // folders made once at start-up: archives with chosen CRCs (a BIOS, a device, a clone's parent), a
 // damaged archive and two CHD images. Checks that a failed scan leaves sets.dat as it was, that
 // sets.dat holds one "name=verdict" line per judged set of the list and nothing else, that only the
-// names a set may have get that far, and that no verdict depends on the order the sets are judged in.
+// names a set may have get that far, that no verdict depends on the order the sets are judged in,
+// and that the catalogue built from it has one whole 25-field line per game, whatever its texts hold.
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
@@ -17,8 +19,10 @@
 #include <system_error>
 #include <vector>
 
+#include "catalogue/game_record.h"
 #include "fuzz_input_file.h"
 #include "platform/text_file.h"
+#include "romscan/catalogue_build.h"
 #include "romscan/listxml_reader.h"
 #include "romscan/rom_scan.h"
 #include "romscan/rom_verifier.h"
@@ -170,6 +174,27 @@ std::vector<char> Verdicts(const RomScanState& state, bool backwards) {
   return verdicts;
 }
 
+// Every game gets one line of exactly 25 fields, in list order, naming it; its flag follows its verdict.
+void CheckCatalogue(const RomScanState& state, const std::string& setsText) {
+  kestrune::settings::IniFile setsDat;
+  setsDat.LoadFromText(setsText);
+  const CatalogueBuild build = BuildGameDatabase(state.list, setsDat, SupportFiles{});
+  std::size_t line = 0;
+  kestrune::catalogue::LineFields fields;
+  for (const ListXmlSet& set : state.list.sets) {
+    if (!set.IsGame()) continue;
+    Check(line < build.lines.size());
+    const std::string& text = build.lines[line++];
+    Check(kestrune::catalogue::SplitCatalogueLine(text, fields));
+    Check(text.find_first_of("\r\n") == std::string::npos);
+    Check(static_cast<std::size_t>(std::count(text.begin(), text.end(), '|')) == 24);
+    Check(fields[kestrune::catalogue::LineField::romname] == set.name);
+    const std::string_view status = fields[kestrune::catalogue::LineField::romstatus];
+    Check(fields[kestrune::catalogue::LineField::availflag] == (status == "0" || status == "1" ? "0" : "1"));
+  }
+  Check(line == build.lines.size());
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -204,5 +229,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (std::string_view name : {kCrcFile, kBiosCrcFile, kFileCrcFile, kChdListFile}) {
     Check(!fs::exists(fs::path(folders.front()) / name));
   }
+  CheckCatalogue(state, *sets);
   return 0;
 }
