@@ -144,23 +144,6 @@ INSTANTIATE_TEST_SUITE_P(
                   "1/2"}),
     [](const ::testing::TestParamInfo<BuildCase>& info) { return std::string(info.param.name); });
 
-TEST(CatalogueBuild, HelpersReadLinesAsTheBuildWritesThem) {
-  EXPECT_EQ(CapitaliseWord("raster"), "Raster");
-  EXPECT_EQ(CapitaliseWord("PRELIMINARY"), "Preliminary");
-  EXPECT_EQ(CapitaliseWord(""), "");
-  const std::string line = kMachineLines[0];
-  EXPECT_EQ(CounterFields(line), "|0|00:00:00|");
-  EXPECT_EQ(CounterFields("a|b|c|d"), "");
-  EXPECT_EQ(LastBarPos(line), line.size() - 2);
-  EXPECT_EQ(LastBarPos("no bar"), 0u);
-  int good = 0;
-  const settings::IniFile sets = Ini(kSetsDat);
-  EXPECT_EQ(SetStatusCode(sets, "MSLUGB", good), "3");
-  EXPECT_EQ(SetStatusCode(sets, "asteroid", good), "2");
-  EXPECT_EQ(SetStatusCode(sets, "galaga", good), "1");
-  EXPECT_EQ(good, 1);
-}
-
 // A line as the catalogue holds it after play, with the old scan's flag, title and verdict.
 std::string Played(const std::string& rom, const std::string& times, const std::string& time) {
   return "1|Old title|Old company||1980||||||||||||||old.c||" + times + "|" + time + "||" + rom + "|2";
