@@ -1,8 +1,10 @@
 #include "catalogue/column_order.h"
 
+#include <array>
 #include <optional>
 
 #include "settings/settings.h"
+#include "settings/settings_schema.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -15,6 +17,13 @@ std::optional<ColumnPlace> ParsePair(std::string_view pair) {
   if (!column || !width) return std::nullopt;
   return ColumnPlace{*column, *width};
 }
+
+// The widths of shown columns after the column dialog, by column index; -1 marks the two columns
+// that only catver.ini fills.
+constexpr std::array<int, 19> kChosenWidths = {270, 50, 197, -1, 50, 48, 69, 69, 70, 78,
+                                               68,  -1, 78,  53, 66, 69, 74, 74, 134};
+constexpr int kCategoryWidth = 160;
+constexpr int kVersionAddedWidth = 91;
 
 }  // namespace
 
@@ -40,6 +49,37 @@ std::string FormatColumnOrder(const std::vector<ColumnPlace>& places) {
     text += std::to_string(place.column) + '=' + std::to_string(place.width);
   }
   return text;
+}
+
+std::vector<ColumnPlace> DefaultColumnOrder(int columnCount) {
+  const settings::SettingKey* key = settings::FindSettingKey(settings::kUiSection, "colorder");
+  return key == nullptr ? std::vector<ColumnPlace>() : ParseColumnOrder(key->text, columnCount);
+}
+
+std::vector<ColumnPlace> CompleteColumnOrder(std::string_view text, int columnCount) {
+  std::vector<ColumnPlace> places = ParseColumnOrder(text, columnCount);
+  if (static_cast<int>(places.size()) != columnCount) return DefaultColumnOrder(columnCount);
+  return places;
+}
+
+ColumnChoice ChoiceOfLayout(const std::vector<ColumnPlace>& places) {
+  ColumnChoice choice;
+  for (const ColumnPlace& place : places) (place.width > 0 ? choice.shown : choice.hidden).push_back(place.column);
+  return choice;
+}
+
+int ChosenColumnWidth(int column, bool catverPresent) {
+  if (column < 0 || column >= static_cast<int>(kChosenWidths.size())) return 0;
+  if (column == 3) return catverPresent ? kCategoryWidth : 0;
+  if (column == 11) return catverPresent ? kVersionAddedWidth : 0;
+  return kChosenWidths[static_cast<std::size_t>(column)];
+}
+
+std::vector<ColumnPlace> LayoutOfChoice(const ColumnChoice& choice, bool catverPresent) {
+  std::vector<ColumnPlace> places;
+  for (const int column : choice.shown) places.push_back({column, ChosenColumnWidth(column, catverPresent)});
+  for (const int column : choice.hidden) places.push_back({column, 0});
+  return places;
 }
 
 }  // namespace kestrune::catalogue
