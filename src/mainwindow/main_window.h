@@ -95,6 +95,9 @@ class TForm1 : public QMainWindow {
   RomScanCommand* RomScan() const { return romScan_; }
   // Puts a newly built catalogue in place of the current one; the close saves it like any other.
   void ReplaceCatalogue(kestrune::catalogue::Catalogue catalogue);
+  // OK of the preferences: the main window takes what the preferences dialog holds (tool bar, list,
+  // panes, timer, counters) and lists the games again (main_window_preferences.cpp).
+  void ApplyPreferences();
 
   // The first activation's work, once per run (also started right after the first show, for
   // platforms that never activate a window).

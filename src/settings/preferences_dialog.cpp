@@ -1,8 +1,14 @@
 #include "settings/preferences_dialog.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QColorDialog>
 #include <QComboBox>
+#include <QDir>
+#include <QEvent>
+#include <QFileDialog>
+#include <QFontDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -10,9 +16,22 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QShowEvent>
+#include <QStyle>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
 #include <QVBoxLayout>
+
+#include "mainwindow/artwork_panes.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/game_list_view.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/program_windows.h"
+#include "settings/options_dialog.h"
+#include "settings/preference_values.h"
 
 namespace {
 
@@ -41,17 +60,46 @@ QGroupBox* NewGroup(const QString& caption, QLayout* layout) {
   return group;
 }
 
-// A folder edit with its "C" button, which empties the folder setting.
+// A folder edit with its "C" button, which empties the folder setting, on the page it stands on.
 struct FolderEdit {
   const char* edit;
   const char* label;
   const char* clearButton;
+  bool mamePage;
 };
 
-void AddFolderRows(QFormLayout* form, std::initializer_list<FolderEdit> folders) {
-  for (const FolderEdit& folder : folders) {
+constexpr FolderEdit kFolderEdits[] = {
+    {"mamesnapdir", "Snap Folder:", "SpeedButton2", false},
+    {"mameflyerdir", "Flyer Folder:", "SpeedButton3", false},
+    {"mamemarqueedir", "Marquee Folder:", "SpeedButton4", false},
+    {"mamecabinetdir", "Cabinet Folder:", "SpeedButton5", false},
+    {"mamecontroldir", "CPanel Folder:", "SpeedButton6", false},
+    {"mametitledir", "Title Folder:", "SpeedButton19", false},
+    {"mameicondir", "Icons Folder:", "SpeedButton18", false},
+    {"mamemngdir", "MNG Folder:", "SpeedButton20", false},
+    {"mameromdir", "Rom Folders:", "SpeedButton1", true},
+    {"mamesampledir", "Samples Folder:", "SpeedButton7", true},
+    {"mamecfgdir", "Cfg Folder:", "SpeedButton8", true},
+    {"mamenvramdir", "Nvram Folder:", "SpeedButton10", true},
+    {"mamediffdir", "Diff Folder:", "SpeedButton11", true},
+    {"mameartdir", "Artwork Folder:", "SpeedButton12", true},
+    {"mameinidir", "Ini Folder:", "SpeedButton13", true},
+    {"mamestadir", "State Folder:", "SpeedButton14", true},
+    {"mameinpdir", "Inp Folder:", "SpeedButton15", true},
+    {"mamectrldir", "Ctrlr Folder:", "SpeedButton16", true},
+    {"mamecarddir", "Memcard Folder:", "SpeedButton17", true},
+    {"mamefontdir", "Font Folder:", "SpeedButton9", true},
+};
+
+// The folder edits of one page, each with a button that opens the folder dialog and its "C" button.
+void AddFolderRows(QFormLayout* form, bool mamePage) {
+  for (const FolderEdit& folder : kFolderEdits) {
+    if (folder.mamePage != mamePage) continue;
     auto* row = new QHBoxLayout;
-    row->addWidget(Named(new QLineEdit, folder.edit));
+    auto* edit = Named(new QLineEdit, folder.edit);
+    QAction* browse = edit->addAction(edit->style()->standardIcon(QStyle::SP_DirOpenIcon), QLineEdit::TrailingPosition);
+    browse->setObjectName(QString::fromLatin1(folder.edit) + QStringLiteral("Browse"));
+    row->addWidget(edit);
     auto* clear = Named(new QToolButton, folder.clearButton);
     clear->setText(QStringLiteral("C"));
     row->addWidget(clear);
@@ -113,12 +161,17 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   QPushButton* ok = NewButton("Button2", QStringLiteral("OK"));
   ok->setDefault(true);
   buttons->addWidget(ok);
-  // OK ends by closing the dialog whatever it applies, so the dialog can always be left.
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ok, &QPushButton::clicked, this, &TForm4::Button2Click);
+  error_ = Named(new QLabel, "errortext");
+  error_->setWordWrap(true);
+  error_->setStyleSheet(QStringLiteral("color: #b00000"));
+  error_->hide();
 
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(pages);
+  layout->addWidget(error_);
   layout->addLayout(buttons);
+  ConnectControls();
 }
 
 QCheckBox* TForm4::CheckBox(const char* name) const { return Control<QCheckBox>(name); }
@@ -185,14 +238,7 @@ QWidget* TForm4::NewOptionsPage() {
 
 QWidget* TForm4::NewFrontEndFoldersPage() {
   auto* folders = new QFormLayout;
-  AddFolderRows(folders, {{"mamesnapdir", "Snap Folder:", "SpeedButton2"},
-                          {"mameflyerdir", "Flyer Folder:", "SpeedButton3"},
-                          {"mamemarqueedir", "Marquee Folder:", "SpeedButton4"},
-                          {"mamecabinetdir", "Cabinet Folder:", "SpeedButton5"},
-                          {"mamecontroldir", "CPanel Folder:", "SpeedButton6"},
-                          {"mametitledir", "Title Folder:", "SpeedButton19"},
-                          {"mameicondir", "Icons Folder:", "SpeedButton18"},
-                          {"mamemngdir", "MNG Folder:", "SpeedButton20"}});
+  AddFolderRows(folders, false);
   auto* optional = new QFormLayout;
   optional->addRow(QStringLiteral("History.dat :"), NewReadOnlyEdit("historydatscherm"));
   optional->addRow(QStringLiteral("Mameinfo.dat :"), NewReadOnlyEdit("infodatscherm"));
@@ -209,19 +255,13 @@ QWidget* TForm4::NewFrontEndFoldersPage() {
 
 QWidget* TForm4::NewMameFoldersPage() {
   auto* folders = new QFormLayout;
-  folders->addRow(QStringLiteral("Mame File:"), Named(new QLineEdit, "mamefiledisplay"));
-  AddFolderRows(folders, {{"mameromdir", "Rom Folders:", "SpeedButton1"},
-                          {"mamesampledir", "Samples Folder:", "SpeedButton7"},
-                          {"mamecfgdir", "Cfg Folder:", "SpeedButton8"},
-                          {"mamenvramdir", "Nvram Folder:", "SpeedButton10"},
-                          {"mamediffdir", "Diff Folder:", "SpeedButton11"},
-                          {"mameartdir", "Artwork Folder:", "SpeedButton12"},
-                          {"mameinidir", "Ini Folder:", "SpeedButton13"},
-                          {"mamestadir", "State Folder:", "SpeedButton14"},
-                          {"mameinpdir", "Inp Folder:", "SpeedButton15"},
-                          {"mamectrldir", "Ctrlr Folder:", "SpeedButton16"},
-                          {"mamecarddir", "Memcard Folder:", "SpeedButton17"},
-                          {"mamefontdir", "Font Folder:", "SpeedButton9"}});
+  auto* mameFile = Named(new QLineEdit, "mamefiledisplay");
+  // Typing cannot change the executable: only a chosen file passes its checks.
+  mameFile->setReadOnly(true);
+  mameFile->addAction(mameFile->style()->standardIcon(QStyle::SP_FileIcon), QLineEdit::TrailingPosition)
+      ->setObjectName(QStringLiteral("mamefiledisplayBrowse"));
+  folders->addRow(QStringLiteral("Mame File:"), mameFile);
+  AddFolderRows(folders, true);
 
   auto* page = Named(new QWidget, "TabSheet4");
   auto* layout = new QVBoxLayout(page);
@@ -252,4 +292,235 @@ QWidget* TForm4::NewAppearancePage() {
   layout->addWidget(NewGroup(QStringLiteral("Toolbar"), toolbar));
   layout->addStretch();
   return page;
+}
+
+// ---- Behaviour of the controls ----
+
+namespace {
+
+constexpr const char* kControllerBoxes[] = {"xarcadegui", "hotrodgui", "slikstikgui"};
+constexpr const char* kLinkLabels[] = {"Label21", "Label23", "Label22"};
+constexpr const char* kColourBoxes[] = {"mastercolor", "clonecolor", "listcolor"};
+
+QColor ToQColor(const std::string& number, const QColor& otherwise) {
+  const std::optional<kestrune::settings::Rgb> rgb = kestrune::settings::ColourFromNumber(number);
+  return rgb ? QColor(rgb->red, rgb->green, rgb->blue) : otherwise;
+}
+
+}  // namespace
+
+int TForm4::Open() { return exec(); }
+
+void TForm4::ConnectControls() {
+  ConnectFolderEdits();
+  ConnectColourBoxes();
+  connect(findChild<QAction*>(QStringLiteral("mamefiledisplayBrowse")), &QAction::triggered, this,
+          &TForm4::ChooseMameFile);
+  connect(Edit("mameromdir"), &QLineEdit::textChanged, this, [this] { rescanPending_ = true; });
+  for (const char* box : {"showclones", "nodump"}) {
+    connect(CheckBox(box), &QCheckBox::toggled, this, [this] { listOptionsTouched_ = true; });
+  }
+  for (const char* box : {"cycle", "stretchssyesno"}) {
+    connect(CheckBox(box), &QCheckBox::toggled, this, &TForm4::UpdateEnabledControls);
+  }
+  for (const char* box : kControllerBoxes) {
+    connect(CheckBox(box), &QCheckBox::clicked, this,
+            [this, box](bool checked) { ControllerBoxClicked(box, checked); });
+  }
+  // Only the digits 1 to 9: a cycle of 0 seconds would never show a picture.
+  Edit("cycletimer")->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[1-9]?")), this));
+  connect(Control<QPushButton>("Button1"), &QPushButton::clicked, this, [this] { ChooseFont(true); });
+  connect(Control<QPushButton>("Button3"), &QPushButton::clicked, this, [this] { ChooseFont(false); });
+  connect(Control<QPushButton>("Button4"), &QPushButton::clicked, this, &TForm4::Button4Click);
+  for (const char* name : kLinkLabels) {
+    auto* label = Control<QLabel>(name);
+    label->setCursor(Qt::PointingHandCursor);
+    label->installEventFilter(this);
+  }
+  SetHintsShown(true);
+  UpdateEnabledControls();
+}
+
+void TForm4::ConnectFolderEdits() {
+  for (const FolderEdit& folder : kFolderEdits) {
+    const char* edit = folder.edit;
+    connect(findChild<QAction*>(QString::fromLatin1(edit) + QStringLiteral("Browse")), &QAction::triggered, this,
+            [this, edit] { ChooseFolder(edit); });
+    const bool icons = std::string_view(edit) == "mameicondir";
+    connect(Control<QToolButton>(folder.clearButton), &QToolButton::clicked, this,
+            [this, edit, icons] { ClearFolder(edit, icons); });
+  }
+}
+
+void TForm4::ConnectColourBoxes() {
+  for (const char* box : kColourBoxes) {
+    connect(Control<QPushButton>(box), &QPushButton::clicked, this, [this, box] { ChooseColour(box); });
+    ShowColour(box);
+  }
+}
+
+void TForm4::ChooseFolder(const char* edit) {
+  QLineEdit* line = Edit(edit);
+  const QString title = QStringLiteral("Kestrune");
+  const QString chosen = chooseFolder_
+                             ? chooseFolder_(title, line->text())
+                             : QFileDialog::getExistingDirectory(this, title, line->text().section(';', 0, 0));
+  if (chosen.isEmpty()) return;
+  const QString folder = QDir::fromNativeSeparators(chosen);
+  // MAME looks for ROMs in every folder of its rom path: a chosen folder joins those already there.
+  if (std::string_view(edit) == "mameromdir" && !line->text().isEmpty()) {
+    if (!line->text().split(';').contains(folder)) line->setText(line->text() + ';' + folder);
+  } else {
+    line->setText(folder);
+  }
+  if (std::string_view(edit) == "mameicondir") Tell(QMessageBox::Information, QStringLiteral("Requires a restart !"));
+}
+
+void TForm4::ClearFolder(const char* edit, bool needsRestart) {
+  Edit(edit)->clear();
+  if (needsRestart) Tell(QMessageBox::Information, QStringLiteral("Requires a restart !"));
+}
+
+void TForm4::ChooseMameFile() {
+  const QString title = QStringLiteral("Kestrune");
+  const QString filter = QStringLiteral("All files (*)");
+  const QString current = Edit("mamefiledisplay")->text();
+  const QString chosen =
+      chooseFile_ ? chooseFile_(title, filter, current) : QFileDialog::getOpenFileName(this, title, current, filter);
+  mamefiledisplayAfterDialog(chosen, !chosen.isEmpty());
+}
+
+// A font applies only when the font dialog was confirmed; a cancelled one changes nothing.
+void TForm4::ChooseFont(bool gameList) {
+  QWidget* target = nullptr;
+  if (Form1 != nullptr) {
+    target = gameList ? static_cast<QWidget*>(Form1->gameList()->View()->ReportView()) : Form1->PageControl();
+  }
+  const QFont current = target != nullptr ? target->font() : font();
+  std::optional<QFont> chosen;
+  if (chooseFont_) {
+    chosen = chooseFont_(current);
+  } else {
+    bool ok = false;
+    const QFont font = QFontDialog::getFont(&ok, current, this);
+    if (ok) chosen = font;
+  }
+  if (!chosen || Form1 == nullptr) return;
+  namespace set = kestrune::settings;
+  set::Settings& settings = Form1->settings();
+  settings.WriteText(set::kUiSection, gameList ? "listfont" : "areafont", chosen->family().toStdString());
+  settings.WriteInt(set::kUiSection, gameList ? "listfontsize" : "areafontsize", chosen->pointSize());
+  if (gameList) {
+    Form1->gameList()->View()->ReportView()->setFont(*chosen);
+    Form1->gameList()->View()->IconView()->setFont(*chosen);
+  } else {
+    Form1->PageControl()->setFont(*chosen);
+  }
+}
+
+void TForm4::ChooseColour(const char* box) {
+  const QColor current = ToQColor(colours_[box], palette().color(QPalette::Base));
+  std::optional<QColor> chosen;
+  if (chooseColour_) {
+    chosen = chooseColour_(current);
+  } else {
+    const QColor colour = QColorDialog::getColor(current, this);
+    if (colour.isValid()) chosen = colour;
+  }
+  if (!chosen || !chosen->isValid()) return;
+  colours_[box] = kestrune::settings::ColourNumber({chosen->red(), chosen->green(), chosen->blue()});
+  ShowColour(box);
+  // The list's background is kept at once; the text colours are kept by the main window's close.
+  if (std::string_view(box) == "listcolor" && Form1 != nullptr) {
+    Form1->settings().WriteText(kestrune::settings::kUiSection, "listcolor", colours_[box]);
+  }
+}
+
+void TForm4::ShowColour(const char* box) {
+  const QColor colour = ToQColor(colours_[box], QColor());
+  Control<QPushButton>(box)->setStyleSheet(colour.isValid() ? QStringLiteral("background-color: %1").arg(colour.name())
+                                                            : QString());
+}
+
+std::string TForm4::ColourNumber(const char* box) const {
+  const auto found = colours_.find(box);
+  return found != colours_.end() ? found->second : std::string();
+}
+
+void TForm4::ControllerBoxClicked(const char* box, bool checked) {
+  if (!checked) return;
+  for (const char* other : kControllerBoxes) {
+    if (std::string_view(other) != box) CheckBox(other)->setChecked(false);
+  }
+}
+
+void TForm4::UpdateEnabledControls() {
+  const bool cycle = CheckBox("cycle")->isChecked();
+  for (const char* name : {"cycletimer", "cyclesnaps", "cycletabs"}) Control(name)->setEnabled(cycle);
+  ComboBox("scaletimes")->setEnabled(!CheckBox("stretchssyesno")->isChecked());
+}
+
+void TForm4::Button4Click() {
+  const std::pair<const char*, bool> boxes[] = {
+      {"showcommand", false},    {"showhints", true},     {"reinitialise", true},    {"keepfavorites", false},
+      {"keepcounters", false},   {"Notepadedit", false},  {"showclones", true},      {"nodump", true},
+      {"onlygood", false},       {"resetcounter", false}, {"resetcounter2", false},  {"stretchssyesno", true},
+      {"cycle", false},          {"xarcadegui", false},   {"hotrodgui", false},      {"slikstikgui", false},
+      {"smoothscrolling", true}, {"cyclemove", false},    {"realtimesearch", false},
+  };
+  for (const auto& [box, on] : boxes) CheckBox(box)->setChecked(on);
+  ComboBox("scaletimes")->setCurrentIndex(0);
+  ComboBox("stretchfilter")->setCurrentIndex(0);
+  RadioButton("cyclesnaps")->setChecked(true);
+  Edit("cycletimer")->setText(QStringLiteral("2"));
+  Edit("commandline")->clear();
+}
+
+void TForm4::SetHintsShown(bool shown) {
+  hintsShown_ = shown;
+  QList<QWidget*> watched = Control("TabSheet2")->findChildren<QWidget*>();
+  if (Form2 != nullptr) {
+    if (auto* pages = Form2->findChild<QTabWidget*>(QStringLiteral("pagecontrol1"))) {
+      watched << pages << pages->findChildren<QWidget*>();
+    }
+  }
+  for (QWidget* widget : watched) {
+    widget->removeEventFilter(this);
+    widget->installEventFilter(this);
+  }
+}
+
+bool TForm4::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::ToolTip && !hintsShown_) return true;
+  if (event->type() == QEvent::MouseButtonRelease) {
+    for (const char* name : kLinkLabels) {
+      if (watched->objectName() != QLatin1String(name)) continue;
+      const QUrl url(QStringLiteral("http://") + static_cast<QLabel*>(watched)->text().trimmed());
+      if (Form1 != nullptr && Form1->Panes() != nullptr) Form1->Panes()->OpenLink(url);
+      return true;
+    }
+  }
+  return QDialog::eventFilter(watched, event);
+}
+
+void TForm4::Tell(QMessageBox::Icon icon, const QString& text) {
+  if (messenger_) {
+    messenger_(icon, text);
+    return;
+  }
+  QMessageBox box(icon, QStringLiteral("Kestrune"), text, QMessageBox::Ok, this);
+  box.exec();
+}
+
+void TForm4::ShowError(const QString& text) {
+  if (!text.isEmpty()) qWarning("kestrune: %s", qUtf8Printable(text));
+  error_->setText(text);
+  error_->setVisible(!text.isEmpty());
+}
+
+QString TForm4::ErrorText() const { return error_->text(); }
+
+void TForm4::showEvent(QShowEvent* event) {
+  if (!event->spontaneous()) FormShow();
+  QDialog::showEvent(event);
 }
