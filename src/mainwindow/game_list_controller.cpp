@@ -567,6 +567,7 @@ void GameListController::SetViewStyle(ViewStyle style) {
     settings_->WriteInt(set::kUiSection, "viewtype", static_cast<int>(style));
   }
   const int row = view_->SelectedRow();
+  model_->SetRowColoursShown(style != ViewStyle::Icons);
   view_->SetStyle(style);
   if (row >= 0) {
     view_->SelectRow(row);
@@ -604,8 +605,10 @@ void GameListController::UpdateIniInpStatus() {
   if (rom.isEmpty()) {
     return;
   }
-  SetPanel(2, Text(SetFileExists(iniDir_, rom + ".ini") ? tr::kSIniFound : tr::kSIniMissing));
-  SetPanel(3, Text(SetFileExists(inpDir_, rom + ".inp") ? tr::kSInpFound : tr::kSInpMissing));
+  iniFound_ = SetFileExists(iniDir_, rom + ".ini");
+  inpFound_ = SetFileExists(inpDir_, rom + ".inp");
+  SetPanel(2, Text(iniFound_ ? tr::kSIniFound : tr::kSIniMissing));
+  SetPanel(3, Text(inpFound_ ? tr::kSInpFound : tr::kSInpMissing));
 }
 
 void GameListController::AddFavorite() {

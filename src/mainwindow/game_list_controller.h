@@ -92,6 +92,9 @@ class GameListController : public QObject {
   QString GetSelectedRom() const;
   void SelectGameByRom(const QString& rom);
   void UpdateIniInpStatus();
+  // What the "INI : " and "INP : " panels last said of the selected game.
+  bool IniFound() const { return iniFound_; }
+  bool InpFound() const { return inpFound_; }
   // A game line was written back in place: the list reads its fields again, keeping rows and selection.
   void RowsChanged();
 
@@ -148,6 +151,8 @@ class GameListController : public QObject {
   int searchField_ = 1;
   bool realTimeSearch_ = true;
   bool controllerNavigation_ = false;
+  bool iniFound_ = false;
+  bool inpFound_ = false;
   QPointer<const ToolbarImages> images_;
 
   GameListModel* model_ = nullptr;

@@ -132,7 +132,23 @@ QVariant GameListModel::data(const QModelIndex& index, int role) const {
   if (role == Qt::DecorationRole && index.column() == 0) {
     return images_[static_cast<std::size_t>(ImageIndexOf(row))];
   }
+  if (role == Qt::ForegroundRole && rowColoursShown_) {
+    const QColor& colour = list_.Field(row, LineField::cloneof).empty() ? masterColour_ : cloneColour_;
+    if (colour.isValid()) return colour;
+  }
   return {};
+}
+
+void GameListModel::SetRowColours(const QColor& master, const QColor& clone) {
+  masterColour_ = master;
+  cloneColour_ = clone;
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+void GameListModel::SetRowColoursShown(bool shown) {
+  if (shown == rowColoursShown_) return;
+  rowColoursShown_ = shown;
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
 }
 
 int GameListModel::ImageIndexOf(int row) const {

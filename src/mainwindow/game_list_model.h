@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QColor>
 #include <QIcon>
 #include <QPointer>
 #include <vector>
@@ -32,6 +33,11 @@ class GameListModel : public QAbstractTableModel {
   // Where the state images come from (a skin may replace them); taken again when one is replaced. Null
   // (the default), or an image that cannot be drawn, gives the list's own drawn images.
   void SetStateImages(const ToolbarImages* images);
+
+  // The text colours of parent rows and of clone rows; an invalid colour leaves the view's own.
+  void SetRowColours(const QColor& master, const QColor& clone);
+  // The large icons show every name in the view's own colour.
+  void SetRowColoursShown(bool shown);
 
   // Tells the views that the game list was rebuilt; the icon store is emptied with the rows' indexes.
   void ListRebuilt();
@@ -65,4 +71,7 @@ class GameListModel : public QAbstractTableModel {
   // Filled while painting, so it changes inside const data().
   mutable std::vector<QIcon> images_;
   std::vector<QString> captions_;  // by column; empty: the column's own caption
+  QColor masterColour_;
+  QColor cloneColour_;
+  bool rowColoursShown_ = true;
 };

@@ -165,9 +165,6 @@ void TForm1::CreateWidgets() {
   timer1_->setInterval(2000);
   connect(menus_->Action("Exit2"), &QAction::triggered, this, &QWidget::close);
   connect(menus_->Action("Close1"), &QAction::triggered, this, &QWidget::close);
-  connect(menus_->Action("StatusBar1"), &QAction::triggered, this, &TForm1::SetStatusBarShown);
-  connect(menus_->Action("oolBar1"), &QAction::triggered, this, &TForm1::SetToolBarShown);
-  connect(menus_->Action("HideViews1"), &QAction::triggered, this, &TForm1::SetPictureAreaShown);
   connect(menus_->Action("HideTabs1"), &QAction::triggered, this, [this](bool shown) { SetTabsHidden(!shown); });
   for (int i = 0; i < MainWindowMenus::kLanguageCount; ++i) {
     connect(menus_->LanguageActions()[i], &QAction::triggered, this, [this, i] {
@@ -185,6 +182,7 @@ void TForm1::CreateWidgets() {
   connect(menus_->Action("Initialise1"), &QAction::triggered, romScan_, &RomScanCommand::Initialise1Click);
   connect(menus_->Action("Interfaceoptions1"), &QAction::triggered, romScan_,
           &RomScanCommand::Interfaceoptions1Click);
+  ConnectCommands();
 }
 
 void TForm1::ReplaceCatalogue(cat::Catalogue catalogue) {
@@ -307,11 +305,9 @@ void TForm1::changeEvent(QEvent* event) {
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ToolTip && !showHints_ && !qobject_cast<QAbstractItemView*>(watched)) return true;
-  if (event->type() == QEvent::KeyPress && qobject_cast<QAbstractItemView*>(watched) != nullptr) {
-    const int key = static_cast<QKeyEvent*>(event)->key();
-    if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-      launcher_->PlayGame();
-      return true;
+  if (event->type() == QEvent::KeyPress) {
+    if (auto* list = qobject_cast<QAbstractItemView*>(watched)) {
+      if (HandleListKey(list, *static_cast<QKeyEvent*>(event))) return true;
     }
   }
   return QMainWindow::eventFilter(watched, event);
@@ -429,6 +425,7 @@ void TForm1::ApplyFontsAndColours() {
     }
   }
   cloneColour_ = text("clonecolor");
+  SetRowColours(masterColour_, cloneColour_);
   if (const std::string font = text("areafont"); !font.empty()) {
     QFont areaFont(QString::fromStdString(font));
     const int size = s.ReadInt(set::kUiSection, "areafontsize");

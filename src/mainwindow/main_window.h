@@ -15,6 +15,10 @@
 
 class ArtworkPanes;
 class ArtworkPicture;
+class QAbstractItemView;
+class QDialog;
+class QKeyEvent;
+class QUrl;
 class GameListController;
 class LangManagerQt;
 class MainWindowMenus;
@@ -103,6 +107,27 @@ class TForm1 : public QMainWindow {
   // platforms that never activate a window).
   void FormActivate();
 
+  // Commands of the menus, the pop-up and the tool bar (main_window_commands.cpp).
+  // Runs a modal dialog and returns its result; tests replace it so that nothing blocks.
+  using DialogRunner = std::function<int(QDialog&)>;
+  // Opens an address or a file in the desktop's program; false when none could.
+  using UrlOpener = std::function<bool(const QUrl&)>;
+  void SetDialogRunner(DialogRunner runner) { runDialog_ = std::move(runner); }
+  void SetUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
+  // The text colours of parent and clone rows, as the settings hold them (decimal 0x00BBGGRR texts).
+  const std::string& MasterColour() const { return masterColour_; }
+  const std::string& CloneColour() const { return cloneColour_; }
+  void SetRowColours(const std::string& master, const std::string& clone);
+  bool IsFullScreen() const;
+  void ToggleFullScreen();
+  // Selects a playable listed game at random and plays it; nothing when no listed game is playable.
+  void PlayRandomGame();
+  // http, https and mailto addresses only.
+  void OpenUrl(const QString& address);
+  void DefaultMameOptions();
+  void OpenGameOptions();
+  void ShowHelp();
+
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
@@ -161,6 +186,25 @@ class TForm1 : public QMainWindow {
   void SetHintsShown(bool shown);
   void ApplyToolbarButtons(const QString& text);
   void Report(const QString& text);
+  // Commands (main_window_commands.cpp).
+  void ConnectCommands();
+  void ConnectDialogCommands();
+  bool HandleListKey(QAbstractItemView* list, const QKeyEvent& key);
+  void StartRandomGame();
+  void StatusBar1Click(bool shown);
+  void oolBar1Click(bool shown);
+  void HideViews1Click(bool shown);
+  void ApplyGameMenuRules();
+  void ApplyGamePopupRules();
+  void Maximize1Click(bool on);
+  void LeaveFullScreenLayout();
+  void SetFrameless(bool frameless);
+  void PlaceFrame(QRect frame);
+  void ShowNextVisiblePage();
+  void EditMameIni();
+  void PrepareOptionsDialog();
+  bool MameFileChosen();
+  void RunGameDialog(QDialog* dialog, bool refreshPanels);
 
   std::string frontDir_;
   std::unique_ptr<kestrune::settings::Settings> settings_;
@@ -206,6 +250,8 @@ class TForm1 : public QMainWindow {
   std::vector<std::string> mameInfoLines_;
   ArtworkPanes* panes_ = nullptr;
   RomScanCommand* romScan_ = nullptr;
+  DialogRunner runDialog_;
+  UrlOpener openUrl_;
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

@@ -142,8 +142,11 @@ void TForm1::ApplySettings() {
 
 void TForm1::ApplyWindowSettings() {
   const set::Settings& s = *settings_;
-  QRect frame(s.ReadInt(set::kUiSection, "winleft"), s.ReadInt(set::kUiSection, "wintop"),
-              s.ReadInt(set::kUiSection, "winwidth"), s.ReadInt(set::kUiSection, "winheight"));
+  PlaceFrame(QRect(s.ReadInt(set::kUiSection, "winleft"), s.ReadInt(set::kUiSection, "wintop"),
+                   s.ReadInt(set::kUiSection, "winwidth"), s.ReadInt(set::kUiSection, "winheight")));
+}
+
+void TForm1::PlaceFrame(QRect frame) {
   // A layout saved on a larger or another screen is pulled back onto this one.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect area = screen->availableGeometry();
@@ -284,12 +287,14 @@ void TForm1::ApplyPictureScale() {
   panes_->SetMovieStretched(stretch);
 }
 
+// The start-up in full screen and the Full Screen command lay the window out alike.
 void TForm1::ApplyFullScreenLayout() {
   SetToolBarShown(false);
+  SetStatusBarShown(false);
   for (QAction* entry : menus_->MainMenuEntries()) entry->setVisible(false);
-  menus_->Action("StatusBar1")->setChecked(false);
   menus_->Action("Maximize1")->setChecked(true);
   for (QAction* item : menus_->FullScreenPopupItems()) item->setVisible(true);
+  SetFrameless(true);
   setWindowState(windowState() | Qt::WindowMaximized);
 }
 
