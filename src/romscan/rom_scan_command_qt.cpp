@@ -115,8 +115,9 @@ void RomScanCommand::Interfaceoptions1Click() {
   if (Form4 == nullptr || scanning_) return;
   const ScanInputs before = CurrentScanInputs(*window_);
   RunModal(*Form4);
-  const bool changed = rescanPending_ || !(CurrentScanInputs(*window_) == before);
+  const bool changed = rescanPending_ || Form4->RescanPending() || !(CurrentScanInputs(*window_) == before);
   rescanPending_ = false;
+  Form4->SetRescanPending(false);
   if (changed && PreferenceTicked("reinitialise", true)) RunScanDialog();
 }
 
