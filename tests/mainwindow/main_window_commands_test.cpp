@@ -1,0 +1,654 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QMenu>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTest>
+#include <QToolBar>
+#include <QToolButton>
+#include <QTreeView>
+#include <QUrl>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "../catalogue/game_lines.h"
+#include "mainwindow/about_dialog.h"
+#include "mainwindow/column_order_dialog.h"
+#include "mainwindow/delete_ini_dialog.h"
+#include "mainwindow/delete_inp_dialog.h"
+#include "mainwindow/delete_rom_dialog.h"
+#include "mainwindow/game_details_dialog.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/game_list_model.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "mainwindow/toolbar_buttons_dialog.h"
+#include "settings/options_dialog.h"
+#include "settings/preferences_dialog.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace set = kestrune::settings;
+namespace cat = kestrune::catalogue;
+using kestrune::test::GameLine;
+using Values = std::map<std::string, std::string>;
+
+// A set with the given scan status; statuses 2 to 6 are sets that are not there.
+std::string SetLine(const std::string& romname, const std::string& status, const std::string& cloneof = "") {
+  return GameLine(romname, [&](cat::Tgameinfo& game) {
+    game.romstatus = status;
+    game.availflag = status == "0" || status == "1" ? "0" : "1";
+    game.cloneof = cloneof;
+  });
+}
+
+std::string Lines(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  return text;
+}
+
+// Forty available games, so that the list has pages to move through.
+std::string ManyGames() {
+  std::vector<std::string> lines;
+  for (int i = 0; i < 40; ++i) lines.push_back(SetLine("game" + std::to_string(100 + i), "0"));
+  return Lines(lines);
+}
+
+class CommandsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
+    folder_ = QDir::currentPath().toStdString() + "/";
+  }
+  void TearDown() override {
+    DestroyProgramWindows();
+    QDir::setCurrent(oldFolder_);
+  }
+
+  fs::path Path(const std::string& name) const { return fs::path(folder_) / name; }
+  void Write(const std::string& name, std::string_view bytes) const {
+    fs::create_directories(Path(name).parent_path());
+    kestrune::test::WriteFileBytes(Path(name), bytes);
+  }
+  void WriteMame() const {
+    Write("mame", "#!/bin/sh\nexit 0\n");
+    fs::permissions(Path("mame"), fs::perms(0755));
+  }
+
+  // Starts the program on these games with every game listed and the changed settings.
+  void Start(const std::string& catalogue, const Values& changes = {}) {
+    Write("ini/kestrune.dat", catalogue);
+    set::Settings settings(folder_);
+    settings.WriteDefaults(folder_, "mame", "");
+    Values all{{"list", "0"},       {"showbadroms", "1"}, {"winleft", "40"},   {"wintop", "30"},
+               {"winwidth", "900"}, {"winheight", "560"}, {"splitter", "420"}, {"showtabs", "1"}};
+    for (const auto& [key, value] : changes) all[key] = value;
+    for (const auto& [key, value] : all) settings.WriteText(set::kUiSection, key, value);
+    std::string error;
+    ASSERT_TRUE(settings.Save(&error)) << error;
+    CreateProgramWindows();
+    Form1->SetMessenger([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+      messages_.push_back(text);
+      return QMessageBox::Ok;
+    });
+    Form1->SetDialogRunner([this](QDialog& dialog) {
+      dialogs_.push_back(&dialog);
+      return duringDialog_ ? duringDialog_(dialog) : int(QDialog::Rejected);
+    });
+    Form1->SetUrlOpener([this](const QUrl& url) {
+      opened_.push_back(url);
+      return true;
+    });
+    Form1->show();
+    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }));
+    QCoreApplication::processEvents();
+  }
+  template <typename Done>
+  static bool WaitUntil(Done done, int milliseconds = 5000) {
+    QElapsedTimer waited;
+    waited.start();
+    while (!done() && waited.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+  }
+
+  QAction* Action(const char* name) const { return Form1->Menus()->Action(name); }
+  GameListView* View() const { return Form1->gameList()->View(); }
+  std::string Key(const char* key) const { return Form1->settings().ReadText(set::kUiSection, key); }
+  void Select(const char* romname) const {
+    Form1->gameList()->SelectGameByRom(romname);
+    ASSERT_GE(View()->SelectedRow(), 0) << romname;
+  }
+  std::string SelectedRom() const { return Form1->gameList()->GetSelectedRom().toStdString(); }
+  QHeaderView* Header() const { return View()->ReportView()->header(); }
+  std::vector<int> ColumnLayout() const {
+    std::vector<int> layout;
+    for (int visual = 0; visual < Header()->count(); ++visual) {
+      layout.push_back(Header()->logicalIndex(visual));
+      layout.push_back(Header()->sectionSize(Header()->logicalIndex(visual)));
+    }
+    return layout;
+  }
+  // The frame as the user sees it: where it stands and the size of the window inside it.
+  QRect Frame() const { return {Form1->frameGeometry().topLeft(), Form1->size()}; }
+
+  kestrune::test::TempDir dir_;
+  QString oldFolder_;
+  std::string folder_;
+  std::vector<QString> messages_;
+  std::vector<QDialog*> dialogs_;
+  std::function<int(QDialog&)> duringDialog_;
+  std::vector<QUrl> opened_;
+};
+
+const QString kNoMame = QStringLiteral("\rNo Mame binary selected !");
+
+// ---- View styles ----
+
+TEST_F(CommandsTest, ViewStylesSwitchFromMenuAndToolBarAndDrawClonesInTheirColour) {
+  // Parent rows red, clone rows blue (0x00BBGGRR).
+  Start(Lines({SetLine("pacman", "0"), SetLine("puckman", "0", "pacman")}),
+        {{"listfontcolor", "255"}, {"clonecolor", "16711680"}});
+  const QAbstractItemModel* model = Form1->gameList()->Model();
+  auto colour = [model](int row) { return model->data(model->index(row, 0), Qt::ForegroundRole); };
+  const struct {
+    const char* button;
+    ViewStyle style;
+    const char* item;
+    const char* viewtype;
+    bool coloured;
+  } styles[] = {{"ToolButton16", ViewStyle::Icons, "ShowIcons1", "2", false},
+                {"ToolButton9", ViewStyle::List, "ShowList1", "1", true},
+                {"ToolButton6", ViewStyle::Details, "ShowDetails1", "0", true}};
+  for (const auto& style : styles) {
+    Form1->Menus()->ToolBar()->findChild<QToolButton*>(style.button)->click();
+    EXPECT_EQ(View()->Style(), style.style) << style.button;
+    EXPECT_EQ(Key("viewtype"), style.viewtype) << style.button;
+    for (const char* item : {"ShowIcons1", "ShowList1", "ShowDetails1"}) {
+      EXPECT_EQ(Action(item)->isChecked(), std::string(item) == style.item) << style.button << " " << item;
+    }
+    if (style.coloured) {
+      EXPECT_EQ(colour(0).value<QColor>(), QColor(255, 0, 0)) << style.button;
+      EXPECT_EQ(colour(1).value<QColor>(), QColor(0, 0, 255)) << style.button;
+    } else {
+      EXPECT_FALSE(colour(0).isValid()) << style.button;
+    }
+  }
+  // The style in force chosen again writes nothing.
+  Form1->settings().WriteText(set::kUiSection, "viewtype", "untouched");
+  Action("ShowDetails1")->trigger();
+  EXPECT_EQ(Key("viewtype"), "untouched");
+  EXPECT_TRUE(Action("ShowDetails1")->isChecked());
+}
+
+// ---- Toggles of the View menu ----
+
+struct ToggleCase {
+  const char* item;
+  const char* key;
+  std::function<bool()> shown;
+};
+
+void PrintTo(const ToggleCase& c, std::ostream* out) { *out << c.item; }
+
+class ViewToggles : public CommandsTest, public ::testing::WithParamInterface<ToggleCase> {};
+
+TEST_P(ViewToggles, HideAndShowAgainStoringTheirKey) {
+  Start(ManyGames());
+  QAction* item = Action(GetParam().item);
+  ASSERT_TRUE(item->isChecked());
+  item->trigger();
+  EXPECT_FALSE(item->isChecked());
+  EXPECT_FALSE(GetParam().shown());
+  EXPECT_EQ(Key(GetParam().key), "0");
+  item->trigger();
+  EXPECT_TRUE(item->isChecked());
+  EXPECT_TRUE(GetParam().shown());
+  EXPECT_EQ(Key(GetParam().key), "1");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , ViewToggles,
+    ::testing::Values(ToggleCase{"StatusBar1", "statusbar", [] { return Form1->statusBar()->isVisible(); }},
+                      ToggleCase{"oolBar1", "toolbar",
+                                 [] {
+                                   return Form1->Menus()->ToolBar()->isVisible() &&
+                                          Form1->gameList()->SearchBox()->isVisible();
+                                 }},
+                      ToggleCase{"HideViews1", "showview", [] { return Form1->PageControl()->isVisible(); }}),
+    [](const ::testing::TestParamInfo<ToggleCase>& info) { return std::string(info.param.item); });
+
+TEST_F(CommandsTest, PictureAreaShownAgainTakesHalfTheWindow) {
+  Start(ManyGames());
+  Action("HideViews1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(Form1->Splitter()->sizes().value(1), 0);
+  Action("HideViews1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_NEAR(View()->width(), Form1->width() / 2, 2);
+}
+
+// ---- Full screen ----
+
+TEST_F(CommandsTest, FullScreenOnAndOffKeepsGeometryListWidthColumnsAndGame) {
+  Start(ManyGames(), {{"statusbar", "1"}, {"toolbar", "1"}});
+  Header()->moveSection(Header()->visualIndex(14), 0);
+  Header()->resizeSection(2, 133);
+  Select("game117");
+  QCoreApplication::processEvents();
+  const QRect frame = Frame();
+  const int listWidth = View()->width();
+  const std::vector<int> columns = ColumnLayout();
+
+  Action("Maximize1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(Action("Maximize1")->isChecked());
+  EXPECT_TRUE(Form1->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_FALSE(Form1->Menus()->ToolBar()->isVisible());
+  EXPECT_FALSE(Form1->statusBar()->isVisible());
+  EXPECT_FALSE(Action("oolBar1")->isChecked());
+  EXPECT_FALSE(Action("StatusBar1")->isChecked());
+  for (QAction* entry : Form1->Menus()->MainMenuEntries()) EXPECT_FALSE(entry->isVisible());
+  for (QAction* item : Form1->Menus()->FullScreenPopupItems()) EXPECT_TRUE(item->isVisible());
+  const Values stored{{"winmax", "1"},
+                      {"winleftex", std::to_string(frame.left())},
+                      {"wintopex", std::to_string(frame.top())},
+                      {"winwidthex", std::to_string(frame.width())},
+                      {"winheightex", std::to_string(frame.height())},
+                      {"splitterex", std::to_string(listWidth)},
+                      {"col3", "133"}};
+  for (const auto& [key, value] : stored) EXPECT_EQ(Key(key.c_str()), value) << key;
+  EXPECT_EQ(Key("colorder").rfind("14=", 0), 0u) << Key("colorder");
+  // Only the toggles the user made are kept: full screen does not change them.
+  EXPECT_EQ(Key("toolbar"), "1");
+  EXPECT_EQ(Key("statusbar"), "1");
+  EXPECT_EQ(ColumnLayout(), columns);
+  EXPECT_EQ(SelectedRom(), "game117");
+
+  // The pop-up's own item leaves full screen.
+  Action("FullScreen1")->trigger();
+  ASSERT_TRUE(WaitUntil([&] { return Frame() == frame && View()->width() == listWidth; }))
+      << "frame " << Frame().x() << "," << Frame().y() << " " << Frame().width() << "x" << Frame().height() << " list "
+      << View()->width();
+  EXPECT_FALSE(Action("Maximize1")->isChecked());
+  EXPECT_FALSE(Form1->windowFlags().testFlag(Qt::FramelessWindowHint));
+  EXPECT_TRUE(Form1->Menus()->ToolBar()->isVisible());
+  EXPECT_TRUE(Form1->statusBar()->isVisible());
+  for (QAction* entry : Form1->Menus()->MainMenuEntries()) EXPECT_TRUE(entry->isVisible());
+  for (QAction* item : Form1->Menus()->FullScreenPopupItems()) EXPECT_FALSE(item->isVisible());
+  EXPECT_EQ(Key("winmax"), "0");
+  EXPECT_EQ(ColumnLayout(), columns);
+  EXPECT_EQ(SelectedRom(), "game117");
+}
+
+TEST_F(CommandsTest, StartingInFullScreenLaysOutAsTheCommandAndLeavesToTheStoredFrame) {
+  Start(ManyGames(), {{"winmax", "1"},
+                      {"statusbar", "1"},
+                      {"toolbar", "0"},
+                      {"winleftex", "60"},
+                      {"wintopex", "50"},
+                      {"winwidthex", "700"},
+                      {"winheightex", "450"},
+                      {"splitterex", "0"}});
+  EXPECT_TRUE(Action("Maximize1")->isChecked());
+  EXPECT_FALSE(Form1->statusBar()->isVisible());
+  EXPECT_FALSE(Form1->Menus()->ToolBar()->isVisible());
+  EXPECT_TRUE(Form1->windowFlags().testFlag(Qt::FramelessWindowHint));
+  Action("Maximize1")->trigger();
+  ASSERT_TRUE(WaitUntil([&] { return Frame() == QRect(60, 50, 700, 450); }))
+      << Frame().x() << "," << Frame().y() << " " << Frame().width() << "x" << Frame().height();
+  // No list width was ever stored: the list takes half the window.
+  EXPECT_NEAR(View()->width(), 350, 4);
+  EXPECT_TRUE(Form1->statusBar()->isVisible());
+  EXPECT_FALSE(Form1->Menus()->ToolBar()->isVisible());
+}
+
+// ---- Random game ----
+
+TEST_F(CommandsTest, RandomGameIsDrawnOnlyAmongPlayableListedSets) {
+  std::vector<std::string> lines{SetLine("good", "0"), SetLine("nodump", "1")};
+  for (const char* status : {"2", "3", "4", "5", "6"}) lines.push_back(SetLine(std::string("bad") + status, status));
+  Start(Lines(lines));
+  std::set<std::string> drawn;
+  for (int i = 0; i < 60; ++i) {
+    Action("Startrandomgame1")->trigger();
+    drawn.insert(SelectedRom());
+  }
+  EXPECT_EQ(drawn, (std::set<std::string>{"good", "nodump"}));
+  // Each draw went on to play, which without MAME says so.
+  EXPECT_EQ(messages_.size(), 60u);
+  EXPECT_EQ(messages_.back(), kNoMame);
+}
+
+TEST_F(CommandsTest, RandomGameWithNothingPlayableDoesNothing) {
+  Start(Lines({SetLine("bad2", "2"), SetLine("bad4", "4"), SetLine("bad6", "6")}));
+  Select("bad4");
+  Action("Startrandomgame1")->trigger();
+  EXPECT_EQ(SelectedRom(), "bad4");
+  EXPECT_TRUE(messages_.empty());
+}
+
+// ---- Arcade controllers ----
+
+enum class Effect { PageUp, PageDown, Home, End, PlaysOnce, RandomPlaysOnce, NextPage, Available, Favorites, Nothing };
+
+struct KeyCase {
+  const char* name;
+  std::vector<const char*> boxes;
+  Qt::Key key;
+  Effect effect;
+};
+
+void PrintTo(const KeyCase& c, std::ostream* out) { *out << c.name; }
+
+class ControllerKeys : public CommandsTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(ControllerKeys, MoveTheListOrIssueTheirCommand) {
+  Start(ManyGames() + SetLine("zzbad", "2"));
+  Select("game120");
+  Action("AddtoFavorites2")->trigger();  // a favourite, so that the favourites can be listed
+  for (const char* box : GetParam().boxes) Form4->CheckBox(box)->setChecked(true);
+  const int before = View()->SelectedRow();
+  const int rows = Form1->gameList()->List().GameCount();
+  const int page = Form1->PageControl()->currentIndex();
+  QTest::keyClick(View()->ReportView(), GetParam().key);
+  QCoreApplication::processEvents();
+  const int after = View()->ReportView()->currentIndex().row();
+  switch (GetParam().effect) {
+    case Effect::PageUp:
+      EXPECT_LT(after, before);
+      break;
+    case Effect::PageDown:
+      EXPECT_GT(after, before);
+      break;
+    case Effect::Home:
+      EXPECT_EQ(after, 0);
+      break;
+    case Effect::End:
+      EXPECT_EQ(after, rows - 1);
+      break;
+    case Effect::PlaysOnce:
+      EXPECT_EQ(messages_, std::vector<QString>{kNoMame});
+      EXPECT_EQ(after, before);
+      break;
+    case Effect::RandomPlaysOnce:
+      EXPECT_EQ(messages_, std::vector<QString>{kNoMame});
+      EXPECT_NE(SelectedRom(), "zzbad");
+      break;
+    case Effect::NextPage:
+      EXPECT_EQ(Form1->PageControl()->currentIndex(), (page + 1) % TForm1::kPageCount);
+      break;
+    case Effect::Available:
+      EXPECT_EQ(Form1->gameList()->Mode(), cat::ListMode::Available);
+      break;
+    case Effect::Favorites:
+      EXPECT_EQ(Form1->gameList()->Mode(), cat::ListMode::Favorites);
+      break;
+    case Effect::Nothing:
+      EXPECT_EQ(Form1->gameList()->Mode(), cat::ListMode::All);
+      EXPECT_EQ(after, before);
+      EXPECT_TRUE(messages_.empty());
+      break;
+  }
+}
+
+const std::vector<const char*> kXArcade{"xarcadegui"};
+const std::vector<const char*> kHotRod{"hotrodgui"};
+const std::vector<const char*> kSlikStik{"slikstikgui"};
+const std::vector<const char*> kArcadeAndHotRod{"xarcadegui", "hotrodgui"};
+const std::vector<const char*> kEvery{"xarcadegui", "hotrodgui", "slikstikgui"};
+
+INSTANTIATE_TEST_SUITE_P(
+    , ControllerKeys,
+    ::testing::Values(KeyCase{"XArcadeCtrlPagesUp", kXArcade, Qt::Key_Control, Effect::PageUp},
+                      KeyCase{"XArcadeShiftPagesDown", kXArcade, Qt::Key_Shift, Effect::PageDown},
+                      KeyCase{"XArcadeSpaceGoesHome", kXArcade, Qt::Key_Space, Effect::Home},
+                      KeyCase{"XArcadeXGoesToTheEnd", kXArcade, Qt::Key_X, Effect::End},
+                      KeyCase{"XArcadeOnePlays", kXArcade, Qt::Key_1, Effect::PlaysOnce},
+                      KeyCase{"XArcadeTwoPlaysARandomGame", kXArcade, Qt::Key_2, Effect::RandomPlaysOnce},
+                      KeyCase{"XArcadeCTurnsThePage", kXArcade, Qt::Key_C, Effect::NextPage},
+                      KeyCase{"XArcadeThreeListsAvailable", kXArcade, Qt::Key_3, Effect::Available},
+                      KeyCase{"XArcadeFourListsFavorites", kXArcade, Qt::Key_4, Effect::Favorites},
+                      KeyCase{"XArcadeFiveDoesNothing", kXArcade, Qt::Key_5, Effect::Nothing},
+                      KeyCase{"HotRodCtrlPagesUp", kHotRod, Qt::Key_Control, Effect::PageUp},
+                      KeyCase{"HotRodThreeListsAvailable", kHotRod, Qt::Key_3, Effect::Available},
+                      KeyCase{"HotRodXGoesToTheEnd", kHotRod, Qt::Key_X, Effect::End},
+                      KeyCase{"SlikStikThreeDoesNothing", kSlikStik, Qt::Key_3, Effect::Nothing},
+                      KeyCase{"SlikStikFourDoesNothing", kSlikStik, Qt::Key_4, Effect::Nothing},
+                      KeyCase{"SlikStikFiveListsAvailable", kSlikStik, Qt::Key_5, Effect::Available},
+                      KeyCase{"SlikStikSixListsFavorites", kSlikStik, Qt::Key_6, Effect::Favorites},
+                      KeyCase{"SlikStikShiftPagesDown", kSlikStik, Qt::Key_Shift, Effect::PageDown},
+                      KeyCase{"SlikStikSpaceGoesHome", kSlikStik, Qt::Key_Space, Effect::Home},
+                      KeyCase{"ArcadeAndHotRodPlayOnlyOnce", kArcadeAndHotRod, Qt::Key_1, Effect::PlaysOnce},
+                      KeyCase{"EveryControllerPlaysOnlyOnce", kEvery, Qt::Key_1, Effect::PlaysOnce},
+                      KeyCase{"EveryControllerDrawsOnlyOnce", kEvery, Qt::Key_2, Effect::RandomPlaysOnce},
+                      KeyCase{"WithoutControllerOneIsNoCommand", {}, Qt::Key_1, Effect::Nothing},
+                      KeyCase{"WithoutControllerCtrlStays", {}, Qt::Key_Control, Effect::Nothing},
+                      KeyCase{"EnterPlaysWithoutController", {}, Qt::Key_Return, Effect::PlaysOnce}),
+    [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CommandsTest, PageKeyStopsWhenNoPageIsVisible) {
+  Start(ManyGames());
+  Form4->CheckBox("xarcadegui")->setChecked(true);
+  QTabWidget* pages = Form1->PageControl();
+  for (int page = 0; page < TForm1::kPageCount; ++page) pages->setTabVisible(page, page == 3);
+  pages->setCurrentIndex(3);
+  QTest::keyClick(View()->ReportView(), Qt::Key_C);
+  EXPECT_EQ(pages->currentIndex(), 3);
+  pages->setTabVisible(3, false);
+  QTest::keyClick(View()->ReportView(), Qt::Key_C);  // returns at once
+  EXPECT_FALSE(pages->isTabVisible(pages->currentIndex()));
+}
+
+// ---- Enabling of the Game menu and the pop-up ----
+
+struct EnablingCase {
+  const char* name;
+  const char* status;
+  bool ini;
+  bool inp;
+  bool gameMenuMove;
+  bool popupMove;
+};
+
+void PrintTo(const EnablingCase& c, std::ostream* out) { *out << c.name; }
+
+class GameMenuEnabling : public CommandsTest, public ::testing::WithParamInterface<EnablingCase> {};
+
+TEST_P(GameMenuEnabling, FollowsTheSetsFilesAndStatus) {
+  const EnablingCase& c = GetParam();
+  Start(Lines({SetLine("other", "0"), SetLine("pacman", c.status)}));
+  if (c.ini) Write("ini/PacMan.ini", "");
+  if (c.inp) Write("inp/pacman.inp", "recording");
+  Select("pacman");
+  QMenu* game = Form1->Menus()->Menu("Game1");
+  game->popup(QPoint(0, 0));
+  EXPECT_EQ(Action("PlaybackGamerecord1")->isEnabled(), c.inp);
+  EXPECT_EQ(Action("DeleteRecordedGame1")->isEnabled(), c.inp);
+  EXPECT_EQ(Action("DeleteGameIni4")->isEnabled(), c.ini);
+  EXPECT_EQ(Action("MoveRomFileTo3")->isEnabled(), c.gameMenuMove);
+  game->hide();
+  // The tool bar's playback button shares the item and stays usable outside the menu.
+  EXPECT_TRUE(Action("PlaybackGamerecord1")->isEnabled());
+
+  QMenu* popup = Form1->Menus()->GamePopup();
+  popup->popup(QPoint(0, 0));
+  EXPECT_EQ(Action("PlaybackRecordedGame1")->isEnabled(), c.inp);
+  EXPECT_EQ(Action("DeleteRecordedGame2")->isEnabled(), c.inp);
+  EXPECT_EQ(Action("DeleteGameIni1")->isEnabled(), c.ini);
+  EXPECT_EQ(Action("MoveRomFileTo2")->isEnabled(), c.popupMove);
+  popup->hide();
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    , GameMenuEnabling,
+    ::testing::Values(EnablingCase{"GoodSetWithBothFiles", "0", true, true, true, true},
+                      EnablingCase{"GoodSetWithoutFiles", "0", false, false, true, true},
+                      EnablingCase{"NoGoodDumpMovesOnlyFromThePopup", "1", true, false, false, true},
+                      EnablingCase{"RomNotFoundNeverMoves", "2", false, true, false, false},
+                      EnablingCase{"BadRomNeverMoves", "3", false, false, false, false},
+                      EnablingCase{"MissingChdMovesOnlyFromTheGameMenu", "4", false, false, true, false},
+                      EnablingCase{"BadChdMoves", "6", false, false, true, true}),
+    [](const ::testing::TestParamInfo<EnablingCase>& info) { return std::string(info.param.name); });
+
+TEST_F(CommandsTest, WithoutASelectedGameItsItemsAreDisabled) {
+  Start(ManyGames());
+  View()->ReportView()->selectionModel()->clear();
+  Form1->Menus()->Menu("Game1")->popup(QPoint(0, 0));
+  for (const char* item : {"PlaybackGamerecord1", "DeleteRecordedGame1", "DeleteGameIni4", "MoveRomFileTo3"}) {
+    EXPECT_FALSE(Action(item)->isEnabled()) << item;
+  }
+  Form1->Menus()->Menu("Game1")->hide();
+  for (const char* item : {"Show1", "DeleteGameIni4", "MoveRomFileTo3", "GameOptions1"}) Action(item)->trigger();
+  EXPECT_TRUE(dialogs_.empty());
+}
+
+// ---- Dialogs of the menus ----
+
+TEST_F(CommandsTest, MenusHeaderAndToolBarOpenTheirDialogs) {
+  Start(ManyGames());
+  Select("game101");
+  const std::vector<std::pair<const char*, QDialog*>> items{{"About2", Form6},
+                                                            {"CustomizeColumns1", Formcolumn},
+                                                            {"CustomiseColumn1", Formcolumn},
+                                                            {"CustomizeToolbar1", Form13},
+                                                            {"Show1", Form12},
+                                                            {"DeleteGameIni4", OKBottomDlg},
+                                                            {"DeleteRecordedGame2", OKBottomDlg1},
+                                                            {"MoveRomFileTo2", OKBottomDlg2}};
+  for (const auto& [item, dialog] : items) {
+    dialogs_.clear();
+    Action(item)->trigger();
+    EXPECT_EQ(dialogs_, std::vector<QDialog*>{dialog}) << item;
+  }
+  dialogs_.clear();
+  QContextMenuEvent onHeader(QContextMenuEvent::Mouse, QPoint(5, 5), Header()->mapToGlobal(QPoint(5, 5)));
+  QCoreApplication::sendEvent(Header()->viewport(), &onHeader);
+  EXPECT_EQ(dialogs_, std::vector<QDialog*>{Formcolumn});
+  EXPECT_FALSE(Form1->Menus()->GamePopup()->isVisible());
+  dialogs_.clear();
+  QToolBar* bar = Form1->Menus()->ToolBar();
+  QContextMenuEvent onBar(QContextMenuEvent::Mouse, QPoint(2, 2), bar->mapToGlobal(QPoint(2, 2)));
+  QCoreApplication::sendEvent(bar, &onBar);
+  EXPECT_EQ(dialogs_, std::vector<QDialog*>{Form13});
+}
+
+// ---- MAME options ----
+
+TEST_F(CommandsTest, OptionsWithoutMameOnlyWarn) {
+  Start(ManyGames());
+  Select("game101");
+  for (const char* item : {"Exit1", "GameOptions1", "GameOptions2"}) Action(item)->trigger();
+  EXPECT_EQ(messages_, std::vector<QString>(3, kNoMame));
+  EXPECT_TRUE(dialogs_.empty());
+}
+
+TEST_F(CommandsTest, GameOptionsNameTheGameAndLeaveNoFileWhenCancelled) {
+  WriteMame();
+  Start(Lines({SetLine("pacman", "0")}));
+  Select("pacman");
+  const fs::path ini = fs::path(Form1->GetFolders().ini) / "pacman.ini";
+  QString caption;
+  bool existed = false;
+  duringDialog_ = [&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    existed = fs::exists(ini);
+    return int(QDialog::Rejected);
+  };
+  Action("GameOptions1")->trigger();
+  EXPECT_EQ(dialogs_, std::vector<QDialog*>{Form2});
+  EXPECT_EQ(caption, "\"Game pacman\" Game Options");
+  EXPECT_TRUE(existed);
+  EXPECT_FALSE(fs::exists(ini));
+  EXPECT_FALSE(Form1->gameList()->IniFound());
+
+  // French puts the words in front; OK keeps the file.
+  Action("French1")->setEnabled(true);
+  Action("French1")->trigger();
+  duringDialog_ = [&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    return int(QDialog::Accepted);
+  };
+  Action("GameOptions2")->trigger();
+  EXPECT_EQ(caption, "Options de jeu \"Game pacman\"");
+  EXPECT_TRUE(fs::exists(ini));
+  EXPECT_TRUE(Form1->gameList()->IniFound());
+
+  // A file the user had is never removed by Cancel.
+  duringDialog_ = {};
+  Action("GameOptions1")->trigger();
+  EXPECT_TRUE(fs::exists(ini));
+}
+
+TEST_F(CommandsTest, DefaultOptionsOpenTheDialogOrTheUsersEditor) {
+  WriteMame();
+  Start(ManyGames());
+  Action("Exit1")->trigger();
+  EXPECT_EQ(dialogs_, std::vector<QDialog*>{Form2});
+
+  dialogs_.clear();
+  Form4->CheckBox("Notepadedit")->setChecked(true);
+  Write("editor", "#!/bin/sh\nfor a in \"$@\"; do echo \"$a\" >> '" + Path("edited").string() + "'; done\n");
+  fs::permissions(Path("editor"), fs::perms(0755));
+  const QByteArray visual = qgetenv("VISUAL");
+  const QByteArray editor = qgetenv("EDITOR");
+  qputenv("VISUAL", QByteArray::fromStdString(Path("editor").string() + "  --wait"));
+  Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton8")->click();
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("edited")), "--wait\n" + folder_ + "mame.ini\n");
+  EXPECT_TRUE(dialogs_.empty());
+
+  // No editor named: the desktop's program for the file.
+  qunsetenv("VISUAL");
+  qunsetenv("EDITOR");
+  Action("Exit1")->trigger();
+  EXPECT_EQ(opened_, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder_ + "mame.ini"))});
+  visual.isNull() ? qunsetenv("VISUAL") : qputenv("VISUAL", visual);
+  editor.isNull() ? qunsetenv("EDITOR") : qputenv("EDITOR", editor);
+}
+
+// ---- Web pages and help ----
+
+TEST_F(CommandsTest, HomePagesAndHelpOpenInTheDesktopsPrograms) {
+  Start(ManyGames());
+  for (const char* item : {"OfficialMameHomepage1", "XArcadeHomepage1", "SlikStikHomepage1", "HotRodHomepage1"}) {
+    Action(item)->trigger();
+  }
+  EXPECT_EQ(opened_, (std::vector<QUrl>{QUrl("https://www.mamedev.org/"), QUrl("https://www.xgaming.com/"),
+                                        QUrl("http://www.slikstik.com/"), QUrl("https://www.hanaho.com/")}));
+  EXPECT_FALSE(Action("KestruneHomepage1")->isEnabled());
+
+  opened_.clear();
+  Form1->OpenUrl("file:///etc/passwd");
+  Form1->OpenUrl("javascript:alert(1)");
+  EXPECT_TRUE(opened_.empty());
+  Form1->OpenUrl("mailto:someone@example.org");
+  EXPECT_EQ(opened_.size(), 1u);
+
+  opened_.clear();
+  Action("Help1")->trigger();  // no README anywhere: nothing opens
+  EXPECT_TRUE(opened_.empty());
+  Write("README.md", "# Kestrune\n");
+  Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton11")->click();
+  EXPECT_EQ(opened_, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder_ + "README.md"))});
+}
+
+}  // namespace
