@@ -1,6 +1,4 @@
 #include "mainwindow/delete_inp_dialog.h"
 
-TOKBottomDlg1::TOKBottomDlg1(QWidget* parent) : QDialog(parent) {
-  setObjectName("OKBottomDlg1");
-  setWindowTitle(QStringLiteral("Warning !"));
-}
+TOKBottomDlg1::TOKBottomDlg1(QWidget* parent)
+    : DeleteSetFileDialog(parent, "OKBottomDlg1", kestrune::catalogue::SetFileKind::Recording) {}

@@ -1,11 +1,11 @@
 #pragma once
 
-#include <QDialog>
+#include "mainwindow/delete_ini_dialog.h"
 
-// Asks whether to delete the selected game's input recording.
-class TOKBottomDlg1 : public QDialog {
+// Asks whether to delete the selected game's input recording (<set>.inp in the recordings folder).
+class TOKBottomDlg1 : public DeleteSetFileDialog {
   Q_OBJECT
 
-public:
+ public:
   explicit TOKBottomDlg1(QWidget* parent = nullptr);
 };

@@ -1,6 +1,101 @@
 #include "mainwindow/delete_rom_dialog.h"
 
-TOKBottomDlg2::TOKBottomDlg2(QWidget* parent) : QDialog(parent) {
-  setObjectName("OKBottomDlg2");
-  setWindowTitle(QStringLiteral("Delete Rom File"));
+#include <QLabel>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStringList>
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "catalogue/game_details_text.h"
+#include "catalogue/mame_launch.h"
+#include "catalogue/rom_archive_move.h"
+#include "mainwindow/artwork_panes.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/program_windows.h"
+#include "platform/text_file.h"
+#include "romscan/rom_path.h"
+
+namespace cat = kestrune::catalogue;
+namespace fs = std::filesystem;
+
+std::vector<std::string> RomFoldersOf(const std::string& frontDir) {
+  const fs::path mameIni = fs::path(frontDir) / "mame.ini";
+  std::error_code ec;
+  std::string romPath;
+  if (!fs::exists(mameIni, ec)) {
+    romPath = frontDir + "roms";
+  } else {
+    std::vector<std::string> lines;
+    std::string error;
+    if (!kestrune::platform::ReadTextFileLines(mameIni, lines, &error)) {
+      qWarning("kestrune: %s", error.c_str());
+      return {};
+    }
+    romPath = cat::RompathValue(lines).value_or(std::string());
+  }
+  std::vector<std::string> folders = kestrune::romscan::SplitRomPath(romPath);
+  // MAME runs in the program folder, so that is where its relative folders are.
+  for (std::string& folder : folders) {
+    if (fs::path(folder).is_relative()) folder = frontDir + folder;
+  }
+  return folders;
+}
+
+TOKBottomDlg2::TOKBottomDlg2(QWidget* parent)
+    : OkBottomDialog(parent, "OKBottomDlg2", QStringLiteral("Delete Rom File"), QStringLiteral("OK"),
+                     QStringLiteral("Cancel")) {
+  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint & ~Qt::WindowCloseButtonHint);
+  connect(OkButton(), &QPushButton::clicked, this, &TOKBottomDlg2::OKBtnClick);
+}
+
+void TOKBottomDlg2::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (event->spontaneous() || Form1 == nullptr) return;
+  const int row = Form1->gameList()->View()->SelectedRow();
+  if (row >= 0) FormShow(Form1->gameList()->List().Record(row));
+}
+
+void TOKBottomDlg2::FormShow(const cat::Tgameinfo& game) {
+  romname_ = game.romname;
+  moved_ = 0;
+  Question()->setText(QString::fromStdString(cat::MoveRomQuestion(game)));
+  setWindowTitle(QString::fromStdString(cat::MoveRomCaption(game.romname)));
+}
+
+void TOKBottomDlg2::OKBtnClick() {
+  accept();
+  // Only a name MAME could have written is put into a path.
+  if (Form1 == nullptr || !cat::IsMameSetName(romname_)) return;
+  const std::string& frontDir = Form1->FrontDir();
+  const cat::ArchiveMoveResult result =
+      cat::MoveRomArchive(RomFoldersOf(frontDir), romname_, fs::path(frontDir) / "badroms");
+  moved_ = static_cast<int>(result.moved.size());
+  if (!result.failures.empty()) {
+    QStringList failures;
+    for (const std::string& failure : result.failures) failures << QString::fromStdString(failure);
+    Form1->Tell(QMessageBox::Warning, failures.join('\n'));
+  } else if (moved_ == 0) {
+    Form1->Tell(QMessageBox::Information,
+                QStringLiteral("This Rom File is merged within another Rom zipfile and cannot be deleted."));
+  }
+  if (moved_ == 0 || !cat::FlagRomNotFound(Form1->catalogue(), romname_)) return;
+  GameListController* list = Form1->gameList();
+  const int row = list->View()->SelectedRow();
+  list->ClearIconIndexes();
+  if (list->Mode() == cat::ListMode::SearchResult) {
+    list->QuickSearch();
+  } else {
+    list->BuildGameList();
+  }
+  // The game stays selected; when the list no longer shows it (only available games listed), the game
+  // that took its place is. Selecting refreshes the picture area and the history text.
+  QString rom = QString::fromStdString(romname_);
+  const int count = list->List().GameCount();
+  if (list->List().FindRomRow(romname_) < 0 && row >= 0 && count > 0) {
+    rom = QString::fromStdString(std::string(list->List().Field(std::min(row, count - 1), cat::LineField::romname)));
+  }
+  list->SelectGameByRom(rom);
 }

@@ -1,9 +1,15 @@
 #include "mainwindow/toolbar_buttons_dialog.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QToolBar>
 #include <QVBoxLayout>
+
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
 
 namespace {
 
@@ -28,6 +34,31 @@ constexpr std::array<ButtonBox, TForm13::kButtonCount> kButtonBoxes = {{
     {"button_help", "Help"},
     {"button_search", "Search"},
 }};
+
+enum class WidthClass { Normal, DropDown, None };
+
+// By box: how wide its tool-bar item is, and which separator its group makes visible.
+struct BoxPlace {
+  WidthClass width;
+  int separator;
+};
+constexpr std::array<BoxPlace, TForm13::kButtonCount> kBoxPlaces = {{
+    {WidthClass::Normal, 0},
+    {WidthClass::Normal, 1},
+    {WidthClass::Normal, 1},
+    {WidthClass::Normal, 2},
+    {WidthClass::Normal, 2},
+    {WidthClass::Normal, 2},
+    {WidthClass::DropDown, 2},
+    {WidthClass::DropDown, 2},
+    {WidthClass::Normal, 3},
+    {WidthClass::Normal, 4},
+    {WidthClass::Normal, 4},
+    {WidthClass::Normal, 5},
+    {WidthClass::None, -1},
+}};
+constexpr int kDriverInfoBox = 10;
+constexpr int kSeparatorWidth = 8;
 
 QPushButton* NewButton(const char* name, const QString& caption) {
   auto* button = new QPushButton(caption);
@@ -54,7 +85,7 @@ TForm13::TForm13(QWidget* parent) : QDialog(parent) {
   QPushButton* cancel = NewButton("Button2", QStringLiteral("Cancel"));
   QPushButton* defaults = NewButton("Button3", QStringLiteral("Default"));
   ok->setDefault(true);
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+  connect(ok, &QPushButton::clicked, this, &TForm13::Button1Click);
   connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
   // Checks every box; nothing reaches the tool bar until OK.
   connect(defaults, &QPushButton::clicked, this, &TForm13::CheckAll);
@@ -84,4 +115,61 @@ void TForm13::CheckAll() {
   for (QCheckBox* box : buttons_) {
     box->setChecked(true);
   }
+}
+
+TForm13::Checks TForm13::Checked() const {
+  Checks checked{};
+  for (int i = 0; i < kButtonCount; ++i) checked[i] = buttons_[i]->isChecked();
+  return checked;
+}
+
+int TForm13::CalcToolbarWidth(bool smallIcons) const { return ::CalcToolbarWidth(Checked(), smallIcons); }
+
+void TForm13::ApplyToolbarButtons(QToolBar* bar) const {
+  if (bar == nullptr) return;
+  const std::array<bool, kSeparatorCount> shown = SeparatorsShown(Checked());
+  for (QAction* action : bar->actions()) {
+    for (int i = 0; i < kSeparatorCount; ++i) {
+      if (action->objectName() == QLatin1String(kSeparators[i])) action->setVisible(shown[i]);
+    }
+  }
+}
+
+void TForm13::ApplyToToolbar(const std::array<QAction*, kButtonCount>& controls, QToolBar* bar,
+                             bool mameInfoLoaded) const {
+  for (int i = 0; i < kButtonCount; ++i) {
+    if (controls[i] == nullptr) continue;
+    const bool shown = buttons_[i]->isChecked() && (i != kDriverInfoBox || mameInfoLoaded);
+    controls[i]->setVisible(shown);
+  }
+  ApplyToolbarButtons(bar);
+}
+
+void TForm13::Button1Click() {
+  if (Form1 != nullptr) {
+    MainWindowMenus* menus = Form1->Menus();
+    ApplyToToolbar(menus->ToolbarControls(), menus->ToolBar(), Form1->MameInfoLoaded());
+  }
+  accept();
+}
+
+int CalcToolbarWidth(const TForm13::Checks& checked, bool smallIcons) {
+  const int button = smallIcons ? 25 : 39;
+  const int dropDown = smallIcons ? 40 : 52;
+  int width = 0;
+  for (int i = 0; i < TForm13::kButtonCount; ++i) {
+    if (!checked[i]) continue;
+    if (kBoxPlaces[i].width == WidthClass::Normal) width += button;
+    if (kBoxPlaces[i].width == WidthClass::DropDown) width += dropDown;
+  }
+  for (const bool shown : SeparatorsShown(checked)) width += shown ? kSeparatorWidth : 0;
+  return width;
+}
+
+std::array<bool, TForm13::kSeparatorCount> SeparatorsShown(const TForm13::Checks& checked) {
+  std::array<bool, TForm13::kSeparatorCount> shown{};
+  for (int i = 0; i < TForm13::kButtonCount; ++i) {
+    if (checked[i] && kBoxPlaces[i].separator >= 0) shown[static_cast<std::size_t>(kBoxPlaces[i].separator)] = true;
+  }
+  return shown;
 }

@@ -4,7 +4,9 @@
 #include <QString>
 #include <array>
 
+class QAction;
 class QCheckBox;
+class QToolBar;
 
 // Chooses which tool-bar buttons are shown.
 //
@@ -16,6 +18,11 @@ class TForm13 : public QDialog {
 
  public:
   static constexpr int kButtonCount = 13;
+  static constexpr int kSeparatorCount = 6;
+  using Checks = std::array<bool, kButtonCount>;
+  // The tool bar's separators (actions named so), left to right.
+  static constexpr std::array<const char*, kSeparatorCount> kSeparators = {
+      "ToolButton10", "ToolButton5", "ToolButton7", "ToolButton12", "ToolButton14", "ToolButton2"};
 
   explicit TForm13(QWidget* parent = nullptr);
 
@@ -28,9 +35,29 @@ class TForm13 : public QDialog {
   QString ButtonsText() const;
   // A box is cleared exactly when its character is "0"; boxes past the end of a shorter text are checked.
   void SetButtonsText(const QString& text);
+  Checks Checked() const;
+
+  // The width in pixels the checked tool-bar items take (the search box aside).
+  int CalcToolbarWidth(bool smallIcons) const;
+  // Shows each separator of the bar whose group has a checked box, hides the others.
+  void ApplyToolbarButtons(QToolBar* bar) const;
+  // OK's work: each control (in the order of the boxes) shown when its box is checked, the driver
+  // information button only while mameinfo.dat is loaded; then the separators.
+  void ApplyToToolbar(const std::array<QAction*, kButtonCount>& controls, QToolBar* bar, bool mameInfoLoaded) const;
+
+  // Shown with exec(); OK applies the boxes to the main window's tool bar.
+  void Button1Click();
 
  private:
   void CheckAll();
 
   std::array<QCheckBox*, kButtonCount> buttons_{};
 };
+
+// Button width 39 (25 with small icons) for each checked plain button, drop-down width 52 (40) for
+// each checked drop-down button, 8 for each separator whose group has a checked box; the search box
+// takes no room here. 0 when nothing is checked.
+int CalcToolbarWidth(const TForm13::Checks& checked, bool smallIcons);
+// Which separators stand: after Play; Record/Playback; the list buttons; Options; the two game
+// information buttons; Help.
+std::array<bool, TForm13::kSeparatorCount> SeparatorsShown(const TForm13::Checks& checked);

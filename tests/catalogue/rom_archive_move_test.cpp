@@ -65,18 +65,6 @@ TEST_F(RomArchiveMoveTest, ABadRomsFolderThatCannotBeMadeMovesNothingAndSaysWhy)
   EXPECT_TRUE(fs::exists(dir_ / "roms1/pacman.zip"));
 }
 
-TEST_F(RomArchiveMoveTest, MoveNeverReplacesATarget) {
-  WriteFileBytes(dir_ / "a", "a");
-  WriteFileBytes(dir_ / "b", "b");
-  std::error_code ec;
-  EXPECT_FALSE(cat::MoveFileNoReplace(dir_ / "a", dir_ / "b", ec));
-  EXPECT_EQ(ec, std::errc::file_exists);
-  EXPECT_EQ(ReadFileBytes(dir_ / "b"), "b");
-  EXPECT_TRUE(cat::MoveFileNoReplace(dir_ / "a", dir_ / "c", ec));
-  EXPECT_EQ(ReadFileBytes(dir_ / "c"), "a");
-  EXPECT_FALSE(cat::MoveFileNoReplace(dir_ / "a", dir_ / "d", ec)) << "the source is gone";
-}
-
 TEST(RompathValue, TakesTheFirstRompathLineAsWritten) {
   EXPECT_EQ(cat::RompathValue({"# rom folders", "rompath   \"/a;/b c\"", "rompath /later"}), "\"/a;/b c\"");
   EXPECT_EQ(cat::RompathValue({"romsomething x", "rompath roms;~/roms"}), "roms;~/roms");
