@@ -1,6 +1,55 @@
 #include "catalogue/bad_roms_dialog.h"
 
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+
+#include "mainwindow/main_window.h"
+#include "mainwindow/program_windows.h"
+#include "romscan/bad_rom_move.h"
+
 TForm9::TForm9(QWidget* parent) : QDialog(parent) {
   setObjectName("Form9");
   setWindowTitle(QStringLiteral("Bad Roms"));
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
+  setFixedSize(291, 262);
+  setToolTip(QStringLiteral("Move badroms files to folder /badroms"));
+  badromlist_ = new QPlainTextEdit(this);
+  badromlist_->setObjectName(QStringLiteral("badromlist"));
+  badromlist_->setGeometry(1, 0, 289, 233);
+  badromlist_->setReadOnly(true);
+  badromlist_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+  button1_ = new QPushButton(QStringLiteral("OK"), this);
+  button1_->setObjectName(QStringLiteral("Button1"));
+  button1_->setGeometry(211, 236, 75, 24);
+  button2_ = new QPushButton(QStringLiteral("Move to Folder"), this);
+  button2_->setObjectName(QStringLiteral("Button2"));
+  button2_->setGeometry(5, 236, 100, 24);
+  connect(button1_, &QPushButton::clicked, this, &TForm9::accept);
+  connect(button2_, &QPushButton::clicked, this, &TForm9::MoveBadRoms);
+}
+
+void TForm9::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  FormShow();
+}
+
+void TForm9::FormShow() {
+  if (parentWidget() != nullptr) move(parentWidget()->geometry().center() - rect().center());
+  ShowLines(kestrune::romscan::BadRomsListLines(badRoms_));
+  button2_->setEnabled(!badRoms_.empty());
+}
+
+void TForm9::ShowLines(const std::vector<std::string>& lines) {
+  QStringList text;
+  for (const std::string& line : lines) text << QString::fromStdString(line);
+  badromlist_->setPlainText(text.join(QLatin1Char('\n')));
+}
+
+void TForm9::MoveBadRoms() {
+  if (Form1 == nullptr || badRoms_.empty()) return;
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  ShowLines(kestrune::romscan::MoveBadRoms(Form1->FrontDir(), badRoms_));
+  QApplication::restoreOverrideCursor();
+  button2_->setEnabled(false);
 }

@@ -24,6 +24,7 @@
 #include "catalogue/column_order.h"
 #include "catalogue/favorites.h"
 #include "catalogue/game_list.h"
+#include "catalogue/setup_wizard_dialog.h"
 #include "mainwindow/artwork_panes.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
@@ -114,7 +115,18 @@ void TForm1::FirstRunDefaults() {
     settings_->WriteText(set::kUiSection, "mngtab", "0");
     settings_->WriteText(set::kUiSection, "tabselect", "0");
   }
-  // The setup wizard takes its turn here once it can guide a first run.
+  if (Form5 == nullptr) return;
+  // The wizard leaves its MAME, the new catalogue and the settings of the scan behind. When it ends
+  // after the first activation, the window takes them in again; before it, the activation does.
+  connect(Form5, &QDialog::finished, this, [this] {
+    if (!startupDone_) return;
+    CheckMameFile();
+    WriteMissingOptionFiles();
+    LoadAndListCatalogue();
+    RestoreSelection();
+    emit gameList_->selectedGameChanged();
+  });
+  Form5->Start(this);
 }
 
 void TForm1::ApplySettings() {
