@@ -1,0 +1,264 @@
+#include "catalogue/setup_wizard_dialog.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QCheckBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QThread>
+#include <QTimer>
+#include <algorithm>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "catalogue/bad_roms_dialog.h"
+#include "catalogue/catalogue_file.h"
+#include "catalogue/game_list.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/program_windows.h"
+#include "romscan/rom_scan_command_qt.h"
+#include "settings/settings.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
+#include "support/zip_writer.h"
+#include "taskdialog/task_dialog_qt.h"
+#include "taskdialog/task_message_window.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+namespace cat = kestrune::catalogue;
+namespace set = kestrune::settings;
+namespace test = kestrune::test;
+using Lines = std::vector<std::string>;
+
+template <typename Done>
+bool WaitUntil(Done done, int milliseconds) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!done() && waited.elapsed() < milliseconds) {
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    QThread::msleep(5);
+  }
+  return done();
+}
+
+// Each game's romname and verdict, from catalogue lines.
+std::map<std::string, std::string> Verdicts(const Lines& lines) {
+  std::map<std::string, std::string> verdicts;
+  for (const std::string& line : lines) {
+    const std::size_t last = line.rfind('|');
+    const std::size_t before = line.rfind('|', last - 1);
+    verdicts[line.substr(before + 1, last - before - 1)] = line.substr(last + 1);
+  }
+  return verdicts;
+}
+
+// A first start in an empty program folder: the windows are made and the main window shown, with the
+// wizard's modal show handed to the test.
+class FirstRun : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    oldFolder_ = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
+    folder_ = QDir::currentPath().toStdString() + "/";
+  }
+  void TearDown() override {
+    DestroyProgramWindows();
+    QDir::setCurrent(oldFolder_);
+  }
+  void Put(const std::string& name, const std::string& bytes) const {
+    fs::create_directories(fs::path(folder_ + name).parent_path());
+    test::WriteFileBytes(folder_ + name, bytes);
+  }
+  // A fake MAME that prints the test's game list for -listxml, with the given exit code.
+  void WriteMame(int exitCode = 0) const {
+    Put("list.xml", test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
+    Put("mame", "#!/bin/sh\nif [ \"$1\" = -listxml ]; then cat '" + folder_ + "list.xml'; exit " +
+                    std::to_string(exitCode) + "; fi\n");
+    fs::permissions(folder_ + "mame", fs::perms(0755));
+  }
+  void WriteArchives() const {
+    Put("roms/neogeo.zip", test::StoredZip({{"sp-s2.sp1", "x", 0x9036D879}}));
+    Put("roms/mslug.zip", test::StoredZip({{"201-p1.p1", "x", 0x08D8DAA5}}));
+    Put("roms/galaga.zip", test::StoredZip({{"gg1_1b.3p", "x", 0x12345678}}));  // a bad dump
+  }
+
+  // Shows the main window; `walk` runs while the wizard is up (modally, from the first show).
+  void Start(const std::function<void()>& walk) {
+    CreateProgramWindows();
+    Form1->SetMessenger([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
+      messages_.push_back(text.toStdString());
+      return QMessageBox::Ok;
+    });
+    Form5->SetModalRunner([this, walk](QDialog& dialog) {
+      modals_.push_back(dialog.objectName().toStdString());
+      if (&dialog == Form9) {
+        Form9->show();
+        badRomsText_ = Form9->findChild<QPlainTextEdit*>("badromlist")->toPlainText().toStdString();
+        Form9->hide();
+        return;
+      }
+      welcome_ = Text("memo1");
+      walk();
+    });
+    QObject::connect(Form5, &QDialog::finished, [this](int result) { wizardResult_ = result; });
+    Form1->show();
+    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }, 10000));
+    QCoreApplication::processEvents();
+  }
+  static QPushButton* Button(const char* name) { return Form5->findChild<QPushButton*>(name); }
+  static std::string Text(const char* label) { return Form5->findChild<QLabel*>(label)->text().toStdString(); }
+  // Next, with the bad ROMs box ticked, then the scan to its end.
+  void ScanWithNext() {
+    Button("Button2")->click();
+    Form5->findChild<QCheckBox*>("showbadroms")->setChecked(true);
+    ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 60000));
+    status_ = Text("vordering2");
+  }
+  Lines ListedRoms() const {
+    Lines roms;
+    GameListController& list = *Form1->gameList();
+    for (int row = 0; row < list.List().GameCount(); ++row) {
+      list.View()->SelectRow(row);
+      roms.push_back(list.GetSelectedRom().toStdString());
+    }
+    return roms;
+  }
+  // The main window's Initialize Roms over the same folder, OK pressed once it has ended.
+  void InitializeRoms() {
+    RomScanCommand* command = Form1->RomScan();
+    command->SetModalRunner([](QDialog&) { return int{QDialog::Accepted}; });
+    QObject::connect(command, &RomScanCommand::scanEnded, [command] {
+      QAbstractButton* ok = command->Dialog()->MessageForm()->findChild<QAbstractButton*>("OK");
+      QTimer::singleShot(0, ok, &QAbstractButton::click);
+    });
+    Form1->Menus()->Action("Initialise1")->trigger();
+  }
+
+  test::TempDir dir_;
+  QString oldFolder_;
+  std::string folder_;
+  Lines messages_;
+  Lines modals_;
+  std::string welcome_;
+  std::string status_;
+  std::string badRomsText_;
+  int wizardResult_ = -1;
+};
+
+TEST_F(FirstRun, WalksFromAnEmptyFolderToTheListOfAvailableSets) {
+  WriteMame();
+  WriteArchives();
+  Put("mame.ini", "rompath elsewhere\n");  // the user's own, left from MAME
+  Start([this] { ScanWithNext(); });
+
+  EXPECT_EQ(welcome_.substr(0, 33), "A valid mamefile MAME was found.\n");
+  EXPECT_EQ(status_, "Done!");
+  EXPECT_EQ(wizardResult_, QDialog::Accepted);
+  EXPECT_EQ(modals_, (Lines{"Form5", "Form9"}));
+  EXPECT_EQ(badRomsText_, "mslugb.zip\ngalaga.zip\n\nBad roms found : 2");
+  EXPECT_EQ(test::ReadFileBytes(folder_ + "mame.ini.bak"), "rompath elsewhere\n");
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+  EXPECT_FALSE(fs::exists(folder_ + "sets.dat"));
+  // The catalogue is on disk and listed from the available sets on.
+  cat::Catalogue saved;
+  ASSERT_EQ(cat::LoadCatalogue(saved, folder_, nullptr), cat::CatalogueLoad::Loaded);
+  EXPECT_EQ(saved.Count(), 7);
+  EXPECT_EQ(Form1->catalogue().Lines(), saved.Lines());
+  EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "roms"), "4/7");
+  EXPECT_EQ(Form1->MameFile(), "mame");
+  EXPECT_EQ(Form1->gameList()->Mode(), cat::ListMode::Available);
+  EXPECT_EQ(ListedRoms(), (Lines{"mslug", "pong", "turned"}));
+
+  // The main window's scan of the same folder comes to the same verdicts.
+  const auto wizardVerdicts = Verdicts(saved.Lines());
+  InitializeRoms();
+  EXPECT_EQ(Verdicts(Form1->catalogue().Lines()), wizardVerdicts);
+  EXPECT_EQ(wizardVerdicts.at("galaga"), "3");
+  EXPECT_TRUE(messages_.empty()) << messages_.front();
+
+  // The bad ROMs dialog moves the archive it can and names the one merged into its parent's.
+  Form9->show();
+  Form9->findChild<QPushButton*>("Button2")->click();
+  EXPECT_EQ(Form9->findChild<QPlainTextEdit*>("badromlist")->toPlainText().toStdString(),
+            "mslugb.zip is a merged rom file. Not Moved!\ngalaga.zip Moved.\n\nDone.");
+  EXPECT_FALSE(Form9->findChild<QPushButton*>("Button2")->isEnabled());
+  EXPECT_TRUE(fs::exists(folder_ + "badroms/galaga.zip"));
+  EXPECT_TRUE(fs::exists(folder_ + "roms/mslug.zip"));
+}
+
+TEST_F(FirstRun, ChoosesMameOnlyInTheProgramFolder) {
+  WriteMame();
+  fs::rename(folder_ + "mame", folder_ + "mame0251");
+  fs::create_directories(folder_ + "other");
+  fs::copy_file(folder_ + "mame0251", folder_ + "other/mame0251");
+  std::vector<QString> answers = {QString::fromStdString(folder_ + "other/mame0251"),
+                                  QString::fromStdString(folder_ + "mame0251")};
+  std::string chosen;
+  Start([&] {
+    EXPECT_FALSE(Button("Button2")->isEnabled());
+    Form5->SetFileChooser([&answers](const QString&) {
+      const QString answer = answers.front();
+      answers.erase(answers.begin());
+      return answer;
+    });
+    Button("Button1")->click();
+    EXPECT_FALSE(Button("Button2")->isEnabled()) << "refused: another folder";
+    Button("Button1")->click();
+    EXPECT_TRUE(Button("Button2")->isEnabled());
+    EXPECT_FALSE(Button("Button1")->isEnabled());
+    chosen = Text("memo1");
+    Button("exitbutton")->click();
+  });
+
+  EXPECT_EQ(welcome_.substr(0, 55), "No known Mame executable was found in the root folder.\n");
+  EXPECT_EQ(messages_, Lines{"The mame file must be in the same folder as Kestrune !"});
+  EXPECT_EQ(chosen.substr(0, 50), "\nYou have selected MAME0251 as a valid mame binary");
+  EXPECT_EQ(wizardResult_, QDialog::Rejected);
+  EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "mamefile"), "mame0251");
+  EXPECT_EQ(Form1->MameFile(), "mame0251") << "the choice counts although no scan ran";
+}
+
+TEST_F(FirstRun, AFailedScanSaysWhyAndCanBeLeft) {
+  WriteMame(/*exitCode=*/3);
+  std::string memo;
+  Start([&] {
+    ScanWithNext();
+    memo = Text("memo1");
+    EXPECT_TRUE(Button("exitbutton")->isEnabled());
+    EXPECT_TRUE(Button("Button2")->isEnabled()) << "Next tries again";
+    Button("exitbutton")->click();
+  });
+  EXPECT_NE(memo.find("MAME ended with error code 3."), std::string::npos) << memo;
+  EXPECT_EQ(wizardResult_, QDialog::Rejected);
+  EXPECT_EQ(Form1->catalogue().Count(), 0);
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+}
+
+TEST_F(FirstRun, TheInstalledMameListsPongAsAvailable) {
+  const fs::path installed = "/usr/games/mame";
+  if (!fs::exists(installed)) GTEST_SKIP() << "MAME is not installed";
+  fs::create_symlink(installed, folder_ + "mame");
+  Start([this] { ScanWithNext(); });
+  EXPECT_EQ(status_, "Done!");
+  Form1->gameList()->SearchBox()->setText("pong");
+  Form1->gameList()->QuickSearch();
+  const Lines listed = ListedRoms();
+  EXPECT_NE(std::find(listed.begin(), listed.end(), "pong"), listed.end());
+  EXPECT_EQ(Verdicts(Form1->catalogue().Lines()).at("pong"), "0");
+}
+
+}  // namespace
