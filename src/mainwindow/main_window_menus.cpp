@@ -103,19 +103,21 @@ constexpr TabItems kTabItems[MainWindowMenus::kArtworkTabCount] = {
     {"Mng1", "Mn", "Movie"},
 };
 
-// The tool bar's buttons in the order they stand, each with the command it issues; "" marks a
-// separator, and the game list's own buttons and the search box are placed by name.
+// The tool bar's buttons in the order they stand, each with the command it issues; a name starting
+// with "-" is a separator of that name (the toolbar dialog shows and hides them with their buttons),
+// and the game list's own buttons and the search box are placed by name.
 struct ButtonSpec {
   const char* button;
   const char* command;
 };
 
 constexpr ButtonSpec kToolButtons[] = {
-    {"ToolButton1", "PlayGame2"},      {"ToolButton3", "PlayandRecord1"}, {"ToolButton4", "PlaybackGamerecord1"},
-    {"", ""},                          {"ToolButton6", "ShowDetails1"},   {"ToolButton9", "ShowList1"},
-    {"ToolButton16", "ShowIcons1"},    {"", ""},                          {"ToolButton13", ""},
-    {"ToolButton15", ""},              {"", ""},                          {"ToolButton8", "Exit1"},
-    {"ToolButton18", "Show1"},         {"ToolButton17", "ShowGameDriverInfo1"}, {"ToolButton11", "Help1"},
+    {"ToolButton1", "PlayGame2"},      {"-ToolButton10", ""},             {"ToolButton3", "PlayandRecord1"},
+    {"ToolButton4", "PlaybackGamerecord1"}, {"-ToolButton5", ""},         {"ToolButton6", "ShowDetails1"},
+    {"ToolButton9", "ShowList1"},      {"ToolButton16", "ShowIcons1"},    {"ToolButton13", ""},
+    {"ToolButton15", ""},              {"-ToolButton7", ""},              {"ToolButton8", "Exit1"},
+    {"-ToolButton12", ""},             {"ToolButton18", "Show1"},         {"ToolButton17", "ShowGameDriverInfo1"},
+    {"-ToolButton14", ""},             {"ToolButton11", "Help1"},         {"-ToolButton2", ""},
     {"searchtag", ""},
 };
 
@@ -282,8 +284,8 @@ void MainWindowMenus::CreateToolBar(QMainWindow* window) {
   QHash<QString, QAction*> placed;
   for (const ButtonSpec& spec : kToolButtons) {
     const QString name = spec.button;
-    if (name.isEmpty()) {
-      toolBar_->addSeparator();
+    if (name.startsWith('-')) {
+      toolBar_->addSeparator()->setObjectName(name.mid(1));
     } else if (name == "ToolButton13") {
       placed.insert(name, toolBar_->addWidget(gameList_->ListModeButton()));
     } else if (name == "ToolButton15") {

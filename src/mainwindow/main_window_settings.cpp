@@ -195,8 +195,12 @@ void TForm1::ApplyColumnSettings() {
 void TForm1::ApplyToolbarSettings() {
   const set::Settings& s = *settings_;
   const QString buttons = QString::fromStdString(s.ReadText(set::kUiSection, "toolbarbuttons"));
-  if (Form13 != nullptr) Form13->SetButtonsText(buttons);
-  ApplyToolbarButtons(buttons);
+  if (Form13 != nullptr) {
+    Form13->SetButtonsText(buttons);
+    Form13->ApplyToToolbar(menus_->ToolbarControls(), menus_->ToolBar(), mameInfoLoaded_);
+  } else {
+    ApplyToolbarButtons(buttons);
+  }
   const bool big = s.ReadFlag(set::kUiSection, "bigtoolbar");
   SetBigToolbar(big);
   if (Form4 != nullptr) Form4->CheckBox("bigtoolbar")->setChecked(!big);
