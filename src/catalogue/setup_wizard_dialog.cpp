@@ -75,7 +75,7 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
   mameini2_->setObjectName(QStringLiteral("mameini2"));
   mameini2_->SetShowState(ProcessRunner::ShowState::Hidden);
   mameini2_->SetPriority(ProcessRunner::Priority::Idle);
-  connect(mameini2_, &ProcessRunner::finished, this, &TForm5::MameEnded);
+  connect(mameini2_, &ProcessRunner::finished, this, [this](int exitCode, bool crashed) { mameRun_.Ended(exitCode, crashed); });
   chooseFile_ = [this](const QString& folder) { return DefaultChooseFile(this, folder); };
 }
 
@@ -225,7 +225,7 @@ void TForm5::ShowInstruction(const QString& text) {
 void TForm5::RunListXmlBatch() {
   vordering2_->setText(QStringLiteral("Getting info from Mame..."));
   const QString frontDir = QString::fromStdString(frontDir_);
-  mameDone_ = false;
+  mameRun_.Start();
   mameini2_->SetApplication(frontDir + QString::fromStdString(mameFile_));
   mameini2_->SetArguments({QStringLiteral("-listxml")});
   mameini2_->SetCurrentDirectory(frontDir);
@@ -252,7 +252,7 @@ void TForm5::RunListXmlBatch() {
     std::string error;
     if (RunScanPass(params, result_, &error)) return;
     std::string mameError;
-    if (mameDone_ && !MameSucceeded(&mameError)) error = mameError;
+    if (mameRun_.Done() && !mameRun_.Succeeded(&mameError)) error = mameError;
     job.Fail(QString::fromStdString(error));
   });
   connect(job_.get(), &TaskDialogJob::InstructionReported, this, &TForm5::ShowInstruction, Qt::QueuedConnection);
@@ -267,33 +267,11 @@ rs::ScanPassParams TForm5::PassParams() {
   params.frontDir = frontDir_;
   // A first run knows no rom path yet: MAME's own "roms" in the program folder.
   params.romFolders = std::vector<std::string>{frontDir_ + "roms/"};
-  params.read.writerDone = [this] { return mameDone_.load(); };
-  params.listDone = [this](std::string* error) { return MameSucceeded(error); };
+  params.read.writerDone = [this] { return mameRun_.Done(); };
+  params.listDone = [this](std::string* error) { return mameRun_.Succeeded(error); };
   params.verify.date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat).toStdString();
   params.carryCounters = false;
   return params;
-}
-
-void TForm5::MameEnded(int exitCode, bool crashed) {
-  mameExitCode_ = exitCode;
-  mameCrashed_ = crashed;
-  mameDone_ = true;
-}
-
-bool TForm5::MameSucceeded(std::string* error) const {
-  if (!mameDone_) {
-    if (error != nullptr) *error = "MAME has not finished its game list.";
-    return false;
-  }
-  if (mameCrashed_) {
-    if (error != nullptr) *error = "MAME stopped before it had finished its game list.";
-    return false;
-  }
-  if (mameExitCode_ != 0) {
-    if (error != nullptr) *error = "MAME ended with error code " + std::to_string(mameExitCode_) + ".";
-    return false;
-  }
-  return true;
 }
 
 void TForm5::PassEnded(bool succeeded, const QString& message) {

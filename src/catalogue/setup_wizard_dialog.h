@@ -70,8 +70,6 @@ class TForm5 : public QDialog {
   kestrune::romscan::OptionalFiles Optionals() const;
   void RunListXmlBatch();
   kestrune::romscan::ScanPassParams PassParams();
-  void MameEnded(int exitCode, bool crashed);
-  bool MameSucceeded(std::string* error) const;
   void ShowInstruction(const QString& text);
   void PassEnded(bool succeeded, const QString& message);
   // Saves the new catalogue and what the settings keep of the scan; false, with *error, when the
@@ -102,8 +100,6 @@ class TForm5 : public QDialog {
   bool userMameIni_ = false;  // the program folder had a mame.ini when the wizard opened
   bool scanning_ = false;
   std::unique_ptr<TaskDialogJob> job_;
-  std::atomic<bool> mameDone_{false};
-  std::atomic<int> mameExitCode_{0};
-  std::atomic<bool> mameCrashed_{false};
+  kestrune::romscan::MameListRun mameRun_;
   kestrune::romscan::ScanPassResult result_;
 };

@@ -71,7 +71,7 @@ RomScanCommand::RomScanCommand(TForm1* window) : QObject(window), window_(window
   mameini_->setObjectName(QStringLiteral("mameini"));
   mameini_->SetShowState(ProcessRunner::ShowState::Hidden);
   mameini_->SetPriority(ProcessRunner::Priority::Idle);
-  connect(mameini_, &ProcessRunner::finished, this, &RomScanCommand::MameEnded);
+  connect(mameini_, &ProcessRunner::finished, this, [this](int exitCode, bool crashed) { mameRun_.Ended(exitCode, crashed); });
   scannen_ = new TTaskDialogEx(window);
   scannen_->setObjectName(QStringLiteral("scannen"));
   SetUpDialog();
@@ -147,7 +147,7 @@ void RomScanCommand::RunListXmlBatch() {
   scannen_->SetProgressBarMax(100);
   ShowInstruction(QStringLiteral("Getting info from Mame..."));
   const QString frontDir = QString::fromStdString(window_->FrontDir());
-  mameDone_ = false;
+  mameRun_.Start();
   mameini_->SetApplication(frontDir + QString::fromStdString(window_->MameFile()));
   mameini_->SetArguments({QStringLiteral("-listxml")});
   mameini_->SetCurrentDirectory(frontDir);
@@ -174,7 +174,7 @@ void RomScanCommand::RunListXmlBatch() {
     if (RunScanPass(params, result_, &error)) return;
     // A list that MAME cut short reads as incomplete; MAME's own failure says more.
     std::string mameError;
-    if (mameDone_ && !MameSucceeded(&mameError)) error = mameError;
+    if (mameRun_.Done() && !mameRun_.Succeeded(&mameError)) error = mameError;
     job.Fail(QString::fromStdString(error));
   });
   connect(job_.get(), &TaskDialogJob::InstructionReported, this, &RomScanCommand::ShowInstruction,
@@ -187,35 +187,13 @@ void RomScanCommand::RunListXmlBatch() {
 rs::ScanPassParams RomScanCommand::PassParams() {
   rs::ScanPassParams params;
   params.frontDir = window_->FrontDir();
-  params.read.writerDone = [this] { return mameDone_.load(); };
-  params.listDone = [this](std::string* error) { return MameSucceeded(error); };
+  params.read.writerDone = [this] { return mameRun_.Done(); };
+  params.listDone = [this](std::string* error) { return mameRun_.Succeeded(error); };
   params.verify.date = TodayShortDate();
   params.verify.observer.progress = [this](int pos) { scanProgress_ = pos; };
   params.playedLines = rs::CollectPlayedLines(window_->catalogue().Lines());
   params.carryCounters = !PreferenceTicked("keepcounters", false);
   return params;
-}
-
-void RomScanCommand::MameEnded(int exitCode, bool crashed) {
-  mameExitCode_ = exitCode;
-  mameCrashed_ = crashed;
-  mameDone_ = true;
-}
-
-bool RomScanCommand::MameSucceeded(std::string* error) const {
-  if (!mameDone_) {
-    if (error != nullptr) *error = "MAME has not finished its game list.";
-    return false;
-  }
-  if (mameCrashed_) {
-    if (error != nullptr) *error = "MAME stopped before it had finished its game list.";
-    return false;
-  }
-  if (mameExitCode_ != 0) {
-    if (error != nullptr) *error = "MAME ended with error code " + std::to_string(mameExitCode_) + ".";
-    return false;
-  }
-  return true;
 }
 
 void RomScanCommand::PassEnded(bool succeeded, const QString& message) {

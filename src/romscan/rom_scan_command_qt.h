@@ -64,9 +64,7 @@ class RomScanCommand : public QObject {
   void RunScanDialog();
   void SetUpDialog();
   void RunListXmlBatch();
-  void MameEnded(int exitCode, bool crashed);
   // True when MAME has ended after writing its whole list; otherwise *error says what happened.
-  bool MameSucceeded(std::string* error) const;
   kestrune::romscan::ScanPassParams PassParams();
   void PassEnded(bool succeeded, const QString& message);
   void PutNewCatalogueInPlace();
@@ -89,10 +87,8 @@ class RomScanCommand : public QObject {
 
   // ScanProgress: written by the worker, read by the dialog's progress event.
   std::atomic<int> scanProgress_{0};
-  // How MAME ended; `mameDone_` is set last, so the others are whole once it reads true.
-  std::atomic<bool> mameDone_{false};
-  std::atomic<int> mameExitCode_{0};
-  std::atomic<bool> mameCrashed_{false};
+  // How MAME ended; its end flag is set last, so the rest is whole once it reads true.
+  kestrune::romscan::MameListRun mameRun_;
 
   kestrune::romscan::ScanPassResult result_;  // the worker's, read on the GUI thread after it ended
   std::vector<std::string> badRoms_;          // BadRoms of the last pass, for the bad ROMs dialog

@@ -95,4 +95,32 @@ void RemoveScanFiles(const std::string& frontDir) {
   }
 }
 
+void MameListRun::Start() {
+  exitCode_ = 0;
+  crashed_ = false;
+  done_ = false;
+}
+
+void MameListRun::Ended(int exitCode, bool crashed) {
+  exitCode_ = exitCode;
+  crashed_ = crashed;
+  done_ = true;
+}
+
+bool MameListRun::Succeeded(std::string* error) const {
+  if (!done_) {
+    if (error != nullptr) *error = "MAME has not finished its game list.";
+    return false;
+  }
+  if (crashed_) {
+    if (error != nullptr) *error = "MAME stopped before it had finished its game list.";
+    return false;
+  }
+  if (exitCode_ != 0) {
+    if (error != nullptr) *error = "MAME ended with error code " + std::to_string(exitCode_.load()) + ".";
+    return false;
+  }
+  return true;
+}
+
 }  // namespace kestrune::romscan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <functional>
 #include <optional>
 #include <string>
@@ -16,6 +17,22 @@
 namespace kestrune::romscan {
 
 inline constexpr std::string_view kListXmlFile = "roms.dat";
+
+// How MAME's -listxml run ended: told on the GUI thread when MAME exits, read by the scan's worker
+// while it reads the list MAME is still writing.
+class MameListRun {
+ public:
+  void Start();
+  void Ended(int exitCode, bool crashed);
+  bool Done() const { return done_.load(); }
+  // False, with the reason, until MAME has ended by itself with exit code 0.
+  bool Succeeded(std::string* error) const;
+
+ private:
+  std::atomic<bool> done_{false};
+  std::atomic<int> exitCode_{0};
+  std::atomic<bool> crashed_{false};
+};
 
 struct ScanPassParams {
   std::string frontDir;  // the program folder, ending in "/": roms.dat, mame.ini and the work files
