@@ -8,13 +8,6 @@
 namespace kestrune::catalogue {
 namespace fs = std::filesystem;
 
-std::optional<std::string> RompathValue(const std::vector<std::string>& mameIniLines) {
-  for (const std::string& line : mameIniLines) {
-    if (line.compare(0, 7, "rompath") == 0) return settings::IniLineValue(line);
-  }
-  return std::nullopt;
-}
-
 fs::path FreeTargetPath(const fs::path& folder, const std::string& fileName) {
   fs::path target = folder / fileName;
   const fs::path name(fileName);

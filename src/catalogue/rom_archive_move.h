@@ -15,10 +15,6 @@ namespace kestrune::catalogue {
 // More rom folders than this are not searched.
 inline constexpr std::size_t kMaxRomFolders = 255;
 
-// The value of mame.ini's "rompath" line: the first line starting with "rompath" ends the reading;
-// nothing when no line does or the line has no value. The value is returned as written (quotes kept).
-std::optional<std::string> RompathValue(const std::vector<std::string>& mameIniLines);
-
 // The path in `folder` that `fileName` can take without replacing a file: the name itself while it is
 // free, else "name (2).ext", "name (3).ext" ...
 std::filesystem::path FreeTargetPath(const std::filesystem::path& folder, const std::string& fileName);

@@ -22,25 +22,9 @@ namespace cat = kestrune::catalogue;
 namespace fs = std::filesystem;
 
 std::vector<std::string> RomFoldersOf(const std::string& frontDir) {
-  const fs::path mameIni = fs::path(frontDir) / "mame.ini";
-  std::error_code ec;
-  std::string romPath;
-  if (!fs::exists(mameIni, ec)) {
-    romPath = frontDir + "roms";
-  } else {
-    std::vector<std::string> lines;
-    std::string error;
-    if (!kestrune::platform::ReadTextFileLines(mameIni, lines, &error)) {
-      qWarning("kestrune: %s", error.c_str());
-      return {};
-    }
-    romPath = cat::RompathValue(lines).value_or(std::string());
-  }
-  std::vector<std::string> folders = kestrune::romscan::SplitRomPath(romPath);
-  // MAME runs in the program folder, so that is where its relative folders are.
-  for (std::string& folder : folders) {
-    if (fs::path(folder).is_relative()) folder = frontDir + folder;
-  }
+  std::vector<std::string> folders;
+  std::string error;
+  if (!kestrune::romscan::MameIniRomFolders(frontDir, folders, &error)) qWarning("kestrune: %s", error.c_str());
   return folders;
 }
 

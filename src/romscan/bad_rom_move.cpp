@@ -12,7 +12,6 @@ namespace {
 namespace fs = std::filesystem;
 
 // MAME's own rom path when its ini file names none.
-constexpr std::string_view kMameDefaultRomPath = "\"roms\"";
 
 std::string WithoutZip(const std::string& archive) {
   constexpr std::string_view kZip = ".zip";
@@ -40,19 +39,6 @@ std::vector<std::string> BadRomsListLines(const std::vector<std::string>& badRom
   lines.emplace_back();
   lines.push_back("Bad roms found : " + std::to_string(badRoms.size()));
   return lines;
-}
-
-bool MameIniRomFolders(const std::string& frontDir, std::vector<std::string>& folders, std::string* error) {
-  const fs::path mameIni = fs::path(frontDir) / "mame.ini";
-  std::string romPath(kMameDefaultRomPath);
-  std::error_code ec;
-  if (fs::exists(mameIni, ec) && !ReadRomPath(mameIni, romPath, error)) return false;
-  folders = SplitRomPath(romPath);
-  // MAME runs in the program folder, so that is where its relative folders are.
-  for (std::string& folder : folders) {
-    if (fs::path(folder).is_relative()) folder = frontDir + folder;
-  }
-  return true;
 }
 
 std::vector<std::string> MoveBadRoms(const std::string& frontDir, const std::vector<std::string>& badRoms) {

@@ -11,10 +11,6 @@ namespace kestrune::romscan {
 // names, an empty line and "Bad roms found : <count>". The list itself is left as it is.
 std::vector<std::string> BadRomsListLines(const std::vector<std::string>& badRoms);
 
-// The rom folders as the ROM scan finds them: those of mame.ini's rom path (relative ones under the
-// program folder), MAME's own "roms" when mame.ini names none or does not exist. False, with *error,
-// when mame.ini cannot be read.
-bool MameIniRomFolders(const std::string& frontDir, std::vector<std::string>& folders, std::string* error);
 
 // Moves each archive from every rom folder that holds it into frontDir + "badroms" (made when
 // missing), never over an archive already there (the newcomer gets a numbered name), and returns the

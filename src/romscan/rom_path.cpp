@@ -100,6 +100,18 @@ std::vector<std::string> SplitRomPath(std::string_view romPath, const Environmen
   return folders;
 }
 
+bool MameIniRomFolders(const std::string& frontDir, std::vector<std::string>& folders, std::string* error) {
+  const std::filesystem::path mameIni = std::filesystem::path(frontDir) / "mame.ini";
+  std::string romPath = "\"roms\"";
+  std::error_code ec;
+  if (std::filesystem::exists(mameIni, ec) && !ReadRomPath(mameIni, romPath, error)) return false;
+  folders = SplitRomPath(romPath);
+  for (std::string& folder : folders) {
+    if (std::filesystem::path(folder).is_relative()) folder = frontDir + folder;
+  }
+  return true;
+}
+
 RomFolderIndex::RomFolderIndex(std::vector<std::string> folders) : folders_(std::move(folders)) {
   files_.resize(folders_.size());
   for (std::size_t i = 0; i < folders_.size(); ++i) {

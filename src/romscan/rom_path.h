@@ -35,6 +35,11 @@ std::string ExpandPathFolder(std::string_view folder, const EnvironmentLookup& l
 // expand to nothing are skipped. Relative folders stay relative.
 std::vector<std::string> SplitRomPath(std::string_view romPath, const EnvironmentLookup& lookup = ProcessEnvironment);
 
+// The rom folders MAME uses for the program folder: mame.ini's rom path (MAME's own "roms" when
+// mame.ini or its rom path is missing), relative folders taken under the program folder, where MAME
+// runs. False, with *error, when mame.ini cannot be read.
+bool MameIniRomFolders(const std::string& frontDir, std::vector<std::string>& folders, std::string* error);
+
 // The file names of each rom folder, listed once, so the scan can test thousands of archive names
 // without a file-system call each.
 class RomFolderIndex {

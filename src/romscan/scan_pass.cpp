@@ -12,9 +12,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// MAME's own rom path when its ini file names none.
-constexpr std::string_view kMameDefaultRomPath = "\"roms\"";
-
 void Say(const RomScanObserver& observer, std::string_view text) {
   if (observer.instruction) observer.instruction(text);
 }
@@ -24,16 +21,7 @@ bool FindRomFolders(const ScanPassParams& params, std::vector<std::string>& fold
     folders = *params.romFolders;
     return true;
   }
-  const fs::path mameIni = fs::path(params.frontDir) / "mame.ini";
-  std::string romPath(kMameDefaultRomPath);
-  std::error_code ec;
-  if (fs::exists(mameIni, ec) && !ReadRomPath(mameIni, romPath, error)) return false;
-  folders = SplitRomPath(romPath);
-  // MAME runs in the program folder, so that is where its relative folders are.
-  for (std::string& folder : folders) {
-    if (fs::path(folder).is_relative()) folder = params.frontDir + folder;
-  }
-  return true;
+  return MameIniRomFolders(params.frontDir, folders, error);
 }
 
 bool ListsAGame(const ListXmlData& list) {

@@ -65,13 +65,6 @@ TEST_F(RomArchiveMoveTest, ABadRomsFolderThatCannotBeMadeMovesNothingAndSaysWhy)
   EXPECT_TRUE(fs::exists(dir_ / "roms1/pacman.zip"));
 }
 
-TEST(RompathValue, TakesTheFirstRompathLineAsWritten) {
-  EXPECT_EQ(cat::RompathValue({"# rom folders", "rompath   \"/a;/b c\"", "rompath /later"}), "\"/a;/b c\"");
-  EXPECT_EQ(cat::RompathValue({"romsomething x", "rompath roms;~/roms"}), "roms;~/roms");
-  EXPECT_EQ(cat::RompathValue({"hashpath hash", "samplepath samples"}), std::nullopt);
-  EXPECT_EQ(cat::RompathValue({"rompath"}), std::nullopt);
-}
-
 TEST(FlagRomNotFound, RewritesOnlyTheGamesFlagAndStatus) {
   using kestrune::test::GameLine;
   cat::Catalogue catalogue;

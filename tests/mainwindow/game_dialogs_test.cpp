@@ -278,7 +278,7 @@ TEST(RomFoldersOf, ReadsMameIniAsMameDoes) {
   const std::string front = dir.folder();
   EXPECT_EQ(RomFoldersOf(front), std::vector<std::string>{front + "roms/"});
   kestrune::test::WriteFileBytes(dir / "mame.ini", "# no rom path\r\nhashpath hash\r\n");
-  EXPECT_TRUE(RomFoldersOf(front).empty());
+  EXPECT_EQ(RomFoldersOf(front), std::vector<std::string>{front + "roms/"});
   const std::string home = qEnvironmentVariable("HOME").toStdString();
   kestrune::test::WriteFileBytes(dir / "mame.ini", "rompath \"/srv/roms;~/mame/roms;;mine\"\r\n");
   EXPECT_EQ(RomFoldersOf(front), (std::vector<std::string>{"/srv/roms/", home + "/mame/roms/", front + "mine/"}));
