@@ -6,7 +6,6 @@
 #include <QAction>
 #include <QBuffer>
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
@@ -30,8 +29,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/preferences_dialog.h"
 #include "settings/settings.h"
-#include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 #include "support/zip_writer.h"
 
 namespace {
@@ -103,28 +101,16 @@ void Settle(int ms = 30) {
 
 // A program folder with a small catalogue: pacman, its clone puckman, dkong without any artwork, and
 // galaga and bosco whose snapshots are damaged.
-class ArtworkPanesTest : public ::testing::Test {
+class ArtworkPanesTest : public kestrune::test::ProgramFolderTest {
  protected:
   void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
+    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
     using kestrune::test::GameLine;
     Write("ini/kestrune.dat", GameLine("pacman") + "\r\n" +
                                   GameLine("puckman", [](cat::Tgameinfo& g) { g.cloneof = "pacman"; }) + "\r\n" +
                                   GameLine("dkong", [](cat::Tgameinfo& g) { g.driver = "nintendo/dkong.cpp"; }) +
                                   "\r\n" + GameLine("galaga") + "\r\n" + GameLine("bosco") + "\r\n");
   }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
-
-  void Write(const std::string& name, std::string_view bytes) const {
-    fs::create_directories((fs::path(folder_) / name).parent_path());
-    kestrune::test::WriteFileBytes(fs::path(folder_) / name, bytes);
-  }
-
   void Start(const Values& changes = {}) {
     set::Settings settings(folder_);
     settings.WriteDefaults(folder_, "mame", "");
@@ -133,16 +119,9 @@ class ArtworkPanesTest : public ::testing::Test {
     for (const auto& [key, value] : changes) settings.WriteText(set::kUiSection, key, value);
     std::string error;
     ASSERT_TRUE(settings.Save(&error)) << error;
-    CreateProgramWindows();
-    Form1->SetMessenger(
-        [](QMessageBox::Icon, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
+    CreateWindows();
     Form1->resize(900, 600);
-    Form1->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (!Form1->StartupDone() && waited.elapsed() < 10000)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_TRUE(Form1->StartupDone());
+    ShowAndWait();
     Settle();
   }
 
@@ -168,10 +147,6 @@ class ArtworkPanesTest : public ::testing::Test {
   T* Control(const char* name) const {
     return Form1->findChild<T*>(QString::fromLatin1(name));
   }
-
-  kestrune::test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
 };
 
 const QRgb kRed = QColor(Qt::red).rgb();

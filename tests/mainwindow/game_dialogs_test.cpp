@@ -3,13 +3,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
-#include <QThread>
 #include <QTreeView>
 #include <QTreeWidget>
 #include <filesystem>
@@ -31,7 +28,7 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 
 namespace {
 
@@ -39,50 +36,22 @@ namespace fs = std::filesystem;
 namespace cat = kestrune::catalogue;
 using kestrune::test::GameLine;
 
-struct Message {
-  QMessageBox::Icon icon;
-  QString text;
-};
-
 // The program's windows started in a program folder of their own, with three games listed and
 // every dialog opened without waiting for it.
-class GameDialogsTest : public ::testing::Test {
+class GameDialogsTest : public kestrune::test::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
-  }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
-  fs::path Path(const std::string& name) const { return fs::path(folder_) / name; }
-  void Write(const std::string& name, std::string_view bytes = "x") const {
-    fs::create_directories(Path(name).parent_path());
-    kestrune::test::WriteFileBytes(Path(name), bytes);
-  }
+  // A file whose content does not matter.
+  void Write(const std::string& name, std::string_view bytes = "x") const { ProgramFolderTest::Write(name, bytes); }
   void Start() {
     Write("ini/kestrune.dat", GameLine("galaga") + "\r\n" +
                                   GameLine("pacman", [](cat::Tgameinfo& g) { g.romstatus = "9"; }) + "\r\n" +
                                   GameLine("mspacman", [](cat::Tgameinfo& g) { g.cloneof = "pacman"; }) + "\r\n");
-    CreateProgramWindows();
-    Form1->SetMessenger([this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons) {
-      messages_.push_back({icon, text});
-      return QMessageBox::Ok;
-    });
+    CreateWindows();
     Form1->SetDialogRunner([](QDialog& dialog) {
       dialog.open();
       return 0;
     });
-    Form1->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (!Form1->StartupDone() && waited.elapsed() < 10000) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-      QThread::msleep(5);
-    }
-    ASSERT_TRUE(Form1->StartupDone());
+    ShowAndWait();
   }
   int Select(const char* romname) const {
     Form1->gameList()->SelectGameByRom(romname);
@@ -92,11 +61,6 @@ class GameDialogsTest : public ::testing::Test {
   static QString Text(QWidget* dialog, const char* label) { return dialog->findChild<QLabel*>(label)->text(); }
   static void Click(QWidget* dialog, const char* button) { dialog->findChild<QPushButton*>(button)->click(); }
   std::string Line(int index) const { return Form1->catalogue()[index]; }
-
-  kestrune::test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
-  std::vector<Message> messages_;
 };
 
 // ---- Details ----

@@ -3,8 +3,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -40,7 +38,7 @@
 #include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 
 namespace {
 
@@ -72,27 +70,9 @@ std::string ManyGames() {
   return Lines(lines);
 }
 
-class CommandsTest : public ::testing::Test {
+class CommandsTest : public kestrune::test::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
-  }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
-
-  fs::path Path(const std::string& name) const { return fs::path(folder_) / name; }
-  void Write(const std::string& name, std::string_view bytes) const {
-    fs::create_directories(Path(name).parent_path());
-    kestrune::test::WriteFileBytes(Path(name), bytes);
-  }
-  void WriteMame() const {
-    Write("mame", "#!/bin/sh\nexit 0\n");
-    fs::permissions(Path("mame"), fs::perms(0755));
-  }
+  void WriteMame() const { WriteProgram("mame"); }
 
   // Starts the program on these games with every game listed and the changed settings.
   void Start(const std::string& catalogue, const Values& changes = {}) {
@@ -105,11 +85,7 @@ class CommandsTest : public ::testing::Test {
     for (const auto& [key, value] : all) settings.WriteText(set::kUiSection, key, value);
     std::string error;
     ASSERT_TRUE(settings.Save(&error)) << error;
-    CreateProgramWindows();
-    Form1->SetMessenger([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
-      messages_.push_back(text);
-      return QMessageBox::Ok;
-    });
+    CreateWindows();
     Form1->SetDialogRunner([this](QDialog& dialog) {
       dialogs_.push_back(&dialog);
       return duringDialog_ ? duringDialog_(dialog) : int(QDialog::Rejected);
@@ -118,16 +94,7 @@ class CommandsTest : public ::testing::Test {
       opened_.push_back(url);
       return true;
     });
-    Form1->show();
-    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }));
-    QCoreApplication::processEvents();
-  }
-  template <typename Done>
-  static bool WaitUntil(Done done, int milliseconds = 5000) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    return done();
+    ShowAndWait();
   }
 
   QAction* Action(const char* name) const { return Form1->Menus()->Action(name); }
@@ -162,10 +129,6 @@ class CommandsTest : public ::testing::Test {
     for (QAction* item : Form1->Menus()->FullScreenPopupItems()) EXPECT_EQ(item->isVisible(), on);
   }
 
-  kestrune::test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
-  std::vector<QString> messages_;
   std::vector<QDialog*> dialogs_;
   std::function<int(QDialog&)> duringDialog_;
   std::vector<QUrl> opened_;
@@ -323,7 +286,7 @@ TEST_F(CommandsTest, RandomGameIsDrawnOnlyAmongPlayableListedSets) {
   EXPECT_EQ(drawn, (std::set<std::string>{"good", "nodump"}));
   // Each draw went on to play, which without MAME says so.
   EXPECT_EQ(messages_.size(), 60u);
-  EXPECT_EQ(messages_.back(), kNoMame);
+  EXPECT_EQ(messages_.back().text, kNoMame);
 }
 
 TEST_F(CommandsTest, RandomGameWithNothingPlayableDoesNothing) {
@@ -374,11 +337,11 @@ TEST_P(ControllerKeys, MoveTheListOrIssueTheirCommand) {
       EXPECT_EQ(after, rows - 1);
       break;
     case Effect::PlaysOnce:
-      EXPECT_EQ(messages_, std::vector<QString>{kNoMame});
+      EXPECT_EQ(MessageTexts(), std::vector<QString>{kNoMame});
       EXPECT_EQ(after, before);
       break;
     case Effect::RandomPlaysOnce:
-      EXPECT_EQ(messages_, std::vector<QString>{kNoMame});
+      EXPECT_EQ(MessageTexts(), std::vector<QString>{kNoMame});
       EXPECT_NE(SelectedRom(), "zzbad");
       break;
     case Effect::NextPage:
@@ -539,7 +502,7 @@ TEST_F(CommandsTest, OptionsWithoutMameOnlyWarn) {
   Start(ManyGames());
   Select("game101");
   for (const char* item : {"Exit1", "GameOptions1", "GameOptions2"}) Action(item)->trigger();
-  EXPECT_EQ(messages_, std::vector<QString>(3, kNoMame));
+  EXPECT_EQ(MessageTexts(), std::vector<QString>(3, kNoMame));
   EXPECT_TRUE(dialogs_.empty());
 }
 

@@ -8,8 +8,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -35,7 +33,7 @@
 #include "settings/mame_options.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 
 namespace {
 
@@ -44,34 +42,11 @@ namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
 using Values = std::map<std::string, std::string>;
 
-struct Message {
-  QMessageBox::Icon icon;
-  QString text;
-  QMessageBox::StandardButtons buttons;
-};
-
-// A program folder of its own, the current folder while the program's fifteen windows live in it.
-class MainWindowTest : public ::testing::Test {
+// The program's fifteen windows in a program folder of their own; questions are answered Yes.
+class MainWindowTest : public kestrune::test::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
-  }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
+  MainWindowTest() { answer_ = QMessageBox::Yes; }
 
-  fs::path Path(const std::string& name) const { return fs::path(folder_) / name; }
-  void Write(const std::string& name, std::string_view bytes) const {
-    fs::create_directories(Path(name).parent_path());
-    kestrune::test::WriteFileBytes(Path(name), bytes);
-  }
-  void WriteProgram(const std::string& name, bool executable) const {
-    Write(name, "#!/bin/sh\nexit 0\n");
-    fs::permissions(Path(name), executable ? fs::perms(0755) : fs::perms(0644));
-  }
   // The settings a run with the program "mame" leaves, with the changes to section kestruneui.
   set::Settings SettingsWith(const Values& changes) const {
     set::Settings settings(folder_);
@@ -87,22 +62,6 @@ class MainWindowTest : public ::testing::Test {
     set::IniFile ini;
     EXPECT_EQ(ini.LoadFromFile(Path("ini/kestrune.ini")), set::LoadResult::kLoaded);
     return ini;
-  }
-
-  // Creates the windows, shows the main window and lets its first show and first activation run.
-  void Start() {
-    CreateProgramWindows();
-    Form1->SetMessenger([this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons buttons) {
-      messages_.push_back({icon, text, buttons});
-      return buttons.testFlag(QMessageBox::Yes) ? answer_ : QMessageBox::Ok;
-    });
-    Form1->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (!Form1->StartupDone() && waited.elapsed() < 10000)
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_TRUE(Form1->StartupDone());
-    QCoreApplication::processEvents();
   }
 
   QHeaderView* Header() const { return Form1->gameList()->View()->ReportView()->header(); }
@@ -127,12 +86,6 @@ class MainWindowTest : public ::testing::Test {
     }
     return shown;
   }
-
-  kestrune::test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
-  std::vector<Message> messages_;
-  QMessageBox::StandardButton answer_ = QMessageBox::Yes;
 };
 
 // ---- First run ----

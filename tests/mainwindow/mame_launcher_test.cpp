@@ -7,11 +7,9 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QThread>
 #include <QTreeView>
 #include <filesystem>
 #include <sstream>
@@ -28,7 +26,7 @@
 #include "settings/option_file_writer.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 
 namespace {
 
@@ -38,11 +36,6 @@ namespace set = kestrune::settings;
 using Lines = std::vector<std::string>;
 using kestrune::test::GameLine;
 using kestrune::test::ReadFileBytes;
-
-struct Message {
-  QMessageBox::Icon icon;
-  QString text;
-};
 
 // What the stand-in for MAME notes in the folder $c: each start of a game, its arguments one per line,
 // its folder, and the first three bytes of its standard input (none when the input is not a pipe of
@@ -56,28 +49,16 @@ timeout 3 dd bs=1 count=3 of="$c/stdin" 2>/dev/null
 
 // A program folder of its own with the program's windows started in it, and MAME's stand-in noting
 // its starts under calls/.
-class MameLauncherTest : public ::testing::Test {
+class MameLauncherTest : public kestrune::test::ProgramFolderTest {
  protected:
   void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
+    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
     fs::create_directories(Path("calls"));
   }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
 
-  fs::path Path(const std::string& name) const { return fs::path(folder_) / name; }
-  void Write(const std::string& name, std::string_view bytes) const {
-    fs::create_directories(Path(name).parent_path());
-    kestrune::test::WriteFileBytes(Path(name), bytes);
-  }
   void WriteFakeMame(const char* seconds = "0.3", int exitCode = 0) const {
-    Write("mame", "#!/bin/sh\nc='" + Path("calls").string() + "'\n" + kFakeMameNotes + "sleep " + seconds + "\nexit " +
-                      std::to_string(exitCode) + "\n");
-    fs::permissions(Path("mame"), fs::perms(0755));
+    WriteScript("mame", "c='" + Path("calls").string() + "'\n" + kFakeMameNotes + "sleep " + seconds + "\nexit " +
+                            std::to_string(exitCode) + "\n");
   }
   bool Started() const { return fs::exists(Path("calls/starts")); }
   Lines Arguments() const {
@@ -92,28 +73,12 @@ class MameLauncherTest : public ::testing::Test {
   // Creates the windows, shows the main window and lets its first show and activation run.
   void Start(const std::string& catalogue) {
     Write("ini/kestrune.dat", catalogue);
-    CreateProgramWindows();
-    Form1->SetMessenger([this](QMessageBox::Icon icon, const QString& text, QMessageBox::StandardButtons) {
-      messages_.push_back({icon, text});
-      return QMessageBox::Ok;
-    });
+    CreateWindows();
     QObject::connect(Form1->Launcher(), &MameLauncher::playEnded, [this] { ++ended_; });
-    Form1->show();
-    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }, 10000));
-    QCoreApplication::processEvents();
+    ShowAndWait();
     // The program folder was fixed at start; MAME must be started there wherever the process is now.
     fs::create_directories(Path("elsewhere"));
     ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(Path("elsewhere").string())));
-  }
-  template <typename Done>
-  static bool WaitUntil(Done done, int milliseconds) {
-    QElapsedTimer waited;
-    waited.start();
-    while (!done() && waited.elapsed() < milliseconds) {
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-      QThread::msleep(5);
-    }
-    return done();
   }
   // Waits for the end of the running MAME and its accounting.
   bool WaitForEnd(int milliseconds = 10000) {
@@ -135,10 +100,6 @@ class MameLauncherTest : public ::testing::Test {
   }
   std::string Line(const std::string& romname) const { return cat::BuildCatalogueLine(Record(romname)); }
 
-  kestrune::test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
-  std::vector<Message> messages_;
   int ended_ = 0;
 };
 
@@ -413,7 +374,7 @@ class DebianMame : public MameLauncherTest {
     Trigger(action);
     ASSERT_TRUE(Form1->Launcher()->IsRunning()) << action;
     ASSERT_TRUE(WaitForEnd(60000)) << action;
-    for (const Message& message : messages_) ADD_FAILURE() << action << ": " << message.text.toStdString();
+    for (const auto& message : messages_) ADD_FAILURE() << action << ": " << message.text.toStdString();
   }
 };
 

@@ -6,8 +6,6 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimer>
@@ -27,7 +25,7 @@
 #include "settings/preferences_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 #include "support/zip_writer.h"
 #include "taskdialog/task_dialog_qt.h"
 #include "taskdialog/task_message_window.h"
@@ -53,56 +51,31 @@ std::string FileText(const Lines& lines) {
   return text;
 }
 
-bool WaitUntil(const std::function<bool()>& condition, int ms) {
-  QElapsedTimer timer;
-  timer.start();
-  while (!condition() && timer.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-  return condition();
-}
-
 // A program folder with a fake "mame" that records its arguments and prints what the test chose,
 // the catalogue above, a favourite and a rom folder holding neogeo, mslug and galaga.
-class InitializeRoms : public ::testing::Test {
+class InitializeRoms : public test::ProgramFolderTest {
  protected:
   void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
-    fs::create_directories(folder_ + "roms");
-    fs::create_directories(folder_ + "ini");
-    test::WriteFileBytes(folder_ + "roms/neogeo.zip", test::StoredZip({{"sp-s2.sp1", "x", 0x9036D879}}));
-    test::WriteFileBytes(folder_ + "roms/mslug.zip", test::StoredZip({{"201-p1.p1", "x", 0x08D8DAA5}}));
-    test::WriteFileBytes(folder_ + "roms/galaga.zip", test::StoredZip({{"gg1_1b.3p", "x", 0xAB036C9F}}));
-    test::WriteFileBytes(folder_ + "mame.ini", "rompath                   roms\r\n");
-    test::WriteFileBytes(folder_ + "list.xml",
-                         test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
-    test::WriteFileBytes(folder_ + "ini/kestrune.dat", FileText(kOldCatalogue));
+    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
+    Write("roms/neogeo.zip", test::StoredZip({{"sp-s2.sp1", "x", 0x9036D879}}));
+    Write("roms/mslug.zip", test::StoredZip({{"201-p1.p1", "x", 0x08D8DAA5}}));
+    Write("roms/galaga.zip", test::StoredZip({{"gg1_1b.3p", "x", 0xAB036C9F}}));
+    Write("mame.ini", "rompath                   roms\r\n");
+    Write("list.xml", test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
+    Write("ini/kestrune.dat", FileText(kOldCatalogue));
     set::Settings settings(folder_);
     settings.WriteDefaults(folder_, "mame", "");
     cat::AddFavorite(settings.Ini(), "galaga");
     std::string error;
     ASSERT_TRUE(settings.Save(&error)) << error;
   }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
-
   // The fake MAME: `listing` is the shell code that runs for -listxml.
   void WriteMame(const std::string& listing) const {
-    test::WriteFileBytes(folder_ + "mame",
-                         "#!/bin/sh\necho \"$@\" >> args.txt\nif [ \"$1\" = -listxml ]; then\n" + listing + "\nfi\n");
-    fs::permissions(folder_ + "mame", fs::perms(0755));
+    WriteScript("mame", "echo \"$@\" >> args.txt\nif [ \"$1\" = -listxml ]; then\n" + listing + "\nfi\n");
   }
 
   void Start() {
-    CreateProgramWindows();
-    Form1->SetMessenger([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
-      messages_.push_back(text);
-      return QMessageBox::Ok;
-    });
-    Form1->show();
-    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }, 10000));
+    ProgramFolderTest::Start();
     command_ = Form1->RomScan();
     command_->SetModalRunner([this](QDialog& dialog) {
       modals_.push_back(dialog.objectName());
@@ -153,11 +126,7 @@ class InitializeRoms : public ::testing::Test {
     return roms;
   }
 
-  test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
   RomScanCommand* command_ = nullptr;
-  std::vector<QString> messages_;
   std::vector<QString> modals_;
   std::vector<std::string> shownBadRoms_;
   std::function<void(QDialog&)> onModal_;
@@ -273,7 +242,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(InitializeRoms, RefusesWithoutAMameExecutable) {
   Start();  // no "mame" in the folder
   Form1->Menus()->Action("Initialise1")->trigger();
-  EXPECT_EQ(messages_, (std::vector<QString>{"\nNo Mame binary selected !"}));
+  EXPECT_EQ(MessageTexts(), (std::vector<QString>{"\nNo Mame binary selected !"}));
   EXPECT_EQ(command_->Dialog()->MessageForm(), nullptr);
 }
 
@@ -299,7 +268,7 @@ TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked)
   onModal_ = [this, &c](QDialog&) {
     if (!c.changeRomPath) return;
     fs::rename(folder_ + "roms", folder_ + "roms2");
-    test::WriteFileBytes(folder_ + "mame.ini", "rompath                   roms2\r\n");
+    Write("mame.ini", "rompath                   roms2\r\n");
   };
   RunWithDialog([] { Form1->Menus()->Action("Interfaceoptions1")->trigger(); });
   EXPECT_EQ(modals_.front(), "Form4");

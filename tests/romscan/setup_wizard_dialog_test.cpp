@@ -6,13 +6,10 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QThread>
 #include <QTimer>
 #include <algorithm>
 #include <filesystem>
@@ -31,7 +28,7 @@
 #include "romscan/rom_scan_command_qt.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
-#include "support/temp_dir.h"
+#include "support/program_folder_fixture.h"
 #include "support/zip_writer.h"
 #include "taskdialog/task_dialog_qt.h"
 #include "taskdialog/task_message_window.h"
@@ -43,17 +40,6 @@ namespace cat = kestrune::catalogue;
 namespace set = kestrune::settings;
 namespace test = kestrune::test;
 using Lines = std::vector<std::string>;
-
-template <typename Done>
-bool WaitUntil(Done done, int milliseconds) {
-  QElapsedTimer waited;
-  waited.start();
-  while (!done() && waited.elapsed() < milliseconds) {
-    QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    QThread::msleep(5);
-  }
-  return done();
-}
 
 // Each game's romname and verdict, from catalogue lines.
 std::map<std::string, std::string> Verdicts(const Lines& lines) {
@@ -68,41 +54,23 @@ std::map<std::string, std::string> Verdicts(const Lines& lines) {
 
 // A first start in an empty program folder: the windows are made and the main window shown, with the
 // wizard's modal show handed to the test.
-class FirstRun : public ::testing::Test {
+class FirstRun : public test::ProgramFolderTest {
  protected:
-  void SetUp() override {
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
-  }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
-  void Put(const std::string& name, const std::string& bytes) const {
-    fs::create_directories(fs::path(folder_ + name).parent_path());
-    test::WriteFileBytes(folder_ + name, bytes);
-  }
   // A fake MAME that prints the test's game list for -listxml, with the given exit code.
   void WriteMame(int exitCode = 0) const {
-    Put("list.xml", test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
-    Put("mame", "#!/bin/sh\nif [ \"$1\" = -listxml ]; then cat '" + folder_ + "list.xml'; exit " +
-                    std::to_string(exitCode) + "; fi\n");
-    fs::permissions(folder_ + "mame", fs::perms(0755));
+    Write("list.xml", test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
+    WriteScript("mame", "if [ \"$1\" = -listxml ]; then cat '" + folder_ + "list.xml'; exit " +
+                            std::to_string(exitCode) + "; fi\n");
   }
   void WriteArchives() const {
-    Put("roms/neogeo.zip", test::StoredZip({{"sp-s2.sp1", "x", 0x9036D879}}));
-    Put("roms/mslug.zip", test::StoredZip({{"201-p1.p1", "x", 0x08D8DAA5}}));
-    Put("roms/galaga.zip", test::StoredZip({{"gg1_1b.3p", "x", 0x12345678}}));  // a bad dump
+    Write("roms/neogeo.zip", test::StoredZip({{"sp-s2.sp1", "x", 0x9036D879}}));
+    Write("roms/mslug.zip", test::StoredZip({{"201-p1.p1", "x", 0x08D8DAA5}}));
+    Write("roms/galaga.zip", test::StoredZip({{"gg1_1b.3p", "x", 0x12345678}}));  // a bad dump
   }
 
   // Shows the main window; `walk` runs while the wizard is up (modally, from the first show).
   void Start(const std::function<void()>& walk) {
-    CreateProgramWindows();
-    Form1->SetMessenger([this](QMessageBox::Icon, const QString& text, QMessageBox::StandardButtons) {
-      messages_.push_back(text.toStdString());
-      return QMessageBox::Ok;
-    });
+    CreateWindows();
     Form5->SetModalRunner([this, walk](QDialog& dialog) {
       modals_.push_back(dialog.objectName().toStdString());
       if (&dialog == Form9) {
@@ -115,9 +83,7 @@ class FirstRun : public ::testing::Test {
       walk();
     });
     QObject::connect(Form5, &QDialog::finished, [this](int result) { wizardResult_ = result; });
-    Form1->show();
-    ASSERT_TRUE(WaitUntil([] { return Form1->StartupDone(); }, 10000));
-    QCoreApplication::processEvents();
+    ShowAndWait();
   }
   static QPushButton* Button(const char* name) { return Form5->findChild<QPushButton*>(name); }
   static std::string Text(const char* label) { return Form5->findChild<QLabel*>(label)->text().toStdString(); }
@@ -148,10 +114,6 @@ class FirstRun : public ::testing::Test {
     Form1->Menus()->Action("Initialise1")->trigger();
   }
 
-  test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
-  Lines messages_;
   Lines modals_;
   std::string welcome_;
   std::string status_;
@@ -162,7 +124,7 @@ class FirstRun : public ::testing::Test {
 TEST_F(FirstRun, WalksFromAnEmptyFolderToTheListOfAvailableSets) {
   WriteMame();
   WriteArchives();
-  Put("mame.ini", "rompath elsewhere\n");  // the user's own, left from MAME
+  Write("mame.ini", "rompath elsewhere\n");  // the user's own, left from MAME
   Start([this] { ScanWithNext(); });
 
   EXPECT_EQ(welcome_.substr(0, 33), "A valid mamefile MAME was found.\n");
@@ -188,7 +150,7 @@ TEST_F(FirstRun, WalksFromAnEmptyFolderToTheListOfAvailableSets) {
   InitializeRoms();
   EXPECT_EQ(Verdicts(Form1->catalogue().Lines()), wizardVerdicts);
   EXPECT_EQ(wizardVerdicts.at("galaga"), "3");
-  EXPECT_TRUE(messages_.empty()) << messages_.front();
+  EXPECT_TRUE(messages_.empty()) << messages_.front().text.toStdString();
 
   // The bad ROMs dialog moves the archive it can and names the one merged into its parent's.
   Form9->show();
@@ -225,7 +187,7 @@ TEST_F(FirstRun, ChoosesMameOnlyInTheProgramFolder) {
   });
 
   EXPECT_EQ(welcome_.substr(0, 55), "No known Mame executable was found in the root folder.\n");
-  EXPECT_EQ(messages_, Lines{"The mame file must be in the same folder as Kestrune !"});
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"The mame file must be in the same folder as Kestrune !"});
   EXPECT_EQ(chosen.substr(0, 50), "\nYou have selected MAME0251 as a valid mame binary");
   EXPECT_EQ(wizardResult_, QDialog::Rejected);
   EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "mamefile"), "mame0251");

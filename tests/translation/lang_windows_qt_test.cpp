@@ -5,8 +5,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
-#include <QDir>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QLabel>
 #include <QMenu>
@@ -25,6 +23,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
+#include "support/program_folder_fixture.h"
 #include "support/temp_dir.h"
 #include "translation/lang_object_qt.h"
 #include "translation/lang_translator_qt.h"
@@ -128,30 +127,18 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
 }
 
 // The program's windows in a program folder of their own with the shipped language files.
-class ProgramTranslation : public ::testing::Test {
+class ProgramTranslation : public kestrune::test::ProgramFolderTest {
  protected:
   void SetUp() override {
     const fs::path shipped = fs::absolute(ShippedLangDir());
-    oldFolder_ = QDir::currentPath();
-    ASSERT_TRUE(QDir::setCurrent(QString::fromStdString(dir_.path().string())));
-    folder_ = QDir::currentPath().toStdString() + "/";
+    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
     fs::create_directories(folder_ + "lang");
     for (const char* file : {"english.lng", "dutch.lng"}) fs::copy_file(shipped / file, folder_ + "lang/" + file);
   }
-  void TearDown() override {
-    DestroyProgramWindows();
-    QDir::setCurrent(oldFolder_);
-  }
   void Start() {
-    CreateProgramWindows();
-    Form1->SetMessenger(
-        [](QMessageBox::Icon, const QString&, QMessageBox::StandardButtons) { return QMessageBox::Ok; });
+    CreateWindows();
     builtIn_ = Texts();
-    Form1->show();
-    QElapsedTimer waited;
-    waited.start();
-    while (!Form1->StartupDone() && waited.elapsed() < 10000) QCoreApplication::processEvents();
-    ASSERT_TRUE(Form1->StartupDone());
+    ShowAndWait();
   }
   // Every text a language file sets on the program's windows (but the status panels, which the
   // program rewrites), sorted: showing a window adds Qt's own widgets.
@@ -184,9 +171,6 @@ class ProgramTranslation : public ::testing::Test {
     return texts;
   }
 
-  kestrune::test::TempDir dir_;
-  QString oldFolder_;
-  std::string folder_;
   std::vector<std::string> builtIn_;
 };
 
