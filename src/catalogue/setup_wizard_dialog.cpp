@@ -12,7 +12,6 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTimer>
-#include <chrono>
 #include <filesystem>
 #include <system_error>
 
@@ -23,6 +22,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "platform/process_runner_qt.h"
+#include "romscan/rom_scan_command_qt.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
@@ -38,7 +38,6 @@ namespace set = kestrune::settings;
 using kestrune::platform::ProcessRunner;
 
 // The scan names every archive it reads; the label shows at most one name per period.
-constexpr auto kContentPeriod = std::chrono::milliseconds(50);
 
 QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
@@ -237,24 +236,8 @@ void TForm5::RunListXmlBatch() {
     return;
   }
   // MAME has opened roms.dat afresh by now: the worker reads it while MAME writes it.
-  job_ = std::make_unique<TaskDialogJob>([this, params = PassParams()](TaskDialogJob& job) mutable {
-    params.read.cancelled = [&job] { return job.IsCancelled(); };
-    rs::RomScanObserver& observer = params.verify.observer;
-    observer.instruction = [&job](std::string_view text) { job.ReportInstruction(FromUtf8(text)); };
-    auto lastContent = std::chrono::steady_clock::time_point{};
-    observer.content = [&job, lastContent](std::string_view text) mutable {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - lastContent < kContentPeriod) return;
-      lastContent = now;
-      job.ReportContent(FromUtf8(rs::WizardScanText(text)));
-    };
-    observer.progress = [&job](int pos) { job.ReportProgress(pos); };
-    std::string error;
-    if (RunScanPass(params, result_, &error)) return;
-    std::string mameError;
-    if (mameRun_.Done() && !mameRun_.Succeeded(&mameError)) error = mameError;
-    job.Fail(QString::fromStdString(error));
-  });
+  job_ = MakeScanPassJob(PassParams(), mameRun_, result_,
+                         [](std::string_view text) { return FromUtf8(rs::WizardScanText(text)); });
   connect(job_.get(), &TaskDialogJob::InstructionReported, this, &TForm5::ShowInstruction, Qt::QueuedConnection);
   connect(job_.get(), &TaskDialogJob::ContentReported, vordering2_, &QLabel::setText, Qt::QueuedConnection);
   connect(job_.get(), &TaskDialogJob::ProgressReported, balk3_, &QProgressBar::setValue, Qt::QueuedConnection);

@@ -159,24 +159,7 @@ void RomScanCommand::RunListXmlBatch() {
     return;
   }
   // MAME has opened roms.dat afresh by now: the worker reads it while MAME writes it.
-  job_ = std::make_unique<TaskDialogJob>([this, params = PassParams()](TaskDialogJob& job) mutable {
-    params.read.cancelled = [&job] { return job.IsCancelled(); };
-    rs::RomScanObserver& observer = params.verify.observer;
-    observer.instruction = [&job](std::string_view text) { job.ReportInstruction(FromUtf8(text)); };
-    auto lastContent = std::chrono::steady_clock::time_point{};
-    observer.content = [&job, lastContent](std::string_view text) mutable {
-      const auto now = std::chrono::steady_clock::now();
-      if (now - lastContent < kContentPeriod) return;
-      lastContent = now;
-      job.ReportContent(FromUtf8(text));
-    };
-    std::string error;
-    if (RunScanPass(params, result_, &error)) return;
-    // A list that MAME cut short reads as incomplete; MAME's own failure says more.
-    std::string mameError;
-    if (mameRun_.Done() && !mameRun_.Succeeded(&mameError)) error = mameError;
-    job.Fail(QString::fromStdString(error));
-  });
+  job_ = MakeScanPassJob(PassParams(), mameRun_, result_, FromUtf8);
   connect(job_.get(), &TaskDialogJob::InstructionReported, this, &RomScanCommand::ShowInstruction,
           Qt::QueuedConnection);
   connect(job_.get(), &TaskDialogJob::ContentReported, scannen_, &TTaskDialogEx::SetContent, Qt::QueuedConnection);
@@ -279,4 +262,29 @@ void RomScanCommand::EndScan(bool replaced, const QString& message) {
   }
   scannen_->SetButtonEnabled(kOkButton, true);
   emit scanEnded(replaced, message);
+}
+
+std::unique_ptr<TaskDialogJob> MakeScanPassJob(rs::ScanPassParams params, const rs::MameListRun& mameRun,
+                                               rs::ScanPassResult& result,
+                                               std::function<QString(std::string_view)> contentText) {
+  return std::make_unique<TaskDialogJob>(
+      [params = std::move(params), &mameRun, &result, contentText = std::move(contentText)](TaskDialogJob& job) mutable {
+        params.read.cancelled = [&job] { return job.IsCancelled(); };
+        rs::RomScanObserver& observer = params.verify.observer;
+        observer.instruction = [&job](std::string_view text) { job.ReportInstruction(FromUtf8(text)); };
+        auto lastContent = std::chrono::steady_clock::time_point{};
+        observer.content = [&job, &contentText, lastContent](std::string_view text) mutable {
+          const auto now = std::chrono::steady_clock::now();
+          if (now - lastContent < kContentPeriod) return;
+          lastContent = now;
+          job.ReportContent(contentText(text));
+        };
+        if (!observer.progress) observer.progress = [&job](int pos) { job.ReportProgress(pos); };
+        std::string error;
+        if (RunScanPass(params, result, &error)) return;
+        // A list that MAME cut short reads as incomplete; MAME's own failure says more.
+        std::string mameError;
+        if (mameRun.Done() && !mameRun.Succeeded(&mameError)) error = mameError;
+        job.Fail(QString::fromStdString(error));
+      });
 }

@@ -93,3 +93,11 @@ class RomScanCommand : public QObject {
   kestrune::romscan::ScanPassResult result_;  // the worker's, read on the GUI thread after it ended
   std::vector<std::string> badRoms_;          // BadRoms of the last pass, for the bad ROMs dialog
 };
+
+// The scan pass as a task-dialog job for a MAME run that writes roms.dat meanwhile: the pass's
+// instruction, its content (at most every 50 ms, as contentText words it) and, unless the params
+// already take it, its progress are reported to the dialog; when the pass fails because MAME failed, MAME's own failure is the reason given.
+std::unique_ptr<TaskDialogJob> MakeScanPassJob(kestrune::romscan::ScanPassParams params,
+                                               const kestrune::romscan::MameListRun& mameRun,
+                                               kestrune::romscan::ScanPassResult& result,
+                                               std::function<QString(std::string_view)> contentText);
