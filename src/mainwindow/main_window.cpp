@@ -32,6 +32,7 @@
 #include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
+#include "platform/executable.h"
 #include "platform/text_file.h"
 #include "romscan/rom_scan_command_qt.h"
 #include "settings/bios_sets.h"
@@ -442,12 +443,7 @@ void TForm1::CheckMameFile() {
     qWarning("kestrune: the settings' frontdir %s is not this program folder %s; using %s", front.c_str(),
              frontDir_.c_str(), frontDir_.c_str());
   }
-  std::error_code error;
-  const std::filesystem::path exe = frontDir_ + mameFile_;
-  const bool usable = !mameFile_.empty() && std::filesystem::is_regular_file(exe, error) &&
-                      (std::filesystem::status(exe, error).permissions() & std::filesystem::perms::owner_exec) !=
-                          std::filesystem::perms::none;
-  if (!usable) mameFile_.clear();
+  if (mameFile_.empty() || !kestrune::platform::IsRunnableFile(frontDir_ + mameFile_)) mameFile_.clear();
 }
 
 void TForm1::WriteMissingOptionFiles() {

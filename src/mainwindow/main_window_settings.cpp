@@ -33,6 +33,7 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "mainwindow/toolbar_images.h"
+#include "platform/executable.h"
 #include "settings/preferences_dialog.h"
 #include "zip/wide_string.h"
 #include "zip/zip_archiver.h"
@@ -61,13 +62,6 @@ constexpr PreferenceBox kPreferenceBoxes[] = {
 };
 // Zoom of the `scaletimes` items "None", "2x", "3x", "4x".
 constexpr double kZooms[] = {1.0, 1.5, 2.0, 2.5};
-
-bool IsUsableExecutable(const std::filesystem::path& path) {
-  std::error_code error;
-  if (!std::filesystem::is_regular_file(path, error)) return false;
-  return (std::filesystem::status(path, error).permissions() & std::filesystem::perms::owner_exec) !=
-         std::filesystem::perms::none;
-}
 
 std::unique_ptr<zip::TZipArchiver> OpenArchive(const std::string& path) {
   std::error_code error;
@@ -104,7 +98,7 @@ void TForm1::FormShow() {
 void TForm1::FirstRunDefaults() {
   mameFile_.clear();
   for (const char* name : kMameNames) {
-    if (IsUsableExecutable(frontDir_ + name)) {
+    if (kestrune::platform::IsRunnableFile(frontDir_ + name)) {
       mameFile_ = name;
       break;
     }

@@ -1,5 +1,7 @@
 #include "romscan/first_run_setup.h"
 
+#include "platform/executable.h"
+
 #include <array>
 #include <system_error>
 
@@ -33,12 +35,6 @@ bool IsMame32(const std::string& fileName) {
   return false;
 }
 
-bool IsRunnable(const fs::path& path) {
-  std::error_code ec;
-  if (!fs::is_regular_file(path, ec)) return false;
-  return (fs::status(path, ec).permissions() & fs::perms::owner_exec) != fs::perms::none;
-}
-
 bool SameFolder(const fs::path& a, const fs::path& b) {
   std::error_code ec;
   const fs::path left = fs::weakly_canonical(a, ec);
@@ -70,7 +66,7 @@ MameChoiceResult CheckMameChoice(const std::string& frontDir, const fs::path& ch
     result.verdict = MameChoice::otherFolder;
   } else if (IsMame32(fileName)) {
     result.verdict = MameChoice::mame32;
-  } else if (!IsRunnable(chosen)) {
+  } else if (!platform::IsRunnableFile(chosen)) {
     result.verdict = MameChoice::notExecutable;
   } else {
     result.verdict = MameChoice::accepted;

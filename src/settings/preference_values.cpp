@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/code_pages.h"
+#include "platform/executable.h"
 #include "platform/text_file.h"
 #include "settings/option_file_reader.h"
 #include "settings/settings.h"
@@ -98,11 +99,7 @@ bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders)
 ExecutableVerdict CheckMameExecutable(const std::filesystem::path& chosen, const std::string& frontDir) {
   if (IsMame32Name(chosen.filename().string())) return ExecutableVerdict::Mame32;
   if (!SameFolder(chosen.parent_path(), std::filesystem::path(frontDir))) return ExecutableVerdict::OtherFolder;
-  std::error_code error;
-  const bool executable = std::filesystem::is_regular_file(chosen, error) &&
-                          (std::filesystem::status(chosen, error).permissions() & std::filesystem::perms::owner_exec) !=
-                              std::filesystem::perms::none;
-  return executable ? ExecutableVerdict::Accepted : ExecutableVerdict::NotExecutable;
+  return platform::IsRunnableFile(chosen) ? ExecutableVerdict::Accepted : ExecutableVerdict::NotExecutable;
 }
 
 std::string ExecutableRefusal(ExecutableVerdict verdict, const std::filesystem::path& chosen) {

@@ -11,6 +11,20 @@
 #include "zip/wide_file.h"
 
 namespace kestrune::zip {
+namespace {
+
+// Where a seek lands in a stream held in memory; never before its start.
+std::int64_t SeekTarget(std::int64_t position, std::int64_t size, std::int64_t offset, TSeekOrigin origin) {
+  std::int64_t base = 0;
+  if (origin == TSeekOrigin::soCurrent) {
+    base = position;
+  } else if (origin == TSeekOrigin::soEnd) {
+    base = size;
+  }
+  return std::max<std::int64_t>(0, base + offset);
+}
+
+}  // namespace
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
   if (count != 0 && Read(buffer, count) != count) {
@@ -75,13 +89,7 @@ std::size_t TMemoryStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TMemoryStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) {
-    base = position_;
-  } else if (origin == TSeekOrigin::soEnd) {
-    base = Size();
-  }
-  position_ = std::max<std::int64_t>(0, base + offset);
+  position_ = SeekTarget(position_, Size(), offset, origin);
   return position_;
 }
 
@@ -107,13 +115,7 @@ std::size_t TBytesStream::Read(void* buffer, std::size_t count) {
 }
 
 std::int64_t TBytesStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) {
-    base = position_;
-  } else if (origin == TSeekOrigin::soEnd) {
-    base = Size();
-  }
-  position_ = std::max<std::int64_t>(0, base + offset);
+  position_ = SeekTarget(position_, Size(), offset, origin);
   return position_;
 }
 
