@@ -182,6 +182,19 @@ bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::strin
   return true;
 }
 
+bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
+                           std::uint64_t maxBytes) {
+  std::string data;
+  if (!ReadWholeFile(path, data, error, maxBytes)) {
+    return false;
+  }
+  lines.clear();
+  for (std::string_view line : SplitTextLines(data)) {
+    lines.emplace_back(line);
+  }
+  return true;
+}
+
 namespace {
 
 // The file a link leads to (through every link), so that a save replaces that file and keeps the

@@ -32,6 +32,12 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
 bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
                        bool stopAtEof = false, std::uint64_t maxBytes = kMaxTextFileBytes);
 
+// Reads a text file's lines with their bytes as they stand, by the rules of ReadWholeFile. For files
+// whose values are paths or are written back (mame.ini, the settings): a path is bytes on Linux, and a
+// folder named in Latin-1 must come back as the same folder, not as its UTF-8 spelling.
+bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
+                           std::uint64_t maxBytes = kMaxTextFileBytes);
+
 // Replaces the file with data: written to a temporary file in the same folder, flushed, then renamed
 // over the old one, so a failure at any point leaves the old file whole. A link is written through:
 // the file it leads to is replaced and the link stays. The new file keeps the old one's permission

@@ -164,6 +164,17 @@ TEST(ReadTextFileLines, MissingFileIsReported) {
   EXPECT_NE(error.find("absent.dat"), std::string::npos);
 }
 
+TEST(ReadTextFileLines, LatinOneLinesAreConvertedUnlessReadAsTheyStand) {
+  TempDir dir;
+  WriteFileBytes(dir / "mame.ini", "rompath  \"/data/r\xf4ms\"\r\nsamplepath \"/s\xc3\xb4\"\r\n");
+  std::vector<std::string> decoded;
+  std::vector<std::string> asIs;
+  ASSERT_TRUE(kestrune::platform::ReadTextFileLines(dir / "mame.ini", decoded, nullptr));
+  ASSERT_TRUE(kestrune::platform::ReadTextFileLinesAsIs(dir / "mame.ini", asIs, nullptr));
+  EXPECT_EQ(decoded, (std::vector<std::string>{"rompath  \"/data/r\xc3\xb4ms\"", "samplepath \"/s\xc3\xb4\""}));
+  EXPECT_EQ(asIs, (std::vector<std::string>{"rompath  \"/data/r\xf4ms\"", "samplepath \"/s\xc3\xb4\""}));
+}
+
 // One row per kind of path a text file may turn out to be, read with a lowered bound of 100 bytes.
 struct ReadCase {
   const char* name;
