@@ -346,8 +346,7 @@ void TForm1::FormActivate() {
   if (startupDone_ || !firstShowDone_) return;
   startupDone_ = true;
   const std::filesystem::path catalogue = cat::CataloguePath(frontDir_);
-  std::error_code error;
-  if (!std::filesystem::exists(catalogue, error)) {
+  if (kestrune::platform::NothingAt(catalogue)) {
     std::string writeError;
     if (!kestrune::platform::WriteFileAtomic(catalogue, "", &writeError)) qWarning("kestrune: %s", writeError.c_str());
   }
@@ -456,7 +455,7 @@ void TForm1::WriteMissingOptionFiles() {
     set::BiosSetLists lists;
     if (set::ReadBiosSets(frontDir_ + "roms.dat", lists, &error)) set::ApplyBiosSets(options, lists);
   }
-  if (!mameFile_.empty() && !std::filesystem::exists(frontDir_ + "mame.ini", exists)) {
+  if (!mameFile_.empty() && kestrune::platform::NothingAt(frontDir_ + "mame.ini")) {
     set::MameFolders folders;
     folders.FrontDir = frontDir_;
     folders.IniDir = folders_.ini;

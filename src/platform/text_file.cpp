@@ -182,6 +182,11 @@ bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::strin
   return true;
 }
 
+bool NothingAt(const std::filesystem::path& path) {
+  std::error_code ignored;
+  return std::filesystem::symlink_status(path, ignored).type() == std::filesystem::file_type::not_found;
+}
+
 bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
                            std::uint64_t maxBytes) {
   std::string data;

@@ -39,7 +39,7 @@ bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) co
   return platform::EqualsIgnoreAsciiCase(a, b);
 }
 
-LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string* error) {
+LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string* error, LineBytes lineBytes) {
   Clear();
   std::error_code code;
   const bool exists = std::filesystem::exists(path, code);
@@ -60,14 +60,14 @@ LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string*
   if (HasUtf16Bom(bytes)) {
     return LoadResult::kNoSections;
   }
-  LoadFromText(bytes);
+  LoadFromText(bytes, lineBytes);
   return sections_.empty() && !HoldsNoText(bytes) ? LoadResult::kNoSections : LoadResult::kLoaded;
 }
 
-void IniFile::LoadFromText(std::string_view bytes) {
+void IniFile::LoadFromText(std::string_view bytes, LineBytes lineBytes) {
   std::vector<std::string> lines;
   for (const std::string_view line : platform::SplitTextLines(bytes)) {
-    lines.push_back(platform::DecodeTextLine(line));
+    lines.push_back(lineBytes == LineBytes::kAsIs ? std::string(line) : platform::DecodeTextLine(line));
   }
   LoadFromLines(lines);
 }
