@@ -33,6 +33,7 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/executable.h"
+#include "platform/termination.h"
 #include "platform/text_file.h"
 #include "romscan/rom_scan_command_qt.h"
 #include "settings/bios_sets.h"
@@ -464,6 +465,8 @@ void TForm1::WriteMissingOptionFiles() {
     // Kestrune's mame.ini replaces the system's for MAME, so it carries MAME's own installation paths.
     if (!set::AskMameOwnPaths(frontDir_ + mameFile_, folders.MameOwnPaths, &error)) {
       qWarning("kestrune: %s", error.c_str());
+      // Stopped for the program's end: a mame.ini without MAME's own paths would stay behind for good.
+      if (kestrune::platform::TerminationRequested()) return;
     }
     if (!set::WriteMameIni(set::OptionsMode::DefaultOptions, options, folders, "", &error)) {
       Report(QString::fromStdString(error));

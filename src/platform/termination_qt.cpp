@@ -1,5 +1,7 @@
 #include "platform/termination_qt.h"
 
+#include "platform/termination.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -14,9 +16,6 @@ namespace {
 // the process, as there is one set of signal handlers.
 int signalPipe[2] = {-1, -1};
 
-// Written from signal handlers, so only a plain counter.
-volatile std::sig_atomic_t signalsSeen = 0;
-
 void WriteToStderr(const char* text) {
   [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
 }
@@ -29,11 +28,11 @@ void OnGraceOver(int) {
 
 void OnSignal(int signal) {
   // A second request is the user insisting (or a session that will not wait): end at once.
-  if (signalsSeen != 0) {
+  if (TerminationRequested()) {
     WriteToStderr("kestrune: asked again to end; it ends now without saving\n");
     ::_exit(128 + signal);
   }
-  signalsSeen = 1;
+  NoteTerminationRequest();
   ::alarm(TerminationWatcher::kGraceSeconds);
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
