@@ -465,22 +465,33 @@ std::unordered_set<std::string> ManagedKeys(OptionsMode mode, const MameFolders&
   return keys;
 }
 
+// Stands for the end of the file among the options a user's line followed.
+constexpr std::string_view kEndOfFile = "\n";
+
 // Puts the user's own option lines back into the written lines: each one after the line of the option it
-// followed in the old file, those at its top after the title, and those whose option is no longer
-// written after all of the writer's own lines.
+// followed in the old file, those at its top after the title, and those after its last option of ours
+// (or whose option is no longer written) after all of the writer's own lines.
 std::vector<std::string> WithUserLines(const std::vector<std::string>& written, const std::vector<std::string>& old,
                                        const std::unordered_set<std::string>& managed) {
   std::unordered_map<std::string, std::vector<std::string>> after;
   std::vector<std::string> anchors;
   std::string anchor;
-  for (const std::string& line : old) {
+  std::size_t lastManaged = 0;
+  for (std::size_t i = 0; i < old.size(); ++i) {
+    if (managed.contains(std::string(LineKey(old[i])))) lastManaged = i + 1;
+  }
+  for (std::size_t i = 0; i < old.size(); ++i) {
+    const std::string& line = old[i];
     const std::string key(LineKey(line));
     if (managed.contains(key)) {
       anchor = key;
     } else if (IsOptionLine(line)) {
       auto [place, added] = after.try_emplace(anchor);
-      if (added) anchors.push_back(anchor);
+      if (added) anchors.push_back(place->first);
       place->second.push_back(line);
+    } else if (i >= lastManaged && lastManaged > 0) {
+      // Past our last option and the blank or comment line after it: the rest was added at the end.
+      anchor = kEndOfFile;
     }
   }
   std::vector<std::string> lines;
