@@ -103,6 +103,9 @@ TForm1::TForm1(QWidget* parent, const std::string& frontDir)
 
 TForm1::~TForm1() {
   if (hidingMouse_) QGuiApplication::restoreOverrideCursor();
+  // The child widgets outlive this body, the catalogue does not: a list view laid out again while it is
+  // hidden on the way down would read lines that are gone.
+  if (gameList_ != nullptr) delete gameList_->View();
 }
 
 void TForm1::FormCreate() {
