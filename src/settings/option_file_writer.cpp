@@ -431,9 +431,13 @@ std::string_view LineKey(std::string_view line) {
   return line.substr(0, line.find_first_of(" \t"));
 }
 
+// A line that sets an option: it starts with an option's name. A byte-order mark (MAME starts its own
+// files with one) or any other text is no option, and MAME loops forever on a mark in mid-file.
 bool IsOptionLine(std::string_view line) {
   line = platform::TrimBlanks(line);
-  return !line.empty() && line.front() != '#';
+  const auto first = line.empty() ? '\0' : line.front();
+  return (first >= 'a' && first <= 'z') || (first >= 'A' && first <= 'Z') || (first >= '0' && first <= '9') ||
+         first == '_';
 }
 
 // Keys the reader takes for one of the dialog's values although the writer writes them under another

@@ -87,10 +87,12 @@ bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders,
   return true;
 }
 
-void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& folders) {
+void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& folders, bool keepProgramFolders) {
   for (const std::string& line : lines) {
     for (const MameFolderEntry& entry : kMameFolders) {
       if (!line.starts_with(entry.prefix)) continue;
+      const bool programFolder = entry.folder == &MameFolders::IniDir || entry.folder == &MameFolders::InpDir;
+      if (keepProgramFolders && programFolder) break;
       std::string value = Unquoted(IniLineValue(line).value_or(std::string()));
       // The front-end's controller folder comes first; MAME's own follow it and are kept apart.
       if (entry.folder == &MameFolders::CtrlrPath) value = value.substr(0, value.find(';'));

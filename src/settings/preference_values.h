@@ -45,8 +45,11 @@ void DefaultMameFolders(MameFolders& folders);
 // When the file cannot be read every folder takes its default, false is returned and *error says why.
 // Values are kept byte for byte: a folder is a path, whatever its encoding.
 bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders, std::string* error = nullptr);
-// The same for lines already read.
-void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& folders);
+// The same for lines already read. With keepProgramFolders the ini and input folders stay as given: they
+// are where the program keeps the game ini files and recordings, and mame.ini may list several folders
+// there (MAME's own "$HOME/.mame;/etc/mame").
+void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& folders,
+                          bool keepProgramFolders = false);
 
 // Whether a chosen file may become the MAME executable.
 enum class ExecutableVerdict { Accepted, Mame32, OtherFolder, NotExecutable };

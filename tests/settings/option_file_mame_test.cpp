@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <future>
 #include <map>
+#include <set>
 #include <optional>
 #include <sstream>
 
@@ -314,6 +315,52 @@ TEST_F(MameFixture, AMameIniThatMameWroteComesBackWithEveryValueBothKnow) {
     }
   }
   EXPECT_GT(compared, 60);
+}
+
+
+// MAME's own view of the file, before and after an OK that changes one option, over a mame.ini that MAME
+// wrote with the user's folders and options the dialog has no control for: only that option differs.
+TEST_F(MameFixture, AnOkOverAMameIniMameWroteChangesNothingElseMameSees) {
+  std::string output;
+  const std::string created = "cd " + Quoted(dir_.path().string()) + " && timeout 60 " + Quoted(mame_) +
+                              " -rompath '/data/my roms' -samplepath /data/samples -artpath /data/art"
+                              " -cfg_directory /data/cfg -nvram_directory /data/nvram -state_directory /data/sta"
+                              " -confirm_quit -nocoin_lockout -ui_mouse -createconfig 2>&1";
+  ASSERT_EQ(RunCommand(created, output), 0) << output;
+  std::string before;
+  ASSERT_EQ(Mame("-inipath " + Quoted(IniPath(dir_.folder())) + " -showconfig", before), 0) << before;
+
+  MameFolders folders;
+  folders.FrontDir = dir_.folder();
+  folders.IniDir = dir_.folder() + "ini";
+  std::string error;
+  ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options_, folders, "", &error)) << error;
+  options_.SetFlag(Option::runwin, !options_.Flag(Option::runwin));
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options_, folders, "", &error)) << error;
+  std::string after;
+  ASSERT_EQ(Mame("-inipath " + Quoted(IniPath(dir_.folder())) + " -showconfig", after), 0) << after;
+
+  std::vector<std::string> ours;
+  ASSERT_TRUE(platform::ReadTextFileLinesAsIs(dir_ / "mame.ini", ours, &error)) << error;
+  std::set<std::string> written;
+  for (const std::string& line : MameIniLines(OptionsMode::DefaultOptions, options_, folders, "")) {
+    if (!line.empty() && line.front() != '#') written.insert(line.substr(0, line.find(' ')));
+  }
+  const auto was = ConfigValues(before);
+  const auto is = ConfigValues(after);
+  EXPECT_NE(was.at("window"), is.at("window"));
+  for (const auto& [key, value] : was) {
+    // The options the dialog writes from its own values are checked by the round trip above; the ini,
+    // input and snapshot folders are the program's own.
+    if ((written.contains(key) && !IsFolderOrFixed(key)) || key == "inipath" || key == "input_directory" ||
+        key == "snapshot_directory") {
+      continue;
+    }
+    EXPECT_EQ(is.contains(key) ? is.at(key) : "(gone)", value) << key;
+  }
+  EXPECT_EQ(is.at("confirm_quit"), "1");
+  EXPECT_EQ(is.at("coin_lockout"), "0");
+  EXPECT_EQ(is.at("rompath"), "\"/data/my roms\"");
 }
 
 }  // namespace

@@ -588,7 +588,7 @@ TEST(KeptUserLinesTest, AnOkThatChangesOneOptionChangesOnlyItsLine) {
 }
 
 TEST(KeptUserLinesTest, UserLinesGoAfterTheOptionTheyFollowedOrAtTheEnd) {
-  const std::vector<std::string> old = {"### mame.ini ###", "coin_lockout 0",     "window 1",  "confirm_quit 1",
+  const std::vector<std::string> old = {"\xef\xbb\xbf#", "### mame.ini ###", "coin_lockout 0",     "window 1",  "confirm_quit 1",
                                         "# a note",         "  ui_active   1  ", "rompath \"/r\"", "gone_option 5",
                                         "joystick_deadzone 0.5", "beam 2",        "# state <NULL> (not set)"};
   MameOptions options = DefaultOptions();
@@ -606,7 +606,7 @@ TEST(KeptUserLinesTest, UserLinesGoAfterTheOptionTheyFollowedOrAtTheEnd) {
   EXPECT_EQ(at("rompath \"/r\""), at("  ui_active   1  ") + 1);
   EXPECT_EQ(at("gone_option 5"), at("rompath \"/r\"") + 1);
   // Comments, and names the reader takes for the dialog's own values, are not kept.
-  for (const char* dropped : {"# a note", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
+  for (const char* dropped : {"\xef\xbb\xbf#", "# a note", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
     EXPECT_EQ(at(dropped), static_cast<long>(lines.size())) << dropped;
   }
   EXPECT_EQ(lines.back(), "");
