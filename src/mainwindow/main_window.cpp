@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMovie>
+#include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -123,6 +124,18 @@ void TForm1::FormCreate() {
   taalmanager_ = new LangManagerQt(this);
   taalmanager_->Manager().SetLangsDir(frontDir_ + "lang");
   AttachLangTranslator(this, &taalmanager_->Manager());
+  taalmanager_->Manager().AfterAllTranslate = [this](kestrune::translation::TLangManager&) {
+    gameList_->RedrawStatusPanels();
+  };
+  if (kestrune::translation::TLangCore* core = kestrune::translation::GetLangCore()) {
+    core->SetWriteBackReporter([window = QPointer<TForm1>(this)](const std::string& message) {
+      if (window) {
+        window->Report(QString::fromStdString(message));
+      } else {
+        qWarning("kestrune: %s", message.c_str());
+      }
+    });
+  }
   moviesSupported_ = QMovie::supportedFormats().contains("mng");
   if (!moviesSupported_) {
     SetTabVisible(7, false);
