@@ -2,11 +2,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <filesystem>
 #include <map>
 #include <set>
 
 #include "catalogue/list_filters.h"
+#include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
@@ -171,6 +173,19 @@ TEST_F(TranslatedWindows, DutchLeavesNoEnglishTextOnAnyWindow) {
       EXPECT_NE(dutch[text.key], text.text) << name << " " << text.key << " stays English";
     }
   }
+}
+
+TEST_F(TranslatedWindows, StatusBarSpeaksTheNewLanguageAtOnce) {
+  Form1->gameList()->SetRomsText("12");
+  const auto panel = [](int index) {
+    return Form1->findChild<QLabel*>(QStringLiteral("StatusbalkPanel%1").arg(index))->text();
+  };
+  ASSERT_EQ(panel(2), "INI : N/A");
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  EXPECT_EQ(panel(0), QStringLiteral("Getoond : %1").arg(Form1->gameList()->List().GameCount()));
+  EXPECT_EQ(panel(1), "Roms : 12");
+  EXPECT_EQ(panel(2), "INI : n.v.t.");
+  EXPECT_EQ(panel(3), "INP : n.v.t.");
 }
 
 }  // namespace
