@@ -43,6 +43,7 @@
 #include "settings/options_dialog.h"
 #include "translation/lang_translator_qt.h"
 #include "zip/zip_archiver.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
@@ -492,7 +493,7 @@ void TForm1::LoadAndListCatalogue() {
   const cat::CatalogueLoad load = cat::LoadCatalogue(catalogue_, frontDir_, &error);
   catalogueLoaded_ = load != cat::CatalogueLoad::Failed;
   if (!catalogueLoaded_) {
-    Report(QStringLiteral("The game list could not be read, so it is left as it is on disk:\n%1")
+    Report(ProgramQText(kestrune::translation::kSGameListNotRead)
                .arg(QString::fromStdString(error)));
   }
   gameList_->ApplySettings();

@@ -38,6 +38,7 @@
 #include "zip/wide_string.h"
 #include "zip/zip_archiver.h"
 #include "zip/zip_listing.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
@@ -399,7 +400,7 @@ bool TForm1::FormCloseQuery() {
   CloseArtworkArchives();
   StoreSettings();
   std::string error;
-  if (!settings_->Save(&error)) Report(QStringLiteral("The settings could not be saved:\n%1").arg(QString::fromStdString(error)));
+  if (!settings_->Save(&error)) Report(ProgramQText(kestrune::translation::kSSettingsNotSaved).arg(QString::fromStdString(error)));
   if (hidingMouse_) {
     QGuiApplication::restoreOverrideCursor();
     hidingMouse_ = false;

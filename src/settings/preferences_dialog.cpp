@@ -32,6 +32,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/options_dialog.h"
 #include "settings/preference_values.h"
+#include "translation/program_strings_qt.h"
 
 namespace {
 
@@ -374,12 +375,12 @@ void TForm4::ChooseFolder(const char* edit) {
   } else {
     line->setText(folder);
   }
-  if (std::string_view(edit) == "mameicondir") Tell(QMessageBox::Information, QStringLiteral("Requires a restart !"));
+  if (std::string_view(edit) == "mameicondir") Tell(QMessageBox::Information, ProgramQText(kestrune::translation::kSRequiresRestart));
 }
 
 void TForm4::ClearFolder(const char* edit, bool needsRestart) {
   Edit(edit)->clear();
-  if (needsRestart) Tell(QMessageBox::Information, QStringLiteral("Requires a restart !"));
+  if (needsRestart) Tell(QMessageBox::Information, ProgramQText(kestrune::translation::kSRequiresRestart));
 }
 
 void TForm4::ChooseMameFile() {

@@ -11,12 +11,14 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 #include "translation/lang_ini_file.h"
 #include "translation/lang_translator_qt.h"
 #include "translation/lang_values.h"
+#include "translation/program_strings.h"
 #include "window_texts.h"
 
 namespace {
@@ -186,6 +188,44 @@ TEST_F(TranslatedWindows, StatusBarSpeaksTheNewLanguageAtOnce) {
   EXPECT_EQ(panel(1), "Roms : 12");
   EXPECT_EQ(panel(2), "INI : n.v.t.");
   EXPECT_EQ(panel(3), "INP : n.v.t.");
+}
+
+TEST_F(TranslatedWindows, MessagesComeInTheChosenLanguage) {
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  ASSERT_TRUE(Form1->MameFile().empty());
+  Form1->Launcher()->PlayGame();
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(messages_.back().text, "\rGeen MAME-programma gekozen !");
+  Form1->Menus()->LanguageActions()[0]->trigger();
+  Form1->Launcher()->PlayGame();
+  EXPECT_EQ(messages_.back().text, "\rNo Mame binary selected !");
+}
+
+// Every program string has its key in both shipped files: english.lng gives the program's own text,
+// dutch.lng a Dutch one.
+TEST(ShippedResourceStrings, EnglishSaysTheProgramsTextAndDutchTranslatesEachOne) {
+  const tr::TLangIniFile english(ShippedLangDir() / "english.lng");
+  const tr::TLangIniFile dutch(ShippedLangDir() / "dutch.lng");
+  const auto valueOf = [](const tr::TLangIniFile& file, const tr::ProgramStringEntry& entry) {
+    const std::string key = std::to_string(entry.identifier) + "_" + entry.name;
+    for (const auto& [name, value] : file.ReadSectionValues(tr::kResourceStringsSection)) {
+      if (name == key) return tr::DecodeLangLiteral(value).value_or("(bad literal)");
+    }
+    return std::string("(no key ") + key + ")";
+  };
+  // Texts Dutch writes the same way, each with why.
+  const std::set<std::string> sameInDutch = {
+      "Roms : ",  // the status panel keeps MAME's word
+      "OK",       // the button caption Dutch uses too
+  };
+  for (const tr::ProgramStringEntry& entry : tr::kProgramStrings) {
+    EXPECT_EQ(valueOf(english, entry), entry.text) << entry.name;
+    const std::string translated = valueOf(dutch, entry);
+    EXPECT_FALSE(translated.starts_with("(")) << entry.name << ": " << translated;
+    if (!sameInDutch.contains(entry.text)) {
+      EXPECT_NE(translated, entry.text) << entry.name;
+    }
+  }
 }
 
 }  // namespace
