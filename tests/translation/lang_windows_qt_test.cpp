@@ -22,6 +22,7 @@
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
 #include "settings/preferences_dialog.h"
+#include "shipped_languages.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 #include "support/temp_dir.h"
@@ -31,12 +32,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace tr = kestrune::translation;
 using kestrune::test::WriteFileBytes;
 
-// The language files shipped with the program, beside the tests' data folder.
-fs::path ShippedLangDir() { return kestrune::test::TestDataDir() / ".." / ".." / "lang"; }
+using kestrune::test::ShippedLangDir;
 
 QString TabText(QWidget* page) {
   auto* tabs = page->parentWidget()->parentWidget();
@@ -127,14 +126,8 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
 }
 
 // The program's windows in a program folder of their own with the shipped language files.
-class ProgramTranslation : public kestrune::test::ProgramFolderTest {
+class ProgramTranslation : public kestrune::test::ShippedLanguagesTest {
  protected:
-  void SetUp() override {
-    const fs::path shipped = fs::absolute(ShippedLangDir());
-    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
-    fs::create_directories(folder_ + "lang");
-    for (const char* file : {"english.lng", "dutch.lng"}) fs::copy_file(shipped / file, folder_ + "lang/" + file);
-  }
   void Start() {
     CreateWindows();
     builtIn_ = Texts();

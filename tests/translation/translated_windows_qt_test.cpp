@@ -13,6 +13,7 @@
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
+#include "shipped_languages.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 #include "translation/lang_ini_file.h"
@@ -23,8 +24,8 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace tr = kestrune::translation;
+using kestrune::test::ShippedLangDir;
 using kestrune::test::VisibleTexts;
 using kestrune::test::WindowText;
 
@@ -33,8 +34,6 @@ using kestrune::test::WindowText;
 constexpr const char* kTranslatedWindowClasses[] = {"TForm1",        "TForm2",        "TForm3", "TForm4",
                                                     "TOKBottomDlg",  "TOKBottomDlg1", "TForm9", "TFormcolumn",
                                                     "TOKBottomDlg2", "TForm12",       "TForm13"};
-
-fs::path ShippedLangDir() { return kestrune::test::TestDataDir() / ".." / ".." / "lang"; }
 
 // Texts that read the same in Dutch, each with why.
 const std::map<QString, const char*>& SameInDutch() {
@@ -103,13 +102,10 @@ bool HasLetter(const QString& text) {
 }
 
 // The program's windows started in a program folder with the shipped language files.
-class TranslatedWindows : public kestrune::test::ProgramFolderTest {
+class TranslatedWindows : public kestrune::test::ShippedLanguagesTest {
  protected:
   void SetUp() override {
-    const fs::path shipped = fs::absolute(ShippedLangDir());
-    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
-    fs::create_directories(folder_ + "lang");
-    for (const char* file : {"english.lng", "dutch.lng"}) fs::copy_file(shipped / file, folder_ + "lang/" + file);
+    ASSERT_NO_FATAL_FAILURE(ShippedLanguagesTest::SetUp());
     ASSERT_NO_FATAL_FAILURE(Start());
   }
 
