@@ -254,12 +254,13 @@ EnumSetter VisibleOf(QObject* object) {
   return FromBoolean([widget](bool on) { widget->setVisible(on); });
 }
 
+// A window stays enabled: a disabled dialog could not be left.
 EnumSetter EnabledOf(QObject* object) {
   if (auto* action = qobject_cast<QAction*>(object)) return FromBoolean([action](bool on) { action->setEnabled(on); });
   if (auto* menu = qobject_cast<QMenu*>(object)) {
     return FromBoolean([menu](bool on) { menu->menuAction()->setEnabled(on); });
   }
-  auto* widget = qobject_cast<QWidget*>(object);
+  QWidget* widget = Control(object);
   if (widget == nullptr) return {};
   if (QTabWidget* tabs = TabWidgetOf(widget)) {
     return FromBoolean([tabs, widget](bool on) { tabs->setTabEnabled(tabs->indexOf(widget), on); });

@@ -25,7 +25,7 @@ class QWidget;
 //   BiDiMode             bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly
 //   Layout               tlTop, tlCenter, tlBottom (labels)
 //   Visible              True/False: a control, menu, menu item or tab page (never a window)
-//   Enabled              True/False: a window, control, menu, menu item or tab page
+//   Enabled              True/False: a control, menu, menu item or tab page (never a window)
 //   Checked              True/False: a check box, radio button or checkable menu item
 //   ShowHint             True/False: whether the control and the controls on it show their tool tips
 //   WordWrap             True/False: labels

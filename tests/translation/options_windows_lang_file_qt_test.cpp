@@ -48,7 +48,9 @@ constexpr std::string_view kRussianFile =
     "showhints.Checked=FALSE\r\n"
     "Button4.Enabled=False\r\n"
     "ShowHint=False\r\n"
-    "BiDiMode=bdRightToLeft\r\n";
+    "BiDiMode=bdRightToLeft\r\n"
+    "Enabled=False\r\n"
+    "Visible=True\r\n";
 
 QString TabText(QWidget* window, const char* page) {
   auto* widget = window->findChild<QWidget*>(page);
@@ -111,6 +113,9 @@ TEST_F(OptionWindowsInRussian, BooleanAndEnumerationValuesApply) {
   EXPECT_FALSE(preferences_.CheckBox("showhints")->isChecked());
   EXPECT_FALSE(Find<QPushButton>(&preferences_, "Button4")->isEnabled());
   EXPECT_EQ(preferences_.layoutDirection(), Qt::RightToLeft);
+  // A window is neither disabled nor shown by its language file.
+  EXPECT_TRUE(preferences_.isEnabled());
+  EXPECT_FALSE(preferences_.isVisible());
 }
 
 // Whether asking the control for its tool tip shows one.
