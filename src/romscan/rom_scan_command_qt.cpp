@@ -85,12 +85,11 @@ RomScanCommand::~RomScanCommand() {
 }
 
 void RomScanCommand::SetUpDialog() {
-  scannen_->SetTitle(QStringLiteral("Initializing Roms"));
+  ShowDialogTexts();
   scannen_->SetOptions({kt::doProgressBar});
   scannen_->SetCommonButtons({kt::cbOK});
   scannen_->SetDialogPosition(kt::dpOwnerFormCenter);
   scannen_->SetApplicationIsParent(false);
-  scannen_->SetVerificationText(QStringLiteral("Show badroms after initializing"));
   scannen_->SetInstruction(QStringLiteral(" "));
   scannen_->OnDialogCreated = [this](QObject*) { RunListXmlBatch(); };
   scannen_->OnDialogProgress = [this](QObject*, int& pos, kt::TTaskDialogProgressState&) { pos = scanProgress_; };
@@ -99,6 +98,12 @@ void RomScanCommand::SetUpDialog() {
     // The history and mameinfo texts follow the game selected in the new list.
     if (canClose) emit window_->gameList()->selectedGameChanged();
   };
+}
+
+// The dialog's own texts, in the language chosen when it opens.
+void RomScanCommand::ShowDialogTexts() {
+  scannen_->SetTitle(ProgramQText(kestrune::translation::kSScanTitle));
+  scannen_->SetVerificationText(ProgramQText(kestrune::translation::kSShowBadRoms));
 }
 
 int RomScanCommand::RunModal(QDialog& dialog) { return modalRunner_ ? modalRunner_(dialog) : dialog.exec(); }
@@ -123,6 +128,7 @@ void RomScanCommand::Interfaceoptions1Click() {
 }
 
 void RomScanCommand::RunScanDialog() {
+  ShowDialogTexts();
   scannen_->SetContent(kBlankContent);
   scanProgress_ = 0;
   badRoms_.clear();

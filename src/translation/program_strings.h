@@ -60,6 +60,8 @@ enum ProgramStringId : std::uint32_t {
   kSMsgDlgCancel = 1045,
   kSMsgDlgRetry = 1046,
   kSMsgDlgAbort = 1047,
+  kSScanTitle = 1048,
+  kSShowBadRoms = 1049,
 };
 
 struct ProgramStringEntry {
@@ -116,6 +118,8 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSMsgDlgCancel, "SMsgDlgCancel", "Cancel"},
     {kSMsgDlgRetry, "SMsgDlgRetry", "&Retry"},
     {kSMsgDlgAbort, "SMsgDlgAbort", "&Abort"},
+    {kSScanTitle, "SScanTitle", "Initializing Roms"},
+    {kSShowBadRoms, "SShowBadRoms", "Show badroms after initializing"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).
