@@ -240,32 +240,27 @@ EnumSetter LayoutOf(QObject* object) {
   };
 }
 
-// A window is shown when the program opens it, never by its language file.
-EnumSetter VisibleOf(QObject* object) {
-  if (auto* action = qobject_cast<QAction*>(object)) return FromBoolean([action](bool on) { action->setVisible(on); });
-  if (auto* menu = qobject_cast<QMenu*>(object)) {
-    return FromBoolean([menu](bool on) { menu->menuAction()->setVisible(on); });
-  }
+// Visible and Enabled: a menu item, a menu (by its item), a tab page (by its tab) or a control. A window
+// is shown when the program opens it, and never disabled, since a disabled dialog could not be left.
+EnumSetter SwitchOf(QObject* object, void (QAction::*onItem)(bool), void (QTabWidget::*onTab)(int, bool),
+                    void (QWidget::*onControl)(bool)) {
+  QAction* item = qobject_cast<QAction*>(object);
+  if (auto* menu = qobject_cast<QMenu*>(object)) item = menu->menuAction();
+  if (item != nullptr) return FromBoolean([item, onItem](bool on) { (item->*onItem)(on); });
   QWidget* widget = Control(object);
   if (widget == nullptr) return {};
   if (QTabWidget* tabs = TabWidgetOf(widget)) {
-    return FromBoolean([tabs, widget](bool on) { tabs->setTabVisible(tabs->indexOf(widget), on); });
+    return FromBoolean([tabs, widget, onTab](bool on) { (tabs->*onTab)(tabs->indexOf(widget), on); });
   }
-  return FromBoolean([widget](bool on) { widget->setVisible(on); });
+  return FromBoolean([widget, onControl](bool on) { (widget->*onControl)(on); });
 }
 
-// A window stays enabled: a disabled dialog could not be left.
+EnumSetter VisibleOf(QObject* object) {
+  return SwitchOf(object, &QAction::setVisible, &QTabWidget::setTabVisible, &QWidget::setVisible);
+}
+
 EnumSetter EnabledOf(QObject* object) {
-  if (auto* action = qobject_cast<QAction*>(object)) return FromBoolean([action](bool on) { action->setEnabled(on); });
-  if (auto* menu = qobject_cast<QMenu*>(object)) {
-    return FromBoolean([menu](bool on) { menu->menuAction()->setEnabled(on); });
-  }
-  QWidget* widget = Control(object);
-  if (widget == nullptr) return {};
-  if (QTabWidget* tabs = TabWidgetOf(widget)) {
-    return FromBoolean([tabs, widget](bool on) { tabs->setTabEnabled(tabs->indexOf(widget), on); });
-  }
-  return FromBoolean([widget](bool on) { widget->setEnabled(on); });
+  return SwitchOf(object, &QAction::setEnabled, &QTabWidget::setTabEnabled, &QWidget::setEnabled);
 }
 
 EnumSetter CheckedOf(QObject* object) {

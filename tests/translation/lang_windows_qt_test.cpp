@@ -105,7 +105,9 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
                                                       {"Statusbalk.Panels.Items(1).Text", "'INI : n.v.t.'"},
                                                       {"file1.caption", "'Bestand'"},
                                                       {"Exit2.Caption", "'Afsluiten'"},
-                                                      {"Button2.Caption", "'Hier'"}};
+                                                      {"Button2.Caption", "'Hier'"},
+                                                      {"Exit2.Visible", "False"},
+                                                      {"File1.Enabled", "False"}};
   for (const auto& [key, value] : keys) {
     EXPECT_EQ(tr::ApplyPropertyPath(*root, key, value).status, tr::PathOutcome::kApplied) << key;
   }
@@ -113,6 +115,8 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
   EXPECT_EQ(window.findChild<QStatusBar*>()->findChildren<QLabel*>()[1]->text(), "INI : n.v.t.");
   EXPECT_EQ(window.findChild<QMenu*>("File1")->title(), "Bestand");
   EXPECT_EQ(window.findChild<QAction*>("Exit2")->text(), "Afsluiten");
+  EXPECT_FALSE(window.findChild<QAction*>("Exit2")->isVisible());
+  EXPECT_FALSE(window.findChild<QMenu*>("File1")->menuAction()->isEnabled());
   EXPECT_EQ(window.findChild<QDialog*>()->findChild<QPushButton*>()->text(), "OK");
   EXPECT_EQ(window.findChildren<QPushButton*>().back()->text(), "Hier");
   const std::pair<const char*, const char*> ignored[] = {{"gameview.Columns.Items(2).Caption", "'x'"},
