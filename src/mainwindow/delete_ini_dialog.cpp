@@ -13,6 +13,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "platform/recycle_qt.h"
+#include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;
 
@@ -82,7 +83,7 @@ void DeleteSetFileDialog::OKBtnClick() {
   } else if (!recycle_(file.string())) {
     outcome_ = Outcome::Failed;
     Form1->Tell(QMessageBox::Warning,
-                QStringLiteral("%1 could not be moved to the trash.").arg(QString::fromStdString(file.string())));
+                ProgramQText(kestrune::translation::kSNotMovedToTrash).arg(QString::fromStdString(file.string())));
   } else {
     outcome_ = Outcome::Deleted;
     const std::filesystem::path other =

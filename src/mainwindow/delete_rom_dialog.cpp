@@ -17,6 +17,7 @@
 #include "mainwindow/program_windows.h"
 #include "platform/text_file.h"
 #include "romscan/rom_path.h"
+#include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;
 namespace fs = std::filesystem;
@@ -63,7 +64,7 @@ void TOKBottomDlg2::OKBtnClick() {
     Form1->Tell(QMessageBox::Warning, failures.join('\n'));
   } else if (moved_ == 0) {
     Form1->Tell(QMessageBox::Information,
-                QStringLiteral("This Rom File is merged within another Rom zipfile and cannot be deleted."));
+                ProgramQText(kestrune::translation::kSRomFileMerged));
   }
   if (moved_ == 0 || !cat::FlagRomNotFound(Form1->catalogue(), romname_)) return;
   GameListController* list = Form1->gameList();

@@ -14,6 +14,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
+#include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;
 
@@ -145,7 +146,7 @@ void TForm12::Step(int delta) {
 void TForm12::Button3Click() {
   if (Form1 == nullptr) return;
   if (Form1->MameFile().empty()) {
-    Form1->Tell(QMessageBox::Warning, QStringLiteral("\rNo Mame binary selected !"));
+    Form1->Tell(QMessageBox::Warning, ProgramQText(kestrune::translation::kSNoMameBinary));
     return;
   }
   accept();

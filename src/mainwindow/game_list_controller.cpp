@@ -320,7 +320,17 @@ void GameListController::RefreshImages() {
 
 void GameListController::SetMameVersionText(const QString& text) { SetPanel(4, text); }
 
-void GameListController::SetRomsText(const QString& text) { SetPanel(1, Text(tr::kSRomsPanel) + text); }
+void GameListController::SetRomsText(const QString& text) {
+  romsText_ = text;
+  SetPanel(1, Text(tr::kSRomsPanel) + text);
+}
+
+void GameListController::RedrawStatusPanels() {
+  ShowListedCount();
+  SetRomsText(romsText_);
+  SetPanel(2, Text(iniFound_ ? tr::kSIniFound : tr::kSIniMissing));
+  SetPanel(3, Text(inpFound_ ? tr::kSInpFound : tr::kSInpMissing));
+}
 
 void GameListController::ApplySettings() {
   if (settings_ == nullptr) {

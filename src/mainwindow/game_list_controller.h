@@ -72,6 +72,8 @@ class GameListController : public QObject {
   void SetToolbarImages(const ToolbarImages* images);
   void SetMameVersionText(const QString& text);
   void SetRomsText(const QString& text);
+  // Writes the status panels again in the current language.
+  void RedrawStatusPanels();
 
   // Restores the list's state from the settings and builds the list; StoreSettings writes it back.
   void ApplySettings();
@@ -153,6 +155,7 @@ class GameListController : public QObject {
   bool controllerNavigation_ = false;
   bool iniFound_ = false;
   bool inpFound_ = false;
+  QString romsText_;
   QPointer<const ToolbarImages> images_;
 
   GameListModel* model_ = nullptr;

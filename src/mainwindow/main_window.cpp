@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMovie>
+#include <QPointer>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -43,6 +44,7 @@
 #include "settings/options_dialog.h"
 #include "translation/lang_translator_qt.h"
 #include "zip/zip_archiver.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
@@ -127,6 +129,18 @@ void TForm1::FormCreate() {
   taalmanager_ = new LangManagerQt(this);
   taalmanager_->Manager().SetLangsDir(frontDir_ + "lang");
   AttachLangTranslator(this, &taalmanager_->Manager());
+  taalmanager_->Manager().AfterAllTranslate = [this](kestrune::translation::TLangManager&) {
+    gameList_->RedrawStatusPanels();
+  };
+  if (kestrune::translation::TLangCore* core = kestrune::translation::GetLangCore()) {
+    core->SetWriteBackReporter([window = QPointer<TForm1>(this)](const std::string& message) {
+      if (window) {
+        window->Report(QString::fromStdString(message));
+      } else {
+        qWarning("kestrune: %s", message.c_str());
+      }
+    });
+  }
   moviesSupported_ = QMovie::supportedFormats().contains("mng");
   if (!moviesSupported_) {
     SetTabVisible(7, false);
@@ -484,7 +498,7 @@ void TForm1::LoadAndListCatalogue() {
   const cat::CatalogueLoad load = cat::LoadCatalogue(catalogue_, frontDir_, &error);
   catalogueLoaded_ = load != cat::CatalogueLoad::Failed;
   if (!catalogueLoaded_) {
-    Report(QStringLiteral("The game list could not be read, so it is left as it is on disk:\n%1")
+    Report(ProgramQText(kestrune::translation::kSGameListNotRead)
                .arg(QString::fromStdString(error)));
   }
   gameList_->ApplySettings();

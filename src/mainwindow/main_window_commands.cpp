@@ -43,6 +43,7 @@
 #include "settings/option_file_reader.h"
 #include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
@@ -412,7 +413,7 @@ void TForm1::ShowHelp() {
 
 bool TForm1::MameFileChosen() {
   if (!mameFile_.empty()) return true;
-  Tell(QMessageBox::Warning, QStringLiteral("\rNo Mame binary selected !"));
+  Tell(QMessageBox::Warning, ProgramQText(kestrune::translation::kSNoMameBinary));
   return false;
 }
 
@@ -448,12 +449,12 @@ void TForm1::EditMameIni() {
   if (!words.isEmpty()) {
     const QStringList arguments = words.mid(1) + QStringList{file};
     if (kestrune::platform::RunAndWait(words.first(), arguments, QString::fromStdString(frontDir_)) < 0) {
-      Report(QStringLiteral("The editor \"%1\" could not edit %2.").arg(editor, file));
+      Report(ProgramQText(kestrune::translation::kSEditorFailed).arg(editor, file));
     }
     return;
   }
   if (!openUrl_(QUrl::fromLocalFile(file))) {
-    Report(QStringLiteral("No program of the desktop opens %1; name an editor in VISUAL or EDITOR.").arg(file));
+    Report(ProgramQText(kestrune::translation::kSNoEditor).arg(file));
   }
 }
 
@@ -464,7 +465,7 @@ void TForm1::OpenGameOptions() {
   const std::string romname(gameList_->List().Field(row, cat::LineField::romname));
   // The name becomes a file name in the ini folder.
   if (!cat::IsMameSetName(romname)) {
-    Tell(QMessageBox::Warning, QStringLiteral("\"%1\" is not a set name MAME knows, so it has no options.")
+    Tell(QMessageBox::Warning, ProgramQText(kestrune::translation::kSSetHasNoOptions)
                                    .arg(QString::fromStdString(romname)));
     return;
   }

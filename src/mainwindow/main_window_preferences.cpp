@@ -18,6 +18,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/preference_values.h"
 #include "settings/preferences_dialog.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
@@ -92,7 +93,7 @@ void TForm1::ApplyPreferences() {
     Form4->CheckBox("resetcounter2")->setChecked(false);
     std::string error;
     if (catalogueLoaded_ && !cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
-      Report(QStringLiteral("The game list could not be saved:\n%1").arg(QString::fromStdString(error)));
+      Report(ProgramQText(kestrune::translation::kSGameListNotSaved).arg(QString::fromStdString(error)));
     }
   }
 

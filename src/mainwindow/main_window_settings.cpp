@@ -40,6 +40,7 @@
 #include "zip/wide_string.h"
 #include "zip/zip_archiver.h"
 #include "zip/zip_listing.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
@@ -431,7 +432,7 @@ void TForm1::SaveSettingsAndRelease() {
   StoreSettings();
   std::string error;
   if (!settings_->Save(&error)) {
-    const QString text = QStringLiteral("The settings could not be saved:\n%1").arg(QString::fromStdString(error));
+    const QString text = ProgramQText(kestrune::translation::kSSettingsNotSaved).arg(QString::fromStdString(error));
     if (terminating_) {
       qWarning("kestrune: %s", qUtf8Printable(text));
     } else {

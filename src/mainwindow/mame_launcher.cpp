@@ -13,6 +13,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "settings/preferences_dialog.h"
+#include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;
 using kestrune::platform::ProcessRunner;
@@ -29,19 +30,19 @@ QString MameExitText(int exitCode) {
     case 0:
       return QString();
     case 2:
-      return QStringLiteral("files are missing (ROMs or disk images)");
+      return ProgramQText(kestrune::translation::kSMameFilesMissing);
     case 3:
-      return QStringLiteral("a fatal error occurred");
+      return ProgramQText(kestrune::translation::kSMameFatalError);
     case 4:
-      return QStringLiteral("a device could not be started");
+      return ProgramQText(kestrune::translation::kSMameDeviceFailed);
     case 5:
-      return QStringLiteral("MAME does not know this game");
+      return ProgramQText(kestrune::translation::kSMameUnknownGame);
     case 6:
-      return QStringLiteral("its options are invalid");
+      return ProgramQText(kestrune::translation::kSMameInvalidOptions);
     case 7:
-      return QStringLiteral("the identified files are not usable");
+      return ProgramQText(kestrune::translation::kSMameUnusableFiles);
     default:
-      return QStringLiteral("it failed (exit code %1)").arg(exitCode);
+      return ProgramQText(kestrune::translation::kSMameExitCode).arg(exitCode);
   }
 }
 
@@ -51,7 +52,7 @@ MameLauncher::MameLauncher(TForm1* window) : QObject(window), window_(window) {
 
 bool MameLauncher::CheckMameFile() {
   if (!window_->MameFile().empty()) return true;
-  window_->Tell(QMessageBox::Warning, QStringLiteral("\rNo Mame binary selected !"));
+  window_->Tell(QMessageBox::Warning, ProgramQText(kestrune::translation::kSNoMameBinary));
   return false;
 }
 
@@ -60,8 +61,8 @@ bool MameLauncher::SelectedGame(cat::Tgameinfo& record, int& row) {
   if (row < 0) return false;
   record = window_->gameList()->List().Record(row);
   if (!cat::IsMameSetName(record.romname)) {
-    window_->Tell(QMessageBox::Warning, QStringLiteral("\"%1\" is not a set name MAME knows, so it cannot be started.")
-                                            .arg(QString::fromStdString(record.romname)));
+    window_->Tell(QMessageBox::Warning,
+                  ProgramQText(kestrune::translation::kSCannotStartSet).arg(QString::fromStdString(record.romname)));
     return false;
   }
   return true;
@@ -140,7 +141,7 @@ bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname, const s
   if (!runner_.Run(&error)) {
     window_->show();
     if (Checked("cycle")) window_->CycleTimer()->start();
-    window_->Tell(QMessageBox::Critical, QStringLiteral("MAME could not be started:\n%1").arg(error));
+    window_->Tell(QMessageBox::Critical, ProgramQText(kestrune::translation::kSMameNotStarted).arg(error));
     return false;
   }
   runner_.WriteLine(QStringLiteral(" "));
@@ -178,11 +179,11 @@ void MameLauncher::MameTerminate(int exitCode, bool crashed) {
   window_->raise();
   window_->activateWindow();
   if (crashed || exitCode != 0) {
-    const QString why = crashed ? QStringLiteral("it stopped unexpectedly") : MameExitText(exitCode);
+    const QString why =
+        crashed ? ProgramQText(kestrune::translation::kSMameStoppedUnexpectedly) : MameExitText(exitCode);
     qWarning("kestrune: MAME ended on %s: %s", playing_.romname.c_str(), qUtf8Printable(why));
-    window_->Tell(
-        QMessageBox::Warning,
-        QStringLiteral("MAME ended on \"%1\" because %2.").arg(QString::fromStdString(playing_.romname), why));
+    window_->Tell(QMessageBox::Warning,
+                  ProgramQText(kestrune::translation::kSMameEnded).arg(QString::fromStdString(playing_.romname), why));
   }
   emit playEnded();
 }

@@ -23,6 +23,7 @@
 #include "settings/settings_schema.h"
 #include "taskdialog/task_dialog_job_qt.h"
 #include "taskdialog/task_dialog_qt.h"
+#include "translation/program_strings_qt.h"
 
 namespace {
 
@@ -84,12 +85,11 @@ RomScanCommand::~RomScanCommand() {
 }
 
 void RomScanCommand::SetUpDialog() {
-  scannen_->SetTitle(QStringLiteral("Initializing Roms"));
+  ShowDialogTexts();
   scannen_->SetOptions({kt::doProgressBar});
   scannen_->SetCommonButtons({kt::cbOK});
   scannen_->SetDialogPosition(kt::dpOwnerFormCenter);
   scannen_->SetApplicationIsParent(false);
-  scannen_->SetVerificationText(QStringLiteral("Show badroms after initializing"));
   scannen_->SetInstruction(QStringLiteral(" "));
   scannen_->OnDialogCreated = [this](QObject*) { RunListXmlBatch(); };
   scannen_->OnDialogProgress = [this](QObject*, int& pos, kt::TTaskDialogProgressState&) { pos = scanProgress_; };
@@ -100,12 +100,18 @@ void RomScanCommand::SetUpDialog() {
   };
 }
 
+// The dialog's own texts, in the language chosen when it opens.
+void RomScanCommand::ShowDialogTexts() {
+  scannen_->SetTitle(ProgramQText(kestrune::translation::kSScanTitle));
+  scannen_->SetVerificationText(ProgramQText(kestrune::translation::kSShowBadRoms));
+}
+
 int RomScanCommand::RunModal(QDialog& dialog) { return modalRunner_ ? modalRunner_(dialog) : dialog.exec(); }
 
 void RomScanCommand::Initialise1Click() {
   if (scanning_) return;
   if (window_->MameFile().empty()) {
-    window_->Tell(QMessageBox::Warning, QStringLiteral("\nNo Mame binary selected !"));
+    window_->Tell(QMessageBox::Warning, ProgramQText(kestrune::translation::kSNoMameBinaryScan));
     return;
   }
   RunScanDialog();
@@ -122,6 +128,7 @@ void RomScanCommand::Interfaceoptions1Click() {
 }
 
 void RomScanCommand::RunScanDialog() {
+  ShowDialogTexts();
   scannen_->SetContent(kBlankContent);
   scanProgress_ = 0;
   badRoms_.clear();
@@ -145,7 +152,7 @@ void RomScanCommand::RunListXmlBatch() {
   scanning_ = true;
   scannen_->SetButtonEnabled(kOkButton, false);
   scannen_->SetProgressBarMax(100);
-  ShowInstruction(QStringLiteral("Getting info from Mame..."));
+  ShowInstruction(ProgramQText(kestrune::translation::kSGettingInfo));
   const QString frontDir = QString::fromStdString(window_->FrontDir());
   mameRun_.Start();
   mameini_->SetApplication(frontDir + QString::fromStdString(window_->MameFile()));
@@ -254,11 +261,11 @@ void RomScanCommand::EndScan(bool replaced, const QString& message) {
   if (replaced) {
     scanProgress_ = 100;
     scannen_->SetProgressPosition(100);
-    ShowInstruction(QStringLiteral("Done!"));
+    ShowInstruction(ProgramQText(kestrune::translation::kSScanDone));
     scannen_->SetContent(kBlankContent);
   } else {
-    ShowInstruction(QStringLiteral("Initializing Roms failed"));
-    scannen_->SetContent(message + QStringLiteral("\rThe game list was left as it was."));
+    ShowInstruction(ProgramQText(kestrune::translation::kSScanFailed));
+    scannen_->SetContent(message + ProgramQText(kestrune::translation::kSGameListKept));
   }
   scannen_->SetButtonEnabled(kOkButton, true);
   emit scanEnded(replaced, message);
@@ -271,7 +278,7 @@ std::unique_ptr<TaskDialogJob> MakeScanPassJob(rs::ScanPassParams params, const 
       [params = std::move(params), &mameRun, &result, contentText = std::move(contentText)](TaskDialogJob& job) mutable {
         params.read.cancelled = [&job] { return job.IsCancelled(); };
         rs::RomScanObserver& observer = params.verify.observer;
-        observer.instruction = [&job](std::string_view text) { job.ReportInstruction(FromUtf8(text)); };
+        observer.instruction = [&job](std::string_view text) { job.ReportInstruction(ProgramQTextOf(text)); };
         auto lastContent = std::chrono::steady_clock::time_point{};
         observer.content = [&job, &contentText, lastContent](std::string_view text) mutable {
           const auto now = std::chrono::steady_clock::now();

@@ -63,6 +63,7 @@ class RomScanCommand : public QObject {
   // Shows `scannen` until the user presses OK, then the bad ROMs dialog when its box was ticked.
   void RunScanDialog();
   void SetUpDialog();
+  void ShowDialogTexts();
   void RunListXmlBatch();
   // True when MAME has ended after writing its whole list; otherwise *error says what happened.
   kestrune::romscan::ScanPassParams PassParams();

@@ -75,6 +75,9 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   pages_->addTab(NewInputPage(), QStringLiteral("Input Devices"));
   pages_->addTab(NewMiscPage(), QStringLiteral("Misc"));
   pages_->addTab(NewBiosPage(), QStringLiteral("Bios"));
+  for (int page = 0; page < pages_->count(); ++page) {
+    pages_->widget(page)->setObjectName(QStringLiteral("TabSheet%1").arg(page + 1));
+  }
 
   error_ = new QLabel;
   error_->setObjectName("errortext");

@@ -107,7 +107,8 @@ class TForm2 : public QDialog {
   QSlider* Slider(kestrune::settings::Option option, const char* labelName);
   QLineEdit* Edit(kestrune::settings::Option option);
   QLineEdit* FileEdit(kestrune::settings::Option option, const QString& title, const QString& filter, bool forWriting);
-  QWidget* SliderGroup(const QString& title, kestrune::settings::Option option, const char* labelName);
+  QWidget* SliderGroup(const char* name, const QString& title, kestrune::settings::Option option,
+                       const char* labelName);
   QWidget* ScreenGroup(int index);
   void AddRenderButtons(QLayout* layout);
 

@@ -29,8 +29,9 @@ QString Name(Option option) {
   return QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size()));
 }
 
-QGroupBox* NewGroup(const QString& title, QLayout* layout) {
+QGroupBox* NewGroup(const char* name, const QString& title, QLayout* layout) {
   auto* group = new QGroupBox(title);
+  group->setObjectName(QString::fromLatin1(name));
   group->setLayout(layout);
   return group;
 }
@@ -42,6 +43,9 @@ QLabel* NewLabel(const QString& caption, const char* name = nullptr) {
   }
   return label;
 }
+
+// The row labels of the screen groups, four a group from Label5 on: "Screen:", ":", "Resolution:", "View:".
+QByteArray RowLabelName(int group, int row) { return QStringLiteral("Label%1").arg(5 + group * 4 + row).toLatin1(); }
 
 QWidget* NewPage(std::initializer_list<QWidget*> columns) {
   auto* page = new QWidget;
@@ -141,11 +145,11 @@ QLineEdit* TForm2::FileEdit(Option option, const QString& title, const QString& 
 }
 
 // A slider with its value label beside it, in a group of its own.
-QWidget* TForm2::SliderGroup(const QString& title, Option option, const char* labelName) {
+QWidget* TForm2::SliderGroup(const char* name, const QString& title, Option option, const char* labelName) {
   auto* row = new QHBoxLayout;
   row->addWidget(Slider(option, labelName));
   row->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(option))]);
-  return NewGroup(title, row);
+  return NewGroup(name, title, row);
 }
 
 void TForm2::AddRenderButtons(QLayout* layout) {
@@ -180,11 +184,12 @@ QWidget* TForm2::NewDisplayPage() {
       2);
   auto* lists = new QFormLayout;
   lists->addRow(List(Option::frameskip));
-  lists->addRow(QStringLiteral("Pre-scale filtering :"), List(Option::prescale));
-  lists->addRow(QStringLiteral("Direct-X Version:"), List(Option::directxversion));
-  lists->addRow(QStringLiteral("Number Of Screens:"), List(Option::numscreens));
-  lists->addRow(QStringLiteral("Effect :"), FileEdit(Option::effect, QStringLiteral("Choose .PNG file"),
-                                                     QStringLiteral("All files (*.png)"), false));
+  lists->addRow(NewLabel(QStringLiteral("Pre-scale filtering :"), "Label1"), List(Option::prescale));
+  lists->addRow(NewLabel(QStringLiteral("Direct-X Version:"), "Label2"), List(Option::directxversion));
+  lists->addRow(NewLabel(QStringLiteral("Number Of Screens:"), "Label3"), List(Option::numscreens));
+  lists->addRow(
+      NewLabel(QStringLiteral("Effect :"), "Label4"),
+      FileEdit(Option::effect, QStringLiteral("Choose .PNG file"), QStringLiteral("All files (*.png)"), false));
   auto* display = new QVBoxLayout;
   display->addLayout(flags);
   display->addLayout(lists);
@@ -197,27 +202,27 @@ QWidget* TForm2::NewDisplayPage() {
   AddRenderButtons(render);
 
   auto* sliders = new QGridLayout;
-  const std::tuple<const char*, Option, const char*> groups[] = {
-      {"Brightness Correction", Option::brightness, "brightscherm"},
-      {"Contrast Correction", Option::contrast, "contrastscherm"},
-      {"Gamma Correction", Option::gamma, "gammascherm"},
-      {"Pause Brightness", Option::pauzebright, "pausscherm"},
-      {"Full Screen Brightness", Option::fullbrightness, "fullbrightscherm"},
-      {"Full Screen Contrast", Option::fullcontrast, "fullcontrastscherm"},
-      {"Full Screen Gamma", Option::fullgamma, "fullgammascherm"},
+  const std::tuple<const char*, const char*, Option, const char*> groups[] = {
+      {"GroupBox4", "Brightness Correction", Option::brightness, "brightscherm"},
+      {"GroupBox5", "Contrast Correction", Option::contrast, "contrastscherm"},
+      {"GroupBox6", "Gamma Correction", Option::gamma, "gammascherm"},
+      {"GroupBox7", "Pause Brightness", Option::pauzebright, "pausscherm"},
+      {"GroupBox8", "Full Screen Brightness", Option::fullbrightness, "fullbrightscherm"},
+      {"GroupBox9", "Full Screen Contrast", Option::fullcontrast, "fullcontrastscherm"},
+      {"GroupBox10", "Full Screen Gamma", Option::fullgamma, "fullgammascherm"},
   };
   int at = 0;
-  for (const auto& [title, option, label] : groups) {
-    sliders->addWidget(SliderGroup(QString::fromLatin1(title), option, label), at / 4, at % 4);
+  for (const auto& [name, title, option, label] : groups) {
+    sliders->addWidget(SliderGroup(name, QString::fromLatin1(title), option, label), at / 4, at % 4);
     ++at;
   }
 
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
   auto* top = new QHBoxLayout;
-  top->addWidget(NewGroup(QStringLiteral("Display Options"), display), 0, Qt::AlignTop);
-  top->addWidget(
-      NewColumn({NewGroup(QStringLiteral("Rotation"), rotation), NewGroup(QStringLiteral("Render System"), render)}));
+  top->addWidget(NewGroup("GroupBox1", QStringLiteral("Display Options"), display), 0, Qt::AlignTop);
+  top->addWidget(NewColumn({NewGroup("GroupBox2", QStringLiteral("Rotation"), rotation),
+                            NewGroup("GroupBox3", QStringLiteral("Render System"), render)}));
   top->addStretch();
   layout->addLayout(top);
   layout->addLayout(sliders);
@@ -241,17 +246,21 @@ QWidget* TForm2::ScreenGroup(int index) {
     edit->setFixedWidth(edit->fontMetrics().horizontalAdvance(QStringLiteral("000")) + 12);
     aspect->addWidget(edit);
     if (side == group.aspectX) {
-      aspect->addWidget(NewLabel(QStringLiteral(":")));
+      aspect->addWidget(NewLabel(QStringLiteral(":"), RowLabelName(index, 1).constData()));
     }
   }
   aspect->addStretch();
   auto* form = new QFormLayout;
-  form->addRow(QStringLiteral("Screen:"), screenLists_[static_cast<std::size_t>(index)]);
+  form->addRow(NewLabel(QStringLiteral("Screen:"), RowLabelName(index, 0).constData()),
+               screenLists_[static_cast<std::size_t>(index)]);
   form->addRow(CheckBox(group.aspectAuto, QStringLiteral("Auto Aspect Ratio")));
   form->addRow(aspect);
-  form->addRow(QStringLiteral("Resolution:"), resolutionLists_[static_cast<std::size_t>(index)]);
-  form->addRow(QStringLiteral("View:"), List(group.view));
-  return NewGroup(index == 0 ? QStringLiteral("Default Screen") : QStringLiteral("Screen %1").arg(index), form);
+  form->addRow(NewLabel(QStringLiteral("Resolution:"), RowLabelName(index, 2).constData()),
+               resolutionLists_[static_cast<std::size_t>(index)]);
+  form->addRow(NewLabel(QStringLiteral("View:"), RowLabelName(index, 3).constData()), List(group.view));
+  const QByteArray groupName = QStringLiteral("GroupBox%1").arg(11 + index).toLatin1();
+  return NewGroup(groupName.constData(),
+                  index == 0 ? QStringLiteral("Default Screen") : QStringLiteral("Screen %1").arg(index), form);
 }
 
 QWidget* TForm2::NewScreensPage() {
@@ -266,24 +275,25 @@ QWidget* TForm2::NewScreensPage() {
   }
   auto* page = new QWidget;
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(NewGroup(QStringLiteral("Screen Options"), screens));
+  layout->addWidget(NewGroup("GroupBox16", QStringLiteral("Screen Options"), screens));
   layout->addStretch();
   return page;
 }
 
 QWidget* TForm2::NewVectorPage() {
   auto* beam = new QFormLayout;
-  for (const auto& [caption, option, label] : {std::tuple{"Beam width:", Option::beam, "beamscherm"},
-                                               std::tuple{"Flicker:", Option::flicker, "flickerscherm"}}) {
+  for (const auto& [rowLabel, caption, option, label] :
+       {std::tuple{"Label25", "Beam width:", Option::beam, "beamscherm"},
+        std::tuple{"Label26", "Flicker:", Option::flicker, "flickerscherm"}}) {
     auto* row = new QHBoxLayout;
     row->addWidget(Slider(option, label));
     row->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(option))]);
-    beam->addRow(QString::fromLatin1(caption), row);
+    beam->addRow(NewLabel(QString::fromLatin1(caption), rowLabel), row);
   }
   auto* vector = new QVBoxLayout;
   vector->addWidget(CheckBox(Option::antivector, "Antialiasing for vector games"));
-  vector->addWidget(NewGroup(QStringLiteral("Beam settings"), beam));
-  return NewPage({NewGroup(QStringLiteral("Vector settings"), vector)});
+  vector->addWidget(NewGroup("GroupBox17", QStringLiteral("Beam settings"), beam));
+  return NewPage({NewGroup("GroupBox18", QStringLiteral("Vector settings"), vector)});
 }
 
 QWidget* TForm2::NewSoundPage() {
@@ -296,16 +306,18 @@ QWidget* TForm2::NewSoundPage() {
   sound->addRow(NewLabel(QStringLiteral("File name:"), "wavefile"), file);
   auto* column = new QVBoxLayout;
   column->addWidget(CheckBox(Option::sound, "Enable sound and sound CPU's"));
-  column->addWidget(NewGroup(QStringLiteral("Sound"), sound));
+  column->addWidget(NewGroup("GroupBox19", QStringLiteral("Sound"), sound));
   auto* left = new QWidget;
   left->setLayout(column);
-  return NewPage({left, NewColumn({SliderGroup(QStringLiteral("Volume Attenuation"), Option::volume, "volumescherm"),
-                                   SliderGroup(QStringLiteral("Audio Latency"), Option::latency, "latencyscherm")})});
+  return NewPage(
+      {left,
+       NewColumn({SliderGroup("GroupBox20", QStringLiteral("Volume Attenuation"), Option::volume, "volumescherm"),
+                  SliderGroup("GroupBox21", QStringLiteral("Audio Latency"), Option::latency, "latencyscherm")})});
 }
 
 QWidget* TForm2::NewInputPage() {
   auto* input = new QFormLayout;
-  input->addRow(QStringLiteral("External Controller :"), List(Option::controller));
+  input->addRow(NewLabel(QStringLiteral("External Controller :"), "Label27"), List(Option::controller));
   for (const auto& [option, caption] :
        {std::pair{Option::mouse, "Mouse"}, std::pair{Option::steadykey, "Steadykey support"},
         std::pair{Option::multikeyboard, "Multi Keyboard"}, std::pair{Option::multimouse, "Multi Mouse"}}) {
@@ -318,31 +330,34 @@ QWidget* TForm2::NewInputPage() {
 
   auto* joystick = new QFormLayout;
   joystick->addRow(CheckBox(Option::joystick, "Use Joystick"));
-  for (const auto& [caption, option, label] :
-       {std::tuple{"Joystick Deadzone :", Option::deadzone, "deadzonescherm"},
-        std::tuple{"Joystick Saturation :", Option::saturation, "saturationscherm"}}) {
+  for (const auto& [rowLabel, caption, option, label] :
+       {std::tuple{"Label28", "Joystick Deadzone :", Option::deadzone, "deadzonescherm"},
+        std::tuple{"Label29", "Joystick Saturation :", Option::saturation, "saturationscherm"}}) {
     auto* row = new QHBoxLayout;
     row->addWidget(Slider(option, label));
     row->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(option))]);
-    joystick->addRow(QString::fromLatin1(caption), row);
+    joystick->addRow(NewLabel(QString::fromLatin1(caption), rowLabel), row);
   }
-  joystick->addRow(QStringLiteral("Joystick Axes:"), List(Option::joystick_axes));
-  joystick->addRow(QStringLiteral("Custom Joystick Axes:"), Edit(Option::joystick_custom_map));
+  joystick->addRow(NewLabel(QStringLiteral("Joystick Axes:"), "Label30"), List(Option::joystick_axes));
+  joystick->addRow(NewLabel(QStringLiteral("Custom Joystick Axes:"), "Label31"), Edit(Option::joystick_custom_map));
 
   auto* devices = new QFormLayout;
-  for (const auto& [caption, option] :
-       {std::pair{"Paddle:", Option::paddle_controller}, std::pair{"Adstick:", Option::adstick_controller},
-        std::pair{"Lightgun:", Option::lightgun_controller}, std::pair{"Pedal:", Option::pedal_controller},
-        std::pair{"Dial:", Option::dial_controller}, std::pair{"Trackball:", Option::trackball_controller},
-        std::pair{"Positional:", Option::positional_controller}, std::pair{"Mouse:", Option::mouse_controller}}) {
-    devices->addRow(QString::fromLatin1(caption), List(option));
+  for (const auto& [rowLabel, caption, option] : {std::tuple{"Label32", "Paddle:", Option::paddle_controller},
+                                                  std::tuple{"Label33", "Adstick:", Option::adstick_controller},
+                                                  std::tuple{"Label34", "Lightgun:", Option::lightgun_controller},
+                                                  std::tuple{"Label35", "Pedal:", Option::pedal_controller},
+                                                  std::tuple{"Label36", "Dial:", Option::dial_controller},
+                                                  std::tuple{"Label37", "Trackball:", Option::trackball_controller},
+                                                  std::tuple{"Label38", "Positional:", Option::positional_controller},
+                                                  std::tuple{"Label39", "Mouse:", Option::mouse_controller}}) {
+    devices->addRow(NewLabel(QString::fromLatin1(caption), rowLabel), List(option));
   }
   auto* inputBox = new QVBoxLayout;
   inputBox->addLayout(input);
-  inputBox->addWidget(NewGroup(QStringLiteral("Lightgun"), lightgun));
-  return NewPage({NewGroup(QStringLiteral("Input"), inputBox),
-                  NewColumn({NewGroup(QStringLiteral("Joystick"), joystick),
-                             NewGroup(QStringLiteral("Analog Game Devices"), devices)})});
+  inputBox->addWidget(NewGroup("GroupBox22", QStringLiteral("Lightgun"), lightgun));
+  return NewPage({NewGroup("GroupBox23", QStringLiteral("Input"), inputBox),
+                  NewColumn({NewGroup("GroupBox24", QStringLiteral("Joystick"), joystick),
+                             NewGroup("GroupBox25", QStringLiteral("Analog Game Devices"), devices)})});
 }
 
 QWidget* TForm2::NewMiscPage() {
@@ -355,7 +370,7 @@ QWidget* TForm2::NewMiscPage() {
                  2));
   QLineEdit* frames = Edit(Option::frames);
   frames->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), frames));
-  misc->addRow(QStringLiteral("Seconds to Run:"), frames);
+  misc->addRow(NewLabel(QStringLiteral("Seconds to Run:"), "Label40"), frames);
   misc->addRow(CheckBox(Option::autosavestate, "Auto-Save Game States"));
   misc->addRow(CheckBox(Option::savemng, "Save MNG Movie (.mng)"));
   QLineEdit* movie = FileEdit(Option::mngfile, QStringLiteral("Kestrune"), QStringLiteral("All files (*.mng)"), true);
@@ -366,35 +381,37 @@ QWidget* TForm2::NewMiscPage() {
                               CheckBox(Option::overlays, "Use Overlays"), CheckBox(Option::backdrops, "Use Backdrops")},
                              2);
   auto* priority = new QHBoxLayout;
-  priority->addWidget(NewLabel(QStringLiteral("Low")));
+  priority->addWidget(NewLabel(QStringLiteral("Low"), "Label41"));
   priority->addWidget(Slider(Option::highpriority, "prioritylabel"));
-  priority->addWidget(NewLabel(QStringLiteral("High")));
+  priority->addWidget(NewLabel(QStringLiteral("High"), "Label42"));
   priority->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(Option::highpriority))]);
   auto* speed = new QGridLayout;
   speed->addWidget(Slider(Option::speed, "speedlabel"), 0, 0, 1, 3);
   speed->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(Option::speed))], 0, 3);
-  speed->addWidget(NewLabel(QStringLiteral("0%")), 1, 0, Qt::AlignLeft);
-  speed->addWidget(NewLabel(QStringLiteral("100%")), 1, 1, Qt::AlignHCenter);
-  speed->addWidget(NewLabel(QStringLiteral("200%")), 1, 2, Qt::AlignRight);
+  speed->addWidget(NewLabel(QStringLiteral("0%"), "Label43"), 1, 0, Qt::AlignLeft);
+  speed->addWidget(NewLabel(QStringLiteral("100%"), "Label44"), 1, 1, Qt::AlignHCenter);
+  speed->addWidget(NewLabel(QStringLiteral("200%"), "Label45"), 1, 2, Qt::AlignRight);
   for (int column = 0; column < 3; ++column) {
     speed->setColumnStretch(column, 1);
   }
-  return NewPage(
-      {NewGroup(QStringLiteral("Misc"), misc), NewColumn({NewGroup(QStringLiteral("Additional game artwork"), artwork),
-                                                          NewGroup(QStringLiteral("MAME Priority"), priority),
-                                                          NewGroup(QStringLiteral("MAME Speed"), speed)})});
+  return NewPage({NewGroup("GroupBox26", QStringLiteral("Misc"), misc),
+                  NewColumn({NewGroup("GroupBox27", QStringLiteral("Additional game artwork"), artwork),
+                             NewGroup("GroupBox28", QStringLiteral("MAME Priority"), priority),
+                             NewGroup("GroupBox29", QStringLiteral("MAME Speed"), speed)})});
 }
 
 QWidget* TForm2::NewBiosPage() {
   auto* bios = new QFormLayout;
-  for (const auto& [caption, option] :
-       {std::pair{"ST-V Bios :", Option::stvbios}, std::pair{"Megaplay Bios :", Option::megaplaybios},
-        std::pair{"NeoGeo Bios :", Option::neogeobios}, std::pair{"Deco Cassette System Bios :", Option::decocassbios},
-        std::pair{"Arcadia System Bios :", Option::arbios},
-        std::pair{"Playchoice-10 Bios :", Option::playchoicebios}}) {
-    bios->addRow(QString::fromLatin1(caption), List(option));
+  for (const auto& [rowLabel, caption, option] :
+       {std::tuple{"Label46", "ST-V Bios :", Option::stvbios},
+        std::tuple{"Label47", "Megaplay Bios :", Option::megaplaybios},
+        std::tuple{"Label48", "NeoGeo Bios :", Option::neogeobios},
+        std::tuple{"Label49", "Deco Cassette System Bios :", Option::decocassbios},
+        std::tuple{"Label50", "Arcadia System Bios :", Option::arbios},
+        std::tuple{"Label51", "Playchoice-10 Bios :", Option::playchoicebios}}) {
+    bios->addRow(NewLabel(QString::fromLatin1(caption), rowLabel), List(option));
   }
-  return NewPage({NewGroup(QStringLiteral("Bios Settings"), bios)});
+  return NewPage({NewGroup("GroupBox30", QStringLiteral("Bios Settings"), bios)});
 }
 
 QLayout* TForm2::NewButtonRow() {

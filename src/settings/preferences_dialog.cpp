@@ -32,6 +32,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/options_dialog.h"
 #include "settings/preference_values.h"
+#include "translation/program_strings_qt.h"
 
 namespace {
 
@@ -54,8 +55,8 @@ QComboBox* NewDropDownList(const char* name, const QStringList& items) {
   return list;
 }
 
-QGroupBox* NewGroup(const QString& caption, QLayout* layout) {
-  auto* group = new QGroupBox(caption);
+QGroupBox* NewGroup(const char* name, const QString& caption, QLayout* layout) {
+  auto* group = Named(new QGroupBox(caption), name);
   group->setLayout(layout);
   return group;
 }
@@ -63,32 +64,33 @@ QGroupBox* NewGroup(const QString& caption, QLayout* layout) {
 // A folder edit with its "C" button, which empties the folder setting, on the page it stands on.
 struct FolderEdit {
   const char* edit;
+  const char* labelName;
   const char* label;
   const char* clearButton;
   bool mamePage;
 };
 
 constexpr FolderEdit kFolderEdits[] = {
-    {"mamesnapdir", "Snap Folder:", "SpeedButton2", false},
-    {"mameflyerdir", "Flyer Folder:", "SpeedButton3", false},
-    {"mamemarqueedir", "Marquee Folder:", "SpeedButton4", false},
-    {"mamecabinetdir", "Cabinet Folder:", "SpeedButton5", false},
-    {"mamecontroldir", "CPanel Folder:", "SpeedButton6", false},
-    {"mametitledir", "Title Folder:", "SpeedButton19", false},
-    {"mameicondir", "Icons Folder:", "SpeedButton18", false},
-    {"mamemngdir", "MNG Folder:", "SpeedButton20", false},
-    {"mameromdir", "Rom Folders:", "SpeedButton1", true},
-    {"mamesampledir", "Samples Folder:", "SpeedButton7", true},
-    {"mamecfgdir", "Cfg Folder:", "SpeedButton8", true},
-    {"mamenvramdir", "Nvram Folder:", "SpeedButton10", true},
-    {"mamediffdir", "Diff Folder:", "SpeedButton11", true},
-    {"mameartdir", "Artwork Folder:", "SpeedButton12", true},
-    {"mameinidir", "Ini Folder:", "SpeedButton13", true},
-    {"mamestadir", "State Folder:", "SpeedButton14", true},
-    {"mameinpdir", "Inp Folder:", "SpeedButton15", true},
-    {"mamectrldir", "Ctrlr Folder:", "SpeedButton16", true},
-    {"mamecarddir", "Memcard Folder:", "SpeedButton17", true},
-    {"mamefontdir", "Font Folder:", "SpeedButton9", true},
+    {"mamesnapdir", "Label30", "Snap Folder:", "SpeedButton2", false},
+    {"mameflyerdir", "Label31", "Flyer Folder:", "SpeedButton3", false},
+    {"mamemarqueedir", "Label32", "Marquee Folder:", "SpeedButton4", false},
+    {"mamecabinetdir", "Label33", "Cabinet Folder:", "SpeedButton5", false},
+    {"mamecontroldir", "Label34", "CPanel Folder:", "SpeedButton6", false},
+    {"mametitledir", "Label35", "Title Folder:", "SpeedButton19", false},
+    {"mameicondir", "Label36", "Icons Folder:", "SpeedButton18", false},
+    {"mamemngdir", "Label37", "MNG Folder:", "SpeedButton20", false},
+    {"mameromdir", "Label38", "Rom Folders:", "SpeedButton1", true},
+    {"mamesampledir", "Label39", "Samples Folder:", "SpeedButton7", true},
+    {"mamecfgdir", "Label40", "Cfg Folder:", "SpeedButton8", true},
+    {"mamenvramdir", "Label41", "Nvram Folder:", "SpeedButton10", true},
+    {"mamediffdir", "Label42", "Diff Folder:", "SpeedButton11", true},
+    {"mameartdir", "Label43", "Artwork Folder:", "SpeedButton12", true},
+    {"mameinidir", "Label44", "Ini Folder:", "SpeedButton13", true},
+    {"mamestadir", "Label45", "State Folder:", "SpeedButton14", true},
+    {"mameinpdir", "Label46", "Inp Folder:", "SpeedButton15", true},
+    {"mamectrldir", "Label47", "Ctrlr Folder:", "SpeedButton16", true},
+    {"mamecarddir", "Label48", "Memcard Folder:", "SpeedButton17", true},
+    {"mamefontdir", "Label49", "Font Folder:", "SpeedButton9", true},
 };
 
 // The folder edits of one page, each with a button that opens the folder dialog and its "C" button.
@@ -103,7 +105,7 @@ void AddFolderRows(QFormLayout* form, bool mamePage) {
     auto* clear = Named(new QToolButton, folder.clearButton);
     clear->setText(QStringLiteral("C"));
     row->addWidget(clear);
-    form->addRow(QString::fromLatin1(folder.label), row);
+    form->addRow(Named(new QLabel(QString::fromLatin1(folder.label)), folder.labelName), row);
   }
 }
 
@@ -125,10 +127,10 @@ QWidget* NewControllerPage(const char* pageName, const char* boxName, const QStr
 }
 
 // A colour box: a button showing the colour, with its caption beside it.
-void AddColourRow(QFormLayout* form, const char* name, const QString& caption) {
+void AddColourRow(QFormLayout* form, const char* name, const char* labelName, const QString& caption) {
   auto* button = Named(new QPushButton, name);
   button->setFixedWidth(64);
-  form->addRow(caption, button);
+  form->addRow(Named(new QLabel(caption), labelName), button);
 }
 
 QPushButton* NewButton(const char* name, const QString& caption) { return Named(new QPushButton(caption), name); }
@@ -197,9 +199,9 @@ QWidget* TForm4::NewOptionsPage() {
   gui->addRow(NewCheckBox("keepcounters", QStringLiteral("Reset counters after re-initializing")));
   gui->addRow(NewCheckBox("hidemouse", QStringLiteral("Hide Mouse (Needs Restart)")));
   gui->addRow(NewCheckBox("stretchssyesno", QStringLiteral("Auto Stretch Screenshots")));
-  gui->addRow(QStringLiteral("Scale:"), NewDropDownList("scaletimes", {"None", "2x", "3x", "4x"}));
+  gui->addRow(Named(new QLabel(QStringLiteral("Scale:")), "Label1"), NewDropDownList("scaletimes", {"None", "2x", "3x", "4x"}));
   // Item order is the stored index: Lanczos, box, Mitchell, linear and spline resampling.
-  gui->addRow(QStringLiteral("Stretch Filter:"),
+  gui->addRow(Named(new QLabel(QStringLiteral("Stretch Filter:")), "Label2"),
               NewDropDownList("stretchfilter", {"Sharpen", "Sharpen More", "Blur", "Blur More", "Full Blur"}));
   gui->addRow(NewCheckBox("cycle", QStringLiteral("Cycle Mode")));
   auto* cycleSnaps = Named(new QRadioButton(QStringLiteral("Cycle Snapshots")), "cyclesnaps");
@@ -213,9 +215,9 @@ QWidget* TForm4::NewOptionsPage() {
   auto* cycleTime = Named(new QLineEdit(QStringLiteral("2")), "cycletimer");
   cycleTime->setMaxLength(1);
   cycleTime->setMaximumWidth(32);
-  gui->addRow(QStringLiteral("Cycle time in seconds:"), cycleTime);
+  gui->addRow(Named(new QLabel(QStringLiteral("Cycle time in seconds:")), "Label3"), cycleTime);
   gui->addRow(NewCheckBox("cyclemove", QStringLiteral("OnMouseOver Cycling")));
-  gui->addRow(QStringLiteral("Commandline:"), Named(new QLineEdit, "commandline"));
+  gui->addRow(Named(new QLabel(QStringLiteral("Commandline:")), "Label4"), Named(new QLineEdit, "commandline"));
 
   auto* romList = new QVBoxLayout;
   romList->addWidget(NewCheckBox("showclones", QStringLiteral("Enable Clones"), true));
@@ -225,13 +227,13 @@ QWidget* TForm4::NewOptionsPage() {
   counters->addWidget(NewCheckBox("resetcounter", QStringLiteral("Reset play counters")));
   counters->addWidget(NewCheckBox("resetcounter2", QStringLiteral("Reset time counters")));
   auto* right = new QVBoxLayout;
-  right->addWidget(NewGroup(QStringLiteral("Rom list"), romList));
-  right->addWidget(NewGroup(QStringLiteral("Counters"), counters));
+  right->addWidget(NewGroup("GroupBox2", QStringLiteral("Rom list"), romList));
+  right->addWidget(NewGroup("GroupBox3", QStringLiteral("Counters"), counters));
   right->addStretch();
 
   auto* page = Named(new QWidget, "TabSheet2");
   auto* layout = new QHBoxLayout(page);
-  layout->addWidget(NewGroup(QStringLiteral("GUI Options"), gui));
+  layout->addWidget(NewGroup("GroupBox1", QStringLiteral("GUI Options"), gui));
   layout->addLayout(right);
   return page;
 }
@@ -240,15 +242,15 @@ QWidget* TForm4::NewFrontEndFoldersPage() {
   auto* folders = new QFormLayout;
   AddFolderRows(folders, false);
   auto* optional = new QFormLayout;
-  optional->addRow(QStringLiteral("History.dat :"), NewReadOnlyEdit("historydatscherm"));
-  optional->addRow(QStringLiteral("Mameinfo.dat :"), NewReadOnlyEdit("infodatscherm"));
-  optional->addRow(QStringLiteral("Catver.ini :"), NewReadOnlyEdit("catverscherm"));
-  optional->addRow(QStringLiteral("NPlayers.ini :"), NewReadOnlyEdit("nplayersscherm"));
+  optional->addRow(Named(new QLabel(QStringLiteral("History.dat :")), "Label5"), NewReadOnlyEdit("historydatscherm"));
+  optional->addRow(Named(new QLabel(QStringLiteral("Mameinfo.dat :")), "Label6"), NewReadOnlyEdit("infodatscherm"));
+  optional->addRow(Named(new QLabel(QStringLiteral("Catver.ini :")), "Label7"), NewReadOnlyEdit("catverscherm"));
+  optional->addRow(Named(new QLabel(QStringLiteral("NPlayers.ini :")), "Label8"), NewReadOnlyEdit("nplayersscherm"));
 
   auto* page = Named(new QWidget, "TabSheet3");
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(NewGroup(QStringLiteral("GUI Folders"), folders));
-  layout->addWidget(NewGroup(QStringLiteral("Optional Files"), optional));
+  layout->addWidget(NewGroup("GroupBox4", QStringLiteral("GUI Folders"), folders));
+  layout->addWidget(NewGroup("GroupBox5", QStringLiteral("Optional Files"), optional));
   layout->addStretch();
   return page;
 }
@@ -260,12 +262,12 @@ QWidget* TForm4::NewMameFoldersPage() {
   mameFile->setReadOnly(true);
   mameFile->addAction(mameFile->style()->standardIcon(QStyle::SP_FileIcon), QLineEdit::TrailingPosition)
       ->setObjectName(QStringLiteral("mamefiledisplayBrowse"));
-  folders->addRow(QStringLiteral("Mame File:"), mameFile);
+  folders->addRow(Named(new QLabel(QStringLiteral("Mame File:")), "Label9"), mameFile);
   AddFolderRows(folders, true);
 
   auto* page = Named(new QWidget, "TabSheet4");
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(NewGroup(QStringLiteral("Mame Folders"), folders));
+  layout->addWidget(NewGroup("GroupBox6", QStringLiteral("Mame Folders"), folders));
   layout->addStretch();
   return page;
 }
@@ -273,9 +275,9 @@ QWidget* TForm4::NewMameFoldersPage() {
 QWidget* TForm4::NewAppearancePage() {
   auto* gameList = new QFormLayout;
   gameList->addRow(NewButton("Button1", QStringLiteral("Font")));
-  AddColourRow(gameList, "mastercolor", QStringLiteral("Master Rom Font Color:"));
-  AddColourRow(gameList, "clonecolor", QStringLiteral("Clone Rom Font Color:"));
-  AddColourRow(gameList, "listcolor", QStringLiteral("Background color:"));
+  AddColourRow(gameList, "mastercolor", "Label10", QStringLiteral("Master Rom Font Color:"));
+  AddColourRow(gameList, "clonecolor", "Label11", QStringLiteral("Clone Rom Font Color:"));
+  AddColourRow(gameList, "listcolor", "Label12", QStringLiteral("Background color:"));
   gameList->addRow(NewCheckBox("smoothscrolling", QStringLiteral("Use Smooth Scrolling")));
   auto* pictureArea = new QVBoxLayout;
   pictureArea->addWidget(NewButton("Button3", QStringLiteral("Font")));
@@ -286,10 +288,10 @@ QWidget* TForm4::NewAppearancePage() {
 
   auto* page = Named(new QWidget, "TabSheet5");
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(NewGroup(QStringLiteral("Game List"), gameList));
-  layout->addWidget(NewGroup(QStringLiteral("Picture Area"), pictureArea));
-  layout->addWidget(NewGroup(QStringLiteral("GUI Skinning"), skinning));
-  layout->addWidget(NewGroup(QStringLiteral("Toolbar"), toolbar));
+  layout->addWidget(NewGroup("GroupBox7", QStringLiteral("Game List"), gameList));
+  layout->addWidget(NewGroup("GroupBox8", QStringLiteral("Picture Area"), pictureArea));
+  layout->addWidget(NewGroup("GroupBox9", QStringLiteral("GUI Skinning"), skinning));
+  layout->addWidget(NewGroup("GroupBox10", QStringLiteral("Toolbar"), toolbar));
   layout->addStretch();
   return page;
 }
@@ -373,12 +375,12 @@ void TForm4::ChooseFolder(const char* edit) {
   } else {
     line->setText(folder);
   }
-  if (std::string_view(edit) == "mameicondir") Tell(QMessageBox::Information, QStringLiteral("Requires a restart !"));
+  if (std::string_view(edit) == "mameicondir") Tell(QMessageBox::Information, ProgramQText(kestrune::translation::kSRequiresRestart));
 }
 
 void TForm4::ClearFolder(const char* edit, bool needsRestart) {
   Edit(edit)->clear();
-  if (needsRestart) Tell(QMessageBox::Information, QStringLiteral("Requires a restart !"));
+  if (needsRestart) Tell(QMessageBox::Information, ProgramQText(kestrune::translation::kSRequiresRestart));
 }
 
 void TForm4::ChooseMameFile() {
@@ -456,8 +458,9 @@ void TForm4::ControllerBoxClicked(const char* box, bool checked) {
 
 void TForm4::UpdateEnabledControls() {
   const bool cycle = CheckBox("cycle")->isChecked();
-  for (const char* name : {"cycletimer", "cyclesnaps", "cycletabs"}) Control(name)->setEnabled(cycle);
-  ComboBox("scaletimes")->setEnabled(!CheckBox("stretchssyesno")->isChecked());
+  for (const char* name : {"Label3", "cycletimer", "cyclesnaps", "cycletabs"}) Control(name)->setEnabled(cycle);
+  const bool scale = !CheckBox("stretchssyesno")->isChecked();
+  for (const char* name : {"Label1", "scaletimes"}) Control(name)->setEnabled(scale);
 }
 
 void TForm4::Button4Click() {

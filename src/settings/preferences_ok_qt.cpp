@@ -21,6 +21,7 @@
 #include "settings/preference_values.h"
 #include "settings/preferences_dialog.h"
 #include "settings/settings.h"
+#include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
 namespace fs = std::filesystem;
@@ -83,6 +84,21 @@ void AskOwnPathsOnce(set::MameFolders& folders, const std::string& mame) {
   }
 }
 
+// The message refusing a chosen MAME executable, in the current language.
+QString RefusalText(set::ExecutableVerdict verdict, const fs::path& chosen) {
+  switch (verdict) {
+    case set::ExecutableVerdict::Mame32:
+      return ProgramQText(kestrune::translation::kSMame32Refused);
+    case set::ExecutableVerdict::OtherFolder:
+      return ProgramQText(kestrune::translation::kSOtherFolderRefused);
+    case set::ExecutableVerdict::NotExecutable:
+      return ProgramQText(kestrune::translation::kSNotExecutableRefused).arg(Text(chosen.string()));
+    case set::ExecutableVerdict::Accepted:
+      break;
+  }
+  return Text(set::ExecutableRefusal(verdict, chosen));
+}
+
 }  // namespace
 
 void TForm4::FormShow() {
@@ -110,7 +126,8 @@ void TForm4::FormShow() {
                                                      {"catverscherm", Form1->CatverPresent()},
                                                      {"nplayersscherm", Form1->NPlayersPresent()}};
     for (const auto& [edit, present] : optional) {
-      Edit(edit)->setText(present ? QStringLiteral("Available") : QStringLiteral("Unavailable"));
+      Edit(edit)->setText(
+          ProgramQText(present ? kestrune::translation::kSAvailable : kestrune::translation::kSUnavailable));
     }
     std::error_code error;
     CheckBox("Toolbarskinned")->setEnabled(fs::is_regular_file(front + "skin/skin.zip", error));
@@ -196,7 +213,7 @@ void TForm4::mamefiledisplayAfterDialog(const QString& fileName, bool confirmed)
   const fs::path chosen(Utf8(QDir::fromNativeSeparators(fileName)));
   const set::ExecutableVerdict verdict = set::CheckMameExecutable(chosen, Form1->FrontDir());
   if (verdict != set::ExecutableVerdict::Accepted) {
-    Tell(QMessageBox::Warning, Text(set::ExecutableRefusal(verdict, chosen)));
+    Tell(QMessageBox::Warning, RefusalText(verdict, chosen));
     return;
   }
   rescanPending_ = true;

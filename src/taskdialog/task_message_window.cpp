@@ -27,6 +27,7 @@
 #include "taskdialog/task_dialog_buttons.h"
 #include "taskdialog/task_dialog_qt.h"
 #include "taskdialog/task_dialog_text.h"
+#include "translation/program_strings_qt.h"
 
 namespace kt = kestrune::taskdialog;
 
@@ -245,11 +246,18 @@ int TTaskMessageForm::TitleWidth() const {
   return width + kt::kCaptionAllowance;
 }
 
+namespace {
+
+// A common button's caption is a resource string: the language file's, else the English one.
+QString CommonCaption(const kt::CommonButtonInfo& info) { return ProgramQTextOf(info.caption); }
+
+}  // namespace
+
 int TTaskMessageForm::WidestCommonCaption() const {
   const QFontMetrics fm(font());
   int widest = 0;
   for (const kt::CommonButtonInfo& info : kt::kCommonButtons) {
-    widest = std::max(widest, fm.horizontalAdvance(QString::fromUtf8(info.caption).remove(QLatin1Char('&'))));
+    widest = std::max(widest, fm.horizontalAdvance(CommonCaption(info).remove(QLatin1Char('&'))));
   }
   return widest;
 }
@@ -261,7 +269,7 @@ void TTaskMessageForm::BuildCommonButtons() {
     if (!owner_.CommonButtons().Has(info.button)) continue;
     QAbstractButton* button = owner_.CreateButton(this);
     button->setObjectName(QString::fromUtf8(info.name));
-    owner_.SetButtonCaption(button, QString::fromUtf8(info.caption));
+    owner_.SetButtonCaption(button, CommonCaption(info));
     owner_.SetButtonModalResult(button, info.modalResult);
     if (roles.cancelButton == info.button) {
       owner_.SetButtonCancel(button, true);

@@ -117,12 +117,14 @@ void TLangCore::Rescan() {
             [](const Language& a, const Language& b) { return LessIgnoringCase(a.name, b.name); });
 }
 
-// The language that was current before a rescan stays current when the new folder has it; otherwise
-// no language is, and its file is closed, never replaced by whichever file the folder lists first.
+// The language that was current before a rescan stays current when the new folder has it; when the new
+// folder lacks it, the first language listed there takes its place. No language before (the program's
+// own texts) stays no language.
 bool TLangCore::SelectAfterRescan(const std::string& remembered) {
   if (!remembered.empty() && FindLanguage(remembered) != nullptr) return SelectLanguage(remembered);
   const bool hadLanguage = file_ != nullptr || !remembered.empty();
   file_.reset();
+  if (!remembered.empty() && !languages_.empty()) return SelectLanguage(languages_.front().name) || hadLanguage;
   return hadLanguage;
 }
 
@@ -149,7 +151,13 @@ void TLangCore::OpenLanguageFile(const Language& language) {
   std::error_code error;
   if (!std::filesystem::exists(language.file, error)) return;  // removed since the folder was scanned
   file_ = std::make_unique<TLangIniFile>(language.file, LegacyCodePageOf(language.name));
-  file_->SetReporter([this](const std::string& message) { Report(message); });
+  file_->SetReporter([this](const std::string& message) {
+    if (writeBackReporter_) {
+      writeBackReporter_(message);
+    } else {
+      Report(message);
+    }
+  });
   if (!file_->LoadError().empty()) Report(file_->LoadError());
 }
 
@@ -158,8 +166,9 @@ void TLangCore::TranslateObject(LangObject& object) {
   if (!file_) return;
   const std::string section = object.ClassName();
   const std::string fileName = file_->FileName().string();
+  const std::string codePage = LegacyCodePageOf(currentLang_);
   for (const auto& [key, value] : file_->ReadSectionValues(section)) {
-    const PathOutcome outcome = ApplyPropertyPath(object, key, value);
+    const PathOutcome outcome = ApplyPropertyPath(object, key, value, codePage);
     if (outcome.status == PathOutcome::kFailed) Report(fileName + ": [" + section + "] " + key + ": " + outcome.error);
   }
 }
@@ -171,7 +180,9 @@ std::optional<std::string> TLangCore::TranslateResString(std::uint32_t identifie
   for (const auto& [key, value] : file_->ReadSectionValues(kResourceStringsSection)) {
     if (NumberOfKey(key) != number) continue;
     std::string error;
-    if (std::optional<std::string> text = DecodeLangLiteral(value, &error)) return text;
+    if (std::optional<std::string> text = DecodeLangLiteral(value, &error, LegacyCodePageOf(currentLang_))) {
+      return text;
+    }
     Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
     return std::string();
   }
@@ -200,6 +211,11 @@ void TLangCore::RetranslateAll() {
 void TLangCore::SetReporter(Reporter reporter) {
   std::lock_guard lock(languageLock_);
   reporter_ = std::move(reporter);
+}
+
+void TLangCore::SetWriteBackReporter(Reporter reporter) {
+  std::lock_guard lock(languageLock_);
+  writeBackReporter_ = std::move(reporter);
 }
 
 void TLangCore::Report(const std::string& message) const {

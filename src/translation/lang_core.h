@@ -78,6 +78,9 @@ class TLangCore {
   void UnregisterManager(TLangManager* manager);
 
   void SetReporter(Reporter reporter);
+  // Receives the changes of a language file that could not be written back (a read-only file): the user
+  // loses them, so a program shows this one. The reporter above by default.
+  void SetWriteBackReporter(Reporter reporter);
 
  private:
   struct Language {
@@ -101,6 +104,7 @@ class TLangCore {
   std::vector<TLangManager*> managers_;
   THook hook_;
   Reporter reporter_;
+  Reporter writeBackReporter_;
 };
 
 // The living core, or null before it is created and after it is destroyed.

@@ -80,6 +80,10 @@ std::string DecodeLangFileBytes(std::string_view bytes, const std::string& codeP
   if (bytes.starts_with(kUtf16LeMark)) return ConvertFrom("UTF-16LE", bytes.substr(kUtf16LeMark.size()));
   if (bytes.starts_with(kUtf16BeMark)) return ConvertFrom("UTF-16BE", bytes.substr(kUtf16BeMark.size()));
   if (platform::IsValidUtf8(bytes)) return std::string(bytes);
+  return CodePageBytesToUtf8(bytes, codePage);
+}
+
+std::string CodePageBytesToUtf8(std::string_view bytes, const std::string& codePage) {
   // Windows-1252 defines every byte the way the rest of the program reads that code page.
   if (codePage == "CP1252") return platform::Cp1252ToUtf8(bytes);
   return ConvertFrom(codePage.c_str(), bytes);

@@ -16,4 +16,9 @@ std::string LegacyCodePageOf(std::string_view language);
 // does not define becomes U+FFFD; an unknown code page is read as Windows-1252.
 std::string DecodeLangFileBytes(std::string_view bytes, const std::string& codePage);
 
+// Bytes of a code page as UTF-8, whatever they look like (bytes that happen to form UTF-8 are still read
+// in codePage). A byte the code page does not define becomes U+FFFD; an unknown code page is read as
+// Windows-1252.
+std::string CodePageBytesToUtf8(std::string_view bytes, const std::string& codePage);
+
 }  // namespace kestrune::translation

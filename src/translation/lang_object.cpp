@@ -47,20 +47,21 @@ std::optional<int> CollectionIndex(std::string_view element) {
   return index;
 }
 
-PathOutcome ApplyOnProperties(LangObject& object, std::string_view path, std::string_view value);
+PathOutcome ApplyOnProperties(LangObject& object, std::string_view path, std::string_view value,
+                              const std::string& codePage);
 
 PathOutcome ApplyToCollection(LangObject& object, std::string_view property, std::optional<std::string_view> rest,
-                              std::string_view value) {
+                              std::string_view value, const std::string& codePage) {
   if (!rest) return kIgnored;
   const Split item = SplitPath(*rest);
   const std::optional<int> index = CollectionIndex(item.head);
   if (!index || !item.rest || *index >= object.ItemCount(property)) return kIgnored;
   std::unique_ptr<LangObject> entry = object.Item(property, *index);
-  return entry ? ApplyOnProperties(*entry, *item.rest, value) : kIgnored;
+  return entry ? ApplyOnProperties(*entry, *item.rest, value, codePage) : kIgnored;
 }
 
 PathOutcome ApplyToProperty(LangObject& object, std::string_view property, PropertyKind kind,
-                            std::optional<std::string_view> rest, std::string_view value) {
+                            std::optional<std::string_view> rest, std::string_view value, const std::string& codePage) {
   const bool last = !rest.has_value();
   switch (kind) {
     case PropertyKind::kInteger:
@@ -78,7 +79,7 @@ PathOutcome ApplyToProperty(LangObject& object, std::string_view property, Prope
     case PropertyKind::kString: {
       if (!last) return kIgnored;
       std::string error;
-      const std::optional<std::string> text = DecodeLangLiteral(value, &error);
+      const std::optional<std::string> text = DecodeLangLiteral(value, &error, codePage);
       if (!text) return Failed(error);
       object.SetString(property, *text);
       return kApplied;
@@ -88,11 +89,11 @@ PathOutcome ApplyToProperty(LangObject& object, std::string_view property, Prope
       object.SetStrings(property, SplitDelimitedList(value));
       return kApplied;
     case PropertyKind::kCollection:
-      return ApplyToCollection(object, property, rest, value);
+      return ApplyToCollection(object, property, rest, value, codePage);
     case PropertyKind::kObject: {
       if (last) return kIgnored;
       std::unique_ptr<LangObject> nested = object.Nested(property);
-      return nested ? ApplyOnProperties(*nested, *rest, value) : kIgnored;
+      return nested ? ApplyOnProperties(*nested, *rest, value, codePage) : kIgnored;
     }
     case PropertyKind::kOther:
       break;
@@ -101,22 +102,24 @@ PathOutcome ApplyToProperty(LangObject& object, std::string_view property, Prope
 }
 
 // A path on a collection item or a nested object: its first element must be a property.
-PathOutcome ApplyOnProperties(LangObject& object, std::string_view path, std::string_view value) {
+PathOutcome ApplyOnProperties(LangObject& object, std::string_view path, std::string_view value,
+                              const std::string& codePage) {
   const Split split = SplitPath(path);
   const std::optional<PropertyKind> kind = object.FindProperty(split.head);
-  return kind ? ApplyToProperty(object, split.head, *kind, split.rest, value) : kIgnored;
+  return kind ? ApplyToProperty(object, split.head, *kind, split.rest, value, codePage) : kIgnored;
 }
 
 }  // namespace
 
-PathOutcome ApplyPropertyPath(LangObject& root, std::string_view path, std::string_view value) {
+PathOutcome ApplyPropertyPath(LangObject& root, std::string_view path, std::string_view value,
+                              const std::string& codePage) {
   LangObject* current = &root;
   std::unique_ptr<LangObject> holder;
   Split split = SplitPath(path);
   while (true) {
     if (split.head.empty()) return kIgnored;
     if (const std::optional<PropertyKind> kind = current->FindProperty(split.head)) {
-      return ApplyToProperty(*current, split.head, *kind, split.rest, value);
+      return ApplyToProperty(*current, split.head, *kind, split.rest, value, codePage);
     }
     std::unique_ptr<LangObject> next = current->OwnedComponent(split.head);
     if (!next) next = current->ChildControl(split.head);

@@ -67,7 +67,9 @@ struct PathOutcome {
 // read as 0; a string's value is a quoted literal; an enumeration's value names an element; a string
 // list needs the element "Strings" (exactly so) and a delimited list; a collection needs
 // "<name>(<index>)" with an index in range, then a property path on the item; a nested object needs a
-// property path on it. Anything else is ignored.
-PathOutcome ApplyPropertyPath(LangObject& root, std::string_view path, std::string_view value);
+// property path on it. Anything else is ignored. "#" codes below 256 in a text are bytes of codePage (the
+// language's Windows code page, see DecodeLangLiteral).
+PathOutcome ApplyPropertyPath(LangObject& root, std::string_view path, std::string_view value,
+                              const std::string& codePage = "CP1252");
 
 }  // namespace kestrune::translation

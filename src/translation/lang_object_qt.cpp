@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -214,6 +215,96 @@ EnumSetter AlignmentOf(QObject* object) {
   return {};
 }
 
+constexpr Element<Qt::AlignmentFlag> kLayouts[] = {
+    {"tlTop", Qt::AlignTop}, {"tlCenter", Qt::AlignVCenter}, {"tlBottom", Qt::AlignBottom}};
+constexpr Element<bool> kBooleans[] = {{"False", false}, {"True", true}};
+
+using BooleanSetter = std::function<void(bool)>;
+
+EnumSetter FromBoolean(BooleanSetter set) {
+  if (!set) return {};
+  return [set = std::move(set)](std::string_view name) {
+    const bool* value = FindElement(kBooleans, name);
+    if (value != nullptr) set(*value);
+    return value != nullptr;
+  };
+}
+
+EnumSetter LayoutOf(QObject* object) {
+  auto* label = qobject_cast<QLabel*>(object);
+  if (label == nullptr) return {};
+  return [label](std::string_view name) {
+    const Qt::AlignmentFlag* flag = FindElement(kLayouts, name);
+    if (flag != nullptr) label->setAlignment((label->alignment() & Qt::AlignHorizontal_Mask) | *flag);
+    return flag != nullptr;
+  };
+}
+
+// Visible and Enabled: a menu item, a menu (by its item), a tab page (by its tab) or a control. A window
+// is shown when the program opens it, and never disabled, since a disabled dialog could not be left.
+EnumSetter SwitchOf(QObject* object, void (QAction::*onItem)(bool), void (QTabWidget::*onTab)(int, bool),
+                    void (QWidget::*onControl)(bool)) {
+  QAction* item = qobject_cast<QAction*>(object);
+  if (auto* menu = qobject_cast<QMenu*>(object)) item = menu->menuAction();
+  if (item != nullptr) return FromBoolean([item, onItem](bool on) { (item->*onItem)(on); });
+  QWidget* widget = Control(object);
+  if (widget == nullptr) return {};
+  if (QTabWidget* tabs = TabWidgetOf(widget)) {
+    return FromBoolean([tabs, widget, onTab](bool on) { (tabs->*onTab)(tabs->indexOf(widget), on); });
+  }
+  return FromBoolean([widget, onControl](bool on) { (widget->*onControl)(on); });
+}
+
+EnumSetter VisibleOf(QObject* object) {
+  return SwitchOf(object, &QAction::setVisible, &QTabWidget::setTabVisible, &QWidget::setVisible);
+}
+
+EnumSetter EnabledOf(QObject* object) {
+  return SwitchOf(object, &QAction::setEnabled, &QTabWidget::setTabEnabled, &QWidget::setEnabled);
+}
+
+EnumSetter CheckedOf(QObject* object) {
+  if (auto* action = qobject_cast<QAction*>(object); action != nullptr && action->isCheckable()) {
+    return FromBoolean([action](bool on) { action->setChecked(on); });
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(object); button != nullptr && button->isCheckable()) {
+    return FromBoolean([button](bool on) { button->setChecked(on); });
+  }
+  return {};
+}
+
+EnumSetter WordWrapOf(QObject* object) {
+  auto* label = qobject_cast<QLabel*>(object);
+  return label != nullptr ? FromBoolean([label](bool on) { label->setWordWrap(on); }) : EnumSetter();
+}
+
+// Keeps the tool tips of the controls whose hints a language file switched off from showing.
+class HintSwitch : public QObject {
+ public:
+  static constexpr const char* kHidden = "kestruneHintsOff";
+  static HintSwitch& Instance() {
+    static HintSwitch filter;
+    return filter;
+  }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    return event->type() == QEvent::ToolTip && watched->property(kHidden).toBool();
+  }
+};
+
+// As on the Windows program, a control's ShowHint passes on to the controls on it.
+EnumSetter ShowHintOf(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (widget == nullptr) return {};
+  return FromBoolean([widget](bool on) {
+    QList<QWidget*> controls = widget->findChildren<QWidget*>();
+    controls.prepend(widget);
+    for (QWidget* control : controls) {
+      control->setProperty(HintSwitch::kHidden, !on);
+      control->installEventFilter(&HintSwitch::Instance());
+    }
+  });
+}
+
 EnumSetter BiDiModeOf(QObject* object) {
   auto* widget = qobject_cast<QWidget*>(object);
   if (widget == nullptr) return {};
@@ -228,7 +319,9 @@ struct EnumProperty {
   const char* name;
   EnumSetter (*of)(QObject*);
 };
-constexpr EnumProperty kEnumProperties[] = {{"Alignment", AlignmentOf}, {"BiDiMode", BiDiModeOf}};
+constexpr EnumProperty kEnumProperties[] = {
+    {"Alignment", AlignmentOf}, {"BiDiMode", BiDiModeOf}, {"Layout", LayoutOf},     {"Visible", VisibleOf},
+    {"Enabled", EnabledOf},     {"Checked", CheckedOf},   {"ShowHint", ShowHintOf}, {"WordWrap", WordWrapOf}};
 
 // ---- String-list properties ----
 

@@ -23,6 +23,12 @@ class QWidget;
 //   Width, Height        a control's or a dialog's size (never the main window's, which is saved)
 //   Alignment            taLeftJustify, taRightJustify, taCenter (labels and line edits)
 //   BiDiMode             bdLeftToRight, bdRightToLeft, bdRightToLeftNoAlign, bdRightToLeftReadingOnly
+//   Layout               tlTop, tlCenter, tlBottom (labels)
+//   Visible              True/False: a control, menu, menu item or tab page (never a window)
+//   Enabled              True/False: a control, menu, menu item or tab page (never a window)
+//   Checked              True/False: a check box, radio button or checkable menu item
+//   ShowHint             True/False: whether the control and the controls on it show their tool tips
+//   WordWrap             True/False: labels
 // Nothing else of a Qt object can be set from a language file.
 namespace kestrune::translation {
 

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "platform/code_pages.h"
+#include "translation/lang_encoding.h"
 
 namespace kestrune::translation {
 
@@ -11,33 +12,71 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+constexpr long kLastCodePoint = 0x10FFFF;
+
+bool IsSurrogate(long code) { return code >= 0xD800 && code <= 0xDFFF; }
+
 // Reads the digits of a "#" code at value[i]; advances i past them. Returns -1 when there is no digit
-// or the code exceeds 255 (checked as the digits come, so a long run of digits cannot overflow).
-int ReadCharacterCode(std::string_view value, std::size_t& i) {
+// or the code is no character (checked as the digits come, so a long run of digits cannot overflow).
+long ReadCharacterCode(std::string_view value, std::size_t& i) {
   const std::size_t start = i;
-  int code = 0;
+  long code = 0;
   while (i < value.size() && IsDigit(value[i])) {
     code = code * 10 + (value[i] - '0');
-    if (code > 255) return -1;
+    if (code > kLastCodePoint) return -1;
     ++i;
   }
-  return i == start ? -1 : code;
+  return i == start || IsSurrogate(code) ? -1 : code;
 }
+
+// The text being decoded. Consecutive codes below 256 are bytes of the code page and are converted
+// together, so that a double-byte character written as two codes ("#196#227" in GBK) stays one.
+class LiteralText {
+ public:
+  explicit LiteralText(const std::string& codePage) : codePage_(codePage) {}
+  void AddByte(char byte) { bytes_ += byte; }
+  void AddCodePoint(char32_t code) {
+    Flush();
+    platform::AppendUtf8(text_, code);
+  }
+  void AddText(char c) {
+    Flush();
+    text_ += c;
+  }
+  std::string& Text() {
+    Flush();
+    return text_;
+  }
+
+ private:
+  void Flush() {
+    if (bytes_.empty()) return;
+    text_ += CodePageBytesToUtf8(bytes_, codePage_);
+    bytes_.clear();
+  }
+  const std::string& codePage_;
+  std::string bytes_;
+  std::string text_;
+};
+
+void Append(std::string& out, char c) { out += c; }
+void Append(LiteralText& out, char c) { out.AddText(c); }
 
 // Copies a quoted part starting after its opening quote at value[i]. Returns false when the part
 // never closes; on success i stands after the closing quote.
-bool ReadQuotedPart(std::string_view value, std::size_t& i, std::string& out) {
+template <typename Out>
+bool ReadQuotedPart(std::string_view value, std::size_t& i, Out& out) {
   while (i < value.size()) {
     if (value[i] == '\'') {
       if (i + 1 < value.size() && value[i + 1] == '\'') {
-        out += '\'';
+        Append(out, '\'');
         i += 2;
         continue;
       }
       ++i;
       return true;
     }
-    out += value[i++];
+    Append(out, value[i++]);
   }
   return false;
 }
@@ -46,9 +85,9 @@ bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 }  // namespace
 
-std::optional<std::string> DecodeLangLiteral(std::string_view value, std::string* error) {
-  std::string out;
-  if (value.size() < 2) return out;
+std::optional<std::string> DecodeLangLiteral(std::string_view value, std::string* error, const std::string& codePage) {
+  if (value.size() < 2) return std::string();
+  LiteralText out(codePage);
   std::size_t i = 0;
   while (i < value.size()) {
     const char c = value[i];
@@ -58,18 +97,22 @@ std::optional<std::string> DecodeLangLiteral(std::string_view value, std::string
       if (i < value.size() && value[i] != '#') return std::string();
     } else if (c == '#') {
       ++i;
-      const int code = ReadCharacterCode(value, i);
+      const long code = ReadCharacterCode(value, i);
       if (code < 0) {
         if (error != nullptr) *error = kBadCharacterCode;
         return std::nullopt;
       }
-      platform::AppendUtf8(out, static_cast<char32_t>(code));
+      if (code < 256) {
+        out.AddByte(static_cast<char>(code));
+      } else {
+        out.AddCodePoint(static_cast<char32_t>(code));
+      }
     } else {
-      out += c;
+      out.AddText(c);
       ++i;
     }
   }
-  return out;
+  return std::move(out.Text());
 }
 
 std::vector<std::string> SplitDelimitedList(std::string_view value) {

@@ -10,15 +10,18 @@
 // lists, and plain numbers. Texts are UTF-8 throughout.
 namespace kestrune::translation {
 
-// The message of a "#" character code that is missing or lies outside 0 … 255.
+// The message of a "#" character code that is missing or names no character.
 inline constexpr std::string_view kBadCharacterCode = "Too long character code";
 
 // Decodes a quoted literal such as 'Line one'#13#10'It''s two'. Outside quotes, "#" and decimal digits
-// give the character of that code (0 … 255, taken as U+0000 … U+00FF) and any other character is taken
-// as it stands; inside quotes, "''" gives one quote. A closing quote must end the value or be followed by
-// "#", else the whole text is empty; so is a value that ends inside quotes or is shorter than two
-// characters. A bad character code returns nothing and puts kBadCharacterCode into *error.
-std::optional<std::string> DecodeLangLiteral(std::string_view value, std::string* error = nullptr);
+// give a character: a code below 256 is a byte of codePage (the Windows code page of the file's
+// language, whatever the file's own encoding: #150 is "–" in Windows-1252, #233 "й" in Windows-1251),
+// a higher code is that Unicode character; any other character is taken as it stands. Inside quotes,
+// "''" gives one quote. A closing quote must end the value or be followed by "#", else the whole text is
+// empty; so is a value that ends inside quotes or is shorter than two characters. A code that is no
+// character (a surrogate, above U+10FFFF, no digits) returns nothing and puts kBadCharacterCode into *error.
+std::optional<std::string> DecodeLangLiteral(std::string_view value, std::string* error = nullptr,
+                                             const std::string& codePage = "CP1252");
 
 // Splits a comma-separated list such as 'None', '2x', 'It''s' into its items. A quoted item ends at its
 // closing quote (doubled quotes inside give one); an unquoted item ends at a comma or a blank; blanks

@@ -20,4 +20,11 @@ std::string ProgramText(ProgramStringId identifier) {
   return LoadResString(&record);
 }
 
+std::string ProgramTextOf(std::string_view english) {
+  for (const ProgramStringEntry& entry : kProgramStrings) {
+    if (english == entry.text) return ProgramText(entry.identifier);
+  }
+  return std::string(english);
+}
+
 }  // namespace kestrune::translation

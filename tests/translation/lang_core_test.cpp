@@ -29,7 +29,8 @@ std::string Owned(FakeNode& window, const std::string& name) {
 
 constexpr const char* kDutch =
     "[TForm4]\r\nCaption='Voorkeuren'\r\nButton2.Caption='Oké'\r\n"
-    "[ResourceStrings]\r\n1001_SListedGames='Getoond : %1'\r\n 1002 ='Roms: '\r\n1003_X='a'b\r\n1004_Bad='a'#999\r\n";
+    "[ResourceStrings]\r\n1001_SListedGames='Getoond : %1'\r\n 1002 ='Roms: "
+    "'\r\n1003_X='a'b\r\n1004_Bad='a'#1114112\r\n";
 
 // A language folder, a core, a manager and a translated fake window; counts the window's translations.
 class LangCoreTest : public ::testing::Test {
@@ -100,7 +101,18 @@ TEST_F(LangCoreTest, FolderChangeKeepsTheLanguageOnlyWhereTheNewFolderHasIt) {
   manager_.SetLangsDir((dir_ / "other").string());
   EXPECT_EQ(manager_.CurrentLang(), "dutch");
   EXPECT_EQ(Caption(), "Andere map");
-  // A folder without the language leaves none current, and its old file no longer translates.
+  // A folder without the language takes the first language it lists instead.
+  fs::create_directories(dir_ / "third");
+  WriteFileBytes(dir_ / "third" / "german.lng", "[TForm4]\r\nCaption='Einstellungen'\r\n");
+  WriteFileBytes(dir_ / "third" / "French.lng",
+                 "[TForm4]\r\nCaption='Pr\xC3\xA9"
+                 "f\xC3\xA9rences'\r\n");
+  manager_.SetLangsDir((dir_ / "third").string());
+  EXPECT_EQ(manager_.CurrentLang(), "French");
+  EXPECT_EQ(Caption(),
+            "Pr\xC3\xA9"
+            "f\xC3\xA9rences");
+  // A folder without any language leaves none current, and its old file no longer translates.
   manager_.SetLangsDir((dir_ / "empty").string());
   EXPECT_EQ(manager_.CurrentLang(), "");
   window_.values.clear();
@@ -110,7 +122,7 @@ TEST_F(LangCoreTest, FolderChangeKeepsTheLanguageOnlyWhereTheNewFolderHasIt) {
 
 TEST_F(LangCoreTest, BadKeyIsReportedAndTheOtherKeysAndWindowsGoOn) {
   WriteFileBytes(dir_ / "lang" / "dutch.lng",
-                 "[TForm4]\r\nVisible=Maybe\r\nCaption='a'#300\r\nButton2.Caption='OK'\r\n"
+                 "[TForm4]\r\nVisible=Maybe\r\nCaption='a'#55296\r\nButton2.Caption='OK'\r\n"
                  "[TForm1]\r\nCaption='Hoofdvenster'\r\n");
   fs::remove(dir_ / "lang" / "Dutch.lng");
   FakeNode main = kestrune::test::FakeWindow("TForm1");
@@ -214,5 +226,51 @@ TEST_F(LangCoreTest, ResourceStringsComeFromTheLanguageWhileTheHookIsActive) {
   EXPECT_EQ(tr::LoadResString(&direct), "as given");
   EXPECT_EQ(tr::LoadResString(nullptr), "");
 }
+
+// "#" codes below 256 are bytes of the language's Windows code page, whatever the file's own encoding;
+// higher codes are Unicode.
+struct CodeFileCase {
+  const char* name;
+  const char* language;
+  std::string_view value;  // the bytes of the line's value as the file holds them
+  std::string_view text;   // UTF-8
+};
+
+void PrintTo(const CodeFileCase& c, std::ostream* out) { *out << c.language << " <" << c.value << ">"; }
+
+class CharacterCodesInFiles : public ::testing::TestWithParam<CodeFileCase> {};
+
+TEST_P(CharacterCodesInFiles, DecodeInTheLanguagesCodePage) {
+  kestrune::test::TempDir dir;
+  WriteFileBytes(dir / (std::string(GetParam().language) + ".lng"),
+                 "[ResourceStrings]\r\n7_SText=" + std::string(GetParam().value) + "\r\n");
+  tr::TLangCore core;
+  core.SetLangsDir(dir.path().string());
+  core.SetCurrentLang(GetParam().language);
+  ASSERT_EQ(core.CurrentLang(), GetParam().language);
+  EXPECT_EQ(core.TranslateResString(7).value_or("nothing"), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, CharacterCodesInFiles,
+    ::testing::Values(
+        CodeFileCase{"Utf8DutchEnDashAndEllipsis", "dutch", "'Caf\xC3\xA9 '#150' ok'#133",
+                     "Caf\xC3\xA9 \xE2\x80\x93 ok\xE2\x80\xA6"},
+        CodeFileCase{"Utf8RussianCodesAreCyrillic", "russian", "'\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB '#185#233",
+                     "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB \xE2\x84\x96\xD0\xB9"},
+        CodeFileCase{"Utf8GreekCodeIsAlpha", "greek", "#225'\xCE\xB2'", "\xCE\xB1\xCE\xB2"},
+        CodeFileCase{"Utf8ChineseTwoCodesMakeOneCharacter", "chinese(simp)", "#196#227'!'", "\xE4\xBD\xA0!"},
+        CodeFileCase{"Utf8CodeAbove255IsUnicode", "dutch", "#8364#32'5'", "\xE2\x82\xAC 5"},
+        CodeFileCase{"Windows1251TextAndCodes", "russian", "'\xD4\xE0\xE9\xEB'#150#185",
+                     "\xD0\xA4\xD0\xB0\xD0\xB9\xD0\xBB\xE2\x80\x93\xE2\x84\x96"},
+        CodeFileCase{"Windows1251CodeAbove255IsUnicode", "russian", "'\xD4'#8364", "\xD0\xA4\xE2\x82\xAC"},
+        CodeFileCase{"Windows1252TextAndCodes", "french",
+                     "'Pr\xE9"
+                     "f\xE9rences'#133",
+                     "Pr\xC3\xA9"
+                     "f\xC3\xA9rences\xE2\x80\xA6"},
+        CodeFileCase{"Windows1252CodeThatLooksLikeUtf8StaysTwoLetters", "german", "'\xFC'#195#169",
+                     "\xC3\xBC\xC3\x83\xC2\xA9"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -100,7 +100,7 @@ INSTANTIATE_TEST_SUITE_P(
         PathCase{"EnumerationIgnoresCase", "Visible", "true", Status::kApplied, Value("Visible"), "True"},
         PathCase{"UnknownElementFails", "Visible", "Maybe", Status::kFailed, nullptr, "",
                  "Invalid property element: Maybe"},
-        PathCase{"BadCharacterCodeFails", "Caption", "'a'#300", Status::kFailed, nullptr, "",
+        PathCase{"BadCharacterCodeFails", "Caption", "'a'#1114112", Status::kFailed, nullptr, "",
                  "Too long character code"},
         PathCase{"ClosingQuoteFollowedByTextEmpties", "Caption", "'a'b", Status::kApplied, Value("Caption"), ""},
         PathCase{"ColumnCaption", "gameview.Columns.Items(1).Caption", "'Jaar'", Status::kApplied, Column(1), "Jaar"},

@@ -22,6 +22,7 @@
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
 #include "settings/preferences_dialog.h"
+#include "shipped_languages.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 #include "support/temp_dir.h"
@@ -31,12 +32,10 @@
 
 namespace {
 
-namespace fs = std::filesystem;
 namespace tr = kestrune::translation;
 using kestrune::test::WriteFileBytes;
 
-// The language files shipped with the program, beside the tests' data folder.
-fs::path ShippedLangDir() { return kestrune::test::TestDataDir() / ".." / ".." / "lang"; }
+using kestrune::test::ShippedLangDir;
 
 QString TabText(QWidget* page) {
   auto* tabs = page->parentWidget()->parentWidget();
@@ -106,7 +105,9 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
                                                       {"Statusbalk.Panels.Items(1).Text", "'INI : n.v.t.'"},
                                                       {"file1.caption", "'Bestand'"},
                                                       {"Exit2.Caption", "'Afsluiten'"},
-                                                      {"Button2.Caption", "'Hier'"}};
+                                                      {"Button2.Caption", "'Hier'"},
+                                                      {"Exit2.Visible", "False"},
+                                                      {"File1.Enabled", "False"}};
   for (const auto& [key, value] : keys) {
     EXPECT_EQ(tr::ApplyPropertyPath(*root, key, value).status, tr::PathOutcome::kApplied) << key;
   }
@@ -114,6 +115,8 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
   EXPECT_EQ(window.findChild<QStatusBar*>()->findChildren<QLabel*>()[1]->text(), "INI : n.v.t.");
   EXPECT_EQ(window.findChild<QMenu*>("File1")->title(), "Bestand");
   EXPECT_EQ(window.findChild<QAction*>("Exit2")->text(), "Afsluiten");
+  EXPECT_FALSE(window.findChild<QAction*>("Exit2")->isVisible());
+  EXPECT_FALSE(window.findChild<QMenu*>("File1")->menuAction()->isEnabled());
   EXPECT_EQ(window.findChild<QDialog*>()->findChild<QPushButton*>()->text(), "OK");
   EXPECT_EQ(window.findChildren<QPushButton*>().back()->text(), "Hier");
   const std::pair<const char*, const char*> ignored[] = {{"gameview.Columns.Items(2).Caption", "'x'"},
@@ -127,14 +130,8 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
 }
 
 // The program's windows in a program folder of their own with the shipped language files.
-class ProgramTranslation : public kestrune::test::ProgramFolderTest {
+class ProgramTranslation : public kestrune::test::ShippedLanguagesTest {
  protected:
-  void SetUp() override {
-    const fs::path shipped = fs::absolute(ShippedLangDir());
-    ASSERT_NO_FATAL_FAILURE(ProgramFolderTest::SetUp());
-    fs::create_directories(folder_ + "lang");
-    for (const char* file : {"english.lng", "dutch.lng"}) fs::copy_file(shipped / file, folder_ + "lang/" + file);
-  }
   void Start() {
     CreateWindows();
     builtIn_ = Texts();

@@ -1,0 +1,227 @@
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "catalogue/list_filters.h"
+#include "mainwindow/game_list_controller.h"
+#include "mainwindow/main_window.h"
+#include "mainwindow/main_window_menus.h"
+#include "mainwindow/mame_launcher.h"
+#include "mainwindow/program_windows.h"
+#include "shipped_languages.h"
+#include "support/file_util.h"
+#include "support/program_folder_fixture.h"
+#include "translation/lang_ini_file.h"
+#include "translation/lang_translator_qt.h"
+#include "translation/lang_values.h"
+#include "translation/program_strings.h"
+#include "window_texts.h"
+
+namespace {
+
+namespace tr = kestrune::translation;
+using kestrune::test::ShippedLangDir;
+using kestrune::test::VisibleTexts;
+using kestrune::test::WindowText;
+
+// Every window of the program but the setup wizard, the about box, the driver information and the
+// loading window.
+constexpr const char* kTranslatedWindowClasses[] = {"TForm1",        "TForm2",        "TForm3", "TForm4",
+                                                    "TOKBottomDlg",  "TOKBottomDlg1", "TForm9", "TFormcolumn",
+                                                    "TOKBottomDlg2", "TForm12",       "TForm13"};
+
+// Texts that read the same in Dutch, each with why.
+const std::map<QString, const char*>& SameInDutch() {
+  static const std::map<QString, const char*> words = {
+      {"OK", "the button caption Dutch uses too"},
+      {"Flyer", "the artwork kind keeps its arcade name"},
+      {"Marquee", "the artwork kind keeps its arcade name"},
+      {"Help", "the same word in Dutch"},
+      {"Filters", "the same word in Dutch"},
+      {"Status", "the same word in Dutch"},
+      {"Driver", "MAME's own term"},
+      {"Bios", "MAME's own term"},
+      {"Bios :", "MAME's own term"},
+      {"Video", "the same word in Dutch"},
+      {"Joystick", "the same word in Dutch"},
+      {"Trackball:", "the same word in Dutch"},
+      {"Vector", "the same word in Dutch"},
+      {"X-Arcade", "the controller's name"},
+      {"HotRod", "the controller's name"},
+      {"SlikStik", "the controller's name"},
+      {"Rom", "the same word in Dutch"},
+      {"Effect :", "the same word in Dutch"},
+      {"https://www.mamedev.org/", "a web address"},
+      {"https://www.xgaming.com/", "a web address"},
+      {"http://www.slikstik.com/", "a web address"},
+      {"https://www.hanaho.com/", "a web address"},
+      {"www.xgaming.com", "a web address"},
+      {"www.hanaho.com", "a web address"},
+      {"www.slikstik.com", "a web address"},
+      {"History.dat :", "a file name"},
+      {"Mameinfo.dat :", "a file name"},
+      {"Catver.ini :", "a file name"},
+      {"NPlayers.ini :", "a file name"},
+      {"ST-V Bios :", "a system's name"},
+      {"NeoGeo Bios :", "a system's name"},
+      {"Megaplay Bios :", "a system's name"},
+      {"Playchoice-10 Bios :", "a system's name"},
+  };
+  return words;
+}
+
+// The arcade hardware a filter menu item names keeps its maker's name.
+bool IsHardwareFamily(const std::string& key) {
+  return std::any_of(kestrune::catalogue::kFilterMenu.begin(), kestrune::catalogue::kFilterMenu.end(),
+                     [&key](const kestrune::catalogue::FilterMenuEntry& entry) {
+                       return (!entry.driver1.empty() || !entry.bios.empty()) &&
+                              key == std::string(entry.item) + ".Caption";
+                     });
+}
+
+// Texts the program writes itself rather than a language file: the main window's title (program name,
+// version and skin), the status panels (resource strings) and the slider value labels of the MAME
+// options dialog.
+bool IsProgramWritten(const std::string& window, const std::string& key) {
+  static const std::set<std::string> valueLabels = {
+      "brightscherm",       "contrastscherm",  "gammascherm",      "pausscherm",    "fullbrightscherm",
+      "fullcontrastscherm", "fullgammascherm", "beamscherm",       "flickerscherm", "volumescherm",
+      "latencyscherm",      "deadzonescherm",  "saturationscherm", "prioritylabel", "speedlabel"};
+  if (window == "TForm1" && key == "Caption") return true;
+  if (key.starts_with("StatusbalkPanel")) return true;
+  return window == "TForm2" && valueLabels.contains(key.substr(0, key.find('.')));
+}
+
+bool HasLetter(const QString& text) {
+  return std::any_of(text.begin(), text.end(), [](QChar c) { return c.isLetter(); });
+}
+
+// The program's windows started in a program folder with the shipped language files.
+class TranslatedWindows : public kestrune::test::ShippedLanguagesTest {
+ protected:
+  void SetUp() override {
+    ASSERT_NO_FATAL_FAILURE(ShippedLanguagesTest::SetUp());
+    ASSERT_NO_FATAL_FAILURE(Start());
+  }
+
+  // The windows that take the language: those carrying a translator, by class name.
+  static std::map<std::string, QWidget*> Windows() {
+    std::map<std::string, QWidget*> windows;
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+      if (LangTranslatorOf(window) != nullptr) windows[window->metaObject()->className()] = window;
+    }
+    return windows;
+  }
+};
+
+TEST_F(TranslatedWindows, AreEveryWindowButTheWizardAboutDriverInfoAndLoading) {
+  std::set<std::string> names;
+  for (const auto& [name, window] : Windows()) names.insert(name);
+  const std::set<std::string> expected(std::begin(kTranslatedWindowClasses), std::end(kTranslatedWindowClasses));
+  EXPECT_EQ(names, expected);
+}
+
+TEST_F(TranslatedWindows, EveryControlShowingTextHasAName) {
+  for (const auto& [name, window] : Windows()) {
+    for (const WindowText& text : VisibleTexts(window)) {
+      EXPECT_FALSE(text.key.starts_with(".")) << name << ": \"" << text.text.toStdString() << "\" has no name";
+    }
+  }
+}
+
+TEST_F(TranslatedWindows, ShippedFilesHaveAKeyForEveryTextAndEnglishSaysWhatTheProgramSays) {
+  const tr::TLangIniFile english(ShippedLangDir() / "english.lng");
+  const tr::TLangIniFile dutch(ShippedLangDir() / "dutch.lng");
+  for (const auto& [name, window] : Windows()) {
+    std::map<std::string, std::string> englishKeys;
+    for (const auto& [key, value] : english.ReadSectionValues(name)) englishKeys[key] = value;
+    std::set<std::string> dutchKeys;
+    for (const auto& [key, value] : dutch.ReadSectionValues(name)) dutchKeys.insert(key);
+    for (const WindowText& text : VisibleTexts(window)) {
+      if (IsProgramWritten(name, text.key)) continue;
+      const auto found = englishKeys.find(text.key);
+      if (found == englishKeys.end()) {
+        ADD_FAILURE() << "english.lng [" << name << "] lacks " << text.key << "='" << text.text.toStdString() << "'";
+        continue;
+      }
+      EXPECT_EQ(tr::DecodeLangLiteral(found->second).value_or("?"), text.text.toStdString()) << name << " " << text.key;
+      EXPECT_TRUE(dutchKeys.contains(text.key)) << "dutch.lng [" << name << "] lacks " << text.key;
+    }
+  }
+}
+
+TEST_F(TranslatedWindows, DutchLeavesNoEnglishTextOnAnyWindow) {
+  std::map<std::string, std::vector<WindowText>> english;
+  for (const auto& [name, window] : Windows()) english[name] = VisibleTexts(window);
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  ASSERT_EQ(Form1->LanguageManager()->Manager().CurrentLang(), "dutch");
+  for (const auto& [name, window] : Windows()) {
+    std::map<std::string, QString> dutch;
+    for (const WindowText& text : VisibleTexts(window)) dutch[text.key] = text.text;
+    for (const WindowText& text : english[name]) {
+      if (!HasLetter(text.text) || SameInDutch().contains(text.text) || IsProgramWritten(name, text.key) ||
+          IsHardwareFamily(text.key)) {
+        continue;
+      }
+      EXPECT_NE(dutch[text.key], text.text) << name << " " << text.key << " stays English";
+    }
+  }
+}
+
+TEST_F(TranslatedWindows, StatusBarSpeaksTheNewLanguageAtOnce) {
+  Form1->gameList()->SetRomsText("12");
+  const auto panel = [](int index) {
+    return Form1->findChild<QLabel*>(QStringLiteral("StatusbalkPanel%1").arg(index))->text();
+  };
+  ASSERT_EQ(panel(2), "INI : N/A");
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  EXPECT_EQ(panel(0), QStringLiteral("Getoond : %1").arg(Form1->gameList()->List().GameCount()));
+  EXPECT_EQ(panel(1), "Roms : 12");
+  EXPECT_EQ(panel(2), "INI : n.v.t.");
+  EXPECT_EQ(panel(3), "INP : n.v.t.");
+}
+
+TEST_F(TranslatedWindows, MessagesComeInTheChosenLanguage) {
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  ASSERT_TRUE(Form1->MameFile().empty());
+  Form1->Launcher()->PlayGame();
+  ASSERT_FALSE(messages_.empty());
+  EXPECT_EQ(messages_.back().text, "\rGeen MAME-programma gekozen !");
+  Form1->Menus()->LanguageActions()[0]->trigger();
+  Form1->Launcher()->PlayGame();
+  EXPECT_EQ(messages_.back().text, "\rNo Mame binary selected !");
+}
+
+// Every program string has its key in both shipped files: english.lng gives the program's own text,
+// dutch.lng a Dutch one.
+TEST(ShippedResourceStrings, EnglishSaysTheProgramsTextAndDutchTranslatesEachOne) {
+  const tr::TLangIniFile english(ShippedLangDir() / "english.lng");
+  const tr::TLangIniFile dutch(ShippedLangDir() / "dutch.lng");
+  const auto valueOf = [](const tr::TLangIniFile& file, const tr::ProgramStringEntry& entry) {
+    const std::string key = std::to_string(entry.identifier) + "_" + entry.name;
+    for (const auto& [name, value] : file.ReadSectionValues(tr::kResourceStringsSection)) {
+      if (name == key) return tr::DecodeLangLiteral(value).value_or("(bad literal)");
+    }
+    return std::string("(no key ") + key + ")";
+  };
+  // Texts Dutch writes the same way, each with why.
+  const std::set<std::string> sameInDutch = {
+      "Roms : ",  // the status panel keeps MAME's word
+      "OK",       // the button caption Dutch uses too
+  };
+  for (const tr::ProgramStringEntry& entry : tr::kProgramStrings) {
+    EXPECT_EQ(valueOf(english, entry), entry.text) << entry.name;
+    const std::string translated = valueOf(dutch, entry);
+    EXPECT_FALSE(translated.starts_with("(")) << entry.name << ": " << translated;
+    if (!sameInDutch.contains(entry.text)) {
+      EXPECT_NE(translated, entry.text) << entry.name;
+    }
+  }
+}
+
+}  // namespace
