@@ -1,10 +1,22 @@
 #include "catalogue/movie_header.h"
 
+#include <zlib.h>
+
+#include <algorithm>
+#include <limits>
+#include <optional>
+#include <vector>
+
 namespace kestrune::catalogue {
 namespace {
 
 constexpr std::string_view kMngSignature("\x8aMNG\r\n\x1a\n", 8);
+constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
 constexpr std::uint32_t kMaxSide = 65535;
+constexpr std::uint64_t kUnbounded = std::numeric_limits<std::uint64_t>::max();
+// Object look-ups the MNG decoder may make for the movie's MOVE, CLIP and SHOW chunks: each names a
+// range of object ids that the decoder walks one by one, searching its list of objects for each.
+constexpr std::uint64_t kMaxObjectLookups = std::uint64_t{1} << 28;
 
 std::uint32_t Be32(std::string_view bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -12,41 +24,237 @@ std::uint32_t Be32(std::string_view bytes, std::size_t at) {
   return value;
 }
 
+std::uint32_t Be16(std::string_view bytes, std::size_t at) {
+  return (std::uint32_t{static_cast<unsigned char>(bytes[at])} << 8) | static_cast<unsigned char>(bytes[at + 1]);
+}
+
+std::uint64_t SaturatingMul(std::uint64_t a, std::uint64_t b) {
+  return a != 0 && b > kUnbounded / a ? kUnbounded : a * b;
+}
+
+std::uint64_t SaturatingAdd(std::uint64_t a, std::uint64_t b) { return b > kUnbounded - a ? kUnbounded : a + b; }
+
 MovieSize Refuse(std::string* why, std::string reason) {
   if (why != nullptr) *why = std::move(reason);
   return {};
 }
 
+struct ChunkAt {
+  std::string_view type;
+  std::string_view data;
+};
+
+// The chunk at `at`; false, with *why, when the bytes end inside it.
+bool ReadChunk(std::string_view bytes, std::size_t at, ChunkAt& chunk, std::string* why) {
+  if (bytes.size() - at < 12) {
+    if (why != nullptr) *why = "the file ends inside a chunk";
+    return false;
+  }
+  const std::uint32_t length = Be32(bytes, at);
+  chunk.type = bytes.substr(at + 4, 4);
+  if (length > bytes.size() - at - 12) {
+    if (why != nullptr) *why = "the file ends inside its " + std::string(chunk.type) + " chunk";
+    return false;
+  }
+  chunk.data = bytes.substr(at + 8, length);
+  return true;
+}
+
+// The object ids a MOVE, CLIP or SHOW chunk names, as the MNG decoder reads them.
+struct ObjectRange {
+  std::uint32_t first = 0;
+  std::uint32_t last = 0;
+};
+
+std::optional<ObjectRange> RangeOf(const ChunkAt& chunk) {
+  const std::string_view data = chunk.data;
+  if (chunk.type == "MOVE" || chunk.type == "CLIP") {
+    if (data.size() < 4) return std::nullopt;
+    return ObjectRange{Be16(data, 0), Be16(data, 2)};
+  }
+  if (chunk.type == "SHOW") {
+    if (data.size() < 2) return ObjectRange{1, 65535};
+    const std::uint32_t first = Be16(data, 0);
+    return ObjectRange{first, data.size() < 4 ? first : Be16(data, 2)};
+  }
+  return std::nullopt;
+}
+
+// Why the decoder would never leave its walk over the range, or "" when it would. It counts MOVE and
+// CLIP ids in 16 bits unsigned, so a range up to 65535 wraps round to 0 for ever; it counts SHOW ids
+// in 16 bits signed, so a range ending at 32767 (or, counting down, at 32768) does the same.
+std::string EndlessWalk(const ChunkAt& chunk, ObjectRange range) {
+  if (chunk.type != "SHOW") {
+    if (range.first <= range.last && range.last == 0xFFFF) {
+      return "its " + std::string(chunk.type) +
+             " chunk names the objects up to 65535, a range the decoder never leaves";
+    }
+    return {};
+  }
+  if (range.last == 0x7FFF || range.last == 0x8000) {
+    return "its SHOW chunk names the objects up to " + std::to_string(range.last) +
+           ", a range the decoder never leaves";
+  }
+  return {};
+}
+
+// Chunks that may create an object the decoder keeps in the list it searches.
+bool MakesObject(std::string_view type) {
+  return type == "DEFI" || type == "CLON" || type == "IHDR" || type == "JHDR" || type == "BASI" || type == "PAST";
+}
+
+// Inflates the image data of one PNG and says when it runs past what the image needs.
+class ImageDataBound {
+ public:
+  explicit ImageDataBound(std::uint64_t limit) : limit_(limit) { ok_ = inflateInit(&stream_) == Z_OK; }
+  ~ImageDataBound() {
+    if (ok_) inflateEnd(&stream_);
+  }
+  ImageDataBound(const ImageDataBound&) = delete;
+  ImageDataBound& operator=(const ImageDataBound&) = delete;
+
+  // False once the data has inflated to more than the limit. Data that is damaged, or that follows
+  // the end of the stream, is not looked at: the decoder stops there too.
+  bool Feed(std::string_view data) {
+    if (!ok_ || ended_) return true;
+    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    stream_.avail_in = static_cast<uInt>(data.size());
+    do {
+      stream_.next_out = scratch_.data();
+      stream_.avail_out = static_cast<uInt>(scratch_.size());
+      const int result = inflate(&stream_, Z_NO_FLUSH);
+      produced_ += scratch_.size() - stream_.avail_out;
+      if (produced_ > limit_) return false;
+      if (result == Z_STREAM_END || (result != Z_OK && result != Z_BUF_ERROR)) {
+        ended_ = true;
+        return true;
+      }
+      if (result == Z_BUF_ERROR) return true;
+    } while (stream_.avail_in > 0 || stream_.avail_out == 0);
+    return true;
+  }
+  std::uint64_t Produced() const { return produced_; }
+
+ private:
+  z_stream stream_{};
+  bool ok_ = false;
+  bool ended_ = false;
+  std::uint64_t limit_;
+  std::uint64_t produced_ = 0;
+  std::vector<Bytef> scratch_ = std::vector<Bytef>(std::size_t{64} << 10);
+};
+
+int ChannelsOf(int colourType) {
+  switch (colourType) {
+    case 0:
+    case 3:
+      return 1;
+    case 4:
+      return 2;
+    case 2:
+      return 3;
+    case 6:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+std::uint64_t RowsBytes(std::uint64_t width, std::uint64_t height, std::uint64_t bitsPerPixel) {
+  if (width == 0 || height == 0) return 0;
+  const std::uint64_t row = (width * bitsPerPixel + 7) / 8 + 1;
+  return SaturatingMul(row, height);
+}
+
 }  // namespace
 
-MovieSize CheckMngSizes(std::string_view bytes, std::uint64_t maxPixels, std::string* why) {
+MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::string* why) {
   if (bytes.substr(0, kMngSignature.size()) != kMngSignature) return Refuse(why, "not an MNG movie");
   MovieSize frame;
+  std::uint64_t objects = 0;
+  std::uint64_t lookups = 0;
   std::size_t at = kMngSignature.size();
   while (at < bytes.size()) {
-    if (bytes.size() - at < 12) return Refuse(why, "the movie ends inside a chunk");
-    const std::uint32_t length = Be32(bytes, at);
-    const std::string_view type = bytes.substr(at + 4, 4);
-    if (length > bytes.size() - at - 12)
-      return Refuse(why, "the movie ends inside its " + std::string(type) + " chunk");
+    ChunkAt chunk;
+    std::string reason;
+    if (!ReadChunk(bytes, at, chunk, &reason)) return Refuse(why, reason);
+    const std::string_view type = chunk.type;
     if ((at == kMngSignature.size()) != (type == "MHDR")) {
       return Refuse(why, "the movie does not start with its one MHDR header");
     }
     if (type == "MHDR" || type == "IHDR" || type == "JHDR" || type == "BASI") {
-      if (length < 8) return Refuse(why, "its " + std::string(type) + " chunk is too short");
-      const std::uint32_t width = Be32(bytes, at + 8);
-      const std::uint32_t height = Be32(bytes, at + 12);
+      if (chunk.data.size() < 8) return Refuse(why, "its " + std::string(type) + " chunk is too short");
+      const std::uint32_t width = Be32(chunk.data, 0);
+      const std::uint32_t height = Be32(chunk.data, 4);
       if (width > kMaxSide || height > kMaxSide || std::uint64_t{width} * height > maxPixels) {
         return Refuse(
             why, std::string(type) + " declares " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
       }
       if (type == "MHDR") frame = {width, height};
     }
+    if (MakesObject(type)) ++objects;
+    if (const std::optional<ObjectRange> range = RangeOf(chunk)) {
+      if (std::string endless = EndlessWalk(chunk, *range); !endless.empty()) return Refuse(why, endless);
+      const std::uint32_t span = std::max(range->first, range->last) - std::min(range->first, range->last) + 1;
+      // A SHOW in cycle mode walks its range twice.
+      const std::uint64_t walks = type == "SHOW" ? 2 : 1;
+      lookups = SaturatingAdd(lookups, SaturatingMul(SaturatingMul(span, walks), objects + 1));
+      if (lookups > kMaxObjectLookups) return Refuse(why, "its MOVE, CLIP and SHOW chunks name too many objects");
+    }
     if (type == "MEND") break;
-    at += 12 + std::size_t{length};
+    at += 12 + chunk.data.size();
   }
   if (frame.width == 0 || frame.height == 0) return Refuse(why, "the movie declares no frame size");
   return frame;
+}
+
+std::uint64_t PngImageDataBytes(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType,
+                                bool interlaced) {
+  const int channels = ChannelsOf(colourType);
+  if (channels == 0 || bitDepth <= 0 || bitDepth > 16) return kUnbounded;
+  const std::uint64_t bits = static_cast<std::uint64_t>(channels) * static_cast<std::uint64_t>(bitDepth);
+  if (!interlaced) return RowsBytes(width, height, bits);
+  // Adam7: each pass is a sub-image of its own rows, each row with its filter byte.
+  struct Pass {
+    std::uint64_t x, y, dx, dy;
+  };
+  constexpr Pass kPasses[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::uint64_t total = 0;
+  for (const Pass& pass : kPasses) {
+    const std::uint64_t w = width > pass.x ? (width - pass.x + pass.dx - 1) / pass.dx : 0;
+    const std::uint64_t h = height > pass.y ? (height - pass.y + pass.dy - 1) / pass.dy : 0;
+    total = SaturatingAdd(total, RowsBytes(w, h, bits));
+  }
+  return total;
+}
+
+bool CheckPngData(std::string_view bytes, std::string* why) {
+  if (bytes.substr(0, kPngSignature.size()) != kPngSignature) return true;
+  std::optional<ImageDataBound> bound;
+  std::uint64_t limit = 0;
+  std::size_t at = kPngSignature.size();
+  while (at < bytes.size()) {
+    ChunkAt chunk;
+    if (!ReadChunk(bytes, at, chunk, nullptr)) return true;
+    if (chunk.type == "IHDR" && !bound && chunk.data.size() >= 13) {
+      const std::uint64_t needed =
+          PngImageDataBytes(Be32(chunk.data, 0), Be32(chunk.data, 4), static_cast<unsigned char>(chunk.data[8]),
+                            static_cast<unsigned char>(chunk.data[9]), chunk.data[12] != 0);
+      // Some writers pad their data a little; the decoder only warns about that.
+      limit = SaturatingAdd(SaturatingAdd(needed, needed / 8), 4096);
+      bound.emplace(limit);
+    } else if (chunk.type == "IDAT" && bound && !bound->Feed(chunk.data)) {
+      if (why != nullptr) {
+        *why = "its image data inflates to more than the " + std::to_string(limit) + " bytes its size needs";
+      }
+      return false;
+    } else if (chunk.type == "IEND") {
+      break;
+    }
+    at += 12 + chunk.data.size();
+  }
+  return true;
 }
 
 }  // namespace kestrune::catalogue

@@ -10,6 +10,10 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <string>
+#include <string_view>
+
+#include "catalogue/movie_header.h"
 
 namespace {
 
@@ -65,6 +69,11 @@ QImage DecodeArtwork(const QByteArray& bytes, QString* why) {
     if (why != nullptr) *why = reason;
     return QImage();
   };
+  std::string surplus;
+  if (!kestrune::catalogue::CheckPngData(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                         &surplus)) {
+    return refuse(QString::fromStdString(surplus));
+  }
   QBuffer buffer;
   buffer.setData(bytes);
   buffer.open(QIODevice::ReadOnly);
