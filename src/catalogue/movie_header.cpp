@@ -3,6 +3,7 @@
 #include <zlib.h>
 
 #include <algorithm>
+#include <array>
 #include <limits>
 #include <optional>
 #include <vector>
@@ -14,9 +15,11 @@ constexpr std::string_view kMngSignature("\x8aMNG\r\n\x1a\n", 8);
 constexpr std::string_view kPngSignature("\x89PNG\r\n\x1a\n", 8);
 constexpr std::uint32_t kMaxSide = 65535;
 constexpr std::uint64_t kUnbounded = std::numeric_limits<std::uint64_t>::max();
-// Object look-ups the MNG decoder may make for the movie's MOVE, CLIP and SHOW chunks: each names a
-// range of object ids that the decoder walks one by one, searching its list of objects for each.
-constexpr std::uint64_t kMaxObjectLookups = std::uint64_t{1} << 28;
+// Steps the MNG decoder may take without showing an image (and so without returning to the program
+// for the next frame's timer): one per chunk, one per object look-up of a MOVE, CLIP or SHOW (each
+// names a range of object ids that the decoder walks one by one, searching its list of objects for
+// each), all of it again for every repeat of a LOOP whose body shows no image.
+constexpr std::uint64_t kMaxDecoderSteps = std::uint64_t{1} << 28;
 
 std::uint32_t Be32(std::string_view bytes, std::size_t at) {
   std::uint32_t value = 0;
@@ -103,6 +106,57 @@ bool MakesObject(std::string_view type) {
   return type == "DEFI" || type == "CLON" || type == "IHDR" || type == "JHDR" || type == "BASI" || type == "PAST";
 }
 
+// The decoder's steps over a movie, with its LOOP ... ENDL bodies counted as often as they run at once.
+class DecoderSteps {
+ public:
+  void Add(std::uint64_t steps) {
+    std::uint64_t& open = loops_.empty() ? outside_ : loops_.back().steps;
+    open = SaturatingAdd(open, steps);
+    total_ = SaturatingAdd(total_, steps);
+  }
+  // An image was shown: every open loop waits for the next frame's timer once per repeat.
+  void ImageShown() { ++imagesShown_; }
+  void LoopStarts(const ChunkAt& chunk) {
+    if (chunk.data.size() < 5) return;
+    std::uint64_t repeats = Be32(chunk.data, 1);
+    // A loop that may end early runs at most its largest count.
+    if (chunk.data.size() >= 14) repeats = std::max<std::uint64_t>(repeats, Be32(chunk.data, 10));
+    loops_.push_back({static_cast<unsigned char>(chunk.data[0]), std::max<std::uint64_t>(repeats, 1), 0, imagesShown_});
+    levels_[loops_.back().level]++;
+  }
+  // The ENDL closes the open loop of its nest level and any inside it; one of no open level is left.
+  void LoopEnds(const ChunkAt& chunk) {
+    if (chunk.data.empty()) return;
+    const unsigned char level = static_cast<unsigned char>(chunk.data[0]);
+    if (levels_[level] == 0) return;
+    while (true) {
+      const OpenLoop loop = loops_.back();
+      loops_.pop_back();
+      levels_[loop.level]--;
+      const bool showsImage = imagesShown_ > loop.imagesAtStart;
+      const std::uint64_t steps = showsImage ? loop.steps : SaturatingMul(loop.steps, loop.repeats);
+      // The body's steps were counted once already.
+      total_ = total_ >= loop.steps ? total_ - loop.steps : 0;
+      Add(steps);
+      if (loop.level == level) return;
+    }
+  }
+  std::uint64_t Total() const { return total_; }
+
+ private:
+  struct OpenLoop {
+    unsigned char level;
+    std::uint64_t repeats;
+    std::uint64_t steps;
+    std::uint64_t imagesAtStart;
+  };
+  std::vector<OpenLoop> loops_;
+  std::array<std::uint64_t, 256> levels_{};  // open loops by nest level
+  std::uint64_t outside_ = 0;
+  std::uint64_t total_ = 0;
+  std::uint64_t imagesShown_ = 0;
+};
+
 // Inflates the image data of one PNG and says when it runs past what the image needs.
 class ImageDataBound {
  public:
@@ -172,7 +226,7 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
   if (bytes.substr(0, kMngSignature.size()) != kMngSignature) return Refuse(why, "not an MNG movie");
   MovieSize frame;
   std::uint64_t objects = 0;
-  std::uint64_t lookups = 0;
+  DecoderSteps steps;
   std::size_t at = kMngSignature.size();
   while (at < bytes.size()) {
     ChunkAt chunk;
@@ -193,13 +247,22 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
       if (type == "MHDR") frame = {width, height};
     }
     if (MakesObject(type)) ++objects;
+    steps.Add(1);
     if (const std::optional<ObjectRange> range = RangeOf(chunk)) {
       if (std::string endless = EndlessWalk(chunk, *range); !endless.empty()) return Refuse(why, endless);
       const std::uint32_t span = std::max(range->first, range->last) - std::min(range->first, range->last) + 1;
       // A SHOW in cycle mode walks its range twice.
       const std::uint64_t walks = type == "SHOW" ? 2 : 1;
-      lookups = SaturatingAdd(lookups, SaturatingMul(SaturatingMul(span, walks), objects + 1));
-      if (lookups > kMaxObjectLookups) return Refuse(why, "its MOVE, CLIP and SHOW chunks name too many objects");
+      steps.Add(SaturatingMul(SaturatingMul(span, walks), objects + 1));
+    } else if (type == "LOOP") {
+      steps.LoopStarts(chunk);
+    } else if (type == "ENDL") {
+      steps.LoopEnds(chunk);
+    } else if (type == "IEND") {
+      steps.ImageShown();
+    }
+    if (steps.Total() > kMaxDecoderSteps) {
+      return Refuse(why, "its LOOP, MOVE, CLIP and SHOW chunks would keep the decoder busy without a frame");
     }
     if (type == "MEND") break;
     at += 12 + chunk.data.size();

@@ -15,8 +15,9 @@ struct MovieSize {
 
 // The movie's frame size when the bytes are an MNG whose chunks are whole, whose every declared image
 // (MHDR, IHDR, JHDR, BASI) is at most `maxPixels` pixels and no larger than 65,535 on a side, and
-// whose MOVE, CLIP and SHOW chunks name object ranges the MNG decoder walks to an end; otherwise a
-// zero size and *why says what is wrong.
+// whose MOVE, CLIP and SHOW chunks name object ranges the MNG decoder walks to an end, and whose
+// chunks (LOOP bodies without an image counted once per repeat) keep it busy for a bounded number of
+// steps between frames; otherwise a zero size and *why says what is wrong.
 MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::string* why);
 
 // Whether a PNG's image data inflates to no more than its header's size needs (with a little slack).

@@ -31,6 +31,8 @@ std::string Range(const char* type, std::uint32_t first, std::uint32_t last) {
   return Chunk(type, Be16(first) + Be16(last) + std::string(std::string_view(type) == "MOVE" ? 9 : 17, '\0'));
 }
 std::string Show(std::string ids) { return Chunk("SHOW", std::move(ids)); }
+std::string Loop(char level, std::uint32_t repeats) { return Chunk("LOOP", std::string(1, level) + Be32(repeats)); }
+std::string EndLoop(char level) { return Chunk("ENDL", std::string(1, level)); }
 
 const std::string kSignature("\x8aMNG\r\n\x1a\n", 8);
 const std::string kFrame = Sized("IHDR", 8, 6, 5) + Chunk("IDAT", "pixels") + Chunk("IEND", "");
@@ -83,7 +85,16 @@ INSTANTIATE_TEST_SUITE_P(
         MovieCase{"AShortMoveIsLeftToTheDecoder", kHeader + Chunk("MOVE", "\xff") + kFrame, 8},
         MovieCase{"ManyWideMovesOverManyObjects",
                   kHeader + Repeated(kFrame, 200) + Repeated(Range("MOVE", 0, 65000), 40) + Chunk("MEND", ""), 0},
-        MovieCase{"AFewWideMoves", kHeader + kFrame + Repeated(Range("MOVE", 0, 65000), 40) + Chunk("MEND", ""), 8}),
+        MovieCase{"AFewWideMoves", kHeader + kFrame + Repeated(Range("MOVE", 0, 65000), 40) + Chunk("MEND", ""), 8},
+        // The decoder repeats a LOOP's body at once when it shows no image, else once per frame.
+        MovieCase{"AnEmptyLoopRepeatedForEver", kHeader + Loop(0, 0x7FFFFFFF) + EndLoop(0) + kFrame, 0},
+        MovieCase{"ALoopOfFramesRepeatedForEver", kHeader + Loop(0, 0x7FFFFFFF) + kFrame + EndLoop(0), 8},
+        MovieCase{"AShortEmptyLoop", kHeader + Loop(0, 1000) + EndLoop(0) + kFrame, 8},
+        MovieCase{"NestedEmptyLoops", kHeader + Loop(0, 20000) + Loop(1, 20000) + EndLoop(1) + EndLoop(0) + kFrame, 0},
+        MovieCase{"AnEndlOfTheOuterLevelClosesBoth", kHeader + Loop(0, 20000) + Loop(1, 20000) + EndLoop(0) + kFrame,
+                  0},
+        MovieCase{"AWideMoveInALoop", kHeader + Loop(0, 100000) + Range("MOVE", 0, 65000) + EndLoop(0) + kFrame, 0},
+        MovieCase{"AnEndlOfNoOpenLoopIsLeft", kHeader + EndLoop(3) + kFrame, 8}),
     [](const ::testing::TestParamInfo<MovieCase>& info) { return std::string(info.param.label); });
 
 // Real 300-byte movies that Qt's MNG decoder never finishes: a MOVE, or a CLIP, of the objects 1 (or 0)

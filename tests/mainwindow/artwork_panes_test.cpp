@@ -247,7 +247,8 @@ TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture)
 }
 
 // Real 300-byte movies on which Qt's MNG decoder never returns (a MOVE or CLIP of the objects up to
-// 65535), given to every game, with the movie page current and a game selected at start-up.
+// 65535, a LOOP of nothing repeated 2^31 - 1 times), given to every game, with the movie page current and a game
+// selected at start-up.
 class HostileMovieTest : public ArtworkPanesTest, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(HostileMovieTest, ShowsTheDefaultPictureInsteadOfHanging) {
@@ -265,7 +266,8 @@ TEST_P(HostileMovieTest, ShowsTheDefaultPictureInsteadOfHanging) {
   EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, HostileMovieTest, ::testing::Values("move-65535.mng", "clip-65535.mng"),
+INSTANTIATE_TEST_SUITE_P(Files, HostileMovieTest,
+                         ::testing::Values("move-65535.mng", "clip-65535.mng", "loop-empty.mng"),
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param).substr(0, 4);
                          });
