@@ -220,6 +220,29 @@ std::uint64_t RowsBytes(std::uint64_t width, std::uint64_t height, std::uint64_t
   return SaturatingMul(row, height);
 }
 
+// The bytes the image data of a PNG header inflates to (the filter byte of every row included);
+// the largest value when the header is damaged.
+std::uint64_t PngImageDataBytes(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType,
+                                bool interlaced) {
+  const int channels = ChannelsOf(colourType);
+  if (channels == 0 || bitDepth <= 0 || bitDepth > 16) return kUnbounded;
+  const std::uint64_t bits = static_cast<std::uint64_t>(channels) * static_cast<std::uint64_t>(bitDepth);
+  if (!interlaced) return RowsBytes(width, height, bits);
+  // Adam7: each pass is a sub-image of its own rows, each row with its filter byte.
+  struct Pass {
+    std::uint64_t x, y, dx, dy;
+  };
+  constexpr Pass kPasses[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
+                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
+  std::uint64_t total = 0;
+  for (const Pass& pass : kPasses) {
+    const std::uint64_t w = width > pass.x ? (width - pass.x + pass.dx - 1) / pass.dx : 0;
+    const std::uint64_t h = height > pass.y ? (height - pass.y + pass.dy - 1) / pass.dy : 0;
+    total = SaturatingAdd(total, RowsBytes(w, h, bits));
+  }
+  return total;
+}
+
 }  // namespace
 
 MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::string* why) {
@@ -269,27 +292,6 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
   }
   if (frame.width == 0 || frame.height == 0) return Refuse(why, "the movie declares no frame size");
   return frame;
-}
-
-std::uint64_t PngImageDataBytes(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType,
-                                bool interlaced) {
-  const int channels = ChannelsOf(colourType);
-  if (channels == 0 || bitDepth <= 0 || bitDepth > 16) return kUnbounded;
-  const std::uint64_t bits = static_cast<std::uint64_t>(channels) * static_cast<std::uint64_t>(bitDepth);
-  if (!interlaced) return RowsBytes(width, height, bits);
-  // Adam7: each pass is a sub-image of its own rows, each row with its filter byte.
-  struct Pass {
-    std::uint64_t x, y, dx, dy;
-  };
-  constexpr Pass kPasses[] = {{0, 0, 8, 8}, {4, 0, 8, 8}, {0, 4, 4, 8}, {2, 0, 4, 4},
-                              {0, 2, 2, 4}, {1, 0, 2, 2}, {0, 1, 1, 2}};
-  std::uint64_t total = 0;
-  for (const Pass& pass : kPasses) {
-    const std::uint64_t w = width > pass.x ? (width - pass.x + pass.dx - 1) / pass.dx : 0;
-    const std::uint64_t h = height > pass.y ? (height - pass.y + pass.dy - 1) / pass.dy : 0;
-    total = SaturatingAdd(total, RowsBytes(w, h, bits));
-  }
-  return total;
 }
 
 bool CheckPngData(std::string_view bytes, std::string* why) {

@@ -26,9 +26,4 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
 // *why, when the data inflates beyond the bound.
 bool CheckPngData(std::string_view bytes, std::string* why);
 
-// The bytes the image data of a PNG header inflates to (the filter byte of every row included);
-// the largest value when the header is damaged.
-std::uint64_t PngImageDataBytes(std::uint32_t width, std::uint32_t height, int bitDepth, int colourType,
-                                bool interlaced);
-
 }  // namespace kestrune::catalogue
