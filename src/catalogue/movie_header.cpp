@@ -187,7 +187,6 @@ class ImageDataBound {
     } while (stream_.avail_in > 0 || stream_.avail_out == 0);
     return true;
   }
-  std::uint64_t Produced() const { return produced_; }
 
  private:
   z_stream stream_{};

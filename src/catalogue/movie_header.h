@@ -22,7 +22,8 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
 
 // Whether a PNG's image data inflates to no more than its header's size needs (with a little slack).
 // Decoders inflate whatever compressed data follows the image; a small file can hold gigabytes of it.
-// Only that is checked: damaged or truncated data is left for the decoder to refuse. False, with
+// Only that is checked: damaged or truncated data is left for the decoder to refuse, and the size is
+// the caller's to bound first (the work here is that of inflating an image of that size). False, with
 // *why, when the data inflates beyond the bound.
 bool CheckPngData(std::string_view bytes, std::string* why);
 
