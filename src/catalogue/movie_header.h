@@ -4,8 +4,8 @@
 #include <string>
 #include <string_view>
 
-// The sizes an MNG movie declares, checked before the movie is handed to a decoder that would
-// allocate them: its frame (MHDR) and every image in it (IHDR, JHDR, BASI).
+// PNG pictures and MNG movies checked before they are handed to a decoder that would trust them: the
+// sizes it would allocate, the object ranges it would walk, the image data it would inflate.
 namespace kestrune::catalogue {
 
 struct MovieSize {
@@ -13,9 +13,18 @@ struct MovieSize {
   std::uint32_t height = 0;
 };
 
-// The movie's frame size when the bytes are an MNG whose chunks are whole and whose every declared
-// image is at most `maxPixels` pixels and no larger than 65,535 on a side; otherwise a zero size and
-// *why says what is wrong.
-MovieSize CheckMngSizes(std::string_view bytes, std::uint64_t maxPixels, std::string* why);
+// The movie's frame size when the bytes are an MNG whose chunks are whole, whose every declared image
+// (MHDR, IHDR, JHDR, BASI) is at most `maxPixels` pixels and no larger than 65,535 on a side, and
+// whose MOVE, CLIP and SHOW chunks name object ranges the MNG decoder walks to an end, and whose
+// chunks (LOOP bodies without an image counted once per repeat) keep it busy for a bounded number of
+// steps between frames; otherwise a zero size and *why says what is wrong.
+MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::string* why);
+
+// Whether a PNG's image data inflates to no more than its header's size needs (with a little slack).
+// Decoders inflate whatever compressed data follows the image; a small file can hold gigabytes of it.
+// Only that is checked: damaged or truncated data is left for the decoder to refuse, and the size is
+// the caller's to bound first (the work here is that of inflating an image of that size). False, with
+// *why, when the data inflates beyond the bound.
+bool CheckPngData(std::string_view bytes, std::string* why);
 
 }  // namespace kestrune::catalogue

@@ -199,7 +199,6 @@ void TForm5::ScanWizardNext() {
 
 void TForm5::SetBusy(bool busy) {
   scanning_ = busy;
-  exitbutton_->setEnabled(!busy);
   for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(memo1_), static_cast<QWidget*>(balk3_)}) {
     if (busy) {
       control->setCursor(Qt::WaitCursor);
@@ -223,6 +222,8 @@ void TForm5::ShowInstruction(const QString& text) {
 
 void TForm5::RunListXmlBatch() {
   vordering2_->setText(QStringLiteral("Getting info from Mame..."));
+  cancelRequested_ = false;
+  rs::RemoveScanFiles(frontDir_);
   const QString frontDir = QString::fromStdString(frontDir_);
   mameRun_.Start();
   mameini2_->SetApplication(frontDir + QString::fromStdString(mameFile_));
@@ -257,10 +258,14 @@ rs::ScanPassParams TForm5::PassParams() {
   return params;
 }
 
-void TForm5::PassEnded(bool succeeded, const QString& message) {
+void TForm5::PassEnded(bool succeeded, QString message) {
   // Called from the job's own signal: it goes once the signal has returned.
   job_.release()->deleteLater();
   if (mameini2_->IsRunning()) mameini2_->Terminate();
+  if (cancelRequested_) {
+    succeeded = false;
+    message = QStringLiteral("Initializing roms was cancelled.");
+  }
   std::string error;
   if (!succeeded || !SaveScanResult(&error)) {
     rs::RemoveScanFiles(frontDir_);
@@ -332,16 +337,20 @@ void TForm5::ScanFailed(const QString& message) {
   button2_->setEnabled(true);
 }
 
+void TForm5::CancelScan() {
+  cancelRequested_ = true;
+  if (job_) job_->Cancel();
+  // The worker sees MAME's end and stops; PassEnded follows and saves nothing.
+  if (mameini2_->IsRunning()) mameini2_->Terminate();
+}
+
 void TForm5::reject() {
-  if (scanning_) return;
+  if (scanning_) CancelScan();
   QDialog::reject();
 }
 
 void TForm5::closeEvent(QCloseEvent* event) {
-  if (scanning_) {
-    event->ignore();
-    return;
-  }
+  if (scanning_) CancelScan();
   for (QWidget* control : {static_cast<QWidget*>(this), static_cast<QWidget*>(memo1_), static_cast<QWidget*>(balk3_)}) {
     control->unsetCursor();
   }

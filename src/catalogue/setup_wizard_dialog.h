@@ -26,8 +26,9 @@ class ProcessRunner;
 // MAME executable of the program folder is chosen, then lets MAME list its games and scans the
 // program folder's "roms" for them. A scan that succeeds saves the new catalogue, lists the available
 // games and closes the wizard; one that fails says why and leaves the wizard open to try again or
-// leave. A mame.ini that was in the program folder before is kept as mame.ini.bak, so that the one
-// the program writes next names the rom folder that was scanned.
+// leave. Cancel stays enabled during the scan: it stops MAME and the scan, and leaves the setup
+// without a catalogue, as a failed scan left it. A mame.ini that was in the program folder before is
+// kept as mame.ini.bak, so that the one the program writes next names the rom folder that was scanned.
 //
 // With KESTRUNE_SETUP=unattended in the environment, the wizard goes on by itself when it found MAME
 // (as if Next were pressed) and leaves at once when it did not: for installs made by scripts.
@@ -71,7 +72,8 @@ class TForm5 : public QDialog {
   void RunListXmlBatch();
   kestrune::romscan::ScanPassParams PassParams();
   void ShowInstruction(const QString& text);
-  void PassEnded(bool succeeded, const QString& message);
+  void PassEnded(bool succeeded, QString message);
+  void CancelScan();
   // Saves the new catalogue and what the settings keep of the scan; false, with *error, when the
   // catalogue cannot be written.
   bool SaveScanResult(std::string* error);
@@ -99,6 +101,7 @@ class TForm5 : public QDialog {
   std::string mameFile_;
   bool userMameIni_ = false;  // the program folder had a mame.ini when the wizard opened
   bool scanning_ = false;
+  bool cancelRequested_ = false;
   std::unique_ptr<TaskDialogJob> job_;
   kestrune::romscan::MameListRun mameRun_;
   kestrune::romscan::ScanPassResult result_;

@@ -289,7 +289,7 @@ void ArtworkPanes::PlayMngMovie() {
   for (const std::string& name : cat::PaneCandidates(ArtworkKind::Movie, game->names, false)) {
     if (!source->Read(name, bytes)) continue;
     std::string why;
-    const cat::MovieSize size = cat::CheckMngSizes(bytes, kMaxArtworkPixels, &why);
+    const cat::MovieSize size = cat::CheckMngMovie(bytes, kMaxArtworkPixels, &why);
     if (size.width == 0) {
       qWarning("kestrune: %s/%s is not played: %s", source->Folder().c_str(), name.c_str(), why.c_str());
       continue;

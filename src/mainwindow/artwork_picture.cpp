@@ -10,6 +10,10 @@
 #include <cmath>
 #include <exception>
 #include <mutex>
+#include <string>
+#include <string_view>
+
+#include "catalogue/movie_header.h"
 
 namespace {
 
@@ -74,6 +78,12 @@ QImage DecodeArtwork(const QByteArray& bytes, QString* why) {
   if (Pixels(size) > kMaxArtworkPixels) {
     return refuse(
         QStringLiteral("%1 x %2 pixels is more than a picture pane shows").arg(size.width()).arg(size.height()));
+  }
+  // Checked once the size is known to be bounded: the data is bounded by that size.
+  std::string surplus;
+  if (!kestrune::catalogue::CheckPngData(std::string_view(bytes.constData(), static_cast<std::size_t>(bytes.size())),
+                                         &surplus)) {
+    return refuse(QString::fromStdString(surplus));
   }
   QImage image;
   // A truncated file decodes in part and fails: the part is not shown.

@@ -56,8 +56,8 @@ class ArtworkPicture : public QWidget {
 inline constexpr qint64 kMaxArtworkPixels = 64LL * 1000 * 1000;
 
 // Decodes a picture file's bytes (PNG, JPEG, GIF, BMP, ICO …). A picture whose header gives no size or
-// more than kMaxArtworkPixels, or that does not decode whole (a truncated file), is refused: the result
-// is null and *why says why.
+// more than kMaxArtworkPixels, a PNG whose image data inflates to more than its size needs, or a picture
+// that does not decode whole (a truncated file), is refused: the result is null and *why says why.
 QImage DecodeArtwork(const QByteArray& bytes, QString* why = nullptr);
 
 // The picture resampled to `size` with the kernel (ImageMagick's Lanczos, Box, Mitchell, Triangle and

@@ -37,6 +37,7 @@
 #include "platform/termination.h"
 #include "platform/text_file.h"
 #include "romscan/rom_scan_command_qt.h"
+#include "romscan/scan_pass.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/mame_query.h"
@@ -116,6 +117,8 @@ void TForm1::FormCreate() {
   if (error) {
     qWarning("kestrune: cannot create the folder %sini: %s", frontDir_.c_str(), error.message().c_str());
   }
+  // A ROM scan cut off last time (the program killed, the power gone) left MAME's list behind.
+  kestrune::romscan::RemoveScanFiles(frontDir_);
   settings_ = std::make_unique<set::Settings>(frontDir_);
   images_ = new ToolbarImages(this);
   CreateWidgets();

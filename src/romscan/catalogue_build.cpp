@@ -1,8 +1,10 @@
 #include "romscan/catalogue_build.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 #include "catalogue/game_record.h"
@@ -63,13 +65,22 @@ std::string JoinFields(Fields& fields) {
   return line;
 }
 
-std::optional<settings::IniFile> LoadIfPresent(const std::filesystem::path& path) {
+// A file that holds none of the sections it is read for is some other file under the same name: it
+// counts as absent, so that the list's own values are kept instead of blanks.
+std::optional<settings::IniFile> LoadIfPresent(const std::filesystem::path& path,
+                                               std::initializer_list<std::string_view> sections) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
   settings::IniFile ini;
   std::string error;
   if (ini.LoadFromFile(path, &error) == settings::LoadResult::kFailed) {
     std::fprintf(stderr, "kestrune: %s is left out of the game list: %s\n", path.c_str(), error.c_str());
+    return std::nullopt;
+  }
+  if (std::none_of(sections.begin(), sections.end(),
+                   [&ini](std::string_view section) { return ini.SectionExists(section); })) {
+    std::fprintf(stderr, "kestrune: %s is left out of the game list: it has no [%s] section\n", path.c_str(),
+                 std::string(*sections.begin()).c_str());
     return std::nullopt;
   }
   return ini;
@@ -133,7 +144,8 @@ std::string SetStatusCode(const settings::IniFile& setsDat, std::string_view set
 
 SupportFiles LoadSupportFiles(const std::string& frontDir) {
   const std::filesystem::path folder(frontDir);
-  return {LoadIfPresent(folder / "catver.ini"), LoadIfPresent(folder / "nplayers.ini")};
+  return {LoadIfPresent(folder / "catver.ini", {"category", "veradded"}),
+          LoadIfPresent(folder / "nplayers.ini", {"nplayers"})};
 }
 
 std::string BuildGameLine(const ListXmlSet& set, std::string_view status, std::string_view romof,

@@ -52,7 +52,8 @@ struct SupportFiles {
   std::optional<settings::IniFile> nplayers;
 };
 
-// Loads the files that exist; one that cannot be read is logged to stderr and counts as absent.
+// Loads the files that exist; one that cannot be read, or has none of the sections above, is logged
+// to stderr and counts as absent.
 SupportFiles LoadSupportFiles(const std::string& frontDir);
 
 // The catalogue line of one game: status is its verdict, romof the BIOS it uses (its own romof, or

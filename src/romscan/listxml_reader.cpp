@@ -396,6 +396,15 @@ void ListXmlParser::StartSet(std::string_view line, std::string_view nameAttribu
     LogBadName(index, "set", name, "the set is skipped");
     return;
   }
+  // MAME names each machine once; a repeat means two lists in one file (or a damaged one), and
+  // no choice between the two elements can be trusted to be the installed MAME's.
+  if (data_.index.contains(name)) {
+    if (failure_.empty()) {
+      failure_ = "MAME's game list names the set \"" + std::string(name) + "\" twice (again on line " +
+                 std::to_string(index + 1) + ").";
+    }
+    return;
+  }
   ListXmlSet& set = data_.sets.emplace_back();
   set.name = name;
   data_.machineForm = data_.machineForm || nameAttribute == "machine name";
@@ -445,10 +454,14 @@ bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::stri
   if (options.writerDone) source.Follow(options.writerDone, options.cancelled);
   ListXmlParser parser(data);
   std::string_view line;
-  while (source.Next(line)) parser.Line(line, source.LineIndex());
+  while (parser.Failure().empty() && source.Next(line)) parser.Line(line, source.LineIndex());
   parser.Finish();
   if (source.Failed()) {
     if (error != nullptr) *error = source.Error();
+    return false;
+  }
+  if (!parser.Failure().empty()) {
+    if (error != nullptr) *error = parser.Failure();
     return false;
   }
   // MAME stopped early (or the disk filled up): the sets after the cut would all be judged missing.

@@ -156,7 +156,7 @@ using SetIndex =
 // What the ROM scan takes from the game list.
 struct ListXmlData {
   std::vector<ListXmlSet> sets;          // in file order
-  SetIndex index;                        // set name (any letter case) -> position; a repeated name finds the last
+  SetIndex index;                        // set name (any letter case) -> position
   std::optional<std::string> mameBuild;  // the build attribute of the <mame> line, when there is one
   // Today's form (<machine> elements): a clone names every disk it needs, shared ones with "merge".
   bool machineForm = false;
@@ -179,8 +179,9 @@ struct ListXmlReadOptions {
 // is missing, at the next set's line or the end of the file. A set whose name fails IsSetName is
 // skipped, and a cloneof, romof or device_ref name that fails it is dropped; each is logged to stderr.
 // Returns false, with *error, when the file cannot be read, has a line longer than
-// kMaxListXmlLineBytes, or lacks the list's closing </mame> (or old </datafile>) line: a list MAME
-// did not finish is never taken for the whole list.
+// kMaxListXmlLineBytes, lacks the list's closing </mame> (or old </datafile>) line, or names one set
+// twice (in any letter case): a list MAME did not finish, or that is not one run of MAME's, is never
+// taken for the list of the installed MAME.
 bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error,
                  const ListXmlReadOptions& options = {});
 
@@ -194,6 +195,8 @@ class ListXmlParser {
   void Finish();
   // Whether the list's closing line has been seen.
   bool Ended() const { return ended_; }
+  // Why the list cannot be used as it stands (a set named twice); empty while it can.
+  const std::string& Failure() const { return failure_; }
 
  private:
   void StartSet(std::string_view line, std::string_view nameAttribute, std::int64_t index);
@@ -207,6 +210,7 @@ class ListXmlParser {
   ListXmlData& data_;
   bool inSet_ = false;  // the last set of data_.sets is open
   bool ended_ = false;
+  std::string failure_;
 };
 
 }  // namespace kestrune::romscan

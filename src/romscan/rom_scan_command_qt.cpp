@@ -33,8 +33,9 @@ namespace set = kestrune::settings;
 namespace kt = kestrune::taskdialog;
 using kestrune::platform::ProcessRunner;
 
-// The dialog's OK button (its common button's id).
+// The dialog's OK button (its common button's id) and the id ShowTaskDialog returns for Cancel.
 constexpr int kOkButton = 1;
+constexpr int kCancelResult = 2;
 // The content of the dialog before and after the archive scan: four blank lines.
 const QString kBlankContent = QStringLiteral(" \r \r \r ");
 // The scan names every archive it reads; the dialog shows at most one name per period.
@@ -87,16 +88,17 @@ RomScanCommand::~RomScanCommand() {
 void RomScanCommand::SetUpDialog() {
   ShowDialogTexts();
   scannen_->SetOptions({kt::doProgressBar});
-  scannen_->SetCommonButtons({kt::cbOK});
+  scannen_->SetCommonButtons({kt::cbOK, kt::cbCancel});
   scannen_->SetDialogPosition(kt::dpOwnerFormCenter);
   scannen_->SetApplicationIsParent(false);
   scannen_->SetInstruction(QStringLiteral(" "));
   scannen_->OnDialogCreated = [this](QObject*) { RunListXmlBatch(); };
   scannen_->OnDialogProgress = [this](QObject*, int& pos, kt::TTaskDialogProgressState&) { pos = scanProgress_; };
-  scannen_->OnDialogClose = [this](QObject*, bool& canClose) {
-    canClose = !scanning_;
+  scannen_->OnDialogClose = [this](QObject*, bool&) {
+    // OK is disabled while the scan runs: a close then is Cancel or the window's close box.
+    if (scanning_) CancelScan();
     // The history and mameinfo texts follow the game selected in the new list.
-    if (canClose) emit window_->gameList()->selectedGameChanged();
+    emit window_->gameList()->selectedGameChanged();
   };
 }
 
@@ -132,8 +134,7 @@ void RomScanCommand::RunScanDialog() {
   scannen_->SetContent(kBlankContent);
   scanProgress_ = 0;
   badRoms_.clear();
-  scannen_->ShowTaskDialog();
-  if (scannen_->VerifyResult()) ShowBadRoms();
+  if (scannen_->ShowTaskDialog() != kCancelResult && scannen_->VerifyResult()) ShowBadRoms();
   badRoms_.clear();
 }
 
@@ -150,6 +151,8 @@ void RomScanCommand::ShowInstruction(const QString& text) {
 
 void RomScanCommand::RunListXmlBatch() {
   scanning_ = true;
+  cancelRequested_ = false;
+  rs::RemoveScanFiles(window_->FrontDir());
   scannen_->SetButtonEnabled(kOkButton, false);
   scannen_->SetProgressBarMax(100);
   ShowInstruction(ProgramQText(kestrune::translation::kSGettingInfo));
@@ -186,11 +189,16 @@ rs::ScanPassParams RomScanCommand::PassParams() {
   return params;
 }
 
-void RomScanCommand::PassEnded(bool succeeded, const QString& message) {
+void RomScanCommand::PassEnded(bool succeeded, QString message) {
   // Called from the job's own signal: it goes once the signal has returned.
   job_.release()->deleteLater();
   // A worker that gave up early must not leave MAME writing on.
   if (mameini_->IsRunning()) mameini_->Terminate();
+  // A pass that ended well just as Cancel was pressed is not used either.
+  if (cancelRequested_) {
+    succeeded = false;
+    message = QStringLiteral("Initializing Roms was cancelled.");
+  }
   if (!succeeded) {
     qWarning("kestrune: the ROM scan failed: %s", qUtf8Printable(message));
     rs::RemoveScanFiles(window_->FrontDir());
@@ -199,6 +207,13 @@ void RomScanCommand::PassEnded(bool succeeded, const QString& message) {
   }
   PutNewCatalogueInPlace();
   EndScan(true, QString());
+}
+
+void RomScanCommand::CancelScan() {
+  cancelRequested_ = true;
+  if (job_) job_->Cancel();
+  // The worker sees MAME's end and stops reading; PassEnded follows and leaves the old catalogue.
+  if (mameini_->IsRunning()) mameini_->Terminate();
 }
 
 void RomScanCommand::PutNewCatalogueInPlace() {

@@ -25,7 +25,8 @@ class ProcessRunner;
 // `scannen`; the GUI thread then puts the new catalogue in place of the old one. The old catalogue is
 // replaced only when the whole pass succeeded: when MAME cannot be started, fails, or lists no game,
 // or anything else goes wrong, the dialog says what happened, its OK button is enabled and the game
-// list, its file and its play counters stay as they were.
+// list, its file and its play counters stay as they were. Cancel (or closing the dialog) during the
+// scan stops MAME and the worker and closes the dialog; the old catalogue stays, as after a failure.
 class RomScanCommand : public QObject {
   Q_OBJECT
 
@@ -67,7 +68,8 @@ class RomScanCommand : public QObject {
   void RunListXmlBatch();
   // True when MAME has ended after writing its whole list; otherwise *error says what happened.
   kestrune::romscan::ScanPassParams PassParams();
-  void PassEnded(bool succeeded, const QString& message);
+  void PassEnded(bool succeeded, QString message);
+  void CancelScan();
   void PutNewCatalogueInPlace();
   // roms: the value of the settings key "roms" ("good/total").
   void UpdateSettingsAfterScan(const std::string& roms);
@@ -85,6 +87,7 @@ class RomScanCommand : public QObject {
   ModalRunner modalRunner_;
   bool rescanPending_ = false;
   bool scanning_ = false;
+  bool cancelRequested_ = false;
 
   // ScanProgress: written by the worker, read by the dialog's progress event.
   std::atomic<int> scanProgress_{0};

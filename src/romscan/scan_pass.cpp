@@ -24,6 +24,25 @@ bool FindRomFolders(const ScanPassParams& params, std::vector<std::string>& fold
   return MameIniRomFolders(params.frontDir, folders, error);
 }
 
+// A cancelled pass reads no more archives: the lister answers at once, so the rest of the pass is
+// quick and its result is thrown away.
+RomVerifyOptions StoppableVerify(const ScanPassParams& params) {
+  RomVerifyOptions verify = params.verify;
+  if (params.read.cancelled) {
+    verify.lister = [lister = verify.lister, cancelled = params.read.cancelled](const fs::path& archive,
+                                                                                std::vector<std::uint32_t>& crcs) {
+      return !cancelled() && lister(archive, crcs);
+    };
+  }
+  return verify;
+}
+
+bool Cancelled(const ScanPassParams& params, std::string* error) {
+  if (!params.read.cancelled || !params.read.cancelled()) return false;
+  if (error != nullptr) *error = "The scan was cancelled.";
+  return true;
+}
+
 bool ListsAGame(const ListXmlData& list) {
   return std::any_of(list.sets.begin(), list.sets.end(), [](const ListXmlSet& set) { return set.IsGame(); });
 }
@@ -44,7 +63,10 @@ bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::stri
   const RomScanObserver& observer = params.verify.observer;
   RomScanState state;
   state.frontDir = params.frontDir;
-  if (!ReadListXml(fs::path(params.frontDir) / kListXmlFile, state.list, error, params.read)) return false;
+  if (!ReadListXml(fs::path(params.frontDir) / kListXmlFile, state.list, error, params.read)) {
+    Cancelled(params, error);
+    return false;
+  }
   if (params.listDone && !params.listDone(error)) return false;
   if (!ListsAGame(state.list)) {
     if (error != nullptr) *error = "MAME's game list names no game that MAME can run.";
@@ -52,7 +74,7 @@ bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::stri
   }
   std::vector<std::string> folders;
   if (!FindRomFolders(params, folders, error)) return false;
-  if (!VerifyRomSets(state, folders, params.verify, error)) return false;
+  if (!VerifyRomSets(state, folders, StoppableVerify(params), error) || Cancelled(params, error)) return false;
 
   if (observer.progress) observer.progress(100);
   Say(observer, "Building database...");
@@ -77,7 +99,8 @@ bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::stri
 }
 
 void RemoveScanFiles(const std::string& frontDir) {
-  for (std::string_view name : {std::string_view("temp.bat"), kSetsFile, kListXmlFile}) {
+  for (std::string_view name :
+       {std::string_view("temp.bat"), kListXmlFile, kCrcFile, kChdListFile, kBiosCrcFile, kFileCrcFile, kSetsFile}) {
     std::error_code ignored;
     fs::remove(fs::path(frontDir) / name, ignored);
   }

@@ -60,14 +60,16 @@ struct ScanPassResult {
 };
 
 // False, with *error saying why in words for the user, when the list cannot be read, is cut short or
-// lists no game, when MAME failed (listDone), or when a work file cannot be written.
+// lists no game, when MAME failed (listDone), when a work file cannot be written, or when the pass was
+// cancelled (read.cancelled, also looked at between the archives).
 bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::string* error);
 
 // The <biosset> lines of the machines that have BIOS files.
 settings::BiosSetLists CollectBiosSets(const ListXmlData& list);
 
-// Removes what the pass leaves in the program folder: sets.dat and roms.dat, and the temp.bat of older
-// versions. A file that cannot be removed is left.
+// Removes what a pass leaves in the program folder: roms.dat, every work file, and the temp.bat of older
+// versions. Also run at start-up and before a scan, for what a pass that was cut off (the program
+// killed, the machine turned off) left behind. A file that cannot be removed is left.
 void RemoveScanFiles(const std::string& frontDir);
 
 }  // namespace kestrune::romscan

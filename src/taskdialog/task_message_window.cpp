@@ -718,12 +718,13 @@ void TTaskMessageForm::ButtonClicked(int result, bool raisesButtonEvent) {
 }
 
 void TTaskMessageForm::RequestOutsideClose(bool byEscape) {
-  // A disabled OK button means the program is still at work: only an explicit button may end it.
-  if (okButton_ && !okButton_->isEnabled()) return;
+  // The close box and Escape are the cancel button's, also while the program is at work.
   if (cancelButton_) {
     if (cancelButton_->isEnabled()) cancelButton_->click();
     return;
   }
+  // A disabled OK button means the program is still at work: only an explicit button may end it.
+  if (okButton_ && !okButton_->isEnabled()) return;
   if (byEscape && !options_.Has(kt::doAllowDialogCancel)) return;
   TryClose(kt::kIdCancel);
 }

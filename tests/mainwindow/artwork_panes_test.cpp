@@ -29,6 +29,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/preferences_dialog.h"
 #include "settings/settings.h"
+#include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 #include "support/zip_writer.h"
 
@@ -244,6 +245,32 @@ TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture)
   EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
   EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
 }
+
+// Real 300-byte movies on which Qt's MNG decoder never returns (a MOVE or CLIP of the objects up to
+// 65535, a LOOP of nothing repeated 2^31 - 1 times), given to every game, with the movie page current and a game
+// selected at start-up.
+class HostileMovieTest : public ArtworkPanesTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(HostileMovieTest, ShowsTheDefaultPictureInsteadOfHanging) {
+  if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
+  const std::string movie =
+      kestrune::test::ReadFileBytes(kestrune::test::TestDataDir() / "catalogue/movies" / GetParam());
+  ASSERT_EQ(movie.size(), 300u);
+  for (const char* rom : {"pacman", "puckman", "dkong", "galaga", "bosco"})
+    Write("mng/" + std::string(rom) + ".mng", movie);
+  Start({{"tabselect", "7"}, {"selected", "0"}});
+  ASSERT_EQ(Form1->PageControl()->currentIndex(), 7);
+  Select("pacman");
+  ReleaseKey();
+  EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
+  EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileMovieTest,
+                         ::testing::Values("move-65535.mng", "clip-65535.mng", "loop-empty.mng"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param).substr(0, 4);
+                         });
 
 TEST_F(ArtworkPanesTest, TheHistoryPageShowsBothEntriesAndOpensOnlyTheGamesOwnAddress) {
   Write("history.dat",

@@ -39,6 +39,35 @@ QByteArray WithHeaderSize(QByteArray png, quint32 width, quint32 height) {
   return png;
 }
 
+QByteArray Chunk(const char* type, const QByteArray& data) {
+  QByteArray chunk(4, '\0');
+  PutBe32(chunk, 0, static_cast<quint32>(data.size()));
+  const QByteArray typed = QByteArray(type, 4) + data;
+  QByteArray crc(4, '\0');
+  PutBe32(crc, 0, crc32(0, reinterpret_cast<const Bytef*>(typed.constData()), static_cast<uInt>(typed.size())));
+  return chunk + typed + crc;
+}
+
+// A red 64 x 48 RGB PNG written by hand, its image data followed inside the deflate stream by
+// `surplus` zero bytes (16 MB of them deflate to about 16 KB).
+QByteArray RedPngWithSurplus(qsizetype surplus) {
+  constexpr int kWidth = 64, kHeight = 48;
+  QByteArray header(13, '\0');
+  PutBe32(header, 0, kWidth);
+  PutBe32(header, 4, kHeight);
+  header[8] = 8;  // bits per sample
+  header[9] = 2;  // RGB
+  QByteArray raw;
+  for (int y = 0; y < kHeight; ++y) raw += '\0' + QByteArray("\xff\x00\x00", 3).repeated(kWidth);
+  raw += QByteArray(surplus, '\0');
+  uLongf size = compressBound(static_cast<uLong>(raw.size()));
+  QByteArray packed(static_cast<qsizetype>(size), '\0');
+  compress(reinterpret_cast<Bytef*>(packed.data()), &size, reinterpret_cast<const Bytef*>(raw.constData()),
+           static_cast<uLong>(raw.size()));
+  packed.resize(static_cast<qsizetype>(size));
+  return QByteArray("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) + Chunk("IDAT", packed) + Chunk("IEND", {});
+}
+
 struct DecodeCase {
   const char* label;
   std::function<QByteArray()> bytes;
@@ -69,6 +98,9 @@ INSTANTIATE_TEST_SUITE_P(
                                  [] { return WithHeaderSize(PngOf(Filled(64, 48, Qt::red)), 30000, 30000); }, false},
                       DecodeCase{"AHeaderOfZeroWidth",
                                  [] { return WithHeaderSize(PngOf(Filled(64, 48, Qt::red)), 0, 48); }, false},
+                      DecodeCase{"AHandMadePng", [] { return RedPngWithSurplus(0); }, true},
+                      DecodeCase{"APngWithSixteenMegabytesOfSurplusData",
+                                 [] { return RedPngWithSurplus(qsizetype{16} << 20); }, false},
                       DecodeCase{"NotAPicture", [] { return QByteArray("$info=pacman,\n"); }, false},
                       DecodeCase{"NoBytes", [] { return QByteArray(); }, false}),
     [](const ::testing::TestParamInfo<DecodeCase>& info) { return std::string(info.param.label); });

@@ -179,3 +179,44 @@ TEST(CarryCountersOver, WalksEveryLineOfAFullList) {
 
 }  // namespace
 }  // namespace kestrune::romscan
+
+namespace kestrune::romscan {
+namespace {
+
+// A catver.ini or nplayers.ini without the sections it is read for is some other file under that name:
+// taken as it stands it would blank every game's players (or category), so it counts as absent.
+struct SupportCase {
+  const char* name;
+  const char* file;
+  std::string text;
+  bool present;
+};
+
+void PrintTo(const SupportCase& c, std::ostream* os) { *os << c.name; }
+
+class SupportFilesTest : public ::testing::TestWithParam<SupportCase> {};
+
+TEST_P(SupportFilesTest, CountOnlyWithTheirSections) {
+  const SupportCase& c = GetParam();
+  test::TempDir dir;
+  test::WriteFileBytes(dir / c.file, c.text);
+  const SupportFiles support = LoadSupportFiles(dir.folder());
+  const std::optional<settings::IniFile>& file =
+      std::string_view(c.file) == "nplayers.ini" ? support.nplayers : support.catver;
+  EXPECT_EQ(file.has_value(), c.present);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, SupportFilesTest,
+    ::testing::Values(SupportCase{"NPlayersWithItsSection", "nplayers.ini", "[NPlayers]\r\nmslug=2P sim\r\n", true},
+                      SupportCase{"NPlayersWithoutSections", "nplayers.ini", "mslug=2P sim\r\npacman=1P\r\n", false},
+                      SupportCase{"NPlayersWithAnotherSection", "nplayers.ini", "[Category]\r\nmslug=Shooter\r\n",
+                                  false},
+                      SupportCase{"AnEmptyNPlayers", "nplayers.ini", "", false},
+                      SupportCase{"CatverWithCategoryOnly", "catver.ini", "[Category]\r\nmslug=Shooter\r\n", true},
+                      SupportCase{"CatverWithVerAddedOnly", "catver.ini", "[VerAdded]\r\nmslug=.30\r\n", true},
+                      SupportCase{"CatverWithoutSections", "catver.ini", "mslug=Shooter\r\n", false}),
+    [](const ::testing::TestParamInfo<SupportCase>& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace kestrune::romscan

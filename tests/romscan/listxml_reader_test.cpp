@@ -144,6 +144,47 @@ INSTANTIATE_TEST_SUITE_P(
                       ListEndCase{"HeaderOnly", kHeader, 0, false}, ListEndCase{"Empty", "", 0, false}),
     [](const ::testing::TestParamInfo<ListEndCase>& info) { return std::string(info.param.name); });
 
+// MAME names each machine once: a list that names one twice is not one run of MAME's (two lists in one
+// file, a wrapper that printed it twice), and no choice of either element can be trusted.
+struct RepeatCase {
+  const char* name;
+  std::string bytes;
+  std::string error;  // "" when the list is taken
+};
+
+void PrintTo(const RepeatCase& c, std::ostream* os) { *os << c.name; }
+
+class ListXmlRepeat : public ::testing::TestWithParam<RepeatCase> {};
+
+TEST_P(ListXmlRepeat, RefusesAListThatNamesASetTwice) {
+  const RepeatCase& c = GetParam();
+  test::TempDir dir;
+  test::WriteFileBytes(dir / "roms.dat", c.bytes);
+  ListXmlData data;
+  std::string error;
+  EXPECT_EQ(ReadListXml(dir / "roms.dat", data, &error), c.error.empty());
+  EXPECT_EQ(error, c.error);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ListXmlRepeat,
+    ::testing::Values(
+        RepeatCase{"EveryMachineTwice", kHeader + kFirst + kSecond + kFirst + kSecond + "</mame>\n",
+                   "MAME's game list names the set \"a\" twice (again on line 12)."},
+        RepeatCase{"TwoListsInOneFile", kHeader + kFirst + "</mame>\n" + kHeader + kFirst + "</mame>\n",
+                   "MAME's game list names the set \"a\" twice (again on line 15)."},
+        RepeatCase{"OneMachineAgainInCapitals",
+                   kHeader + kFirst + kSecond + "\t<machine name=\"B\">\n\t</machine>\n</mame>\n",
+                   "MAME's game list names the set \"B\" twice (again on line 12)."},
+        RepeatCase{"ASkippedNameTwiceIsNoRepeat",
+                   kHeader + "\t<machine name=\"a/b\">\n\t</machine>\n\t<machine name=\"a/b\">\n\t</machine>\n" +
+                       kFirst + "</mame>\n",
+                   ""},
+        RepeatCase{"ACloneNamingItsParentIsNoRepeat",
+                   kHeader + kFirst + "\t<machine name=\"a2\" cloneof=\"a\" romof=\"a\">\n\t</machine>\n</mame>\n",
+                   ""}),
+    [](const ::testing::TestParamInfo<RepeatCase>& info) { return std::string(info.param.name); });
+
 ListXmlData Parse(const std::vector<std::string>& lines) {
   ListXmlData data;
   ListXmlParser parser(data);

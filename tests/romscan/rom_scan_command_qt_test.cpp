@@ -1,14 +1,17 @@
 #include "romscan/rom_scan_command_qt.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QTimer>
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -238,6 +241,87 @@ INSTANTIATE_TEST_SUITE_P(
                                "MAME's game list names no game that MAME can run."},
                       FailCase{"IsMissing", "", "MAME could not be started"}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
+
+// Whether the program whose pid the fake MAME wrote into `pidFile` has ended (and been reaped).
+bool ProgramEnded(const std::string& pidFile) {
+  const int pid = std::stoi(test::ReadFileBytes(pidFile));
+  return ::kill(pid, 0) == -1 && errno == ESRCH;
+}
+
+// How the user ends the dialog while MAME is still listing its games.
+struct CancelCase {
+  const char* name;
+  std::function<void(TTaskMessageForm&)> close;
+};
+
+void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
+
+class InitializeRomsCancel : public InitializeRoms, public ::testing::WithParamInterface<CancelCase> {};
+
+TEST_P(InitializeRomsCancel, StopsMameAndLeavesTheOldCatalogue) {
+  // A MAME that never finishes its list: half of it, then it sleeps.
+  WriteMame("head -n 20 list.xml\necho $$ > mame.pid\nexec sleep 600");
+  Start();
+  bool ended = false;
+  bool replaced = true;
+  QString message;
+  QObject::connect(command_, &RomScanCommand::scanEnded, [&](bool done, const QString& why) {
+    ended = true;
+    replaced = done;
+    message = why;
+  });
+  bool cancelEnabled = false;
+  QTimer::singleShot(0, [&] {
+    TTaskMessageForm* form = command_->Dialog()->MessageForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return fs::exists(folder_ + "mame.pid"); }, 30000));
+    EXPECT_FALSE(form->findChild<QAbstractButton*>("OK")->isEnabled());
+    cancelEnabled = form->findChild<QAbstractButton*>("Cancel")->isEnabled();
+    GetParam().close(*form);
+  });
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [this] {
+    if (TTaskMessageForm* form = command_->Dialog()->MessageForm()) form->done(-99);
+  });
+  guard.start(60000);
+  Form1->Menus()->Action("Initialise1")->trigger();
+
+  EXPECT_TRUE(cancelEnabled);
+  EXPECT_EQ(command_->Dialog()->MessageForm(), nullptr) << "the dialog closed";
+  ASSERT_TRUE(fs::exists(folder_ + "mame.pid"));
+  EXPECT_TRUE(ProgramEnded(folder_ + "mame.pid"));
+  ASSERT_TRUE(WaitUntil([&] { return ended; }, 30000));
+  EXPECT_FALSE(replaced);
+  EXPECT_EQ(message, "Initializing Roms was cancelled.");
+  EXPECT_FALSE(command_->Scanning());
+  EXPECT_EQ(Catalogue(), FileText(kOldCatalogue));
+  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+  EXPECT_TRUE(modals_.empty()) << "no bad ROMs dialog after a cancelled scan";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Ways, InitializeRomsCancel,
+    ::testing::Values(CancelCase{"ByItsCancelButton",
+                                 [](TTaskMessageForm& form) { form.findChild<QAbstractButton*>("Cancel")->click(); }},
+                      CancelCase{"ByClosingTheWindow", [](TTaskMessageForm& form) { form.close(); }},
+                      CancelCase{"ByEscape",
+                                 [](TTaskMessageForm& form) {
+                                   QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+                                   QCoreApplication::sendEvent(&form, &escape);
+                                 }}),
+    [](const ::testing::TestParamInfo<CancelCase>& info) { return std::string(info.param.name); });
+
+// A scan cut off last time (the program killed while MAME listed its games) left its files behind.
+TEST_F(InitializeRoms, RemovesTheFilesOfAScanCutOffAtStart) {
+  for (const char* name : {"roms.dat", "crc.dat", "sets.dat", "filecrc.dat"}) Write(name, "<machine name=\"left\">");
+  Start();
+  for (const char* name : {"roms.dat", "crc.dat", "sets.dat", "filecrc.dat"})
+    EXPECT_FALSE(fs::exists(folder_ + name)) << name;
+  EXPECT_TRUE(fs::exists(folder_ + "list.xml"));
+  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
+}
 
 TEST_F(InitializeRoms, RefusesWithoutAMameExecutable) {
   Start();  // no "mame" in the folder

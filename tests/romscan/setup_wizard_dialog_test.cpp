@@ -1,6 +1,7 @@
 #include "catalogue/setup_wizard_dialog.h"
 
 #include <gtest/gtest.h>
+#include <signal.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -12,6 +13,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -208,6 +210,31 @@ TEST_F(FirstRun, AFailedScanSaysWhyAndCanBeLeft) {
   EXPECT_EQ(wizardResult_, QDialog::Rejected);
   EXPECT_EQ(Form1->catalogue().Count(), 0);
   EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+}
+
+// A MAME that never finishes its list: Cancel stays offered, stops it and leaves the setup with no
+// catalogue, as a failed scan does.
+TEST_F(FirstRun, CancelWhileMameListsStopsMameAndLeavesTheSetup) {
+  Write("list.xml", test::ReadFileBytes(test::TestDataDir() / "romscan/listxml/catalogue.xml"));
+  WriteScript("mame", "if [ \"$1\" = -listxml ]; then head -n 20 list.xml; echo $$ > mame.pid; exec sleep 600; fi\n");
+  bool cancelEnabled = false;
+  Start([&] {
+    Button("Button2")->click();
+    ASSERT_TRUE(WaitUntil([this] { return fs::exists(folder_ + "mame.pid"); }, 30000));
+    cancelEnabled = Button("exitbutton")->isEnabled();
+    Button("exitbutton")->click();
+  });
+  EXPECT_TRUE(cancelEnabled);
+  EXPECT_EQ(wizardResult_, QDialog::Rejected);
+  const int pid = std::stoi(test::ReadFileBytes(folder_ + "mame.pid"));
+  EXPECT_TRUE(::kill(pid, 0) == -1 && errno == ESRCH) << "MAME was stopped";
+  ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 30000));
+  EXPECT_EQ(Text("memo1").find("Initializing roms failed:\nInitializing roms was cancelled."), 0u) << Text("memo1");
+  EXPECT_EQ(Form1->catalogue().Count(), 0);
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+  if (fs::exists(folder_ + "ini/kestrune.dat")) {
+    EXPECT_EQ(test::ReadFileBytes(folder_ + "ini/kestrune.dat"), "");
+  }
 }
 
 TEST_F(FirstRun, TheInstalledMameListsPongAsAvailable) {

@@ -141,6 +141,28 @@ TEST(TaskDialogEx, CreatedEventRunsBeforeShowingAndCanDisableOk) {
   EXPECT_EQ(dialog.MessageForm(), nullptr);
 }
 
+// While the program is at work (OK disabled) the close box and Escape are the Cancel button's, so that
+// work can always be stopped; without a Cancel button they do nothing then.
+TEST(TaskDialogEx, WithOkDisabledTheCloseBoxAndEscapeAreCancel) {
+  for (const bool byEscape : {false, true}) {
+    TTaskDialogEx dialog;
+    dialog.SetCommonButtons({cbOK, cbCancel});
+    dialog.OnDialogCreated = [&](QObject*) { dialog.SetButtonEnabled(1, false); };
+    int asked = 0;
+    dialog.OnDialogClose = [&](QObject*, bool&) { ++asked; };
+    const int result = RunShown(dialog, [&](TTaskMessageForm& form) {
+      EXPECT_TRUE(form.windowFlags().testFlag(Qt::WindowCloseButtonHint));
+      if (byEscape) {
+        Press(form, Qt::Key_Escape);
+      } else {
+        form.close();
+      }
+    });
+    EXPECT_EQ(result, 2) << (byEscape ? "Escape" : "close box");
+    EXPECT_EQ(asked, 1);
+  }
+}
+
 TEST(TaskDialogEx, TimerFeedsTheBarWithoutDoTimerWithinItsRange) {
   TTaskDialogEx dialog;
   dialog.SetCommonButtons({cbOK});
