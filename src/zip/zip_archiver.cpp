@@ -1,9 +1,11 @@
 #include "zip/zip_archiver.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
 #include <iostream>
 
 #include "zip/wide_file.h"
@@ -64,6 +66,15 @@ std::int64_t FreeSpaceOf(const WideString& fileName) {
 
 WideString NumberText(const char* format, int value) { return Utf8ToWide(FormatText(format, {std::int64_t{value}})); }
 
+// Destruction cannot raise: a commit that fails while an archive is destroyed is only logged.
+void CloseQuietly(TZipBaseArchiver& zip) noexcept {
+  try {
+    zip.CloseZip();
+  } catch (const std::exception& e) {
+    std::cerr << "zip: " << WideToUtf8(zip.FileName) << ": changes not saved: " << e.what() << "\n";
+  }
+}
+
 }  // namespace
 
 TZipPromptResult TZipPrompter::Ask(const WideString&, const std::vector<TZipPromptResult>&) {
@@ -90,7 +101,7 @@ std::int64_t VolumeSizeBytes(const TZipSpanningOptions& options) {
 
 TZipBaseArchiver::TZipBaseArchiver() { UpdateCompressionMethod(); }
 
-TZipBaseArchiver::~TZipBaseArchiver() { CloseZip(); }
+TZipBaseArchiver::~TZipBaseArchiver() { CloseQuietly(*this); }
 
 void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
   static constexpr int kModes[] = {0, 1, 6, 9};
@@ -201,11 +212,13 @@ void TZipBaseArchiver::CreateNew() {
     AttachStream(std::make_unique<TWFileStream>(FileName, kOpenReadWriteDenyWrite), true);
   } else {
     AttachStream(std::make_unique<TWFileStream>(FileName, TWFileStream::kCreateMode), true);
+    createdFile_ = true;
   }
 }
 
 void TZipBaseArchiver::AttachStream(std::unique_ptr<TStream> stream, bool creating) {
   stream_ = std::move(stream);
+  RememberArchiveFile();
   dirManager_ = std::make_unique<TZipDirManager>(*stream_, creating, this, ReadOptions());
 }
 
@@ -241,7 +254,8 @@ void TZipBaseArchiver::WriteEmptyDirectory() {
   stream_->WriteBuffer(bytes, sizeof bytes);
 }
 
-void TZipBaseArchiver::CloseZip() noexcept {
+void TZipBaseArchiver::CloseZip() {
+  std::exception_ptr failure;
   try {
     if (active_ && stream_ && dirManager_ && Writable()) {
       // A new archive that no commit has written yet gets at least its end record.
@@ -250,17 +264,67 @@ void TZipBaseArchiver::CloseZip() noexcept {
       }
       CommitUpdate();
     }
-  } catch (const std::exception& e) {
-    // Closing must always succeed; the archive stays as it was before the commit.
-    std::cerr << "zip: " << WideToUtf8(FileName) << ": changes not saved: " << e.what() << "\n";
+  } catch (...) {
+    failure = std::current_exception();
   }
   active_ = false;
+  if (failure) {
+    RemoveUnwrittenNewFile();
+  }
   ReleaseArchive();
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
+}
+
+void TZipBaseArchiver::RememberArchiveFile() {
+  openedFile_.reset();
+  const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
+  struct stat info {};
+  if (file == nullptr || ::fstat(file->Handle(), &info) != 0) {
+    return;
+  }
+  openedFile_ = FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                             static_cast<std::int64_t>(info.st_size),
+                             static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+void TZipBaseArchiver::CheckArchiveUnchanged() const {
+  if (!openedFile_) {
+    return;
+  }
+  struct stat info {};
+  const bool same = ::stat(NativeFileName(FileName).c_str(), &info) == 0 &&
+                    FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                                 static_cast<std::int64_t>(info.st_size),
+                                 static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
+                                     info.st_mtim.tv_nsec} == *openedFile_;
+  if (!same) {
+    throw EZipException(kErrorArchiveChanged, this, {FileName});
+  }
+}
+
+void TZipBaseArchiver::RemoveUnwrittenNewFile() noexcept {
+  if (!createdFile_ || inMemory_ || !stream_) {
+    return;
+  }
+  struct stat info {};
+  const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
+  if (file != nullptr && ::fstat(file->Handle(), &info) == 0 && info.st_size == 0) {
+    try {
+      CheckArchiveUnchanged();
+      ::unlink(NativeFileName(FileName).c_str());
+    } catch (const EZipException&) {
+      // Another program put its own file there: it is not ours to remove.
+    }
+  }
 }
 
 void TZipBaseArchiver::ReleaseArchive() noexcept {
   dirManager_.reset();
   stream_.reset();
+  openedFile_.reset();
+  createdFile_ = false;
   active_ = false;
   updateCount_ = 0;
   commentChanged_ = false;
@@ -330,7 +394,7 @@ WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
     }
     case TZipSpanningMode::smSplitting:
       if (last) {
-        return selfExtracting ? folder + base + (ownMethod ? u".ZA" : u".ZIP") : FileName;
+        return selfExtracting ? folder + base + (ownMethod ? u".ZF" : u".ZIP") : FileName;
       }
       if (volume == 0 && selfExtracting) {
         return folder + base + u".exe";
@@ -535,7 +599,7 @@ TZipArchiver::TZipArchiver() {
   UpdateCompressionMethod();
 }
 
-TZipArchiver::~TZipArchiver() { CloseZip(); }
+TZipArchiver::~TZipArchiver() { CloseQuietly(*this); }
 
 void TZipArchiver::UpdateCompressionMethod() { SetCompressionMethod(CompressionMode() != 0 ? 8 : 0); }
 

@@ -38,6 +38,8 @@ struct TZipPendingChange {
   // The new data of poAdd, poMove and poUpdate: a file, or bytes held in memory.
   WideString SourceFile;
   std::shared_ptr<const std::string> SourceData;
+  // The file's size when it was added: no more is read from it (-1: it was missing then).
+  std::int64_t SourceSize = -1;
   std::uint32_t ExternalAttributes = 0;
   std::uint32_t DosDateTime = 0;  // of bytes from memory; a file's own time is taken when it is read
 };
@@ -132,8 +134,8 @@ class TZipDirManager {
  public:
   TZipDirManager(TStream& stream, bool creating, const TComponent* owner, TZipReadOptions options);
 
-  // The position of the end record nearest the end of the stream whose comment reaches the end exactly,
-  // or -1. Reads the tail of the stream once; later calls answer from that.
+  // The position of the archive's end record, or -1: of the records whose comment reaches the end of the
+  // stream exactly, the first whose directory checks out (the others are in its comment). Reads the tail of the stream once; later calls answer from that.
   std::int64_t FindEndRecord();
   // Reads the central directory (or rebuilds it from the local headers, see the options).
   void LoadDirectory();
@@ -164,6 +166,7 @@ class TZipDirManager {
   std::vector<std::uint8_t> ReadRange(std::int64_t position, std::size_t count);
   DirectoryExtent LocateDirectory();
   std::int64_t FindZip64EndRecord(std::int64_t locatorPosition);
+  bool DirectoryChecksOut(std::int64_t position, const TZipEndRecord& record);
   void ReadDirectory(const DirectoryExtent& extent);
   void FindBaseOffset();
   void CheckCompressedSizes();

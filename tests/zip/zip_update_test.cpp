@@ -1,4 +1,6 @@
 #include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -6,6 +8,8 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -131,12 +135,15 @@ class ZipUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override { path_ = dir_ / "out.zip"; }
 
+  // The temporary files go beside the archive, where the tests look for leftovers.
   void Create(TZipBaseArchiver& zip) {
     zip.FileName = Utf8ToWide(path_.string());
+    zip.TempDir = Utf8ToWide(dir_.path().string());
     zip.OpenZip(kOpenCreate);
   }
   void OpenExisting(TZipBaseArchiver& zip) {
     zip.FileName = Utf8ToWide(path_.string());
+    zip.TempDir = Utf8ToWide(dir_.path().string());
     zip.OpenZip(kOpenReadWriteDenyWrite);
   }
   fs::path Source(const std::string& name, const std::string& data) {
@@ -724,6 +731,332 @@ TEST_F(ZipUpdateTest, MultiVolumeWritingThatCannotBeDoneIsRefused) {
     } catch (const EZipException& e) {
       EXPECT_EQ(e.ErrorCode(), row.code);
     }
+  }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+// Walks an archive as a streaming reader does: local header after local header, each entry's end
+// found from its data (deflate's own end, or the sizes in the header), its data descriptor read with
+// 8-byte sizes when the local header has a ZIP64 block; ends at the central directory. Returns the
+// names in order, or what went wrong.
+struct Walk {
+  std::vector<std::string> names;
+  std::string error;
+};
+
+Walk WalkLocalHeaders(const std::string& bytes) {
+  Walk walk;
+  const auto le16 = [&](std::size_t at) {
+    return at + 2 <= bytes.size() ? static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
+                                                               static_cast<std::uint8_t>(bytes[at + 1]) << 8)
+                                  : std::uint16_t{0};
+  };
+  const auto le32 = [&](std::size_t at) { return static_cast<std::uint32_t>(le16(at) | le16(at + 2) << 16); };
+  const auto le64 = [&](std::size_t at) { return le32(at) | static_cast<std::uint64_t>(le32(at + 4)) << 32; };
+  std::size_t at = le32(0) == 0x08074B50 ? 4 : 0;
+  while (le32(at) == 0x04034B50) {
+    const std::uint16_t flags = le16(at + 6);
+    const std::uint16_t method = le16(at + 8);
+    std::uint64_t compressed = le32(at + 18);
+    const std::size_t nameLength = le16(at + 26);
+    const std::size_t extraLength = le16(at + 28);
+    const std::string name = bytes.substr(at + 30, nameLength);
+    bool zip64 = false;
+    for (std::size_t e = at + 30 + nameLength; e + 4 <= at + 30 + nameLength + extraLength; e += 4 + le16(e + 2)) {
+      if (le16(e) == 1) {
+        zip64 = true;
+        if (compressed == 0xFFFFFFFF) {
+          compressed = le64(e + 12);
+        }
+      }
+    }
+    const std::size_t data = at + 30 + nameLength + extraLength;
+    std::string content;
+    if (method == 8) {
+      z_stream z{};
+      inflateInit2(&z, -15);
+      z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + data));
+      z.avail_in = static_cast<uInt>(bytes.size() - data);
+      char out[65536];
+      int status = Z_OK;
+      while (status == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(out);
+        z.avail_out = sizeof out;
+        status = inflate(&z, Z_NO_FLUSH);
+        content.append(out, sizeof out - z.avail_out);
+      }
+      compressed = z.total_in;
+      inflateEnd(&z);
+      if (status != Z_STREAM_END) {
+        walk.error = name + ": deflate data does not end";
+        return walk;
+      }
+    } else if ((flags & 8) == 0) {
+      content = bytes.substr(data, compressed);
+    } else {
+      walk.error = name + ": stored data of unknown size";
+      return walk;
+    }
+    at = data + compressed;
+    if ((flags & 8) != 0) {
+      at += le32(at) == 0x08074B50 ? 4 : 0;
+      const std::uint64_t size = zip64 ? le64(at + 12) : le32(at + 8);
+      if (le32(at) != Crc(content) || size != content.size()) {
+        walk.error = name + ": data descriptor does not match the data";
+        return walk;
+      }
+      at += zip64 ? 20 : 12;
+    }
+    walk.names.push_back(name);
+  }
+  if (le32(at) != 0x02014B50) {
+    walk.error = "no local or central header at " + std::to_string(at);
+  }
+  return walk;
+}
+
+// Archives whose entries carry data descriptors, each renamed and added to here, then read by unzip
+// and by a streaming walk.
+struct StreamedCase {
+  const char* name;
+  std::string command;  // makes in.zip in the folder; empty: the checked-in file
+  const char* fixture;
+};
+void PrintTo(const StreamedCase& c, std::ostream* os) { *os << c.name; }
+
+class DescriptorCopyTest : public ZipUpdateTest, public ::testing::WithParamInterface<StreamedCase> {};
+
+TEST_P(DescriptorCopyTest, CopiedEntriesKeepTheirWholeDataDescriptor) {
+  const StreamedCase& c = GetParam();
+  if (c.fixture != nullptr) {
+    fs::copy_file(kestrune::test::TestDataDir() / "zip" / c.fixture, path_);
+  } else {
+    ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+    const ToolRun made = RunTool("cd " + Quoted(dir_.path()) + " && " + c.command + " > out.zip");
+    ASSERT_EQ(made.status, 0) << made.output;
+  }
+  ASSERT_TRUE(WalkLocalHeaders(ReadFileBytes(path_)).error.empty()) << WalkLocalHeaders(ReadFileBytes(path_)).error;
+  std::vector<std::string> names;
+  {
+    TZipArchiver zip;
+    OpenExisting(zip);
+    const auto& items = zip.DirManager()->Items;
+    for (int i = 0; i < items.Count(); ++i) {
+      names.push_back(WideToUtf8(items.Item(i).FileName));
+    }
+    zip.BeginUpdate();
+    zip.RenameFile(Utf8ToWide(names.front()), u"renamed.txt");
+    zip.AddFromBuffer(u"added.txt", "added after the copied entries");
+    zip.CloseZip();
+  }
+  names.front() = "renamed.txt";
+  names.push_back("added.txt");
+  const Walk walk = WalkLocalHeaders(ReadFileBytes(path_));
+  EXPECT_EQ(walk.error, "");
+  EXPECT_EQ(walk.names, names);
+  EXPECT_EQ(Unzip::Test(path_).status, 0) << Unzip::Test(path_).output;
+  EXPECT_EQ(ReadBack(path_).size(), names.size());
+}
+
+const StreamedCase kStreamedCases[] = {
+    {"InfoZipFromAPipeWithZip64LocalHeader", "printf 'piped data, piped data' | zip -q - - | cat", nullptr},
+    {"InfoZipFromAPipeWithoutZip64", "printf 'piped data, piped data' | zip -q -fz- - - | cat", nullptr},
+    {"StreamingWriterWithZip64LocalHeaders", "", "python-streamed-zip64.zip"},
+};
+INSTANTIATE_TEST_SUITE_P(ZipWriter, DescriptorCopyTest, ::testing::ValuesIn(kStreamedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZipUpdateTest, CloseZipRaisesAFailedSaveAndLeavesTheArchiveAsItWas) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.SetCompressionMode(0);
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(200000, 7));
+  try {
+    kestrune::test::ScopedFileSizeLimit limit(50000);
+    zip.CloseZip();
+    FAIL() << "a save that could not be written was reported as done";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 46);
+  }
+  EXPECT_FALSE(zip.Active());
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, ANewArchiveThatCannotBeWrittenLeavesNoFile) {
+  TZipArchiver zip;
+  zip.SetCompressionMode(0);
+  Create(zip);
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(200000, 8));
+  EXPECT_THROW(
+      {
+        kestrune::test::ScopedFileSizeLimit limit(50000);
+        zip.CloseZip();
+      },
+      EZipException);
+  EXPECT_FALSE(fs::exists(path_));
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, OverallProgressRisesFromNothingToAll) {
+  TZipArchiver zip;
+  Create(zip);
+  std::vector<std::pair<TZipProgressPhase, double>> seen;
+  zip.OnOverallProgress = [&](TZipBaseArchiver&, double progress, TZipProcessOperation, TZipProgressPhase phase,
+                              bool&) { seen.emplace_back(phase, progress); };
+  zip.BeginUpdate();
+  for (const char16_t* name : {u"a.bin", u"b.bin", u"c.bin", u"d.bin"}) {
+    zip.AddFromBuffer(name, Noise(1000, 1));
+  }
+  zip.EndUpdate();
+  ASSERT_EQ(seen.size(), 6u);
+  EXPECT_EQ(seen.front(), std::make_pair(TZipProgressPhase::ppStart, 0.0));
+  const std::vector<double> process = {seen[1].second, seen[2].second, seen[3].second, seen[4].second};
+  EXPECT_EQ(process, (std::vector<double>{0, 25, 50, 75}));
+  EXPECT_EQ(seen.back(), std::make_pair(TZipProgressPhase::ppEnd, 100.0));
+}
+
+TEST_F(ZipUpdateTest, OnlyALetterAndAColonMakeADrive) {
+  struct Row {
+    const char16_t* name;
+    bool accepted;
+  };
+  TZipArchiver zip;
+  Create(zip);
+  for (const Row& row : {Row{u"1:2.txt", true}, Row{u"::x", true}, Row{u"C:x.txt", false}, Row{u"z:/x", false}}) {
+    try {
+      zip.AddFromBuffer(row.name, "x");
+      EXPECT_TRUE(row.accepted) << WideToUtf8(row.name);
+    } catch (const EZipException& e) {
+      EXPECT_FALSE(row.accepted) << WideToUtf8(row.name);
+      EXPECT_EQ(e.ErrorCode(), kErrorUnsafeName);
+    }
+  }
+  zip.BaseDir = Utf8ToWide((dir_ / "out").string());
+  EXPECT_EQ(zip.ExtractFiles(u"*"), 2);
+  EXPECT_EQ(ReadFileBytes(dir_ / "out" / "1:2.txt"), "x");
+}
+
+TEST_F(ZipUpdateTest, AnEmptySplitArchiveIsALoneEndRecord) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  Create(zip);
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), test::BuildZip({}).bytes);
+}
+
+TEST_F(ZipUpdateTest, ACommentThatReadsAsAnEndRecordIsRefusedAndTheRealEndRecordIsFound) {
+  const std::string fake = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+  test::BuildOptions options;
+  options.comment = fake;
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}, {"two.txt", "2"}}, options).bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 2);
+  EXPECT_EQ(zip.DirManager()->Comment, fake);
+  zip.AddFromBuffer(u"three.txt", "3");
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 3);
+  const std::string before = ReadFileBytes(path_);
+  try {
+    zip.SetArchiveComment("notes " + fake);
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), kErrorCommentHidesEnd);
+  }
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_EQ(ReadBack(path_).size(), 3u);
+}
+
+TEST_F(ZipUpdateTest, PipesAndDevicesAreRefusedAsSources) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  const fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  for (const fs::path& source : {fifo, fs::path("/dev/zero")}) {
+    try {
+      zip.AddFile(Utf8ToWide(source.string()), u"x");
+      FAIL() << source;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), kErrorNotRegularFile);
+    }
+  }
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), before);
+}
+
+TEST_F(ZipUpdateTest, AGrowingSourceIsTakenAtTheSizeItHadWhenAdded) {
+  const std::string first = Noise(300000, 2);
+  const fs::path log = Source("growing.log", first);
+  TZipArchiver zip;
+  Create(zip);
+  zip.BeginUpdate();
+  zip.AddFile(Utf8ToWide(log.string()), u"growing.log");
+  zip.OnFileProgress = [&](TZipBaseArchiver&, const WideString&, double, TZipProcessOperation, TZipProgressPhase,
+                           bool&) {
+    std::ofstream(log, std::ios::app | std::ios::binary) << Noise(100000, 3);
+  };
+  zip.EndUpdate();
+  std::map<std::string, std::string> bytes;
+  ReadBack(zip, &bytes);
+  EXPECT_EQ(bytes["growing.log"], first);
+}
+
+TEST_F(ZipUpdateTest, LeftoversOfAKilledCommitAreRemovedByTheNext) {
+  WriteFileBytes(dir_ / "FCa1B2c3.tmp", "left by a commit that was killed");
+  WriteFileBytes(dir_ / "FCd4E5f6.tmp", "being written by another commit");
+  WriteFileBytes(dir_ / "FCnotes.tmp", "the user's own");
+  const int busy = ::open((dir_ / "FCd4E5f6.tmp").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+  TZipArchiver zip;
+  Create(zip);
+  zip.AddFromBuffer(u"a.txt", "a");
+  ::close(busy);
+  EXPECT_FALSE(fs::exists(dir_ / "FCa1B2c3.tmp"));
+  EXPECT_TRUE(fs::exists(dir_ / "FCd4E5f6.tmp"));
+  EXPECT_TRUE(fs::exists(dir_ / "FCnotes.tmp"));
+}
+
+TEST_F(ZipUpdateTest, AnArchiveChangedByAnotherProgramIsNotOverwritten) {
+  struct Row {
+    const char* name;
+    std::function<void(const fs::path&)> change;
+  };
+  const Row rows[] = {
+      {"replaced", [](const fs::path& path) {
+         WriteFileBytes(path.string() + ".new", test::BuildZip({{"theirs.txt", "theirs"}}).bytes);
+         fs::rename(path.string() + ".new", path);
+       }},
+      {"appended to", [](const fs::path& path) { std::ofstream(path, std::ios::app) << "more"; }},
+  };
+  for (const Row& row : rows) {
+    WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+    TZipArchiver zip;
+    OpenExisting(zip);
+    row.change(path_);
+    const std::string theirs = ReadFileBytes(path_);
+    try {
+      zip.AddFromBuffer(u"mine.txt", "mine");
+      FAIL() << row.name;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), kErrorArchiveChanged) << row.name;
+      EXPECT_NE(std::string(e.what()).find("another program"), std::string::npos) << e.what();
+    }
+    zip.CloseZip();
+    EXPECT_EQ(ReadFileBytes(path_), theirs) << row.name;
   }
 }
 
