@@ -6,9 +6,11 @@
 
 #include <algorithm>
 #include <exception>
+#include <filesystem>
 #include <iostream>
 
 #include "zip/wide_file.h"
+#include "zip/zip_volumes.h"
 
 namespace kestrune::zip {
 namespace {
@@ -62,6 +64,22 @@ std::int64_t FreeSpaceOf(const WideString& fileName) {
     return 0;
   }
   return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
+}
+
+// The file of the folder whose name equals the name's in any letter case, or empty.
+WideString FileInAnyCase(const WideString& name) {
+  namespace fs = std::filesystem;
+  const fs::path path = NativeFileName(name);
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  const WideString wanted = WideExtractFileName(name);
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const WideString candidate = Utf8ToWide(it->path().filename().string());
+    if (WideSameText(candidate, wanted) && it->is_regular_file(error)) {
+      return Utf8ToWide(it->path().string());
+    }
+  }
+  return {};
 }
 
 WideString NumberText(const char* format, int value) { return Utf8ToWide(FormatText(format, {std::int64_t{value}})); }
@@ -189,13 +207,95 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
 void TZipBaseArchiver::OpenExisting(unsigned mode) {
   spanningMode_ = TZipSpanningMode::smNone;
   AttachStream(std::make_unique<TWFileStream>(FileName, mode), false);
+  const std::int64_t endRecord = dirManager_->FindEndRecord();
+  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0) {
+    OpenVolumes(mode, nullptr);
+  } else if (endRecord < 0 && WideSameText(WideExtractFileExt(FileName), u".exe")) {
+    // A self-extractor without an end record of its own: the first volume of a split archive.
+    spanningMode_ = TZipSpanningMode::smSplitting;
+    WideString lastName;
+    bool cancel = false;
+    DoOnRequestLastVolume(lastName, cancel);
+    if (cancel) {
+      throw EZipException(45, this);
+    }
+    std::unique_ptr<TStream> first = std::move(stream_);
+    dirManager_.reset();
+    AttachStream(OpenVolume(lastName, mode), false);
+    if (dirManager_->FindEndRecord() < 0) {
+      throw EZipException(44, this);
+    }
+    OpenVolumes(mode, std::move(first));
+  }
   LoadFromStream();
+}
+
+std::unique_ptr<TStream> TZipBaseArchiver::OpenVolume(const WideString& name, unsigned mode) {
+  try {
+    return std::make_unique<TWFileStream>(name, mode);
+  } catch (const EStreamError&) {
+    throw EZipException(45, this);
+  }
+}
+
+// The open stream is the last volume, whose end record tells how many there are; the others are
+// asked for by their events in order, and all of them are read as one stream.
+void TZipBaseArchiver::OpenVolumes(unsigned mode, std::unique_ptr<TStream> first) {
+  spanningMode_ = TZipSpanningMode::smSplitting;
+  const int last = dirManager_->EndRecord.DiskNumber;
+  std::vector<std::unique_ptr<TStream>> volumes;
+  for (int volume = 0; volume < last; ++volume) {
+    if (volume == 0 && first) {
+      volumes.push_back(std::move(first));
+      continue;
+    }
+    WideString name;
+    bool cancel = false;
+    if (volume == 0) {
+      DoOnRequestFirstVolume(name, cancel);
+    } else {
+      DoOnRequestMiddleVolume(volume, name, cancel);
+    }
+    if (cancel) {
+      throw EZipException(45, this);
+    }
+    volumes.push_back(OpenVolume(name, mode));
+  }
+  dirManager_.reset();
+  volumes.push_back(std::move(stream_));
+  auto joined = std::make_unique<TJoinedVolumes>(std::move(volumes));
+  std::vector<std::int64_t> starts = joined->Starts();
+  AttachStream(std::move(joined), false);
+  dirManager_->SetVolumeStarts(std::move(starts));
+}
+
+WideString TZipBaseArchiver::ExistingVolumeName(int volume, bool last) const {
+  std::vector<WideString> names = {VolumeFileName(volume, last),
+                                   VolumeName(volume, last, !SpanningOptions.AdvancedNaming)};
+  if (volume == 0 && !last) {
+    // A self-extracting first volume, when the archive was opened by its last.
+    const WideString name = WideExtractFileName(FileName);
+    names.push_back(WideExtractFilePath(FileName) + name.substr(0, name.size() - WideExtractFileExt(name).size()) +
+                    u".exe");
+  }
+  for (const WideString& name : names) {
+    if (WideFileExists(name)) {
+      return name;
+    }
+  }
+  // Names differ in letter case between writers ("x.z01", "x.Z01"); the file system tells them apart.
+  for (const WideString& name : names) {
+    const WideString found = FileInAnyCase(name);
+    if (!found.empty()) {
+      return found;
+    }
+  }
+  return names.front();
 }
 
 void TZipBaseArchiver::LoadFromStream() {
   const std::int64_t endRecord = dirManager_->FindEndRecord();
-  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0) {
-    // The last volume of a split or spanned set: the other volumes are not reachable from here.
+  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0 && !dirManager_->MultiVolume()) {
     throw EZipException(45, this);
   }
   if (endRecord < 0 && !RebuildDamagedDirectory) {
@@ -379,6 +479,10 @@ void TZipBaseArchiver::MoveFileArchiveToMemory() {
 }
 
 WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
+  return VolumeName(volume, last, SpanningOptions.AdvancedNaming);
+}
+
+WideString TZipBaseArchiver::VolumeName(int volume, bool last, bool advanced) const {
   const WideString folder = WideExtractFilePath(FileName);
   const WideString name = WideExtractFileName(FileName);
   const WideString ext = WideExtractFileExt(name);
@@ -390,7 +494,7 @@ WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
   switch (spanningMode_) {
     case TZipSpanningMode::smSpanning: {
       const WideString extension = selfExtracting ? WideString(u".exe") : ext;
-      return SpanningOptions.AdvancedNaming ? folder + base + u"_" + number3 + extension : folder + base + extension;
+      return advanced ? folder + base + u"_" + number3 + extension : folder + base + extension;
     }
     case TZipSpanningMode::smSplitting:
       if (last) {
@@ -399,7 +503,7 @@ WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
       if (volume == 0 && selfExtracting) {
         return folder + base + u".exe";
       }
-      if (SpanningOptions.AdvancedNaming) {
+      if (advanced) {
         return folder + base + u"_" + number3 + ext;
       }
       return folder + base + (ownMethod ? u".F" : u".Z") + NumberText("%.2d", volume + 1);
@@ -505,7 +609,7 @@ void TZipBaseArchiver::DoOnRequestBlankVolume(int volumeNumber, WideString& volu
 }
 
 void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& cancel) {
-  volumeFileName = VolumeFileName(0, false);
+  volumeFileName = ExistingVolumeName(0, false);
   cancel = false;
   if (OnRequestFirstVolume) {
     OnRequestFirstVolume(*this, volumeFileName, cancel);
@@ -516,11 +620,11 @@ void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& 
     return;
   }
   cancel = Prompter().Ask(Utf8ToWide(kFirstDiskPrompt), {Button::Ok, Button::Cancel}) != Button::Ok;
-  volumeFileName = VolumeFileName(0, false);
+  volumeFileName = ExistingVolumeName(0, false);
 }
 
 void TZipBaseArchiver::DoOnRequestLastVolume(WideString& volumeFileName, bool& cancel) {
-  volumeFileName = VolumeFileName(0, true);
+  volumeFileName = ExistingVolumeName(0, true);
   cancel = false;
   if (OnRequestLastVolume) {
     OnRequestLastVolume(*this, volumeFileName, cancel);
@@ -538,7 +642,7 @@ void TZipBaseArchiver::DoOnRequestLastVolume(WideString& volumeFileName, bool& c
 }
 
 void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& volumeFileName, bool& cancel) {
-  volumeFileName = VolumeFileName(volumeNumber, false);
+  volumeFileName = ExistingVolumeName(volumeNumber, false);
   cancel = false;
   if (OnRequestMiddleVolume) {
     OnRequestMiddleVolume(*this, volumeNumber + 1, volumeFileName, cancel);
@@ -550,7 +654,7 @@ void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& vol
   }
   cancel = Prompter().Ask(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) !=
            Button::Ok;
-  volumeFileName = VolumeFileName(volumeNumber, false);
+  volumeFileName = ExistingVolumeName(volumeNumber, false);
 }
 
 void TZipBaseArchiver::DoOnDiskFull(int volumeNumber, const WideString& volumeFileName, bool& cancel) {

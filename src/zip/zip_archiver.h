@@ -180,7 +180,10 @@ class TZipBaseArchiver : public TComponent {
   void SetPrompter(TZipPrompter* prompter);
 
   // Opens the archive named by FileName: modes below 65535 open an existing file with that access word
-  // (0: read-only), 65535 creates a new archive. A failure leaves the component closed.
+  // (0: read-only), 65535 creates a new archive. A failure leaves the component closed. A split archive
+  // is opened by its last volume (or its self-extracting first one): the other volumes are asked for
+  // through the volume events, found by the naming table, and read as one archive (read-only);
+  // error 45 when one is refused or cannot be opened.
   void OpenZip(unsigned mode);
   // Opens with the mode the file allows: create when it is missing or in memory.
   void OpenArchive();
@@ -254,6 +257,10 @@ class TZipBaseArchiver : public TComponent {
 
   // The name of volume `volume` (from 0) of a multi-volume archive, or of its last volume.
   WideString VolumeFileName(int volume, bool last) const;
+  // The same name for a volume that must exist: when it does not, the other naming (with and without
+  // AdvancedNaming), a self-extracting first volume, and the names in another letter case are tried;
+  // the table's name stays when none exists.
+  WideString ExistingVolumeName(int volume, bool last) const;
 
   // Event dispatchers, in slot order.
   virtual void UpdateCompressionMethod();
@@ -298,6 +305,9 @@ class TZipBaseArchiver : public TComponent {
 
   void CheckFileNamePart(int errorCode) const;
   void OpenExisting(unsigned mode);
+  WideString VolumeName(int volume, bool last, bool advanced) const;
+  std::unique_ptr<TStream> OpenVolume(const WideString& name, unsigned mode);
+  void OpenVolumes(unsigned mode, std::unique_ptr<TStream> first);
   void CreateNew();
   void AttachStream(std::unique_ptr<TStream> stream, bool creating);
   void LoadFromStream();

@@ -539,6 +539,9 @@ void TZipDirManager::LoadDirectory() {
   Items.Clear();
   BaseOffset = 0;
   if (FindEndRecord() < 0) {
+    if (MultiVolume()) {
+      throw EZipException(44, owner_);
+    }
     RebuildDirectory();
     DirectoryStart = streamSize_;
     return;
@@ -547,18 +550,32 @@ void TZipDirManager::LoadDirectory() {
   try {
     ReadDirectory(extent);
   } catch (const EStreamError&) {
+    Items.Clear();
+    if (MultiVolume()) {
+      throw EZipException(44, owner_);
+    }
     if (!options_.RebuildDamagedDirectory) {
-      Items.Clear();
       throw;
     }
-    Items.Clear();
     RebuildDirectory();
     DirectoryStart = streamSize_;
     return;
   }
-  FindBaseOffset();
+  if (MultiVolume()) {
+    PlaceOnVolumes();
+  } else {
+    FindBaseOffset();
+  }
   if (!options_.RebuildDamagedDirectory) {
     CheckCompressedSizes();
+  }
+}
+
+void TZipDirManager::PlaceOnVolumes() {
+  const auto last = static_cast<std::uint32_t>(volumeStarts_.size() - 1);
+  for (int i = 0; i < Items.Count(); ++i) {
+    TDirItem& item = Items.MutableItem(i);
+    item.LocalHeaderOffset += static_cast<std::uint64_t>(volumeStarts_[std::min(item.DiskNumberStart, last)]);
   }
 }
 

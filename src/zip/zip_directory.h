@@ -144,6 +144,10 @@ class TZipDirManager {
 
   TStream& Stream() { return stream_; }
   bool Creating() const { return creating_; }
+  // The stream joins the volumes of a split archive, each starting where given: local-header offsets
+  // count from their entry's volume, and a directory that cannot be read is not rebuilt (error 44).
+  void SetVolumeStarts(std::vector<std::int64_t> starts) { volumeStarts_ = std::move(starts); }
+  bool MultiVolume() const { return !volumeStarts_.empty(); }
   std::int64_t EndRecordPosition() const { return endRecordPosition_; }
 
   TZipDirArray Items;
@@ -169,6 +173,7 @@ class TZipDirManager {
   bool DirectoryChecksOut(std::int64_t position, const TZipEndRecord& record);
   void ReadDirectory(const DirectoryExtent& extent);
   void FindBaseOffset();
+  void PlaceOnVolumes();
   void CheckCompressedSizes();
 
   TStream& stream_;
@@ -180,6 +185,7 @@ class TZipDirManager {
   std::int64_t tailStart_ = 0;
   bool endRecordSearched_ = false;
   std::int64_t endRecordPosition_ = -1;
+  std::vector<std::int64_t> volumeStarts_;
 };
 
 // The name of an entry from its stored bytes: UTF-8 when flag bit 11 is set, else code page 437 ("OEM")

@@ -81,6 +81,45 @@ void RemoveStaleTempFiles(const std::string& folder) {
   }
 }
 
+TJoinedVolumes::TJoinedVolumes(std::vector<std::unique_ptr<TStream>> volumes) : volumes_(std::move(volumes)) {
+  for (const auto& volume : volumes_) {
+    starts_.push_back(size_);
+    size_ += volume->Size();
+  }
+}
+
+std::size_t TJoinedVolumes::Read(void* buffer, std::size_t count) {
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  std::size_t done = 0;
+  while (done < count && position_ < size_) {
+    // The last volume that starts at or before the position (an empty volume holds nothing).
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), position_);
+    const auto index = static_cast<std::size_t>(after - starts_.begin() - 1);
+    TStream& volume = *volumes_[index];
+    const std::int64_t end = starts_[index] + volume.Size();
+    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(end - position_, static_cast<std::int64_t>(count - done)));
+    volume.SetPosition(position_ - starts_[index]);
+    const std::size_t got = volume.Read(bytes + done, n);
+    done += got;
+    position_ += static_cast<std::int64_t>(got);
+    if (got < n) {
+      break;
+    }
+  }
+  return done;
+}
+
+std::int64_t TJoinedVolumes::Seek(std::int64_t offset, TSeekOrigin origin) {
+  std::int64_t base = 0;
+  if (origin == TSeekOrigin::soCurrent) {
+    base = position_;
+  } else if (origin == TSeekOrigin::soEnd) {
+    base = size_;
+  }
+  position_ = std::max<std::int64_t>(base + offset, 0);
+  return position_;
+}
+
 TVolumeStream::TVolumeStream(std::string folder, std::uint64_t firstSize, std::uint64_t size, NextVolumeFunction next)
     : folder_(std::move(folder)), firstSize_(firstSize), size_each_(size), next_(std::move(next)) {
   AddVolume();

@@ -38,6 +38,26 @@ class TLockedTempFile {
 // owned by this user, not empty and locked by no process.
 void RemoveStaleTempFiles(const std::string& folder);
 
+// The volumes of a split archive read as the one stream they were cut from; positions in it are the
+// start of a record's volume plus the offset the record gives within that volume.
+class TJoinedVolumes : public TStream {
+ public:
+  explicit TJoinedVolumes(std::vector<std::unique_ptr<TStream>> volumes);
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void*, std::size_t) override { return 0; }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override { return size_; }
+  void SetSize(std::int64_t) override { throw EWriteError(); }
+  // Where each volume starts in the joined stream.
+  const std::vector<std::int64_t>& Starts() const { return starts_; }
+
+ private:
+  std::vector<std::unique_ptr<TStream>> volumes_;
+  std::vector<std::int64_t> starts_;
+  std::int64_t size_ = 0;
+  std::int64_t position_ = 0;
+};
+
 class TVolumeStream : public TStream {
  public:
   struct Location {

@@ -1,5 +1,9 @@
 #include <fcntl.h>
+#include <sys/types.h>
 #include <sys/file.h>
+#include <linux/capability.h>
+#include <sys/mount.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -18,6 +22,7 @@
 
 #include "support/file_util.h"
 #include "support/temp_dir.h"
+#include "zip/wide_file.h"
 #include "zip/zip_archiver.h"
 #include "zip/zip_builder.h"
 
@@ -1058,6 +1063,296 @@ TEST_F(ZipUpdateTest, AnArchiveChangedByAnotherProgramIsNotOverwritten) {
     zip.CloseZip();
     EXPECT_EQ(ReadFileBytes(path_), theirs) << row.name;
   }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+// A split archive as Info-ZIP's zip makes it ("zip -s 64k"): out.z01, out.z02, out.zip.
+std::map<std::string, std::string> MakeInfoZipSplit(const fs::path& folder) {
+  const std::map<std::string, std::string> contents = {
+      {"a.bin", Noise(100000, 11)}, {"b.bin", Noise(70000, 12)}, {"c.txt", "small"}};
+  for (const auto& [name, data] : contents) {
+    WriteFileBytes(folder / name, data);
+  }
+  const ToolRun run = RunTool("cd " + Quoted(folder) + " && zip -q -s 64k out.zip a.bin b.bin c.txt");
+  EXPECT_EQ(run.status, 0) << run.output;
+  for (const auto& [name, data] : contents) {
+    fs::remove(folder / name);
+  }
+  return contents;
+}
+
+void ExpectReadsBack(const fs::path& archive, const std::map<std::string, std::string>& contents) {
+  TZipArchiver zip;
+  zip.FileName = Utf8ToWide(archive.string());
+  zip.OpenZip(kOpenReadOnly);
+  std::map<std::string, std::string> bytes;
+  const std::vector<Seen> seen = ReadBack(zip, &bytes);
+  EXPECT_EQ(bytes, contents);
+  EXPECT_EQ(seen.size(), contents.size());
+  TZipArchiveItem item;
+  EXPECT_TRUE(zip.FindFirstEntry(u"b.*", item, faAnyFile));
+  EXPECT_EQ(item.UncompressedSize, contents.at("b.bin").size());
+}
+
+TEST_F(ZipUpdateTest, InfoZipSplitArchivesOpenByTheirLastVolume) {
+  ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+  const auto contents = MakeInfoZipSplit(dir_.path());
+  ASSERT_TRUE(fs::exists(dir_ / "out.z02"));
+  ExpectReadsBack(path_, contents);
+}
+
+class OwnSplitArchiveTest : public ZipUpdateTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OwnSplitArchiveTest, OpensByItsLastVolumeWhicheverNamingItWasWrittenWith) {
+  const std::map<std::string, std::string> contents = {
+      {"a.bin", Noise(30000, 1)}, {"b.bin", Noise(120000, 2)}, {"c/d.txt", "small"}};
+  {
+    TZipArchiver zip;
+    zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+    zip.SpanningOptions.AdvancedNaming = GetParam();
+    zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+    zip.SpanningOptions.SetCustomVolumeSize(65536);
+    zip.SetCompressionMode(0);
+    Create(zip);
+    zip.BeginUpdate();
+    for (const auto& [name, data] : contents) {
+      zip.AddFromBuffer(Utf8ToWide(name), data);
+    }
+    zip.EndUpdate();
+  }
+  ASSERT_TRUE(fs::exists(dir_ / (GetParam() ? "out_002.zip" : "out.Z02")));
+  ExpectReadsBack(path_, contents);
+}
+INSTANTIATE_TEST_SUITE_P(ZipReader, OwnSplitArchiveTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "AdvancedNaming" : "PlainNaming"; });
+
+TEST_F(ZipUpdateTest, AMissingMiddleVolumeRaisesItsEventAndThenError45) {
+  ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+  MakeInfoZipSplit(dir_.path());
+  fs::remove(dir_ / "out.z02");
+  for (const bool handler : {true, false}) {
+    TZipArchiver zip;
+    zip.Name = "romzipper";
+    zip.FileName = Utf8ToWide(path_.string());
+    std::vector<std::string> asked;
+    if (handler) {
+      zip.OnRequestFirstVolume = [&](TZipBaseArchiver&, WideString& name, bool& cancel) {
+        asked.push_back("first " + WideToUtf8(name) + (cancel ? " cancel" : ""));
+      };
+      zip.OnRequestMiddleVolume = [&](TZipBaseArchiver&, int volume, WideString& name, bool& cancel) {
+        asked.push_back(std::to_string(volume) + " " + WideToUtf8(name));
+        cancel = !fs::exists(NativeFileName(name));
+      };
+    }
+    try {
+      zip.OpenZip(kOpenReadOnly);
+      FAIL() << "opened without its middle volume";
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), 45);
+      EXPECT_STREQ(e.what(), "romzipper: Cannot open archive file. Opening aborted or invalid file - Native error: 00045");
+    }
+    EXPECT_FALSE(zip.Active());
+    if (handler) {
+      EXPECT_EQ(asked, (std::vector<std::string>{"first " + (dir_ / "out.z01").string(),
+                                                 "2 " + (dir_ / "out_002.zip").string()}));
+    }
+  }
+}
+
+struct NamingCase {
+  const char* name;
+  std::vector<std::string> files;  // in the folder
+  bool advanced;
+  int volume;
+  bool last;
+  const char* expected;
+};
+void PrintTo(const NamingCase& c, std::ostream* os) { *os << c.name; }
+
+class ExistingVolumeNameTest : public ::testing::TestWithParam<NamingCase> {};
+
+TEST_P(ExistingVolumeNameTest, FindsTheVolumeThatIsThere) {
+  const NamingCase& c = GetParam();
+  kestrune::test::TempDir dir;
+  for (const std::string& file : c.files) {
+    WriteFileBytes(dir / file, "v");
+  }
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.AdvancedNaming = c.advanced;
+  zip.FileName = Utf8ToWide((dir / "x.zip").string());
+  EXPECT_EQ(WideToUtf8(zip.ExistingVolumeName(c.volume, c.last)), (dir / c.expected).string());
+}
+
+const NamingCase kNamingCases[] = {
+    {"AdvancedAsNamed", {"x_002.zip", "x.Z02"}, true, 1, false, "x_002.zip"},
+    {"PlainAsNamed", {"x_002.zip", "x.Z02"}, false, 1, false, "x.Z02"},
+    {"PlainWhenAdvancedIsMissing", {"x.Z02"}, true, 1, false, "x.Z02"},
+    {"AdvancedWhenPlainIsMissing", {"x_002.zip"}, false, 1, false, "x_002.zip"},
+    {"InfoZipsLowerCase", {"x.z01"}, true, 0, false, "x.z01"},
+    {"SelfExtractingFirstVolume", {"x.exe"}, true, 0, false, "x.exe"},
+    {"NeitherThereKeepsTheTablesName", {}, true, 2, false, "x_003.zip"},
+    {"LastIsTheArchivesOwnName", {"x.zip"}, true, 5, true, "x.zip"},
+};
+INSTANTIATE_TEST_SUITE_P(ZipReader, ExistingVolumeNameTest, ::testing::ValuesIn(kNamingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The disk-full event: its numbers, a handler that makes room and has the write go on, and the default
+// that stops the commit with the old archive whole.
+TEST_F(ZipUpdateTest, AFullDiskAsksTheDiskFullEvent) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  for (const bool makeRoom : {false, true}) {
+    TZipArchiver zip;
+    OpenExisting(zip);
+    zip.SetCompressionMode(0);
+    std::optional<kestrune::test::ScopedFileSizeLimit> limit;
+    std::vector<std::pair<int, std::string>> asked;
+    zip.OnDiskFull = [&](TZipBaseArchiver&, int volume, const WideString& name, bool& cancel) {
+      asked.emplace_back(volume, WideToUtf8(name));
+      EXPECT_FALSE(cancel);
+      cancel = !makeRoom;
+      limit.reset();
+    };
+    zip.BeginUpdate();
+    zip.AddFromBuffer(u"big.bin", Noise(200000, 6));
+    limit.emplace(50000);
+    try {
+      zip.EndUpdate();
+      EXPECT_TRUE(makeRoom);
+      EXPECT_EQ(ReadBack(zip).size(), 2u);
+    } catch (const EZipException& e) {
+      EXPECT_FALSE(makeRoom);
+      EXPECT_EQ(e.ErrorCode(), 46);
+      EXPECT_EQ(ReadFileBytes(path_), before);
+    }
+    limit.reset();
+    EXPECT_EQ(asked, (std::vector<std::pair<int, std::string>>{{1, path_.string()}}));
+    EXPECT_TRUE(Leftovers().empty());
+  }
+}
+
+TEST_F(ZipUpdateTest, AFullDiskWhileSplittingNamesTheVolume) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  zip.SpanningOptions.FirstVolumeSize = 40000;
+  zip.SetCompressionMode(0);
+  Create(zip);
+  std::vector<std::pair<int, std::string>> asked;
+  zip.OnDiskFull = [&](TZipBaseArchiver&, int volume, const WideString& name, bool& cancel) {
+    asked.emplace_back(volume, WideToUtf8(name));
+    cancel = true;
+  };
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(150000, 6));
+  {
+    kestrune::test::ScopedFileSizeLimit limit(50000);
+    EXPECT_THROW(zip.EndUpdate(), EZipException);
+  }
+  EXPECT_EQ(asked, (std::vector<std::pair<int, std::string>>{{2, (dir_ / "out_002.zip").string()}}));
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+// A folder on a file system of its own (a small tmpfs), or nothing where none can be mounted.
+class ScopedTmpfs {
+ public:
+  explicit ScopedTmpfs(fs::path folder) : folder_(std::move(folder)) {
+    fs::create_directories(folder_);
+    mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=4m,mode=1777") == 0;
+  }
+  ~ScopedTmpfs() {
+    if (mounted_) {
+      ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+  }
+  ScopedTmpfs(const ScopedTmpfs&) = delete;
+  ScopedTmpfs& operator=(const ScopedTmpfs&) = delete;
+  bool Mounted() const { return mounted_; }
+
+ private:
+  fs::path folder_;
+  bool mounted_ = false;
+};
+
+// Has folder permissions bind this process even when it runs as root, whose capabilities override them.
+class ScopedPermissionsBind {
+ public:
+  ScopedPermissionsBind() {
+    header_.version = _LINUX_CAPABILITY_VERSION_3;
+    if (::syscall(SYS_capget, &header_, saved_) != 0) {
+      return;
+    }
+    __user_cap_data_struct bound[2] = {saved_[0], saved_[1]};
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+      bound[cap / 32].effective &= ~(1u << (cap % 32));
+    }
+    changed_ = ::syscall(SYS_capset, &header_, bound) == 0;
+  }
+  ~ScopedPermissionsBind() {
+    if (changed_) {
+      ::syscall(SYS_capset, &header_, saved_);
+    }
+  }
+  ScopedPermissionsBind(const ScopedPermissionsBind&) = delete;
+  ScopedPermissionsBind& operator=(const ScopedPermissionsBind&) = delete;
+
+ private:
+  __user_cap_header_struct header_{};
+  __user_cap_data_struct saved_[2]{};
+  bool changed_ = false;
+};
+
+TEST_F(ZipUpdateTest, ATempDirOnAnotherFileSystemIsCopiedBesideTheArchiveBeforeTheRename) {
+  ScopedTmpfs tmpfs(dir_ / "tmpfs");
+  if (!tmpfs.Mounted()) {
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root): the other file system is not tried";
+  }
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.TempDir = Utf8ToWide((dir_ / "tmpfs").string());
+  zip.AddFromBuffer(u"two.txt", "2");
+  EXPECT_EQ(ReadBack(path_).size(), 2u);
+  EXPECT_EQ(Unzip::Test(path_).status, 0);
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmpfs"));
+}
+
+TEST_F(ZipUpdateTest, AnArchiveFolderThatCannotTakeTheCopyIsAClearErrorAndTheArchiveStays) {
+  ScopedTmpfs tmpfs(dir_ / "tmpfs");
+  if (!tmpfs.Mounted()) {
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root): the other file system is not tried";
+  }
+  const fs::path folder = dir_ / "readonly";
+  fs::create_directories(folder);
+  path_ = folder / "roms.zip";
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  fs::permissions(path_, fs::perms::all);
+  const std::string before = ReadFileBytes(path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.TempDir = Utf8ToWide((dir_ / "tmpfs").string());
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  try {
+    ScopedPermissionsBind bound;
+    zip.AddFromBuffer(u"two.txt", "2");
+    FAIL() << "the archive was replaced through a read-only folder";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 23) << e.what();
+    EXPECT_NE(std::string(e.what()).find(folder.string()), std::string::npos) << e.what();
+  }
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmpfs"));
+  EXPECT_EQ(ReadBack(zip).size(), 1u);
 }
 
 }  // namespace
