@@ -270,13 +270,18 @@ void TZipBaseArchiver::OpenVolumes(unsigned mode, std::unique_ptr<TStream> first
 }
 
 WideString TZipBaseArchiver::ExistingVolumeName(int volume, bool last) const {
-  std::vector<WideString> names = {VolumeFileName(volume, last),
-                                   VolumeName(volume, last, !SpanningOptions.AdvancedNaming)};
+  const WideString name = WideExtractFileName(FileName);
+  const WideString stem = WideExtractFilePath(FileName) + name.substr(0, name.size() - WideExtractFileExt(name).size());
+  std::vector<WideString> names;
+  // Opened by a self-extracting first volume, the others were named after the archive's ".zip" name.
+  for (const WideString& fileName : {FileName, stem + u".zip"}) {
+    for (const bool advanced : {SpanningOptions.AdvancedNaming, !SpanningOptions.AdvancedNaming}) {
+      names.push_back(VolumeName(fileName, volume, last, advanced));
+    }
+  }
   if (volume == 0 && !last) {
     // A self-extracting first volume, when the archive was opened by its last.
-    const WideString name = WideExtractFileName(FileName);
-    names.push_back(WideExtractFilePath(FileName) + name.substr(0, name.size() - WideExtractFileExt(name).size()) +
-                    u".exe");
+    names.push_back(stem + u".exe");
   }
   for (const WideString& name : names) {
     if (WideFileExists(name)) {
@@ -479,12 +484,12 @@ void TZipBaseArchiver::MoveFileArchiveToMemory() {
 }
 
 WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
-  return VolumeName(volume, last, SpanningOptions.AdvancedNaming);
+  return VolumeName(FileName, volume, last, SpanningOptions.AdvancedNaming);
 }
 
-WideString TZipBaseArchiver::VolumeName(int volume, bool last, bool advanced) const {
-  const WideString folder = WideExtractFilePath(FileName);
-  const WideString name = WideExtractFileName(FileName);
+WideString TZipBaseArchiver::VolumeName(const WideString& fileName, int volume, bool last, bool advanced) const {
+  const WideString folder = WideExtractFilePath(fileName);
+  const WideString name = WideExtractFileName(fileName);
   const WideString ext = WideExtractFileExt(name);
   const WideString base = name.substr(0, name.size() - ext.size());
   const bool selfExtracting =
@@ -498,7 +503,7 @@ WideString TZipBaseArchiver::VolumeName(int volume, bool last, bool advanced) co
     }
     case TZipSpanningMode::smSplitting:
       if (last) {
-        return selfExtracting ? folder + base + (ownMethod ? u".ZF" : u".ZIP") : FileName;
+        return selfExtracting ? folder + base + (ownMethod ? u".ZF" : u".ZIP") : fileName;
       }
       if (volume == 0 && selfExtracting) {
         return folder + base + u".exe";
@@ -508,7 +513,7 @@ WideString TZipBaseArchiver::VolumeName(int volume, bool last, bool advanced) co
       }
       return folder + base + (ownMethod ? u".F" : u".Z") + NumberText("%.2d", volume + 1);
     default:
-      return FileName;
+      return fileName;
   }
 }
 

@@ -305,7 +305,7 @@ class TZipBaseArchiver : public TComponent {
 
   void CheckFileNamePart(int errorCode) const;
   void OpenExisting(unsigned mode);
-  WideString VolumeName(int volume, bool last, bool advanced) const;
+  WideString VolumeName(const WideString& fileName, int volume, bool last, bool advanced) const;
   std::unique_ptr<TStream> OpenVolume(const WideString& name, unsigned mode);
   void OpenVolumes(unsigned mode, std::unique_ptr<TStream> first);
   void CreateNew();

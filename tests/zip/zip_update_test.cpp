@@ -1357,3 +1357,103 @@ TEST_F(ZipUpdateTest, AnArchiveFolderThatCannotTakeTheCopyIsAClearErrorAndTheArc
 
 }  // namespace
 }  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+// A self-extracting split archive opens by its first volume (the last is asked for by its event) and
+// by its last.
+TEST_F(ZipUpdateTest, ASelfExtractingSplitArchiveOpensByEitherEnd) {
+  const std::map<std::string, std::string> contents = {{"a.bin", Noise(90000, 4)}, {"b.bin", Noise(60000, 5)}};
+  WriteFileBytes(dir_ / "stub.bin", "MZ a self-extractor stub");
+  {
+    TZipArchiver zip;
+    zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+    zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+    zip.SpanningOptions.SetCustomVolumeSize(65536);
+    zip.SFXStub = Utf8ToWide((dir_ / "stub.bin").string());
+    zip.SetCompressionMode(0);
+    Create(zip);
+    zip.BeginUpdate();
+    for (const auto& [name, data] : contents) {
+      zip.AddFromBuffer(Utf8ToWide(name), data);
+    }
+    zip.EndUpdate();
+  }
+  ASSERT_TRUE(fs::exists(dir_ / "out.exe"));
+  ASSERT_TRUE(fs::exists(dir_ / "out_002.zip"));
+  ASSERT_TRUE(fs::exists(dir_ / "out.ZIP"));
+  ExpectReadsBack(dir_ / "out.ZIP", contents);
+
+  TZipArchiver zip;
+  zip.FileName = Utf8ToWide((dir_ / "out.exe").string());
+  std::vector<std::string> asked;
+  zip.OnRequestLastVolume = [&](TZipBaseArchiver&, WideString& name, bool&) { asked.push_back(WideToUtf8(name)); };
+  zip.OpenZip(kOpenReadOnly);
+  EXPECT_EQ(asked, std::vector<std::string>{(dir_ / "out.ZIP").string()});
+  std::map<std::string, std::string> bytes;
+  ReadBack(zip, &bytes);
+  EXPECT_EQ(bytes, contents);
+  zip.CloseZip();
+
+  fs::remove(dir_ / "out.ZIP");
+  zip.OnRequestLastVolume = nullptr;
+  try {
+    zip.OpenZip(kOpenReadOnly);
+    FAIL() << "opened without its last volume";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 45);
+  }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+TEST_F(ZipUpdateTest, AnOldEntryWhoseDataRunsPastTheArchiveIsError7) {
+  test::BuiltArchive built = test::BuildZip({{"one.txt", "1"}, {"two.txt", "2"}});
+  test::PatchLE32(built.bytes, built.centralHeaders[1] + 20, 1000000);  // compressed size
+  WriteFileBytes(path_, built.bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  try {
+    zip.RenameFile(u"one.txt", u"first.txt");
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 7);
+  }
+  EXPECT_EQ(ReadFileBytes(path_), built.bytes);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, ATemporaryFileThatCannotBeDeletedIsError27) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  const fs::path temp = dir_ / "temp";
+  fs::create_directories(temp);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.TempDir = Utf8ToWide(temp.string());
+  zip.OnOverallProgress = [&](TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase phase,
+                              bool& cancel) {
+    if (phase == TZipProgressPhase::ppProcess) {
+      fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_exec);
+      cancel = true;
+    }
+  };
+  try {
+    ScopedPermissionsBind bound;
+    zip.AddFromBuffer(u"two.txt", "2");
+    FAIL() << "a temporary file left behind was not reported";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 27);
+    EXPECT_NE(std::string(e.what()).find(temp.string() + "/FC"), std::string::npos) << e.what();
+  }
+  fs::permissions(temp, fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(path_), before);
+}
+
+}  // namespace
+}  // namespace kestrune::zip
