@@ -399,11 +399,11 @@ void TZipBaseArchiver::CheckArchiveUnchanged() const {
     return;
   }
   struct stat info {};
-  const bool same = ::stat(NativeFileName(FileName).c_str(), &info) == 0 &&
-                    FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                                 static_cast<std::int64_t>(info.st_size),
-                                 static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 +
-                                     info.st_mtim.tv_nsec} == *openedFile_;
+  const bool same =
+      ::stat(NativeFileName(FileName).c_str(), &info) == 0 &&
+      FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                   static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec} == *openedFile_;
   if (!same) {
     throw EZipException(kErrorArchiveChanged, this, {FileName});
   }

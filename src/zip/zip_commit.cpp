@@ -87,7 +87,8 @@ class TLimitedStream : public TStream {
   TLimitedStream(std::unique_ptr<TStream> inner, std::int64_t limit) : inner_(std::move(inner)), limit_(limit) {}
   std::size_t Read(void* buffer, std::size_t count) override {
     const std::int64_t left = std::max<std::int64_t>(limit_ - inner_->Position(), 0);
-    return inner_->Read(buffer, static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count))));
+    return inner_->Read(buffer,
+                        static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count))));
   }
   std::size_t Write(const void*, std::size_t) override { return 0; }
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {

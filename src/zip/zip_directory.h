@@ -135,7 +135,8 @@ class TZipDirManager {
   TZipDirManager(TStream& stream, bool creating, const TComponent* owner, TZipReadOptions options);
 
   // The position of the archive's end record, or -1: of the records whose comment reaches the end of the
-  // stream exactly, the first whose directory checks out (the others are in its comment). Reads the tail of the stream once; later calls answer from that.
+  // stream exactly, the first whose directory checks out (the others are in its comment). Reads the tail of the stream
+  // once; later calls answer from that.
   std::int64_t FindEndRecord();
   // Reads the central directory (or rebuilds it from the local headers, see the options).
   void LoadDirectory();

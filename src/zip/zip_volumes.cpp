@@ -30,6 +30,14 @@ bool IsOwnTempName(const std::string& name) {
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
+// Where a seek counts from.
+std::int64_t SeekBase(TSeekOrigin origin, std::int64_t position, std::int64_t size) {
+  if (origin == TSeekOrigin::soCurrent) {
+    return position;
+  }
+  return origin == TSeekOrigin::soEnd ? size : 0;
+}
+
 }  // namespace
 
 TLockedTempFile::TLockedTempFile(const std::string& folder) {
@@ -97,7 +105,8 @@ std::size_t TJoinedVolumes::Read(void* buffer, std::size_t count) {
     const auto index = static_cast<std::size_t>(after - starts_.begin() - 1);
     TStream& volume = *volumes_[index];
     const std::int64_t end = starts_[index] + volume.Size();
-    const auto n = static_cast<std::size_t>(std::min<std::int64_t>(end - position_, static_cast<std::int64_t>(count - done)));
+    const auto n =
+        static_cast<std::size_t>(std::min<std::int64_t>(end - position_, static_cast<std::int64_t>(count - done)));
     volume.SetPosition(position_ - starts_[index]);
     const std::size_t got = volume.Read(bytes + done, n);
     done += got;
@@ -110,13 +119,7 @@ std::size_t TJoinedVolumes::Read(void* buffer, std::size_t count) {
 }
 
 std::int64_t TJoinedVolumes::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) {
-    base = position_;
-  } else if (origin == TSeekOrigin::soEnd) {
-    base = size_;
-  }
-  position_ = std::max<std::int64_t>(base + offset, 0);
+  position_ = std::max<std::int64_t>(SeekBase(origin, position_, size_) + offset, 0);
   return position_;
 }
 
@@ -188,13 +191,7 @@ std::size_t TVolumeStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TVolumeStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) {
-    base = position_;
-  } else if (origin == TSeekOrigin::soEnd) {
-    base = size_;
-  }
-  position_ = std::clamp<std::int64_t>(base + offset, 0, size_);
+  position_ = std::clamp<std::int64_t>(SeekBase(origin, position_, size_) + offset, 0, size_);
   return position_;
 }
 

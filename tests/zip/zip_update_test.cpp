@@ -1,11 +1,11 @@
 #include <fcntl.h>
-#include <sys/types.h>
-#include <sys/file.h>
-#include <linux/capability.h>
-#include <sys/mount.h>
-#include <sys/syscall.h>
-#include <sys/stat.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
 #include <unistd.h>
 #include <zlib.h>
 
@@ -1011,9 +1011,7 @@ TEST_F(ZipUpdateTest, AGrowingSourceIsTakenAtTheSizeItHadWhenAdded) {
   zip.BeginUpdate();
   zip.AddFile(Utf8ToWide(log.string()), u"growing.log");
   zip.OnFileProgress = [&](TZipBaseArchiver&, const WideString&, double, TZipProcessOperation, TZipProgressPhase,
-                           bool&) {
-    std::ofstream(log, std::ios::app | std::ios::binary) << Noise(100000, 3);
-  };
+                           bool&) { std::ofstream(log, std::ios::app | std::ios::binary) << Noise(100000, 3); };
   zip.EndUpdate();
   std::map<std::string, std::string> bytes;
   ReadBack(zip, &bytes);
@@ -1041,7 +1039,8 @@ TEST_F(ZipUpdateTest, AnArchiveChangedByAnotherProgramIsNotOverwritten) {
     std::function<void(const fs::path&)> change;
   };
   const Row rows[] = {
-      {"replaced", [](const fs::path& path) {
+      {"replaced",
+       [](const fs::path& path) {
          WriteFileBytes(path.string() + ".new", test::BuildZip({{"theirs.txt", "theirs"}}).bytes);
          fs::rename(path.string() + ".new", path);
        }},
@@ -1086,6 +1085,25 @@ std::map<std::string, std::string> MakeInfoZipSplit(const fs::path& folder) {
   return contents;
 }
 
+// Writes the entries stored, as a split archive of 64 KiB volumes, with the archiver set up by setup.
+void WriteSplit(const fs::path& archive, const std::map<std::string, std::string>& contents,
+                const std::function<void(TZipArchiver&)>& setup) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  zip.SetCompressionMode(0);
+  setup(zip);
+  zip.FileName = Utf8ToWide(archive.string());
+  zip.TempDir = Utf8ToWide(archive.parent_path().string());
+  zip.OpenZip(kOpenCreate);
+  zip.BeginUpdate();
+  for (const auto& [name, data] : contents) {
+    zip.AddFromBuffer(Utf8ToWide(name), data);
+  }
+  zip.EndUpdate();
+}
+
 void ExpectReadsBack(const fs::path& archive, const std::map<std::string, std::string>& contents) {
   TZipArchiver zip;
   zip.FileName = Utf8ToWide(archive.string());
@@ -1111,20 +1129,7 @@ class OwnSplitArchiveTest : public ZipUpdateTest, public ::testing::WithParamInt
 TEST_P(OwnSplitArchiveTest, OpensByItsLastVolumeWhicheverNamingItWasWrittenWith) {
   const std::map<std::string, std::string> contents = {
       {"a.bin", Noise(30000, 1)}, {"b.bin", Noise(120000, 2)}, {"c/d.txt", "small"}};
-  {
-    TZipArchiver zip;
-    zip.SetSpanningMode(TZipSpanningMode::smSplitting);
-    zip.SpanningOptions.AdvancedNaming = GetParam();
-    zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
-    zip.SpanningOptions.SetCustomVolumeSize(65536);
-    zip.SetCompressionMode(0);
-    Create(zip);
-    zip.BeginUpdate();
-    for (const auto& [name, data] : contents) {
-      zip.AddFromBuffer(Utf8ToWide(name), data);
-    }
-    zip.EndUpdate();
-  }
+  WriteSplit(path_, contents, [](TZipArchiver& zip) { zip.SpanningOptions.AdvancedNaming = GetParam(); });
   ASSERT_TRUE(fs::exists(dir_ / (GetParam() ? "out_002.zip" : "out.Z02")));
   ExpectReadsBack(path_, contents);
 }
@@ -1154,7 +1159,8 @@ TEST_F(ZipUpdateTest, AMissingMiddleVolumeRaisesItsEventAndThenError45) {
       FAIL() << "opened without its middle volume";
     } catch (const EZipException& e) {
       EXPECT_EQ(e.ErrorCode(), 45);
-      EXPECT_STREQ(e.what(), "romzipper: Cannot open archive file. Opening aborted or invalid file - Native error: 00045");
+      EXPECT_STREQ(e.what(),
+                   "romzipper: Cannot open archive file. Opening aborted or invalid file - Native error: 00045");
     }
     EXPECT_FALSE(zip.Active());
     if (handler) {
@@ -1366,20 +1372,7 @@ namespace {
 TEST_F(ZipUpdateTest, ASelfExtractingSplitArchiveOpensByEitherEnd) {
   const std::map<std::string, std::string> contents = {{"a.bin", Noise(90000, 4)}, {"b.bin", Noise(60000, 5)}};
   WriteFileBytes(dir_ / "stub.bin", "MZ a self-extractor stub");
-  {
-    TZipArchiver zip;
-    zip.SetSpanningMode(TZipSpanningMode::smSplitting);
-    zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
-    zip.SpanningOptions.SetCustomVolumeSize(65536);
-    zip.SFXStub = Utf8ToWide((dir_ / "stub.bin").string());
-    zip.SetCompressionMode(0);
-    Create(zip);
-    zip.BeginUpdate();
-    for (const auto& [name, data] : contents) {
-      zip.AddFromBuffer(Utf8ToWide(name), data);
-    }
-    zip.EndUpdate();
-  }
+  WriteSplit(path_, contents, [&](TZipArchiver& zip) { zip.SFXStub = Utf8ToWide((dir_ / "stub.bin").string()); });
   ASSERT_TRUE(fs::exists(dir_ / "out.exe"));
   ASSERT_TRUE(fs::exists(dir_ / "out_002.zip"));
   ASSERT_TRUE(fs::exists(dir_ / "out.ZIP"));
@@ -1436,8 +1429,7 @@ TEST_F(ZipUpdateTest, ATemporaryFileThatCannotBeDeletedIsError27) {
   TZipArchiver zip;
   OpenExisting(zip);
   zip.TempDir = Utf8ToWide(temp.string());
-  zip.OnOverallProgress = [&](TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase phase,
-                              bool& cancel) {
+  zip.OnOverallProgress = [&](TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase phase, bool& cancel) {
     if (phase == TZipProgressPhase::ppProcess) {
       fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_exec);
       cancel = true;
