@@ -368,6 +368,7 @@ void TZipUpdater::OpenVolumes() {
   }
   const std::filesystem::path archive = NativeFileName(zip_.FileName);
   const std::string folder = archive.has_parent_path() ? archive.parent_path().string() : std::string(".");
+  RemoveStaleTempFiles(folder);
   auto size = static_cast<std::uint64_t>(VolumeSizeBytes(zip_.SpanningOptions));
   if (size == 0) {
     struct statvfs disk {};
