@@ -1,12 +1,16 @@
 #include "zip/zip_archiver.h"
 
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <exception>
+#include <filesystem>
 #include <iostream>
 
 #include "zip/wide_file.h"
+#include "zip/zip_volumes.h"
 
 namespace kestrune::zip {
 namespace {
@@ -62,7 +66,32 @@ std::int64_t FreeSpaceOf(const WideString& fileName) {
   return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
 }
 
+// The file of the folder whose name equals the name's in any letter case, or empty.
+WideString FileInAnyCase(const WideString& name) {
+  namespace fs = std::filesystem;
+  const fs::path path = NativeFileName(name);
+  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
+  const WideString wanted = WideExtractFileName(name);
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const WideString candidate = Utf8ToWide(it->path().filename().string());
+    if (WideSameText(candidate, wanted) && it->is_regular_file(error)) {
+      return Utf8ToWide(it->path().string());
+    }
+  }
+  return {};
+}
+
 WideString NumberText(const char* format, int value) { return Utf8ToWide(FormatText(format, {std::int64_t{value}})); }
+
+// Destruction cannot raise: a commit that fails while an archive is destroyed is only logged.
+void CloseQuietly(TZipBaseArchiver& zip) noexcept {
+  try {
+    zip.CloseZip();
+  } catch (const std::exception& e) {
+    std::cerr << "zip: " << WideToUtf8(zip.FileName) << ": changes not saved: " << e.what() << "\n";
+  }
+}
 
 }  // namespace
 
@@ -90,7 +119,7 @@ std::int64_t VolumeSizeBytes(const TZipSpanningOptions& options) {
 
 TZipBaseArchiver::TZipBaseArchiver() { UpdateCompressionMethod(); }
 
-TZipBaseArchiver::~TZipBaseArchiver() { CloseZip(); }
+TZipBaseArchiver::~TZipBaseArchiver() { CloseQuietly(*this); }
 
 void TZipBaseArchiver::SetCompressionLevel(TZipCompressionLevel level) {
   static constexpr int kModes[] = {0, 1, 6, 9};
@@ -178,13 +207,100 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
 void TZipBaseArchiver::OpenExisting(unsigned mode) {
   spanningMode_ = TZipSpanningMode::smNone;
   AttachStream(std::make_unique<TWFileStream>(FileName, mode), false);
+  const std::int64_t endRecord = dirManager_->FindEndRecord();
+  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0) {
+    OpenVolumes(mode, nullptr);
+  } else if (endRecord < 0 && WideSameText(WideExtractFileExt(FileName), u".exe")) {
+    // A self-extractor without an end record of its own: the first volume of a split archive.
+    spanningMode_ = TZipSpanningMode::smSplitting;
+    WideString lastName;
+    bool cancel = false;
+    DoOnRequestLastVolume(lastName, cancel);
+    if (cancel) {
+      throw EZipException(45, this);
+    }
+    std::unique_ptr<TStream> first = std::move(stream_);
+    dirManager_.reset();
+    AttachStream(OpenVolume(lastName, mode), false);
+    if (dirManager_->FindEndRecord() < 0) {
+      throw EZipException(44, this);
+    }
+    OpenVolumes(mode, std::move(first));
+  }
   LoadFromStream();
+}
+
+std::unique_ptr<TStream> TZipBaseArchiver::OpenVolume(const WideString& name, unsigned mode) {
+  try {
+    return std::make_unique<TWFileStream>(name, mode);
+  } catch (const EStreamError&) {
+    throw EZipException(45, this);
+  }
+}
+
+// The open stream is the last volume, whose end record tells how many there are; the others are
+// asked for by their events in order, and all of them are read as one stream.
+void TZipBaseArchiver::OpenVolumes(unsigned mode, std::unique_ptr<TStream> first) {
+  spanningMode_ = TZipSpanningMode::smSplitting;
+  const int last = dirManager_->EndRecord.DiskNumber;
+  std::vector<std::unique_ptr<TStream>> volumes;
+  for (int volume = 0; volume < last; ++volume) {
+    if (volume == 0 && first) {
+      volumes.push_back(std::move(first));
+      continue;
+    }
+    WideString name;
+    bool cancel = false;
+    if (volume == 0) {
+      DoOnRequestFirstVolume(name, cancel);
+    } else {
+      DoOnRequestMiddleVolume(volume, name, cancel);
+    }
+    if (cancel) {
+      throw EZipException(45, this);
+    }
+    volumes.push_back(OpenVolume(name, mode));
+  }
+  dirManager_.reset();
+  volumes.push_back(std::move(stream_));
+  auto joined = std::make_unique<TJoinedVolumes>(std::move(volumes));
+  std::vector<std::int64_t> starts = joined->Starts();
+  AttachStream(std::move(joined), false);
+  dirManager_->SetVolumeStarts(std::move(starts));
+}
+
+WideString TZipBaseArchiver::ExistingVolumeName(int volume, bool last) const {
+  const WideString name = WideExtractFileName(FileName);
+  const WideString stem = WideExtractFilePath(FileName) + name.substr(0, name.size() - WideExtractFileExt(name).size());
+  std::vector<WideString> names;
+  // Opened by a self-extracting first volume, the others were named after the archive's ".zip" name.
+  for (const WideString& fileName : {FileName, stem + u".zip"}) {
+    for (const bool advanced : {SpanningOptions.AdvancedNaming, !SpanningOptions.AdvancedNaming}) {
+      names.push_back(VolumeName(fileName, volume, last, advanced));
+    }
+  }
+  if (volume == 0 && !last) {
+    // A self-extracting first volume, when the archive was opened by its last.
+    names.push_back(stem + u".exe");
+  }
+  for (const WideString& name : names) {
+    if (WideFileExists(name)) {
+      return name;
+    }
+  }
+  // Names differ in letter case between writers ("x.z01", "x.Z01"); the file system tells them apart.
+  for (const WideString& name : names) {
+    const WideString found = FileInAnyCase(name);
+    if (!found.empty()) {
+      return found;
+    }
+  }
+  return names.front();
 }
 
 void TZipBaseArchiver::LoadFromStream() {
   const std::int64_t endRecord = dirManager_->FindEndRecord();
-  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0) {
-    // The last volume of a split or spanned set: the other volumes are not reachable from here.
+  if (endRecord >= 0 && dirManager_->EndRecord.DiskNumber != 0 && !dirManager_->MultiVolume()) {
     throw EZipException(45, this);
   }
   if (endRecord < 0 && !RebuildDamagedDirectory) {
@@ -201,11 +317,13 @@ void TZipBaseArchiver::CreateNew() {
     AttachStream(std::make_unique<TWFileStream>(FileName, kOpenReadWriteDenyWrite), true);
   } else {
     AttachStream(std::make_unique<TWFileStream>(FileName, TWFileStream::kCreateMode), true);
+    createdFile_ = true;
   }
 }
 
 void TZipBaseArchiver::AttachStream(std::unique_ptr<TStream> stream, bool creating) {
   stream_ = std::move(stream);
+  RememberArchiveFile();
   dirManager_ = std::make_unique<TZipDirManager>(*stream_, creating, this, ReadOptions());
 }
 
@@ -241,7 +359,8 @@ void TZipBaseArchiver::WriteEmptyDirectory() {
   stream_->WriteBuffer(bytes, sizeof bytes);
 }
 
-void TZipBaseArchiver::CloseZip() noexcept {
+void TZipBaseArchiver::CloseZip() {
+  std::exception_ptr failure;
   try {
     if (active_ && stream_ && dirManager_ && Writable()) {
       // A new archive that no commit has written yet gets at least its end record.
@@ -250,17 +369,67 @@ void TZipBaseArchiver::CloseZip() noexcept {
       }
       CommitUpdate();
     }
-  } catch (const std::exception& e) {
-    // Closing must always succeed; the archive stays as it was before the commit.
-    std::cerr << "zip: " << WideToUtf8(FileName) << ": changes not saved: " << e.what() << "\n";
+  } catch (...) {
+    failure = std::current_exception();
   }
   active_ = false;
+  if (failure) {
+    RemoveUnwrittenNewFile();
+  }
   ReleaseArchive();
+  if (failure) {
+    std::rethrow_exception(failure);
+  }
+}
+
+void TZipBaseArchiver::RememberArchiveFile() {
+  openedFile_.reset();
+  const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
+  struct stat info {};
+  if (file == nullptr || ::fstat(file->Handle(), &info) != 0) {
+    return;
+  }
+  openedFile_ = FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                             static_cast<std::int64_t>(info.st_size),
+                             static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
+void TZipBaseArchiver::CheckArchiveUnchanged() const {
+  if (!openedFile_) {
+    return;
+  }
+  struct stat info {};
+  const bool same =
+      ::stat(NativeFileName(FileName).c_str(), &info) == 0 &&
+      FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                   static_cast<std::int64_t>(info.st_size),
+                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec} == *openedFile_;
+  if (!same) {
+    throw EZipException(kErrorArchiveChanged, this, {FileName});
+  }
+}
+
+void TZipBaseArchiver::RemoveUnwrittenNewFile() noexcept {
+  if (!createdFile_ || inMemory_ || !stream_) {
+    return;
+  }
+  struct stat info {};
+  const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
+  if (file != nullptr && ::fstat(file->Handle(), &info) == 0 && info.st_size == 0) {
+    try {
+      CheckArchiveUnchanged();
+      ::unlink(NativeFileName(FileName).c_str());
+    } catch (const EZipException&) {
+      // Another program put its own file there: it is not ours to remove.
+    }
+  }
 }
 
 void TZipBaseArchiver::ReleaseArchive() noexcept {
   dirManager_.reset();
   stream_.reset();
+  openedFile_.reset();
+  createdFile_ = false;
   active_ = false;
   updateCount_ = 0;
   commentChanged_ = false;
@@ -315,8 +484,12 @@ void TZipBaseArchiver::MoveFileArchiveToMemory() {
 }
 
 WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
-  const WideString folder = WideExtractFilePath(FileName);
-  const WideString name = WideExtractFileName(FileName);
+  return VolumeName(FileName, volume, last, SpanningOptions.AdvancedNaming);
+}
+
+WideString TZipBaseArchiver::VolumeName(const WideString& fileName, int volume, bool last, bool advanced) const {
+  const WideString folder = WideExtractFilePath(fileName);
+  const WideString name = WideExtractFileName(fileName);
   const WideString ext = WideExtractFileExt(name);
   const WideString base = name.substr(0, name.size() - ext.size());
   const bool selfExtracting =
@@ -326,21 +499,21 @@ WideString TZipBaseArchiver::VolumeFileName(int volume, bool last) const {
   switch (spanningMode_) {
     case TZipSpanningMode::smSpanning: {
       const WideString extension = selfExtracting ? WideString(u".exe") : ext;
-      return SpanningOptions.AdvancedNaming ? folder + base + u"_" + number3 + extension : folder + base + extension;
+      return advanced ? folder + base + u"_" + number3 + extension : folder + base + extension;
     }
     case TZipSpanningMode::smSplitting:
       if (last) {
-        return selfExtracting ? folder + base + (ownMethod ? u".ZA" : u".ZIP") : FileName;
+        return selfExtracting ? folder + base + (ownMethod ? u".ZF" : u".ZIP") : fileName;
       }
       if (volume == 0 && selfExtracting) {
         return folder + base + u".exe";
       }
-      if (SpanningOptions.AdvancedNaming) {
+      if (advanced) {
         return folder + base + u"_" + number3 + ext;
       }
       return folder + base + (ownMethod ? u".F" : u".Z") + NumberText("%.2d", volume + 1);
     default:
-      return FileName;
+      return fileName;
   }
 }
 
@@ -441,7 +614,7 @@ void TZipBaseArchiver::DoOnRequestBlankVolume(int volumeNumber, WideString& volu
 }
 
 void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& cancel) {
-  volumeFileName = VolumeFileName(0, false);
+  volumeFileName = ExistingVolumeName(0, false);
   cancel = false;
   if (OnRequestFirstVolume) {
     OnRequestFirstVolume(*this, volumeFileName, cancel);
@@ -452,11 +625,11 @@ void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& 
     return;
   }
   cancel = Prompter().Ask(Utf8ToWide(kFirstDiskPrompt), {Button::Ok, Button::Cancel}) != Button::Ok;
-  volumeFileName = VolumeFileName(0, false);
+  volumeFileName = ExistingVolumeName(0, false);
 }
 
 void TZipBaseArchiver::DoOnRequestLastVolume(WideString& volumeFileName, bool& cancel) {
-  volumeFileName = VolumeFileName(0, true);
+  volumeFileName = ExistingVolumeName(0, true);
   cancel = false;
   if (OnRequestLastVolume) {
     OnRequestLastVolume(*this, volumeFileName, cancel);
@@ -474,7 +647,7 @@ void TZipBaseArchiver::DoOnRequestLastVolume(WideString& volumeFileName, bool& c
 }
 
 void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& volumeFileName, bool& cancel) {
-  volumeFileName = VolumeFileName(volumeNumber, false);
+  volumeFileName = ExistingVolumeName(volumeNumber, false);
   cancel = false;
   if (OnRequestMiddleVolume) {
     OnRequestMiddleVolume(*this, volumeNumber + 1, volumeFileName, cancel);
@@ -486,7 +659,7 @@ void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& vol
   }
   cancel = Prompter().Ask(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) !=
            Button::Ok;
-  volumeFileName = VolumeFileName(volumeNumber, false);
+  volumeFileName = ExistingVolumeName(volumeNumber, false);
 }
 
 void TZipBaseArchiver::DoOnDiskFull(int volumeNumber, const WideString& volumeFileName, bool& cancel) {
@@ -535,7 +708,7 @@ TZipArchiver::TZipArchiver() {
   UpdateCompressionMethod();
 }
 
-TZipArchiver::~TZipArchiver() { CloseZip(); }
+TZipArchiver::~TZipArchiver() { CloseQuietly(*this); }
 
 void TZipArchiver::UpdateCompressionMethod() { SetCompressionMethod(CompressionMode() != 0 ? 8 : 0); }
 

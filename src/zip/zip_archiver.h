@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -179,24 +180,32 @@ class TZipBaseArchiver : public TComponent {
   void SetPrompter(TZipPrompter* prompter);
 
   // Opens the archive named by FileName: modes below 65535 open an existing file with that access word
-  // (0: read-only), 65535 creates a new archive. A failure leaves the component closed.
+  // (0: read-only), 65535 creates a new archive. A failure leaves the component closed. A split archive
+  // is opened by its last volume (or its self-extracting first one): the other volumes are asked for
+  // through the volume events, found by the naming table, and read as one archive (read-only);
+  // error 45 when one is refused or cannot be opened.
   void OpenZip(unsigned mode);
   // Opens with the mode the file allows: create when it is missing or in memory.
   void OpenArchive();
   // Commits an open update (a new archive gets at least its end record), then frees the directory and
-  // the file. Writes nothing to an archive opened read-only, and never throws: a commit that fails here
-  // leaves the archive as it was and is logged; call EndUpdate first to hear of it.
-  void CloseZip() noexcept;
+  // the file. Writes nothing to an archive opened read-only. A commit that fails here is raised after the
+  // archive is closed: the archive stays as it was, and a new archive that could not be written is not
+  // left behind as an empty file.
+  void CloseZip();
 
   // Updating. Changes are queued on the entries and written by a commit: at once outside an update, or
   // when the outermost EndUpdate ends one opened by BeginUpdate. A commit writes the whole new archive to
-  // a temporary file beside the old one (through a link, to the file it leads to) and renames it over
-  // the old one only when it is complete, so a failed or cancelled commit leaves the old archive byte for
-  // byte as it was; the pending changes are then dropped. Errors: 13 (no archive), 32 (opened read-only),
-  // 63 (a name that would leave its folder), 61 (a name too long), and those of the commit: 33 (a source
-  // cannot be opened), 34 (a source changed while it was read), 41 and 43 (ZIP64 needed while Zip64Mode
-  // is zmDisabled), 46 (writing failed), 8 (an old entry cannot be copied), 36 (the new archive cannot
-  // be put in place), 27 (a moved file cannot be deleted after the commit).
+  // a temporary file in TempDir (the system's temporary folder when empty) and puts it in place of the
+  // old one (through a link, the file it leads to) only when it is complete: renamed over it, or first
+  // copied beside it when TempDir is on another file system. A failed or cancelled commit leaves the old
+  // archive byte for byte as it was; the pending changes are then dropped. Errors: 13 (no archive), 32
+  // (opened read-only), 63 (a name that would leave its folder), 61 (a name too long), 33 (a source that
+  // is not a regular file or folder), 65 (a comment that would hide the archive's end record), and those
+  // of the commit: 33 (a source cannot be opened), 34 (a source is shorter than when it was added), 41
+  // and 43 (ZIP64 needed while Zip64Mode is zmDisabled), 46 (writing failed; OnDiskFull is asked first
+  // and may have the write retried), 6 and 7 (an old entry cannot be read, or lies outside the archive),
+  // 66 (another program replaced or changed the archive since it was opened), 23 and 36 (the new
+  // archive cannot be put in place), 27 (a temporary or moved file cannot be deleted after the commit).
   void BeginUpdate();
   void EndUpdate();     // error 22 when no update is open
   void CancelUpdate();  // drops the pending changes; error 25 when no update is open
@@ -248,6 +257,10 @@ class TZipBaseArchiver : public TComponent {
 
   // The name of volume `volume` (from 0) of a multi-volume archive, or of its last volume.
   WideString VolumeFileName(int volume, bool last) const;
+  // The same name for a volume that must exist: when it does not, the other naming (with and without
+  // AdvancedNaming), a self-extracting first volume, and the names in another letter case are tried;
+  // the table's name stays when none exists.
+  WideString ExistingVolumeName(int volume, bool last) const;
 
   // Event dispatchers, in slot order.
   virtual void UpdateCompressionMethod();
@@ -292,12 +305,20 @@ class TZipBaseArchiver : public TComponent {
 
   void CheckFileNamePart(int errorCode) const;
   void OpenExisting(unsigned mode);
+  WideString VolumeName(const WideString& fileName, int volume, bool last, bool advanced) const;
+  std::unique_ptr<TStream> OpenVolume(const WideString& name, unsigned mode);
+  void OpenVolumes(unsigned mode, std::unique_ptr<TStream> first);
   void CreateNew();
   void AttachStream(std::unique_ptr<TStream> stream, bool creating);
   void LoadFromStream();
   bool Writable() const;
   TZipPrompter& Prompter();
   void ReleaseArchive() noexcept;
+  // The archive file as this component last opened or wrote it; a commit refuses to replace another.
+  void RememberArchiveFile();
+  void CheckArchiveUnchanged() const;
+  // Removes a file that creating made and no commit has written to.
+  void RemoveUnwrittenNewFile() noexcept;
   void WriteEmptyDirectory();
   void MoveMemoryArchiveToFile();
   void MoveFileArchiveToMemory();
@@ -332,6 +353,15 @@ class TZipBaseArchiver : public TComponent {
   std::unique_ptr<TZipDirManager> dirManager_;
   int updateCount_ = 0;
   bool commentChanged_ = false;
+  struct FileIdentity {
+    std::uint64_t device = 0;
+    std::uint64_t inode = 0;
+    std::int64_t size = 0;
+    std::int64_t modified = 0;  // nanoseconds
+    bool operator==(const FileIdentity&) const = default;
+  };
+  std::optional<FileIdentity> openedFile_;
+  bool createdFile_ = false;  // opening made the archive's file
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
 };

@@ -68,13 +68,51 @@ std::uint32_t FileDosTime(const WideString& file) {
   return DateTimeToDos(static_cast<std::int64_t>(info.st_mtime));
 }
 
+// Whether an extra field has a ZIP64 block.
+bool HasZip64Block(std::string_view extra) {
+  for (std::size_t at = 0; at + 4 <= extra.size();) {
+    const auto* p = reinterpret_cast<const std::uint8_t*>(extra.data() + at);
+    if (GetLE16(p) == kZip64ExtraId) {
+      return true;
+    }
+    at += 4 + GetLE16(p + 2);
+  }
+  return false;
+}
+
+// A source file read no further than the size it had when it was added: a file that keeps growing is
+// taken as it was then.
+class TLimitedStream : public TStream {
+ public:
+  TLimitedStream(std::unique_ptr<TStream> inner, std::int64_t limit) : inner_(std::move(inner)), limit_(limit) {}
+  std::size_t Read(void* buffer, std::size_t count) override {
+    const std::int64_t left = std::max<std::int64_t>(limit_ - inner_->Position(), 0);
+    return inner_->Read(buffer,
+                        static_cast<std::size_t>(std::min<std::int64_t>(left, static_cast<std::int64_t>(count))));
+  }
+  std::size_t Write(const void*, std::size_t) override { return 0; }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
+    if (origin == TSeekOrigin::soEnd) {
+      return inner_->Seek(Size() + offset, TSeekOrigin::soBeginning);
+    }
+    return inner_->Seek(offset, origin);
+  }
+  std::int64_t Size() override { return std::min(inner_->Size(), limit_); }
+  void SetSize(std::int64_t) override { throw EWriteError(); }
+
+ private:
+  std::unique_ptr<TStream> inner_;
+  std::int64_t limit_;
+};
+
 }  // namespace
 
-// The new archive's file, made beside the old one and renamed over it when complete. Removed unless
-// it was put in place.
+// The new archive's file, made in the temporary folder and put in place of the old one when complete:
+// renamed over it, or first copied beside it from another file system, so that the archive is only
+// ever replaced whole. Removed unless it was put in place.
 class TReplacementFile {
  public:
-  TReplacementFile(const WideString& archive, const TComponent* owner) : owner_(owner) {
+  TReplacementFile(const WideString& archive, const WideString& tempDir, const TComponent* owner) : owner_(owner) {
     namespace fs = std::filesystem;
     fs::path target = NativeFileName(archive);
     std::error_code error;
@@ -86,21 +124,27 @@ class TReplacementFile {
       }
     }
     target_ = target.string();
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (folder / "FCXXXXXX.tmp").string();
-    const int handle = ::mkstemps(pattern.data(), 4);
-    if (handle < 0) {
-      throw EZipException(23, owner_, {pattern});
+    archiveFolder_ = target.has_parent_path() ? target.parent_path().string() : std::string(".");
+    const std::string tempFolder = TempFolder(tempDir);
+    RemoveStaleTempFiles(tempFolder);
+    if (tempFolder != archiveFolder_) {
+      RemoveStaleTempFiles(archiveFolder_);
     }
-    ::close(handle);
-    temp_ = pattern;
-    stream_ = std::make_unique<TWFileStream>(Utf8ToWide(temp_), 2);
+    try {
+      temp_ = std::make_unique<TLockedTempFile>(tempFolder);
+    } catch (const EFCreateError&) {
+      throw EZipException(23, owner_, {tempFolder + "/FC*.tmp"});
+    }
+    stream_ = std::make_unique<TWFileStream>(Utf8ToWide(temp_->Path()), 2);
   }
 
   ~TReplacementFile() {
     stream_.reset();
-    if (!replaced_ && ::unlink(temp_.c_str()) != 0 && errno != ENOENT) {
-      std::cerr << "zip: " << FormatZipMessage(27, owner_, {temp_}) << "\n";
+    if (temp_) {
+      const std::string path = temp_->Path();
+      if (!temp_->Release(true)) {
+        std::cerr << "zip: " << FormatZipMessage(27, owner_, {path}) << "\n";
+      }
     }
   }
 
@@ -109,25 +153,78 @@ class TReplacementFile {
 
   TStream& Stream() { return *stream_; }
 
-  void Replace(bool flush) {
+  // Puts the new archive in place. The temporary file of another file system stays until Discard().
+  void Replace(bool flush, const std::function<void(TZipOutput&)>& prepare) {
     struct stat old {};
     const mode_t mode = ::stat(target_.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644;
-    if (::fchmod(stream_->Handle(), mode) != 0 || (flush && ::fsync(stream_->Handle()) != 0)) {
-      throw EZipException(46, owner_);
+    if (SameFileSystem(temp_->Path(), archiveFolder_)) {
+      Publish(*stream_, *temp_, mode, flush);
+      stream_.reset();
+      temp_.reset();
+      return;
     }
+    std::unique_ptr<TLockedTempFile> copy;
+    try {
+      copy = std::make_unique<TLockedTempFile>(archiveFolder_);
+    } catch (const EFCreateError&) {
+      throw EZipException(23, owner_, {archiveFolder_ + "/FC*.tmp"});
+    }
+    TWFileStream beside(Utf8ToWide(copy->Path()), 2);
+    TZipOutput out(beside, owner_);
+    prepare(out);
+    stream_->SetPosition(0);
+    std::vector<std::uint8_t> buffer(kCopyChunk);
+    for (std::size_t n = stream_->Read(buffer.data(), buffer.size()); n != 0;
+         n = stream_->Read(buffer.data(), buffer.size())) {
+      out.Write(buffer.data(), n);
+    }
+    Publish(beside, *copy, mode, flush);
+  }
+
+  // Deletes the temporary file: error 27 when it cannot be.
+  void Discard() {
     stream_.reset();
-    if (::rename(temp_.c_str(), target_.c_str()) != 0) {
-      throw EZipException(36, owner_, {target_});
+    if (!temp_) {
+      return;
     }
-    replaced_ = true;
+    const std::string path = temp_->Path();
+    const bool removed = temp_->Release(true);
+    temp_.reset();
+    if (!removed) {
+      throw EZipException(27, owner_, {path});
+    }
   }
 
  private:
+  static std::string TempFolder(const WideString& tempDir) {
+    if (!tempDir.empty()) {
+      return NativeFileName(tempDir);
+    }
+    const char* system = std::getenv("TMPDIR");
+    return system != nullptr && *system != '\0' ? std::string(system) : std::string("/tmp");
+  }
+
+  static bool SameFileSystem(const std::string& file, const std::string& folder) {
+    struct stat a {};
+    struct stat b {};
+    return ::stat(file.c_str(), &a) == 0 && ::stat(folder.c_str(), &b) == 0 && a.st_dev == b.st_dev;
+  }
+
+  void Publish(TWFileStream& file, TLockedTempFile& temp, mode_t mode, bool flush) {
+    if (::fchmod(file.Handle(), mode) != 0 || (flush && ::fsync(file.Handle()) != 0)) {
+      throw EZipException(46, owner_);
+    }
+    if (::rename(temp.Path().c_str(), target_.c_str()) != 0) {
+      throw EZipException(36, owner_, {target_});
+    }
+    temp.Release(false);
+  }
+
   const TComponent* owner_;
   std::string target_;
-  std::string temp_;
+  std::string archiveFolder_;
+  std::unique_ptr<TLockedTempFile> temp_;
   std::unique_ptr<TWFileStream> stream_;
-  bool replaced_ = false;
 };
 
 TZipUpdater::TZipUpdater(TZipBaseArchiver& zip) : zip_(zip), dir_(*zip.dirManager_), old_(*zip.stream_) {}
@@ -173,10 +270,13 @@ bool TZipUpdater::Run() {
   if (!HasChanges()) {
     return true;
   }
+  if (!zip_.InMemory()) {
+    zip_.CheckArchiveUnchanged();
+  }
   for (int i = 0; i < dir_.Items.Count(); ++i) {
     const TDirItem& item = dir_.Items.Item(i);
     if (!IsDeleted(item.Pending)) {
-      total_ += HasNewData(item.Pending) ? 0 : item.CompressedSize;
+      total_ += ProgressWeight(item);
     }
   }
   try {
@@ -189,6 +289,9 @@ bool TZipUpdater::Run() {
     OverallProgress(TZipProcessOperation::poAdd, TZipProgressPhase::ppEnd);
     Finish();
   } catch (const TCommitCancelled&) {
+    if (file_) {
+      file_->Discard();
+    }
     return false;
   } catch (const EStreamError&) {
     throw EZipException(46, &zip_);
@@ -205,7 +308,10 @@ void TZipUpdater::OverallProgress(TZipProcessOperation operation, TZipProgressPh
   if (!zip_.ProgressEnabled) {
     return;
   }
-  const double percent = total_ == 0 ? 100.0 : static_cast<double>(done_) * 100.0 / static_cast<double>(total_);
+  double percent = static_cast<double>(done_) * 100.0 / static_cast<double>(std::max<std::uint64_t>(total_, 1));
+  if (phase == TZipProgressPhase::ppEnd) {
+    percent = 100.0;
+  }
   bool cancel = false;
   zip_.DoOnOverallProgress(std::min(percent, 100.0), operation, phase, cancel);
   if (cancel) {
@@ -220,9 +326,37 @@ void TZipUpdater::OpenOutput() {
     memory_ = std::make_unique<TMemoryStream>();
     out_ = std::make_unique<TZipOutput>(*memory_, &zip_);
   } else {
-    file_ = std::make_unique<TReplacementFile>(zip_.FileName, &zip_);
+    file_ = std::make_unique<TReplacementFile>(zip_.FileName, zip_.TempDir, &zip_);
     out_ = std::make_unique<TZipOutput>(file_->Stream(), &zip_);
   }
+  WatchDiskFull(*out_);
+}
+
+// A write that finds the disk full asks the handler, which may free space and have it retried.
+void TZipUpdater::WatchDiskFull(TZipOutput& out) {
+  out.SetDiskFullHandler([this] {
+    const int error = errno;
+    if ((volumes_ && volumes_->Refused()) || (error != ENOSPC && error != EFBIG && error != EDQUOT)) {
+      return false;
+    }
+    const int volume = volumes_ ? volumes_->VolumeCount() - 1 : 0;
+    const WideString name = volumes_ ? zip_.VolumeFileName(volume, false) : zip_.FileName;
+    bool cancel = true;
+    zip_.DoOnDiskFull(volume, name, cancel);
+    return !cancel;
+  });
+}
+
+// How much of the commit's work an entry is: its new data, or the old data copied.
+std::uint64_t TZipUpdater::ProgressWeight(const TDirItem& item) const {
+  const TZipPendingChange& change = item.Pending;
+  if (change.SourceData) {
+    return change.SourceData->size();
+  }
+  if (!change.SourceFile.empty()) {
+    return static_cast<std::uint64_t>(std::max<std::int64_t>(change.SourceSize, 0));
+  }
+  return item.CompressedSize;
 }
 
 void TZipUpdater::OpenVolumes() {
@@ -234,6 +368,7 @@ void TZipUpdater::OpenVolumes() {
   }
   const std::filesystem::path archive = NativeFileName(zip_.FileName);
   const std::string folder = archive.has_parent_path() ? archive.parent_path().string() : std::string(".");
+  RemoveStaleTempFiles(folder);
   auto size = static_cast<std::uint64_t>(VolumeSizeBytes(zip_.SpanningOptions));
   if (size == 0) {
     struct statvfs disk {};
@@ -252,7 +387,12 @@ void TZipUpdater::OpenVolumes() {
     return !cancel;
   });
   out_ = std::make_unique<TZipOutput>(*volumes_, &zip_);
-  if (zip_.SFXStub.empty()) {
+  bool empty = true;
+  for (int i = 0; i < dir_.Items.Count(); ++i) {
+    empty = empty && IsDeleted(dir_.Items.Item(i).Pending);
+  }
+  // An archive of no entry is its end record alone, as any other empty archive.
+  if (zip_.SFXStub.empty() && !empty) {
     // Split archives begin with this mark, so that readers know the first volume.
     std::uint8_t mark[4];
     PutLE32(mark, kDataDescriptorSignature);
@@ -311,7 +451,7 @@ void TZipUpdater::CopyPrefix(std::int64_t cut) {
       left -= static_cast<std::int64_t>(n);
     }
   } catch (const EStreamError&) {
-    throw EZipException(8, &zip_);
+    throw EZipException(6, &zip_);  // the old archive can no longer be read
   }
 }
 
@@ -330,17 +470,16 @@ void TZipUpdater::ProcessEntries(std::int64_t cut) {
     } else {
       CopyEntry(item);
     }
-    if (!HasNewData(change)) {
-      done_ += item.CompressedSize;
-    }
+    done_ += ProgressWeight(item);
   }
 }
 
 // An old entry moved to its new place: its local header (with a new name when renamed) and its data,
 // data descriptor included, byte for byte.
 void TZipUpdater::CopyEntry(const TDirItem& item) {
+  // Where the entry's data ends is not known: it cannot be told apart from what follows it.
   if (item.SizesUnknown) {
-    throw EZipException(8, &zip_);
+    throw EZipException(7, &zip_);
   }
   TDirItem moved = item;
   moved.LocalHeaderOffset = static_cast<std::uint64_t>(out_->Position());
@@ -355,16 +494,26 @@ void TZipUpdater::CopyEntry(const TDirItem& item) {
   }
   try {
     const auto offset = static_cast<std::int64_t>(item.LocalHeaderOffset);
+    const std::int64_t archiveSize = old_.Size();
+    if (offset < 0 || offset + static_cast<std::int64_t>(TLocalHeader::kSize) > archiveSize) {
+      throw EZipException(7, &zip_);
+    }
     const auto headerBytes = old_.ReadAt(offset, TLocalHeader::kSize);
     TLocalHeader local = TLocalHeader::Parse(headerBytes.data());
     const auto variable = old_.ReadAt(offset + static_cast<std::int64_t>(TLocalHeader::kSize),
                                       std::size_t{local.NameLength} + local.ExtraLength);
     const std::int64_t dataStart = offset + static_cast<std::int64_t>(TLocalHeader::kSize + variable.size());
     std::uint64_t length = item.CompressedSize;
+    if (static_cast<std::uint64_t>(archiveSize - dataStart) < length) {
+      throw EZipException(7, &zip_);
+    }
     if ((item.CentralDir.Flags & kFlagDataDescriptor) != 0) {
       const auto at = dataStart + static_cast<std::int64_t>(length);
-      const bool signature = old_.Size() - at >= 4 && GetLE32(old_.ReadAt(at, 4).data()) == kDataDescriptorSignature;
-      length += (signature ? 4 : 0) + (item.Zip64 ? 20 : 12);
+      const bool signature = archiveSize - at >= 4 && GetLE32(old_.ReadAt(at, 4).data()) == kDataDescriptorSignature;
+      // The descriptor's sizes are 8 bytes when the local header (not the central one) has a ZIP64 block.
+      const std::string_view localExtra(reinterpret_cast<const char*>(variable.data()) + local.NameLength,
+                                        local.ExtraLength);
+      length += (signature ? 4 : 0) + (HasZip64Block(localExtra) ? 20 : 12);
     }
     if (item.Pending.NameChanged) {
       const std::string_view oldExtra(reinterpret_cast<const char*>(variable.data()) + local.NameLength,
@@ -396,9 +545,11 @@ void TZipUpdater::CopyEntry(const TDirItem& item) {
       out_->Write(buffer.data(), n);
       left -= n;
     }
-  } catch (const EStreamError&) {
+  } catch (const EReadError&) {
     // The old entry does not fit the archive it is in.
-    throw EZipException(8, &zip_);
+    throw EZipException(7, &zip_);
+  } catch (const EStreamError&) {
+    throw EZipException(6, &zip_);
   }
   written_.push_back(std::move(moved));
 }
@@ -450,6 +601,27 @@ void TZipUpdater::WriteNew(const TDirItem& item) {
   }
 }
 
+std::unique_ptr<TStream> TZipUpdater::OpenSource(const TZipPendingChange& change) {
+  struct stat info {};
+  const std::string path = NativeFileName(change.SourceFile);
+  if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode)) {
+    throw EZipException(kErrorNotRegularFile, &zip_, {change.SourceFile});
+  }
+  std::unique_ptr<TWFileStream> file;
+  try {
+    file = std::make_unique<TWFileStream>(change.SourceFile, 0);
+  } catch (const EStreamError&) {
+    throw EZipException(33, &zip_, {change.SourceFile});
+  }
+  if (::fstat(file->Handle(), &info) != 0 || !S_ISREG(info.st_mode)) {
+    throw EZipException(kErrorNotRegularFile, &zip_, {change.SourceFile});
+  }
+  if (change.SourceSize < 0) {
+    return file;
+  }
+  return std::make_unique<TLimitedStream>(std::move(file), change.SourceSize);
+}
+
 TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
   const TZipPendingChange& change = item.Pending;
   const bool folder = (change.ExternalAttributes & faDirectory) != 0;
@@ -458,11 +630,7 @@ TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
   if (!change.SourceFile.empty()) {
     dosTime = FileDosTime(change.SourceFile);
     if (!folder) {
-      try {
-        source = std::make_unique<TWFileStream>(change.SourceFile, 0);
-      } catch (const EStreamError&) {
-        throw EZipException(33, &zip_, {change.SourceFile});
-      }
+      source = OpenSource(change);
     }
   } else if (!folder) {
     source = std::make_unique<TBytesStream>(*change.SourceData);
@@ -471,6 +639,8 @@ TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
     dosTime = DateTimeToDos(static_cast<std::int64_t>(std::time(nullptr)));
   }
   const std::uint64_t size = source ? static_cast<std::uint64_t>(source->Size()) : 0;
+  const std::uint64_t expected =
+      change.SourceSize >= 0 && !change.SourceFile.empty() ? static_cast<std::uint64_t>(change.SourceSize) : size;
   if (size >= kEscape32 && Zip64Mode(TZip64Mode::zmDisabled)) {
     throw EZipException(41, &zip_, {item.FileName});
   }
@@ -546,8 +716,8 @@ TDirItem TZipUpdater::WriteNewEntry(const TDirItem& item) {
     }
     data = CompressEntryData(*source, *out_, settings);
   }
-  if (data.read != size) {
-    throw EZipException(34, &zip_, {static_cast<std::int64_t>(size), static_cast<std::int64_t>(data.read)});
+  if (data.read != size || (source && data.read != expected)) {
+    throw EZipException(34, &zip_, {static_cast<std::int64_t>(expected), static_cast<std::int64_t>(data.read)});
   }
   if (!zip64 && (data.written >= kEscape32 || data.read >= kEscape32)) {
     throw EZipException(Zip64Mode(TZip64Mode::zmDisabled) ? 41 : 34, &zip_,
@@ -721,8 +891,9 @@ void TZipUpdater::Finish() {
     zip_.ReopenAfterCommit(std::move(memory_));
     return;
   }
-  file_->Replace(zip_.Options.FlushBuffers);
+  file_->Replace(zip_.Options.FlushBuffers, [this](TZipOutput& out) { WatchDiskFull(out); });
   zip_.ReopenAfterCommit(nullptr);
+  file_->Discard();
 }
 
 // The volumes get their names (the last one the archive's), and the archive is closed: a multi-volume

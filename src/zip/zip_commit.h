@@ -37,6 +37,9 @@ class TZipUpdater {
   void ProcessEntries(std::int64_t cut);
   void CopyEntry(const TDirItem& item);
   void WriteNew(const TDirItem& item);
+  std::unique_ptr<TStream> OpenSource(const TZipPendingChange& change);
+  void WatchDiskFull(TZipOutput& out);
+  std::uint64_t ProgressWeight(const TDirItem& item) const;
   TDirItem WriteNewEntry(const TDirItem& item);
   void WriteDirectory();
   std::string CentralHeader(const TDirItem& item);

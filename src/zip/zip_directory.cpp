@@ -384,6 +384,9 @@ std::int64_t TZipDirManager::FindEndRecord() {
   tail_.resize(static_cast<std::size_t>(length));
   stream_.SetPosition(tailStart_);
   stream_.ReadBuffer(tail_.data(), tail_.size());
+  // Of the records whose comment reaches the end of the file, the one nearest the start whose directory
+  // checks out: the others lie inside its comment. Without one that checks out, the nearest to the end.
+  std::int64_t chosen = -1;
   for (const std::uint32_t signature : options_.EndRecordSignatures) {
     for (std::int64_t i = length - 4; i >= 0; --i) {
       const std::uint8_t* p = tail_.data() + i;
@@ -398,13 +401,37 @@ std::int64_t TZipDirManager::FindEndRecord() {
       if (left - static_cast<std::int64_t>(TZipEndRecord::kSize) != record.CommentLength) {
         continue;
       }
-      EndRecord = record;
-      Comment.assign(reinterpret_cast<const char*>(p + TZipEndRecord::kSize), record.CommentLength);
-      endRecordPosition_ = tailStart_ + i;
+      if (chosen < 0 || DirectoryChecksOut(tailStart_ + i, record)) {
+        chosen = i;
+      }
+    }
+    if (chosen >= 0) {
+      const std::uint8_t* p = tail_.data() + chosen;
+      EndRecord = TZipEndRecord::Parse(p);
+      Comment.assign(reinterpret_cast<const char*>(p + TZipEndRecord::kSize), EndRecord.CommentLength);
+      endRecordPosition_ = tailStart_ + chosen;
       return endRecordPosition_;
     }
   }
   return -1;
+}
+
+// Whether an end record at position leads to a directory: a ZIP64 locator right before it, a central
+// header where its size says the directory starts, or no entry at all.
+bool TZipDirManager::DirectoryChecksOut(std::int64_t position, const TZipEndRecord& record) {
+  const auto signatureAt = [&](std::int64_t at, std::uint32_t signature) {
+    if (at < 0 || at + 4 > streamSize_) {
+      return false;
+    }
+    return GetLE32(ReadRange(at, 4).data()) == signature;
+  };
+  if (signatureAt(position - static_cast<std::int64_t>(TZip64Locator::kSize), kZip64LocatorSignature)) {
+    return true;
+  }
+  if (record.TotalEntries == 0 && record.DirectorySize == 0) {
+    return true;
+  }
+  return signatureAt(position - static_cast<std::int64_t>(record.DirectorySize), kCentralHeaderSignature);
 }
 
 std::int64_t TZipDirManager::FindZip64EndRecord(std::int64_t locatorPosition) {
@@ -512,6 +539,9 @@ void TZipDirManager::LoadDirectory() {
   Items.Clear();
   BaseOffset = 0;
   if (FindEndRecord() < 0) {
+    if (MultiVolume()) {
+      throw EZipException(44, owner_);
+    }
     RebuildDirectory();
     DirectoryStart = streamSize_;
     return;
@@ -520,18 +550,32 @@ void TZipDirManager::LoadDirectory() {
   try {
     ReadDirectory(extent);
   } catch (const EStreamError&) {
+    Items.Clear();
+    if (MultiVolume()) {
+      throw EZipException(44, owner_);
+    }
     if (!options_.RebuildDamagedDirectory) {
-      Items.Clear();
       throw;
     }
-    Items.Clear();
     RebuildDirectory();
     DirectoryStart = streamSize_;
     return;
   }
-  FindBaseOffset();
+  if (MultiVolume()) {
+    PlaceOnVolumes();
+  } else {
+    FindBaseOffset();
+  }
   if (!options_.RebuildDamagedDirectory) {
     CheckCompressedSizes();
+  }
+}
+
+void TZipDirManager::PlaceOnVolumes() {
+  const auto last = static_cast<std::uint32_t>(volumeStarts_.size() - 1);
+  for (int i = 0; i < Items.Count(); ++i) {
+    TDirItem& item = Items.MutableItem(i);
+    item.LocalHeaderOffset += static_cast<std::uint64_t>(volumeStarts_[std::min(item.DiskNumberStart, last)]);
   }
 }
 

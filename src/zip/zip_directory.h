@@ -38,6 +38,8 @@ struct TZipPendingChange {
   // The new data of poAdd, poMove and poUpdate: a file, or bytes held in memory.
   WideString SourceFile;
   std::shared_ptr<const std::string> SourceData;
+  // The file's size when it was added: no more is read from it (-1: it was missing then).
+  std::int64_t SourceSize = -1;
   std::uint32_t ExternalAttributes = 0;
   std::uint32_t DosDateTime = 0;  // of bytes from memory; a file's own time is taken when it is read
 };
@@ -132,8 +134,9 @@ class TZipDirManager {
  public:
   TZipDirManager(TStream& stream, bool creating, const TComponent* owner, TZipReadOptions options);
 
-  // The position of the end record nearest the end of the stream whose comment reaches the end exactly,
-  // or -1. Reads the tail of the stream once; later calls answer from that.
+  // The position of the archive's end record, or -1: of the records whose comment reaches the end of the
+  // stream exactly, the first whose directory checks out (the others are in its comment). Reads the tail of the stream
+  // once; later calls answer from that.
   std::int64_t FindEndRecord();
   // Reads the central directory (or rebuilds it from the local headers, see the options).
   void LoadDirectory();
@@ -142,6 +145,10 @@ class TZipDirManager {
 
   TStream& Stream() { return stream_; }
   bool Creating() const { return creating_; }
+  // The stream joins the volumes of a split archive, each starting where given: local-header offsets
+  // count from their entry's volume, and a directory that cannot be read is not rebuilt (error 44).
+  void SetVolumeStarts(std::vector<std::int64_t> starts) { volumeStarts_ = std::move(starts); }
+  bool MultiVolume() const { return !volumeStarts_.empty(); }
   std::int64_t EndRecordPosition() const { return endRecordPosition_; }
 
   TZipDirArray Items;
@@ -164,8 +171,10 @@ class TZipDirManager {
   std::vector<std::uint8_t> ReadRange(std::int64_t position, std::size_t count);
   DirectoryExtent LocateDirectory();
   std::int64_t FindZip64EndRecord(std::int64_t locatorPosition);
+  bool DirectoryChecksOut(std::int64_t position, const TZipEndRecord& record);
   void ReadDirectory(const DirectoryExtent& extent);
   void FindBaseOffset();
+  void PlaceOnVolumes();
   void CheckCompressedSizes();
 
   TStream& stream_;
@@ -177,6 +186,7 @@ class TZipDirManager {
   std::int64_t tailStart_ = 0;
   bool endRecordSearched_ = false;
   std::int64_t endRecordPosition_ = -1;
+  std::vector<std::int64_t> volumeStarts_;
 };
 
 // The name of an entry from its stored bytes: UTF-8 when flag bit 11 is set, else code page 437 ("OEM")

@@ -7,7 +7,7 @@ namespace kestrune::zip {
 namespace {
 
 // The message texts, by text index.
-constexpr std::array<const char*, 40> kTexts = {
+constexpr std::array<const char*, 43> kTexts = {
     "Unknown error",                                                                            // 0
     "Index out of bounds",                                                                      // 1
     "Invalid compression mode. Mode must be in [0-9] range",                                    // 2
@@ -50,6 +50,9 @@ constexpr std::array<const char*, 40> kTexts = {
     "Multiple transactions are not supported for multi-volume archives",                            // 37
     "Entry name \"%s\" would leave the folder it belongs in",                                       // 38
     "Spanning over removable disks is not supported; split the archive into volume files instead",  // 39
+    "Archive comment cannot hold the end of central directory signature \"PK\\5\\6\"",              // 40
+    "Archive \"%s\" was replaced or changed by another program since it was opened",                // 41
+    "\"%s\" is not a regular file",                                                                 // 42
 };
 
 struct CodeText {
@@ -59,14 +62,17 @@ struct CodeText {
 
 // Every error code with its text index, searched in order. 63 refuses a name such as "../x" or "/etc/x"
 // that would put a file outside the archive's folder or the extraction folder; 64 refuses to write
-// across removable disks, whose volume labels and disk changes this platform does not offer.
-constexpr std::array<CodeText, 65> kCodeTable = {{
-    {0, 0},   {1, 1},   {2, 1},   {3, 1},   {4, 1},   {5, 2},   {6, 3},   {7, 1},   {8, 4},   {9, 5},   {10, 5},
-    {11, 6},  {12, 6},  {13, 7},  {14, 7},  {15, 6},  {16, 1},  {17, 8},  {18, 6},  {19, 9},  {20, 10}, {21, 1},
-    {22, 11}, {23, 9},  {24, 1},  {25, 11}, {26, 12}, {27, 13}, {28, 14}, {29, 5},  {30, 6},  {31, 6},  {32, 15},
-    {33, 16}, {34, 17}, {35, 18}, {36, 19}, {37, 20}, {38, 6},  {39, 21}, {40, 22}, {41, 23}, {42, 6},  {43, 23},
-    {44, 24}, {45, 24}, {46, 25}, {47, 26}, {48, 27}, {49, 28}, {50, 29}, {51, 30}, {52, 31}, {53, 6},  {54, 6},
-    {55, 32}, {56, 33}, {57, 27}, {58, 34}, {59, 34}, {60, 35}, {61, 36}, {62, 37}, {63, 38}, {64, 39},
+// across removable disks, whose volume labels and disk changes this platform does not offer; 65 to 67
+// keep an update from hiding or losing entries (a comment that reads as an end record, an archive that
+// another program changed meanwhile, a pipe or device that would be read for ever).
+constexpr std::array<CodeText, 68> kCodeTable = {{
+    {0, 0},   {1, 1},   {2, 1},   {3, 1},   {4, 1},   {5, 2},   {6, 3},   {7, 1},   {8, 4},   {9, 5},
+    {10, 5},  {11, 6},  {12, 6},  {13, 7},  {14, 7},  {15, 6},  {16, 1},  {17, 8},  {18, 6},  {19, 9},
+    {20, 10}, {21, 1},  {22, 11}, {23, 9},  {24, 1},  {25, 11}, {26, 12}, {27, 13}, {28, 14}, {29, 5},
+    {30, 6},  {31, 6},  {32, 15}, {33, 16}, {34, 17}, {35, 18}, {36, 19}, {37, 20}, {38, 6},  {39, 21},
+    {40, 22}, {41, 23}, {42, 6},  {43, 23}, {44, 24}, {45, 24}, {46, 25}, {47, 26}, {48, 27}, {49, 28},
+    {50, 29}, {51, 30}, {52, 31}, {53, 6},  {54, 6},  {55, 32}, {56, 33}, {57, 27}, {58, 34}, {59, 34},
+    {60, 35}, {61, 36}, {62, 37}, {63, 38}, {64, 39}, {65, 40}, {66, 41}, {67, 42},
 }};
 
 std::string ArgText(const TZipFormatArg& arg) {

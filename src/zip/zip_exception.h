@@ -21,11 +21,17 @@ class TComponent {
 inline constexpr int kErrorUnsafeName = 63;
 // Writing with SpanningMode smSpanning.
 inline constexpr int kErrorSpanningUnsupported = 64;
+// An archive comment holding the end record's signature, which would hide the real end record.
+inline constexpr int kErrorCommentHidesEnd = 65;
+// The archive file was replaced or changed by another program after it was opened.
+inline constexpr int kErrorArchiveChanged = 66;
+// A source to add that is neither a regular file nor a folder (a pipe, a device).
+inline constexpr int kErrorNotRegularFile = 67;
 
 // One argument of a message with "%s" or "%d".
 using TZipFormatArg = std::variant<std::string, WideString, std::int64_t>;
 
-// Every failure of the archiver: the numeric code (0 to 64) and the message "[Name: ]text - Native error:
+// Every failure of the archiver: the numeric code (0 to 67) and the message "[Name: ]text - Native error:
 // 00015", the text taken from the code's row of the message table.
 class EZipException : public std::runtime_error {
  public:

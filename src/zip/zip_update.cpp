@@ -1,4 +1,6 @@
 // Queuing changes to an open archive and the update transaction around them.
+#include <sys/stat.h>
+
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -149,6 +151,14 @@ void TZipBaseArchiver::QueueFile(const WideString& sourceFile, const WideString&
     TZipPendingChange change;
     change.Operation = operation;
     change.SourceFile = sourceFile;
+    struct stat info {};
+    if (::stat(NativeFileName(sourceFile).c_str(), &info) == 0) {
+      // A pipe or a device has no end to read to.
+      if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) {
+        throw EZipException(kErrorNotRegularFile, this, {sourceFile});
+      }
+      change.SourceSize = S_ISREG(info.st_mode) ? static_cast<std::int64_t>(info.st_size) : 0;
+    }
     const int attributes = WideFileGetAttr(sourceFile);
     change.ExternalAttributes = attributes < 0 ? kFileAttributes : static_cast<std::uint32_t>(attributes);
     QueueNewData(storedName.empty() ? StoredNameFor(sourceFile) : storedName, std::move(change), {}, sourceFile);
@@ -269,6 +279,15 @@ void TZipBaseArchiver::RenameFile(const WideString& oldName, const WideString& n
 }
 
 void TZipBaseArchiver::SetArchiveComment(const AnsiString& comment) {
+  // Readers look for the end record from the end of the file: one inside the comment would be taken
+  // for the archive's own.
+  for (const std::uint32_t signature : ReadOptions().EndRecordSignatures) {
+    std::string bytes(4, '\0');
+    PutLE32(reinterpret_cast<std::uint8_t*>(bytes.data()), signature);
+    if (comment.substr(0, kMaxFieldLength).find(bytes) != AnsiString::npos) {
+      throw EZipException(kErrorCommentHidesEnd, this);
+    }
+  }
   Queue([&] {
     dirManager_->Comment = comment.substr(0, kMaxFieldLength);
     commentChanged_ = true;
@@ -333,6 +352,8 @@ void TZipBaseArchiver::ReopenAfterCommit(std::unique_ptr<TStream> memory) {
       const unsigned mode = openMode_ < kOpenCreate ? openMode_ : kOpenReadWriteDenyWrite;
       stream_ = std::make_unique<TWFileStream>(FileName, mode);
     }
+    createdFile_ = false;
+    RememberArchiveFile();
     dirManager_ = std::make_unique<TZipDirManager>(*stream_, false, this, ReadOptions());
     LoadFromStream();
   } catch (...) {

@@ -1,12 +1,127 @@
 #include "zip/zip_volumes.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 
 namespace kestrune::zip {
+namespace {
+
+constexpr char kTempPrefix[] = "FC";
+constexpr char kTempSuffix[] = ".tmp";
+constexpr std::size_t kTempUniqueLength = 6;
+
+bool IsOwnTempName(const std::string& name) {
+  const std::size_t prefix = sizeof kTempPrefix - 1;
+  const std::size_t suffix = sizeof kTempSuffix - 1;
+  if (name.size() != prefix + kTempUniqueLength + suffix || name.compare(0, prefix, kTempPrefix) != 0 ||
+      name.compare(prefix + kTempUniqueLength, suffix, kTempSuffix) != 0) {
+    return false;
+  }
+  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix),
+                     name.begin() + static_cast<std::ptrdiff_t>(prefix + kTempUniqueLength),
+                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+}
+
+// Where a seek counts from.
+std::int64_t SeekBase(TSeekOrigin origin, std::int64_t position, std::int64_t size) {
+  if (origin == TSeekOrigin::soCurrent) {
+    return position;
+  }
+  return origin == TSeekOrigin::soEnd ? size : 0;
+}
+
+}  // namespace
+
+TLockedTempFile::TLockedTempFile(const std::string& folder) {
+  std::string pattern = folder + "/" + kTempPrefix + std::string(kTempUniqueLength, 'X') + kTempSuffix;
+  lock_ = ::mkstemps(pattern.data(), static_cast<int>(sizeof kTempSuffix - 1));
+  if (lock_ < 0) {
+    throw EFCreateError("Cannot create file \"" + pattern + "\"");
+  }
+  // Held until the file is renamed away or deleted; a killed process lets it go.
+  ::flock(lock_, LOCK_EX);
+  path_ = pattern;
+}
+
+TLockedTempFile::~TLockedTempFile() { Release(true); }
+
+bool TLockedTempFile::Release(bool remove) {
+  bool removed = true;
+  if (remove && !path_.empty() && ::unlink(path_.c_str()) != 0 && errno != ENOENT) {
+    removed = false;
+  }
+  if (lock_ >= 0) {
+    ::close(lock_);
+    lock_ = -1;
+  }
+  path_.clear();
+  return removed;
+}
+
+void RemoveStaleTempFiles(const std::string& folder) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    const std::string name = it->path().filename().string();
+    if (!IsOwnTempName(name)) {
+      continue;
+    }
+    const std::string path = it->path().string();
+    const int handle = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (handle < 0) {
+      continue;
+    }
+    struct stat info {};
+    // An empty one may be one that another commit has just made and not locked yet.
+    if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_size > 0 &&
+        ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
+      ::unlink(path.c_str());
+    }
+    ::close(handle);
+  }
+}
+
+TJoinedVolumes::TJoinedVolumes(std::vector<std::unique_ptr<TStream>> volumes) : volumes_(std::move(volumes)) {
+  for (const auto& volume : volumes_) {
+    starts_.push_back(size_);
+    size_ += volume->Size();
+  }
+}
+
+std::size_t TJoinedVolumes::Read(void* buffer, std::size_t count) {
+  auto* bytes = static_cast<std::uint8_t*>(buffer);
+  std::size_t done = 0;
+  while (done < count && position_ < size_) {
+    // The last volume that starts at or before the position (an empty volume holds nothing).
+    const auto after = std::upper_bound(starts_.begin(), starts_.end(), position_);
+    const auto index = static_cast<std::size_t>(after - starts_.begin() - 1);
+    TStream& volume = *volumes_[index];
+    const std::int64_t end = starts_[index] + volume.Size();
+    const auto n =
+        static_cast<std::size_t>(std::min<std::int64_t>(end - position_, static_cast<std::int64_t>(count - done)));
+    volume.SetPosition(position_ - starts_[index]);
+    const std::size_t got = volume.Read(bytes + done, n);
+    done += got;
+    position_ += static_cast<std::int64_t>(got);
+    if (got < n) {
+      break;
+    }
+  }
+  return done;
+}
+
+std::int64_t TJoinedVolumes::Seek(std::int64_t offset, TSeekOrigin origin) {
+  position_ = std::max<std::int64_t>(SeekBase(origin, position_, size_) + offset, 0);
+  return position_;
+}
 
 TVolumeStream::TVolumeStream(std::string folder, std::uint64_t firstSize, std::uint64_t size, NextVolumeFunction next)
     : folder_(std::move(folder)), firstSize_(firstSize), size_each_(size), next_(std::move(next)) {
@@ -16,9 +131,6 @@ TVolumeStream::TVolumeStream(std::string folder, std::uint64_t firstSize, std::u
 TVolumeStream::~TVolumeStream() {
   for (Volume& volume : volumes_) {
     volume.file.reset();
-    if (!volume.temp.empty()) {
-      ::unlink(volume.temp.c_str());
-    }
   }
 }
 
@@ -28,15 +140,9 @@ bool TVolumeStream::AddVolume() {
     refused_ = true;
     return false;
   }
-  std::string pattern = folder_ + "/FCXXXXXX.tmp";
-  const int handle = ::mkstemps(pattern.data(), 4);
-  if (handle < 0) {
-    throw EFCreateError("Cannot create file \"" + pattern + "\"");
-  }
-  ::close(handle);
   Volume volume;
-  volume.temp = pattern;
-  volume.file = std::make_unique<TWFileStream>(Utf8ToWide(pattern), 2);
+  volume.temp = std::make_unique<TLockedTempFile>(folder_);
+  volume.file = std::make_unique<TWFileStream>(Utf8ToWide(volume.temp->Path()), 2);
   volume.start = size_;
   volume.capacity = index == 0 && firstSize_ > 0 ? firstSize_ : size_each_;
   volumes_.push_back(std::move(volume));
@@ -85,20 +191,13 @@ std::size_t TVolumeStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TVolumeStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  std::int64_t base = 0;
-  if (origin == TSeekOrigin::soCurrent) {
-    base = position_;
-  } else if (origin == TSeekOrigin::soEnd) {
-    base = size_;
-  }
-  position_ = std::clamp<std::int64_t>(base + offset, 0, size_);
+  position_ = std::clamp<std::int64_t>(SeekBase(origin, position_, size_) + offset, 0, size_);
   return position_;
 }
 
 void TVolumeStream::SetSize(std::int64_t size) {
   while (volumes_.size() > 1 && volumes_.back().start >= size) {
     volumes_.back().file.reset();
-    ::unlink(volumes_.back().temp.c_str());
     volumes_.pop_back();
   }
   Volume& last = volumes_.back();
@@ -135,10 +234,10 @@ bool TVolumeStream::Publish(const std::function<std::string(int volume, bool las
       return false;
     }
     volume.file.reset();
-    if (::rename(volume.temp.c_str(), name(static_cast<int>(i), i + 1 == volumes_.size()).c_str()) != 0) {
+    if (::rename(volume.temp->Path().c_str(), name(static_cast<int>(i), i + 1 == volumes_.size()).c_str()) != 0) {
       return false;
     }
-    volume.temp.clear();
+    volume.temp->Release(false);
   }
   return true;
 }

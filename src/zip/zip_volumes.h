@@ -13,6 +13,51 @@
 // the whole archive is written, so a failure leaves no volume behind.
 namespace kestrune::zip {
 
+// A temporary file of the archiver's own naming ("FC" and six characters, ".tmp"), created empty and
+// held locked while it is in use, so that a later commit can tell the leftover of a killed one from a
+// file that another commit is writing. Removed when destroyed unless Release() came first.
+class TLockedTempFile {
+ public:
+  // Error: EFCreateError naming the file it could not create.
+  explicit TLockedTempFile(const std::string& folder);
+  ~TLockedTempFile();
+  TLockedTempFile(const TLockedTempFile&) = delete;
+  TLockedTempFile& operator=(const TLockedTempFile&) = delete;
+
+  const std::string& Path() const { return path_; }
+  // The file was renamed away or deleted: forget it. Deletes it first when remove is true; false when
+  // that failed.
+  bool Release(bool remove);
+
+ private:
+  std::string path_;
+  int lock_ = -1;
+};
+
+// Removes the leftovers of killed commits from a folder: files of the archiver's temporary naming,
+// owned by this user, not empty and locked by no process.
+void RemoveStaleTempFiles(const std::string& folder);
+
+// The volumes of a split archive read as the one stream they were cut from; positions in it are the
+// start of a record's volume plus the offset the record gives within that volume.
+class TJoinedVolumes : public TStream {
+ public:
+  explicit TJoinedVolumes(std::vector<std::unique_ptr<TStream>> volumes);
+  std::size_t Read(void* buffer, std::size_t count) override;
+  std::size_t Write(const void*, std::size_t) override { return 0; }
+  std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
+  std::int64_t Size() override { return size_; }
+  void SetSize(std::int64_t) override { throw EWriteError(); }
+  // Where each volume starts in the joined stream.
+  const std::vector<std::int64_t>& Starts() const { return starts_; }
+
+ private:
+  std::vector<std::unique_ptr<TStream>> volumes_;
+  std::vector<std::int64_t> starts_;
+  std::int64_t size_ = 0;
+  std::int64_t position_ = 0;
+};
+
 class TVolumeStream : public TStream {
  public:
   struct Location {
@@ -48,7 +93,7 @@ class TVolumeStream : public TStream {
 
  private:
   struct Volume {
-    std::string temp;
+    std::unique_ptr<TLockedTempFile> temp;
     std::unique_ptr<TWFileStream> file;
     std::int64_t start = 0;
     std::int64_t size = 0;

@@ -208,7 +208,9 @@ bool IsUnsafeEntryName(WideStringView name) {
   if (normal.empty() || normal.front() == u'/' || normal.find(u'\0') != WideString::npos) {
     return true;
   }
-  if (normal.size() >= 2 && normal[1] == u':') {
+  // A drive ("C:x"); "1:2.txt" is an ordinary name.
+  const auto isLetter = [](char16_t c) { return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z'); };
+  if (normal.size() >= 2 && normal[1] == u':' && isLetter(normal[0])) {
     return true;
   }
   std::size_t start = 0;
@@ -267,8 +269,14 @@ std::size_t CompressionBlockSize(int compressionMode) {
 }
 
 void TZipOutput::Write(const void* data, std::size_t count) {
-  if (count != 0 && stream_.Write(data, count) != count) {
-    throw EZipException(46, owner_);
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  while (count != 0) {
+    const std::size_t written = stream_.Write(bytes, count);
+    bytes += written;
+    count -= written;
+    if (count != 0 && !(diskFull_ && diskFull_())) {
+      throw EZipException(46, owner_);
+    }
   }
 }
 

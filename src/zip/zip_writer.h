@@ -55,10 +55,13 @@ class TZipOutput {
   // Drops everything from position on (an entry that failed half-way).
   void CutAt(std::int64_t position);
   TStream& Stream() { return stream_; }
+  // Asked when a write stops short (errno tells why); true has the rest of it tried again.
+  void SetDiskFullHandler(std::function<bool()> handler) { diskFull_ = std::move(handler); }
 
  private:
   TStream& stream_;
   const TComponent* owner_;
+  std::function<bool()> diskFull_;
 };
 
 struct TCompressedData {

@@ -134,7 +134,7 @@ const VolumeName kVolumeNames[] = {
     {"SplittingPlain", smSplitting, false, u"/m/roms.zip", false, false, 0, false, u"/m/roms.Z01"},
     {"SplittingPlainOwnFormat", smSplitting, false, u"/m/roms.zip", false, true, 9, false, u"/m/roms.F10"},
     {"SplittingLastSelfExtracting", smSplitting, true, u"/m/roms.zip", true, false, 4, true, u"/m/roms.ZIP"},
-    {"SplittingLastSelfExtractingOwnFormat", smSplitting, true, u"/m/roms.zip", true, true, 4, true, u"/m/roms.ZA"},
+    {"SplittingLastSelfExtractingOwnFormat", smSplitting, true, u"/m/roms.zip", true, true, 4, true, u"/m/roms.ZF"},
     {"SplittingLast", smSplitting, false, u"/m/roms.zip", false, false, 4, true, u"/m/roms.zip"},
     {"SingleFile", smNone, true, u"/m/roms.zip", false, false, 2, false, u"/m/roms.zip"},
 };

@@ -1,11 +1,19 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/capability.h>
+#include <sys/file.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/types.h>
 #include <unistd.h>
 #include <zlib.h>
 
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <map>
 #include <optional>
 #include <sstream>
@@ -14,6 +22,7 @@
 
 #include "support/file_util.h"
 #include "support/temp_dir.h"
+#include "zip/wide_file.h"
 #include "zip/zip_archiver.h"
 #include "zip/zip_builder.h"
 
@@ -131,12 +140,15 @@ class ZipUpdateTest : public ::testing::Test {
  protected:
   void SetUp() override { path_ = dir_ / "out.zip"; }
 
+  // The temporary files go beside the archive, where the tests look for leftovers.
   void Create(TZipBaseArchiver& zip) {
     zip.FileName = Utf8ToWide(path_.string());
+    zip.TempDir = Utf8ToWide(dir_.path().string());
     zip.OpenZip(kOpenCreate);
   }
   void OpenExisting(TZipBaseArchiver& zip) {
     zip.FileName = Utf8ToWide(path_.string());
+    zip.TempDir = Utf8ToWide(dir_.path().string());
     zip.OpenZip(kOpenReadWriteDenyWrite);
   }
   fs::path Source(const std::string& name, const std::string& data) {
@@ -725,6 +737,714 @@ TEST_F(ZipUpdateTest, MultiVolumeWritingThatCannotBeDoneIsRefused) {
       EXPECT_EQ(e.ErrorCode(), row.code);
     }
   }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+// Walks an archive as a streaming reader does: local header after local header, each entry's end
+// found from its data (deflate's own end, or the sizes in the header), its data descriptor read with
+// 8-byte sizes when the local header has a ZIP64 block; ends at the central directory. Returns the
+// names in order, or what went wrong.
+struct Walk {
+  std::vector<std::string> names;
+  std::string error;
+};
+
+Walk WalkLocalHeaders(const std::string& bytes) {
+  Walk walk;
+  const auto le16 = [&](std::size_t at) {
+    return at + 2 <= bytes.size() ? static_cast<std::uint16_t>(static_cast<std::uint8_t>(bytes[at]) |
+                                                               static_cast<std::uint8_t>(bytes[at + 1]) << 8)
+                                  : std::uint16_t{0};
+  };
+  const auto le32 = [&](std::size_t at) { return static_cast<std::uint32_t>(le16(at) | le16(at + 2) << 16); };
+  const auto le64 = [&](std::size_t at) { return le32(at) | static_cast<std::uint64_t>(le32(at + 4)) << 32; };
+  std::size_t at = le32(0) == 0x08074B50 ? 4 : 0;
+  while (le32(at) == 0x04034B50) {
+    const std::uint16_t flags = le16(at + 6);
+    const std::uint16_t method = le16(at + 8);
+    std::uint64_t compressed = le32(at + 18);
+    const std::size_t nameLength = le16(at + 26);
+    const std::size_t extraLength = le16(at + 28);
+    const std::string name = bytes.substr(at + 30, nameLength);
+    bool zip64 = false;
+    for (std::size_t e = at + 30 + nameLength; e + 4 <= at + 30 + nameLength + extraLength; e += 4 + le16(e + 2)) {
+      if (le16(e) == 1) {
+        zip64 = true;
+        if (compressed == 0xFFFFFFFF) {
+          compressed = le64(e + 12);
+        }
+      }
+    }
+    const std::size_t data = at + 30 + nameLength + extraLength;
+    std::string content;
+    if (method == 8) {
+      z_stream z{};
+      inflateInit2(&z, -15);
+      z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(bytes.data() + data));
+      z.avail_in = static_cast<uInt>(bytes.size() - data);
+      char out[65536];
+      int status = Z_OK;
+      while (status == Z_OK) {
+        z.next_out = reinterpret_cast<Bytef*>(out);
+        z.avail_out = sizeof out;
+        status = inflate(&z, Z_NO_FLUSH);
+        content.append(out, sizeof out - z.avail_out);
+      }
+      compressed = z.total_in;
+      inflateEnd(&z);
+      if (status != Z_STREAM_END) {
+        walk.error = name + ": deflate data does not end";
+        return walk;
+      }
+    } else if ((flags & 8) == 0) {
+      content = bytes.substr(data, compressed);
+    } else {
+      walk.error = name + ": stored data of unknown size";
+      return walk;
+    }
+    at = data + compressed;
+    if ((flags & 8) != 0) {
+      at += le32(at) == 0x08074B50 ? 4 : 0;
+      const std::uint64_t size = zip64 ? le64(at + 12) : le32(at + 8);
+      if (le32(at) != Crc(content) || size != content.size()) {
+        walk.error = name + ": data descriptor does not match the data";
+        return walk;
+      }
+      at += zip64 ? 20 : 12;
+    }
+    walk.names.push_back(name);
+  }
+  if (le32(at) != 0x02014B50) {
+    walk.error = "no local or central header at " + std::to_string(at);
+  }
+  return walk;
+}
+
+// Archives whose entries carry data descriptors, each renamed and added to here, then read by unzip
+// and by a streaming walk.
+struct StreamedCase {
+  const char* name;
+  std::string command;  // makes in.zip in the folder; empty: the checked-in file
+  const char* fixture;
+};
+void PrintTo(const StreamedCase& c, std::ostream* os) { *os << c.name; }
+
+class DescriptorCopyTest : public ZipUpdateTest, public ::testing::WithParamInterface<StreamedCase> {};
+
+TEST_P(DescriptorCopyTest, CopiedEntriesKeepTheirWholeDataDescriptor) {
+  const StreamedCase& c = GetParam();
+  if (c.fixture != nullptr) {
+    fs::copy_file(kestrune::test::TestDataDir() / "zip" / c.fixture, path_);
+  } else {
+    ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+    const ToolRun made = RunTool("cd " + Quoted(dir_.path()) + " && " + c.command + " > out.zip");
+    ASSERT_EQ(made.status, 0) << made.output;
+  }
+  ASSERT_TRUE(WalkLocalHeaders(ReadFileBytes(path_)).error.empty()) << WalkLocalHeaders(ReadFileBytes(path_)).error;
+  std::vector<std::string> names;
+  {
+    TZipArchiver zip;
+    OpenExisting(zip);
+    const auto& items = zip.DirManager()->Items;
+    for (int i = 0; i < items.Count(); ++i) {
+      names.push_back(WideToUtf8(items.Item(i).FileName));
+    }
+    zip.BeginUpdate();
+    zip.RenameFile(Utf8ToWide(names.front()), u"renamed.txt");
+    zip.AddFromBuffer(u"added.txt", "added after the copied entries");
+    zip.CloseZip();
+  }
+  names.front() = "renamed.txt";
+  names.push_back("added.txt");
+  const Walk walk = WalkLocalHeaders(ReadFileBytes(path_));
+  EXPECT_EQ(walk.error, "");
+  EXPECT_EQ(walk.names, names);
+  EXPECT_EQ(Unzip::Test(path_).status, 0) << Unzip::Test(path_).output;
+  EXPECT_EQ(ReadBack(path_).size(), names.size());
+}
+
+const StreamedCase kStreamedCases[] = {
+    {"InfoZipFromAPipeWithZip64LocalHeader", "printf 'piped data, piped data' | zip -q - - | cat", nullptr},
+    {"InfoZipFromAPipeWithoutZip64", "printf 'piped data, piped data' | zip -q -fz- - - | cat", nullptr},
+    {"StreamingWriterWithZip64LocalHeaders", "", "python-streamed-zip64.zip"},
+};
+INSTANTIATE_TEST_SUITE_P(ZipWriter, DescriptorCopyTest, ::testing::ValuesIn(kStreamedCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(ZipUpdateTest, CloseZipRaisesAFailedSaveAndLeavesTheArchiveAsItWas) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.SetCompressionMode(0);
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(200000, 7));
+  try {
+    kestrune::test::ScopedFileSizeLimit limit(50000);
+    zip.CloseZip();
+    FAIL() << "a save that could not be written was reported as done";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 46);
+  }
+  EXPECT_FALSE(zip.Active());
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, ANewArchiveThatCannotBeWrittenLeavesNoFile) {
+  TZipArchiver zip;
+  zip.SetCompressionMode(0);
+  Create(zip);
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(200000, 8));
+  EXPECT_THROW(
+      {
+        kestrune::test::ScopedFileSizeLimit limit(50000);
+        zip.CloseZip();
+      },
+      EZipException);
+  EXPECT_FALSE(fs::exists(path_));
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, OverallProgressRisesFromNothingToAll) {
+  TZipArchiver zip;
+  Create(zip);
+  std::vector<std::pair<TZipProgressPhase, double>> seen;
+  zip.OnOverallProgress = [&](TZipBaseArchiver&, double progress, TZipProcessOperation, TZipProgressPhase phase,
+                              bool&) { seen.emplace_back(phase, progress); };
+  zip.BeginUpdate();
+  for (const char16_t* name : {u"a.bin", u"b.bin", u"c.bin", u"d.bin"}) {
+    zip.AddFromBuffer(name, Noise(1000, 1));
+  }
+  zip.EndUpdate();
+  ASSERT_EQ(seen.size(), 6u);
+  EXPECT_EQ(seen.front(), std::make_pair(TZipProgressPhase::ppStart, 0.0));
+  const std::vector<double> process = {seen[1].second, seen[2].second, seen[3].second, seen[4].second};
+  EXPECT_EQ(process, (std::vector<double>{0, 25, 50, 75}));
+  EXPECT_EQ(seen.back(), std::make_pair(TZipProgressPhase::ppEnd, 100.0));
+}
+
+TEST_F(ZipUpdateTest, OnlyALetterAndAColonMakeADrive) {
+  struct Row {
+    const char16_t* name;
+    bool accepted;
+  };
+  TZipArchiver zip;
+  Create(zip);
+  for (const Row& row : {Row{u"1:2.txt", true}, Row{u"::x", true}, Row{u"C:x.txt", false}, Row{u"z:/x", false}}) {
+    try {
+      zip.AddFromBuffer(row.name, "x");
+      EXPECT_TRUE(row.accepted) << WideToUtf8(row.name);
+    } catch (const EZipException& e) {
+      EXPECT_FALSE(row.accepted) << WideToUtf8(row.name);
+      EXPECT_EQ(e.ErrorCode(), kErrorUnsafeName);
+    }
+  }
+  zip.BaseDir = Utf8ToWide((dir_ / "out").string());
+  EXPECT_EQ(zip.ExtractFiles(u"*"), 2);
+  EXPECT_EQ(ReadFileBytes(dir_ / "out" / "1:2.txt"), "x");
+}
+
+TEST_F(ZipUpdateTest, AnEmptySplitArchiveIsALoneEndRecord) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  Create(zip);
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), test::BuildZip({}).bytes);
+}
+
+TEST_F(ZipUpdateTest, ACommentThatReadsAsAnEndRecordIsRefusedAndTheRealEndRecordIsFound) {
+  const std::string fake = std::string("PK\x05\x06", 4) + std::string(18, '\0');
+  test::BuildOptions options;
+  options.comment = fake;
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}, {"two.txt", "2"}}, options).bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 2);
+  EXPECT_EQ(zip.DirManager()->Comment, fake);
+  zip.AddFromBuffer(u"three.txt", "3");
+  EXPECT_EQ(zip.DirManager()->Items.Count(), 3);
+  const std::string before = ReadFileBytes(path_);
+  try {
+    zip.SetArchiveComment("notes " + fake);
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), kErrorCommentHidesEnd);
+  }
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_EQ(ReadBack(path_).size(), 3u);
+}
+
+TEST_F(ZipUpdateTest, PipesAndDevicesAreRefusedAsSources) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  const fs::path fifo = dir_ / "fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  for (const fs::path& source : {fifo, fs::path("/dev/zero")}) {
+    try {
+      zip.AddFile(Utf8ToWide(source.string()), u"x");
+      FAIL() << source;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), kErrorNotRegularFile);
+    }
+  }
+  zip.CloseZip();
+  EXPECT_EQ(ReadFileBytes(path_), before);
+}
+
+TEST_F(ZipUpdateTest, AGrowingSourceIsTakenAtTheSizeItHadWhenAdded) {
+  const std::string first = Noise(300000, 2);
+  const fs::path log = Source("growing.log", first);
+  TZipArchiver zip;
+  Create(zip);
+  zip.BeginUpdate();
+  zip.AddFile(Utf8ToWide(log.string()), u"growing.log");
+  zip.OnFileProgress = [&](TZipBaseArchiver&, const WideString&, double, TZipProcessOperation, TZipProgressPhase,
+                           bool&) { std::ofstream(log, std::ios::app | std::ios::binary) << Noise(100000, 3); };
+  zip.EndUpdate();
+  std::map<std::string, std::string> bytes;
+  ReadBack(zip, &bytes);
+  EXPECT_EQ(bytes["growing.log"], first);
+}
+
+TEST_F(ZipUpdateTest, LeftoversOfAKilledCommitAreRemovedByTheNext) {
+  WriteFileBytes(dir_ / "FCa1B2c3.tmp", "left by a commit that was killed");
+  WriteFileBytes(dir_ / "FCd4E5f6.tmp", "being written by another commit");
+  WriteFileBytes(dir_ / "FCnotes.tmp", "the user's own");
+  const int busy = ::open((dir_ / "FCd4E5f6.tmp").c_str(), O_RDONLY);
+  ASSERT_EQ(::flock(busy, LOCK_EX), 0);
+  TZipArchiver zip;
+  Create(zip);
+  zip.AddFromBuffer(u"a.txt", "a");
+  ::close(busy);
+  EXPECT_FALSE(fs::exists(dir_ / "FCa1B2c3.tmp"));
+  EXPECT_TRUE(fs::exists(dir_ / "FCd4E5f6.tmp"));
+  EXPECT_TRUE(fs::exists(dir_ / "FCnotes.tmp"));
+}
+
+TEST_F(ZipUpdateTest, AnArchiveChangedByAnotherProgramIsNotOverwritten) {
+  struct Row {
+    const char* name;
+    std::function<void(const fs::path&)> change;
+  };
+  const Row rows[] = {
+      {"replaced",
+       [](const fs::path& path) {
+         WriteFileBytes(path.string() + ".new", test::BuildZip({{"theirs.txt", "theirs"}}).bytes);
+         fs::rename(path.string() + ".new", path);
+       }},
+      {"appended to", [](const fs::path& path) { std::ofstream(path, std::ios::app) << "more"; }},
+  };
+  for (const Row& row : rows) {
+    WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+    TZipArchiver zip;
+    OpenExisting(zip);
+    row.change(path_);
+    const std::string theirs = ReadFileBytes(path_);
+    try {
+      zip.AddFromBuffer(u"mine.txt", "mine");
+      FAIL() << row.name;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), kErrorArchiveChanged) << row.name;
+      EXPECT_NE(std::string(e.what()).find("another program"), std::string::npos) << e.what();
+    }
+    zip.CloseZip();
+    EXPECT_EQ(ReadFileBytes(path_), theirs) << row.name;
+  }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+// A split archive as Info-ZIP's zip makes it ("zip -s 64k"): out.z01, out.z02, out.zip.
+std::map<std::string, std::string> MakeInfoZipSplit(const fs::path& folder) {
+  const std::map<std::string, std::string> contents = {
+      {"a.bin", Noise(100000, 11)}, {"b.bin", Noise(70000, 12)}, {"c.txt", "small"}};
+  for (const auto& [name, data] : contents) {
+    WriteFileBytes(folder / name, data);
+  }
+  const ToolRun run = RunTool("cd " + Quoted(folder) + " && zip -q -s 64k out.zip a.bin b.bin c.txt");
+  EXPECT_EQ(run.status, 0) << run.output;
+  for (const auto& [name, data] : contents) {
+    fs::remove(folder / name);
+  }
+  return contents;
+}
+
+// Writes the entries stored, as a split archive of 64 KiB volumes, with the archiver set up by setup.
+void WriteSplit(const fs::path& archive, const std::map<std::string, std::string>& contents,
+                const std::function<void(TZipArchiver&)>& setup) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  zip.SetCompressionMode(0);
+  setup(zip);
+  zip.FileName = Utf8ToWide(archive.string());
+  zip.TempDir = Utf8ToWide(archive.parent_path().string());
+  zip.OpenZip(kOpenCreate);
+  zip.BeginUpdate();
+  for (const auto& [name, data] : contents) {
+    zip.AddFromBuffer(Utf8ToWide(name), data);
+  }
+  zip.EndUpdate();
+}
+
+void ExpectReadsBack(const fs::path& archive, const std::map<std::string, std::string>& contents) {
+  TZipArchiver zip;
+  zip.FileName = Utf8ToWide(archive.string());
+  zip.OpenZip(kOpenReadOnly);
+  std::map<std::string, std::string> bytes;
+  const std::vector<Seen> seen = ReadBack(zip, &bytes);
+  EXPECT_EQ(bytes, contents);
+  EXPECT_EQ(seen.size(), contents.size());
+  TZipArchiveItem item;
+  EXPECT_TRUE(zip.FindFirstEntry(u"b.*", item, faAnyFile));
+  EXPECT_EQ(item.UncompressedSize, contents.at("b.bin").size());
+}
+
+TEST_F(ZipUpdateTest, InfoZipSplitArchivesOpenByTheirLastVolume) {
+  ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+  const auto contents = MakeInfoZipSplit(dir_.path());
+  ASSERT_TRUE(fs::exists(dir_ / "out.z02"));
+  ExpectReadsBack(path_, contents);
+}
+
+class OwnSplitArchiveTest : public ZipUpdateTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(OwnSplitArchiveTest, OpensByItsLastVolumeWhicheverNamingItWasWrittenWith) {
+  const std::map<std::string, std::string> contents = {
+      {"a.bin", Noise(30000, 1)}, {"b.bin", Noise(120000, 2)}, {"c/d.txt", "small"}};
+  WriteSplit(path_, contents, [](TZipArchiver& zip) { zip.SpanningOptions.AdvancedNaming = GetParam(); });
+  ASSERT_TRUE(fs::exists(dir_ / (GetParam() ? "out_002.zip" : "out.Z02")));
+  ExpectReadsBack(path_, contents);
+}
+INSTANTIATE_TEST_SUITE_P(ZipReader, OwnSplitArchiveTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "AdvancedNaming" : "PlainNaming"; });
+
+TEST_F(ZipUpdateTest, AMissingMiddleVolumeRaisesItsEventAndThenError45) {
+  ASSERT_EQ(RunTool("zip -v").status, 0) << "Info-ZIP zip is missing: scripts/install-deps.sh installs it";
+  MakeInfoZipSplit(dir_.path());
+  fs::remove(dir_ / "out.z02");
+  for (const bool handler : {true, false}) {
+    TZipArchiver zip;
+    zip.Name = "romzipper";
+    zip.FileName = Utf8ToWide(path_.string());
+    std::vector<std::string> asked;
+    if (handler) {
+      zip.OnRequestFirstVolume = [&](TZipBaseArchiver&, WideString& name, bool& cancel) {
+        asked.push_back("first " + WideToUtf8(name) + (cancel ? " cancel" : ""));
+      };
+      zip.OnRequestMiddleVolume = [&](TZipBaseArchiver&, int volume, WideString& name, bool& cancel) {
+        asked.push_back(std::to_string(volume) + " " + WideToUtf8(name));
+        cancel = !fs::exists(NativeFileName(name));
+      };
+    }
+    try {
+      zip.OpenZip(kOpenReadOnly);
+      FAIL() << "opened without its middle volume";
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), 45);
+      EXPECT_STREQ(e.what(),
+                   "romzipper: Cannot open archive file. Opening aborted or invalid file - Native error: 00045");
+    }
+    EXPECT_FALSE(zip.Active());
+    if (handler) {
+      EXPECT_EQ(asked, (std::vector<std::string>{"first " + (dir_ / "out.z01").string(),
+                                                 "2 " + (dir_ / "out_002.zip").string()}));
+    }
+  }
+}
+
+struct NamingCase {
+  const char* name;
+  std::vector<std::string> files;  // in the folder
+  bool advanced;
+  int volume;
+  bool last;
+  const char* expected;
+};
+void PrintTo(const NamingCase& c, std::ostream* os) { *os << c.name; }
+
+class ExistingVolumeNameTest : public ::testing::TestWithParam<NamingCase> {};
+
+TEST_P(ExistingVolumeNameTest, FindsTheVolumeThatIsThere) {
+  const NamingCase& c = GetParam();
+  kestrune::test::TempDir dir;
+  for (const std::string& file : c.files) {
+    WriteFileBytes(dir / file, "v");
+  }
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.AdvancedNaming = c.advanced;
+  zip.FileName = Utf8ToWide((dir / "x.zip").string());
+  EXPECT_EQ(WideToUtf8(zip.ExistingVolumeName(c.volume, c.last)), (dir / c.expected).string());
+}
+
+const NamingCase kNamingCases[] = {
+    {"AdvancedAsNamed", {"x_002.zip", "x.Z02"}, true, 1, false, "x_002.zip"},
+    {"PlainAsNamed", {"x_002.zip", "x.Z02"}, false, 1, false, "x.Z02"},
+    {"PlainWhenAdvancedIsMissing", {"x.Z02"}, true, 1, false, "x.Z02"},
+    {"AdvancedWhenPlainIsMissing", {"x_002.zip"}, false, 1, false, "x_002.zip"},
+    {"InfoZipsLowerCase", {"x.z01"}, true, 0, false, "x.z01"},
+    {"SelfExtractingFirstVolume", {"x.exe"}, true, 0, false, "x.exe"},
+    {"NeitherThereKeepsTheTablesName", {}, true, 2, false, "x_003.zip"},
+    {"LastIsTheArchivesOwnName", {"x.zip"}, true, 5, true, "x.zip"},
+};
+INSTANTIATE_TEST_SUITE_P(ZipReader, ExistingVolumeNameTest, ::testing::ValuesIn(kNamingCases),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The disk-full event: its numbers, a handler that makes room and has the write go on, and the default
+// that stops the commit with the old archive whole.
+TEST_F(ZipUpdateTest, AFullDiskAsksTheDiskFullEvent) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  for (const bool makeRoom : {false, true}) {
+    TZipArchiver zip;
+    OpenExisting(zip);
+    zip.SetCompressionMode(0);
+    std::optional<kestrune::test::ScopedFileSizeLimit> limit;
+    std::vector<std::pair<int, std::string>> asked;
+    zip.OnDiskFull = [&](TZipBaseArchiver&, int volume, const WideString& name, bool& cancel) {
+      asked.emplace_back(volume, WideToUtf8(name));
+      EXPECT_FALSE(cancel);
+      cancel = !makeRoom;
+      limit.reset();
+    };
+    zip.BeginUpdate();
+    zip.AddFromBuffer(u"big.bin", Noise(200000, 6));
+    limit.emplace(50000);
+    try {
+      zip.EndUpdate();
+      EXPECT_TRUE(makeRoom);
+      EXPECT_EQ(ReadBack(zip).size(), 2u);
+    } catch (const EZipException& e) {
+      EXPECT_FALSE(makeRoom);
+      EXPECT_EQ(e.ErrorCode(), 46);
+      EXPECT_EQ(ReadFileBytes(path_), before);
+    }
+    limit.reset();
+    EXPECT_EQ(asked, (std::vector<std::pair<int, std::string>>{{1, path_.string()}}));
+    EXPECT_TRUE(Leftovers().empty());
+  }
+}
+
+TEST_F(ZipUpdateTest, AFullDiskWhileSplittingNamesTheVolume) {
+  TZipArchiver zip;
+  zip.SetSpanningMode(TZipSpanningMode::smSplitting);
+  zip.SpanningOptions.VolumeSize = TZipVolumeSize::vsCustom;
+  zip.SpanningOptions.SetCustomVolumeSize(65536);
+  zip.SpanningOptions.FirstVolumeSize = 40000;
+  zip.SetCompressionMode(0);
+  Create(zip);
+  std::vector<std::pair<int, std::string>> asked;
+  zip.OnDiskFull = [&](TZipBaseArchiver&, int volume, const WideString& name, bool& cancel) {
+    asked.emplace_back(volume, WideToUtf8(name));
+    cancel = true;
+  };
+  zip.BeginUpdate();
+  zip.AddFromBuffer(u"big.bin", Noise(150000, 6));
+  {
+    kestrune::test::ScopedFileSizeLimit limit(50000);
+    EXPECT_THROW(zip.EndUpdate(), EZipException);
+  }
+  EXPECT_EQ(asked, (std::vector<std::pair<int, std::string>>{{2, (dir_ / "out_002.zip").string()}}));
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+// A folder on a file system of its own (a small tmpfs), or nothing where none can be mounted.
+class ScopedTmpfs {
+ public:
+  explicit ScopedTmpfs(fs::path folder) : folder_(std::move(folder)) {
+    fs::create_directories(folder_);
+    mounted_ = ::mount("tmpfs", folder_.c_str(), "tmpfs", 0, "size=4m,mode=1777") == 0;
+  }
+  ~ScopedTmpfs() {
+    if (mounted_) {
+      ::umount2(folder_.c_str(), MNT_DETACH);
+    }
+  }
+  ScopedTmpfs(const ScopedTmpfs&) = delete;
+  ScopedTmpfs& operator=(const ScopedTmpfs&) = delete;
+  bool Mounted() const { return mounted_; }
+
+ private:
+  fs::path folder_;
+  bool mounted_ = false;
+};
+
+// Has folder permissions bind this process even when it runs as root, whose capabilities override them.
+class ScopedPermissionsBind {
+ public:
+  ScopedPermissionsBind() {
+    header_.version = _LINUX_CAPABILITY_VERSION_3;
+    if (::syscall(SYS_capget, &header_, saved_) != 0) {
+      return;
+    }
+    __user_cap_data_struct bound[2] = {saved_[0], saved_[1]};
+    for (const int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER}) {
+      bound[cap / 32].effective &= ~(1u << (cap % 32));
+    }
+    changed_ = ::syscall(SYS_capset, &header_, bound) == 0;
+  }
+  ~ScopedPermissionsBind() {
+    if (changed_) {
+      ::syscall(SYS_capset, &header_, saved_);
+    }
+  }
+  ScopedPermissionsBind(const ScopedPermissionsBind&) = delete;
+  ScopedPermissionsBind& operator=(const ScopedPermissionsBind&) = delete;
+
+ private:
+  __user_cap_header_struct header_{};
+  __user_cap_data_struct saved_[2]{};
+  bool changed_ = false;
+};
+
+TEST_F(ZipUpdateTest, ATempDirOnAnotherFileSystemIsCopiedBesideTheArchiveBeforeTheRename) {
+  ScopedTmpfs tmpfs(dir_ / "tmpfs");
+  if (!tmpfs.Mounted()) {
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root): the other file system is not tried";
+  }
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.TempDir = Utf8ToWide((dir_ / "tmpfs").string());
+  zip.AddFromBuffer(u"two.txt", "2");
+  EXPECT_EQ(ReadBack(path_).size(), 2u);
+  EXPECT_EQ(Unzip::Test(path_).status, 0);
+  EXPECT_TRUE(Leftovers().empty());
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmpfs"));
+}
+
+TEST_F(ZipUpdateTest, AnArchiveFolderThatCannotTakeTheCopyIsAClearErrorAndTheArchiveStays) {
+  ScopedTmpfs tmpfs(dir_ / "tmpfs");
+  if (!tmpfs.Mounted()) {
+    GTEST_SKIP() << "no tmpfs can be mounted here (needs root): the other file system is not tried";
+  }
+  const fs::path folder = dir_ / "readonly";
+  fs::create_directories(folder);
+  path_ = folder / "roms.zip";
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  fs::permissions(path_, fs::perms::all);
+  const std::string before = ReadFileBytes(path_);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.TempDir = Utf8ToWide((dir_ / "tmpfs").string());
+  fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                              fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+  try {
+    ScopedPermissionsBind bound;
+    zip.AddFromBuffer(u"two.txt", "2");
+    FAIL() << "the archive was replaced through a read-only folder";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 23) << e.what();
+    EXPECT_NE(std::string(e.what()).find(folder.string()), std::string::npos) << e.what();
+  }
+  fs::permissions(folder, fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_TRUE(fs::is_empty(dir_ / "tmpfs"));
+  EXPECT_EQ(ReadBack(zip).size(), 1u);
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+// A self-extracting split archive opens by its first volume (the last is asked for by its event) and
+// by its last.
+TEST_F(ZipUpdateTest, ASelfExtractingSplitArchiveOpensByEitherEnd) {
+  const std::map<std::string, std::string> contents = {{"a.bin", Noise(90000, 4)}, {"b.bin", Noise(60000, 5)}};
+  WriteFileBytes(dir_ / "stub.bin", "MZ a self-extractor stub");
+  WriteSplit(path_, contents, [&](TZipArchiver& zip) { zip.SFXStub = Utf8ToWide((dir_ / "stub.bin").string()); });
+  ASSERT_TRUE(fs::exists(dir_ / "out.exe"));
+  ASSERT_TRUE(fs::exists(dir_ / "out_002.zip"));
+  ASSERT_TRUE(fs::exists(dir_ / "out.ZIP"));
+  ExpectReadsBack(dir_ / "out.ZIP", contents);
+
+  TZipArchiver zip;
+  zip.FileName = Utf8ToWide((dir_ / "out.exe").string());
+  std::vector<std::string> asked;
+  zip.OnRequestLastVolume = [&](TZipBaseArchiver&, WideString& name, bool&) { asked.push_back(WideToUtf8(name)); };
+  zip.OpenZip(kOpenReadOnly);
+  EXPECT_EQ(asked, std::vector<std::string>{(dir_ / "out.ZIP").string()});
+  std::map<std::string, std::string> bytes;
+  ReadBack(zip, &bytes);
+  EXPECT_EQ(bytes, contents);
+  zip.CloseZip();
+
+  fs::remove(dir_ / "out.ZIP");
+  zip.OnRequestLastVolume = nullptr;
+  try {
+    zip.OpenZip(kOpenReadOnly);
+    FAIL() << "opened without its last volume";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 45);
+  }
+}
+
+}  // namespace
+}  // namespace kestrune::zip
+
+namespace kestrune::zip {
+namespace {
+
+TEST_F(ZipUpdateTest, AnOldEntryWhoseDataRunsPastTheArchiveIsError7) {
+  test::BuiltArchive built = test::BuildZip({{"one.txt", "1"}, {"two.txt", "2"}});
+  test::PatchLE32(built.bytes, built.centralHeaders[1] + 20, 1000000);  // compressed size
+  WriteFileBytes(path_, built.bytes);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  try {
+    zip.RenameFile(u"one.txt", u"first.txt");
+    FAIL();
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 7);
+  }
+  EXPECT_EQ(ReadFileBytes(path_), built.bytes);
+  EXPECT_TRUE(Leftovers().empty());
+}
+
+TEST_F(ZipUpdateTest, ATemporaryFileThatCannotBeDeletedIsError27) {
+  WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
+  const std::string before = ReadFileBytes(path_);
+  const fs::path temp = dir_ / "temp";
+  fs::create_directories(temp);
+  TZipArchiver zip;
+  OpenExisting(zip);
+  zip.TempDir = Utf8ToWide(temp.string());
+  zip.OnOverallProgress = [&](TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase phase, bool& cancel) {
+    if (phase == TZipProgressPhase::ppProcess) {
+      fs::permissions(temp, fs::perms::owner_read | fs::perms::owner_exec);
+      cancel = true;
+    }
+  };
+  try {
+    ScopedPermissionsBind bound;
+    zip.AddFromBuffer(u"two.txt", "2");
+    FAIL() << "a temporary file left behind was not reported";
+  } catch (const EZipException& e) {
+    EXPECT_EQ(e.ErrorCode(), 27);
+    EXPECT_NE(std::string(e.what()).find(temp.string() + "/FC"), std::string::npos) << e.what();
+  }
+  fs::permissions(temp, fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(path_), before);
 }
 
 }  // namespace
