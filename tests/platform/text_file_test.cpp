@@ -254,10 +254,10 @@ TEST_P(LineCountTest, FilesOfManyShortLinesAreRefusedByEitherReader) {
     if (asIs && row.stopAtEof) continue;
     std::vector<std::string> lines{"stale"};
     std::string error;
-    const bool read =
-        asIs ? kestrune::platform::ReadTextFileLinesAsIs(path, lines, &error, kestrune::platform::kMaxTextFileBytes, 4096)
-             : kestrune::platform::ReadTextFileLines(path, lines, &error, row.stopAtEof,
-                                                     kestrune::platform::kMaxTextFileBytes, 4096);
+    const bool read = asIs ? kestrune::platform::ReadTextFileLinesAsIs(path, lines, &error,
+                                                                       kestrune::platform::kMaxTextFileBytes, 4096)
+                           : kestrune::platform::ReadTextFileLines(path, lines, &error, row.stopAtEof,
+                                                                   kestrune::platform::kMaxTextFileBytes, 4096);
     if (*row.message == '\0') {
       EXPECT_TRUE(read) << error;
       EXPECT_EQ(lines.size(), row.lines) << "as is: " << asIs;
@@ -270,17 +270,17 @@ TEST_P(LineCountTest, FilesOfManyShortLinesAreRefusedByEitherReader) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LineCountTest,
-    testing::Values(
-        LineCountCase{"AsManyEmptyLinesAsReadFreely", Repeat("\n", 4096), false, 4096, ""},
-        LineCountCase{"OneEmptyLineMore", Repeat("\n", 4097), false, 0,
-                      "the file has too many lines for its size (4097 lines in 4097 bytes)"},
-        LineCountCase{"EmptyLinesEndingInCrLf", Repeat("\r\n", 8192), false, 0,
-                      "the file has too many lines for its size (8192 lines in 16384 bytes)"},
-        LineCountCase{"LinesOfTheAverageLength", Repeat(std::string(30, 'x') + "\r\n", 8192), false, 8192, ""},
-        LineCountCase{"LinesOneByteShorter", Repeat(std::string(30, 'x') + "\n", 8192), false, 0,
-                      "the file has too many lines for its size (8192 lines in 253952 bytes)"},
-        LineCountCase{"EmptyLinesAfterTheEndOfFileByteAreNotRead",
-                      Repeat("\n", 10) + "\x1A" + Repeat("\n", 10000), true, 10, ""}),
+    testing::Values(LineCountCase{"AsManyEmptyLinesAsReadFreely", Repeat("\n", 4096), false, 4096, ""},
+                    LineCountCase{"OneEmptyLineMore", Repeat("\n", 4097), false, 0,
+                                  "the file has too many lines for its size (4097 lines in 4097 bytes)"},
+                    LineCountCase{"EmptyLinesEndingInCrLf", Repeat("\r\n", 8192), false, 0,
+                                  "the file has too many lines for its size (8192 lines in 16384 bytes)"},
+                    LineCountCase{"LinesOfTheAverageLength", Repeat(std::string(30, 'x') + "\r\n", 8192), false, 8192,
+                                  ""},
+                    LineCountCase{"LinesOneByteShorter", Repeat(std::string(30, 'x') + "\n", 8192), false, 0,
+                                  "the file has too many lines for its size (8192 lines in 253952 bytes)"},
+                    LineCountCase{"EmptyLinesAfterTheEndOfFileByteAreNotRead",
+                                  Repeat("\n", 10) + "\x1A" + Repeat("\n", 10000), true, 10, ""}),
     [](const testing::TestParamInfo<LineCountCase>& info) { return std::string(info.param.name); });
 
 // A file at the byte bound made of nothing but line ends took some 48 bytes a line; the bound is
@@ -296,7 +296,8 @@ TEST(ReadTextFileLines, AFileOfEmptyLinesAtTheBoundIsRefusedWithoutTakingMemory)
   const std::uint64_t growth = kestrune::test::PeakGrowth(
       [&] { read = kestrune::platform::ReadTextFileLines(path, lines, &error, false, kBound); });
   EXPECT_FALSE(read);
-  EXPECT_EQ(error, "Cannot read \"" + path.string() + "\": the file has too many lines for its size (4194304 lines in 4 MB)");
+  EXPECT_EQ(error,
+            "Cannot read \"" + path.string() + "\": the file has too many lines for its size (4194304 lines in 4 MB)");
   EXPECT_LT(growth, 16 * kestrune::test::kMegabyte);
 }
 

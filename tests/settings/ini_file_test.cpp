@@ -225,18 +225,21 @@ TEST_P(IniPaddedFile, IsReadOrRefusedWithinAFewTimesItsSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Files, IniPaddedFile,
-    testing::Values(
-        PaddedFileCase{"EmptyLines", std::string(4 << 20, '\n'), LoadResult::kFailed,
-                       "the file has too many lines for its size (4194304 lines in 4 MB)"},
-        PaddedFileCase{"EmptyLinesAfterASection", "[kestruneui]\r\nlist=2\r\n" + std::string(4 << 20, '\r'),
-                       LoadResult::kFailed, "the file has too many lines for its size (4194306 lines in 4194326 bytes)"},
-        PaddedFileCase{"BlanksAndCommentsOfAFairLength",
-                       "[kestruneui]\r\n" + [] {
-                         std::string padding;
-                         for (int i = 0; i < 100000; ++i) padding += ";" + std::string(40, ' ') + "\r\n";
-                         return padding;
-                       }() + "list=2\r\n",
-                       LoadResult::kLoaded, ""}),
+    testing::Values(PaddedFileCase{"EmptyLines", std::string(4 << 20, '\n'), LoadResult::kFailed,
+                                   "the file has too many lines for its size (4194304 lines in 4 MB)"},
+                    PaddedFileCase{"EmptyLinesAfterASection", "[kestruneui]\r\nlist=2\r\n" + std::string(4 << 20, '\r'),
+                                   LoadResult::kFailed,
+                                   "the file has too many lines for its size (4194306 lines in 4194326 bytes)"},
+                    PaddedFileCase{"BlanksAndCommentsOfAFairLength",
+                                   "[kestruneui]\r\n" +
+                                       [] {
+                                         std::string padding;
+                                         for (int i = 0; i < 100000; ++i)
+                                           padding += ";" + std::string(40, ' ') + "\r\n";
+                                         return padding;
+                                       }() +
+                                       "list=2\r\n",
+                                   LoadResult::kLoaded, ""}),
     [](const testing::TestParamInfo<PaddedFileCase>& info) { return std::string(info.param.name); });
 
 TEST(IniFile, SavesTheExactTextAndAFailedSaveKeepsTheOldFile) {
