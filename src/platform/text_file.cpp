@@ -116,16 +116,24 @@ std::size_t CountTextLines(std::string_view text, bool stopAtEof) {
   return count;
 }
 
-bool CheckTextLineCount(const std::filesystem::path& path, std::string_view text, std::string* error, bool stopAtEof,
-                        std::uint64_t freeLines) {
-  const std::uint64_t lines = CountTextLines(text, stopAtEof);
-  if (lines <= freeLines || lines <= text.size() / kMinAverageLineBytes) {
+namespace {
+
+bool CheckLineCount(const std::filesystem::path& path, std::uint64_t lines, std::uint64_t bytes, std::string* error,
+                    std::uint64_t freeLines) {
+  if (lines <= freeLines || lines <= bytes / kMinAverageLineBytes) {
     return true;
   }
-  SetMessage(error, path,
-             "the file has too many lines for its size (" + std::to_string(lines) + " lines in " +
-                 SizeText(text.size()) + ")");
+  SetMessage(
+      error, path,
+      "the file has too many lines for its size (" + std::to_string(lines) + " lines in " + SizeText(bytes) + ")");
   return false;
+}
+
+}  // namespace
+
+bool CheckTextLineCount(const std::filesystem::path& path, std::string_view text, std::string* error, bool stopAtEof,
+                        std::uint64_t freeLines) {
+  return CheckLineCount(path, CountTextLines(text, stopAtEof), text.size(), error, freeLines);
 }
 
 std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
@@ -204,11 +212,15 @@ template <typename Convert>
 bool ReadLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error, bool stopAtEof,
                std::uint64_t maxBytes, std::uint64_t freeLines, Convert convert) {
   std::string data;
-  if (!ReadWholeFile(path, data, error, maxBytes) || !CheckTextLineCount(path, data, error, stopAtEof, freeLines)) {
+  if (!ReadWholeFile(path, data, error, maxBytes)) {
+    return false;
+  }
+  const std::size_t count = CountTextLines(data, stopAtEof);
+  if (!CheckLineCount(path, count, data.size(), error, freeLines)) {
     return false;
   }
   lines.clear();
-  lines.reserve(CountTextLines(data, stopAtEof));
+  lines.reserve(count);
   TextLines reader(data, stopAtEof);
   for (std::string_view line; reader.Next(line);) {
     lines.push_back(convert(line));
