@@ -19,10 +19,10 @@ int main(int argc, char** argv) {
 
   CreateProgramWindows();
   QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::ShowAndRaise);
-  // A termination request closes the window as the user would, so the session's state is saved.
+  // A termination request (a logout) saves what the session changed and ends without asking anything.
   kestrune::platform::TerminationWatcher termination;
   QObject::connect(&termination, &kestrune::platform::TerminationWatcher::terminationRequested, Form1,
-                   [] { Form1->close(); });
+                   &TForm1::Terminate);
   Form1->show();
   const int result = QApplication::exec();
   DestroyProgramWindows();

@@ -51,8 +51,8 @@ std::filesystem::path CataloguePath(const std::string& frontDir) {
 
 CatalogueLoad LoadCatalogue(Catalogue& catalogue, const std::string& frontDir, std::string* error) {
   const std::filesystem::path path = CataloguePath(frontDir);
-  std::error_code ec;
-  if (!std::filesystem::exists(path, ec) && !ec) {
+  // A link to a missing file is the user's catalogue, out of reach for now: read as failed, never replaced.
+  if (platform::NothingAt(path)) {
     catalogue.Clear();
     return CatalogueLoad::Missing;
   }

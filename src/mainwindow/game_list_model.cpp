@@ -57,6 +57,7 @@ QIcon GameListModel::StateIcon(int index) const {
 
 void GameListModel::ResetImages() const {
   images_.clear();
+  signedImages_.clear();
   for (int i = 0; i < kBuiltInImages; ++i) {
     images_.push_back(StateIcon(i));
   }
@@ -67,6 +68,7 @@ void GameListModel::RefreshStateImages() {
   for (int i = 0; i < kBuiltInImages; ++i) {
     images_[static_cast<std::size_t>(i)] = StateIcon(i);
   }
+  signedImages_.clear();
   if (rowCount() > 0) {
     emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
   }
@@ -130,7 +132,9 @@ QVariant GameListModel::data(const QModelIndex& index, int role) const {
     return ToQString(list_.ColumnText(row, index.column()));
   }
   if (role == Qt::DecorationRole && index.column() == 0) {
-    return images_[static_cast<std::size_t>(ImageIndexOf(row))];
+    const int image = ImageIndexOf(row);
+    const int state = FileState(row);
+    return state == kNoFileState ? images_[static_cast<std::size_t>(image)] : WithFileState(image, state);
   }
   if (role == Qt::ForegroundRole && rowColoursShown_) {
     const QColor& colour = list_.Field(row, LineField::cloneof).empty() ? masterColour_ : cloneColour_;
@@ -149,6 +153,46 @@ void GameListModel::SetRowColoursShown(bool shown) {
   if (shown == rowColoursShown_) return;
   rowColoursShown_ = shown;
   if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, columnCount() - 1), {Qt::ForegroundRole});
+}
+
+void GameListModel::SetFileState(const std::string& romname, int state) {
+  if (state == kNoFileState) {
+    fileStates_.erase(romname);
+  } else {
+    fileStates_[romname] = state;
+  }
+  if (rowCount() > 0) emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+}
+
+int GameListModel::FileState(int row) const {
+  if (fileStates_.empty()) return kNoFileState;
+  const auto found = fileStates_.find(std::string(list_.Field(row, LineField::romname)));
+  return found == fileStates_.end() ? kNoFileState : found->second;
+}
+
+// The game's icon with the sign of its state in the lower right quarter, in both sizes the views use.
+QIcon GameListModel::WithFileState(int image, int state) const {
+  const auto key = std::make_pair(image, state);
+  if (const auto found = signedImages_.find(key); found != signedImages_.end()) return found->second;
+  const int sign = state == kRecordingState ? ToolbarImages::kPlayRecord : ToolbarImages::kOptions;
+  const QIcon signIcon = stateImages_ != nullptr ? stateImages_->Image(sign) : QIcon();
+  QIcon result;
+  for (const int size : {16, 32}) {
+    QPixmap pixmap = images_[static_cast<std::size_t>(image)].pixmap(size, size);
+    if (pixmap.isNull()) continue;
+    QPainter painter(&pixmap);
+    const QRect corner(size / 2, size / 2, size / 2, size / 2);
+    if (signIcon.isNull()) {
+      painter.setBrush(state == kRecordingState ? QColor(200, 40, 40) : QColor(40, 90, 200));
+      painter.drawEllipse(corner.adjusted(1, 1, -1, -1));
+    } else {
+      signIcon.paint(&painter, corner);
+    }
+    painter.end();
+    result.addPixmap(pixmap);
+  }
+  signedImages_.emplace(key, result);
+  return result;
 }
 
 int GameListModel::ImageIndexOf(int row) const {

@@ -4,6 +4,10 @@
 #include <QColor>
 #include <QIcon>
 #include <QPointer>
+#include <map>
+#include <string>
+#include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "catalogue/game_list.h"
@@ -24,6 +28,10 @@ class GameListModel : public QAbstractTableModel {
   static constexpr int kBuiltInImages = 3;
   // More icons than any screen shows at once, so a full store is simply emptied and refilled.
   static constexpr int kIconStoreLimit = 2048;
+  // The signs shown on a game's icon: it has an input recording, or an option file of its own.
+  static constexpr int kNoFileState = 0;
+  static constexpr int kRecordingState = 1;
+  static constexpr int kOptionFileState = 2;
 
   explicit GameListModel(kestrune::catalogue::GameList& list, QObject* parent = nullptr);
 
@@ -47,6 +55,10 @@ class GameListModel : public QAbstractTableModel {
   // Forgets every row's icon and the icons themselves; the next paint resolves them again.
   void ClearIconIndexes();
   int IconStoreSize() const { return static_cast<int>(images_.size()); }
+  // Puts the sign of a file state on the game's icon (kNoFileState takes it away); kept by set name, so
+  // it stays through the list's rebuilding. The icon itself stays the game's own.
+  void SetFileState(const std::string& romname, int state);
+  int FileState(int row) const;
   QIcon Image(int index) const;
 
   int rowCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -63,6 +75,7 @@ class GameListModel : public QAbstractTableModel {
   int ResolveIcon(int row) const;
   void ResetImages() const;
   QIcon StateIcon(int index) const;
+  QIcon WithFileState(int image, int state) const;
   void RefreshStateImages();
 
   kestrune::catalogue::GameList& list_;
@@ -70,6 +83,8 @@ class GameListModel : public QAbstractTableModel {
   QPointer<const ToolbarImages> stateImages_;
   // Filled while painting, so it changes inside const data().
   mutable std::vector<QIcon> images_;
+  std::unordered_map<std::string, int> fileStates_;
+  mutable std::map<std::pair<int, int>, QIcon> signedImages_;  // (image, state) → the icon with its sign
   std::vector<QString> captions_;  // by column; empty: the column's own caption
   QColor masterColour_;
   QColor cloneColour_;

@@ -33,6 +33,7 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/executable.h"
+#include "platform/termination.h"
 #include "platform/text_file.h"
 #include "romscan/rom_scan_command_qt.h"
 #include "settings/bios_sets.h"
@@ -102,6 +103,9 @@ TForm1::TForm1(QWidget* parent, const std::string& frontDir)
 
 TForm1::~TForm1() {
   if (hidingMouse_) QGuiApplication::restoreOverrideCursor();
+  // The child widgets outlive this body, the catalogue does not: a list view laid out again while it is
+  // hidden on the way down would read lines that are gone.
+  if (gameList_ != nullptr) delete gameList_->View();
 }
 
 void TForm1::FormCreate() {
@@ -346,8 +350,7 @@ void TForm1::FormActivate() {
   if (startupDone_ || !firstShowDone_) return;
   startupDone_ = true;
   const std::filesystem::path catalogue = cat::CataloguePath(frontDir_);
-  std::error_code error;
-  if (!std::filesystem::exists(catalogue, error)) {
+  if (kestrune::platform::NothingAt(catalogue)) {
     std::string writeError;
     if (!kestrune::platform::WriteFileAtomic(catalogue, "", &writeError)) qWarning("kestrune: %s", writeError.c_str());
   }
@@ -456,7 +459,7 @@ void TForm1::WriteMissingOptionFiles() {
     set::BiosSetLists lists;
     if (set::ReadBiosSets(frontDir_ + "roms.dat", lists, &error)) set::ApplyBiosSets(options, lists);
   }
-  if (!mameFile_.empty() && !std::filesystem::exists(frontDir_ + "mame.ini", exists)) {
+  if (!mameFile_.empty() && kestrune::platform::NothingAt(frontDir_ + "mame.ini")) {
     set::MameFolders folders;
     folders.FrontDir = frontDir_;
     folders.IniDir = folders_.ini;
@@ -465,6 +468,8 @@ void TForm1::WriteMissingOptionFiles() {
     // Kestrune's mame.ini replaces the system's for MAME, so it carries MAME's own installation paths.
     if (!set::AskMameOwnPaths(frontDir_ + mameFile_, folders.MameOwnPaths, &error)) {
       qWarning("kestrune: %s", error.c_str());
+      // Stopped for the program's end: a mame.ini without MAME's own paths would stay behind for good.
+      if (kestrune::platform::TerminationRequested()) return;
     }
     if (!set::WriteMameIni(set::OptionsMode::DefaultOptions, options, folders, "", &error)) {
       Report(QString::fromStdString(error));

@@ -58,6 +58,11 @@ class TForm1 : public QMainWindow {
   // Brings the window back from the taskbar or behind other windows (asked by a second start),
   // keeping it maximised when it was.
   void ShowAndRaise();
+  // Ends the program at a termination request (a logout): open windows are closed as with Cancel, a
+  // running MAME is closed with its play counted, the catalogue and the settings are saved without a
+  // question (what cannot be saved is written to stderr), and the event loop ends.
+  void Terminate();
+  bool Terminating() const { return terminating_; }
   void SetMessenger(Messenger messenger) { messenger_ = std::move(messenger); }
   // Tells the user something with an OK button (through the messenger).
   void Tell(QMessageBox::Icon icon, const QString& text);
@@ -168,6 +173,9 @@ class TForm1 : public QMainWindow {
   void RestoreSelection();
   // Close (main_window_settings.cpp).
   bool FormCloseQuery();
+  bool MayEndRunningPlay();
+  void CloseOpenWindows();
+  void SaveSettingsAndRelease();
   void StoreSettings();
   void StoreColumnSettings();
   void HideColumnKeepingWidth(int column);
@@ -228,6 +236,7 @@ class TForm1 : public QMainWindow {
   QTimer* timer1_ = nullptr;
 
   bool startupDone_ = false;
+  bool terminating_ = false;
   bool firstShowDone_ = false;
   bool tabsHidden_ = false;
   bool skinned_ = false;

@@ -172,8 +172,15 @@ void TForm1::ConnectDialogCommands() {
 }
 
 void TForm1::RunGameDialog(QDialog* dialog, bool refreshPanels) {
-  if (dialog == nullptr || gameList_->View()->SelectedRow() < 0) return;
+  const int row = gameList_->View()->SelectedRow();
+  if (dialog == nullptr || row < 0) return;
+  const std::string romname(gameList_->List().Field(row, cat::LineField::romname));
   runDialog_(*dialog);
+  // The sign on the game's icon follows the file that is left.
+  const auto* deletion = qobject_cast<DeleteSetFileDialog*>(dialog);
+  if (deletion != nullptr && deletion->LastOutcome() == DeleteSetFileDialog::Outcome::Deleted) {
+    gameList_->Model()->SetFileState(romname, deletion->StateImage());
+  }
   if (refreshPanels) gameList_->UpdateIniInpStatus();
 }
 
@@ -486,5 +493,6 @@ void TForm1::OpenGameOptions() {
   const int result = runDialog_(*Form2);
   // A file made only to be shown is not left behind by Cancel.
   if (created && result != QDialog::Accepted && fs::file_size(file, error) == 0 && !error) fs::remove(file, error);
+  if (result == QDialog::Accepted) gameList_->Model()->SetFileState(romname, GameListModel::kOptionFileState);
   gameList_->UpdateIniInpStatus();
 }

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
@@ -30,6 +31,7 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "mainwindow/toolbar_images.h"
@@ -113,7 +115,8 @@ void TForm1::FirstRunDefaults() {
   // The wizard leaves its MAME, the new catalogue and the settings of the scan behind. When it ends
   // after the first activation, the window takes them in again; before it, the activation does.
   connect(Form5, &QDialog::finished, this, [this] {
-    if (!startupDone_) return;
+    // At the program's end the catalogue in memory is what is saved, not read again.
+    if (!startupDone_ || terminating_) return;
     CheckMameFile();
     WriteMissingOptionFiles();
     LoadAndListCatalogue();
@@ -385,7 +388,12 @@ void TForm1::SetPictureAreaShown(bool shown) {
 
 // ---- Close ----
 
+// A termination request that comes while a question of the close is open has saved everything and
+// ended the event loop by the time the question returns: the close then only lets the window go.
 bool TForm1::FormCloseQuery() {
+  if (terminating_) return true;
+  if (!MayEndRunningPlay()) return false;
+  if (terminating_) return true;
   if (catalogueLoaded_) {
     std::string error;
     if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
@@ -393,18 +401,74 @@ bool TForm1::FormCloseQuery() {
       const QString text = QStringLiteral("The game list could not be saved:\n%1\n\nQuit anyway? The play counts "
                                           "and favourites order of this session would be lost.")
                                .arg(QString::fromStdString(error));
-      if (messenger_(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No) != QMessageBox::Yes) return false;
+      const QMessageBox::StandardButton answer =
+          messenger_(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No);
+      if (terminating_) return true;
+      if (answer != QMessageBox::Yes) return false;
     }
   }
+  SaveSettingsAndRelease();
+  return true;
+}
+
+// MAME cannot outlive the program (it is a child of it), so closing while it runs means closing MAME:
+// the user is asked, and the play is counted up to now.
+bool TForm1::MayEndRunningPlay() {
+  if (launcher_ == nullptr || !launcher_->IsRunning()) return true;
+  const QString text = QStringLiteral("MAME is still running \"%1\".\n\nQuit Kestrune anyway? MAME will be closed, "
+                                      "and the play is counted up to now.")
+                           .arg(launcher_->RunningGame());
+  const QMessageBox::StandardButton answer =
+      messenger_(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No);
+  if (terminating_) return true;
+  if (answer != QMessageBox::Yes) return false;
+  launcher_->EndRunningPlay();
+  return true;
+}
+
+void TForm1::SaveSettingsAndRelease() {
   CloseArtworkArchives();
   StoreSettings();
   std::string error;
-  if (!settings_->Save(&error)) Report(QStringLiteral("The settings could not be saved:\n%1").arg(QString::fromStdString(error)));
+  if (!settings_->Save(&error)) {
+    const QString text = QStringLiteral("The settings could not be saved:\n%1").arg(QString::fromStdString(error));
+    if (terminating_) {
+      qWarning("kestrune: %s", qUtf8Printable(text));
+    } else {
+      Report(text);
+    }
+  }
   if (hidingMouse_) {
     QGuiApplication::restoreOverrideCursor();
     hidingMouse_ = false;
   }
-  return true;
+}
+
+void TForm1::Terminate() {
+  if (terminating_) return;
+  terminating_ = true;
+  qWarning("kestrune: asked to end: open windows are closed as cancelled and the session is saved");
+  // First, so that a dialog's unconfirmed changes are put back before the settings are taken from it.
+  CloseOpenWindows();
+  if (launcher_ != nullptr) launcher_->EndRunningPlay();
+  if (catalogueLoaded_) {
+    std::string error;
+    if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) qWarning("kestrune: %s", error.c_str());
+  }
+  SaveSettingsAndRelease();
+  // Ends every event loop, nested ones (a dialog's, a question's) included; none can start again.
+  QCoreApplication::exit(0);
+}
+
+void TForm1::CloseOpenWindows() {
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    if (window == this || !window->isVisible()) continue;
+    if (auto* dialog = qobject_cast<QDialog*>(window)) {
+      dialog->reject();
+    } else {
+      window->close();
+    }
+  }
 }
 
 void TForm1::StoreSettings() {

@@ -76,10 +76,21 @@ void MameLauncher::SetConsoleFor(const std::string& romname) {
   runner_.SetShowState(shown ? ProcessRunner::ShowState::Normal : ProcessRunner::ShowState::Hidden);
 }
 
+// While MAME runs, its play's record is the one counted when it ends: a second start would put another
+// game's record in its place (the window can be shown again by a second start of the program).
+bool MameLauncher::RefusedWhileRunning() {
+  if (!IsRunning()) return false;
+  window_->Tell(QMessageBox::Warning,
+                QStringLiteral("MAME is still running \"%1\". Close it before you start another game.")
+                    .arg(QString::fromStdString(playing_.romname)));
+  return true;
+}
+
 void MameLauncher::PlayGame() {
-  playbackRunning_ = false;
   // A record command arms this start only: one refused or failed must not record a later play.
   const cat::PlayKind kind = std::exchange(recordNext_, false) ? cat::PlayKind::Record : cat::PlayKind::Play;
+  if (RefusedWhileRunning()) return;
+  playbackRunning_ = false;
   if (!CheckMameFile()) return;
   cat::Tgameinfo record;
   int row = -1;
@@ -90,10 +101,14 @@ void MameLauncher::PlayGame() {
   playingRow_ = row;
   if (!Start(kind, record.romname)) return;
   cat::CountStart(playing_);
-  if (kind == cat::PlayKind::Record) window_->gameList()->List().SetImageIndex(row, 1);
+  // The row's state, beside its icon: the game has an input recording now.
+  if (kind == cat::PlayKind::Record) {
+    window_->gameList()->Model()->SetFileState(record.romname, GameListModel::kRecordingState);
+  }
 }
 
 void MameLauncher::PlaybackGame() {
+  if (RefusedWhileRunning()) return;
   if (!CheckMameFile()) return;
   cat::Tgameinfo record;
   int row = -1;
@@ -132,14 +147,32 @@ bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname, const s
   return true;
 }
 
-void MameLauncher::MameTerminate(int exitCode, bool crashed) {
-  if (!playbackRunning_) {
-    cat::AccountPlay(playing_, playStart_.elapsed());
-    if (!cat::WriteBackGameRecord(window_->catalogue(), playing_)) {
-      qWarning("kestrune: the catalogue has no line of %s to count its play in", playing_.romname.c_str());
-    }
-    window_->gameList()->RowsChanged();
+void MameLauncher::CountPlay() {
+  if (playbackRunning_) return;
+  cat::AccountPlay(playing_, playStart_.elapsed());
+  if (!cat::WriteBackGameRecord(window_->catalogue(), playing_)) {
+    qWarning("kestrune: the catalogue has no line of %s to count its play in", playing_.romname.c_str());
   }
+  window_->gameList()->RowsChanged();
+}
+
+void MameLauncher::EndRunningPlay() {
+  if (!IsRunning()) return;
+  CountPlay();
+  ending_ = true;
+  qWarning("kestrune: closing MAME, which was running %s, as Kestrune ends", playing_.romname.c_str());
+  runner_.Terminate();
+  ending_ = false;
+}
+
+QString MameLauncher::RunningGame() const {
+  return IsRunning() ? QString::fromStdString(playing_.romname) : QString();
+}
+
+void MameLauncher::MameTerminate(int exitCode, bool crashed) {
+  // Ended by EndRunningPlay, whose play is counted already and whose window is closing.
+  if (ending_) return;
+  CountPlay();
   if (Checked("cycle")) window_->CycleTimer()->start();
   window_->show();
   window_->raise();

@@ -25,6 +25,10 @@ class MameLauncher : public QObject {
   void PlayGame();
   void PlaybackGame();
   bool IsRunning() const { return runner_.IsRunning(); }
+  // The set MAME runs now; empty when it does not run.
+  QString RunningGame() const;
+  // For the program's end while MAME runs: the play is counted up to now and MAME is closed.
+  void EndRunningPlay();
   kestrune::platform::ProcessRunner& Runner() { return runner_; }
 
  signals:
@@ -32,7 +36,9 @@ class MameLauncher : public QObject {
   void playEnded();
 
  private:
+  bool RefusedWhileRunning();
   bool CheckMameFile();
+  void CountPlay();
   bool SelectedGame(kestrune::catalogue::Tgameinfo& record, int& row);
   void SetConsoleFor(const std::string& romname);
   // recording: the playback's file name as found on disk; empty for "<set>.inp".
@@ -43,6 +49,7 @@ class MameLauncher : public QObject {
   kestrune::platform::ProcessRunner runner_;
   bool recordNext_ = false;
   bool playbackRunning_ = false;
+  bool ending_ = false;
   kestrune::catalogue::Tgameinfo playing_;
   int playingRow_ = -1;
   QElapsedTimer playStart_;

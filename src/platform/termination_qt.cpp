@@ -1,8 +1,11 @@
 #include "platform/termination_qt.h"
 
+#include "platform/termination.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
+#include <cstring>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -13,7 +16,24 @@ namespace {
 // the process, as there is one set of signal handlers.
 int signalPipe[2] = {-1, -1};
 
-void OnSignal(int) {
+void WriteToStderr(const char* text) {
+  [[maybe_unused]] const ssize_t written = ::write(STDERR_FILENO, text, std::strlen(text));
+}
+
+// The orderly end did not come in time (the GUI thread is stuck): what was saved is saved.
+void OnGraceOver(int) {
+  WriteToStderr("kestrune: the program did not end in time after it was asked to; it ends now\n");
+  ::_exit(1);
+}
+
+void OnSignal(int signal) {
+  // A second request is the user insisting (or a session that will not wait): end at once.
+  if (TerminationRequested()) {
+    WriteToStderr("kestrune: asked again to end; it ends now without saving\n");
+    ::_exit(128 + signal);
+  }
+  NoteTerminationRequest();
+  ::alarm(TerminationWatcher::kGraceSeconds);
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
 }
@@ -33,6 +53,10 @@ TerminationWatcher::TerminationWatcher(QObject* parent) : QObject(parent) {
   action.sa_flags = SA_RESTART;
   sigaction(SIGTERM, &action, nullptr);
   sigaction(SIGINT, &action, nullptr);
+  struct sigaction grace {};
+  grace.sa_handler = OnGraceOver;
+  sigemptyset(&grace.sa_mask);
+  sigaction(SIGALRM, &grace, nullptr);
 }
 
 TerminationWatcher::~TerminationWatcher() {

@@ -235,6 +235,11 @@ bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::strin
   return ReadLines(path, lines, error, stopAtEof, maxBytes, freeLines, DecodeTextLine);
 }
 
+bool NothingAt(const std::filesystem::path& path) {
+  std::error_code ignored;
+  return std::filesystem::symlink_status(path, ignored).type() == std::filesystem::file_type::not_found;
+}
+
 bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
                            std::uint64_t maxBytes, std::uint64_t freeLines) {
   return ReadLines(path, lines, error, false, maxBytes, freeLines,

@@ -67,6 +67,11 @@ bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::strin
 bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
                            std::uint64_t maxBytes = kMaxTextFileBytes, std::uint64_t freeLines = kFreeTextLines);
 
+// Whether nothing at all stands at the path, not even a link that leads nowhere. A file that is missing
+// may be created; a link to a missing file (a folder on a drive not mounted now) is the user's file,
+// unreadable for the moment, and must not be replaced by a new one.
+bool NothingAt(const std::filesystem::path& path);
+
 // Replaces the file with data: written to a temporary file in the same folder, flushed, then renamed
 // over the old one, so a failure at any point leaves the old file whole. A link is written through:
 // the file it leads to is replaced and the link stays. The new file keeps the old one's permission

@@ -70,7 +70,8 @@ std::string ExpandPathFolder(std::string_view folder, const EnvironmentLookup& l
 
 bool ReadRomPath(const std::filesystem::path& mameIni, std::string& romPath, std::string* error) {
   std::vector<std::string> lines;
-  if (!platform::ReadTextFileLines(mameIni, lines, error)) return false;
+  // A folder is bytes: one named in Latin-1 is that folder, not its UTF-8 spelling.
+  if (!platform::ReadTextFileLinesAsIs(mameIni, lines, error)) return false;
   for (const std::string& line : lines) {
     if (line.compare(0, 3, "rom") != 0) continue;
     const std::optional<std::string> value = settings::IniLineValue(line);

@@ -33,7 +33,7 @@ std::string_view StripByteOrderMark(std::string_view line, std::string_view firs
 
 }  // namespace
 
-LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string* error) {
+LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string* error, LineBytes lineBytes) {
   Clear();
   std::error_code code;
   const bool exists = std::filesystem::exists(path, code);
@@ -54,17 +54,22 @@ LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string*
   if (HasUtf16Bom(bytes)) {
     return LoadResult::kNoSections;
   }
-  LoadFromText(bytes);
+  LoadFromText(bytes, lineBytes);
   return sections_.empty() && !HoldsNoText(bytes) ? LoadResult::kNoSections : LoadResult::kLoaded;
 }
 
 // Line by line, so that the lines cost nothing beyond what the file keeps of them.
-void IniFile::LoadFromText(std::string_view bytes) {
+void IniFile::LoadFromText(std::string_view bytes, LineBytes lineBytes) {
   Clear();
   std::size_t current = std::string_view::npos;
   platform::TextLines reader(bytes);
   for (std::string_view line; reader.Next(line);) {
-    ParseLine(platform::DecodeTextLine(StripByteOrderMark(line, bytes)), current);
+    line = StripByteOrderMark(line, bytes);
+    if (lineBytes == LineBytes::kAsIs) {
+      ParseLine(line, current);
+    } else {
+      ParseLine(platform::DecodeTextLine(line), current);
+    }
   }
 }
 

@@ -26,6 +26,10 @@ namespace kestrune::settings {
 using platform::CaseInsensitiveEqual;
 using platform::CaseInsensitiveHash;
 
+// How a file's lines are taken: converted to UTF-8 (from Windows-1252 where they are not UTF-8), or as
+// they stand.
+enum class LineBytes { kDecoded, kAsIs };
+
 enum class LoadResult {
   kLoaded,
   kMissing,  // no such file: the ini file is empty
@@ -37,10 +41,12 @@ enum class LoadResult {
 
 class IniFile {
  public:
-  // Replaces the contents with the file's. Lines are UTF-8, or Windows-1252 where not valid UTF-8.
-  LoadResult LoadFromFile(const std::filesystem::path& path, std::string* error = nullptr);
+  // Replaces the contents with the file's. Lines are UTF-8, or Windows-1252 where not valid UTF-8, unless
+  // they are taken as they stand (a file whose values are paths and are written back unchanged).
+  LoadResult LoadFromFile(const std::filesystem::path& path, std::string* error = nullptr,
+                          LineBytes bytes = LineBytes::kDecoded);
   // Replaces the contents with a file's bytes, read by the same rules as LoadFromFile.
-  void LoadFromText(std::string_view bytes);
+  void LoadFromText(std::string_view text, LineBytes bytes = LineBytes::kDecoded);
   // Replaces the contents with already decoded lines.
   void LoadFromLines(const std::vector<std::string>& lines);
   void Clear();

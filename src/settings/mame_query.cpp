@@ -15,6 +15,7 @@
 
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
+#include "platform/termination.h"
 
 extern char** environ;
 
@@ -63,7 +64,10 @@ int Spawn(const std::filesystem::path& program, const std::vector<std::string>& 
   return result;
 }
 
-enum class ReadEnd { Finished, TimedOut, TooMuch, Failed };
+enum class ReadEnd { Finished, TimedOut, TooMuch, Failed, Stopped };
+
+// The longest a wait goes without looking whether the program is asked to end.
+constexpr long long kWaitSliceMs = 100;
 
 ReadEnd ReadUntil(int fd, Clock::time_point deadline, std::size_t maxBytes, std::string& output) {
   char buffer[1 << 16];
@@ -72,8 +76,11 @@ ReadEnd ReadUntil(int fd, Clock::time_point deadline, std::size_t maxBytes, std:
     if (left <= 0) {
       return ReadEnd::TimedOut;
     }
+    if (platform::TerminationRequested()) {
+      return ReadEnd::Stopped;
+    }
     pollfd ready{fd, POLLIN, 0};
-    const int polled = ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, INT_MAX)));
+    const int polled = ::poll(&ready, 1, static_cast<int>(std::min<long long>(left, kWaitSliceMs)));
     if (polled < 0 && errno != EINTR) {
       return ReadEnd::Failed;
     }
@@ -108,7 +115,7 @@ int WaitUntil(pid_t pid, Clock::time_point deadline, bool killNow, bool& killed)
       if (done == pid || (done < 0 && errno != EINTR)) {
         return status;
       }
-      if (Clock::now() >= deadline) {
+      if (Clock::now() >= deadline || platform::TerminationRequested()) {
         killed = true;
         break;
       }
@@ -158,6 +165,8 @@ bool RunForOutput(const std::filesystem::path& program, const std::vector<std::s
       return Fail(error, command + " wrote more than " + std::to_string(maxBytes) + " bytes and was stopped");
     case ReadEnd::Failed:
       return Fail(error, "Cannot read the output of " + command + ": " + std::strerror(readError));
+    case ReadEnd::Stopped:
+      return Fail(error, command + " was stopped because Kestrune is ending");
     case ReadEnd::Finished:
       break;
   }

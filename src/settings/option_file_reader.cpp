@@ -11,6 +11,7 @@
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
 #include "settings/option_file_writer.h"
+#include "settings/preference_values.h"
 
 namespace kestrune::settings {
 namespace {
@@ -495,14 +496,15 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
   const std::filesystem::path mameIni = std::filesystem::path(folders.FrontDir) / "mame.ini";
   const bool defaults = mode == OptionsMode::DefaultOptions;
   std::vector<std::string> lines;
-  if (!platform::ReadTextFileLines(defaults ? mameIni : FindGameIni(folders.IniDir, romname), lines, error)) {
+  // As they stand: a value the dialog does not change is written back byte for byte.
+  if (!platform::ReadTextFileLinesAsIs(defaults ? mameIni : FindGameIni(folders.IniDir, romname), lines, error)) {
     return false;
   }
   MameOptions result = CleanOptions(options);
   if (!defaults) {
     // A game's file holds what differs from mame.ini; the rest is what MAME takes from mame.ini.
     std::vector<std::string> baseLines;
-    if (platform::ReadTextFileLines(mameIni, baseLines, nullptr)) {
+    if (platform::ReadTextFileLinesAsIs(mameIni, baseLines, nullptr)) {
       LineTarget base{result, nullptr, folders.FrontDir};
       ApplyMameIniLines(baseLines, base);
     }
@@ -511,6 +513,9 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
   LineTarget target{result, defaults ? &romPath : nullptr, folders.FrontDir};
   ApplyMameIniLines(lines, target);
   if (defaults) {
+    // Every folder comes from the file, so that writing it back changes none the user did not change.
+    ApplyMameFolderLines(lines, folders);
+    romPath = folders.RomPath.empty() ? romPath : folders.RomPath;
     ReadBiosInis(result, folders.IniDir);
     ReadMameOwnPaths(lines, folders);
   }
@@ -522,7 +527,7 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
 void ReadBiosInis(MameOptions& options, const std::string& iniDir) {
   for (const BiosFile& file : BiosFiles()) {
     std::vector<std::string> lines;
-    if (platform::ReadTextFileLines(std::filesystem::path(iniDir) / file.fileName, lines, nullptr)) {
+    if (platform::ReadTextFileLinesAsIs(std::filesystem::path(iniDir) / file.fileName, lines, nullptr)) {
       ReadBiosLines(file, options, lines);
     }
   }

@@ -51,9 +51,9 @@ std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view ro
 
 // Reads the file of the mode into the values. The values first return to their defaults (and for a
 // game, to what mame.ini holds), so nothing of the previously shown file stays behind. In the
-// default-options mode the ROM folder, the installation's own path options and the BIOS files are
-// read too. A file that cannot be read
-// changes nothing: false is returned and *error says why.
+// default-options mode every folder of mame.ini, the installation's own path options and the BIOS files
+// are read too. Values are taken byte for byte (a path is bytes, whatever its encoding). A file that
+// cannot be read changes nothing: false is returned and *error says why.
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                  std::string* error);
 

@@ -4,8 +4,12 @@
 #include <charconv>
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 
+#include "platform/code_pages.h"
 #include "platform/text_file.h"
 
 namespace kestrune::settings {
@@ -418,6 +422,114 @@ void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const
   }
 }
 
+// The key of an option line, or of one written as a comment ("# state   <NULL> (not set)").
+std::string_view LineKey(std::string_view line) {
+  line = platform::TrimBlanks(line);
+  while (!line.empty() && (line.front() == '#' || line.front() == ' ' || line.front() == '\t')) {
+    line.remove_prefix(1);
+  }
+  return line.substr(0, line.find_first_of(" \t"));
+}
+
+bool IsOptionLine(std::string_view line) {
+  line = platform::TrimBlanks(line);
+  return !line.empty() && line.front() != '#';
+}
+
+// Keys the reader takes for one of the dialog's values although the writer writes them under another
+// name: a line of the user's with one of them would otherwise override what the dialog wrote.
+constexpr std::string_view kReadAliases[] = {"beam", "joystick_deadzone", "joystick_saturation"};
+
+// A fixed line that the user's file already sets keeps the user's line: the dialog has no control for it.
+const std::string* UserFixedLine(const LineRow& row, const std::vector<std::string>& old) {
+  if (row.form != Form::Fixed) return nullptr;
+  const auto found = std::find_if(old.rbegin(), old.rend(), [&row](const std::string& line) {
+    return IsOptionLine(line) && LineKey(line) == row.key;
+  });
+  return found == old.rend() ? nullptr : &*found;
+}
+
+// The keys whose lines the writer writes from the dialog's values in this mode. Every other option line
+// of the user's file is the user's own and is kept.
+std::unordered_set<std::string> ManagedKeys(OptionsMode mode, const MameFolders& folders) {
+  std::unordered_set<std::string> keys;
+  for (const std::string_view alias : kReadAliases) keys.emplace(alias);
+  for (const LineRow& row : kLines) {
+    if (row.defaultOptionsOnly && mode != OptionsMode::DefaultOptions) continue;
+    if (row.form == Form::OwnPaths) {
+      for (const MamePathOption& path : folders.MameOwnPaths) keys.insert(path.key);
+    } else if (row.form != Form::Head && row.form != Form::Unset) {
+      keys.emplace(row.key);
+    }
+  }
+  return keys;
+}
+
+// Stands for the end of the file among the options a user's line followed.
+constexpr std::string_view kEndOfFile = "\n";
+
+// Puts the user's own option lines back into the written lines: each one after the line of the option it
+// followed in the old file, those at its top after the title, and those after its last option of ours
+// (or whose option is no longer written) after all of the writer's own lines.
+std::vector<std::string> WithUserLines(const std::vector<std::string>& written, const std::vector<std::string>& old,
+                                       const std::unordered_set<std::string>& managed) {
+  std::unordered_map<std::string, std::vector<std::string>> after;
+  std::vector<std::string> anchors;
+  std::string anchor;
+  std::size_t lastManaged = 0;
+  for (std::size_t i = 0; i < old.size(); ++i) {
+    if (managed.contains(std::string(LineKey(old[i])))) lastManaged = i + 1;
+  }
+  for (std::size_t i = 0; i < old.size(); ++i) {
+    const std::string& line = old[i];
+    const std::string key(LineKey(line));
+    if (managed.contains(key)) {
+      anchor = key;
+    } else if (IsOptionLine(line)) {
+      auto [place, added] = after.try_emplace(anchor);
+      if (added) anchors.push_back(place->first);
+      place->second.push_back(line);
+    } else if (i >= lastManaged && lastManaged > 0) {
+      // Past our last option and the blank or comment line after it: the rest was added at the end.
+      anchor = kEndOfFile;
+    }
+  }
+  std::vector<std::string> lines;
+  lines.reserve(written.size() + old.size());
+  auto place = [&](const std::string& key) {
+    const auto found = after.find(key);
+    if (found == after.end()) return;
+    lines.insert(lines.end(), found->second.begin(), found->second.end());
+    after.erase(found);
+  };
+  for (std::size_t i = 0; i < written.size(); ++i) {
+    lines.push_back(written[i]);
+    if (i == 0) place(std::string());
+    if (const std::string key(LineKey(written[i])); !key.empty() && managed.contains(key)) place(key);
+  }
+  const bool endsEmpty = !lines.empty() && lines.back().empty();
+  if (endsEmpty) lines.pop_back();
+  for (const std::string& key : anchors) place(key);
+  if (endsEmpty) lines.emplace_back();
+  return lines;
+}
+
+// The lines of the file the writer is about to replace, as they stand. A file that is there but cannot
+// be read is not replaced: what the user has in it would be lost.
+bool ReadReplacedFile(const std::filesystem::path& target, std::vector<std::string>& lines, std::string* error) {
+  if (platform::NothingAt(target)) {
+    return true;
+  }
+  std::string readError;
+  if (platform::ReadTextFileLinesAsIs(target, lines, &readError)) {
+    return true;
+  }
+  if (error != nullptr) {
+    *error = readError + "\nIt was not saved over and is left as it is.";
+  }
+  return false;
+}
+
 struct PendingFile {
   std::filesystem::path target;
   std::string data;
@@ -554,7 +666,7 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
 }
 
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
-                                      std::string_view romname) {
+                                      std::string_view romname, const std::vector<std::string>& old) {
   std::vector<std::string> lines;
   lines.reserve(300);
   lines.push_back(mode == OptionsMode::DefaultOptions ? std::string("### mame.ini ###")
@@ -563,10 +675,14 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
     if (row.defaultOptionsOnly && mode != OptionsMode::DefaultOptions) {
       continue;
     }
-    AppendOptionLine(lines, row, options, folders);
+    if (const std::string* kept = UserFixedLine(row, old)) {
+      lines.push_back(*kept);
+    } else {
+      AppendOptionLine(lines, row, options, folders);
+    }
   }
   lines.emplace_back();
-  return lines;
+  return old.empty() ? lines : WithUserLines(lines, old, ManagedKeys(mode, folders));
 }
 
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {
@@ -585,9 +701,13 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
   if (!PrepareOptionsForWriting(mode, options, folders, error)) {
     return false;
   }
+  const std::filesystem::path target = MameIniPath(mode, folders, romname);
+  std::vector<std::string> old;
+  if (!ReadReplacedFile(target, old, error)) {
+    return false;
+  }
   std::vector<PendingFile> files;
-  files.push_back(
-      {MameIniPath(mode, folders, romname), platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname))});
+  files.push_back({target, platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname, old))});
   if (mode == OptionsMode::DefaultOptions) {
     for (const BiosFile& file : BiosFiles()) {
       files.push_back(BiosPending(file, options, folders.IniDir));

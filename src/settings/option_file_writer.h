@@ -35,17 +35,21 @@ bool CheckOptionsRequest(OptionsMode mode, std::string_view romname, std::string
 // nothing is changed, false is returned and *error says why.
 bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string* error);
 
-// The lines of the option file (without line ends), from values already prepared for writing.
+// The lines of the option file (without line ends), from values already prepared for writing. The
+// option lines of the file being replaced (old) that the writer does not write itself (a user's
+// `confirm_quit`, MAME's options the dialog has no control for, a fixed line the user changed) are kept
+// byte for byte, each after the option it followed.
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
-                                      std::string_view romname);
+                                      std::string_view romname, const std::vector<std::string>& old = {});
 
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
 
 // Prepares the values and writes the file of the mode (and in the default-options mode the six BIOS
-// files) with CR LF line ends. Every file is first written aside and only then put in place, so a
-// failure leaves all the old files whole; returns false and sets *error then. The ini folder is not
-// created here.
+// files) with CR LF line ends, keeping the user's own lines of the file it replaces. Every file is first
+// written aside and only then put in place, so a failure leaves all the old files whole; returns false
+// and sets *error then. A file that is there but cannot be read (too large, a pipe, unreadable, a link
+// to nothing) is never written over. The ini folder is not created here.
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                   std::string* error);
 

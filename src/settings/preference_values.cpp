@@ -77,12 +77,17 @@ void DefaultMameFolders(MameFolders& folders) {
   }
 }
 
-bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders) {
+bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders, std::string* error) {
   std::vector<std::string> lines;
-  if (!platform::ReadTextFileLines(mameIni, lines, nullptr)) {
+  if (!platform::ReadTextFileLinesAsIs(mameIni, lines, error)) {
     DefaultMameFolders(folders);
     return false;
   }
+  ApplyMameFolderLines(lines, folders);
+  return true;
+}
+
+void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& folders) {
   for (const std::string& line : lines) {
     for (const MameFolderEntry& entry : kMameFolders) {
       if (!line.starts_with(entry.prefix)) continue;
@@ -93,7 +98,6 @@ bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders)
       break;
     }
   }
-  return true;
 }
 
 ExecutableVerdict CheckMameExecutable(const std::filesystem::path& chosen, const std::string& frontDir) {

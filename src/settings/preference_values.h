@@ -6,6 +6,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings/mame_options.h"
 
@@ -41,8 +42,11 @@ void DefaultMameFolders(MameFolders& folders);
 // Reads the twelve folders from mame.ini's lines: the first prefix a line starts with names its folder,
 // a quoted value loses its quotes, a later line wins and a folder without a line keeps its value. The
 // ctrlrpath line also lists MAME's own controller folders after the front-end's, which is the first.
-// When the file cannot be read every folder takes its default and false is returned.
-bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders);
+// When the file cannot be read every folder takes its default, false is returned and *error says why.
+// Values are kept byte for byte: a folder is a path, whatever its encoding.
+bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders, std::string* error = nullptr);
+// The same for lines already read.
+void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& folders);
 
 // Whether a chosen file may become the MAME executable.
 enum class ExecutableVerdict { Accepted, Mame32, OtherFolder, NotExecutable };

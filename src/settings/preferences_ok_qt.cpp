@@ -12,6 +12,7 @@
 #include "catalogue/catalogue_file.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "platform/code_pages.h"
 #include "platform/text_file.h"
 #include "settings/mame_query.h"
 #include "settings/option_file_reader.h"
@@ -45,12 +46,19 @@ std::string Utf8(const QString& text) { return text.toUtf8().toStdString(); }
 
 QString Text(const std::string& text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
+// What an edit holds, or the value it was shown from when the user left it as it was: a folder named in
+// another encoding than UTF-8 is shown with replacement characters and must not come back as them.
+std::string Typed(const QLineEdit& edit, const std::string& shown) {
+  const QString typed = edit.text().trimmed();
+  return typed == Text(shown).trimmed() ? std::string(kestrune::platform::TrimBlanks(shown)) : Utf8(typed);
+}
+
 // MAME's folders from their edits; the ini and input folders are shared with the front-end and are
 // never left empty.
 void TakeMameFolders(const TForm4& dialog, set::MameFolders& folders, const std::string& frontDir) {
   folders.FrontDir = frontDir;
   for (const set::MameFolderEntry& entry : set::MameFolderEntries()) {
-    folders.*entry.folder = Utf8(dialog.Edit(entry.edit)->text().trimmed());
+    folders.*entry.folder = Typed(*dialog.Edit(entry.edit), folders.*entry.folder);
   }
   folders.IniDir = set::FolderOrDefault(folders.IniDir, frontDir, "ini");
   folders.InpDir = set::FolderOrDefault(folders.InpDir, frontDir, "inp");
@@ -118,11 +126,14 @@ void TForm4::LoadMameFolders() {
   set::MameFolders& folders = Form2->Folders();
   folders.FrontDir = Form1->FrontDir();
   const fs::path mameIni = fs::path(folders.FrontDir) / "mame.ini";
-  if (set::ReadMameFolders(mameIni, folders)) {
-    std::string error;
+  std::string error;
+  if (set::ReadMameFolders(mameIni, folders, &error)) {
     if (!set::ReadMameIni(set::OptionsMode::DefaultOptions, Form2->Options(), folders, "", &error)) {
       qWarning("kestrune: %s", error.c_str());
     }
+  } else if (!kestrune::platform::NothingAt(mameIni)) {
+    // OK will not write over it either; the user learns why before changing anything.
+    ShowError(Text(error));
   }
   for (const set::MameFolderEntry& entry : set::MameFolderEntries()) {
     Edit(entry.edit)->setText(Text(folders.*entry.folder));
@@ -167,8 +178,8 @@ void TForm4::StoreFolders() {
   TakeMameFolders(*this, Form2->Folders(), front);
   set::Settings& s = Form1->settings();
   for (const set::FrontEndFolderEntry& folder : set::FrontEndFolderEntries()) {
-    s.WriteText(set::kMameSection, folder.key,
-                set::FolderOrDefault(Utf8(Edit(folder.edit)->text().trimmed()), front, folder.word));
+    const std::string typed = Typed(*Edit(folder.edit), s.ReadText(set::kMameSection, folder.key));
+    s.WriteText(set::kMameSection, folder.key, set::FolderOrDefault(typed, front, folder.word));
   }
 }
 
@@ -197,9 +208,8 @@ void TForm4::mamefiledisplayAfterDialog(const QString& fileName, bool confirmed)
 // A newly chosen MAME finds a mame.ini with the default options, and the program an empty game list.
 void TForm4::CreateMissingFiles() {
   const std::string& front = Form1->FrontDir();
-  std::error_code exists;
   std::string error;
-  if (Form2 != nullptr && !fs::exists(front + "mame.ini", exists)) {
+  if (Form2 != nullptr && kestrune::platform::NothingAt(front + "mame.ini")) {
     set::MameFolders& folders = Form2->Folders();
     TakeMameFolders(*this, folders, front);
     set::ResetMameOptions(Form2->Options());
@@ -210,7 +220,7 @@ void TForm4::CreateMissingFiles() {
     }
   }
   const fs::path catalogue = kestrune::catalogue::CataloguePath(front);
-  if (!fs::exists(catalogue, exists) && !kestrune::platform::WriteFileAtomic(catalogue, "", &error)) {
+  if (kestrune::platform::NothingAt(catalogue) && !kestrune::platform::WriteFileAtomic(catalogue, "", &error)) {
     Tell(QMessageBox::Warning, Text(error));
   }
 }

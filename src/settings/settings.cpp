@@ -59,7 +59,9 @@ std::optional<int> ParseInt(std::string_view text) {
 
 Settings::Settings(std::string frontDir) : path_(frontDir + std::string(kSettingsFile)) {
   inputs_.frontDir = std::move(frontDir);
-  const LoadResult result = ini_.LoadFromFile(path_, &loadError_);
+  // Its values are folders and choices written back at every close: taken as they stand, so that a
+  // folder named in Latin-1 still names the same folder afterwards.
+  const LoadResult result = ini_.LoadFromFile(path_, &loadError_, LineBytes::kAsIs);
   firstRun_ = result == LoadResult::kMissing;
   if (result != LoadResult::kFailed) {
     loadError_.clear();

@@ -98,6 +98,15 @@ TEST_F(CatalogueFileTest, MissingEmptyAndUnreadableFilesAreToldApart) {
   EXPECT_EQ(LoadCatalogue(catalogue, FrontDir(), &error), CatalogueLoad::Failed);
   EXPECT_NE(error.find("kestrune.dat"), std::string::npos) << error;
   EXPECT_EQ(catalogue.Lines(), std::vector<std::string>{kPacman});
+
+  // A link to a catalogue on a drive that is not there now is the user's, not a missing file.
+  std::filesystem::remove(DatPath());
+  std::filesystem::create_symlink(dir_ / "unmounted/kestrune.dat", DatPath());
+  error.clear();
+  EXPECT_EQ(LoadCatalogue(catalogue, FrontDir(), &error), CatalogueLoad::Failed);
+  EXPECT_NE(error.find("kestrune.dat"), std::string::npos) << error;
+  EXPECT_TRUE(std::filesystem::is_symlink(DatPath()));
+  EXPECT_FALSE(std::filesystem::exists(dir_ / "unmounted"));
 }
 
 TEST_F(CatalogueFileTest, FailedSaveKeepsTheOldFileAndSaysSo) {

@@ -1,10 +1,13 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QLabel>
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
@@ -35,6 +38,7 @@
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
+#include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
@@ -541,6 +545,74 @@ TEST_F(CommandsTest, GameOptionsNameTheGameAndLeaveNoFileWhenCancelled) {
   duringDialog_ = {};
   Action("GameOptions1")->trigger();
   EXPECT_TRUE(fs::exists(ini));
+}
+
+// The mame.ini a user has: Kestrune's lines with folders of the user's own (the rom folder named in
+// Latin-1) and options Kestrune has no control for.
+std::string UsersMameIni(const std::string& folder) {
+  set::MameOptions options;
+  set::ResetMameOptions(options);
+  set::MameFolders folders;
+  folders.FrontDir = folder;
+  folders.IniDir = folder + "ini";
+  folders.InpDir = folder + "inp";
+  folders.SnapDir = folder + "snap";
+  folders.RomPath = "/data/r\xf4ms";
+  folders.SamplePath = "/data/samples";
+  folders.ArtPath = "/data/art";
+  folders.CtrlrPath = "/data/ctrlr";
+  folders.FontPath = "/data/fonts";
+  folders.CfgDir = "/data/cfg";
+  folders.NvramDir = "/data/nvram";
+  folders.MemcardDir = "/data/memcard";
+  folders.StateDir = "/data/state";
+  folders.DiffDir = "/data/diff";
+  std::string error;
+  EXPECT_TRUE(set::PrepareOptionsForWriting(set::OptionsMode::DefaultOptions, options, folders, &error));
+  std::vector<std::string> lines = set::MameIniLines(set::OptionsMode::DefaultOptions, options, folders, "");
+  lines.insert(lines.begin() + 1, "confirm_quit              1");
+  lines.insert(lines.end() - 1, "coin_lockout              0");
+  return Lines(lines);
+}
+
+TEST_F(CommandsTest, MameIniComesBackUnchangedFromTheOptionsAndPreferencesOk) {
+  WriteMame();
+  const std::string users = UsersMameIni(folder_);
+  Write("mame.ini", users);
+  Start(ManyGames());
+  ASSERT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), users);
+
+  // Setup > Default Mame Options > OK, Preferences never opened in this run.
+  duringDialog_ = [](QDialog& dialog) {
+    dialog.show();
+    dialog.findChild<QPushButton*>("Button1")->click();
+    return dialog.result();
+  };
+  Action("Exit1")->trigger();
+  ASSERT_EQ(dialogs_, std::vector<QDialog*>{Form2});
+  EXPECT_EQ(Form2->result(), QDialog::Accepted);
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), users);
+
+  Form4->show();
+  Form4->findChild<QPushButton*>("Button2")->click();
+  EXPECT_FALSE(Form4->isVisible());
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), users);
+}
+
+TEST_F(CommandsTest, AMameIniThatCannotBeReadIsNotSavedOverByPreferences) {
+  WriteMame();
+  Start(ManyGames());
+  fs::remove(Path("mame.ini"));
+  ASSERT_EQ(::mkfifo(Path("mame.ini").c_str(), 0644), 0);
+  Form4->show();
+  const auto* error = Form4->findChild<QLabel*>("errortext");
+  EXPECT_TRUE(error->isVisibleTo(Form4));
+  EXPECT_TRUE(error->text().contains("named pipe")) << error->text().toStdString();
+  Form4->findChild<QPushButton*>("Button2")->click();
+  EXPECT_TRUE(Form4->isVisible());
+  EXPECT_TRUE(error->text().contains("left as it is")) << error->text().toStdString();
+  EXPECT_TRUE(fs::is_fifo(Path("mame.ini")));
+  Form4->reject();
 }
 
 TEST_F(CommandsTest, DefaultOptionsOpenTheDialogOrTheUsersEditor) {

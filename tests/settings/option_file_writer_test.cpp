@@ -1,12 +1,14 @@
 #include "settings/option_file_writer.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <functional>
 
 #include "mame_options_printer.h"
 #include "platform/text_file.h"
+#include "settings/option_file_reader.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -500,6 +502,165 @@ TEST(OptionFileWriterTest, BiosLinesKeepTheirTrailingBlanks) {
 }
 
 TEST(OptionFileWriterTest, CommaToDotReplacesEveryComma) { EXPECT_EQ(CommaToDot("1,5,0"), "1.5.0"); }
+
+
+// ---- What the user's file holds comes back from a save that does not change it ----
+
+std::vector<std::string> FileLines(const std::filesystem::path& path) {
+  std::vector<std::string> lines;
+  EXPECT_TRUE(platform::ReadTextFileLinesAsIs(path, lines, nullptr)) << path;
+  return lines;
+}
+
+// A mame.ini as a user has it after some years: Kestrune's own lines with folders of the user's (the
+// rom folder named in Latin-1, the controller folders followed by MAME's own), a fixed line changed by
+// hand, and options Kestrune has no control for at the top, in the middle, under MAME's paths and last.
+std::vector<std::string> UsersMameIni(const std::filesystem::path& dir) {
+  MameOptions options = DefaultOptions();
+  MameFolders folders;
+  folders.FrontDir = dir.string() + "/";
+  folders.IniDir = (dir / "ini").string();
+  folders.InpDir = (dir / "inp").string();
+  folders.SnapDir = (dir / "snap").string();
+  folders.RomPath = "/data/r\xf4ms;/data/more roms";
+  for (auto [folder, value] : {std::pair{&MameFolders::SamplePath, "/data/samples"},
+                               {&MameFolders::ArtPath, "/data/art"}, {&MameFolders::CtrlrPath, "/data/ctrlr"},
+                               {&MameFolders::FontPath, "/data/fonts"}, {&MameFolders::CfgDir, "/data/cfg"},
+                               {&MameFolders::NvramDir, "/data/nvram"}, {&MameFolders::MemcardDir, "/data/memcard"},
+                               {&MameFolders::StateDir, "/data/state"}, {&MameFolders::DiffDir, "/data/diff"}}) {
+    folders.*folder = value;
+  }
+  SetMameOwnPath(folders.MameOwnPaths, "homepath", "/home/player/.m\xe4me");
+  SetMameOwnPath(folders.MameOwnPaths, "hashpath", "/usr/share/games/mame/hash");
+  SetMameOwnPath(folders.MameOwnPaths, kCtrlrPathKey, "/usr/share/games/mame/ctrlr");
+  std::string error;
+  EXPECT_TRUE(PrepareOptionsForWriting(OptionsMode::DefaultOptions, options, folders, &error)) << error;
+  std::vector<std::string> lines = MameIniLines(OptionsMode::DefaultOptions, options, folders, "");
+  auto after = [&lines](std::string_view key, const std::string& line) {
+    const auto at = std::find_if(lines.begin(), lines.end(), [key](const std::string& l) { return l.starts_with(key); });
+    EXPECT_NE(at, lines.end()) << key;
+    lines.insert(at + 1, line);
+  };
+  lines.insert(lines.begin() + 1, "coin_lockout              0");
+  after("window ", "confirm_quit              1");
+  after("hashpath", "uifont                    \"/data/fonts/arcade.ttf\"");
+  std::replace(lines.begin(), lines.end(), std::string("comment_directory       comments"),
+               std::string("comment_directory       \"/data/comm\xe9nts\""));
+  lines.insert(lines.end() - 1, "skip_warnings             1");
+  return lines;
+}
+
+// The folders the options dialog is given by the main window when Preferences was never opened.
+MameFolders DialogFolders(const std::filesystem::path& dir) {
+  MameFolders folders;
+  folders.FrontDir = dir.string() + "/";
+  folders.IniDir = (dir / "ini").string();
+  folders.InpDir = (dir / "inp").string();
+  folders.SnapDir = (dir / "snap").string();
+  return folders;
+}
+
+TEST(KeptUserLinesTest, AnOkThatChangesOneOptionChangesOnlyItsLine) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "ini");
+  const std::vector<std::string> users = UsersMameIni(dir.path());
+  test::WriteFileBytes(dir / "mame.ini", platform::JoinLinesCrLf(users));
+
+  MameOptions options = DefaultOptions();
+  MameFolders folders = DialogFolders(dir.path());
+  std::string error;
+  ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
+  ASSERT_FALSE(options.Flag(Option::runwin));
+  options.SetFlag(Option::runwin, true);
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
+
+  std::vector<std::string> expected = users;
+  std::replace(expected.begin(), expected.end(), std::string("window                  0"),
+               std::string("window                  1"));
+  // Compared as text, so that a failure shows the lines that differ.
+  EXPECT_EQ(platform::JoinLinesCrLf(FileLines(dir / "mame.ini")), platform::JoinLinesCrLf(expected));
+
+  // And a second OK without a change writes the same bytes again.
+  const std::string once = ReadFileBytes(dir / "mame.ini");
+  ASSERT_TRUE(ReadMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error)) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), once);
+}
+
+TEST(KeptUserLinesTest, UserLinesGoAfterTheOptionTheyFollowedOrAtTheEnd) {
+  const std::vector<std::string> old = {"### mame.ini ###", "coin_lockout 0",     "window 1",  "confirm_quit 1",
+                                        "# a note",         "  ui_active   1  ", "rompath \"/r\"", "gone_option 5",
+                                        "joystick_deadzone 0.5", "beam 2",        "# state <NULL> (not set)"};
+  MameOptions options = DefaultOptions();
+  MameFolders folders = FixedFolders();
+  std::string error;
+  ASSERT_TRUE(PrepareOptionsForWriting(OptionsMode::GameOptions, options, folders, &error));
+  const std::vector<std::string> lines = MameIniLines(OptionsMode::GameOptions, options, folders, "pacman", old);
+  auto at = [&lines](std::string_view line) {
+    return std::find(lines.begin(), lines.end(), line) - lines.begin();
+  };
+  EXPECT_EQ(at("coin_lockout 0"), 1);
+  EXPECT_EQ(at("confirm_quit 1"), at("window                  0") + 1);
+  EXPECT_EQ(at("  ui_active   1  "), at("confirm_quit 1") + 1);
+  // A game's file has no rom folder: the user's line is theirs, and so is what followed it.
+  EXPECT_EQ(at("rompath \"/r\""), at("  ui_active   1  ") + 1);
+  EXPECT_EQ(at("gone_option 5"), at("rompath \"/r\"") + 1);
+  // Comments, and names the reader takes for the dialog's own values, are not kept.
+  for (const char* dropped : {"# a note", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
+    EXPECT_EQ(at(dropped), static_cast<long>(lines.size())) << dropped;
+  }
+  EXPECT_EQ(lines.back(), "");
+}
+
+// One row per kind of file that stands where mame.ini goes and cannot be read.
+struct UnreadableCase {
+  const char* name;
+  void (*make)(const std::filesystem::path& path);
+  const char* message;  // part of the error
+};
+void PrintTo(const UnreadableCase& row, std::ostream* out) { *out << row.name; }
+
+class UnreadableMameIniTest : public testing::TestWithParam<UnreadableCase> {};
+
+TEST_P(UnreadableMameIniTest, IsNeitherReadNorSavedOver) {
+  TempDir dir;
+  std::filesystem::create_directories(dir / "ini");
+  const std::filesystem::path mameIni = dir / "mame.ini";
+  GetParam().make(mameIni);
+  const auto kind = std::filesystem::symlink_status(mameIni).type();
+
+  MameOptions options = DefaultOptions();
+  MameFolders folders = DialogFolders(dir.path());
+  std::string error;
+  EXPECT_FALSE(ReadMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_FALSE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error));
+  EXPECT_NE(error.find(GetParam().message), std::string::npos) << error;
+  EXPECT_NE(error.find("mame.ini"), std::string::npos) << error;
+  EXPECT_NE(error.find("left as it is"), std::string::npos) << error;
+  EXPECT_EQ(std::filesystem::symlink_status(mameIni).type(), kind);
+  EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "neogeo.ini"));
+  EXPECT_EQ(std::vector<std::string>(), [&] {
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      if (entry.path().filename() != "mame.ini" && entry.path().filename() != "ini" &&
+          entry.path().filename() != "gone") {
+        left.push_back(entry.path().filename().string());
+      }
+    }
+    return left;
+  }());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    MameIni, UnreadableMameIniTest,
+    testing::Values(UnreadableCase{"NamedPipe", [](const std::filesystem::path& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); },
+                                   "named pipe"},
+                    UnreadableCase{"LinkToAMissingFile",
+                                   [](const std::filesystem::path& p) {
+                                     std::filesystem::create_symlink(p.parent_path() / "gone" / "mame.ini", p);
+                                   },
+                                   "No such file"}),
+    [](const testing::TestParamInfo<UnreadableCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace kestrune::settings

@@ -51,6 +51,19 @@ TEST(Settings, ASavedFileIsNoFirstRunAndReadsBack) {
   EXPECT_EQ(reopened.ReadText(kMameSection, "snapdir"), dir.folder() + "snap");
 }
 
+TEST(Settings, ValuesComeBackByteForByteWhateverTheirEncoding) {
+  TempDir dir;
+  const std::string file =
+      "[kestruneui]\r\nlanguage=1\r\n\r\n[mame]\r\nsnapdir=/data/sn\xe4ps\r\nflyerdir=/data/fl\xc3\xbc" "ers\r\n\r\n";
+  std::filesystem::create_directories(dir / "ini");
+  WriteFileBytes(dir / "ini/kestrune.ini", file);
+  Settings settings(dir.folder());
+  EXPECT_EQ(settings.ReadText(kMameSection, "snapdir"), "/data/sn\xe4ps");
+  std::string error;
+  ASSERT_TRUE(settings.Save(&error)) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "ini/kestrune.ini"), file);
+}
+
 TEST(Settings, AFirstRunThatIsNotSavedLeavesNoFile) {
   TempDir dir;
   {

@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -139,8 +138,9 @@ TEST_P(DirectoryLieTest, FailsWithoutMemoryOrTimeForTheLie) {
   const DirectoryLie& lie = GetParam();
   const fs::path path = dir_ / "lie.zip";
   lie.write(path);
+  // Only memory is asserted: time on a loaded machine says nothing, and a read of the whole lie would
+  // show in the memory as well as hang the test until ctest's limit.
   const long peakBefore = PeakRssKiB();
-  const auto started = std::chrono::steady_clock::now();
 
   std::vector<std::uint32_t> crcs{7};
   std::string error;
@@ -162,7 +162,6 @@ TEST_P(DirectoryLieTest, FailsWithoutMemoryOrTimeForTheLie) {
   EXPECT_EQ(code, lie.repairedError);
   zip.CloseZip();
 
-  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
   EXPECT_LT(PeakRssKiB() - peakBefore, 256 * 1024);
 }
 
