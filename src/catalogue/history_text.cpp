@@ -18,9 +18,17 @@ bool StartsWithFolded(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && platform::AsciiLowerCopy(text.substr(0, prefix.size())) == prefix;
 }
 
-// Appends the lines from `first` up to the "$end" line (or the end of the file), each ending in "\n".
+// Appends the lines from `first` up to the "$end" line (or the end of the file), each ending in "\n";
+// an entry longer than the bounds is cut after its last whole line within them.
 void AppendBody(const std::vector<std::string>& lines, std::size_t first, std::string& text) {
+  std::size_t bytes = 0;
   for (std::size_t i = first; i < lines.size() && !IsEndLine(lines[i]); ++i) {
+    bytes += lines[i].size() + 1;
+    if (bytes > kMaxEntryBytes || i - first == kMaxEntryLines) {
+      text += kEntryCutText;
+      text += '\n';
+      return;
+    }
     text += lines[i];
     text += '\n';
   }
@@ -63,22 +71,27 @@ void AppendMameInfo(const MameInfoIndex& mameinfo, std::string_view romname, std
 }  // namespace
 
 HistoryIndex::HistoryIndex(const std::vector<std::string>& lines) : lines_(lines) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    if (line.find("$info") == std::string::npos) {
-      continue;
+  for (std::size_t i = 0; i < lines.size() && entries_.size() < kMaxHistoryNames; ++i) {
+    if (lines[i].find("$info") != std::string::npos) {
+      AddNames(lines[i], static_cast<int>(i));
     }
-    // Every name that follows a "=" or a "," and is followed by a ",": what a substring test of
-    // "=<set>," or ",<set>," would find on this line.
-    for (std::size_t at = line.find_first_of("=,"); at != std::string::npos; at = line.find_first_of("=,", at + 1)) {
-      const std::size_t comma = line.find(',', at + 1);
-      if (comma == std::string::npos) {
-        break;
-      }
-      if (comma > at + 1) {
-        entries_.emplace(line.substr(at + 1, comma - at - 1), static_cast<int>(i));
-      }
+  }
+}
+
+// Every name between a "=" or a "," and the next ",": what a substring test of "=<set>," or ",<set>,"
+// would find on this line for a set name without those characters. One pass over the line, as a line
+// may be long.
+void HistoryIndex::AddNames(std::string_view line, int at) {
+  std::size_t start = line.find_first_of("=,");
+  while (start != std::string_view::npos && entries_.size() < kMaxHistoryNames) {
+    const std::size_t end = line.find_first_of("=,", start + 1);
+    if (end == std::string_view::npos) {
+      return;
     }
+    if (line[end] == ',' && end > start + 1) {
+      entries_.try_emplace(line.substr(start + 1, end - start - 1), at);
+    }
+    start = end;
   }
 }
 
@@ -86,7 +99,7 @@ int HistoryIndex::FindEntry(std::string_view romname) const {
   if (romname.empty()) {
     return -1;
   }
-  const auto found = entries_.find(std::string(romname));
+  const auto found = entries_.find(romname);
   return found == entries_.end() ? -1 : found->second;
 }
 
@@ -94,7 +107,7 @@ MameInfoIndex::MameInfoIndex(const std::vector<std::string>& lines) : lines_(lin
   for (std::size_t i = 0; i < lines.size(); ++i) {
     const std::string_view line = TrimRight(lines[i]);
     if (StartsWithFolded(line, "$info=")) {
-      games_.emplace(platform::AsciiLowerCopy(line), static_cast<int>(i));
+      games_.try_emplace(line, static_cast<int>(i));
     }
   }
 }
@@ -103,7 +116,7 @@ int MameInfoIndex::FindGameEntry(std::string_view name) const {
   if (name.empty()) {
     return -1;
   }
-  const auto found = games_.find(platform::AsciiLowerCopy("$info=" + std::string(name)));
+  const auto found = games_.find("$info=" + std::string(name));
   return found == games_.end() ? -1 : found->second;
 }
 

@@ -1,9 +1,12 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <unordered_map>
 #include <vector>
+
+#include "platform/code_pages.h"
 
 // The texts the main window shows for a game from history.dat and mameinfo.dat, and the driver
 // information of its driver from mameinfo.dat. Both files are held as their lines, in file order.
@@ -12,23 +15,32 @@ namespace kestrune::catalogue {
 // history.dat: an entry starts at a line holding "$info" in which the set name follows a "=" or a ","
 // and is itself followed by a "," ("$info=sf2,sf2ua,"); the next line may hold the entry's web address
 // (an HTML anchor), the line after it is a tag line, and the text runs up to "$end". The first entry
-// naming the set is the set's. Set names are compared exactly.
+// naming the set is the set's. Set names are compared exactly; a name holding "=" or "," names no
+// entry (MAME's set names are letters, digits and "_"). The index keeps at most kMaxHistoryNames
+// names, which is many times what a real history.dat names: a file naming more is not one, and the
+// names past that are left out rather than taking gigabytes.
+inline constexpr std::size_t kMaxHistoryNames = std::size_t{1} << 20;
+
 class HistoryIndex {
  public:
+  // The lines must stay as they are while the index lives.
   explicit HistoryIndex(const std::vector<std::string>& lines);
   const std::vector<std::string>& Lines() const { return lines_; }
   // The line of the set's entry, or -1.
   int FindEntry(std::string_view romname) const;
 
  private:
+  void AddNames(std::string_view line, int at);
+
   const std::vector<std::string>& lines_;
-  std::unordered_map<std::string, int> entries_;  // set name -> first "$info" line naming it
+  std::unordered_map<std::string_view, int> entries_;  // set name (in lines_) -> first "$info" line naming it
 };
 
 // mameinfo.dat: a game's entry starts at the line "$info=<set>" (letter case ignored); the next line is
 // a tag line and the text runs up to "$end". Driver entries are "$info" lines naming the driver.
 class MameInfoIndex {
  public:
+  // The lines must stay as they are while the index lives.
   explicit MameInfoIndex(const std::vector<std::string>& lines);
   const std::vector<std::string>& Lines() const { return lines_; }
   // The line "$info=<name>" in any letter case, or -1.
@@ -42,8 +54,15 @@ class MameInfoIndex {
   int FindDriverLine(std::string_view driver) const;
 
   const std::vector<std::string>& lines_;
-  std::unordered_map<std::string, int> games_;  // lower-case "$info=<name>" line -> its first line
+  // "$info=<name>" line (in lines_, without trailing blanks) -> its first line
+  std::unordered_map<std::string_view, int, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual> games_;
 };
+
+// What one entry shows at most: a real entry is a few pages, while an entry without its "$end" line
+// would run to the end of a file of hundreds of megabytes. A longer entry ends in kEntryCutText.
+inline constexpr std::size_t kMaxEntryBytes = std::size_t{512} << 10;
+inline constexpr std::size_t kMaxEntryLines = 10000;
+inline constexpr std::string_view kEntryCutText = "[The rest of this entry is not shown: it is too long.]";
 
 // The words before the host name on the line that stands for an entry's web address.
 inline constexpr std::string_view kEditEntryText = "Edit this entry at ";

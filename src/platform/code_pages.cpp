@@ -176,4 +176,18 @@ bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b) {
   return true;
 }
 
+std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcept {
+  // FNV-1a over the folded bytes.
+  std::size_t hash = 14695981039346656037ULL;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(AsciiLower(c));
+    hash *= 1099511628211ULL;
+  }
+  return hash;
+}
+
+bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept {
+  return EqualsIgnoreAsciiCase(a, b);
+}
+
 }  // namespace kestrune::platform

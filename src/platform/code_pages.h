@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -37,5 +38,15 @@ std::string_view TrimBlanks(std::string_view text);
 char AsciiLower(char c);
 std::string AsciiLowerCopy(std::string_view text);
 bool EqualsIgnoreAsciiCase(std::string_view a, std::string_view b);
+
+// ASCII case-folded hashing and comparison for hashed look-ups, usable by string_view.
+struct CaseInsensitiveHash {
+  using is_transparent = void;
+  std::size_t operator()(std::string_view text) const noexcept;
+};
+struct CaseInsensitiveEqual {
+  using is_transparent = void;
+  bool operator()(std::string_view a, std::string_view b) const noexcept;
+};
 
 }  // namespace kestrune::platform

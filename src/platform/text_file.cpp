@@ -73,31 +73,67 @@ mode_t ModeFor(const std::filesystem::path& path) {
 
 }  // namespace
 
-std::vector<std::string_view> SplitTextLines(std::string_view text, bool stopAtEof) {
+TextLines::TextLines(std::string_view text, bool stopAtEof) : rest_(text) {
   if (stopAtEof) {
-    const std::size_t eof = text.find('\x1A');
-    if (eof != std::string_view::npos) {
-      text = text.substr(0, eof);
-    }
+    rest_ = rest_.substr(0, rest_.find('\x1A'));
   }
+  done_ = rest_.empty();
+}
+
+bool TextLines::Next(std::string_view& line) {
+  if (done_) {
+    return false;
+  }
+  const std::size_t end = rest_.find_first_of("\r\n");
+  if (end == std::string_view::npos) {
+    line = rest_;
+    done_ = true;
+    return true;
+  }
+  line = rest_.substr(0, end);
+  const std::size_t next = rest_[end] == '\r' && end + 1 < rest_.size() && rest_[end + 1] == '\n' ? end + 2 : end + 1;
+  rest_.remove_prefix(next);
+  done_ = rest_.empty();
+  return true;
+}
+
+std::vector<std::string_view> SplitTextLines(std::string_view text, bool stopAtEof) {
   std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  const std::size_t n = text.size();
-  for (std::size_t i = 0; i < n; ++i) {
-    const char c = text[i];
-    if (c != '\r' && c != '\n') {
-      continue;
-    }
-    lines.push_back(text.substr(start, i - start));
-    if (c == '\r' && i + 1 < n && text[i + 1] == '\n') {
-      ++i;
-    }
-    start = i + 1;
-  }
-  if (start < n) {
-    lines.push_back(text.substr(start));
+  lines.reserve(CountTextLines(text, stopAtEof));
+  TextLines reader(text, stopAtEof);
+  for (std::string_view line; reader.Next(line);) {
+    lines.push_back(line);
   }
   return lines;
+}
+
+std::size_t CountTextLines(std::string_view text, bool stopAtEof) {
+  std::size_t count = 0;
+  TextLines reader(text, stopAtEof);
+  for (std::string_view line; reader.Next(line);) {
+    ++count;
+  }
+  return count;
+}
+
+namespace {
+
+bool CheckLineCount(const std::filesystem::path& path, std::uint64_t lines, std::uint64_t bytes, std::string* error,
+                    std::uint64_t freeLines) {
+  if (lines <= freeLines || lines <= bytes / kMinAverageLineBytes) {
+    return true;
+  }
+  SetMessage(
+      error, path,
+      "the file has too many lines for its size (" + std::to_string(lines) + " lines in " + SizeText(bytes) + ")");
+  return false;
+}
+
+}  // namespace
+
+bool CheckTextLineCount(const std::filesystem::path& path, std::string_view text, std::string* error, bool stopAtEof,
+                        std::uint64_t freeLines) {
+  return CheckLineCount(path, CountTextLines(text, stopAtEof), text.size(), error, freeLines);
 }
 
 std::string JoinLinesCrLf(const std::vector<std::string>& lines) {
@@ -169,17 +205,34 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
   return true;
 }
 
-bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
-                       bool stopAtEof, std::uint64_t maxBytes) {
+namespace {
+
+// The lines of a whole file, each made by convert.
+template <typename Convert>
+bool ReadLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error, bool stopAtEof,
+               std::uint64_t maxBytes, std::uint64_t freeLines, Convert convert) {
   std::string data;
   if (!ReadWholeFile(path, data, error, maxBytes)) {
     return false;
   }
+  const std::size_t count = CountTextLines(data, stopAtEof);
+  if (!CheckLineCount(path, count, data.size(), error, freeLines)) {
+    return false;
+  }
   lines.clear();
-  for (std::string_view line : SplitTextLines(data, stopAtEof)) {
-    lines.push_back(DecodeTextLine(line));
+  lines.reserve(count);
+  TextLines reader(data, stopAtEof);
+  for (std::string_view line; reader.Next(line);) {
+    lines.push_back(convert(line));
   }
   return true;
+}
+
+}  // namespace
+
+bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
+                       bool stopAtEof, std::uint64_t maxBytes, std::uint64_t freeLines) {
+  return ReadLines(path, lines, error, stopAtEof, maxBytes, freeLines, DecodeTextLine);
 }
 
 bool NothingAt(const std::filesystem::path& path) {
@@ -188,16 +241,9 @@ bool NothingAt(const std::filesystem::path& path) {
 }
 
 bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
-                           std::uint64_t maxBytes) {
-  std::string data;
-  if (!ReadWholeFile(path, data, error, maxBytes)) {
-    return false;
-  }
-  lines.clear();
-  for (std::string_view line : SplitTextLines(data)) {
-    lines.emplace_back(line);
-  }
-  return true;
+                           std::uint64_t maxBytes, std::uint64_t freeLines) {
+  return ReadLines(path, lines, error, false, maxBytes, freeLines,
+                   [](std::string_view line) { return std::string(line); });
 }
 
 namespace {

@@ -9,9 +9,23 @@
 // Whole-file reading and atomic writing of the program's text files.
 namespace kestrune::platform {
 
-// Splits text into lines; a line ends at CR, LF or CR LF, and a line end at the very end of the
-// text does not start another (empty) line. When stopAtEof is set, a 0x1A byte ends the text.
+// The lines of a text one at a time, without holding them: a line ends at CR, LF or CR LF, and a
+// line end at the very end of the text does not start another (empty) line. When stopAtEof is set, a
+// 0x1A byte ends the text.
+class TextLines {
+ public:
+  explicit TextLines(std::string_view text, bool stopAtEof = false);
+  // Puts the next line into *line; false after the last one.
+  bool Next(std::string_view& line);
+
+ private:
+  std::string_view rest_;
+  bool done_ = false;
+};
+
+// Every line of a text, by the rules of TextLines.
 std::vector<std::string_view> SplitTextLines(std::string_view text, bool stopAtEof = false);
+std::size_t CountTextLines(std::string_view text, bool stopAtEof = false);
 
 // The lines joined, each one followed by CR LF.
 std::string JoinLinesCrLf(const std::vector<std::string>& lines);
@@ -21,6 +35,19 @@ std::string JoinLinesCrLf(const std::vector<std::string>& lines);
 // wrong file cannot exhaust memory.
 inline constexpr std::uint64_t kMaxTextFileBytes = std::uint64_t{256} << 20;
 
+// Every line held in memory costs tens of bytes besides its text, so a file of empty or very short
+// lines would take many times its size: up to kFreeTextLines lines are always read, more only when
+// they average kMinAverageLineBytes bytes or more, which keeps what the lines cost within a small
+// multiple of the file's size. The largest real files (history.dat, a catalogue of every machine)
+// have well under a million lines of tens of bytes each.
+inline constexpr std::uint64_t kFreeTextLines = std::uint64_t{1} << 20;
+inline constexpr std::uint64_t kMinAverageLineBytes = 32;
+
+// Whether text (read from path) has few enough lines for its size; if not, puts a message naming the
+// file into *error.
+bool CheckTextLineCount(const std::filesystem::path& path, std::string_view text, std::string* error,
+                        bool stopAtEof = false, std::uint64_t freeLines = kFreeTextLines);
+
 // Reads a whole regular file (a symlink is followed) of at most maxBytes bytes. A folder, a device, a
 // named pipe or a socket is refused without waiting for a writer or reading a byte, and so is a larger
 // file. On failure returns false and puts a message naming the file into *error.
@@ -28,15 +55,17 @@ bool ReadWholeFile(const std::filesystem::path& path, std::string& out, std::str
                    std::uint64_t maxBytes = kMaxTextFileBytes);
 
 // Reads a text file as UTF-8 lines (lines that are not UTF-8 are taken as Windows-1252), by the rules
-// of ReadWholeFile.
+// of ReadWholeFile and CheckTextLineCount.
 bool ReadTextFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
-                       bool stopAtEof = false, std::uint64_t maxBytes = kMaxTextFileBytes);
+                       bool stopAtEof = false, std::uint64_t maxBytes = kMaxTextFileBytes,
+                       std::uint64_t freeLines = kFreeTextLines);
 
-// Reads a text file's lines with their bytes as they stand, by the rules of ReadWholeFile. For files
-// whose values are paths or are written back (mame.ini, the settings): a path is bytes on Linux, and a
-// folder named in Latin-1 must come back as the same folder, not as its UTF-8 spelling.
+// Reads a text file's lines with their bytes as they stand, by the rules of ReadWholeFile and
+// CheckTextLineCount. For files whose values are paths or are written back (mame.ini, the settings): a
+// path is bytes on Linux, and a folder named in Latin-1 must come back as the same folder, not as its
+// UTF-8 spelling.
 bool ReadTextFileLinesAsIs(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error,
-                           std::uint64_t maxBytes = kMaxTextFileBytes);
+                           std::uint64_t maxBytes = kMaxTextFileBytes, std::uint64_t freeLines = kFreeTextLines);
 
 // Whether nothing at all stands at the path, not even a link that leads nowhere. A file that is missing
 // may be created; a link to a missing file (a folder on a drive not mounted now) is the user's file,

@@ -23,21 +23,15 @@ bool HoldsNoText(std::string_view bytes) {
   return bytes.find_first_not_of(" \t\r\n") == std::string_view::npos;
 }
 
-}  // namespace
-
-std::size_t CaseInsensitiveHash::operator()(std::string_view text) const noexcept {
-  // FNV-1a over the folded bytes.
-  std::size_t hash = 14695981039346656037ULL;
-  for (const char c : text) {
-    hash ^= static_cast<unsigned char>(platform::AsciiLower(c));
-    hash *= 1099511628211ULL;
+// A byte-order mark written by an editor would otherwise hide the first section header.
+std::string_view StripByteOrderMark(std::string_view line, std::string_view first) {
+  if (line.data() == first.data() && line.starts_with(kUtf8Bom)) {
+    line.remove_prefix(kUtf8Bom.size());
   }
-  return hash;
+  return line;
 }
 
-bool CaseInsensitiveEqual::operator()(std::string_view a, std::string_view b) const noexcept {
-  return platform::EqualsIgnoreAsciiCase(a, b);
-}
+}  // namespace
 
 LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string* error, LineBytes lineBytes) {
   Clear();
@@ -53,7 +47,7 @@ LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string*
     return LoadResult::kMissing;
   }
   std::string bytes;
-  if (!platform::ReadWholeFile(path, bytes, error)) {
+  if (!platform::ReadWholeFile(path, bytes, error) || !platform::CheckTextLineCount(path, bytes, error)) {
     return LoadResult::kFailed;
   }
   // UTF-16 read byte by byte could still yield "sections" whose names are full of NULs.
@@ -64,24 +58,26 @@ LoadResult IniFile::LoadFromFile(const std::filesystem::path& path, std::string*
   return sections_.empty() && !HoldsNoText(bytes) ? LoadResult::kNoSections : LoadResult::kLoaded;
 }
 
+// Line by line, so that the lines cost nothing beyond what the file keeps of them.
 void IniFile::LoadFromText(std::string_view bytes, LineBytes lineBytes) {
-  std::vector<std::string> lines;
-  for (const std::string_view line : platform::SplitTextLines(bytes)) {
-    lines.push_back(lineBytes == LineBytes::kAsIs ? std::string(line) : platform::DecodeTextLine(line));
+  Clear();
+  std::size_t current = std::string_view::npos;
+  platform::TextLines reader(bytes);
+  for (std::string_view line; reader.Next(line);) {
+    line = StripByteOrderMark(line, bytes);
+    if (lineBytes == LineBytes::kAsIs) {
+      ParseLine(line, current);
+    } else {
+      ParseLine(platform::DecodeTextLine(line), current);
+    }
   }
-  LoadFromLines(lines);
 }
 
 void IniFile::LoadFromLines(const std::vector<std::string>& lines) {
   Clear();
   std::size_t current = std::string_view::npos;
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    std::string_view line = lines[i];
-    // A byte-order mark written by an editor would otherwise hide the first section header.
-    if (i == 0 && line.starts_with(kUtf8Bom)) {
-      line.remove_prefix(kUtf8Bom.size());
-    }
-    ParseLine(line, current);
+  for (const std::string& line : lines) {
+    ParseLine(StripByteOrderMark(line, lines.front()), current);
   }
 }
 

@@ -7,6 +7,8 @@
 #include <unordered_map>
 #include <vector>
 
+#include "platform/code_pages.h"
+
 // The in-memory ini file behind the settings file and every other ini-like file of the program.
 //
 // Reading: each line is trimmed; empty lines and lines beginning with ";" are skipped; "[name]" opens
@@ -21,15 +23,8 @@
 // lines and one empty line, every line ending in CR LF.
 namespace kestrune::settings {
 
-// ASCII case-folded hashing and comparison, usable for look-ups by string_view.
-struct CaseInsensitiveHash {
-  using is_transparent = void;
-  std::size_t operator()(std::string_view text) const noexcept;
-};
-struct CaseInsensitiveEqual {
-  using is_transparent = void;
-  bool operator()(std::string_view a, std::string_view b) const noexcept;
-};
+using platform::CaseInsensitiveEqual;
+using platform::CaseInsensitiveHash;
 
 // How a file's lines are taken: converted to UTF-8 (from Windows-1252 where they are not UTF-8), or as
 // they stand.

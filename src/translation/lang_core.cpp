@@ -54,7 +54,7 @@ TLangCore::~TLangCore() {
   hook_.SetHookActive(false);
   {
     std::lock_guard lock(languageLock_);
-    file_.reset();
+    CloseLanguageFile();
   }
   TLangCore* self = this;
   theCore.compare_exchange_strong(self, nullptr);
@@ -123,7 +123,7 @@ void TLangCore::Rescan() {
 bool TLangCore::SelectAfterRescan(const std::string& remembered) {
   if (!remembered.empty() && FindLanguage(remembered) != nullptr) return SelectLanguage(remembered);
   const bool hadLanguage = file_ != nullptr || !remembered.empty();
-  file_.reset();
+  CloseLanguageFile();
   if (!remembered.empty() && !languages_.empty()) return SelectLanguage(languages_.front().name) || hadLanguage;
   return hadLanguage;
 }
@@ -142,7 +142,7 @@ bool TLangCore::SelectLanguage(const std::string& name) {
   const Language* language = name.empty() ? nullptr : FindLanguage(name);
   if (!name.empty() && language == nullptr) return false;
   currentLang_ = name;
-  file_.reset();
+  CloseLanguageFile();
   if (language != nullptr) OpenLanguageFile(*language);
   return true;
 }
@@ -159,6 +159,21 @@ void TLangCore::OpenLanguageFile(const Language& language) {
     }
   });
   if (!file_->LoadError().empty()) Report(file_->LoadError());
+  const std::vector<TLangIniFile::Entry>& entries = file_->SectionEntries(kResourceStringsSection);
+  for (std::size_t i = 0; i < entries.size(); ++i)
+    resourceKeys_.try_emplace(std::string(NumberOfKey(entries[i].first)), i);
+}
+
+void TLangCore::CloseLanguageFile() {
+  resourceKeys_.clear();
+  file_.reset();
+}
+
+bool TLangCore::AcceptsValue(std::string_view section, std::string_view key, std::string_view value) const {
+  if (value.size() <= kMaxLangValueBytes) return true;
+  Report(file_->FileName().string() + ": [" + std::string(section) + "] " + std::string(key) +
+         ": the value is longer than " + std::to_string(kMaxLangValueBytes >> 10) + " KB and is left out");
+  return false;
 }
 
 void TLangCore::TranslateObject(LangObject& object) {
@@ -168,6 +183,7 @@ void TLangCore::TranslateObject(LangObject& object) {
   const std::string fileName = file_->FileName().string();
   const std::string codePage = LegacyCodePageOf(currentLang_);
   for (const auto& [key, value] : file_->ReadSectionValues(section)) {
+    if (!AcceptsValue(section, key, value)) continue;
     const PathOutcome outcome = ApplyPropertyPath(object, key, value, codePage);
     if (outcome.status == PathOutcome::kFailed) Report(fileName + ": [" + section + "] " + key + ": " + outcome.error);
   }
@@ -176,17 +192,14 @@ void TLangCore::TranslateObject(LangObject& object) {
 std::optional<std::string> TLangCore::TranslateResString(std::uint32_t identifier) const {
   std::lock_guard lock(languageLock_);
   if (!file_) return std::nullopt;
-  const std::string number = std::to_string(identifier);
-  for (const auto& [key, value] : file_->ReadSectionValues(kResourceStringsSection)) {
-    if (NumberOfKey(key) != number) continue;
-    std::string error;
-    if (std::optional<std::string> text = DecodeLangLiteral(value, &error, LegacyCodePageOf(currentLang_))) {
-      return text;
-    }
-    Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
-    return std::string();
-  }
-  return std::nullopt;
+  const auto found = resourceKeys_.find(std::to_string(identifier));
+  if (found == resourceKeys_.end()) return std::nullopt;
+  const auto& [key, value] = file_->SectionEntries(kResourceStringsSection)[found->second];
+  if (!AcceptsValue(kResourceStringsSection, key, value)) return std::nullopt;
+  std::string error;
+  if (std::optional<std::string> text = DecodeLangLiteral(value, &error, LegacyCodePageOf(currentLang_))) return text;
+  Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
+  return std::string();
 }
 
 void TLangCore::RegisterManager(TLangManager* manager) {

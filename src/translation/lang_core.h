@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -9,6 +10,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "translation/lang_ini_file.h"
@@ -36,6 +38,9 @@ inline constexpr std::string_view kSecondCore =
 inline constexpr std::string_view kLangFileExtension = ".lng";
 // The section of a language file that translates resource strings.
 inline constexpr std::string_view kResourceStringsSection = "ResourceStrings";
+// The longest value a language file may give: many times any real caption or list, while a longer one
+// would take hundreds of megabytes once laid out on screen.
+inline constexpr std::size_t kMaxLangValueBytes = std::size_t{64} << 10;
 
 class TLangCore {
  public:
@@ -66,7 +71,8 @@ class TLangCore {
   bool HasLanguage(std::string_view name) const;
 
   // Applies the current language file's section named after the object's class, key by key in file
-  // order. A key that fails is reported and the next key is applied.
+  // order. A key that fails, or whose value is longer than kMaxLangValueBytes, is reported and the next
+  // key is applied.
   void TranslateObject(LangObject& object);
   // See kestrune::translation::TranslateResString.
   std::optional<std::string> TranslateResString(std::uint32_t identifier) const;
@@ -92,6 +98,8 @@ class TLangCore {
   bool SelectAfterRescan(const std::string& remembered);
   void Rescan();
   void OpenLanguageFile(const Language& language);
+  void CloseLanguageFile();
+  bool AcceptsValue(std::string_view section, std::string_view key, std::string_view value) const;
   void RetranslateAll();
   void Report(const std::string& message) const;
 
@@ -101,6 +109,9 @@ class TLangCore {
   std::string currentLang_;
   std::vector<Language> languages_;
   std::unique_ptr<TLangIniFile> file_;
+  // The number part of each key of the file's ResourceStrings section -> the first entry with it. The
+  // core never changes the file, so the positions stay valid until the file is closed.
+  std::unordered_map<std::string, std::size_t> resourceKeys_;
   std::vector<TLangManager*> managers_;
   THook hook_;
   Reporter reporter_;

@@ -16,6 +16,8 @@ namespace {
 
 // Language files are a few hundred lines; a file this large is not one.
 constexpr std::uint64_t kMaxLangFileBytes = std::uint64_t{16} << 20;
+// Lines always read before they must average a fair length: many times a real file's.
+constexpr std::uint64_t kFreeLangFileLines = std::uint64_t{64} << 10;
 
 using platform::EqualsIgnoreAsciiCase;
 
@@ -30,45 +32,64 @@ TLangIniFile::TLangIniFile(std::filesystem::path fileName, const std::string& co
   }
   std::string bytes;
   if (!platform::ReadWholeFile(fileName_, bytes, &loadError_, kMaxLangFileBytes)) return;
-  Parse(DecodeLangFileBytes(bytes, codePage));
+  const std::string text = DecodeLangFileBytes(bytes, codePage);
+  bytes = std::string();
+  if (!platform::CheckTextLineCount(fileName_, text, &loadError_, false, kFreeLangFileLines)) return;
+  Parse(text);
 }
 
 TLangIniFile::~TLangIniFile() { WriteBack(); }
 
 void TLangIniFile::Parse(std::string_view text) {
   Section* current = nullptr;
-  for (std::string_view line : platform::SplitTextLines(text)) {
+  platform::TextLines reader(text);
+  for (std::string_view line; reader.Next(line);) {
     line = platform::TrimBlanks(line);
     if (line.empty() || line.front() == ';') continue;
     if (line.front() == '[' && line.back() == ']') {
-      const std::string_view name = platform::TrimBlanks(line.substr(1, line.size() - 2));
-      current = FindSection(name);
-      if (current == nullptr) current = &sections_.emplace_back(Section{std::string(name), {}});
+      current = &FindOrAddSection(platform::TrimBlanks(line.substr(1, line.size() - 2)));
       continue;
     }
     const std::size_t equals = line.find('=');
     if (current == nullptr || equals == std::string_view::npos) continue;
-    const std::string_view key = platform::TrimBlanks(line.substr(0, equals));
-    const std::string_view value = platform::TrimBlanks(line.substr(equals + 1));
-    auto& entries = current->entries;
-    auto same = std::find_if(entries.begin(), entries.end(),
-                             [key](const Entry& entry) { return EqualsIgnoreAsciiCase(entry.first, key); });
-    if (same != entries.end()) {
-      same->second = value;
-    } else {
-      entries.emplace_back(std::string(key), std::string(value));
-    }
+    SetValue(*current, platform::TrimBlanks(line.substr(0, equals)), platform::TrimBlanks(line.substr(equals + 1)));
   }
 }
 
 TLangIniFile::Section* TLangIniFile::FindSection(std::string_view name) {
-  auto found = std::find_if(sections_.begin(), sections_.end(),
-                            [name](const Section& section) { return EqualsIgnoreAsciiCase(section.name, name); });
-  return found == sections_.end() ? nullptr : &*found;
+  const auto found = sectionIndex_.find(name);
+  return found == sectionIndex_.end() ? nullptr : &sections_[found->second];
 }
 
 const TLangIniFile::Section* TLangIniFile::FindSection(std::string_view name) const {
   return const_cast<TLangIniFile*>(this)->FindSection(name);
+}
+
+TLangIniFile::Section& TLangIniFile::FindOrAddSection(std::string_view name) {
+  if (Section* found = FindSection(name)) return *found;
+  sectionIndex_.emplace(std::string(name), sections_.size());
+  return sections_.emplace_back(Section{std::string(name), {}, {}});
+}
+
+// A key that is there already keeps its place and takes the new value.
+void TLangIniFile::SetValue(Section& section, std::string_view key, std::string_view value) {
+  const auto found = section.keys.find(key);
+  if (found != section.keys.end()) {
+    section.entries[found->second].second = value;
+    return;
+  }
+  section.keys.emplace(std::string(key), section.entries.size());
+  section.entries.emplace_back(std::string(key), std::string(value));
+}
+
+void TLangIniFile::IndexKeys(Section& section) {
+  section.keys.clear();
+  for (std::size_t i = 0; i < section.entries.size(); ++i) section.keys.emplace(section.entries[i].first, i);
+}
+
+void TLangIniFile::IndexSections() {
+  sectionIndex_.clear();
+  for (std::size_t i = 0; i < sections_.size(); ++i) sectionIndex_.emplace(sections_[i].name, i);
 }
 
 bool TLangIniFile::SectionExists(std::string_view section) const { return FindSection(section) != nullptr; }
@@ -80,41 +101,38 @@ std::vector<std::string> TLangIniFile::SectionNames() const {
 }
 
 std::vector<TLangIniFile::Entry> TLangIniFile::ReadSectionValues(std::string_view section) const {
+  return SectionEntries(section);
+}
+
+const std::vector<TLangIniFile::Entry>& TLangIniFile::SectionEntries(std::string_view section) const {
+  static const std::vector<Entry> kNone;
   const Section* found = FindSection(section);
-  return found == nullptr ? std::vector<Entry>() : found->entries;
+  return found == nullptr ? kNone : found->entries;
 }
 
 std::optional<std::string> TLangIniFile::ReadString(std::string_view section, std::string_view key) const {
-  if (const Section* found = FindSection(section)) {
-    for (const Entry& entry : found->entries) {
-      if (EqualsIgnoreAsciiCase(entry.first, key)) return entry.second;
-    }
-  }
-  return std::nullopt;
+  const Section* found = FindSection(section);
+  if (found == nullptr) return std::nullopt;
+  const auto entry = found->keys.find(key);
+  if (entry == found->keys.end()) return std::nullopt;
+  return found->entries[entry->second].second;
 }
 
 void TLangIniFile::WriteString(std::string_view section, std::string_view key, std::string_view value) {
-  Section* found = FindSection(section);
-  if (found == nullptr) found = &sections_.emplace_back(Section{std::string(section), {}});
-  auto& entries = found->entries;
-  auto same = std::find_if(entries.begin(), entries.end(),
-                           [key](const Entry& entry) { return EqualsIgnoreAsciiCase(entry.first, key); });
-  if (same != entries.end()) {
-    same->second = value;
-  } else {
-    entries.emplace_back(std::string(key), std::string(value));
-  }
+  SetValue(FindOrAddSection(section), key, value);
   modified_ = true;
 }
 
 void TLangIniFile::EraseSection(std::string_view section) {
   std::erase_if(sections_, [section](const Section& s) { return EqualsIgnoreAsciiCase(s.name, section); });
+  IndexSections();
   modified_ = true;
 }
 
 void TLangIniFile::DeleteKey(std::string_view section, std::string_view key) {
   if (Section* found = FindSection(section)) {
     std::erase_if(found->entries, [key](const Entry& entry) { return EqualsIgnoreAsciiCase(entry.first, key); });
+    IndexKeys(*found);
   }
   modified_ = true;
 }

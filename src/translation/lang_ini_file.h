@@ -5,12 +5,16 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
+#include "platform/code_pages.h"
+
 // A language file held in memory.
 //
-// Reading: the file is decoded as a whole (see DecodeLangFileBytes); each line is trimmed; empty lines,
+// Reading: the file is decoded as a whole (see DecodeLangFileBytes) and refused when it has too many
+// lines for its size (see platform::CheckTextLineCount); each line is trimmed; empty lines,
 // lines beginning with ";", lines before the first section and lines without "=" are skipped; "[name]"
 // opens a section; a key line is split at its first "=" into a trimmed key and value. A section that
 // occurs again continues the earlier one, and a key that occurs again in a section keeps its first
@@ -44,6 +48,8 @@ class TLangIniFile {
   std::vector<std::string> SectionNames() const;
   // The section's keys with their values, in file order; empty when there is no such section.
   std::vector<Entry> ReadSectionValues(std::string_view section) const;
+  // The same without a copy, valid until the file is next changed.
+  const std::vector<Entry>& SectionEntries(std::string_view section) const;
   std::optional<std::string> ReadString(std::string_view section, std::string_view key) const;
 
   void WriteString(std::string_view section, std::string_view key, std::string_view value);
@@ -54,18 +60,27 @@ class TLangIniFile {
   bool UpdateFile(std::string* error);
 
  private:
+  // Names are found by hash, so that a file of many sections or keys reads in linear time.
+  using NameIndex =
+      std::unordered_map<std::string, std::size_t, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual>;
   struct Section {
     std::string name;
     std::vector<Entry> entries;
+    NameIndex keys;  // key -> position in entries
   };
   void Parse(std::string_view text);
   Section* FindSection(std::string_view name);
   const Section* FindSection(std::string_view name) const;
+  Section& FindOrAddSection(std::string_view name);
+  static void SetValue(Section& section, std::string_view key, std::string_view value);
+  static void IndexKeys(Section& section);
+  void IndexSections();
   std::string Text() const;
   void WriteBack();
 
   std::filesystem::path fileName_;
   std::vector<Section> sections_;
+  NameIndex sectionIndex_;  // name -> position in sections_
   std::string loadError_;
   bool modified_ = false;
   Reporter reporter_;

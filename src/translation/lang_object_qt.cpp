@@ -169,6 +169,13 @@ IntegerSetter HeightOf(QObject* object) {
   return w != nullptr ? IntegerSetter([w](int v) { w->resize(w->width(), std::max(v, 0)); }) : IntegerSetter();
 }
 
+// Positions, sizes and font sizes a language file gives are used only within these bounds: a window
+// millions of pixels wide, or glyphs as large, would take gigabytes to draw.
+constexpr std::int32_t kMaxLangPixels = 8192;
+constexpr std::int32_t kMaxLangFontSize = 200;
+
+bool InLangRange(std::int32_t value, std::int32_t limit) { return value >= -limit && value <= limit; }
+
 struct IntegerProperty {
   const char* name;
   IntegerSetter (*of)(QObject*);
@@ -404,9 +411,9 @@ class FontObject : public LangObject {
     if (platform::EqualsIgnoreAsciiCase(name, "Name")) return PropertyKind::kString;
     return std::nullopt;
   }
-  // A size of 0 (or a value that is not a number) keeps the font's size.
+  // A size of 0 (or a value that is not a number, or out of range) keeps the font's size.
   void SetInteger(std::string_view property, std::int32_t value) override {
-    if (value == 0) return;
+    if (value == 0 || !InLangRange(value, kMaxLangFontSize)) return;
     QFont font = widget_->font();
     if (platform::EqualsIgnoreAsciiCase(property, "Size")) {
       font.setPointSize(std::abs(value));
@@ -516,7 +523,7 @@ class QtLangObject : public LangObject {
     FindEntry(kTextProperties, property)->of(object_)(ToQString(value));
   }
   void SetInteger(std::string_view property, std::int32_t value) override {
-    FindEntry(kIntegerProperties, property)->of(object_)(value);
+    if (InLangRange(value, kMaxLangPixels)) FindEntry(kIntegerProperties, property)->of(object_)(value);
   }
   bool SetEnumeration(std::string_view property, std::string_view element) override {
     return FindEntry(kEnumProperties, property)->of(object_)(element);

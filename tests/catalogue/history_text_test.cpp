@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
+#include <memory>
 #include <ostream>
 #include <string>
 #include <vector>
+
+#include "platform/peak_memory.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -146,6 +151,110 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(DriverInfoText, WithoutMameinfoOnlyTheDriver) {
   EXPECT_EQ(DriverInfoText(nullptr, "cps1.cpp"), "Driver : cps1.cpp\n");
 }
+
+std::string Repeat(std::string_view text, std::size_t times) {
+  std::string out;
+  out.reserve(text.size() * times);
+  for (std::size_t i = 0; i < times; ++i) out += text;
+  return out;
+}
+
+std::string NumberedNames(std::size_t count) {
+  std::string names;
+  for (std::size_t i = 0; i < count; ++i) names += "n" + std::to_string(i) + ",";
+  return names;
+}
+
+// "$info" lines of a damaged or hostile history.dat: every "=" or "," once started a name that ran to
+// the next ",", so 60 KB of them took 1.8 GB.
+struct InfoLineCase {
+  const char* label;
+  std::string line;
+  const char* romname;
+  bool found;
+};
+
+void PrintTo(const InfoLineCase& c, std::ostream* out) { *out << c.label; }
+
+class HistoryInfoLineTest : public ::testing::TestWithParam<InfoLineCase> {};
+
+TEST_P(HistoryInfoLineTest, IsIndexedInMemoryLinearInTheLine) {
+  const InfoLineCase& c = GetParam();
+  const Lines lines = {"$info=first,", c.line, "$bio", "Body.", "$end"};
+  std::unique_ptr<HistoryIndex> history;
+  const std::uint64_t growth = test::PeakGrowth([&] { history = std::make_unique<HistoryIndex>(lines); });
+  EXPECT_EQ(history->FindEntry(c.romname), c.found ? 1 : -1);
+  EXPECT_EQ(history->FindEntry("first"), 0);
+  EXPECT_LT(growth, 64 * test::kMegabyte);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lines, HistoryInfoLineTest,
+    ::testing::Values(InfoLineCase{"EqualsSignsUpToOneComma", "$info" + Repeat("=a", 100000) + ",", "a", true},
+                      InfoLineCase{"EqualsSignsWithoutAComma", "$info=" + Repeat("=a", 100000), "a", false},
+                      InfoLineCase{"CommasAfterEqualsSigns", "$info" + Repeat("==b,", 100000), "b", true},
+                      InfoLineCase{"ANameHoldingAnEqualsSignNamesNoEntry", "$info=x=y,", "x=y", false},
+                      InfoLineCase{"ManyNames", "$info=" + NumberedNames(100000), "n99999", true},
+                      InfoLineCase{"ANameNotListed", "$info=" + NumberedNames(100000), "n100000", false}),
+    [](const ::testing::TestParamInfo<InfoLineCase>& info) { return std::string(info.param.label); });
+
+TEST(HistoryIndex, KeepsNoMoreNamesThanItsBound) {
+  const Lines lines = {"$info=" + NumberedNames(kMaxHistoryNames), "$info=past,", "$bio", "$end"};
+  const HistoryIndex history(lines);
+  EXPECT_EQ(history.FindEntry("n0"), 0);
+  EXPECT_EQ(history.FindEntry("n" + std::to_string(kMaxHistoryNames - 1)), 0);
+  EXPECT_EQ(history.FindEntry("past"), -1);
+}
+
+// Entries whose "$end" line is missing, or that are far longer than any real one: a 240 MB entry took
+// 4.5 GB and froze the History page. 20 MB stand for it here.
+struct LongEntryCase {
+  const char* label;
+  std::string body;  // one line, repeated
+  std::size_t times;
+  bool cut;
+};
+
+void PrintTo(const LongEntryCase& c, std::ostream* out) { *out << c.label; }
+
+class LongEntryTest : public ::testing::TestWithParam<LongEntryCase> {};
+
+// The text a pane shows of an entry of this row: the entry's lines up to the bounds, then the note.
+std::string Expected(const LongEntryCase& c) {
+  const std::size_t shown = c.cut ? std::min(kMaxEntryLines, kMaxEntryBytes / (c.body.size() + 1)) : c.times;
+  return Repeat(c.body + "\n", shown) + (c.cut ? std::string(kEntryCutText) + "\n" : "");
+}
+
+Lines Entry(Lines head, const LongEntryCase& c) {
+  head.insert(head.end(), c.times, c.body);
+  return head;
+}
+
+TEST_P(LongEntryTest, ShowsWhatOneEntryMayHold) {
+  const LongEntryCase& c = GetParam();
+  {
+    const Lines lines = Entry({"$info=big,", "$<a>", "$bio"}, c);
+    const HistoryIndex history(lines);
+    EXPECT_EQ(BuildHistoryText(&history, nullptr, "big", "").text, "\n\n" + Expected(c));
+  }
+  {
+    const Lines lines = Entry({"$info=big", "$mame"}, c);
+    const MameInfoIndex mameinfo(lines);
+    EXPECT_EQ(BuildHistoryText(nullptr, &mameinfo, "big", "").text, "\n\n" + Expected(c));
+  }
+  const Lines lines = Entry({"$info=big.cpp", "$drv"}, c);
+  const MameInfoIndex mameinfo(lines);
+  EXPECT_EQ(DriverInfoText(&mameinfo, "big.cpp"), "Driver : big.cpp\n\n" + Expected(c));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Entries, LongEntryTest,
+    ::testing::Values(LongEntryCase{"LongLinesWithoutEnd", std::string(100, 'x'), 200000, true},
+                      LongEntryCase{"EmptyLinesWithoutEnd", "", 1000000, true},
+                      LongEntryCase{"AsManyLinesAsMayBeShown", "", kMaxEntryLines, false},
+                      LongEntryCase{"AsManyBytesAsMayBeShown", std::string(1023, 'x'), kMaxEntryBytes / 1024, false},
+                      LongEntryCase{"OneLineTooLong", std::string(kMaxEntryBytes, 'x'), 1, true}),
+    [](const ::testing::TestParamInfo<LongEntryCase>& info) { return std::string(info.param.label); });
 
 TEST(HistoryLinkAddress, TakesTheAnchorsAddress) {
   EXPECT_EQ(HistoryLinkAddress(R"($<a href="https://a.example/x?y=1" target="_blank">)"), "https://a.example/x?y=1");

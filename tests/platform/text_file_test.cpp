@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/code_pages.h"
+#include "platform/peak_memory.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -222,6 +223,83 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"LinkToAnEndlessDevice", [](const auto& path) { std::filesystem::create_symlink("/dev/zero", path); },
                  "it is a device, not a file"}),
     [](const testing::TestParamInfo<ReadCase>& info) { return std::string(info.param.name); });
+
+std::string Repeat(std::string_view line, std::size_t times) {
+  std::string text;
+  text.reserve(line.size() * times);
+  for (std::size_t i = 0; i < times; ++i) text += line;
+  return text;
+}
+
+// One row per shape of a file's lines, read with a lowered bound of 4096 lines read whatever their
+// length: past it, lines must average 32 bytes.
+struct LineCountCase {
+  const char* name;
+  std::string text;
+  bool stopAtEof;
+  std::size_t lines;    // the lines read
+  const char* message;  // "" when the read succeeds
+};
+
+void PrintTo(const LineCountCase& row, std::ostream* out) { *out << row.name; }
+
+class LineCountTest : public testing::TestWithParam<LineCountCase> {};
+
+TEST_P(LineCountTest, FilesOfManyShortLinesAreRefusedByEitherReader) {
+  const LineCountCase& row = GetParam();
+  TempDir dir;
+  const auto path = dir / "history.dat";
+  WriteFileBytes(path, row.text);
+  for (const bool asIs : {false, true}) {
+    if (asIs && row.stopAtEof) continue;
+    std::vector<std::string> lines{"stale"};
+    std::string error;
+    const bool read = asIs ? kestrune::platform::ReadTextFileLinesAsIs(path, lines, &error,
+                                                                       kestrune::platform::kMaxTextFileBytes, 4096)
+                           : kestrune::platform::ReadTextFileLines(path, lines, &error, row.stopAtEof,
+                                                                   kestrune::platform::kMaxTextFileBytes, 4096);
+    if (*row.message == '\0') {
+      EXPECT_TRUE(read) << error;
+      EXPECT_EQ(lines.size(), row.lines) << "as is: " << asIs;
+    } else {
+      EXPECT_FALSE(read);
+      EXPECT_EQ(error, "Cannot read \"" + path.string() + "\": " + row.message) << "as is: " << asIs;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LineCountTest,
+    testing::Values(LineCountCase{"AsManyEmptyLinesAsReadFreely", Repeat("\n", 4096), false, 4096, ""},
+                    LineCountCase{"OneEmptyLineMore", Repeat("\n", 4097), false, 0,
+                                  "the file has too many lines for its size (4097 lines in 4097 bytes)"},
+                    LineCountCase{"EmptyLinesEndingInCrLf", Repeat("\r\n", 8192), false, 0,
+                                  "the file has too many lines for its size (8192 lines in 16384 bytes)"},
+                    LineCountCase{"LinesOfTheAverageLength", Repeat(std::string(30, 'x') + "\r\n", 8192), false, 8192,
+                                  ""},
+                    LineCountCase{"LinesOneByteShorter", Repeat(std::string(30, 'x') + "\n", 8192), false, 0,
+                                  "the file has too many lines for its size (8192 lines in 253952 bytes)"},
+                    LineCountCase{"EmptyLinesAfterTheEndOfFileByteAreNotRead",
+                                  Repeat("\n", 10) + "\x1A" + Repeat("\n", 10000), true, 10, ""}),
+    [](const testing::TestParamInfo<LineCountCase>& info) { return std::string(info.param.name); });
+
+// A file at the byte bound made of nothing but line ends took some 48 bytes a line; the bound is
+// lowered to 4 MB here so that the file need not be 256 MB.
+TEST(ReadTextFileLines, AFileOfEmptyLinesAtTheBoundIsRefusedWithoutTakingMemory) {
+  TempDir dir;
+  const auto path = dir / "kestrune.dat";
+  constexpr std::uint64_t kBound = 4 * kestrune::test::kMegabyte;
+  WriteFileBytes(path, std::string(kBound, '\n'));
+  std::vector<std::string> lines;
+  std::string error;
+  bool read = true;
+  const std::uint64_t growth = kestrune::test::PeakGrowth(
+      [&] { read = kestrune::platform::ReadTextFileLines(path, lines, &error, false, kBound); });
+  EXPECT_FALSE(read);
+  EXPECT_EQ(error,
+            "Cannot read \"" + path.string() + "\": the file has too many lines for its size (4194304 lines in 4 MB)");
+  EXPECT_LT(growth, 16 * kestrune::test::kMegabyte);
+}
 
 TEST(ReadWholeFile, TheDefaultBoundIsNamedInMegabytes) {
   TempDir dir;

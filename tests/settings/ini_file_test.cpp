@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
+#include "platform/peak_memory.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -187,6 +190,57 @@ TEST(IniFile, LoadFromFileTellsAMissingFileFromAnUnreadableOne) {
   EXPECT_EQ(ini.LoadFromFile(dir / "s.ini", &error), LoadResult::kLoaded);
   EXPECT_EQ(ini.ReadString("s", "name", ""), "Caf\xC3\xA9");
 }
+
+// Files of the settings, catver.ini or mame.ini padded with empty lines: each line read took some 48
+// bytes besides its text. 4 MB of them stand for the 250 MB that took 12 GB.
+struct PaddedFileCase {
+  const char* name;
+  std::string text;
+  LoadResult result;
+  const char* message;  // after the file's name
+};
+
+void PrintTo(const PaddedFileCase& row, std::ostream* out) { *out << row.name; }
+
+class IniPaddedFile : public testing::TestWithParam<PaddedFileCase> {};
+
+TEST_P(IniPaddedFile, IsReadOrRefusedWithinAFewTimesItsSize) {
+  const PaddedFileCase& row = GetParam();
+  TempDir dir;
+  const auto path = dir / "kestrune.ini";
+  WriteFileBytes(path, row.text);
+  IniFile ini;
+  std::string error;
+  LoadResult result = LoadResult::kMissing;
+  const std::uint64_t growth = test::PeakGrowth([&] { result = ini.LoadFromFile(path, &error); });
+  EXPECT_EQ(result, row.result);
+  if (result == LoadResult::kLoaded) {
+    EXPECT_EQ(ini.ReadString("kestruneui", "list", ""), "2");
+  } else {
+    EXPECT_EQ(error, "Cannot read \"" + path.string() + "\": " + row.message);
+    EXPECT_TRUE(ini.Sections().empty());
+  }
+  EXPECT_LT(growth, 4 * row.text.size() + 16 * test::kMegabyte);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, IniPaddedFile,
+    testing::Values(PaddedFileCase{"EmptyLines", std::string(4 << 20, '\n'), LoadResult::kFailed,
+                                   "the file has too many lines for its size (4194304 lines in 4 MB)"},
+                    PaddedFileCase{"EmptyLinesAfterASection", "[kestruneui]\r\nlist=2\r\n" + std::string(4 << 20, '\r'),
+                                   LoadResult::kFailed,
+                                   "the file has too many lines for its size (4194306 lines in 4194326 bytes)"},
+                    PaddedFileCase{"BlanksAndCommentsOfAFairLength",
+                                   "[kestruneui]\r\n" +
+                                       [] {
+                                         std::string padding;
+                                         for (int i = 0; i < 100000; ++i)
+                                           padding += ";" + std::string(40, ' ') + "\r\n";
+                                         return padding;
+                                       }() +
+                                       "list=2\r\n",
+                                   LoadResult::kLoaded, ""}),
+    [](const testing::TestParamInfo<PaddedFileCase>& info) { return std::string(info.param.name); });
 
 TEST(IniFile, SavesTheExactTextAndAFailedSaveKeepsTheOldFile) {
   TempDir dir;

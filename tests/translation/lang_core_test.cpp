@@ -273,4 +273,45 @@ INSTANTIATE_TEST_SUITE_P(
                      "\xC3\xBC\xC3\x83\xC2\xA9"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+// Every resource string the program loads was looked up by copying the whole section; a file that
+// translates many strings answers each look-up without going through them.
+TEST_F(LangCoreTest, ManyResourceStringsAreEachFoundByTheirNumber) {
+  std::string text = "[ResourceStrings]\r\n";
+  constexpr std::uint32_t kCount = 100000;
+  for (std::uint32_t id = 1; id <= kCount; ++id)
+    text += std::to_string(id) + "_SGamesListedInTheList='Text " + std::to_string(id) + "'\r\n";
+  text += "7_SAgain='Later'\r\n0042_SLeadingZero='Zero'\r\n";
+  WriteFileBytes(dir_ / "lang" / "dutch.lng", text);
+  fs::remove(dir_ / "lang" / "Dutch.lng");
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  for (std::uint32_t id = 1; id <= kCount; ++id) {
+    ASSERT_EQ(core_.TranslateResString(id).value_or("none"), "Text " + std::to_string(id));
+  }
+  EXPECT_EQ(core_.TranslateResString(kCount + 1).value_or("none"), "none");
+  EXPECT_TRUE(reported_.empty());
+}
+
+// Values far longer than any text a window shows: a 15 MB caption took 680 MB once laid out.
+TEST_F(LangCoreTest, ValuesLongerThanTheBoundAreReportedAndLeftOut) {
+  const std::string longest = "'" + std::string(tr::kMaxLangValueBytes - 2, 'x') + "'";
+  const std::string tooLong = "'" + std::string(tr::kMaxLangValueBytes - 1, 'y') + "'";
+  WriteFileBytes(dir_ / "lang" / "dutch.lng", "[TForm4]\r\nCaption=" + tooLong + "\r\nButton2.Caption=" + longest +
+                                                  "\r\nscaletimes.Items.Strings=" + tooLong +
+                                                  "\r\n[ResourceStrings]\r\n1001_S=" + tooLong + "\r\n");
+  fs::remove(dir_ / "lang" / "Dutch.lng");
+  tr::ResourceStringTable table;
+  table.Add(1001, "table 1001");
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  EXPECT_EQ(Caption(), "");
+  EXPECT_EQ(Owned(window_, "Button2"), std::string(tr::kMaxLangValueBytes - 2, 'x'));
+  const tr::ResStringRec record{&table, 1001, nullptr};
+  EXPECT_EQ(tr::LoadResString(&record), "table 1001");
+  const std::string file = (dir_ / "lang" / "dutch.lng").string();
+  const std::string why = ": the value is longer than 64 KB and is left out";
+  EXPECT_EQ(reported_, (Names{file + ": [TForm4] Caption" + why, file + ": [TForm4] scaletimes.Items.Strings" + why,
+                              file + ": [ResourceStrings] 1001_S" + why}));
+}
+
 }  // namespace

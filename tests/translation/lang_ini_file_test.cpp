@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <ostream>
 
+#include "platform/peak_memory.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 #include "translation/lang_encoding.h"
@@ -129,6 +132,82 @@ TEST(LangIniFile, ReadOnlyFileIsReportedNotWritten) {
   }
   EXPECT_EQ(reported, std::vector<std::string>{"File \"" + file.string() + "\" is read-only"});
   EXPECT_EQ(ReadFileBytes(file), "[TForm4]\r\nCaption='Voorkeuren'\r\n");
+}
+
+// Large or padded language files, each under the 16 MB a language file may have: a file of many
+// sections or keys took a linear search per line, so 16 MB of them hung start-up for an hour, and each
+// line held took tens of bytes besides its text.
+struct LargeFileCase {
+  const char* name;
+  std::string (*text)();
+  const char* section;  // a section and key the file ends with, and the value read for them
+  const char* key;
+  const char* value;
+  std::size_t sections;
+  const char* error;             // the load error after the file's name; "" when the file is read
+  std::uint64_t guardMegabytes;  // what reading it may take at most, generously
+};
+
+void PrintTo(const LargeFileCase& c, std::ostream* out) { *out << c.name; }
+
+class LangLargeFile : public ::testing::TestWithParam<LargeFileCase> {};
+
+TEST_P(LangLargeFile, IsReadInOnePassOrRefused) {
+  const LargeFileCase& c = GetParam();
+  kestrune::test::TempDir dir;
+  const std::string text = c.text();
+  WriteFileBytes(dir / "big.lng", text);
+  std::unique_ptr<tr::TLangIniFile> ini;
+  const std::uint64_t growth =
+      kestrune::test::PeakGrowth([&] { ini = std::make_unique<tr::TLangIniFile>(dir / "big.lng"); });
+  if (*c.error == '\0') {
+    EXPECT_EQ(ini->LoadError(), "");
+  } else {
+    EXPECT_EQ(ini->LoadError(), "Cannot read \"" + (dir / "big.lng").string() + "\": " + c.error);
+  }
+  EXPECT_EQ(ini->ReadString(c.section, c.key).value_or("none"), c.value);
+  EXPECT_EQ(ini->SectionNames().size(), c.sections);
+  EXPECT_LT(growth, c.guardMegabytes * kestrune::test::kMegabyte);
+}
+
+std::string ManyKeys() {
+  std::string text = "[TForm1]\r\n";
+  for (int i = 0; i < 200000; ++i) text += "Component" + std::to_string(i) + ".Caption='Some caption text'\r\n";
+  return text + "component0.CAPTION='Again'\r\n";
+}
+
+std::string ManySections() {
+  std::string text;
+  for (int i = 0; i < 200000; ++i)
+    text += "[TForm" + std::to_string(i) + "]\r\nCaption='The caption of one of the windows of this program'\r\n";
+  return text + "[tform0]\r\nHint='Last'\r\n";
+}
+
+std::string EmptyLines() { return "[TForm1]\r\nCaption='Kept'\r\n" + std::string(4 << 20, '\n'); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Files, LangLargeFile,
+    ::testing::Values(LargeFileCase{"ManyKeysInOneSection", ManyKeys, "TForm1", "Component0.Caption", "'Again'", 1, "",
+                                    256},
+                      LargeFileCase{"ManySections", ManySections, "TForm0", "Hint", "'Last'", 200000, "", 256},
+                      LargeFileCase{"EmptyLines", EmptyLines, "TForm1", "Caption", "none", 0,
+                                    "the file has too many lines for its size (4194306 lines in 4194330 bytes)", 32}),
+    [](const ::testing::TestParamInfo<LargeFileCase>& info) { return std::string(info.param.name); });
+
+TEST(LangIniFile, ChangesKeepTheLookUpsRight) {
+  kestrune::test::TempDir dir;
+  WriteFileBytes(dir / "dutch.lng", "[A]\r\nx=1\r\ny=2\r\nz=3\r\n[B]\r\nx=4\r\n[C]\r\nx=5\r\n");
+  tr::TLangIniFile ini(dir / "dutch.lng");
+  ini.DeleteKey("a", "X");
+  ini.EraseSection("b");
+  ini.WriteString("A", "y", "20");
+  ini.WriteString("A", "w", "0");
+  EXPECT_EQ(ini.ReadSectionValues("A"), (Entries{{"y", "20"}, {"z", "3"}, {"w", "0"}}));
+  EXPECT_EQ(ini.ReadString("c", "X").value_or("none"), "5");
+  EXPECT_FALSE(ini.SectionExists("B"));
+  ini.WriteString("b", "v", "6");
+  EXPECT_EQ(ini.SectionNames(), (std::vector<std::string>{"A", "C", "b"}));
+  EXPECT_EQ(ini.ReadString("B", "V").value_or("none"), "6");
 }
 
 }  // namespace
