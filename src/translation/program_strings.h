@@ -62,6 +62,8 @@ enum ProgramStringId : std::uint32_t {
   kSMsgDlgAbort = 1047,
   kSScanTitle = 1048,
   kSShowBadRoms = 1049,
+  kSMameStillRunning = 1050,
+  kSQuitWhileMameRuns = 1051,
 };
 
 struct ProgramStringEntry {
@@ -120,6 +122,9 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSMsgDlgAbort, "SMsgDlgAbort", "&Abort"},
     {kSScanTitle, "SScanTitle", "Initializing Roms"},
     {kSShowBadRoms, "SShowBadRoms", "Show badroms after initializing"},
+    {kSMameStillRunning, "SMameStillRunning", "MAME is still running \"%1\". Close it before you start another game."},
+    {kSQuitWhileMameRuns, "SQuitWhileMameRuns",
+     "MAME is still running \"%1\".\n\nQuit Kestrune anyway? MAME will be closed, and the play is counted up to now."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).
