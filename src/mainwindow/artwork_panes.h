@@ -55,6 +55,8 @@ class ArtworkPanes : public QObject {
   // A list mode was chosen: every picture shows the default picture and the texts are emptied.
   void ShowNoGame();
   void PlayMngMovie();
+  // Stops a running movie and shows the still picture in its place (MAME is about to take the screen).
+  void StopMovie();
   void CycleArtworkKind();
   void NextCycledSnap();
   void Timer1Timer();
@@ -88,7 +90,6 @@ class ArtworkPanes : public QObject {
                    ArtworkPicture* target);
   void LoadPicture(kestrune::catalogue::ArtworkKind kind, const kestrune::catalogue::ArtworkGame& game);
   void ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game);
-  void StopMovie();
   void FitMovie();
   void Connect();
   void SelectionMoved();

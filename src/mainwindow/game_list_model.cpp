@@ -4,6 +4,8 @@
 #include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QRect>
+#include <QSize>
 #include <string>
 
 #include "mainwindow/toolbar_images.h"
@@ -180,8 +182,10 @@ QIcon GameListModel::WithFileState(int image, int state) const {
   for (const int size : {16, 32}) {
     QPixmap pixmap = images_[static_cast<std::size_t>(image)].pixmap(size, size);
     if (pixmap.isNull()) continue;
+    // An icon smaller than the size asked comes at its own size: the sign goes in its own corner.
+    const QSize own = pixmap.deviceIndependentSize().toSize();
     QPainter painter(&pixmap);
-    const QRect corner(size / 2, size / 2, size / 2, size / 2);
+    const QRect corner(own.width() / 2, own.height() / 2, own.width() / 2, own.height() / 2);
     if (signIcon.isNull()) {
       painter.setBrush(state == kRecordingState ? QColor(200, 40, 40) : QColor(40, 90, 200));
       painter.drawEllipse(corner.adjusted(1, 1, -1, -1));

@@ -416,9 +416,7 @@ bool TForm1::FormCloseQuery() {
 // the user is asked, and the play is counted up to now.
 bool TForm1::MayEndRunningPlay() {
   if (launcher_ == nullptr || !launcher_->IsRunning()) return true;
-  const QString text = QStringLiteral("MAME is still running \"%1\".\n\nQuit Kestrune anyway? MAME will be closed, "
-                                      "and the play is counted up to now.")
-                           .arg(launcher_->RunningGame());
+  const QString text = ProgramQText(kestrune::translation::kSQuitWhileMameRuns).arg(launcher_->RunningGame());
   const QMessageBox::StandardButton answer =
       messenger_(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No);
   if (terminating_) return true;
@@ -454,7 +452,9 @@ void TForm1::Terminate() {
   if (launcher_ != nullptr) launcher_->EndRunningPlay();
   if (catalogueLoaded_) {
     std::string error;
-    if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) qWarning("kestrune: %s", error.c_str());
+    if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
+      qWarning("kestrune: The game list could not be saved: %s", error.c_str());
+    }
   }
   SaveSettingsAndRelease();
   // Ends every event loop, nested ones (a dialog's, a question's) included; none can start again.

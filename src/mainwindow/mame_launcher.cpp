@@ -8,10 +8,12 @@
 #include <utility>
 
 #include "catalogue/catalogue_file.h"
+#include "mainwindow/artwork_panes.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
 #include "translation/program_strings_qt.h"
 
@@ -82,8 +84,7 @@ void MameLauncher::SetConsoleFor(const std::string& romname) {
 bool MameLauncher::RefusedWhileRunning() {
   if (!IsRunning()) return false;
   window_->Tell(QMessageBox::Warning,
-                QStringLiteral("MAME is still running \"%1\". Close it before you start another game.")
-                    .arg(QString::fromStdString(playing_.romname)));
+                ProgramQText(kestrune::translation::kSMameStillRunning).arg(QString::fromStdString(playing_.romname)));
   return true;
 }
 
@@ -98,6 +99,7 @@ void MameLauncher::PlayGame() {
   if (!SelectedGame(record, row)) return;
   SetConsoleFor(record.romname);
   window_->CycleTimer()->stop();
+  if (window_->Panes() != nullptr) window_->Panes()->StopMovie();
   playing_ = record;
   playingRow_ = row;
   if (!Start(kind, record.romname)) return;
@@ -117,6 +119,12 @@ void MameLauncher::PlaybackGame() {
   const std::filesystem::path inp = cat::FindSetFile(window_->GetFolders().inp, record.romname + ".inp");
   if (inp.empty()) return;
   SetConsoleFor(record.romname);
+  // With no video MAME shows nothing of a playback but what it writes: that goes to the terminal.
+  namespace set = kestrune::settings;
+  if (Form2 != nullptr && Form2->Options().Number(set::Option::render) == set::kRenderNone) {
+    runner_.SetShowState(ProcessRunner::ShowState::Normal);
+    runner_.SetConsoleOptions(ProcessRunner::ConsoleOptions::OwnerData);
+  }
   playbackRunning_ = true;
   playing_ = record;
   playingRow_ = row;

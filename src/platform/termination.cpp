@@ -1,17 +1,19 @@
 #include "platform/termination.h"
 
-#include <csignal>
+#include <atomic>
 
 namespace kestrune::platform {
 namespace {
 
-// Written by a signal handler, so a plain flag of the one type a handler may write.
-volatile std::sig_atomic_t requested = 0;
+// Written by signal handlers, which can run on two threads at the same moment; a lock-free atomic is
+// safe in a handler and lets exactly one request be the first.
+std::atomic<int> requested{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 
 }  // namespace
 
-void NoteTerminationRequest() { requested = 1; }
+bool NoteTerminationRequest() { return requested.exchange(1) == 0; }
 
-bool TerminationRequested() { return requested != 0; }
+bool TerminationRequested() { return requested.load() != 0; }
 
 }  // namespace kestrune::platform

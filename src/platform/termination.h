@@ -5,8 +5,8 @@
 // that does not answer -showconfig).
 namespace kestrune::platform {
 
-// Safe in a signal handler: it only sets a flag.
-void NoteTerminationRequest();
+// Safe in a signal handler: it only sets a flag. True for the first request only.
+bool NoteTerminationRequest();
 bool TerminationRequested();
 
 }  // namespace kestrune::platform

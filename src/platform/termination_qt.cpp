@@ -28,11 +28,10 @@ void OnGraceOver(int) {
 
 void OnSignal(int signal) {
   // A second request is the user insisting (or a session that will not wait): end at once.
-  if (TerminationRequested()) {
+  if (!NoteTerminationRequest()) {
     WriteToStderr("kestrune: asked again to end; it ends now without saving\n");
     ::_exit(128 + signal);
   }
-  NoteTerminationRequest();
   ::alarm(TerminationWatcher::kGraceSeconds);
   const char byte = 1;
   [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);

@@ -246,6 +246,20 @@ TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture)
   EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
 }
 
+// MAME takes the screen: a running movie stops and the still picture takes its place.
+TEST_F(ArtworkPanesTest, APlayingMovieStopsWhenMameStarts) {
+  if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
+  Write("mng/pacman.mng", MngOf({Qt::red, Qt::green}));
+  WriteScript("mame", "exit 0\n");
+  Start({{"tabselect", "7"}});
+  Select("pacman");
+  ReleaseKey();
+  ASSERT_NE(Form1->Panes()->Movie(), nullptr);
+  Form1->Menus()->Action("PlayGame2")->trigger();
+  EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
+  EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
+}
+
 // Real 300-byte movies on which Qt's MNG decoder never returns (a MOVE or CLIP of the objects up to
 // 65535, a LOOP of nothing repeated 2^31 - 1 times), given to every game, with the movie page current and a game
 // selected at start-up.

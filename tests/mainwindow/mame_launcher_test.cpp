@@ -6,7 +6,10 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QColor>
 #include <QDir>
+#include <QIcon>
+#include <QImage>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -19,11 +22,13 @@
 #include "../catalogue/game_lines.h"
 #include "catalogue/play_time.h"
 #include "mainwindow/game_list_controller.h"
+#include "mainwindow/game_list_model.h"
 #include "mainwindow/game_list_view.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
 #include "settings/option_file_writer.h"
+#include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -237,6 +242,21 @@ TEST_F(MameLauncherTest, PlaysAccumulatePastOneHundredHoursAndSixteenBitsAndPlay
   EXPECT_EQ(cat::BuildCatalogueLine(Record("pacman")), cat::BuildCatalogueLine(played));
 }
 
+// With no video, MAME's own words are all a playback shows: they go to the terminal.
+TEST_F(MameLauncherTest, APlaybackWithoutVideoShowsMamesOutput) {
+  WriteFakeMame();
+  Start(ThreeGames());
+  Write("inp/pacman.inp", "recording");
+  Select("pacman");
+  Form2->Options().SetNumber(set::Option::render, set::kRenderNone);
+  Trigger("PlaybackGamerecord1");
+  ASSERT_TRUE(Form1->Launcher()->IsRunning());
+  EXPECT_EQ(Form1->Launcher()->Runner().GetShowState(), kestrune::platform::ProcessRunner::ShowState::Normal);
+  EXPECT_EQ(Form1->Launcher()->Runner().GetConsoleOptions(),
+            kestrune::platform::ProcessRunner::ConsoleOptions::OwnerData);
+  ASSERT_TRUE(WaitUntil([] { return !Form1->Launcher()->IsRunning(); }, 10000));
+}
+
 TEST_F(MameLauncherTest, PlaybackWithoutItsRecordingStartsNothing) {
   WriteFakeMame();
   Start(ThreeGames());
@@ -354,6 +374,129 @@ TEST_F(MameLauncherTest, NamesThatAreNotMameSetNamesAreNeverStarted) {
   Lines expected = IniPath();
   expected.push_back("pacman");
   EXPECT_EQ(Arguments(), expected);
+}
+
+// ---- While MAME runs ----
+
+// MAME's stand-in that plays until it is closed.
+std::string EndlessFakeMame(const fs::path& calls) {
+  return "c='" + calls.string() + "'\n" + kFakeMameNotes + "exec sleep 60\n";
+}
+
+std::string PlayedCatalogue(const cat::Tgameinfo& galaga) {
+  return cat::BuildCatalogueLine(galaga) + "\r\n" + GameLine("pacman") + "\r\n" + GameLine("mspacman") + "\r\n";
+}
+
+// The window is shown again while MAME runs when the program is started a second time.
+TEST_F(MameLauncherTest, WhileMameRunsEveryOtherStartIsRefusedAndOnlyTheRunningGameIsCounted) {
+  WriteFakeMame("3");
+  Write("inp/pacman.inp", "recording");
+  Start(ThreeGames());
+  Select("galaga");
+  Trigger("PlayGame2");
+  ASSERT_TRUE(Form1->Launcher()->IsRunning());
+  Form1->ShowAndRaise();
+  Select("pacman");
+  for (const char* action : {"PlayGame2", "PlayandRecord1", "PlaybackGamerecord1"}) {
+    messages_.clear();
+    Trigger(action);
+    ASSERT_EQ(messages_.size(), 1u) << action;
+    EXPECT_EQ(messages_[0].icon, QMessageBox::Warning) << action;
+    EXPECT_TRUE(messages_[0].text.contains("still running \"galaga\"")) << messages_[0].text.toStdString();
+    EXPECT_FALSE(Form1->Launcher()->RecordNext()) << action;
+  }
+  EXPECT_EQ(Form1->gameList()->Model()->FileState(Form1->gameList()->View()->SelectedRow()),
+            GameListModel::kNoFileState);
+
+  ASSERT_TRUE(WaitForEnd(30000));
+  EXPECT_EQ(ReadFileBytes(Path("calls/starts")), "started\n");
+  EXPECT_EQ(Arguments().back(), "galaga");
+  const cat::Tgameinfo galaga = Record("galaga");
+  EXPECT_EQ(galaga.timesplayed, "1");
+  EXPECT_GE(cat::ParsePlayTime(galaga.playtime), 1000) << galaga.playtime;
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.dat")), PlayedCatalogue(galaga));
+}
+
+TEST_F(MameLauncherTest, ARecordedPlayMarksItsRowAndKeepsTheGamesOwnIcon) {
+  WriteFakeMame();
+  QImage yellow(16, 16, QImage::Format_ARGB32);
+  yellow.fill(Qt::yellow);
+  fs::create_directories(Path("icons"));
+  ASSERT_TRUE(yellow.save(QString::fromStdString(Path("icons/pacman.ico").string()), "PNG"));
+  Start(ThreeGames());
+  Select("pacman");
+  GameListController* games = Form1->gameList();
+  GameListModel* model = games->Model();
+  const auto shownIcon = [&] {
+    const QModelIndex cell = model->index(games->View()->SelectedRow(), 0);
+    return qvariant_cast<QIcon>(model->data(cell, Qt::DecorationRole)).pixmap(16, 16).toImage();
+  };
+  const QImage plain = shownIcon();
+  const int icon = games->List().ImageIndex(games->View()->SelectedRow());
+  ASSERT_GE(icon, GameListModel::kBuiltInImages);
+
+  Trigger("PlayandRecord1");
+  ASSERT_TRUE(Form1->Launcher()->IsRunning());
+  EXPECT_EQ(games->List().ImageIndex(games->View()->SelectedRow()), icon);
+  ASSERT_TRUE(WaitForEnd());
+  const int row = games->View()->SelectedRow();
+  ASSERT_EQ(games->List().Record(row).romname, "pacman");
+  EXPECT_EQ(model->FileState(row), GameListModel::kRecordingState);
+  // The game's own icon, with the sign of its recording in a corner.
+  const QImage marked = shownIcon();
+  EXPECT_NE(games->List().ImageIndex(row), GameListModel::kNoIconImage);
+  EXPECT_EQ(marked.pixelColor(0, 0), QColor(Qt::yellow));
+  EXPECT_NE(marked, plain);
+  for (int other = 0; other < model->rowCount(); ++other) {
+    if (other != row) {
+      EXPECT_EQ(model->FileState(other), GameListModel::kNoFileState) << other;
+    }
+  }
+}
+
+TEST_F(MameLauncherTest, ClosingWhileMameRunsAsksAndGoingOnCountsThePlayAndClosesMame) {
+  WriteScript("mame", EndlessFakeMame(Path("calls")));
+  Start(ThreeGames());
+  Select("galaga");
+  Trigger("PlayGame2");
+  ASSERT_TRUE(Form1->Launcher()->IsRunning());
+  Form1->ShowAndRaise();
+
+  answer_ = QMessageBox::No;
+  EXPECT_FALSE(Form1->close());
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_EQ(messages_[0].icon, QMessageBox::Question);
+  EXPECT_EQ(messages_[0].buttons, QMessageBox::Yes | QMessageBox::No);
+  EXPECT_TRUE(messages_[0].text.contains("\"galaga\"")) << messages_[0].text.toStdString();
+  EXPECT_TRUE(Form1->isVisible());
+  EXPECT_TRUE(Form1->Launcher()->IsRunning());
+  EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.dat")), ThreeGames());
+
+  answer_ = QMessageBox::Yes;
+  EXPECT_TRUE(Form1->close());
+  EXPECT_EQ(messages_.size(), 2u);
+  EXPECT_FALSE(Form1->Launcher()->IsRunning());
+  const cat::Tgameinfo galaga = Record("galaga");
+  EXPECT_EQ(galaga.timesplayed, "1");
+  EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.dat")), PlayedCatalogue(galaga));
+  EXPECT_TRUE(fs::exists(Path("ini/kestrune.ini")));
+}
+
+// A logout asks nothing: the play is counted up to then and MAME is closed.
+TEST_F(MameLauncherTest, ATerminationWhileMameRunsCountsThePlayAndClosesMameWithoutAsking) {
+  WriteScript("mame", EndlessFakeMame(Path("calls")));
+  Start(ThreeGames());
+  Select("galaga");
+  Trigger("PlayGame2");
+  ASSERT_TRUE(Form1->Launcher()->IsRunning());
+  Form1->Terminate();
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_FALSE(Form1->Launcher()->IsRunning());
+  const cat::Tgameinfo galaga = Record("galaga");
+  EXPECT_EQ(galaga.timesplayed, "1");
+  EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.dat")), PlayedCatalogue(galaga));
+  EXPECT_TRUE(fs::exists(Path("ini/kestrune.ini")));
 }
 
 // ---- Debian's MAME ----
