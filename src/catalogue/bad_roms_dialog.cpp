@@ -7,6 +7,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "romscan/bad_rom_move.h"
+#include "translation/program_strings_qt.h"
 
 TForm9::TForm9(QWidget* parent) : QDialog(parent) {
   setObjectName("Form9");
@@ -42,7 +43,8 @@ void TForm9::FormShow() {
 
 void TForm9::ShowLines(const std::vector<std::string>& lines) {
   QStringList text;
-  for (const std::string& line : lines) text << QString::fromStdString(line);
+  // The lines are the library's English ones; archive names and system errors pass as they stand.
+  for (const std::string& line : lines) text << ProgramQTextOf(line);
   badromlist_->setPlainText(text.join(QLatin1Char('\n')));
 }
 

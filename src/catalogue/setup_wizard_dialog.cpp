@@ -28,6 +28,7 @@
 #include "settings/option_file_writer.h"
 #include "settings/settings_schema.h"
 #include "taskdialog/task_dialog_job_qt.h"
+#include "translation/program_strings_qt.h"
 
 namespace {
 
@@ -35,6 +36,7 @@ namespace fs = std::filesystem;
 namespace cat = kestrune::catalogue;
 namespace rs = kestrune::romscan;
 namespace set = kestrune::settings;
+namespace pt = kestrune::translation;
 using kestrune::platform::ProcessRunner;
 
 // The scan names every archive it reads; the label shows at most one name per period.
@@ -58,14 +60,27 @@ QPixmap Banner() {
 }
 
 QString DefaultChooseFile(QWidget* parent, const QString& folder) {
-  return QFileDialog::getOpenFileName(parent, QStringLiteral("Choose"), folder, QStringLiteral("Executable files (*)"));
+  return QFileDialog::getOpenFileName(parent, ProgramQText(pt::kSWizardChoose), folder,
+                                      ProgramQText(pt::kSExecutableFiles));
 }
+
+// The wizard has no translator: its captions are program strings, in the language of the moment it opens.
+void ShowWizardTexts(QDialog& wizard) {
+  wizard.setWindowTitle(ProgramQText(pt::kSWizardTitle));
+  wizard.findChild<QLabel*>(QStringLiteral("pre_vordering2"))->setText(ProgramQText(pt::kSWizardStatus));
+  wizard.findChild<QCheckBox*>(QStringLiteral("showbadroms"))->setText(ProgramQText(pt::kSWizardShowBadRoms));
+  wizard.findChild<QPushButton*>(QStringLiteral("Button1"))->setText(ProgramQText(pt::kSWizardChoose));
+  wizard.findChild<QPushButton*>(QStringLiteral("Button2"))->setText(ProgramQText(pt::kSWizardNext));
+  wizard.findChild<QPushButton*>(QStringLiteral("exitbutton"))->setText(ProgramQText(pt::kSMsgDlgCancel));
+}
+
+// The wizard's texts from the first-run library, in the current language.
+std::string WizardTextOf(std::string_view english) { return pt::ProgramTextOf(english); }
 
 }  // namespace
 
 TForm5::TForm5(QWidget* parent) : QDialog(parent) {
   setObjectName("Form5");
-  setWindowTitle(QStringLiteral("Setup - Kestrune "));
   // A fixed single border without system buttons: the wizard is left with its own buttons.
   setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(350, 285);
@@ -102,25 +117,25 @@ void TForm5::CreateControls() {
   memo1_ = label("memo1", QRect(8, 86, 334, 166));
   memo1_->setWordWrap(true);
   preVordering2_ = label("pre_vordering2", QRect(8, 178, 50, 16));
-  preVordering2_->setText(QStringLiteral("Status :"));
   vordering2_ = label("vordering2", QRect(60, 178, 285, 49));
   balk3_ = new QProgressBar(this);
   balk3_->setObjectName(QStringLiteral("balk3"));
   balk3_->setGeometry(8, 228, 334, 8);
   balk3_->setTextVisible(false);
-  showbadroms_ = new QCheckBox(QStringLiteral("Show bad roms after initializing"), this);
+  showbadroms_ = new QCheckBox(this);
   showbadroms_->setObjectName(QStringLiteral("showbadroms"));
   showbadroms_->setGeometry(8, 237, 250, 18);
-  const auto button = [this](const char* name, const char* text, int left) {
-    auto* control = new QPushButton(QString::fromLatin1(text), this);
+  const auto button = [this](const char* name, int left) {
+    auto* control = new QPushButton(this);
     control->setObjectName(QString::fromLatin1(name));
     control->setGeometry(left, 257, 72, 24);
     control->setAutoDefault(false);
     return control;
   };
-  button1_ = button("Button1", "Choose", 122);
-  button2_ = button("Button2", "Next", 198);
-  exitbutton_ = button("exitbutton", "Cancel", 274);
+  button1_ = button("Button1", 122);
+  button2_ = button("Button2", 198);
+  exitbutton_ = button("exitbutton", 274);
+  ShowWizardTexts(*this);
   connect(button1_, &QPushButton::clicked, this, &TForm5::ChooseMameExe);
   connect(button2_, &QPushButton::clicked, this, &TForm5::ScanWizardNext);
   connect(exitbutton_, &QPushButton::clicked, this, &TForm5::reject);
@@ -154,11 +169,12 @@ rs::OptionalFiles TForm5::Optionals() const {
 }
 
 void TForm5::FormShow() {
-  heading_->setText(QStringLiteral("Welcome to Kestrune."));
+  ShowWizardTexts(*this);
+  heading_->setText(ProgramQText(pt::kSWizardWelcome));
   button1_->setEnabled(mameFile_.empty());
   button2_->setEnabled(!mameFile_.empty());
   exitbutton_->setEnabled(true);
-  memo1_->setText(FromUtf8(rs::WizardWelcomeText(mameFile_, Optionals())));
+  memo1_->setText(FromUtf8(rs::WizardWelcomeText(mameFile_, Optionals(), WizardTextOf)));
   for (QWidget* status : {static_cast<QWidget*>(preVordering2_), static_cast<QWidget*>(vordering2_),
                           static_cast<QWidget*>(balk3_), static_cast<QWidget*>(showbadroms_)}) {
     status->hide();
@@ -174,7 +190,7 @@ void TForm5::ChooseMameExe() {
   }
   const rs::MameChoiceResult choice = rs::CheckMameChoice(frontDir_, fs::path(chosen.toStdString()));
   if (choice.verdict != rs::MameChoice::accepted) {
-    window_->Tell(QMessageBox::NoIcon, FromUtf8(rs::MameChoiceMessage(choice.verdict)));
+    window_->Tell(QMessageBox::NoIcon, ProgramQTextOf(rs::MameChoiceMessage(choice.verdict)));
     return;
   }
   mameFile_ = choice.fileName;
@@ -182,12 +198,12 @@ void TForm5::ChooseMameExe() {
   window_->settings().WriteText(set::kUiSection, "mamefile", mameFile_);
   button2_->setEnabled(true);
   button1_->setEnabled(false);
-  memo1_->setText(FromUtf8(rs::WizardChosenText(mameFile_, Optionals())));
+  memo1_->setText(FromUtf8(rs::WizardChosenText(mameFile_, Optionals(), WizardTextOf)));
 }
 
 void TForm5::ScanWizardNext() {
   if (mameFile_.empty() || scanning_) return;
-  memo1_->setText(QStringLiteral("Kestrune will now initialize roms."));
+  memo1_->setText(ProgramQText(pt::kSWizardWillScan));
   preVordering2_->show();
   vordering2_->show();
   showbadroms_->show();
@@ -209,19 +225,19 @@ void TForm5::SetBusy(bool busy) {
 }
 
 void TForm5::ShowInstruction(const QString& text) {
-  // The archive scan is where the bar starts to move.
-  if (text == QStringLiteral("Verifying roms...")) {
+  // The archive scan is where the bar starts to move; the scan's texts come in the user's language.
+  if (text == ProgramQText(pt::kSVerifyingRoms)) {
     balk3_->setRange(0, 100);
     balk3_->setValue(0);
     balk3_->show();
-    vordering2_->setText(QStringLiteral("Scanning roms..."));
+    vordering2_->setText(ProgramQText(pt::kSScanningRoms));
     return;
   }
   vordering2_->setText(text);
 }
 
 void TForm5::RunListXmlBatch() {
-  vordering2_->setText(QStringLiteral("Getting info from Mame..."));
+  vordering2_->setText(ProgramQText(pt::kSGettingInfo));
   cancelRequested_ = false;
   rs::RemoveScanFiles(frontDir_);
   const QString frontDir = QString::fromStdString(frontDir_);
@@ -233,7 +249,7 @@ void TForm5::RunListXmlBatch() {
   QString error;
   if (!mameini2_->Run(&error)) {
     qWarning("kestrune: %s", qUtf8Printable(error));
-    ScanFailed(QStringLiteral("MAME could not be started: %1").arg(error));
+    ScanFailed(ProgramQText(pt::kSMameNotStarted).arg(error));
     return;
   }
   // MAME has opened roms.dat afresh by now: the worker reads it while MAME writes it.
@@ -264,7 +280,7 @@ void TForm5::PassEnded(bool succeeded, QString message) {
   if (mameini2_->IsRunning()) mameini2_->Terminate();
   if (cancelRequested_) {
     succeeded = false;
-    message = QStringLiteral("Initializing roms was cancelled.");
+    message = ProgramQText(pt::kSScanCancelled);
   }
   std::string error;
   if (!succeeded || !SaveScanResult(&error)) {
@@ -275,7 +291,7 @@ void TForm5::PassEnded(bool succeeded, QString message) {
   SetAsideUserMameIni();
   rs::RemoveScanFiles(frontDir_);
   balk3_->setValue(100);
-  vordering2_->setText(QStringLiteral("Done!"));
+  vordering2_->setText(ProgramQText(pt::kSScanDone));
   SetBusy(false);
   if (showbadroms_->isChecked() && Form9 != nullptr) {
     Form9->SetBadRoms(std::move(result_.build.badRoms));
@@ -328,10 +344,8 @@ void TForm5::SetAsideUserMameIni() {
 
 void TForm5::ScanFailed(const QString& message) {
   qWarning("kestrune: the first ROM scan failed: %s", qUtf8Printable(message));
-  memo1_->setText(QStringLiteral("Initializing roms failed:\n%1\n\nNext tries again; Cancel leaves the setup "
-                                 "(Setup > Initialize Roms scans later).")
-                      .arg(message));
-  vordering2_->setText(QStringLiteral("Failed."));
+  memo1_->setText(ProgramQText(pt::kSWizardScanFailed).arg(message));
+  vordering2_->setText(ProgramQText(pt::kSWizardFailed));
   balk3_->hide();
   SetBusy(false);
   button2_->setEnabled(true);

@@ -43,17 +43,30 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
   return !ec && left == right;
 }
 
-// One line of the optional files: name, then "Found" or "Not found" after `blanks` blanks and a colon.
-std::string FileLine(std::string_view name, bool found, std::string_view foundBlanks) {
-  return std::string(name) + (found ? std::string(foundBlanks) + ": Found" : " : Not found") + "\n";
+std::string InLanguage(const TextOf& textOf, std::string_view english) {
+  return textOf ? textOf(english) : std::string(english);
 }
 
-std::string OptionalFilesText(const OptionalFiles& files, bool aligned) {
-  std::string text = "Optional files:\n\n";
-  text += FileLine("History.dat", files.history, aligned ? "  " : " ");
-  text += FileLine("Mameinfo.dat", files.mameinfo, " ");
-  text += FileLine("Catver.ini", files.catver, aligned ? "   " : " ");
-  text += FileLine("Nplayers.ini", files.nplayers, " ");
+std::string WithValue(std::string text, std::string_view value) {
+  const std::size_t at = text.find("%1");
+  if (at != std::string::npos) text.replace(at, 2, value);
+  return text;
+}
+
+// One line of the optional files: name, then "Found" or "Not found" after `blanks` blanks and a colon.
+std::string FileLine(std::string_view name, bool found, std::string_view foundBlanks, const TextOf& textOf) {
+  return std::string(name) +
+         (found ? std::string(foundBlanks) + ": " + InLanguage(textOf, "Found")
+                : " : " + InLanguage(textOf, "Not found")) +
+         "\n";
+}
+
+std::string OptionalFilesText(const OptionalFiles& files, bool aligned, const TextOf& textOf) {
+  std::string text = InLanguage(textOf, "Optional files:") + "\n\n";
+  text += FileLine("History.dat", files.history, aligned ? "  " : " ", textOf);
+  text += FileLine("Mameinfo.dat", files.mameinfo, " ", textOf);
+  text += FileLine("Catver.ini", files.catver, aligned ? "   " : " ", textOf);
+  text += FileLine("Nplayers.ini", files.nplayers, " ", textOf);
   return text;
 }
 
@@ -89,18 +102,23 @@ std::string_view MameChoiceMessage(MameChoice verdict) {
   return "";
 }
 
-std::string WizardWelcomeText(std::string_view mameFile, const OptionalFiles& files) {
+std::string WizardWelcomeText(std::string_view mameFile, const OptionalFiles& files, const TextOf& textOf) {
   if (mameFile.empty()) {
-    return "No known Mame executable was found in the root folder.\n\n"
-           "You have to choose a valid Mame binary manually.\n\n"
-           "Note: Kestrune does not support Mame32 binaries!\n";
+    return InLanguage(textOf,
+                      "No known Mame executable was found in the root folder.\n\n"
+                      "You have to choose a valid Mame binary manually.\n\n"
+                      "Note: Kestrune does not support Mame32 binaries!\n");
   }
-  return "A valid mamefile " + AsciiUpper(mameFile) + " was found.\n\n\n\n\n" + OptionalFilesText(files, true);
+  return WithValue(InLanguage(textOf, "A valid mamefile %1 was found."), AsciiUpper(mameFile)) + "\n\n\n\n\n" +
+         OptionalFilesText(files, true, textOf);
 }
 
-std::string WizardChosenText(std::string_view mameFile, const OptionalFiles& files) {
-  return "\nYou have selected " + AsciiUpper(mameFile) +
-         " as a valid mame binary.\nThe next step will search for valid Roms.\n\n" + OptionalFilesText(files, false);
+std::string WizardChosenText(std::string_view mameFile, const OptionalFiles& files, const TextOf& textOf) {
+  return "\n" +
+         WithValue(InLanguage(textOf, "You have selected %1 as a valid mame binary.\n"
+                                      "The next step will search for valid Roms."),
+                   AsciiUpper(mameFile)) +
+         "\n\n" + OptionalFilesText(files, false, textOf);
 }
 
 std::string WizardScanText(std::string_view scanContent) {

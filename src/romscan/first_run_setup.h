@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -28,6 +29,10 @@ MameChoiceResult CheckMameChoice(const std::string& frontDir, const std::filesys
 // The message that refuses a choice; "" for an accepted one.
 std::string_view MameChoiceMessage(MameChoice verdict);
 
+// Gives one of the wizard's fixed English texts in the user's language ("%1" stands for a value put in
+// afterwards); the texts stay English without one.
+using TextOf = std::function<std::string(std::string_view english)>;
+
 // The optional files found in the program folder.
 struct OptionalFiles {
   bool history = false;
@@ -37,9 +42,9 @@ struct OptionalFiles {
 };
 
 // The first page: the executable found at start ("" when none was found) and the optional files.
-std::string WizardWelcomeText(std::string_view mameFile, const OptionalFiles& files);
+std::string WizardWelcomeText(std::string_view mameFile, const OptionalFiles& files, const TextOf& textOf = {});
 // The page after the user chose an executable.
-std::string WizardChosenText(std::string_view mameFile, const OptionalFiles& files);
+std::string WizardChosenText(std::string_view mameFile, const OptionalFiles& files, const TextOf& textOf = {});
 // The status line of the archive scan, made from the main window's text of the same moment: without
 // its version line, and "Roms found" with six blanks.
 std::string WizardScanText(std::string_view scanContent);

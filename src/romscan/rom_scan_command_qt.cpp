@@ -165,7 +165,7 @@ void RomScanCommand::RunListXmlBatch() {
   QString error;
   if (!mameini_->Run(&error)) {
     qWarning("kestrune: %s", qUtf8Printable(error));
-    EndScan(false, QStringLiteral("MAME could not be started: %1").arg(error));
+    EndScan(false, ProgramQText(kestrune::translation::kSMameNotStarted).arg(error));
     return;
   }
   // MAME has opened roms.dat afresh by now: the worker reads it while MAME writes it.
@@ -197,7 +197,7 @@ void RomScanCommand::PassEnded(bool succeeded, QString message) {
   // A pass that ended well just as Cancel was pressed is not used either.
   if (cancelRequested_) {
     succeeded = false;
-    message = QStringLiteral("Initializing Roms was cancelled.");
+    message = ProgramQText(kestrune::translation::kSScanCancelled);
   }
   if (!succeeded) {
     qWarning("kestrune: the ROM scan failed: %s", qUtf8Printable(message));
@@ -307,6 +307,6 @@ std::unique_ptr<TaskDialogJob> MakeScanPassJob(rs::ScanPassParams params, const 
         // A list that MAME cut short reads as incomplete; MAME's own failure says more.
         std::string mameError;
         if (mameRun.Done() && !mameRun.Succeeded(&mameError)) error = mameError;
-        job.Fail(QString::fromStdString(error));
+        job.Fail(ProgramQTextOf(error));
       });
 }

@@ -64,6 +64,36 @@ enum ProgramStringId : std::uint32_t {
   kSShowBadRoms = 1049,
   kSMameStillRunning = 1050,
   kSQuitWhileMameRuns = 1051,
+  kSWizardTitle = 1052,
+  kSWizardWelcome = 1053,
+  kSWizardNoMameFound = 1054,
+  kSWizardMameFound = 1055,
+  kSWizardMameChosen = 1056,
+  kSOptionalFiles = 1057,
+  kSFileFound = 1058,
+  kSFileNotFound = 1059,
+  kSWizardWillScan = 1060,
+  kSWizardStatus = 1061,
+  kSWizardShowBadRoms = 1062,
+  kSWizardChoose = 1063,
+  kSWizardNext = 1064,
+  kSExecutableFiles = 1065,
+  kSScanningRoms = 1066,
+  kSWizardScanFailed = 1067,
+  kSWizardFailed = 1068,
+  kSScanCancelled = 1069,
+  kSMameNotInProgramFolder = 1070,
+  kSChosenNotExecutable = 1071,
+  kSMameListFailed = 1072,
+  kSNoBadRoms = 1073,
+  kSBadRomsFound = 1074,
+  kSBadRomMoved = 1075,
+  kSBadRomMovedAs = 1076,
+  kSBadRomNotMoved = 1077,
+  kSBadRomMerged = 1078,
+  kSNothingMoved = 1079,
+  kSMoveDone = 1080,
+  kSMameListStopped = 1081,
 };
 
 struct ProgramStringEntry {
@@ -125,12 +155,46 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSMameStillRunning, "SMameStillRunning", "MAME is still running \"%1\". Close it before you start another game."},
     {kSQuitWhileMameRuns, "SQuitWhileMameRuns",
      "MAME is still running \"%1\".\n\nQuit Kestrune anyway? MAME will be closed, and the play is counted up to now."},
+    {kSWizardTitle, "SWizardTitle", "Setup - Kestrune "},
+    {kSWizardWelcome, "SWizardWelcome", "Welcome to Kestrune."},
+    {kSWizardNoMameFound, "SWizardNoMameFound",
+     "No known Mame executable was found in the root folder.\n\nYou have to choose a valid Mame binary manually.\n\n"
+     "Note: Kestrune does not support Mame32 binaries!\n"},
+    {kSWizardMameFound, "SWizardMameFound", "A valid mamefile %1 was found."},
+    {kSWizardMameChosen, "SWizardMameChosen",
+     "You have selected %1 as a valid mame binary.\nThe next step will search for valid Roms."},
+    {kSOptionalFiles, "SOptionalFiles", "Optional files:"},
+    {kSFileFound, "SFileFound", "Found"},
+    {kSFileNotFound, "SFileNotFound", "Not found"},
+    {kSWizardWillScan, "SWizardWillScan", "Kestrune will now initialize roms."},
+    {kSWizardStatus, "SWizardStatus", "Status :"},
+    {kSWizardShowBadRoms, "SWizardShowBadRoms", "Show bad roms after initializing"},
+    {kSWizardChoose, "SWizardChoose", "Choose"},
+    {kSWizardNext, "SWizardNext", "Next"},
+    {kSExecutableFiles, "SExecutableFiles", "Executable files (*)"},
+    {kSScanningRoms, "SScanningRoms", "Scanning roms..."},
+    {kSWizardScanFailed, "SWizardScanFailed",
+     "Initializing Roms failed:\n%1\n\nNext tries again; Cancel leaves the setup (Setup > Initialize Roms scans later)."},
+    {kSWizardFailed, "SWizardFailed", "Failed."},
+    {kSScanCancelled, "SScanCancelled", "Initializing Roms was cancelled."},
+    {kSMameNotInProgramFolder, "SMameNotInProgramFolder", "The mame file must be in the same folder as Kestrune !"},
+    {kSChosenNotExecutable, "SChosenNotExecutable", "The chosen file is not a program that can be run."},
+    {kSMameListFailed, "SMameListFailed", "MAME ended with error code %1."},
+    {kSNoBadRoms, "SNoBadRoms", "No bad Roms found."},
+    {kSBadRomsFound, "SBadRomsFound", "Bad roms found : %1"},
+    {kSBadRomMoved, "SBadRomMoved", "%1 Moved."},
+    {kSBadRomMovedAs, "SBadRomMovedAs", "%1 Moved as %2."},
+    {kSBadRomNotMoved, "SBadRomNotMoved", "%1 Not moved: %2"},
+    {kSBadRomMerged, "SBadRomMerged", "%1 is a merged rom file. Not Moved!"},
+    {kSNothingMoved, "SNothingMoved", "Nothing was moved: %1"},
+    {kSMoveDone, "SMoveDone", "Done."},
+    {kSMameListStopped, "SMameListStopped", "MAME stopped before it had finished its game list."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).
 std::string ProgramText(ProgramStringId identifier);
-// The current language's text of the program string whose English text this is; any other text as it
-// stands.
+// The current language's text of the program string whose English text this is, also when the text is
+// one with its "%1" and "%2" filled in (the values are carried over); any other text as it stands.
 std::string ProgramTextOf(std::string_view english);
 
 }  // namespace kestrune::translation

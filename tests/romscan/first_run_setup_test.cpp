@@ -82,6 +82,19 @@ TEST(WizardTexts, WelcomeAlignsTheFoundFilesAndChosenDoesNot) {
             "Nplayers.ini : Not found\n");
 }
 
+// The language is asked for every fixed part; file names, blanks and the executable's name stay.
+TEST(WizardTexts, EveryFixedPartComesFromTheLanguage) {
+  const rs::TextOf marked = [](std::string_view english) { return "[" + std::string(english) + "]"; };
+  EXPECT_EQ(rs::WizardWelcomeText("mame", {true, false, false, false}, marked),
+            "[A valid mamefile MAME was found.]\n\n\n\n\n[Optional files:]\n\nHistory.dat  : [Found]\n"
+            "Mameinfo.dat : [Not found]\nCatver.ini : [Not found]\nNplayers.ini : [Not found]\n");
+  EXPECT_EQ(rs::WizardChosenText("mame", {}, marked).substr(0, 102),
+            "\n[You have selected MAME as a valid mame binary.\nThe next step will search for valid Roms.]\n\n"
+            "[Optional");
+  EXPECT_EQ(rs::WizardWelcomeText("", {}, marked).front(), '[');
+  EXPECT_EQ(rs::WizardWelcomeText("", {}, marked).back(), ']');
+}
+
 TEST(WizardTexts, ScanTextDropsTheVersionLine) {
   EXPECT_EQ(rs::WizardScanText("M.A.M.E. build : 0.251 (unknown) \rScanning /p/roms/pong.zip\rRoms found     : 12\r"
                                "Roms checked : 3"),

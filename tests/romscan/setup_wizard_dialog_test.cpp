@@ -229,7 +229,7 @@ TEST_F(FirstRun, CancelWhileMameListsStopsMameAndLeavesTheSetup) {
   const int pid = std::stoi(test::ReadFileBytes(folder_ + "mame.pid"));
   EXPECT_TRUE(::kill(pid, 0) == -1 && errno == ESRCH) << "MAME was stopped";
   ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 30000));
-  EXPECT_EQ(Text("memo1").find("Initializing roms failed:\nInitializing roms was cancelled."), 0u) << Text("memo1");
+  EXPECT_EQ(Text("memo1").find("Initializing Roms failed:\nInitializing Roms was cancelled."), 0u) << Text("memo1");
   EXPECT_EQ(Form1->catalogue().Count(), 0);
   EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
   if (fs::exists(folder_ + "ini/kestrune.dat")) {

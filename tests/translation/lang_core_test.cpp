@@ -227,6 +227,34 @@ TEST_F(LangCoreTest, ResourceStringsComeFromTheLanguageWhileTheHookIsActive) {
   EXPECT_EQ(tr::LoadResString(nullptr), "");
 }
 
+// A library's English text with its values filled in reaches the user in the language, values carried
+// over in the language's order; a text that is no program string stays as it is.
+TEST_F(LangCoreTest, FilledInProgramStringsCarryTheirValuesIntoTheLanguage) {
+  WriteFileBytes(dir_ / "lang" / "Dutch.lng",
+                 "[ResourceStrings]\r\n1012_SMameEnded='%2, dus MAME stopte bij \"%1\".'\r\n"
+                 "1039_SScanDone='Klaar!'\r\n1074_SBadRomsFound='Slechte roms gevonden : %1'\r\n"
+                 "1075_SBadRomMoved='%1 verplaatst.'\r\n1076_SBadRomMovedAs='%1 verplaatst als %2.'\r\n");
+  manager_.SetLangsDir(Lang());
+  manager_.SetCurrentLang("dutch");
+  manager_.SetTranslateResourceStrings(true);
+  const struct {
+    const char* english;
+    const char* shown;
+  } cases[] = {
+      {"Done!", "Klaar!"},
+      {"galaga.zip Moved.", "galaga.zip verplaatst."},
+      {"galaga.zip Moved as galaga (2).zip.", "galaga.zip verplaatst als galaga (2).zip."},
+      {"Bad roms found : 12", "Slechte roms gevonden : 12"},
+      {"MAME ended on \"pong\" because 100%2 failed.", "100%2 failed, dus MAME stopte bij \"pong\"."},
+      {"galaga.zip", "galaga.zip"},
+      {"Bad roms found: 12", "Bad roms found: 12"},
+      {"", ""},
+  };
+  for (const auto& c : cases) EXPECT_EQ(tr::ProgramTextOf(c.english), c.shown) << c.english;
+  manager_.SetTranslateResourceStrings(false);
+  EXPECT_EQ(tr::ProgramTextOf("galaga.zip Moved."), "galaga.zip Moved.");
+}
+
 // "#" codes below 256 are bytes of the language's Windows code page, whatever the file's own encoding;
 // higher codes are Unicode.
 struct CodeFileCase {
