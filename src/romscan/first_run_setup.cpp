@@ -115,8 +115,9 @@ std::string WizardWelcomeText(std::string_view mameFile, const OptionalFiles& fi
 
 std::string WizardChosenText(std::string_view mameFile, const OptionalFiles& files, const TextOf& textOf) {
   return "\n" +
-         WithValue(InLanguage(textOf, "You have selected %1 as a valid mame binary.\n"
-                                      "The next step will search for valid Roms."),
+         WithValue(InLanguage(textOf,
+                              "You have selected %1 as a valid mame binary.\n"
+                              "The next step will search for valid Roms."),
                    AsciiUpper(mameFile)) +
          "\n\n" + OptionalFilesText(files, false, textOf);
 }

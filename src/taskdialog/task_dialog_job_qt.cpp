@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "taskdialog/task_dialog_qt.h"
+#include "translation/program_strings_qt.h"
 
 TaskDialogJob::TaskDialogJob(Work work, QObject* parent) : QObject(parent), work_(std::move(work)) {}
 
@@ -40,7 +41,7 @@ void TaskDialogJob::Execute() {
   } catch (const std::exception& e) {
     Fail(QString::fromUtf8(e.what()));
   } catch (...) {
-    Fail(QStringLiteral("The work stopped on an unknown error."));
+    Fail(ProgramQText(kestrune::translation::kSWorkFailed));
   }
 }
 

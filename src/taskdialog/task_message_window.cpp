@@ -372,8 +372,12 @@ QString TTaskMessageForm::ExpandCaption(bool expanded) const {
   // Either text serves both states when only one is given, as the system's dialog does.
   const QString expandText = owner_.ExpandControlText();
   const QString collapseText = owner_.CollapsControlText();
-  if (expanded) return !expandText.isEmpty() ? expandText : !collapseText.isEmpty() ? collapseText : tr("Hide details");
-  return !collapseText.isEmpty() ? collapseText : !expandText.isEmpty() ? expandText : tr("See details");
+  if (expanded) {
+    if (!expandText.isEmpty()) return expandText;
+    return !collapseText.isEmpty() ? collapseText : ProgramQText(kestrune::translation::kSHideDetails);
+  }
+  if (!collapseText.isEmpty()) return collapseText;
+  return !expandText.isEmpty() ? expandText : ProgramQText(kestrune::translation::kSSeeDetails);
 }
 
 void TTaskMessageForm::SetExpanded(bool expanded) {

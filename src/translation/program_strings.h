@@ -94,6 +94,9 @@ enum ProgramStringId : std::uint32_t {
   kSNothingMoved = 1079,
   kSMoveDone = 1080,
   kSMameListStopped = 1081,
+  kSSeeDetails = 1082,
+  kSHideDetails = 1083,
+  kSWorkFailed = 1084,
 };
 
 struct ProgramStringEntry {
@@ -174,7 +177,8 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSExecutableFiles, "SExecutableFiles", "Executable files (*)"},
     {kSScanningRoms, "SScanningRoms", "Scanning roms..."},
     {kSWizardScanFailed, "SWizardScanFailed",
-     "Initializing Roms failed:\n%1\n\nNext tries again; Cancel leaves the setup (Setup > Initialize Roms scans later)."},
+     "Initializing Roms failed:\n%1\n\nNext tries again; Cancel leaves the setup (Setup > Initialize Roms scans "
+     "later)."},
     {kSWizardFailed, "SWizardFailed", "Failed."},
     {kSScanCancelled, "SScanCancelled", "Initializing Roms was cancelled."},
     {kSMameNotInProgramFolder, "SMameNotInProgramFolder", "The mame file must be in the same folder as Kestrune !"},
@@ -189,6 +193,9 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSNothingMoved, "SNothingMoved", "Nothing was moved: %1"},
     {kSMoveDone, "SMoveDone", "Done."},
     {kSMameListStopped, "SMameListStopped", "MAME stopped before it had finished its game list."},
+    {kSSeeDetails, "SSeeDetails", "See details"},
+    {kSHideDetails, "SHideDetails", "Hide details"},
+    {kSWorkFailed, "SWorkFailed", "The work stopped on an unknown error."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -66,9 +66,10 @@ TEST_F(DutchWizard, RefusesChoosesAndGreetsInDutch) {
     Button("exitbutton")->click();
   });
   EXPECT_EQ(MessageTexts(), std::vector<QString>{"Het MAME-programma moet in dezelfde map staan als Kestrune !"});
-  EXPECT_EQ(chosen, "\nU hebt MAME0251 gekozen als geldig MAME-programma.\nDe volgende stap zoekt naar geldige roms.\n\n"
-                    "Optionele bestanden:\n\nHistory.dat : Niet gevonden\nMameinfo.dat : Niet gevonden\n"
-                    "Catver.ini : Niet gevonden\nNplayers.ini : Niet gevonden\n");
+  EXPECT_EQ(chosen,
+            "\nU hebt MAME0251 gekozen als geldig MAME-programma.\nDe volgende stap zoekt naar geldige roms.\n\n"
+            "Optionele bestanden:\n\nHistory.dat : Niet gevonden\nMameinfo.dat : Niet gevonden\n"
+            "Catver.ini : Niet gevonden\nNplayers.ini : Niet gevonden\n");
 
   // Opened again in Dutch, its captions are Dutch too.
   Form1->Menus()->LanguageActions()[1]->trigger();
