@@ -254,7 +254,7 @@ void TForm5::RunListXmlBatch() {
   }
   // MAME has opened roms.dat afresh by now: the worker reads it while MAME writes it.
   job_ = MakeScanPassJob(PassParams(), mameRun_, result_,
-                         [](std::string_view text) { return FromUtf8(rs::WizardScanText(text)); });
+                         [](std::string_view text) { return ProgramQTextOf(rs::WizardScanText(text)); });
   connect(job_.get(), &TaskDialogJob::InstructionReported, this, &TForm5::ShowInstruction, Qt::QueuedConnection);
   connect(job_.get(), &TaskDialogJob::ContentReported, vordering2_, &QLabel::setText, Qt::QueuedConnection);
   connect(job_.get(), &TaskDialogJob::ProgressReported, balk3_, &QProgressBar::setValue, Qt::QueuedConnection);

@@ -169,7 +169,7 @@ void RomScanCommand::RunListXmlBatch() {
     return;
   }
   // MAME has opened roms.dat afresh by now: the worker reads it while MAME writes it.
-  job_ = MakeScanPassJob(PassParams(), mameRun_, result_, FromUtf8);
+  job_ = MakeScanPassJob(PassParams(), mameRun_, result_, ProgramQTextOf);
   connect(job_.get(), &TaskDialogJob::InstructionReported, this, &RomScanCommand::ShowInstruction,
           Qt::QueuedConnection);
   connect(job_.get(), &TaskDialogJob::ContentReported, scannen_, &TTaskDialogEx::SetContent, Qt::QueuedConnection);

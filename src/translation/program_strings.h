@@ -97,6 +97,8 @@ enum ProgramStringId : std::uint32_t {
   kSSeeDetails = 1082,
   kSHideDetails = 1083,
   kSWorkFailed = 1084,
+  kSScanContent = 1085,
+  kSWizardScanContent = 1086,
 };
 
 struct ProgramStringEntry {
@@ -196,6 +198,8 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSSeeDetails, "SSeeDetails", "See details"},
     {kSHideDetails, "SHideDetails", "Hide details"},
     {kSWorkFailed, "SWorkFailed", "The work stopped on an unknown error."},
+    {kSScanContent, "SScanContent", "%1\rScanning %2\rRoms found     : %3\rRoms checked : %4"},
+    {kSWizardScanContent, "SWizardScanContent", "Scanning %1\nRoms found      : %2\nRoms checked : %3"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -233,7 +233,8 @@ TEST_F(LangCoreTest, FilledInProgramStringsCarryTheirValuesIntoTheLanguage) {
   WriteFileBytes(dir_ / "lang" / "Dutch.lng",
                  "[ResourceStrings]\r\n1012_SMameEnded='%2, dus MAME stopte bij \"%1\".'\r\n"
                  "1039_SScanDone='Klaar!'\r\n1074_SBadRomsFound='Slechte roms gevonden : %1'\r\n"
-                 "1075_SBadRomMoved='%1 verplaatst.'\r\n1076_SBadRomMovedAs='%1 verplaatst als %2.'\r\n");
+                 "1075_SBadRomMoved='%1 verplaatst.'\r\n1076_SBadRomMovedAs='%1 verplaatst als %2.'\r\n"
+                 "1085_SScanContent='%1'#13'Bezig met %2'#13'Roms gevonden : %3'#13'Roms gecontroleerd : %4'\r\n");
   manager_.SetLangsDir(Lang());
   manager_.SetCurrentLang("dutch");
   manager_.SetTranslateResourceStrings(true);
@@ -246,6 +247,8 @@ TEST_F(LangCoreTest, FilledInProgramStringsCarryTheirValuesIntoTheLanguage) {
       {"galaga.zip Moved as galaga (2).zip.", "galaga.zip verplaatst als galaga (2).zip."},
       {"Bad roms found : 12", "Slechte roms gevonden : 12"},
       {"MAME ended on \"pong\" because 100%2 failed.", "100%2 failed, dus MAME stopte bij \"pong\"."},
+      {"M.A.M.E. build : 0.251 (x) \rScanning /r/a.zip\rRoms found     : 12\rRoms checked : 3",
+       "M.A.M.E. build : 0.251 (x) \rBezig met /r/a.zip\rRoms gevonden : 12\rRoms gecontroleerd : 3"},
       {"galaga.zip", "galaga.zip"},
       {"Bad roms found: 12", "Bad roms found: 12"},
       {"", ""},
