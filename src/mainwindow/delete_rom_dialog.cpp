@@ -46,8 +46,8 @@ void TOKBottomDlg2::showEvent(QShowEvent* event) {
 void TOKBottomDlg2::FormShow(const cat::Tgameinfo& game) {
   romname_ = game.romname;
   moved_ = 0;
-  Question()->setText(QString::fromStdString(cat::MoveRomQuestion(game)));
-  setWindowTitle(QString::fromStdString(cat::MoveRomCaption(game.romname)));
+  Question()->setText(ProgramQTextOf(cat::MoveRomQuestion(game)));
+  setWindowTitle(ProgramQTextOf(cat::MoveRomCaption(game.romname)));
 }
 
 void TOKBottomDlg2::OKBtnClick() {

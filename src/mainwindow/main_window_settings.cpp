@@ -399,9 +399,8 @@ bool TForm1::FormCloseQuery() {
     std::string error;
     if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
       qWarning("kestrune: %s", error.c_str());
-      const QString text = QStringLiteral("The game list could not be saved:\n%1\n\nQuit anyway? The play counts "
-                                          "and favourites order of this session would be lost.")
-                               .arg(QString::fromStdString(error));
+      const QString text =
+          ProgramQText(kestrune::translation::kSQuitWithListUnsaved).arg(QString::fromStdString(error));
       const QMessageBox::StandardButton answer =
           messenger_(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No);
       if (terminating_) return true;

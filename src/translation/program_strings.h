@@ -99,6 +99,10 @@ enum ProgramStringId : std::uint32_t {
   kSWorkFailed = 1084,
   kSScanContent = 1085,
   kSWizardScanContent = 1086,
+  kSQuitWithListUnsaved = 1087,
+  kSMoveRomQuestion = 1088,
+  kSMoveParentRomQuestion = 1089,
+  kSMoveRomCaption = 1090,
 };
 
 struct ProgramStringEntry {
@@ -200,6 +204,14 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSWorkFailed, "SWorkFailed", "The work stopped on an unknown error."},
     {kSScanContent, "SScanContent", "%1\rScanning %2\rRoms found     : %3\rRoms checked : %4"},
     {kSWizardScanContent, "SWizardScanContent", "Scanning %1\nRoms found      : %2\nRoms checked : %3"},
+    {kSQuitWithListUnsaved, "SQuitWithListUnsaved",
+     "The game list could not be saved:\n%1\n\nQuit anyway? The play counts and favourites order of this session "
+     "would be lost."},
+    {kSMoveRomQuestion, "SMoveRomQuestion", "Move %1.zip file to 'Bad Roms' folder?"},
+    {kSMoveParentRomQuestion, "SMoveParentRomQuestion",
+     "This is a parent Rom File.\nDeleting this file will render relevant clone(s) useless.\n\nMove %1.zip file to "
+     "'Bad Roms' folder?"},
+    {kSMoveRomCaption, "SMoveRomCaption", "Move %1.zip Rom File"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

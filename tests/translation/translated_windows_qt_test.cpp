@@ -8,6 +8,7 @@
 #include <set>
 
 #include "catalogue/list_filters.h"
+#include "mainwindow/delete_rom_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
@@ -195,6 +196,23 @@ TEST_F(TranslatedWindows, MessagesComeInTheChosenLanguage) {
   Form1->Menus()->LanguageActions()[0]->trigger();
   Form1->Launcher()->PlayGame();
   EXPECT_EQ(messages_.back().text, "\rNo Mame binary selected !");
+}
+
+// The move question names the set in the language's own sentence, the parent's warning included.
+TEST_F(TranslatedWindows, MoveQuestionIsAskedInTheChosenLanguage) {
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  kestrune::catalogue::Tgameinfo parent;
+  parent.romname = "mslug";
+  OKBottomDlg2->FormShow(parent);
+  EXPECT_EQ(OKBottomDlg2->windowTitle(), "Rombestand mslug.zip verplaatsen");
+  EXPECT_EQ(OKBottomDlg2->Question()->text(),
+            "Dit is een ouder-rombestand.\nDoor dit bestand te verwijderen worden de bijbehorende klonen "
+            "onbruikbaar.\n\nBestand mslug.zip naar de map 'Bad Roms' verplaatsen?");
+  kestrune::catalogue::Tgameinfo clone = parent;
+  clone.romname = "mslugb";
+  clone.cloneof = "mslug";
+  OKBottomDlg2->FormShow(clone);
+  EXPECT_EQ(OKBottomDlg2->Question()->text(), "Bestand mslugb.zip naar de map 'Bad Roms' verplaatsen?");
 }
 
 // Every program string has its key in both shipped files: english.lng gives the program's own text,
