@@ -103,6 +103,13 @@ enum ProgramStringId : std::uint32_t {
   kSMoveRomQuestion = 1088,
   kSMoveParentRomQuestion = 1089,
   kSMoveRomCaption = 1090,
+  kSNoRunnableGame = 1091,
+  kSListIncomplete = 1092,
+  kSListLineTooLong = 1093,
+  kSVerdictsUnreadable = 1094,
+  kSMameListUnfinished = 1095,
+  kSCannotOpenFile = 1096,
+  kSCannotReadFile = 1097,
 };
 
 struct ProgramStringEntry {
@@ -212,6 +219,14 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
      "This is a parent Rom File.\nDeleting this file will render relevant clone(s) useless.\n\nMove %1.zip file to "
      "'Bad Roms' folder?"},
     {kSMoveRomCaption, "SMoveRomCaption", "Move %1.zip Rom File"},
+    {kSNoRunnableGame, "SNoRunnableGame", "MAME's game list names no game that MAME can run."},
+    {kSListIncomplete, "SListIncomplete",
+     "MAME's game list \"%1\" is incomplete: it ends before its closing </mame> line."},
+    {kSListLineTooLong, "SListLineTooLong", "MAME's game list \"%1\" is damaged: line %2 is longer than %3 bytes."},
+    {kSVerdictsUnreadable, "SVerdictsUnreadable", "The verdicts of the scan (%1) cannot be read."},
+    {kSMameListUnfinished, "SMameListUnfinished", "MAME has not finished its game list."},
+    {kSCannotOpenFile, "SCannotOpenFile", "Cannot open file \"%1\": %2"},
+    {kSCannotReadFile, "SCannotReadFile", "Cannot read file \"%1\": %2"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -107,4 +107,19 @@ TEST_F(DutchWizard, ScansWithDutchStatusAndListsBadRomsInDutch) {
   EXPECT_EQ(badRomsText_, "mslugb.zip\ngalaga.zip\n\nSlechte roms gevonden : 2");
 }
 
+// MAME's own failure is told in Dutch inside the wizard's Dutch failure text.
+TEST_F(DutchWizard, AFailedScanSaysWhyInDutch) {
+  WriteScript("mame", "exit 3\n");
+  QString memo;
+  Start([&] {
+    Button("Button2")->click();
+    ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 60000));
+    memo = Text("memo1");
+    Button("exitbutton")->click();
+  });
+  EXPECT_TRUE(memo.startsWith("Roms initialiseren mislukt:\nMAME stopte met foutcode 3.\n\nVolgende probeert"))
+      << memo.toStdString();
+  EXPECT_EQ(Text("vordering2"), "Mislukt.");
+}
+
 }  // namespace
