@@ -386,15 +386,40 @@ TEST_P(CatalogueSaveFails, TheUserChoosesWhetherToQuitWithoutIt) {
 INSTANTIATE_TEST_SUITE_P(Answers, CatalogueSaveFails, ::testing::Values(QMessageBox::Yes, QMessageBox::No),
                          [](const auto& info) { return std::string(info.param == QMessageBox::Yes ? "Yes" : "No"); });
 
-class UnreadableCatalogue : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+// What stands where the catalogue goes and cannot be read: a folder, a named pipe, or a link to a
+// catalogue on a drive that is not there now.
+enum class CatalogueKind { Folder, NamedPipe, LinkToNothing };
+
+std::string CatalogueKindName(CatalogueKind kind) {
+  switch (kind) {
+    case CatalogueKind::Folder:
+      return "Folder";
+    case CatalogueKind::NamedPipe:
+      return "NamedPipe";
+    case CatalogueKind::LinkToNothing:
+      return "LinkToNothing";
+  }
+  return "";
+}
+
+class UnreadableCatalogue : public MainWindowTest, public ::testing::WithParamInterface<CatalogueKind> {};
 
 TEST_P(UnreadableCatalogue, IsReportedAndNeverSavedOver) {
   const fs::path file = Path("ini/kestrune.dat");
   fs::create_directories(Path("ini"));
-  if (GetParam()) {
-    fs::create_directory(file);
-  } else {
-    ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+  fs::file_type kind = fs::file_type::symlink;
+  switch (GetParam()) {
+    case CatalogueKind::Folder:
+      fs::create_directory(file);
+      kind = fs::file_type::directory;
+      break;
+    case CatalogueKind::NamedPipe:
+      ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+      kind = fs::file_type::fifo;
+      break;
+    case CatalogueKind::LinkToNothing:
+      fs::create_symlink(Path("unmounted/kestrune.dat"), file);
+      break;
   }
   Start();
   ASSERT_EQ(messages_.size(), 1u);
@@ -403,12 +428,15 @@ TEST_P(UnreadableCatalogue, IsReportedAndNeverSavedOver) {
   EXPECT_EQ(Form1->gameList()->PanelText(0), "Listed : 0");
   EXPECT_TRUE(Form1->close());
   EXPECT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(fs::symlink_status(file).type(), GetParam() ? fs::file_type::directory : fs::file_type::fifo);
+  EXPECT_EQ(fs::symlink_status(file).type(), kind);
+  EXPECT_FALSE(fs::exists(Path("unmounted")));
   EXPECT_TRUE(fs::exists(Path("ini/kestrune.ini")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableCatalogue, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "Folder" : "NamedPipe"); });
+INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableCatalogue,
+                         ::testing::Values(CatalogueKind::Folder, CatalogueKind::NamedPipe,
+                                           CatalogueKind::LinkToNothing),
+                         [](const auto& info) { return CatalogueKindName(info.param); });
 
 // ---- Optional files ----
 
