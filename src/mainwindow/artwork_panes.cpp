@@ -249,7 +249,12 @@ void ArtworkPanes::LoadPicture(ArtworkKind kind, const cat::ArtworkGame& game) {
 
 void ArtworkPanes::ShowSelectedGame() {
   const std::optional<SelectedGame> game = Selected();
-  if (!game) return;
+  if (!game) {
+    // An empty search result or a list rebuilt without a selection: no old game stays on show.
+    ShowNoGame();
+    window_->gameList()->UpdateIniInpStatus();
+    return;
+  }
   const int page = pageControl_->currentIndex();
   if (page == kHistoryPage) {
     ShowHistoryIn(historyscherm_, *game);

@@ -45,6 +45,13 @@ OkBottomDialog::OkBottomDialog(QWidget* parent, const QString& objectName, const
   layout->addLayout(buttons);
 }
 
+// The question is set as the window is shown, after the window took the size of the old one.
+void OkBottomDialog::FitQuestion() {
+  const QPoint centre = geometry().center();
+  adjustSize();
+  move(centre - rect().center());
+}
+
 DeleteSetFileDialog::DeleteSetFileDialog(QWidget* parent, const QString& objectName, cat::SetFileKind kind)
     : OkBottomDialog(parent, objectName, QStringLiteral("Warning !"), QStringLiteral("Yes"), QStringLiteral("No")),
       kind_(kind),
@@ -57,6 +64,7 @@ void DeleteSetFileDialog::showEvent(QShowEvent* event) {
   if (event->spontaneous() || Form1 == nullptr) return;
   const int row = Form1->gameList()->View()->SelectedRow();
   if (row >= 0) FormShow(Form1->gameList()->List().Record(row).romname, Form1->LanguageIndex());
+  FitQuestion();
 }
 
 void DeleteSetFileDialog::FormShow(const std::string& romname, int languageIndex) {
@@ -82,7 +90,7 @@ void DeleteSetFileDialog::OKBtnClick() {
   } else if (!recycle_(file.string())) {
     outcome_ = Outcome::Failed;
     Form1->Tell(QMessageBox::Warning,
-                QStringLiteral("%1 could not be moved to the trash.").arg(QString::fromStdString(file.string())));
+                QStringLiteral("%1 could not be moved to the trash, so it was not deleted.").arg(QString::fromStdString(file.string())));
   } else {
     outcome_ = Outcome::Deleted;
     const std::filesystem::path other =

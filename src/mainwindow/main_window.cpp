@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -13,6 +14,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -40,6 +42,7 @@
 #include "settings/mame_query.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
+#include "settings/preferences_dialog.h"
 #include "translation/lang_translator_qt.h"
 #include "zip/zip_archiver.h"
 
@@ -170,6 +173,7 @@ void TForm1::CreateWidgets() {
   for (int i = 0; i < MainWindowMenus::kLanguageCount; ++i) {
     connect(menus_->LanguageActions()[i], &QAction::triggered, this, [this, i] {
       languageIndex_ = i;
+      keepStoredLanguage_ = false;
       SetLanguage();
     });
     // Checking an item, by the user or for the saved language at the first show, applies its language.
@@ -304,6 +308,12 @@ void TForm1::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+  if (normal && menus_ != nullptr && !IsFullScreen()) normalSize_ = event->size();
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ToolTip && !showHints_ && !qobject_cast<QAbstractItemView*>(watched)) return true;
   if (event->type() == QEvent::KeyPress) {
@@ -319,6 +329,14 @@ void TForm1::SetHintsShown(bool shown) {
   for (QWidget* control : menus_->ToolBar()->findChildren<QWidget*>()) {
     control->removeEventFilter(this);
     control->installEventFilter(this);
+    control->setToolTipDuration(TForm4::kHintPauseMs);
+  }
+}
+
+void TForm1::SetSmoothScrolling(bool smooth) {
+  for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(gameList_->View()->ReportView()),
+                                  static_cast<QAbstractItemView*>(gameList_->View()->IconView())}) {
+    list->setVerticalScrollMode(smooth ? QAbstractItemView::ScrollPerPixel : QAbstractItemView::ScrollPerItem);
   }
 }
 
@@ -456,6 +474,9 @@ void TForm1::WriteMissingOptionFiles() {
     set::BiosSetLists lists;
     if (set::ReadBiosSets(frontDir_ + "roms.dat", lists, &error)) set::ApplyBiosSets(options, lists);
   }
+  // mame.ini names the ini folder, and writing it checks that the folder is there: a settings file
+  // brought from another machine names one that does not exist here yet.
+  std::filesystem::create_directories(folders_.ini, exists);
   if (!mameFile_.empty() && !std::filesystem::exists(frontDir_ + "mame.ini", exists)) {
     set::MameFolders folders;
     folders.FrontDir = frontDir_;
@@ -470,7 +491,6 @@ void TForm1::WriteMissingOptionFiles() {
       Report(QString::fromStdString(error));
     }
   }
-  std::filesystem::create_directories(folders_.ini, exists);
   if (!set::WriteMissingBiosInis(options, folders_.ini, &error)) Report(QString::fromStdString(error));
 }
 

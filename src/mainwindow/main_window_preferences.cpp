@@ -48,10 +48,7 @@ void TForm1::ApplyPreferences() {
   if (Form4 == nullptr) return;
   SetBigToolbar(!Checked("bigtoolbar"));
   QAbstractItemView* lists[] = {gameList_->View()->ReportView(), gameList_->View()->IconView()};
-  for (QAbstractItemView* list : lists) {
-    list->setVerticalScrollMode(Checked("smoothscrolling") ? QAbstractItemView::ScrollPerPixel
-                                                           : QAbstractItemView::ScrollPerItem);
-  }
+  SetSmoothScrolling(Checked("smoothscrolling"));
   const int kernel = Form4->ComboBox("stretchfilter")->currentIndex();
   if (kernel >= 0 && kernel < ArtworkPicture::kKernelCount) {
     for (ArtworkPicture* picture : pictures_) picture->SetKernel(static_cast<ArtworkPicture::Kernel>(kernel));

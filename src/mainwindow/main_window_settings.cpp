@@ -16,6 +16,7 @@
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <filesystem>
@@ -127,6 +128,8 @@ void TForm1::ApplySettings() {
   const set::Settings& s = *settings_;
   const int language = s.ReadInt(set::kUiSection, "language");
   languageIndex_ = language >= 0 && language < MainWindowMenus::kLanguageCount ? language : 0;
+  // A language this program does not know (a newer one's) is kept for it unless the user picks one.
+  keepStoredLanguage_ = language != languageIndex_;
   SetLanguage();
   ApplyWindowSettings();
   ApplyColumnSettings();
@@ -212,6 +215,14 @@ void TForm1::SetBigToolbar(bool big) {
   QToolBar* bar = menus_->ToolBar();
   bar->setIconSize(big ? QSize(32, 32) : QSize(16, 16));
   bar->setFixedHeight(big ? 44 : 30);
+  // Each button keeps its size whatever image or state it shows, so the ones beside it never move.
+  const QSize button = big ? QSize(39, 38) : QSize(25, 25);
+  const QSize dropDown = big ? QSize(52, 38) : QSize(40, 25);
+  for (QAction* control : menus_->ToolbarControls()) {
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(control))) {
+      tool->setFixedSize(tool->menu() != nullptr ? dropDown : button);
+    }
+  }
 }
 
 void TForm1::ApplyPreferenceSettings() {
@@ -224,7 +235,10 @@ void TForm1::ApplyPreferenceSettings() {
     hidingMouse_ = true;
   }
   gameList_->SetRealTimeSearch(s.ReadFlag(set::kUiSection, "quicksearch"));
-  SetHintsShown(s.ReadFlag(set::kUiSection, "showhints"));
+  SetSmoothScrolling(s.ReadFlag(set::kUiSection, "smoothscrolling"));
+  const bool hints = s.ReadFlag(set::kUiSection, "showhints");
+  SetHintsShown(hints);
+  if (Form4 != nullptr) Form4->SetHintsShown(hints);
   if (!s.ReadFlag(set::kUiSection, "showclones")) {
     HideColumnKeepingWidth(16);
   }
@@ -413,8 +427,9 @@ void TForm1::StoreSettings() {
   s.WriteFlag(ui, "skinned", skinned_);
   if (Form4 != nullptr) s.WriteFlag(ui, "hidemouse", Form4->CheckBox("hidemouse")->isChecked());
   s.WriteInt(ui, "splitter", gameList_->View()->width());
-  s.WriteInt(ui, "winwidth", normalGeometry().width());
-  s.WriteInt(ui, "winheight", normalGeometry().height());
+  const QSize size = normalSize_.isValid() ? normalSize_ : normalGeometry().size();
+  s.WriteInt(ui, "winwidth", size.width());
+  s.WriteInt(ui, "winheight", size.height());
   StoreColumnSettings();
   if (Form4 != nullptr) s.WriteInt(ui, "stretchfilter", Form4->ComboBox("stretchfilter")->currentIndex());
   s.WriteText(ui, "clonecolor", cloneColour_);
@@ -428,7 +443,7 @@ void TForm1::StoreSettings() {
   }
   s.WriteInt(ui, "selected", gameList_->View()->SelectedRow());
   s.WriteInt(ui, "tabselect", pageControl_->currentIndex());
-  s.WriteInt(ui, "language", languageIndex_);
+  if (!keepStoredLanguage_) s.WriteInt(ui, "language", languageIndex_);
   if (Form4 != nullptr) {
     s.WriteFlag(ui, "moveover", Form4->CheckBox("cyclemove")->isChecked());
     s.WriteFlag(ui, "showplayable", Form4->CheckBox("onlygood")->isChecked());

@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
 #include <map>
@@ -248,6 +249,10 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
       {"xarcadegui", false},     {"slikstikgui", true},      {"hotrodgui", false},
   };
   for (const auto& [box, checked] : boxes) EXPECT_EQ(Form4->CheckBox(box)->isChecked(), checked) << box;
+  // What the boxes say is in force from the start, not only after the preferences' OK.
+  EXPECT_EQ(Form1->gameList()->View()->ReportView()->verticalScrollMode(), QAbstractItemView::ScrollPerItem);
+  EXPECT_FALSE(Form4->HintsShown());
+  EXPECT_EQ(Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton11")->toolTipDuration(), 8000);
   EXPECT_TRUE(Form4->RadioButton("cycletabs")->isChecked());
   EXPECT_EQ(Form4->ComboBox("stretchfilter")->currentIndex(), 2);
   EXPECT_EQ(Form4->ComboBox("scaletimes")->currentIndex(), 1);
@@ -267,6 +272,29 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
 }
 
 // ---- Window geometry ----
+
+TEST_F(MainWindowTest, ALanguageThisProgramDoesNotKnowIsWrittenBackAsItWas) {
+  WriteSettings({{"language", "12"}});
+  Start();
+  EXPECT_EQ(Form1->LanguageIndex(), 0);
+  EXPECT_TRUE(Form1->Menus()->LanguageActions()[0]->isChecked());
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(*Saved().FindValue(set::kUiSection, "language"), "12");
+}
+
+// Settings brought from another machine name an ini folder that is not here yet.
+TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
+  WriteProgram("mame", true);
+  set::Settings settings(folder_);
+  settings.WriteDefaults(folder_, "mame", "");
+  settings.WriteText(set::kMameSection, "inidir", folder_ + "from/another/machine/ini");
+  std::string error;
+  ASSERT_TRUE(settings.Save(&error)) << error;
+  Start();
+  EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].text.toStdString());
+  EXPECT_TRUE(std::filesystem::is_directory(Path("from/another/machine/ini")));
+  EXPECT_TRUE(std::filesystem::exists(Path("mame.ini")));
+}
 
 struct GeometryCase {
   const char* name;
