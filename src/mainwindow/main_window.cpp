@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QResizeEvent>
 #include <QDir>
@@ -347,6 +348,30 @@ void TForm1::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   QCoreApplication::quit();
+}
+
+void TForm1::UpdateSupportFileColumns() {
+  const bool hadCatver = catverPresent_;
+  const bool hadNPlayers = nplayersPresent_;
+  catverPresent_ = FileExists(frontDir_ + "catver.ini");
+  nplayersPresent_ = FileExists(frontDir_ + "nplayers.ini");
+  ShowColumnWithData(3, hadCatver, catverPresent_, 150);
+  ShowColumnWithData(11, hadCatver, catverPresent_, 100);
+  ShowColumnWithData(13, hadNPlayers, nplayersPresent_, 100);
+}
+
+// A column whose file has just come back is shown at the width it had before it was hidden for
+// the missing file, or at its first width; a column the user hid while the file was there stays hidden.
+void TForm1::ShowColumnWithData(int column, bool hadData, bool hasData, int width) {
+  if (!hasData) {
+    HideColumnKeepingWidth(column);
+    return;
+  }
+  QHeaderView* header = gameList_->View()->ReportView()->header();
+  const auto kept = hiddenWidths_.find(column);
+  if (hadData || header->sectionSize(column) > 0) return;
+  header->resizeSection(column, kept != hiddenWidths_.end() ? kept->second : width);
+  if (kept != hiddenWidths_.end()) hiddenWidths_.erase(kept);
 }
 
 std::array<bool, 6> TForm1::OpenArchives() const { return panes_->OpenArchives(); }

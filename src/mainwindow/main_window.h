@@ -98,6 +98,9 @@ class TForm1 : public QMainWindow {
   ArtworkPanes* Panes() const { return panes_; }
   // "Initialize Roms" and the rescan after the preferences.
   RomScanCommand* RomScan() const { return romScan_; }
+  // Looks for catver.ini and nplayers.ini again (a scan reads them) and shows or hides the Category,
+  // Version Added and Players columns to match.
+  void UpdateSupportFileColumns();
   // Puts a newly built catalogue in place of the current one; the close saves it like any other.
   void ReplaceCatalogue(kestrune::catalogue::Catalogue catalogue);
   // OK of the preferences: the main window takes what the preferences dialog holds (tool bar, list,
@@ -173,6 +176,7 @@ class TForm1 : public QMainWindow {
   void StoreSettings();
   void StoreColumnSettings();
   void HideColumnKeepingWidth(int column);
+  void ShowColumnWithData(int column, bool hadData, bool hasData, int width);
   int StoredColumnWidth(int column) const;
   void CloseArtworkArchives();
 
@@ -183,6 +187,7 @@ class TForm1 : public QMainWindow {
   void SetStatusBarShown(bool shown);
   void SetToolBarShown(bool shown);
   void SetPictureAreaShown(bool shown);
+  void FitPictureAreaToTabs();
   void SetBigToolbar(bool big);
   // Hints of the tool bar's controls on or off.
   void SetHintsShown(bool shown);

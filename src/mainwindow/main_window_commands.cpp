@@ -203,6 +203,7 @@ void TForm1::HideViews1Click(bool shown) {
   if (shown) {
     const int half = width() / 2;
     splitter_->setSizes({half, std::max(1, width() - splitter_->handleWidth() - half)});
+    FitPictureAreaToTabs();
   }
 }
 

@@ -12,6 +12,7 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
@@ -143,6 +144,7 @@ void TForm1::ApplySettings() {
   ApplyPaneSettings();
   OpenArtworkArchives();
   ApplyViewSettings();
+  FitPictureAreaToTabs();
   if (s.ReadFlag(set::kUiSection, "winmax")) ApplyFullScreenLayout();
   SetPictureAreaShown(s.ReadFlag(set::kUiSection, "showview"));
   skinned_ = s.ReadFlag(set::kUiSection, "skinned");
@@ -380,6 +382,22 @@ void TForm1::SetTabsHidden(bool hidden) {
   menus_->Action("HideTabs1")->setChecked(!hidden);
   menus_->Menu("Views1")->menuAction()->setEnabled(!hidden);
   panes_->ApplyTabVisibility(hidden);
+  FitPictureAreaToTabs();
+}
+
+// The default layout leaves the picture area too narrow for its tabs, which then scroll with the
+// last captions cut. The list gives up the room they need as long as it keeps a usable width; only a
+// window too narrow for both keeps the scrolling tabs.
+void TForm1::FitPictureAreaToTabs() {
+  constexpr int kMinListWidth = 300;
+  constexpr int kTabFrame = 8;
+  if (tabsHidden_ || !pageControl_->isVisibleTo(this)) return;
+  const QList<int> sizes = splitter_->sizes();
+  if (sizes.size() != 2) return;
+  const int missing = pageControl_->tabBar()->sizeHint().width() + kTabFrame - sizes[1];
+  const int list = std::max(kMinListWidth, sizes[0] - std::max(0, missing));
+  if (list >= sizes[0]) return;
+  splitter_->setSizes({list, sizes[0] + sizes[1] - list});
 }
 
 void TForm1::SetStatusBarShown(bool shown) {

@@ -208,6 +208,8 @@ void RomScanCommand::PutNewCatalogueInPlace() {
     qWarning("kestrune: %s", error.c_str());
   }
   UpdateSettingsAfterScan(roms);
+  // The new list has categories and player counts when their files were added since the start.
+  window_->UpdateSupportFileColumns();
   rs::RemoveScanFiles(window_->FrontDir());
   if (PreferenceTicked("keepfavorites", false)) ResetFavorites();
   ShowAvailableSets();

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -213,6 +214,27 @@ INSTANTIATE_TEST_SUITE_P(
                                  }},
                       ToggleCase{"HideViews1", "showview", [] { return Form1->PageControl()->isVisible(); }}),
     [](const ::testing::TestParamInfo<ToggleCase>& info) { return std::string(info.param.item); });
+
+// At the default window the list makes room for every tab of the picture area, also when the tabs
+// are shown later; a narrow window keeps the list usable and lets the tabs scroll.
+TEST_F(CommandsTest, ThePictureAreaIsWideEnoughForItsTabsAtTheDefaultWindow) {
+  Start(ManyGames(), {{"winwidth", "925"}, {"winheight", "600"}, {"splitter", "485"}, {"showtabs", "0"}});
+  QTabBar* tabs = Form1->PageControl()->tabBar();
+  Action("HideTabs1")->trigger();
+  ASSERT_FALSE(Form1->TabsHidden());
+  QCoreApplication::processEvents();
+  // The test screen may be narrower than the default window: then the list stops at its least width.
+  EXPECT_LT(View()->width(), 485);
+  EXPECT_TRUE(tabs->width() >= tabs->sizeHint().width() || View()->width() == 300)
+      << tabs->width() << " " << View()->width();
+  EXPECT_GE(View()->width(), 300);
+
+  Form1->resize(620, 500);
+  Action("HideViews1")->trigger();
+  Action("HideViews1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_GE(View()->width(), 300);
+}
 
 // The tool bar's buttons stay where they are whatever image or check state their neighbours show.
 TEST_F(CommandsTest, ToolBarButtonsKeepTheirPlacesAcrossImagesAndViewStyles) {

@@ -440,6 +440,30 @@ INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableCatalogue, ::testing::Bool(),
 
 // ---- Optional files ----
 
+// catver.ini and nplayers.ini added after the start: a new scan reads them, and their columns come
+// back at the widths they had; Customize Columns then keeps Category.
+TEST_F(MainWindowTest, SupportFilesAddedLaterBringTheirColumnsBack) {
+  Start();
+  ASSERT_FALSE(Form1->CatverPresent());
+  ASSERT_EQ(Header()->sectionSize(3), 0);
+  const int players = Header()->sectionSize(13);
+  Form1->UpdateSupportFileColumns();
+  EXPECT_EQ(Header()->sectionSize(13), 0) << "no nplayers.ini: no Players";
+  Write("catver.ini", "[Category]\r\npacman=Maze\r\n");
+  Write("nplayers.ini", "[NPlayers]\r\npacman=2P alt\r\n");
+  Form1->UpdateSupportFileColumns();
+  EXPECT_TRUE(Form1->CatverPresent());
+  EXPECT_TRUE(Form1->NPlayersPresent());
+  EXPECT_EQ(Header()->sectionSize(3), 150);
+  EXPECT_EQ(Header()->sectionSize(11), 91);
+  EXPECT_EQ(Header()->sectionSize(13), players);
+  // A column the user hides stays hidden at the next scan.
+  Header()->resizeSection(13, 0);
+  Form1->UpdateSupportFileColumns();
+  EXPECT_EQ(Header()->sectionSize(13), 0);
+}
+
+
 struct OptionalFilesCase {
   const char* name;
   bool catver, history, mameinfo, german;
