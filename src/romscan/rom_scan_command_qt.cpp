@@ -14,6 +14,7 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/toolbar_images.h"
 #include "platform/process_runner_qt.h"
 #include "romscan/rom_path.h"
 #include "settings/bios_sets.h"
@@ -88,7 +89,8 @@ void RomScanCommand::SetUpDialog() {
   scannen_->SetOptions({kt::doProgressBar});
   scannen_->SetCommonButtons({kt::cbOK});
   scannen_->SetDialogPosition(kt::dpOwnerFormCenter);
-  scannen_->SetApplicationIsParent(false);
+  scannen_->SetApplicationIsParent(true);
+  if (window_->Images() != nullptr) scannen_->SetCustomIcon(window_->Images()->Image(ToolbarImages::kFilterRoms));
   scannen_->SetVerificationText(QStringLiteral("Show badroms after initializing"));
   scannen_->SetInstruction(QStringLiteral(" "));
   scannen_->OnDialogCreated = [this](QObject*) { RunListXmlBatch(); };
