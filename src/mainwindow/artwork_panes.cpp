@@ -470,9 +470,13 @@ void ArtworkPanes::SelectedGameChanged() {
 
 void ArtworkPanes::SelectionMoved() {
   ++moves_;
+  RestartCycles();
+  refresh_->start();
+}
+
+void ArtworkPanes::RestartCycles() {
   kindCycle_.Restart();
   snapshotCycle_.Restart();
-  refresh_->start();
 }
 
 void ArtworkPanes::RunPendingRefresh() {

@@ -57,6 +57,8 @@ class ArtworkPanes : public QObject {
   void PlayMngMovie();
   void CycleArtworkKind();
   void NextCycledSnap();
+  // Both cycles start again from the first picture (a new selection, the preferences' OK).
+  void RestartCycles();
   void Timer1Timer();
   // Shows or hides page 1 … 7 and stores the choice.
   void ToggleArtworkTab(int page);

@@ -96,6 +96,7 @@ void TForm1::ApplyPreferences() {
   if (!tabsHidden_) ApplyPictureScale();
   timer1_->stop();
   if (Checked("cycle")) timer1_->start();
+  panes_->RestartCycles();
 
   const Folders before = folders_;
   ApplyFolderSettings();
@@ -107,10 +108,13 @@ void TForm1::ApplyPreferences() {
   if (settings_->ReadText(set::kUiSection, "mamefile") != mameFile_) CheckMameFile();
 
   if (Form4->ListOptionsTouched()) gameList_->ClearIconIndexes();
+  // The new list keeps the game the user had selected, when it still lists it.
+  const QString selected = gameList_->GetSelectedRom();
   if (!gameList_->SearchBox()->text().isEmpty()) {
     gameList_->QuickSearch();
   } else {
     gameList_->BuildGameList();
   }
+  if (!selected.isEmpty() && gameList_->List().GameCount() > 0) gameList_->SelectGameByRom(selected);
   emit gameList_->selectedGameChanged();
 }

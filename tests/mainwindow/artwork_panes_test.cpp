@@ -243,6 +243,14 @@ TEST_F(ArtworkPanesTest, TheSnapshotCyclesThroughTheNumberedSnapshotsAndTheKinds
     shown.push_back(SnapColour());
   }
   EXPECT_EQ(shown, (std::vector<QRgb>{kRed, kGreen, kRed}));
+  // The preferences' OK starts the cycle again at the first snapshot.
+  Form1->Panes()->Timer1Timer();
+  ASSERT_EQ(SnapColour(), kGreen);
+  Form1->ApplyPreferences();
+  Settle();
+  EXPECT_EQ(Form1->gameList()->GetSelectedRom(), "pacman") << "the list is built again around the selected game";
+  Form1->Panes()->Timer1Timer();
+  EXPECT_EQ(SnapColour(), kRed);
   // The kind cycle of a clone: its parent's cabinet, nothing more on the next step, its parent's snapshot.
   Form4->RadioButton("cycletabs")->setChecked(true);
   Select("puckman");
