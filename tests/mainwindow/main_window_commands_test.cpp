@@ -634,6 +634,18 @@ TEST_F(CommandsTest, GameOptionsNameTheGameAndLeaveNoFileWhenCancelled) {
   duringDialog_ = {};
   Action("GameOptions1")->trigger();
   EXPECT_TRUE(fs::exists(ini));
+
+  // Russian, Greek and Swedish have no game caption of their own: the dialog keeps its caption.
+  Action("Exit1")->trigger();
+  const QString own = Form2->windowTitle();
+  Action("Russian1")->setEnabled(true);
+  Action("Russian1")->trigger();
+  duringDialog_ = [&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    return int(QDialog::Rejected);
+  };
+  Action("GameOptions1")->trigger();
+  EXPECT_EQ(caption, own);
 }
 
 TEST_F(CommandsTest, DefaultOptionsOpenTheDialogOrTheUsersEditor) {
