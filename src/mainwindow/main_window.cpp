@@ -35,6 +35,7 @@
 #include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
+#include "platform/display_modes_qt.h"
 #include "platform/executable.h"
 #include "platform/text_file.h"
 #include "romscan/rom_scan_command_qt.h"
@@ -408,23 +409,21 @@ void TForm1::FormActivate() {
 
 void TForm1::FillDisplayLists() {
   if (Form2 == nullptr) return;
-  const QList<QScreen*> screens = QGuiApplication::screens();
-  for (int device = 0; device < 2 && device < screens.size(); ++device) {
-    const QString name = screens[device]->name().isEmpty() ? screens[device]->model() : screens[device]->name();
+  const std::vector<kestrune::platform::ScreenModes> screens = kestrune::platform::ListScreenModes();
+  for (std::size_t device = 0; device < 2 && device < screens.size(); ++device) {
+    const QString& name = screens[device].name;
     for (QComboBox* list : Form2->ScreenLists()) {
       list->addItem(name);
       list->view()->setMinimumWidth(8 * static_cast<int>(name.size()));
     }
   }
-  // Qt knows only each screen's current mode.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QSize size = screen->size() * screen->devicePixelRatio();
-    const QString mode = QStringLiteral("%1x%2x%3@%4")
-                             .arg(size.width())
-                             .arg(size.height())
-                             .arg(screen->depth())
-                             .arg(qRound(screen->refreshRate()));
-    for (QComboBox* list : Form2->ResolutionLists()) list->addItem(mode);
+  if (screens.empty()) return;
+  // The default screen's list and "Screen 1" offer the first screen's modes, "Screen 2" … those of
+  // their own screen, or the first screen's where there is no such screen.
+  const auto& lists = Form2->ResolutionLists();
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const std::size_t screen = i == 0 || i > screens.size() ? 0 : i - 1;
+    lists[i]->addItems(screens[screen].modes);
   }
 }
 
