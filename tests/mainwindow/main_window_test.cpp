@@ -31,7 +31,9 @@
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
+#include "platform/display_modes_qt.h"
 #include "settings/mame_options.h"
+#include "settings/options_dialog.h"
 #include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -437,6 +439,18 @@ TEST_P(UnreadableCatalogue, IsReportedAndNeverSavedOver) {
 
 INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableCatalogue, ::testing::Bool(),
                          [](const auto& info) { return std::string(info.param ? "Folder" : "NamedPipe"); });
+
+TEST_F(MainWindowTest, TheResolutionListsOfferTheModesOfTheScreens) {
+  Start();
+  const auto screens = kestrune::platform::ListScreenModes();
+  ASSERT_FALSE(screens.empty());
+  for (QComboBox* list : Form2->ResolutionLists()) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    EXPECT_EQ(items, QStringList{"Auto"} + screens[0].modes) << list->objectName().toStdString();
+  }
+  EXPECT_EQ(Form2->ScreenLists()[0]->itemText(1), screens[0].name);
+}
 
 // ---- Optional files ----
 
