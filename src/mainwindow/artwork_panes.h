@@ -88,6 +88,8 @@ class ArtworkPanes : public QObject {
   bool IsFolderPicturePage(int page) const;
   bool ShowFirstOf(kestrune::catalogue::ArtworkKind kind, const std::vector<std::string>& names,
                    ArtworkPicture* target);
+  bool ShowFirstFrom(kestrune::catalogue::ArtworkSource* source, const std::vector<std::string>& names,
+                     ArtworkPicture* target);
   void LoadPicture(kestrune::catalogue::ArtworkKind kind, const kestrune::catalogue::ArtworkGame& game);
   void ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game);
   void StopMovie();
@@ -111,6 +113,8 @@ class ArtworkPanes : public QObject {
   QSize movieSize_;
   bool movieStretched_ = false;
   std::array<std::unique_ptr<kestrune::catalogue::ArtworkSource>, kestrune::catalogue::kArtworkKindCount> sources_;
+  // The snapshot folder itself while snap.zip serves the snapshots: the numbered snapshots' place.
+  std::unique_ptr<kestrune::catalogue::ArtworkSource> snapFolder_;
   std::unique_ptr<kestrune::catalogue::HistoryIndex> historyIndex_;
   std::unique_ptr<kestrune::catalogue::MameInfoIndex> mameInfoIndex_;
   kestrune::catalogue::HistoryText history_;

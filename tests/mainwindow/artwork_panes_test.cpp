@@ -262,6 +262,26 @@ TEST_F(ArtworkPanesTest, TheSnapshotCyclesThroughTheNumberedSnapshotsAndTheKinds
   EXPECT_EQ(shown, (std::vector<QRgb>{kBlue, kBlue, kRed}));
 }
 
+// With snap.zip open the panes show its pictures, and the snapshot cycle still runs through the
+// numbered snapshots of the folder.
+TEST_F(ArtworkPanesTest, WithSnapZipOpenTheCycleRunsThroughTheFoldersNumberedSnapshots) {
+  Write("snap/snap.zip", kestrune::test::StoredZip({{"pacman.png", PngOf(Qt::blue), std::nullopt}}));
+  Write("snap/pacman/0000.png", PngOf(Qt::red));
+  Write("snap/pacman/0001.png", PngOf(Qt::green));
+  Start();
+  ASSERT_TRUE(Form1->OpenArchives()[0]);
+  Select("pacman");
+  ReleaseKey();
+  EXPECT_EQ(SnapColour(), kBlue);
+  Form4->RadioButton("cyclesnaps")->setChecked(true);
+  std::vector<QRgb> shown;
+  for (int tick = 0; tick < 3; ++tick) {
+    Form1->Panes()->Timer1Timer();
+    shown.push_back(SnapColour());
+  }
+  EXPECT_EQ(shown, (std::vector<QRgb>{kRed, kGreen, kRed}));
+}
+
 TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture) {
   if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
   Write("mng/pacman.mng", MngOf({Qt::red, Qt::green, Qt::blue}));
