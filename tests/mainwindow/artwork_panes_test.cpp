@@ -146,6 +146,15 @@ class ArtworkPanesTest : public kestrune::test::ProgramFolderTest {
   ArtworkPicture* Snap() const { return Form1->Pictures()[0]; }
   QRgb SnapColour() const { return Snap()->Image().isNull() ? 0 : Snap()->Image().pixel(0, 0); }
   bool ShowsLogo(ArtworkPicture* picture) const { return picture->Image() == BuiltInLogo(); }
+  // The snapshot's colour after each of `ticks` steps of the cycle timer.
+  std::vector<QRgb> CycledColours(int ticks) const {
+    std::vector<QRgb> shown;
+    for (int tick = 0; tick < ticks; ++tick) {
+      Form1->Panes()->Timer1Timer();
+      shown.push_back(SnapColour());
+    }
+    return shown;
+  }
   template <typename T>
   T* Control(const char* name) const {
     return Form1->findChild<T*>(QString::fromLatin1(name));
@@ -237,12 +246,7 @@ TEST_F(ArtworkPanesTest, TheSnapshotCyclesThroughTheNumberedSnapshotsAndTheKinds
   Select("pacman");
   EXPECT_EQ(SnapColour(), kRed);
   Form4->RadioButton("cyclesnaps")->setChecked(true);
-  std::vector<QRgb> shown;
-  for (int tick = 0; tick < 3; ++tick) {
-    Form1->Panes()->Timer1Timer();
-    shown.push_back(SnapColour());
-  }
-  EXPECT_EQ(shown, (std::vector<QRgb>{kRed, kGreen, kRed}));
+  EXPECT_EQ(CycledColours(3), (std::vector<QRgb>{kRed, kGreen, kRed}));
   // The preferences' OK starts the cycle again at the first snapshot.
   Form1->Panes()->Timer1Timer();
   ASSERT_EQ(SnapColour(), kGreen);
@@ -254,12 +258,7 @@ TEST_F(ArtworkPanesTest, TheSnapshotCyclesThroughTheNumberedSnapshotsAndTheKinds
   // The kind cycle of a clone: its parent's cabinet, nothing more on the next step, its parent's snapshot.
   Form4->RadioButton("cycletabs")->setChecked(true);
   Select("puckman");
-  shown.clear();
-  for (int tick = 0; tick < 3; ++tick) {
-    Form1->Panes()->Timer1Timer();
-    shown.push_back(SnapColour());
-  }
-  EXPECT_EQ(shown, (std::vector<QRgb>{kBlue, kBlue, kRed}));
+  EXPECT_EQ(CycledColours(3), (std::vector<QRgb>{kBlue, kBlue, kRed}));
 }
 
 // With snap.zip open the panes show its pictures, and the snapshot cycle still runs through the
@@ -274,12 +273,7 @@ TEST_F(ArtworkPanesTest, WithSnapZipOpenTheCycleRunsThroughTheFoldersNumberedSna
   ReleaseKey();
   EXPECT_EQ(SnapColour(), kBlue);
   Form4->RadioButton("cyclesnaps")->setChecked(true);
-  std::vector<QRgb> shown;
-  for (int tick = 0; tick < 3; ++tick) {
-    Form1->Panes()->Timer1Timer();
-    shown.push_back(SnapColour());
-  }
-  EXPECT_EQ(shown, (std::vector<QRgb>{kRed, kGreen, kRed}));
+  EXPECT_EQ(CycledColours(3), (std::vector<QRgb>{kRed, kGreen, kRed}));
 }
 
 TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture) {
