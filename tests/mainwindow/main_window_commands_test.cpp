@@ -345,6 +345,19 @@ TEST_F(CommandsTest, TheSizeSavedAfterFullScreenAndAResizeIsTheNewSize) {
   EXPECT_EQ(Key("winmax"), "0");
 }
 
+TEST_F(CommandsTest, TheSizeSavedAfterAStartInFullScreenAndAResizeIsTheNewSize) {
+  Start(ManyGames(), {{"winmax", "1"}, {"winleftex", "60"}, {"wintopex", "50"}, {"winwidthex", "700"},
+                      {"winheightex", "450"}});
+  Action("Maximize1")->trigger();
+  ASSERT_TRUE(WaitUntil([&] { return Form1->size() == QSize(700, 450); }));
+  const QSize chosen(640, 420);
+  Form1->resize(chosen);
+  ASSERT_TRUE(WaitUntil([&] { return Form1->size() == chosen; }));
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(Key("winwidth"), "640");
+  EXPECT_EQ(Key("winheight"), "420");
+}
+
 // In full screen the menu bar shows no entry; the keys of its items still work through the window.
 TEST_F(CommandsTest, ShortcutsWorkInFullScreenWhereTheMenuBarIsEmpty) {
   Start(ManyGames(), {{"winmax", "1"}});
