@@ -300,6 +300,7 @@ bool TForm5::SaveScanResult(std::string* error) {
   if (result_.hasMameBuild) settings.WriteText(set::kUiSection, "mameversion", result_.mameVersionText);
   // The list opens on the games that can be played.
   settings.WriteInt(set::kUiSection, "list", static_cast<int>(cat::ListMode::Available));
+  window_->UpdateSupportFileColumns();
   WriteBiosInis();
   return true;
 }

@@ -10,8 +10,10 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QHeaderView>
 #include <QTimer>
 #include <cerrno>
+#include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
@@ -157,7 +159,14 @@ TEST_P(InitializeRomsEndToEnd, ReplacesTheCatalogueAndListsTheAvailableSets) {
   Form4->CheckBox("keepcounters")->setChecked(c.resetCounters);
   Form4->CheckBox("keepfavorites")->setChecked(c.resetFavorites);
   Form1->gameList()->SearchBox()->setText("gal");
+  // catver.ini added while the program runs: the new list has a Category column.
+  ASSERT_FALSE(Form1->CatverPresent());
+  Write("catver.ini", "[Category]\r\nnosuchset=Maze\r\n");
   Initialise(/*tickVerification=*/true);
+  EXPECT_TRUE(Form1->CatverPresent());
+  EXPECT_GT(Form1->gameList()->View()->ReportView()->header()->sectionSize(3), 0);
+  EXPECT_FALSE(command_->Dialog()->CustomIcon().isNull());
+  EXPECT_TRUE(command_->Dialog()->ApplicationIsParent());
 
   EXPECT_TRUE(replaced_);
   EXPECT_TRUE(okEnabled_);
