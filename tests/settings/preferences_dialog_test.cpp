@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -164,10 +165,10 @@ TEST(PreferencesDialog, EachControllerPageShowsTwoPictures) {
 TEST(PreferencesDialog, TheCaptionsOfScaleAndCycleTimeFollowTheirControls) {
   TForm4 dialog;
   auto captionOf = [&dialog](const char* control) {
-    for (QLabel* label : dialog.findChildren<QLabel*>()) {
-      if (label->buddy() == dialog.Control(control)) return label;
+    for (QFormLayout* form : dialog.findChildren<QFormLayout*>()) {
+      if (QWidget* label = form->labelForField(dialog.Control(control))) return label;
     }
-    return static_cast<QLabel*>(nullptr);
+    return static_cast<QWidget*>(nullptr);
   };
   ASSERT_NE(captionOf("scaletimes"), nullptr);
   ASSERT_NE(captionOf("cycletimer"), nullptr);
