@@ -98,9 +98,9 @@ struct FirstRunCase {
 
 void PrintTo(const FirstRunCase& c, std::ostream* out) { *out << c.name; }
 
-class FirstRun : public MainWindowTest, public ::testing::WithParamInterface<FirstRunCase> {};
+class FirstStart : public MainWindowTest, public ::testing::WithParamInterface<FirstRunCase> {};
 
-TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
+TEST_P(FirstStart, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   for (QString name : QString(GetParam().programs).split(' ', Qt::SkipEmptyParts)) {
     const bool executable = !name.startsWith('!');
     WriteProgram(name.remove('!').toStdString(), executable);
@@ -165,7 +165,7 @@ TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   EXPECT_TRUE(messages_.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, FirstRun,
+INSTANTIATE_TEST_SUITE_P(Programs, FirstStart,
                          ::testing::Values(FirstRunCase{"Mame", "mame", "mame"}, FirstRunCase{"NoMame", "", ""},
                                            FirstRunCase{"MameNotExecutable", "!mame", ""},
                                            FirstRunCase{"FirstOfTheListedNames", "fastmame mamep !mame", "mamep"}),

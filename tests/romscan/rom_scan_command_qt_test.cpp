@@ -341,9 +341,9 @@ struct PreferencesCase {
 
 void PrintTo(const PreferencesCase& c, std::ostream* os) { *os << c.name; }
 
-class PreferencesRescan : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
+class RescanAfterPreferences : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
 
-TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
+TEST_P(RescanAfterPreferences, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
   const PreferencesCase& c = GetParam();
   WriteMame("cat list.xml");
   Start();
@@ -366,7 +366,7 @@ TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked)
   EXPECT_FALSE(command_->RescanPending());
 }
 
-INSTANTIATE_TEST_SUITE_P(Changes, PreferencesRescan,
+INSTANTIATE_TEST_SUITE_P(Changes, RescanAfterPreferences,
                          ::testing::Values(PreferencesCase{"RomFolderChanged", true, true, true},
                                            PreferencesCase{"NothingChanged", false, true, false},
                                            PreferencesCase{"AutoNotTicked", true, false, false}),
