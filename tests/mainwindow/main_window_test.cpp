@@ -28,10 +28,10 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "settings/mame_options.h"
-#include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 

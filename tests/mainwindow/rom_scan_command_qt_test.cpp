@@ -1,4 +1,4 @@
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -18,14 +18,14 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/favorites.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
