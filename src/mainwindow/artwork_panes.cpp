@@ -23,8 +23,8 @@
 #include "mainwindow/driver_info_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/preferences_dialog.h"
 
 namespace cat = kestrune::catalogue;
 namespace set = kestrune::settings;

@@ -38,13 +38,13 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "platform/process_runner_qt.h"
 #include "platform/text_file.h"
 #include "settings/option_file_reader.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;

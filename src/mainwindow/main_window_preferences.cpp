@@ -15,9 +15,9 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_view.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/preference_values.h"
-#include "settings/preferences_dialog.h"
 #include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;

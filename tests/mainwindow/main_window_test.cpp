@@ -29,12 +29,12 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "platform/display_modes_qt.h"
 #include "settings/mame_options.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 
@@ -101,9 +101,9 @@ struct FirstRunCase {
 
 void PrintTo(const FirstRunCase& c, std::ostream* out) { *out << c.name; }
 
-class FirstRun : public MainWindowTest, public ::testing::WithParamInterface<FirstRunCase> {};
+class FirstStart : public MainWindowTest, public ::testing::WithParamInterface<FirstRunCase> {};
 
-TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
+TEST_P(FirstStart, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   for (QString name : QString(GetParam().programs).split(' ', Qt::SkipEmptyParts)) {
     const bool executable = !name.startsWith('!');
     WriteProgram(name.remove('!').toStdString(), executable);
@@ -168,7 +168,7 @@ TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   EXPECT_TRUE(messages_.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, FirstRun,
+INSTANTIATE_TEST_SUITE_P(Programs, FirstStart,
                          ::testing::Values(FirstRunCase{"Mame", "mame", "mame"}, FirstRunCase{"NoMame", "", ""},
                                            FirstRunCase{"MameNotExecutable", "!mame", ""},
                                            FirstRunCase{"FirstOfTheListedNames", "fastmame mamep !mame", "mamep"}),

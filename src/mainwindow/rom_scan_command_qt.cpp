@@ -1,4 +1,4 @@
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -9,10 +9,11 @@
 #include <chrono>
 
 #include "catalogue/articles.h"
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/process_runner_qt.h"
@@ -20,7 +21,6 @@
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings_schema.h"
 #include "taskdialog/task_dialog_job_qt.h"
 #include "taskdialog/task_dialog_qt.h"

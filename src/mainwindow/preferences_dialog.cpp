@@ -1,4 +1,4 @@
-#include "settings/preferences_dialog.h"
+#include "mainwindow/preferences_dialog.h"
 
 #include <QAction>
 #include <QButtonGroup>

@@ -1,4 +1,4 @@
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/favorites.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -350,9 +350,9 @@ struct PreferencesCase {
 
 void PrintTo(const PreferencesCase& c, std::ostream* os) { *os << c.name; }
 
-class PreferencesRescan : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
+class RescanAfterPreferences : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
 
-TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
+TEST_P(RescanAfterPreferences, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
   const PreferencesCase& c = GetParam();
   WriteMame("cat list.xml");
   Start();
@@ -375,7 +375,7 @@ TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked)
   EXPECT_FALSE(command_->RescanPending());
 }
 
-INSTANTIATE_TEST_SUITE_P(Changes, PreferencesRescan,
+INSTANTIATE_TEST_SUITE_P(Changes, RescanAfterPreferences,
                          ::testing::Values(PreferencesCase{"RomFolderChanged", true, true, true},
                                            PreferencesCase{"NothingChanged", false, true, false},
                                            PreferencesCase{"AutoNotTicked", true, false, false}),

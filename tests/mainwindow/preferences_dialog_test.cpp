@@ -1,4 +1,4 @@
-#include "settings/preferences_dialog.h"
+#include "mainwindow/preferences_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -29,7 +29,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
