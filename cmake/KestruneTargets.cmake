@@ -1,6 +1,8 @@
 # Conventions that keep the layers apart:
 # - a subsystem folder holds plain C++ logic (no Qt) and, in files whose names end in
-#   _window, _dialog, _model, _view or _qt, the Qt code of that subsystem;
+#   _window, _dialog, _model, _view or _qt, those Qt windows of that subsystem that need nothing
+#   above it (the windows that drive the main window are in mainwindow/; scripts/check-layers.sh
+#   holds the order of the folders);
 # - the plain files form one static library per subsystem that links no Qt, so a Qt include there
 #   does not compile; the Qt files all go into the windows library.
 set(KESTRUNE_QT_FILE_REGEX "_(window|dialog|model|view|qt)(_test)?\\.cpp$")

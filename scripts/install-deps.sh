@@ -7,6 +7,7 @@ packages=(
   g++ cmake ninja-build pkg-config
   qt6-base-dev qt6-qpa-plugins qt6-image-formats-plugins libqt6svg6 libgl-dev
   zlib1g-dev locales libmagick++-dev unzip zip
+  libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
   mame

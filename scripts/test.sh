@@ -5,6 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# The layers first, so an include that reaches up fails before any build.
+bash scripts/check-layers-test.sh
+bash scripts/check-layers.sh
+
 bash scripts/install-deps.sh
 jobs=$(nproc)
 

@@ -85,14 +85,9 @@ std::optional<ArtworkKind> ArtworkKindCycle::Step(const ArtworkGame& game, const
 }
 
 std::optional<std::string> SnapshotCycle::Step(const ArtworkGame& game, const Exists& exists, const Show& show) {
-  std::string folder;
-  for (const std::string* set : {&game.romname, &game.cloneof}) {
-    if (IsPlainSetName(*set) && exists(NumberedSnapshot(*set, 0))) {
-      folder = *set;
-      break;
-    }
-  }
-  if (folder.empty()) {
+  // A clone cycles through its parent's snapshots, which is where a snapshot collection keeps them.
+  const std::string& folder = game.cloneof.empty() ? game.romname : game.cloneof;
+  if (!IsPlainSetName(folder) || !exists(NumberedSnapshot(folder, 0))) {
     return std::nullopt;
   }
   if (next_ < 0 || next_ > kLastSnapshotNumber || !exists(NumberedSnapshot(folder, next_))) {

@@ -23,8 +23,8 @@
 #include "mainwindow/driver_info_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/preferences_dialog.h"
 
 namespace cat = kestrune::catalogue;
 namespace set = kestrune::settings;
@@ -178,11 +178,13 @@ void ArtworkPanes::OpenSources(const TForm1::Folders& folders) {
     }
     sources_[static_cast<std::size_t>(kind)] = std::move(source);
   }
+  snapFolder_ = FromArchive(ArtworkKind::Snapshot) ? std::make_unique<cat::ArtworkSource>(folders.snap, "") : nullptr;
 }
 
 void ArtworkPanes::CloseSources() {
   StopMovie();
   for (auto& source : sources_) source.reset();
+  snapFolder_.reset();
 }
 
 std::array<bool, 6> ArtworkPanes::OpenArchives() const {
@@ -224,7 +226,11 @@ std::optional<ArtworkPanes::SelectedGame> ArtworkPanes::Selected() const {
 // ---- Loading the panes ----
 
 bool ArtworkPanes::ShowFirstOf(ArtworkKind kind, const std::vector<std::string>& names, ArtworkPicture* target) {
-  cat::ArtworkSource* source = Source(kind);
+  return ShowFirstFrom(Source(kind), names, target);
+}
+
+bool ArtworkPanes::ShowFirstFrom(cat::ArtworkSource* source, const std::vector<std::string>& names,
+                                 ArtworkPicture* target) {
   if (source == nullptr || target == nullptr) return false;
   std::string bytes;
   for (const std::string& name : names) {
@@ -249,7 +255,12 @@ void ArtworkPanes::LoadPicture(ArtworkKind kind, const cat::ArtworkGame& game) {
 
 void ArtworkPanes::ShowSelectedGame() {
   const std::optional<SelectedGame> game = Selected();
-  if (!game) return;
+  if (!game) {
+    // An empty search result or a list rebuilt without a selection: no old game stays on show.
+    ShowNoGame();
+    window_->gameList()->UpdateIniInpStatus();
+    return;
+  }
   const int page = pageControl_->currentIndex();
   if (page == kHistoryPage) {
     ShowHistoryIn(historyscherm_, *game);
@@ -379,13 +390,14 @@ void ArtworkPanes::CycleArtworkKind() {
       });
 }
 
+// The numbered snapshots are a folder's, also while the other snapshots come from snap.zip.
 void ArtworkPanes::NextCycledSnap() {
   const std::optional<SelectedGame> game = Selected();
-  cat::ArtworkSource* source = Source(ArtworkKind::Snapshot);
+  cat::ArtworkSource* source = snapFolder_ ? snapFolder_.get() : Source(ArtworkKind::Snapshot);
   if (!game || source == nullptr) return;
   snapshotCycle_.Step(
       game->names, [source](const std::string& name) { return source->Exists(name); },
-      [this](const std::string& name) { return ShowFirstOf(ArtworkKind::Snapshot, {name}, pictures_[0]); });
+      [this, source](const std::string& name) { return ShowFirstFrom(source, {name}, pictures_[0]); });
 }
 
 void ArtworkPanes::Timer1Timer() {
@@ -465,9 +477,13 @@ void ArtworkPanes::SelectedGameChanged() {
 
 void ArtworkPanes::SelectionMoved() {
   ++moves_;
+  RestartCycles();
+  refresh_->start();
+}
+
+void ArtworkPanes::RestartCycles() {
   kindCycle_.Restart();
   snapshotCycle_.Restart();
-  refresh_->start();
 }
 
 void ArtworkPanes::RunPendingRefresh() {

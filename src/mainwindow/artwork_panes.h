@@ -59,6 +59,8 @@ class ArtworkPanes : public QObject {
   void StopMovie();
   void CycleArtworkKind();
   void NextCycledSnap();
+  // Both cycles start again from the first picture (a new selection, the preferences' OK).
+  void RestartCycles();
   void Timer1Timer();
   // Shows or hides page 1 … 7 and stores the choice.
   void ToggleArtworkTab(int page);
@@ -88,6 +90,8 @@ class ArtworkPanes : public QObject {
   bool IsFolderPicturePage(int page) const;
   bool ShowFirstOf(kestrune::catalogue::ArtworkKind kind, const std::vector<std::string>& names,
                    ArtworkPicture* target);
+  bool ShowFirstFrom(kestrune::catalogue::ArtworkSource* source, const std::vector<std::string>& names,
+                     ArtworkPicture* target);
   void LoadPicture(kestrune::catalogue::ArtworkKind kind, const kestrune::catalogue::ArtworkGame& game);
   void ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game);
   void FitMovie();
@@ -110,6 +114,8 @@ class ArtworkPanes : public QObject {
   QSize movieSize_;
   bool movieStretched_ = false;
   std::array<std::unique_ptr<kestrune::catalogue::ArtworkSource>, kestrune::catalogue::kArtworkKindCount> sources_;
+  // The snapshot folder itself while snap.zip serves the snapshots: the numbered snapshots' place.
+  std::unique_ptr<kestrune::catalogue::ArtworkSource> snapFolder_;
   std::unique_ptr<kestrune::catalogue::HistoryIndex> historyIndex_;
   std::unique_ptr<kestrune::catalogue::MameInfoIndex> mameInfoIndex_;
   kestrune::catalogue::HistoryText history_;

@@ -46,6 +46,13 @@ OkBottomDialog::OkBottomDialog(QWidget* parent, const QString& objectName, const
   layout->addLayout(buttons);
 }
 
+// The question is set as the window is shown, after the window took the size of the old one.
+void OkBottomDialog::FitQuestion() {
+  const QPoint centre = geometry().center();
+  adjustSize();
+  move(centre - rect().center());
+}
+
 DeleteSetFileDialog::DeleteSetFileDialog(QWidget* parent, const QString& objectName, cat::SetFileKind kind)
     : OkBottomDialog(parent, objectName, QStringLiteral("Warning !"), QStringLiteral("Yes"), QStringLiteral("No")),
       kind_(kind),
@@ -58,6 +65,7 @@ void DeleteSetFileDialog::showEvent(QShowEvent* event) {
   if (event->spontaneous() || Form1 == nullptr) return;
   const int row = Form1->gameList()->View()->SelectedRow();
   if (row >= 0) FormShow(Form1->gameList()->List().Record(row).romname, Form1->LanguageIndex());
+  FitQuestion();
 }
 
 void DeleteSetFileDialog::FormShow(const std::string& romname, int languageIndex) {

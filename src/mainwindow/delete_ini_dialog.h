@@ -21,6 +21,10 @@ class OkBottomDialog : public QDialog {
   QPushButton* OkButton() const { return OKBtn_; }
   QPushButton* CancelButton() const { return CancelBtn_; }
 
+ protected:
+  // Sizes the window to the question it now asks, keeping its centre.
+  void FitQuestion();
+
  private:
   QLabel* Label1_;
   QPushButton* OKBtn_;

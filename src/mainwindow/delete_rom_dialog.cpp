@@ -41,6 +41,7 @@ void TOKBottomDlg2::showEvent(QShowEvent* event) {
   if (event->spontaneous() || Form1 == nullptr) return;
   const int row = Form1->gameList()->View()->SelectedRow();
   if (row >= 0) FormShow(Form1->gameList()->List().Record(row));
+  FitQuestion();
 }
 
 void TOKBottomDlg2::FormShow(const cat::Tgameinfo& game) {

@@ -10,6 +10,7 @@
 #include <array>
 
 #include "catalogue/game_details_text.h"
+#include "mainwindow/artwork_panes.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/mame_launcher.h"
@@ -138,8 +139,11 @@ void TForm12::Step(int delta) {
   const int row = list->View()->SelectedRow();
   const int next = row + delta;
   if (row < 0 || next < 0 || next >= list->List().GameCount()) return;
-  // Selecting the row refreshes the picture area and the history text for it.
   list->View()->SelectRow(next);
+  // A step chooses a game; it is not a move through the list that waits for a key to be let go, so
+  // every pane (an archive's pictures, the history, the movie, the texts) follows it at once.
+  Form1->Panes()->ShowSelectedGame();
+  if (Form1->TabsHidden()) Form1->Panes()->ShowHistoryInfo();
   ShowGame(list->List().Record(next));
 }
 

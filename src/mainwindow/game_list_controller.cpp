@@ -522,6 +522,9 @@ void GameListController::QuickSearch() {
   }
   model_->ListRebuilt();
   ShowListedCount();
+  // A new list selects nothing: the panels and panes must not keep the game listed before.
+  UpdateIniInpStatus();
+  emit selectedGameChanged();
 }
 
 void GameListController::SetSearchField(int field) {
@@ -611,12 +614,10 @@ void GameListController::RowsChanged() {
 }
 
 void GameListController::UpdateIniInpStatus() {
+  // With no game selected nothing is found: the panels must not keep the last game's files.
   const QString rom = GetSelectedRom();
-  if (rom.isEmpty()) {
-    return;
-  }
-  iniFound_ = SetFileExists(iniDir_, rom + ".ini");
-  inpFound_ = SetFileExists(inpDir_, rom + ".inp");
+  iniFound_ = !rom.isEmpty() && SetFileExists(iniDir_, rom + ".ini");
+  inpFound_ = !rom.isEmpty() && SetFileExists(inpDir_, rom + ".inp");
   SetPanel(2, Text(iniFound_ ? tr::kSIniFound : tr::kSIniMissing));
   SetPanel(3, Text(inpFound_ ? tr::kSInpFound : tr::kSInpMissing));
 }

@@ -4,7 +4,9 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QKeyEvent>
+#include <QResizeEvent>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -14,6 +16,7 @@
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabWidget>
+#include <QTemporaryDir>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
@@ -31,12 +34,14 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "mainwindow/toolbar_images.h"
+#include "platform/display_modes_qt.h"
 #include "platform/executable.h"
 #include "platform/termination.h"
 #include "platform/text_file.h"
-#include "romscan/rom_scan_command_qt.h"
 #include "romscan/scan_pass.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
@@ -191,6 +196,7 @@ void TForm1::CreateWidgets() {
   for (int i = 0; i < MainWindowMenus::kLanguageCount; ++i) {
     connect(menus_->LanguageActions()[i], &QAction::triggered, this, [this, i] {
       languageIndex_ = i;
+      keepStoredLanguage_ = false;
       SetLanguage();
     });
     // Checking an item, by the user or for the saved language at the first show, applies its language.
@@ -325,6 +331,12 @@ void TForm1::changeEvent(QEvent* event) {
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) FormActivate();
 }
 
+void TForm1::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  const bool normal = !(windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized));
+  if (normal && menus_ != nullptr && !IsFullScreen()) normalSize_ = event->size();
+}
+
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::ToolTip && !showHints_ && !qobject_cast<QAbstractItemView*>(watched)) return true;
   if (event->type() == QEvent::KeyPress) {
@@ -340,6 +352,14 @@ void TForm1::SetHintsShown(bool shown) {
   for (QWidget* control : menus_->ToolBar()->findChildren<QWidget*>()) {
     control->removeEventFilter(this);
     control->installEventFilter(this);
+    control->setToolTipDuration(TForm4::kHintPauseMs);
+  }
+}
+
+void TForm1::SetSmoothScrolling(bool smooth) {
+  for (QAbstractItemView* list : {static_cast<QAbstractItemView*>(gameList_->View()->ReportView()),
+                                  static_cast<QAbstractItemView*>(gameList_->View()->IconView())}) {
+    list->setVerticalScrollMode(smooth ? QAbstractItemView::ScrollPerPixel : QAbstractItemView::ScrollPerItem);
   }
 }
 
@@ -350,6 +370,30 @@ void TForm1::closeEvent(QCloseEvent* event) {
   }
   event->accept();
   QCoreApplication::quit();
+}
+
+void TForm1::UpdateSupportFileColumns() {
+  const bool hadCatver = catverPresent_;
+  const bool hadNPlayers = nplayersPresent_;
+  catverPresent_ = FileExists(frontDir_ + "catver.ini");
+  nplayersPresent_ = FileExists(frontDir_ + "nplayers.ini");
+  ShowColumnWithData(3, hadCatver, catverPresent_, 150);
+  ShowColumnWithData(11, hadCatver, catverPresent_, 100);
+  ShowColumnWithData(13, hadNPlayers, nplayersPresent_, 100);
+}
+
+// A column whose file has just come back is shown at the width it had before it was hidden for
+// the missing file, or at its first width; a column the user hid while the file was there stays hidden.
+void TForm1::ShowColumnWithData(int column, bool hadData, bool hasData, int width) {
+  if (!hasData) {
+    HideColumnKeepingWidth(column);
+    return;
+  }
+  QHeaderView* header = gameList_->View()->ReportView()->header();
+  const auto kept = hiddenWidths_.find(column);
+  if (hadData || header->sectionSize(column) > 0) return;
+  header->resizeSection(column, kept != hiddenWidths_.end() ? kept->second : width);
+  if (kept != hiddenWidths_.end()) hiddenWidths_.erase(kept);
 }
 
 std::array<bool, 6> TForm1::OpenArchives() const { return panes_->OpenArchives(); }
@@ -385,23 +429,21 @@ void TForm1::FormActivate() {
 
 void TForm1::FillDisplayLists() {
   if (Form2 == nullptr) return;
-  const QList<QScreen*> screens = QGuiApplication::screens();
-  for (int device = 0; device < 2 && device < screens.size(); ++device) {
-    const QString name = screens[device]->name().isEmpty() ? screens[device]->model() : screens[device]->name();
+  const std::vector<kestrune::platform::ScreenModes> screens = kestrune::platform::ListScreenModes();
+  for (std::size_t device = 0; device < 2 && device < screens.size(); ++device) {
+    const QString& name = screens[device].name;
     for (QComboBox* list : Form2->ScreenLists()) {
       list->addItem(name);
       list->view()->setMinimumWidth(8 * static_cast<int>(name.size()));
     }
   }
-  // Qt knows only each screen's current mode.
-  if (QScreen* screen = QGuiApplication::primaryScreen()) {
-    const QSize size = screen->size() * screen->devicePixelRatio();
-    const QString mode = QStringLiteral("%1x%2x%3@%4")
-                             .arg(size.width())
-                             .arg(size.height())
-                             .arg(screen->depth())
-                             .arg(qRound(screen->refreshRate()));
-    for (QComboBox* list : Form2->ResolutionLists()) list->addItem(mode);
+  if (screens.empty()) return;
+  // The default screen's list and "Screen 1" offer the first screen's modes, "Screen 2" … those of
+  // their own screen, or the first screen's where there is no such screen.
+  const auto& lists = Form2->ResolutionLists();
+  for (std::size_t i = 0; i < lists.size(); ++i) {
+    const std::size_t screen = i == 0 || i > screens.size() ? 0 : i - 1;
+    lists[i]->addItems(screens[screen].modes);
   }
 }
 
@@ -476,6 +518,9 @@ void TForm1::WriteMissingOptionFiles() {
     set::BiosSetLists lists;
     if (set::ReadBiosSets(frontDir_ + "roms.dat", lists, &error)) set::ApplyBiosSets(options, lists);
   }
+  // mame.ini names the ini folder, and writing it checks that the folder is there: a settings file
+  // brought from another machine names one that does not exist here yet.
+  std::filesystem::create_directories(folders_.ini, exists);
   if (!mameFile_.empty() && kestrune::platform::NothingAt(frontDir_ + "mame.ini")) {
     set::MameFolders folders;
     folders.FrontDir = frontDir_;
@@ -492,7 +537,6 @@ void TForm1::WriteMissingOptionFiles() {
       Report(QString::fromStdString(error));
     }
   }
-  std::filesystem::create_directories(folders_.ini, exists);
   if (!set::WriteMissingBiosInis(options, folders_.ini, &error)) Report(QString::fromStdString(error));
 }
 

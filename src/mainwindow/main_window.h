@@ -25,6 +25,7 @@ class MainWindowMenus;
 class MameLauncher;
 class QSplitter;
 class QTabWidget;
+class QTemporaryDir;
 class QTextBrowser;
 class QTimer;
 class RomScanCommand;
@@ -102,6 +103,9 @@ class TForm1 : public QMainWindow {
   ArtworkPanes* Panes() const { return panes_; }
   // "Initialize Roms" and the rescan after the preferences.
   RomScanCommand* RomScan() const { return romScan_; }
+  // Looks for catver.ini and nplayers.ini again (a scan reads them) and shows or hides the Category,
+  // Version Added and Players columns to match.
+  void UpdateSupportFileColumns();
   // Puts a newly built catalogue in place of the current one; the close saves it like any other.
   void ReplaceCatalogue(kestrune::catalogue::Catalogue catalogue);
   // OK of the preferences: the main window takes what the preferences dialog holds (tool bar, list,
@@ -136,6 +140,7 @@ class TForm1 : public QMainWindow {
  protected:
   void showEvent(QShowEvent* event) override;
   void changeEvent(QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
@@ -179,6 +184,7 @@ class TForm1 : public QMainWindow {
   void StoreSettings();
   void StoreColumnSettings();
   void HideColumnKeepingWidth(int column);
+  void ShowColumnWithData(int column, bool hadData, bool hasData, int width);
   int StoredColumnWidth(int column) const;
   void CloseArtworkArchives();
 
@@ -189,9 +195,12 @@ class TForm1 : public QMainWindow {
   void SetStatusBarShown(bool shown);
   void SetToolBarShown(bool shown);
   void SetPictureAreaShown(bool shown);
+  void FitPictureAreaToTabs();
   void SetBigToolbar(bool big);
   // Hints of the tool bar's controls on or off.
   void SetHintsShown(bool shown);
+  // The game list scrolls by pixels (smooth) or by whole rows.
+  void SetSmoothScrolling(bool smooth);
   void ApplyToolbarButtons(const QString& text);
   void Report(const QString& text);
   // Commands (main_window_commands.cpp).
@@ -213,6 +222,7 @@ class TForm1 : public QMainWindow {
   void PrepareOptionsDialog();
   bool MameFileChosen();
   void RunGameDialog(QDialog* dialog, bool refreshPanels);
+  QString HelpFile();
 
   std::string frontDir_;
   std::unique_ptr<kestrune::settings::Settings> settings_;
@@ -242,7 +252,11 @@ class TForm1 : public QMainWindow {
   bool skinned_ = false;
   bool hidingMouse_ = false;
   bool showHints_ = true;
+  // The size of the window when last neither in full screen nor maximised. The window system reports
+  // the end of full screen late, so the normal geometry Qt keeps can still be the one before it.
+  QSize normalSize_;
   int languageIndex_ = 0;
+  bool keepStoredLanguage_ = false;  // the settings name a language out of range, written back as it was
   // The text colours of parent and clone rows as the settings hold them (decimal 0x00BBGGRR values).
   std::string masterColour_;
   std::string cloneColour_;
@@ -261,6 +275,7 @@ class TForm1 : public QMainWindow {
   RomScanCommand* romScan_ = nullptr;
   DialogRunner runDialog_;
   UrlOpener openUrl_;
+  std::unique_ptr<QTemporaryDir> helpFolder_;  // the built-in help, written out when first asked for
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

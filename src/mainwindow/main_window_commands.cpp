@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -12,6 +13,7 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSplitter>
+#include <QTemporaryDir>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QToolBar>
@@ -36,13 +38,13 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "platform/process_runner_qt.h"
 #include "platform/text_file.h"
 #include "settings/option_file_reader.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
@@ -209,6 +211,7 @@ void TForm1::HideViews1Click(bool shown) {
   if (shown) {
     const int half = width() / 2;
     splitter_->setSizes({half, std::max(1, width() - splitter_->handleWidth() - half)});
+    FitPictureAreaToTabs();
   }
 }
 
@@ -246,9 +249,9 @@ void TForm1::Maximize1Click(bool on) {
     ApplyFullScreenLayout();
     s.WriteText(ui, "winmax", "1");
   }
+  // The new layout shows other rows: the top one shown becomes the selected game.
   GameListView* view = gameList_->View();
-  const int row = view->SelectedRow();
-  view->SelectRow(row >= 0 ? row : view->TopVisibleRow());
+  view->SelectRow(view->TopVisibleRow());
 }
 
 void TForm1::LeaveFullScreenLayout() {
@@ -392,21 +395,33 @@ void TForm1::OpenUrl(const QString& address) {
     qWarning("kestrune: %s is not a web or mail address; it is not opened", qUtf8Printable(address));
     return;
   }
-  if (!openUrl_(url)) qWarning("kestrune: the desktop has no program that opens %s", qUtf8Printable(address));
+  if (!openUrl_(url)) Report(QStringLiteral("No program of the desktop opens %1.").arg(address));
 }
 
-void TForm1::ShowHelp() {
+// The README beside the program or in the program folder, else the copy built into the program,
+// written where the desktop's viewer can read it for as long as the program runs.
+QString TForm1::HelpFile() {
   const QString folders[] = {QCoreApplication::applicationDirPath(), QString::fromStdString(frontDir_)};
   for (const QString& folder : folders) {
     const QString readme = QDir(folder).filePath(QStringLiteral("README.md"));
-    if (!QFileInfo(readme).isFile()) continue;
-    if (!openUrl_(QUrl::fromLocalFile(readme))) {
-      qWarning("kestrune: the desktop has no program that opens %s", qUtf8Printable(readme));
-    }
+    if (QFileInfo(readme).isFile()) return readme;
+  }
+  if (!helpFolder_) helpFolder_ = std::make_unique<QTemporaryDir>();
+  if (!helpFolder_->isValid()) return QString();
+  const QString copy = helpFolder_->filePath(QStringLiteral("README.md"));
+  if (QFileInfo(copy).isFile()) return copy;
+  return QFile::copy(QStringLiteral(":/help/README.md"), copy) ? copy : QString();
+}
+
+void TForm1::ShowHelp() {
+  const QString readme = HelpFile();
+  if (readme.isEmpty()) {
+    Report(QStringLiteral("The help cannot be shown: its README.md could not be written to a temporary folder."));
     return;
   }
-  qWarning("kestrune: there is no README.md beside the program (%s) or in %s, so there is no help to show",
-           qUtf8Printable(folders[0]), frontDir_.c_str());
+  if (!openUrl_(QUrl::fromLocalFile(readme))) {
+    Report(QStringLiteral("No program of the desktop opens the help, %1.").arg(readme));
+  }
 }
 
 // ---- MAME options ----

@@ -253,6 +253,16 @@ void MainWindowMenus::CreateMainMenu(QMainWindow* window) {
              "HotRodHomepage1", "", "About2"});
 
   for (QMenu* menu : {file, game, setup, view, help}) mainEntries_.append(bar->addMenu(menu));
+  // Full screen hides the menu bar's entries, and an action reachable only through a hidden menu has
+  // no working key: the window itself carries every shortcut.
+  for (QMenu* menu : {file, game, setup, view, help}) AddShortcutsTo(window, menu);
+}
+
+void MainWindowMenus::AddShortcutsTo(QWidget* window, const QMenu* menu) {
+  for (QAction* action : menu->actions()) {
+    if (const QMenu* sub = QMenu::menuInAction(action)) AddShortcutsTo(window, sub);
+    if (!action->shortcut().isEmpty()) window->addAction(action);
+  }
 }
 
 void MainWindowMenus::CreateGamePopup(QWidget* parent) {

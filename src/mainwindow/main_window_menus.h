@@ -57,6 +57,7 @@ class MainWindowMenus : public QObject {
   QMenu* NewMenu(const QString& name, const QString& caption, QWidget* parent);
   void CreateCommands();
   void CreateMainMenu(QMainWindow* window);
+  void AddShortcutsTo(QWidget* window, const QMenu* menu);
   void CreateGamePopup(QWidget* parent);
   void CreateTabActions(QWidget* parent);
   void CreateToolBar(QMainWindow* window);

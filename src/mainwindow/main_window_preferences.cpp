@@ -15,9 +15,9 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_view.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/preference_values.h"
-#include "settings/preferences_dialog.h"
 #include "translation/program_strings_qt.h"
 
 namespace set = kestrune::settings;
@@ -49,10 +49,7 @@ void TForm1::ApplyPreferences() {
   if (Form4 == nullptr) return;
   SetBigToolbar(!Checked("bigtoolbar"));
   QAbstractItemView* lists[] = {gameList_->View()->ReportView(), gameList_->View()->IconView()};
-  for (QAbstractItemView* list : lists) {
-    list->setVerticalScrollMode(Checked("smoothscrolling") ? QAbstractItemView::ScrollPerPixel
-                                                           : QAbstractItemView::ScrollPerItem);
-  }
+  SetSmoothScrolling(Checked("smoothscrolling"));
   const int kernel = Form4->ComboBox("stretchfilter")->currentIndex();
   if (kernel >= 0 && kernel < ArtworkPicture::kKernelCount) {
     for (ArtworkPicture* picture : pictures_) picture->SetKernel(static_cast<ArtworkPicture::Kernel>(kernel));
@@ -100,6 +97,7 @@ void TForm1::ApplyPreferences() {
   if (!tabsHidden_) ApplyPictureScale();
   timer1_->stop();
   if (Checked("cycle")) timer1_->start();
+  panes_->RestartCycles();
 
   const Folders before = folders_;
   ApplyFolderSettings();
@@ -111,10 +109,13 @@ void TForm1::ApplyPreferences() {
   if (settings_->ReadText(set::kUiSection, "mamefile") != mameFile_) CheckMameFile();
 
   if (Form4->ListOptionsTouched()) gameList_->ClearIconIndexes();
+  // The new list keeps the game the user had selected, when it still lists it.
+  const QString selected = gameList_->GetSelectedRom();
   if (!gameList_->SearchBox()->text().isEmpty()) {
     gameList_->QuickSearch();
   } else {
     gameList_->BuildGameList();
   }
+  if (!selected.isEmpty() && gameList_->List().GameCount() > 0) gameList_->SelectGameByRom(selected);
   emit gameList_->selectedGameChanged();
 }

@@ -13,10 +13,12 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 
 #include <filesystem>
@@ -25,18 +27,18 @@
 #include "catalogue/column_order.h"
 #include "catalogue/favorites.h"
 #include "catalogue/game_list.h"
-#include "catalogue/setup_wizard_dialog.h"
 #include "mainwindow/artwork_panes.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/setup_wizard_dialog.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/executable.h"
-#include "settings/preferences_dialog.h"
 #include "zip/wide_string.h"
 #include "zip/zip_archiver.h"
 #include "zip/zip_listing.h"
@@ -131,6 +133,8 @@ void TForm1::ApplySettings() {
   const set::Settings& s = *settings_;
   const int language = s.ReadInt(set::kUiSection, "language");
   languageIndex_ = language >= 0 && language < MainWindowMenus::kLanguageCount ? language : 0;
+  // A language this program does not know (a newer one's) is kept for it unless the user picks one.
+  keepStoredLanguage_ = language != languageIndex_;
   SetLanguage();
   ApplyWindowSettings();
   ApplyColumnSettings();
@@ -144,6 +148,7 @@ void TForm1::ApplySettings() {
   ApplyPaneSettings();
   OpenArtworkArchives();
   ApplyViewSettings();
+  FitPictureAreaToTabs();
   if (s.ReadFlag(set::kUiSection, "winmax")) ApplyFullScreenLayout();
   SetPictureAreaShown(s.ReadFlag(set::kUiSection, "showview"));
   skinned_ = s.ReadFlag(set::kUiSection, "skinned");
@@ -216,6 +221,14 @@ void TForm1::SetBigToolbar(bool big) {
   QToolBar* bar = menus_->ToolBar();
   bar->setIconSize(big ? QSize(32, 32) : QSize(16, 16));
   bar->setFixedHeight(big ? 44 : 30);
+  // Each button keeps its size whatever image or state it shows, so the ones beside it never move.
+  const QSize button = big ? QSize(39, 38) : QSize(25, 25);
+  const QSize dropDown = big ? QSize(52, 38) : QSize(40, 25);
+  for (QAction* control : menus_->ToolbarControls()) {
+    if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(control))) {
+      tool->setFixedSize(tool->menu() != nullptr ? dropDown : button);
+    }
+  }
 }
 
 void TForm1::ApplyPreferenceSettings() {
@@ -228,7 +241,10 @@ void TForm1::ApplyPreferenceSettings() {
     hidingMouse_ = true;
   }
   gameList_->SetRealTimeSearch(s.ReadFlag(set::kUiSection, "quicksearch"));
-  SetHintsShown(s.ReadFlag(set::kUiSection, "showhints"));
+  SetSmoothScrolling(s.ReadFlag(set::kUiSection, "smoothscrolling"));
+  const bool hints = s.ReadFlag(set::kUiSection, "showhints");
+  SetHintsShown(hints);
+  if (Form4 != nullptr) Form4->SetHintsShown(hints);
   if (!s.ReadFlag(set::kUiSection, "showclones")) {
     HideColumnKeepingWidth(16);
   }
@@ -370,6 +386,22 @@ void TForm1::SetTabsHidden(bool hidden) {
   menus_->Action("HideTabs1")->setChecked(!hidden);
   menus_->Menu("Views1")->menuAction()->setEnabled(!hidden);
   panes_->ApplyTabVisibility(hidden);
+  FitPictureAreaToTabs();
+}
+
+// The default layout leaves the picture area too narrow for its tabs, which then scroll with the
+// last captions cut. The list gives up the room they need as long as it keeps a usable width; only a
+// window too narrow for both keeps the scrolling tabs.
+void TForm1::FitPictureAreaToTabs() {
+  constexpr int kMinListWidth = 300;
+  constexpr int kTabFrame = 8;
+  if (tabsHidden_ || !pageControl_->isVisibleTo(this)) return;
+  const QList<int> sizes = splitter_->sizes();
+  if (sizes.size() != 2) return;
+  const int missing = pageControl_->tabBar()->sizeHint().width() + kTabFrame - sizes[1];
+  const int list = std::max(kMinListWidth, sizes[0] - std::max(0, missing));
+  if (list >= sizes[0]) return;
+  splitter_->setSizes({list, sizes[0] + sizes[1] - list});
 }
 
 void TForm1::SetStatusBarShown(bool shown) {
@@ -477,8 +509,9 @@ void TForm1::StoreSettings() {
   s.WriteFlag(ui, "skinned", skinned_);
   if (Form4 != nullptr) s.WriteFlag(ui, "hidemouse", Form4->CheckBox("hidemouse")->isChecked());
   s.WriteInt(ui, "splitter", gameList_->View()->width());
-  s.WriteInt(ui, "winwidth", normalGeometry().width());
-  s.WriteInt(ui, "winheight", normalGeometry().height());
+  const QSize size = normalSize_.isValid() ? normalSize_ : normalGeometry().size();
+  s.WriteInt(ui, "winwidth", size.width());
+  s.WriteInt(ui, "winheight", size.height());
   StoreColumnSettings();
   if (Form4 != nullptr) s.WriteInt(ui, "stretchfilter", Form4->ComboBox("stretchfilter")->currentIndex());
   s.WriteText(ui, "clonecolor", cloneColour_);
@@ -492,7 +525,7 @@ void TForm1::StoreSettings() {
   }
   s.WriteInt(ui, "selected", gameList_->View()->SelectedRow());
   s.WriteInt(ui, "tabselect", pageControl_->currentIndex());
-  s.WriteInt(ui, "language", languageIndex_);
+  if (!keepStoredLanguage_) s.WriteInt(ui, "language", languageIndex_);
   if (Form4 != nullptr) {
     s.WriteFlag(ui, "moveover", Form4->CheckBox("cyclemove")->isChecked());
     s.WriteFlag(ui, "showplayable", Form4->CheckBox("onlygood")->isChecked());

@@ -12,9 +12,9 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;

@@ -1,8 +1,7 @@
 #include "mainwindow/program_windows.h"
 
-#include "catalogue/bad_roms_dialog.h"
-#include "catalogue/setup_wizard_dialog.h"
 #include "mainwindow/about_dialog.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/column_order_dialog.h"
 #include "mainwindow/delete_ini_dialog.h"
 #include "mainwindow/delete_inp_dialog.h"
@@ -11,10 +10,11 @@
 #include "mainwindow/game_details_dialog.h"
 #include "mainwindow/loading_window.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
+#include "mainwindow/setup_wizard_dialog.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "romscan/rom_init_window.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QHBoxLayout>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -151,6 +152,16 @@ void TForm13::Button1Click() {
     ApplyToToolbar(menus->ToolbarControls(), menus->ToolBar(), Form1->MameInfoLoaded());
   }
   accept();
+}
+
+void TForm13::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!event->spontaneous()) shownText_ = ButtonsText();
+}
+
+void TForm13::reject() {
+  if (!shownText_.isNull()) SetButtonsText(shownText_);
+  QDialog::reject();
 }
 
 int CalcToolbarWidth(const TForm13::Checks& checked, bool smallIcons) {

@@ -12,7 +12,7 @@ class QToolBar;
 //
 // Its 13 check boxes are the state of record for the tool bar: the main window sets them from the
 // settings key `toolbarbuttons` at start-up, applies them when OK accepts the dialog, and stores them
-// at close. Cancel leaves the boxes as the user left them.
+// at close. Cancel (or closing the window) puts the boxes back as they were when it opened.
 class TForm13 : public QDialog {
   Q_OBJECT
 
@@ -47,11 +47,16 @@ class TForm13 : public QDialog {
 
   // Shown with exec(); OK applies the boxes to the main window's tool bar.
   void Button1Click();
+  void reject() override;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CheckAll();
 
   std::array<QCheckBox*, kButtonCount> buttons_{};
+  QString shownText_;  // the boxes as the window opened with them
 };
 
 // Button width 39 (25 with small icons) for each checked plain button, drop-down width 52 (40) for

@@ -92,7 +92,11 @@ inline constexpr std::string_view kSoundOn = "auto";
 inline constexpr std::string_view kSoundOff = "none";
 inline constexpr std::array<std::string_view, 4> kDeviceValues{"keyboard", "mouse", "joystick", "lightgun"};
 inline constexpr std::array<std::string_view, 4> kViewValues{"auto", "standard", "pixel aspect", "cocktail"};
-inline constexpr std::array<std::string_view, 3> kScreenValues{"auto", "\\\\.\\DISPLAY1", "\\\\.\\DISPLAY2"};
+// The `screen` values: MAME on Linux names its monitors "screen0", "screen1" … (see `mame -verbose`).
+inline constexpr std::array<std::string_view, 3> kScreenValues{"auto", "screen0", "screen1"};
+// The same choices as the Windows program wrote them, still read.
+inline constexpr std::array<std::string_view, 3> kWindowsScreenValues{"auto", "\\\\.\\DISPLAY1",
+                                                                      "\\\\.\\DISPLAY2"};
 inline constexpr std::array<std::string_view, 5> kSampleRateValues{"11025", "22050", "24000", "44100", "48000"};
 inline constexpr std::array<std::string_view, 5> kPrescaleValues{"0", "1", "2", "3", "4"};
 inline constexpr std::array<std::string_view, 2> kDirectXVersionValues{"8", "9"};

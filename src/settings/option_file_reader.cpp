@@ -210,7 +210,11 @@ std::string Unquoted(std::string_view value) {
 }
 
 void SetChoice(const ReadRow& row, MameOptions& options, std::string_view value) {
-  const auto found = std::find(row.values.begin(), row.values.end(), value);
+  auto found = std::find(row.values.begin(), row.values.end(), value);
+  if (found == row.values.end() && row.values.data() == kScreenValues.data()) {
+    const auto old = std::find(kWindowsScreenValues.begin(), kWindowsScreenValues.end(), value);
+    if (old != kWindowsScreenValues.end()) found = row.values.begin() + (old - kWindowsScreenValues.begin());
+  }
   if (found != row.values.end()) {
     options.SetNumber(row.option, static_cast<int>(found - row.values.begin()));
   } else if (row.number != kUnchanged) {

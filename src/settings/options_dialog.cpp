@@ -115,8 +115,8 @@ void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const
       defaultCaption_ = windowTitle();
     }
     gameCaption_ = true;
-    setWindowTitle(caption.isEmpty() ? QStringLiteral("MAME Options: %1").arg(QString::fromStdString(romname))
-                                     : caption);
+    // A language without a caption of its own keeps the window's (translated) caption.
+    if (!caption.isEmpty()) setWindowTitle(caption);
   } else if (gameCaption_) {
     gameCaption_ = false;
     setWindowTitle(defaultCaption_);

@@ -94,6 +94,9 @@ void ApplyMameFolderLines(const std::vector<std::string>& lines, MameFolders& fo
       const bool programFolder = entry.folder == &MameFolders::IniDir || entry.folder == &MameFolders::InpDir;
       if (keepProgramFolders && programFolder) break;
       std::string value = Unquoted(IniLineValue(line).value_or(std::string()));
+      // The program writes its game ini files and looks for recordings in these two: a list of folders or
+      // a "$HOME" (MAME's own "$HOME/.mame;/etc/mame") names no folder it could create or write in.
+      if (programFolder && value.find_first_of(";$~") != std::string::npos) break;
       // The front-end's controller folder comes first; MAME's own follow it and are kept apart.
       if (entry.folder == &MameFolders::CtrlrPath) value = value.substr(0, value.find(';'));
       folders.*entry.folder = std::move(value);

@@ -44,8 +44,7 @@ int TTaskDialogEx::ShowTaskDialog() {
     qWarning("Task dialog: ShowTaskDialog called while the dialog is already open");
     return -1;
   }
-  verifyResult_ = false;
-  radioResult_ = 0;
+  // VerifyResult and RadioResult keep the last dialog's values until this one closes.
   if (systemDialog_ && systemDialog_->Usable()) return ShowSystem();
   return ShowEmulation();
 }

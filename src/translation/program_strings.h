@@ -145,7 +145,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSSetHasNoOptions, "SSetHasNoOptions", "\"%1\" is not a set name MAME knows, so it has no options."},
     {kSGameListNotRead, "SGameListNotRead", "The game list could not be read, so it is left as it is on disk:\n%1"},
     {kSGameListNotSaved, "SGameListNotSaved", "The game list could not be saved:\n%1"},
-    {kSNotMovedToTrash, "SNotMovedToTrash", "%1 could not be moved to the trash."},
+    {kSNotMovedToTrash, "SNotMovedToTrash", "%1 could not be moved to the trash, so it was not deleted."},
     {kSRomFileMerged, "SRomFileMerged", "This Rom File is merged within another Rom zipfile and cannot be deleted."},
     {kSMame32Refused, "SMame32Refused", "Kestrune does not support Mame32 binaries"},
     {kSOtherFolderRefused, "SOtherFolderRefused", "The mame file must be in the same folder as Kestrune"},

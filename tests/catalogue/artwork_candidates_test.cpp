@@ -192,12 +192,14 @@ TEST(SnapshotCycle, AnUnreadableSnapshotIsPassedOver) {
   EXPECT_EQ(SnapshotSequence(art, kParent, 3), (Names{"pacman/0000.png", "-", "pacman/0002.png"}));
 }
 
-TEST(SnapshotCycle, AClonesOwnSnapshotsComeBeforeItsParents) {
+TEST(SnapshotCycle, AClonesCycleIsItsParentsSnapshots) {
   FakeArtwork parentOnly = NumberedSnapshots("pacman", 2);
   EXPECT_EQ(SnapshotSequence(parentOnly, kClone, 2), (Names{"pacman/0000.png", "pacman/0001.png"}));
   FakeArtwork both = NumberedSnapshots("pacman", 2);
   both.present.insert({ArtworkKind::Snapshot, "puckman/0000.png"});
-  EXPECT_EQ(SnapshotSequence(both, kClone, 2), (Names{"puckman/0000.png", "puckman/0000.png"}));
+  EXPECT_EQ(SnapshotSequence(both, kClone, 2), (Names{"pacman/0000.png", "pacman/0001.png"}));
+  FakeArtwork cloneOnly = NumberedSnapshots("puckman", 2);
+  EXPECT_EQ(SnapshotSequence(cloneOnly, kClone, 1), (Names{"-"}));
 }
 
 TEST(SnapshotCycle, NothingToShowWithoutNumberedSnapshots) {

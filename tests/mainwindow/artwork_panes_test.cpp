@@ -9,8 +9,10 @@
 #include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMovie>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QTextBrowser>
@@ -24,10 +26,11 @@
 #include "../catalogue/game_lines.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/driver_info_dialog.h"
+#include "mainwindow/game_details_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -144,6 +147,15 @@ class ArtworkPanesTest : public kestrune::test::ProgramFolderTest {
   ArtworkPicture* Snap() const { return Form1->Pictures()[0]; }
   QRgb SnapColour() const { return Snap()->Image().isNull() ? 0 : Snap()->Image().pixel(0, 0); }
   bool ShowsLogo(ArtworkPicture* picture) const { return picture->Image() == BuiltInLogo(); }
+  // The snapshot's colour after each of `ticks` steps of the cycle timer.
+  std::vector<QRgb> CycledColours(int ticks) const {
+    std::vector<QRgb> shown;
+    for (int tick = 0; tick < ticks; ++tick) {
+      Form1->Panes()->Timer1Timer();
+      shown.push_back(SnapColour());
+    }
+    return shown;
+  }
   template <typename T>
   T* Control(const char* name) const {
     return Form1->findChild<T*>(QString::fromLatin1(name));
@@ -176,6 +188,36 @@ TEST_F(ArtworkPanesTest, SelectingAGameShowsItsSnapshotItsParentsOrTheDefaultPic
   }
 }
 
+// A search that lists nothing, or a list rebuilt with no row selected, leaves no old game on show.
+TEST_F(ArtworkPanesTest, WithNoGameSelectedThePanesShowTheLogoAndTheStatusNothing) {
+  Write("snap/pacman.png", PngOf(Qt::red));
+  Write("ini/pacman.ini", "");
+  Write("inp/pacman.inp", "");
+  Start();
+  Select("pacman");
+  ASSERT_EQ(SnapColour(), kRed);
+  ASSERT_EQ(Form1->gameList()->PanelText(2), "INI : Yes");
+  Form1->gameList()->SearchBox()->setText("no such game");
+  Form1->gameList()->QuickSearch();
+  Settle();
+  ASSERT_EQ(Form1->gameList()->List().GameCount(), 0);
+  EXPECT_TRUE(ShowsLogo(Snap()));
+  EXPECT_EQ(Form1->gameList()->PanelText(2), "INI : N/A");
+  EXPECT_EQ(Form1->gameList()->PanelText(3), "INP : N/A");
+
+  // Preferences ▸ OK lists the games again under the search typed but not yet run.
+  Form1->gameList()->SearchBox()->clear();
+  Form1->gameList()->ShowAllGames();
+  Select("pacman");
+  ASSERT_EQ(SnapColour(), kRed);
+  Form1->gameList()->SearchBox()->setText("no such game");
+  Form1->ApplyPreferences();
+  Settle();
+  ASSERT_LT(Form1->gameList()->View()->SelectedRow(), 0);
+  EXPECT_TRUE(ShowsLogo(Snap()));
+  EXPECT_EQ(Form1->gameList()->PanelText(3), "INP : N/A");
+}
+
 TEST_F(ArtworkPanesTest, AnArchivedPictureWaitsForTheKeyToBeLetGoAndTheFolderIsNotAsked) {
   Write("flyers/flyers.zip", kestrune::test::StoredZip({{"PACMAN.PNG", PngOf(Qt::blue), std::nullopt}}));
   Write("flyers/pacman.png", PngOf(Qt::red));
@@ -205,21 +247,34 @@ TEST_F(ArtworkPanesTest, TheSnapshotCyclesThroughTheNumberedSnapshotsAndTheKinds
   Select("pacman");
   EXPECT_EQ(SnapColour(), kRed);
   Form4->RadioButton("cyclesnaps")->setChecked(true);
-  std::vector<QRgb> shown;
-  for (int tick = 0; tick < 3; ++tick) {
-    Form1->Panes()->Timer1Timer();
-    shown.push_back(SnapColour());
-  }
-  EXPECT_EQ(shown, (std::vector<QRgb>{kRed, kGreen, kRed}));
+  EXPECT_EQ(CycledColours(3), (std::vector<QRgb>{kRed, kGreen, kRed}));
+  // The preferences' OK starts the cycle again at the first snapshot.
+  Form1->Panes()->Timer1Timer();
+  ASSERT_EQ(SnapColour(), kGreen);
+  Form1->ApplyPreferences();
+  Settle();
+  EXPECT_EQ(Form1->gameList()->GetSelectedRom(), "pacman") << "the list is built again around the selected game";
+  Form1->Panes()->Timer1Timer();
+  EXPECT_EQ(SnapColour(), kRed);
   // The kind cycle of a clone: its parent's cabinet, nothing more on the next step, its parent's snapshot.
   Form4->RadioButton("cycletabs")->setChecked(true);
   Select("puckman");
-  shown.clear();
-  for (int tick = 0; tick < 3; ++tick) {
-    Form1->Panes()->Timer1Timer();
-    shown.push_back(SnapColour());
-  }
-  EXPECT_EQ(shown, (std::vector<QRgb>{kBlue, kBlue, kRed}));
+  EXPECT_EQ(CycledColours(3), (std::vector<QRgb>{kBlue, kBlue, kRed}));
+}
+
+// With snap.zip open the panes show its pictures, and the snapshot cycle still runs through the
+// numbered snapshots of the folder.
+TEST_F(ArtworkPanesTest, WithSnapZipOpenTheCycleRunsThroughTheFoldersNumberedSnapshots) {
+  Write("snap/snap.zip", kestrune::test::StoredZip({{"pacman.png", PngOf(Qt::blue), std::nullopt}}));
+  Write("snap/pacman/0000.png", PngOf(Qt::red));
+  Write("snap/pacman/0001.png", PngOf(Qt::green));
+  Start();
+  ASSERT_TRUE(Form1->OpenArchives()[0]);
+  Select("pacman");
+  ReleaseKey();
+  EXPECT_EQ(SnapColour(), kBlue);
+  Form4->RadioButton("cyclesnaps")->setChecked(true);
+  EXPECT_EQ(CycledColours(3), (std::vector<QRgb>{kRed, kGreen, kRed}));
 }
 
 TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture) {
@@ -231,13 +286,12 @@ TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture)
   ReleaseKey();
   QMovie* movie = Form1->Panes()->Movie();
   ASSERT_NE(movie, nullptr);
-  std::vector<QRgb> frames;
-  if (!movie->currentImage().isNull()) frames.push_back(movie->currentImage().pixel(0, 0));
-  QObject::connect(movie, &QMovie::frameChanged,
-                   [&frames, movie] { frames.push_back(movie->currentImage().pixel(0, 0)); });
-  QElapsedTimer waited;
-  waited.start();
-  while (frames.size() < 3 && waited.elapsed() < 5000) QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+  EXPECT_EQ(movie->state(), QMovie::Running);
+  // The frames are stepped, not waited for: a loaded machine may run the timer late or skip frames.
+  movie->setPaused(true);
+  ASSERT_TRUE(movie->jumpToFrame(0));
+  std::vector<QRgb> frames{movie->currentImage().pixel(0, 0)};
+  while (frames.size() < 3 && movie->jumpToNextFrame()) frames.push_back(movie->currentImage().pixel(0, 0));
   EXPECT_EQ(frames, (std::vector<QRgb>{kRed, kGreen, kBlue}));
   EXPECT_EQ(Control<QLabel>("mng")->movie(), movie);
   Select("dkong");
@@ -329,6 +383,45 @@ TEST_F(ArtworkPanesTest, WithTheTabsHiddenTheTextsStandUnderTheSnapshot) {
   EXPECT_TRUE(Form1->PageControl()->isTabVisible(2));
   EXPECT_TRUE(Form1->Menus()->TabPopupActions()[1]->isChecked());
   EXPECT_EQ(Form1->settings().ReadText(set::kUiSection, "flyertab"), "1");
+}
+
+// Next and Previous of the game details choose a game: the main window's panes follow at once, also
+// for pictures from an archive, which a move through the list leaves until the key is let go.
+TEST_F(ArtworkPanesTest, NextAndPreviousOfTheDetailsRefreshEveryPane) {
+  const std::map<std::string, QColor> colours{
+      {"pacman", Qt::red}, {"puckman", Qt::green}, {"dkong", Qt::blue}, {"galaga", Qt::yellow}, {"bosco", Qt::cyan}};
+  std::vector<kestrune::test::StoredZipEntry> snaps;
+  std::string history;
+  for (const auto& [rom, colour] : colours) {
+    snaps.push_back({rom + ".png", PngOf(colour), std::nullopt});
+    history += "$info=" + rom + ",\r\n\r\n$bio\r\nAbout " + rom + ".\r\n$end\r\n";
+  }
+  Write("snap/snap.zip", kestrune::test::StoredZip(snaps));
+  Write("history.dat", history);
+  Start();
+  Form1->gameList()->View()->SelectRow(0);
+  ReleaseKey();
+  Form12->open();
+  Settle();
+  ASSERT_TRUE(Form12->isVisible());
+  auto selected = [] { return Form1->gameList()->GetSelectedRom().toStdString(); };
+  Form12->findChild<QPushButton*>("Button1")->click();
+  EXPECT_EQ(SnapColour(), colours.at(selected()).rgb()) << selected();
+  ShowPage(1);
+  Form12->findChild<QPushButton*>("Button1")->click();
+  EXPECT_TRUE(Control<QTextBrowser>("historyscherm")->toPlainText().contains(QString::fromStdString("About " + selected())))
+      << selected();
+  Form12->findChild<QPushButton*>("Button2")->click();
+  EXPECT_TRUE(Control<QTextBrowser>("historyscherm")->toPlainText().contains(QString::fromStdString("About " + selected())))
+      << selected();
+  Form12->reject();
+  // With the tabs hidden the texts under the snapshot follow as well.
+  Form1->Menus()->Action("HideTabs1")->trigger();
+  Form12->open();
+  Form12->findChild<QPushButton*>("Button1")->click();
+  EXPECT_EQ(SnapColour(), colours.at(selected()).rgb()) << selected();
+  EXPECT_TRUE(Control<QTextBrowser>("historyscherm2")->toPlainText().contains(QString::fromStdString("About " + selected())));
+  Form12->reject();
 }
 
 TEST_F(ArtworkPanesTest, TheDriverWindowShowsTheSelectedGamesDriverEntry) {

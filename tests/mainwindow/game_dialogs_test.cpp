@@ -16,6 +16,7 @@
 #include "../catalogue/game_lines.h"
 #include "catalogue/game_record.h"
 #include "mainwindow/about_dialog.h"
+#include "mainwindow/artwork_picture.h"
 #include "mainwindow/column_order_dialog.h"
 #include "mainwindow/delete_inp_dialog.h"
 #include "mainwindow/delete_rom_dialog.h"
@@ -149,6 +150,23 @@ TEST_F(GameDialogsTest, DeletingTheOptionFileGoesToTheDesktopTrash) {
   EXPECT_EQ(OKBottomDlg->StateImage(), 1);
 }
 
+// A new user's desktop has made no trash yet: the deletion makes it and writes nothing into the
+// program folder, which is the current folder.
+TEST_F(GameDialogsTest, DeletingARecordingWithoutATrashFolderMakesTheUsersTrash) {
+  Write("inp/pacman.inp");
+  Start();
+  Select("pacman");
+  qputenv("XDG_DATA_HOME", QByteArray::fromStdString(Path("home/.local/share").string()));
+  OKBottomDlg1->open();
+  Click(OKBottomDlg1, "OKBtn");
+  qunsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(OKBottomDlg1->LastOutcome(), DeleteSetFileDialog::Outcome::Deleted);
+  EXPECT_TRUE(messages_.empty());
+  EXPECT_TRUE(fs::exists(Path("home/.local/share/Trash/files/pacman.inp")));
+  EXPECT_TRUE(fs::exists(Path("home/.local/share/Trash/info/pacman.inp.trashinfo")));
+  for (const char* stray : {"files", "info", "inp/files", "inp/info"}) EXPECT_FALSE(fs::exists(Path(stray))) << stray;
+}
+
 TEST_F(GameDialogsTest, ATrashThatRefusesIsReportedAndNoStateChanges) {
   Write("ini/pacman.ini");
   Start();
@@ -173,6 +191,20 @@ TEST_F(GameDialogsTest, ATrashThatRefusesIsReportedAndNoStateChanges) {
 }
 
 // ---- Moving the ROM archive ----
+
+// The question is set as the window opens; the window must then be tall enough for all of it.
+TEST_F(GameDialogsTest, TheQuestionsAreNeverClippedBeforeOrAfterAShorterOne) {
+  Start();
+  for (QDialog* dialog : std::vector<QDialog*>{OKBottomDlg2, OKBottomDlg, OKBottomDlg2}) {
+    Select("pacman");
+    dialog->open();
+    ASSERT_TRUE(dialog->isVisible());
+    const QLabel* question = dialog->findChild<QLabel*>("Label1");
+    EXPECT_GE(question->height(), question->heightForWidth(question->width())) << question->text().toStdString();
+    EXPECT_GE(dialog->height(), dialog->sizeHint().height());
+    dialog->reject();
+  }
+}
 
 TEST_F(GameDialogsTest, MovingTheArchiveEmptiesEveryRomFolderFlagsTheLineAndKeepsTheSelection) {
   Write("mame.ini", "rompath                   \"roms1;roms2\"\r\n");
@@ -291,6 +323,19 @@ TEST_F(GameDialogsTest, ToolbarOkHidesTheUncheckedButtonsOnly) {
   EXPECT_TRUE(controls[0]->isVisible());
 }
 
+TEST_F(GameDialogsTest, ToolbarCancelKeepsTheBarAndTheStoredButtons) {
+  Start();
+  const auto& controls = Form1->Menus()->ToolbarControls();
+  Form1->Menus()->Action("CustomizeToolbar1")->trigger();
+  ASSERT_TRUE(Form13->isVisible());
+  Form13->Buttons()[2]->setChecked(false);
+  Form13->findChild<QPushButton*>("Button2")->click();
+  EXPECT_FALSE(Form13->isVisible());
+  EXPECT_TRUE(controls[2]->isVisible());
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(Form1->settings().ReadText(kestrune::settings::kUiSection, "toolbarbuttons"), "1111111111111");
+}
+
 TEST_F(GameDialogsTest, AboutShowsTheCreditsAndAnyClickClosesIt) {
   Start();
   for (const char* target : {"memo1", "Image1", ""}) {
@@ -299,7 +344,10 @@ TEST_F(GameDialogsTest, AboutShowsTheCreditsAndAnyClickClosesIt) {
     const QString text = Form6->findChild<QLabel*>("memo1")->text();
     EXPECT_TRUE(text.contains("Version " KESTRUNE_VERSION));
     EXPECT_TRUE(text.contains("Build : "));
-    EXPECT_FALSE(Form6->findChild<QLabel*>("Image1")->pixmap().isNull());
+    const QPixmap picture = Form6->findChild<QLabel*>("Image1")->pixmap();
+    EXPECT_FALSE(picture.isNull());
+    // Its own picture, not the panes' "no picture for this game".
+    EXPECT_NE(picture.toImage().convertToFormat(QImage::Format_RGB32), BuiltInLogo());
     QWidget* widget = *target != '\0' ? Form6->findChild<QWidget*>(target) : Form6;
     QMouseEvent press(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
                       Qt::NoModifier);

@@ -4,13 +4,16 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QFile>
 #include <QHeaderView>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QLabel>
 #include <QMenu>
 #include <QSplitter>
 #include <QStatusBar>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
 #include <QToolBar>
@@ -36,11 +39,12 @@
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 
@@ -215,9 +219,57 @@ INSTANTIATE_TEST_SUITE_P(
                       ToggleCase{"HideViews1", "showview", [] { return Form1->PageControl()->isVisible(); }}),
     [](const ::testing::TestParamInfo<ToggleCase>& info) { return std::string(info.param.item); });
 
+// At the default window the list makes room for every tab of the picture area, also when the tabs
+// are shown later; a narrow window keeps the list usable and lets the tabs scroll.
+TEST_F(CommandsTest, ThePictureAreaIsWideEnoughForItsTabsAtTheDefaultWindow) {
+  Start(ManyGames(), {{"winwidth", "925"}, {"winheight", "600"}, {"splitter", "485"}, {"showtabs", "0"}});
+  QTabBar* tabs = Form1->PageControl()->tabBar();
+  Action("HideTabs1")->trigger();
+  ASSERT_FALSE(Form1->TabsHidden());
+  QCoreApplication::processEvents();
+  // The test screen may be narrower than the default window: then the list stops at its least width.
+  EXPECT_LT(View()->width(), 485);
+  EXPECT_TRUE(tabs->width() >= tabs->sizeHint().width() || View()->width() == 300)
+      << tabs->width() << " " << View()->width();
+  EXPECT_GE(View()->width(), 300);
+
+  Form1->resize(620, 500);
+  Action("HideViews1")->trigger();
+  Action("HideViews1")->trigger();
+  QCoreApplication::processEvents();
+  EXPECT_GE(View()->width(), 300);
+}
+
+// The tool bar's buttons stay where they are whatever image or check state their neighbours show.
+TEST_F(CommandsTest, ToolBarButtonsKeepTheirPlacesAcrossImagesAndViewStyles) {
+  Start(ManyGames(), {{"toolbar", "1"}});
+  QToolBar* bar = Form1->Menus()->ToolBar();
+  auto places = [bar] {
+    std::vector<int> lefts;
+    for (QAction* control : Form1->Menus()->ToolbarControls()) {
+      QCoreApplication::processEvents();
+      lefts.push_back(bar->widgetForAction(control)->geometry().left());
+    }
+    return lefts;
+  };
+  const std::vector<int> before = places();
+  for (const char* item : {"ShowAvailableGames1", "ShowFavorites2", "ShowList1", "ShowIcons1", "VerticalGames1",
+                           "ShowAllGames1", "ShowDetails1"}) {
+    if (QAction* action = Action(item)) action->trigger();
+    bar->layout()->activate();
+    EXPECT_EQ(places(), before) << item;
+  }
+  for (QAction* control : Form1->Menus()->ToolbarControls()) {
+    if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(control))) {
+      EXPECT_EQ(button->height(), 38) << button->objectName().toStdString();
+      EXPECT_EQ(button->width(), button->menu() != nullptr ? 52 : 39) << button->objectName().toStdString();
+    }
+  }
+}
+
 // ---- Full screen ----
 
-TEST_F(CommandsTest, FullScreenOnAndOffKeepsGeometryListWidthColumnsAndGame) {
+TEST_F(CommandsTest, FullScreenOnAndOffKeepsGeometryListWidthAndColumnsAndSelectsTheTopRow) {
   Start(ManyGames(), {{"statusbar", "1"}, {"toolbar", "1"}});
   Header()->moveSection(Header()->visualIndex(14), 0);
   Header()->resizeSection(2, 133);
@@ -243,7 +295,8 @@ TEST_F(CommandsTest, FullScreenOnAndOffKeepsGeometryListWidthColumnsAndGame) {
   EXPECT_EQ(Key("toolbar"), "1");
   EXPECT_EQ(Key("statusbar"), "1");
   EXPECT_EQ(ColumnLayout(), columns);
-  EXPECT_EQ(SelectedRom(), "game117");
+  // The top row shown after the change of layout becomes the selected game.
+  EXPECT_EQ(View()->SelectedRow(), View()->TopVisibleRow());
 
   // The pop-up's own item leaves full screen.
   Action("FullScreen1")->trigger();
@@ -254,7 +307,7 @@ TEST_F(CommandsTest, FullScreenOnAndOffKeepsGeometryListWidthColumnsAndGame) {
   EXPECT_TRUE(Form1->Menus()->ToolBar()->isVisible() && Form1->statusBar()->isVisible());
   EXPECT_EQ(Key("winmax"), "0");
   EXPECT_EQ(ColumnLayout(), columns);
-  EXPECT_EQ(SelectedRom(), "game117");
+  EXPECT_EQ(View()->SelectedRow(), View()->TopVisibleRow());
 }
 
 TEST_F(CommandsTest, StartingInFullScreenLaysOutAsTheCommandAndLeavesToTheStoredFrame) {
@@ -274,6 +327,59 @@ TEST_F(CommandsTest, StartingInFullScreenLaysOutAsTheCommandAndLeavesToTheStored
   EXPECT_NEAR(View()->width(), 350, 4);
   EXPECT_TRUE(Form1->statusBar()->isVisible());
   EXPECT_FALSE(Form1->Menus()->ToolBar()->isVisible());
+}
+
+// The size the window had when it was closed is kept, also when full screen was used before.
+TEST_F(CommandsTest, TheSizeSavedAfterFullScreenAndAResizeIsTheNewSize) {
+  Start(ManyGames());
+  QSize chosen;
+  for (int round = 0; round < 3; ++round) {
+    const QRect frame = Frame();
+    Action("Maximize1")->trigger();
+    QCoreApplication::processEvents();
+    Action("Maximize1")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return Frame().size() == frame.size(); })) << round;
+    chosen = QSize(640 + 20 * round, 420 + 10 * round);
+    Form1->resize(chosen);
+    ASSERT_TRUE(WaitUntil([&] { return Form1->size() == chosen; })) << round;
+  }
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(Key("winwidth"), std::to_string(chosen.width()));
+  EXPECT_EQ(Key("winheight"), std::to_string(chosen.height()));
+  EXPECT_EQ(Key("winmax"), "0");
+}
+
+TEST_F(CommandsTest, TheSizeSavedAfterAStartInFullScreenAndAResizeIsTheNewSize) {
+  Start(ManyGames(), {{"winmax", "1"}, {"winleftex", "60"}, {"wintopex", "50"}, {"winwidthex", "700"},
+                      {"winheightex", "450"}});
+  Action("Maximize1")->trigger();
+  ASSERT_TRUE(WaitUntil([&] { return Form1->size() == QSize(700, 450); }));
+  const QSize chosen(640, 420);
+  Form1->resize(chosen);
+  ASSERT_TRUE(WaitUntil([&] { return Form1->size() == chosen; }));
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(Key("winwidth"), "640");
+  EXPECT_EQ(Key("winheight"), "420");
+}
+
+// In full screen the menu bar shows no entry; the keys of its items still work through the window.
+TEST_F(CommandsTest, ShortcutsWorkInFullScreenWhereTheMenuBarIsEmpty) {
+  Start(ManyGames(), {{"winmax", "1"}});
+  Form1->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form1));
+  ExpectFullScreenLayout(true);
+  // The scan itself is tested with the scan; here only that its key reaches it.
+  QObject::disconnect(Action("Initialise1"), nullptr, Form1->RomScan(), nullptr);
+  int scans = 0;
+  QObject::connect(Action("Initialise1"), &QAction::triggered, [&scans] { ++scans; });
+  QTest::keyClick(View()->ReportView(), Qt::Key_F5);
+  EXPECT_EQ(scans, 1);
+  QTest::keyClick(View()->ReportView(), Qt::Key_F8);
+  EXPECT_TRUE(Action("ShowAvailableGames1")->isChecked());
+  QTest::keyClick(View()->ReportView(), Qt::Key_F11, Qt::ShiftModifier);
+  ASSERT_TRUE(WaitUntil([&] { return !Action("Maximize1")->isChecked(); }));
+  ExpectFullScreenLayout(false);
+  EXPECT_EQ(Key("winmax"), "0");
 }
 
 // ---- Random game ----
@@ -545,6 +651,18 @@ TEST_F(CommandsTest, GameOptionsNameTheGameAndLeaveNoFileWhenCancelled) {
   duringDialog_ = {};
   Action("GameOptions1")->trigger();
   EXPECT_TRUE(fs::exists(ini));
+
+  // Russian, Greek and Swedish have no game caption of their own: the dialog keeps its caption.
+  Action("Exit1")->trigger();
+  const QString own = Form2->windowTitle();
+  Action("Russian1")->setEnabled(true);
+  Action("Russian1")->trigger();
+  duringDialog_ = [&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    return int(QDialog::Rejected);
+  };
+  Action("GameOptions1")->trigger();
+  EXPECT_EQ(caption, own);
 }
 
 // The mame.ini a user has: Kestrune's lines with folders of the user's own (the rom folder named in
@@ -660,11 +778,30 @@ TEST_F(CommandsTest, HomePagesAndHelpOpenInTheDesktopsPrograms) {
   EXPECT_EQ(opened_.size(), 1u);
 
   opened_.clear();
-  Action("Help1")->trigger();  // no README anywhere: nothing opens
-  EXPECT_TRUE(opened_.empty());
+  // A program folder as the run command makes it has no README: the program's own copy opens.
+  Action("Help1")->trigger();
+  ASSERT_EQ(opened_.size(), 1u);
+  QFile builtIn(opened_[0].toLocalFile());
+  ASSERT_TRUE(builtIn.open(QIODevice::ReadOnly)) << opened_[0].toString().toStdString();
+  EXPECT_TRUE(builtIn.readAll().contains("scripts/run.sh"));
+  EXPECT_FALSE(fs::exists(Path("README.md")));
+  EXPECT_TRUE(messages_.empty());
+
+  opened_.clear();
   Write("README.md", "# Kestrune\n");
   Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton11")->click();
   EXPECT_EQ(opened_, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder_ + "README.md"))});
+}
+
+TEST_F(CommandsTest, WithoutADesktopProgramHelpAndHomePagesSaySoOnScreen) {
+  Start(ManyGames());
+  Form1->SetUrlOpener([](const QUrl&) { return false; });
+  Action("Help1")->trigger();
+  Action("OfficialMameHomepage1")->trigger();
+  const std::vector<QString> texts = MessageTexts();
+  ASSERT_EQ(texts.size(), 2u);
+  EXPECT_TRUE(texts[0].startsWith("No program of the desktop opens the help, ")) << texts[0].toStdString();
+  EXPECT_EQ(texts[1], "No program of the desktop opens https://www.mamedev.org/.");
 }
 
 }  // namespace

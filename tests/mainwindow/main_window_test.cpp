@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTimer>
 #include <QToolBar>
+#include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
 #include <map>
@@ -28,10 +29,12 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
+#include "platform/display_modes_qt.h"
 #include "settings/mame_options.h"
-#include "settings/preferences_dialog.h"
+#include "settings/options_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 
@@ -98,9 +101,9 @@ struct FirstRunCase {
 
 void PrintTo(const FirstRunCase& c, std::ostream* out) { *out << c.name; }
 
-class FirstRun : public MainWindowTest, public ::testing::WithParamInterface<FirstRunCase> {};
+class FirstStart : public MainWindowTest, public ::testing::WithParamInterface<FirstRunCase> {};
 
-TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
+TEST_P(FirstStart, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   for (QString name : QString(GetParam().programs).split(' ', Qt::SkipEmptyParts)) {
     const bool executable = !name.startsWith('!');
     WriteProgram(name.remove('!').toStdString(), executable);
@@ -165,7 +168,7 @@ TEST_P(FirstRun, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   EXPECT_TRUE(messages_.empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Programs, FirstRun,
+INSTANTIATE_TEST_SUITE_P(Programs, FirstStart,
                          ::testing::Values(FirstRunCase{"Mame", "mame", "mame"}, FirstRunCase{"NoMame", "", ""},
                                            FirstRunCase{"MameNotExecutable", "!mame", ""},
                                            FirstRunCase{"FirstOfTheListedNames", "fastmame mamep !mame", "mamep"}),
@@ -248,6 +251,10 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
       {"xarcadegui", false},     {"slikstikgui", true},      {"hotrodgui", false},
   };
   for (const auto& [box, checked] : boxes) EXPECT_EQ(Form4->CheckBox(box)->isChecked(), checked) << box;
+  // What the boxes say is in force from the start, not only after the preferences' OK.
+  EXPECT_EQ(Form1->gameList()->View()->ReportView()->verticalScrollMode(), QAbstractItemView::ScrollPerItem);
+  EXPECT_FALSE(Form4->HintsShown());
+  EXPECT_EQ(Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton11")->toolTipDuration(), 8000);
   EXPECT_TRUE(Form4->RadioButton("cycletabs")->isChecked());
   EXPECT_EQ(Form4->ComboBox("stretchfilter")->currentIndex(), 2);
   EXPECT_EQ(Form4->ComboBox("scaletimes")->currentIndex(), 1);
@@ -267,6 +274,29 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
 }
 
 // ---- Window geometry ----
+
+TEST_F(MainWindowTest, ALanguageThisProgramDoesNotKnowIsWrittenBackAsItWas) {
+  WriteSettings({{"language", "12"}});
+  Start();
+  EXPECT_EQ(Form1->LanguageIndex(), 0);
+  EXPECT_TRUE(Form1->Menus()->LanguageActions()[0]->isChecked());
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(*Saved().FindValue(set::kUiSection, "language"), "12");
+}
+
+// Settings brought from another machine name an ini folder that is not here yet.
+TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
+  WriteProgram("mame", true);
+  set::Settings settings(folder_);
+  settings.WriteDefaults(folder_, "mame", "");
+  settings.WriteText(set::kMameSection, "inidir", folder_ + "from/another/machine/ini");
+  std::string error;
+  ASSERT_TRUE(settings.Save(&error)) << error;
+  Start();
+  EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].text.toStdString());
+  EXPECT_TRUE(std::filesystem::is_directory(Path("from/another/machine/ini")));
+  EXPECT_TRUE(std::filesystem::exists(Path("mame.ini")));
+}
 
 struct GeometryCase {
   const char* name;
@@ -386,15 +416,40 @@ TEST_P(CatalogueSaveFails, TheUserChoosesWhetherToQuitWithoutIt) {
 INSTANTIATE_TEST_SUITE_P(Answers, CatalogueSaveFails, ::testing::Values(QMessageBox::Yes, QMessageBox::No),
                          [](const auto& info) { return std::string(info.param == QMessageBox::Yes ? "Yes" : "No"); });
 
-class UnreadableCatalogue : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+// What stands where the catalogue goes and cannot be read: a folder, a named pipe, or a link to a
+// catalogue on a drive that is not there now.
+enum class CatalogueKind { Folder, NamedPipe, LinkToNothing };
+
+std::string CatalogueKindName(CatalogueKind kind) {
+  switch (kind) {
+    case CatalogueKind::Folder:
+      return "Folder";
+    case CatalogueKind::NamedPipe:
+      return "NamedPipe";
+    case CatalogueKind::LinkToNothing:
+      return "LinkToNothing";
+  }
+  return "";
+}
+
+class UnreadableCatalogue : public MainWindowTest, public ::testing::WithParamInterface<CatalogueKind> {};
 
 TEST_P(UnreadableCatalogue, IsReportedAndNeverSavedOver) {
   const fs::path file = Path("ini/kestrune.dat");
   fs::create_directories(Path("ini"));
-  if (GetParam()) {
-    fs::create_directory(file);
-  } else {
-    ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+  fs::file_type kind = fs::file_type::symlink;
+  switch (GetParam()) {
+    case CatalogueKind::Folder:
+      fs::create_directory(file);
+      kind = fs::file_type::directory;
+      break;
+    case CatalogueKind::NamedPipe:
+      ASSERT_EQ(mkfifo(file.c_str(), 0644), 0);
+      kind = fs::file_type::fifo;
+      break;
+    case CatalogueKind::LinkToNothing:
+      fs::create_symlink(Path("unmounted/kestrune.dat"), file);
+      break;
   }
   Start();
   ASSERT_EQ(messages_.size(), 1u);
@@ -403,14 +458,53 @@ TEST_P(UnreadableCatalogue, IsReportedAndNeverSavedOver) {
   EXPECT_EQ(Form1->gameList()->PanelText(0), "Listed : 0");
   EXPECT_TRUE(Form1->close());
   EXPECT_EQ(messages_.size(), 1u);
-  EXPECT_EQ(fs::symlink_status(file).type(), GetParam() ? fs::file_type::directory : fs::file_type::fifo);
+  EXPECT_EQ(fs::symlink_status(file).type(), kind);
+  EXPECT_FALSE(fs::exists(Path("unmounted")));
   EXPECT_TRUE(fs::exists(Path("ini/kestrune.ini")));
 }
 
-INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableCatalogue, ::testing::Bool(),
-                         [](const auto& info) { return std::string(info.param ? "Folder" : "NamedPipe"); });
+INSTANTIATE_TEST_SUITE_P(Kinds, UnreadableCatalogue,
+                         ::testing::Values(CatalogueKind::Folder, CatalogueKind::NamedPipe,
+                                           CatalogueKind::LinkToNothing),
+                         [](const auto& info) { return CatalogueKindName(info.param); });
+
+TEST_F(MainWindowTest, TheResolutionListsOfferTheModesOfTheScreens) {
+  Start();
+  const auto screens = kestrune::platform::ListScreenModes();
+  ASSERT_FALSE(screens.empty());
+  for (QComboBox* list : Form2->ResolutionLists()) {
+    QStringList items;
+    for (int i = 0; i < list->count(); ++i) items << list->itemText(i);
+    EXPECT_EQ(items, QStringList{"Auto"} + screens[0].modes) << list->objectName().toStdString();
+  }
+  EXPECT_EQ(Form2->ScreenLists()[0]->itemText(1), screens[0].name);
+}
 
 // ---- Optional files ----
+
+// catver.ini and nplayers.ini added after the start: a new scan reads them, and their columns come
+// back at the widths they had; Customize Columns then keeps Category.
+TEST_F(MainWindowTest, SupportFilesAddedLaterBringTheirColumnsBack) {
+  Start();
+  ASSERT_FALSE(Form1->CatverPresent());
+  ASSERT_EQ(Header()->sectionSize(3), 0);
+  const int players = Header()->sectionSize(13);
+  Form1->UpdateSupportFileColumns();
+  EXPECT_EQ(Header()->sectionSize(13), 0) << "no nplayers.ini: no Players";
+  Write("catver.ini", "[Category]\r\npacman=Maze\r\n");
+  Write("nplayers.ini", "[NPlayers]\r\npacman=2P alt\r\n");
+  Form1->UpdateSupportFileColumns();
+  EXPECT_TRUE(Form1->CatverPresent());
+  EXPECT_TRUE(Form1->NPlayersPresent());
+  EXPECT_EQ(Header()->sectionSize(3), 150);
+  EXPECT_EQ(Header()->sectionSize(11), 91);
+  EXPECT_EQ(Header()->sectionSize(13), players);
+  // A column the user hides stays hidden at the next scan.
+  Header()->resizeSection(13, 0);
+  Form1->UpdateSupportFileColumns();
+  EXPECT_EQ(Header()->sectionSize(13), 0);
+}
+
 
 struct OptionalFilesCase {
   const char* name;

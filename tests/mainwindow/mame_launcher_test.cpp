@@ -26,10 +26,10 @@
 #include "mainwindow/game_list_view.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 

@@ -61,7 +61,7 @@ INSTANTIATE_TEST_SUITE_P(Stored, ToolbarButtonsText,
                                            TextCase{"LongerTextIgnoresTheTail", "11111111111110000", "1111111111111"}),
                          [](const auto& info) { return std::string(info.param.label); });
 
-TEST(ToolbarButtonsDialog, CancelKeepsTheBoxesAndDefaultChecksAllWithoutClosing) {
+TEST(ToolbarButtonsDialog, CancelPutsTheBoxesBackAndDefaultChecksAllWithoutClosing) {
   TForm13 dialog;
   dialog.SetButtonsText("0000000000000");
   dialog.open();
@@ -72,12 +72,19 @@ TEST(ToolbarButtonsDialog, CancelKeepsTheBoxesAndDefaultChecksAllWithoutClosing)
   dialog.findChild<QPushButton*>("Button2")->click();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Rejected);
-  EXPECT_EQ(dialog.ButtonsText(), "1111111111110");
+  EXPECT_EQ(dialog.ButtonsText(), "0000000000000");
 
   dialog.open();
+  dialog.Buttons()[0]->setChecked(true);
   dialog.findChild<QPushButton*>("Button1")->click();
   EXPECT_FALSE(dialog.isVisible());
   EXPECT_EQ(dialog.result(), QDialog::Accepted);
+  EXPECT_EQ(dialog.ButtonsText(), "1000000000000");
+  // Closing the window is a Cancel too; it goes back to what OK chose.
+  dialog.open();
+  dialog.Buttons()[1]->setChecked(true);
+  dialog.close();
+  EXPECT_EQ(dialog.ButtonsText(), "1000000000000");
 }
 
 }  // namespace

@@ -116,6 +116,10 @@ const LineCase kLineCases[] = {
      [](MameOptions& o) { o.SetNumber(Option::screenshow0, 1); }},
     {"ScreenOther", "screen                  \\\\.\\DISPLAY7",
      [](MameOptions& o) { o.SetNumber(Option::screenshow, 2); }},
+    {"ScreenOfTodaysMame", "screen                  screen0", [](MameOptions& o) { o.SetNumber(Option::screenshow, 1); }},
+    {"SecondScreenOfTodaysMame", "screen0                 screen1",
+     [](MameOptions& o) { o.SetNumber(Option::screenshow0, 2); }},
+    {"ScreenAuto", "screen0                 auto", [](MameOptions& o) { o.SetNumber(Option::screenshow0, 0); }},
     {"JoystickMapIsNotJoystick", "joystick_map            s8.4s8",
      [](MameOptions& o) {
        Num(o, Option::joystick_axes, 1);

@@ -250,8 +250,9 @@ const LineCase kLineCases[] = {
        Set(o, Option::screenshow1, 3);
        Set(o, Option::screenshow2, -1);
      },
-     {"screen0                 \\\\.\\DISPLAY1", "screen1                 \\\\.\\DISPLAY2",
-      "screen2                 \\\\.\\DISPLAY2", "screen3                 auto"},
+     // MAME on Linux names its monitors screen0, screen1 …
+     {"screen0                 screen0", "screen1                 screen1", "screen2                 screen1",
+      "screen3                 auto"},
      {}},
     {"ResolutionItem",
      [](MameOptions& o) {

@@ -21,16 +21,22 @@ TEST(MameFolders, ReadFromMameIniLinesWithQuotesLaterLinesAndMameOwnControllerFo
                                  "samplepath              /new\r\n"
                                  "ctrlrpath               \"/front/ctrlr;/usr/share/games/mame/ctrlr\"\r\n"
                                  "cfg_directory           \"\r\n"
-                                 "# fontpath              /commented\r\n");
+                                 "# fontpath              /commented\r\n"
+                                 "inipath                 $HOME/.mame;/etc/mame\r\n"
+                                 "input_directory         ~/inp\r\n");
   set::MameFolders folders;
   folders.FrontDir = dir.folder();
   folders.FontPath = "/kept";
+  folders.IniDir = "/front/ini";
   ASSERT_TRUE(set::ReadMameFolders(dir / "mame.ini", folders));
   EXPECT_EQ(folders.RomPath, "/games/roms;/more roms");
   EXPECT_EQ(folders.SamplePath, "/new");
   EXPECT_EQ(folders.CtrlrPath, "/front/ctrlr");
   EXPECT_EQ(folders.CfgDir, "");
   EXPECT_EQ(folders.FontPath, "/kept");
+  // MAME's own lists are no folder to write game ini files or find recordings in.
+  EXPECT_EQ(folders.IniDir, "/front/ini");
+  EXPECT_EQ(folders.InpDir, "");
 }
 
 TEST(MameFolders, AnUnreadableMameIniGivesEveryDefaultWithTheCtrlrWord) {

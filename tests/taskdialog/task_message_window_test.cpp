@@ -218,7 +218,12 @@ TEST(TaskDialogEx, VerifyResultIsTheBoxOfTheLastRun) {
     Button(form, "OK")->click();
   });
   EXPECT_TRUE(dialog.VerifyResult());
-  RunShown(dialog, [](TTaskMessageForm& form) { Button(form, "OK")->click(); });
+  bool whileOpen = false;
+  RunShown(dialog, [&](TTaskMessageForm& form) {
+    whileOpen = dialog.VerifyResult();
+    Button(form, "OK")->click();
+  });
+  EXPECT_TRUE(whileOpen) << "the last dialog's value until this one closes";
   EXPECT_FALSE(dialog.VerifyResult());
   dialog.SetOptions({doVerifyChecked});
   RunShown(dialog, [](TTaskMessageForm& form) { Button(form, "OK")->click(); });

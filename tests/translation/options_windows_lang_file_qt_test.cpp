@@ -15,8 +15,8 @@
 #include <QTabWidget>
 #include <QToolTip>
 
+#include "mainwindow/preferences_dialog.h"
 #include "settings/options_dialog.h"
-#include "settings/preferences_dialog.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 #include "translation/lang_translator_qt.h"

@@ -1,4 +1,4 @@
-#include "catalogue/setup_wizard_dialog.h"
+#include "mainwindow/setup_wizard_dialog.h"
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -15,14 +15,14 @@
 #include <filesystem>
 #include <system_error>
 
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/game_list.h"
 #include "catalogue/rom_archive_move.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "platform/process_runner_qt.h"
-#include "romscan/rom_scan_command_qt.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
@@ -316,6 +316,7 @@ bool TForm5::SaveScanResult(std::string* error) {
   if (result_.hasMameBuild) settings.WriteText(set::kUiSection, "mameversion", result_.mameVersionText);
   // The list opens on the games that can be played.
   settings.WriteInt(set::kUiSection, "list", static_cast<int>(cat::ListMode::Available));
+  window_->UpdateSupportFileColumns();
   WriteBiosInis();
   return true;
 }

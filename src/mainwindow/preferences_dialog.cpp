@@ -1,4 +1,4 @@
-#include "settings/preferences_dialog.h"
+#include "mainwindow/preferences_dialog.h"
 
 #include <QAction>
 #include <QButtonGroup>
@@ -14,6 +14,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
@@ -115,15 +118,95 @@ QLineEdit* NewReadOnlyEdit(const char* name) {
   return edit;
 }
 
-// A page for one arcade controller: whether it steers the program, and where its maker is found.
-QWidget* NewControllerPage(const char* pageName, const char* boxName, const QString& caption, const char* linkName,
-                           const QString& address) {
-  auto* page = Named(new QWidget, pageName);
+// An arcade control panel: a stick and two rows of buttons, the same on every controller page.
+QPixmap ControlPanelPicture() {
+  QPixmap picture(220, 110);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(QColor(0x26, 0x2b, 0x33));
+  painter.drawRoundedRect(QRectF(2, 14, 216, 90), 14, 14);
+  painter.setBrush(QColor(0x9a, 0xa0, 0xa6));
+  painter.drawRect(QRectF(43, 36, 6, 34));
+  painter.setBrush(QColor(0xd6, 0x28, 0x28));
+  painter.drawEllipse(QPointF(46, 34), 14, 14);
+  const QColor colours[] = {Qt::red, Qt::yellow, Qt::green, Qt::blue, Qt::white, QColor(0xff, 0x80, 0x00)};
+  for (int i = 0; i < 6; ++i) {
+    painter.setBrush(colours[i]);
+    painter.drawEllipse(QPointF(110 + (i % 3) * 34, 48 + (i / 3) * 30), 11, 11);
+  }
+  return picture;
+}
+
+// The controller's name on a badge.
+QPixmap ControllerBadge(const QString& name) {
+  QPixmap picture(220, 60);
+  picture.fill(Qt::transparent);
+  QPainter painter(&picture);
+  painter.setRenderHint(QPainter::Antialiasing);
+  QLinearGradient ground(0, 0, 220, 0);
+  ground.setColorAt(0, QColor(0x1d, 0x35, 0x57));
+  ground.setColorAt(1, QColor(0x45, 0x7b, 0x9d));
+  painter.setPen(Qt::NoPen);
+  painter.setBrush(ground);
+  painter.drawRoundedRect(QRectF(2, 2, 216, 56), 10, 10);
+  QFont font = painter.font();
+  font.setPixelSize(26);
+  font.setBold(true);
+  painter.setFont(font);
+  painter.setPen(Qt::white);
+  painter.drawText(QRectF(2, 2, 216, 56), Qt::AlignCenter, name);
+  return picture;
+}
+
+QLabel* NewPicture(const char* name, const QPixmap& picture) {
+  auto* label = Named(new QLabel, name);
+  label->setPixmap(picture);
+  return label;
+}
+
+struct ControllerPage {
+  const char* page;
+  const char* box;
+  const char* caption;
+  const char* link;
+  const char* address;
+  const char* name;
+  const char* badge;  // the picture with the controller's name
+  const char* panel;  // the control panel's picture
+};
+
+// A page for one arcade controller: whether it steers the program, where its maker is found, and
+// two pictures.
+QWidget* NewControllerPage(const ControllerPage& spec) {
+  auto* page = Named(new QWidget, spec.page);
   auto* layout = new QVBoxLayout(page);
-  layout->addWidget(NewCheckBox(boxName, caption));
-  layout->addWidget(Named(new QLabel(address), linkName));
+  layout->addWidget(NewCheckBox(spec.box, QString::fromLatin1(spec.caption)));
+  layout->addWidget(Named(new QLabel(QString::fromLatin1(spec.address)), spec.link));
+  auto* pictures = new QHBoxLayout;
+  pictures->addWidget(NewPicture(spec.badge, ControllerBadge(QString::fromLatin1(spec.name))));
+  pictures->addWidget(NewPicture(spec.panel, ControlPanelPicture()));
+  pictures->addStretch();
+  layout->addLayout(pictures);
   layout->addStretch();
   return page;
+}
+
+constexpr ControllerPage kControllerPages[] = {
+    {"TabSheet6", "xarcadegui", "Use X-Arcade to navigate GUI", "Label21", "www.xgaming.com", "X-Arcade", "Image1",
+     "Image4"},
+    {"TabSheet7", "hotrodgui", "Use HotRod to navigate GUI", "Label23", "www.hanaho.com", "HotRod", "Image2", "Image5"},
+    {"TabSheet8", "slikstikgui", "Use SlikStik to navigate GUI", "Label22", "www.slikstik.com", "SlikStik", "Image3",
+     "Image6"},
+};
+
+// A control and the caption the form layout put beside it are enabled together.
+void SetEnabledWithLabel(QWidget* dialog, QWidget* control, bool enabled) {
+  control->setEnabled(enabled);
+  for (QFormLayout* form : dialog->findChildren<QFormLayout*>()) {
+    if (QWidget* label = form->labelForField(control)) label->setEnabled(enabled);
+  }
 }
 
 // A colour box: a button showing the colour, with its caption beside it.
@@ -147,15 +230,9 @@ TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   pages->addTab(NewFrontEndFoldersPage(), QStringLiteral("Folders"));
   pages->addTab(NewMameFoldersPage(), QStringLiteral("Mame"));
   pages->addTab(NewAppearancePage(), QStringLiteral("Appearance"));
-  pages->addTab(NewControllerPage("TabSheet6", "xarcadegui", QStringLiteral("Use X-Arcade to navigate GUI"), "Label21",
-                                  QStringLiteral("www.xgaming.com")),
-                QStringLiteral("X-Arcade"));
-  pages->addTab(NewControllerPage("TabSheet7", "hotrodgui", QStringLiteral("Use HotRod to navigate GUI"), "Label23",
-                                  QStringLiteral("www.hanaho.com")),
-                QStringLiteral("HotRod"));
-  pages->addTab(NewControllerPage("TabSheet8", "slikstikgui", QStringLiteral("Use SlikStik to navigate GUI"), "Label22",
-                                  QStringLiteral("www.slikstik.com")),
-                QStringLiteral("SlikStik"));
+  for (const ControllerPage& controller : kControllerPages) {
+    pages->addTab(NewControllerPage(controller), QString::fromLatin1(controller.name));
+  }
 
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(NewButton("Button4", QStringLiteral("Default")));
@@ -458,9 +535,8 @@ void TForm4::ControllerBoxClicked(const char* box, bool checked) {
 
 void TForm4::UpdateEnabledControls() {
   const bool cycle = CheckBox("cycle")->isChecked();
-  for (const char* name : {"Label3", "cycletimer", "cyclesnaps", "cycletabs"}) Control(name)->setEnabled(cycle);
-  const bool scale = !CheckBox("stretchssyesno")->isChecked();
-  for (const char* name : {"Label1", "scaletimes"}) Control(name)->setEnabled(scale);
+  for (const char* name : {"cycletimer", "cyclesnaps", "cycletabs"}) SetEnabledWithLabel(this, Control(name), cycle);
+  SetEnabledWithLabel(this, ComboBox("scaletimes"), !CheckBox("stretchssyesno")->isChecked());
 }
 
 void TForm4::Button4Click() {
@@ -490,6 +566,7 @@ void TForm4::SetHintsShown(bool shown) {
   for (QWidget* widget : watched) {
     widget->removeEventFilter(this);
     widget->installEventFilter(this);
+    widget->setToolTipDuration(kHintPauseMs);
   }
 }
 

@@ -11,6 +11,7 @@
 
 #include "catalogue/catalogue_file.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
@@ -19,7 +20,6 @@
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
 #include "settings/preference_values.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings.h"
 #include "translation/program_strings_qt.h"
 

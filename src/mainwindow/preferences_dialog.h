@@ -39,6 +39,9 @@ class TForm4 : public QDialog {
   using ColourChooser = std::function<std::optional<QColor>(const QColor& current)>;
   using Messenger = std::function<void(QMessageBox::Icon icon, const QString& text)>;
 
+  // How long a hint of the program stays up before it hides by itself.
+  static constexpr int kHintPauseMs = 8000;
+
   explicit TForm4(QWidget* parent = nullptr);
 
   // Shows the dialog modally; QDialog::Accepted when OK applied everything.
@@ -93,6 +96,7 @@ class TForm4 : public QDialog {
   void mamefiledisplayAfterDialog(const QString& fileName, bool confirmed);
   // Hints on the options page, the MAME options dialog's pages and this dialog's first page.
   void SetHintsShown(bool shown);
+  bool HintsShown() const { return hintsShown_; }
   // Escape and the close box: the controls return to what was shown or last applied.
   void reject() override;
 

@@ -1,4 +1,4 @@
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -10,22 +10,24 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QProgressBar>
+#include <QHeaderView>
 #include <QTimer>
 #include <cerrno>
+#include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
 #include <set>
 #include <string>
 #include <vector>
 
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/favorites.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -157,7 +159,14 @@ TEST_P(InitializeRomsEndToEnd, ReplacesTheCatalogueAndListsTheAvailableSets) {
   Form4->CheckBox("keepcounters")->setChecked(c.resetCounters);
   Form4->CheckBox("keepfavorites")->setChecked(c.resetFavorites);
   Form1->gameList()->SearchBox()->setText("gal");
+  // catver.ini added while the program runs: the new list has a Category column.
+  ASSERT_FALSE(Form1->CatverPresent());
+  Write("catver.ini", "[Category]\r\nnosuchset=Maze\r\n");
   Initialise(/*tickVerification=*/true);
+  EXPECT_TRUE(Form1->CatverPresent());
+  EXPECT_GT(Form1->gameList()->View()->ReportView()->header()->sectionSize(3), 0);
+  EXPECT_FALSE(command_->Dialog()->CustomIcon().isNull());
+  EXPECT_TRUE(command_->Dialog()->ApplicationIsParent());
 
   EXPECT_TRUE(replaced_);
   EXPECT_TRUE(okEnabled_);
@@ -341,9 +350,9 @@ struct PreferencesCase {
 
 void PrintTo(const PreferencesCase& c, std::ostream* os) { *os << c.name; }
 
-class PreferencesRescan : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
+class RescanAfterPreferences : public InitializeRoms, public ::testing::WithParamInterface<PreferencesCase> {};
 
-TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
+TEST_P(RescanAfterPreferences, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked) {
   const PreferencesCase& c = GetParam();
   WriteMame("cat list.xml");
   Start();
@@ -366,7 +375,7 @@ TEST_P(PreferencesRescan, RunsTheScanOnlyWhenTheRomFolderChangedAndAutoIsTicked)
   EXPECT_FALSE(command_->RescanPending());
 }
 
-INSTANTIATE_TEST_SUITE_P(Changes, PreferencesRescan,
+INSTANTIATE_TEST_SUITE_P(Changes, RescanAfterPreferences,
                          ::testing::Values(PreferencesCase{"RomFolderChanged", true, true, true},
                                            PreferencesCase{"NothingChanged", false, true, false},
                                            PreferencesCase{"AutoNotTicked", true, false, false}),

@@ -1,4 +1,4 @@
-#include "catalogue/setup_wizard_dialog.h"
+#include "mainwindow/setup_wizard_dialog.h"
 
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -20,14 +20,14 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
 #include "catalogue/game_list.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -93,7 +93,7 @@ class FirstRun : public test::ProgramFolderTest {
   void ScanWithNext() {
     Button("Button2")->click();
     Form5->findChild<QCheckBox*>("showbadroms")->setChecked(true);
-    ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 60000));
+    ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 180000));
     status_ = Text("vordering2");
   }
   Lines ListedRoms() const {

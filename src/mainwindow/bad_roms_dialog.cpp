@@ -1,4 +1,4 @@
-#include "catalogue/bad_roms_dialog.h"
+#include "mainwindow/bad_roms_dialog.h"
 
 #include <QApplication>
 #include <QPlainTextEdit>

@@ -1,4 +1,4 @@
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -9,17 +9,18 @@
 #include <chrono>
 
 #include "catalogue/articles.h"
-#include "catalogue/bad_roms_dialog.h"
 #include "catalogue/catalogue_file.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/toolbar_images.h"
 #include "platform/process_runner_qt.h"
 #include "romscan/rom_path.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
-#include "settings/preferences_dialog.h"
 #include "settings/settings_schema.h"
 #include "taskdialog/task_dialog_job_qt.h"
 #include "taskdialog/task_dialog_qt.h"
@@ -90,7 +91,8 @@ void RomScanCommand::SetUpDialog() {
   scannen_->SetOptions({kt::doProgressBar});
   scannen_->SetCommonButtons({kt::cbOK, kt::cbCancel});
   scannen_->SetDialogPosition(kt::dpOwnerFormCenter);
-  scannen_->SetApplicationIsParent(false);
+  scannen_->SetApplicationIsParent(true);
+  if (window_->Images() != nullptr) scannen_->SetCustomIcon(window_->Images()->Image(ToolbarImages::kFilterRoms));
   scannen_->SetInstruction(QStringLiteral(" "));
   scannen_->OnDialogCreated = [this](QObject*) { RunListXmlBatch(); };
   scannen_->OnDialogProgress = [this](QObject*, int& pos, kt::TTaskDialogProgressState&) { pos = scanProgress_; };
@@ -230,6 +232,8 @@ void RomScanCommand::PutNewCatalogueInPlace() {
     qWarning("kestrune: %s", error.c_str());
   }
   UpdateSettingsAfterScan(roms);
+  // The new list has categories and player counts when their files were added since the start.
+  window_->UpdateSupportFileColumns();
   rs::RemoveScanFiles(window_->FrontDir());
   if (PreferenceTicked("keepfavorites", false)) ResetFavorites();
   ShowAvailableSets();

@@ -1,4 +1,4 @@
-#include "settings/preferences_dialog.h"
+#include "mainwindow/preferences_dialog.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFormLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -28,7 +29,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
-#include "romscan/rom_scan_command_qt.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
@@ -143,6 +144,40 @@ TEST(PreferencesDialog, PagesInOrderWithTheOptionsPageFirst) {
     EXPECT_EQ(pages->tabText(i), captions[i]);
   }
   EXPECT_EQ(pages->widget(0), dialog.Control("TabSheet2"));
+}
+
+TEST(PreferencesDialog, EachControllerPageShowsTwoPictures) {
+  TForm4 dialog;
+  const std::pair<const char*, std::vector<const char*>> pages[] = {
+      {"TabSheet6", {"Image1", "Image4"}}, {"TabSheet7", {"Image2", "Image5"}}, {"TabSheet8", {"Image3", "Image6"}}};
+  for (const auto& [page, pictures] : pages) {
+    for (const char* name : pictures) {
+      const auto* picture = dialog.Control(page)->findChild<QLabel*>(name);
+      ASSERT_NE(picture, nullptr) << page << " " << name;
+      EXPECT_FALSE(picture->pixmap().isNull()) << name;
+    }
+  }
+  // The same control panel on every page.
+  EXPECT_EQ(dialog.Control<QLabel>("Image4")->pixmap().toImage(), dialog.Control<QLabel>("Image6")->pixmap().toImage());
+}
+
+// A disabled control's caption is disabled with it, so the page shows what can be changed.
+TEST(PreferencesDialog, TheCaptionsOfScaleAndCycleTimeFollowTheirControls) {
+  TForm4 dialog;
+  auto captionOf = [&dialog](const char* control) {
+    for (QFormLayout* form : dialog.findChildren<QFormLayout*>()) {
+      if (QWidget* label = form->labelForField(dialog.Control(control))) return label;
+    }
+    return static_cast<QWidget*>(nullptr);
+  };
+  ASSERT_NE(captionOf("scaletimes"), nullptr);
+  ASSERT_NE(captionOf("cycletimer"), nullptr);
+  for (const bool on : {true, false}) {
+    dialog.CheckBox("stretchssyesno")->setChecked(on);
+    dialog.CheckBox("cycle")->setChecked(on);
+    EXPECT_EQ(captionOf("scaletimes")->isEnabled(), !on);
+    EXPECT_EQ(captionOf("cycletimer")->isEnabled(), on);
+  }
 }
 
 TEST(PreferencesDialog, SelectingOneCycleChoiceClearsTheOther) {
