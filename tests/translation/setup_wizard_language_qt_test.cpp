@@ -9,8 +9,8 @@
 #include <functional>
 #include <string>
 
-#include "catalogue/bad_roms_dialog.h"
-#include "catalogue/setup_wizard_dialog.h"
+#include "mainwindow/bad_roms_dialog.h"
+#include "mainwindow/setup_wizard_dialog.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
