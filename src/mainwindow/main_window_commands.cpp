@@ -395,7 +395,7 @@ void TForm1::OpenUrl(const QString& address) {
     qWarning("kestrune: %s is not a web or mail address; it is not opened", qUtf8Printable(address));
     return;
   }
-  if (!openUrl_(url)) Report(QStringLiteral("No program of the desktop opens %1.").arg(address));
+  if (!openUrl_(url)) Report(ProgramQText(kestrune::translation::kSNoProgramOpens).arg(address));
 }
 
 // The README beside the program or in the program folder, else the copy built into the program,
@@ -416,11 +416,11 @@ QString TForm1::HelpFile() {
 void TForm1::ShowHelp() {
   const QString readme = HelpFile();
   if (readme.isEmpty()) {
-    Report(QStringLiteral("The help cannot be shown: its README.md could not be written to a temporary folder."));
+    Report(ProgramQText(kestrune::translation::kSHelpNotWritten));
     return;
   }
   if (!openUrl_(QUrl::fromLocalFile(readme))) {
-    Report(QStringLiteral("No program of the desktop opens the help, %1.").arg(readme));
+    Report(ProgramQText(kestrune::translation::kSNoProgramOpensHelp).arg(readme));
   }
 }
 

@@ -110,6 +110,9 @@ enum ProgramStringId : std::uint32_t {
   kSMameListUnfinished = 1095,
   kSCannotOpenFile = 1096,
   kSCannotReadFile = 1097,
+  kSNoProgramOpens = 1098,
+  kSHelpNotWritten = 1099,
+  kSNoProgramOpensHelp = 1100,
 };
 
 struct ProgramStringEntry {
@@ -227,6 +230,10 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSMameListUnfinished, "SMameListUnfinished", "MAME has not finished its game list."},
     {kSCannotOpenFile, "SCannotOpenFile", "Cannot open file \"%1\": %2"},
     {kSCannotReadFile, "SCannotReadFile", "Cannot read file \"%1\": %2"},
+    {kSNoProgramOpens, "SNoProgramOpens", "No program of the desktop opens %1."},
+    {kSHelpNotWritten, "SHelpNotWritten",
+     "The help cannot be shown: its README.md could not be written to a temporary folder."},
+    {kSNoProgramOpensHelp, "SNoProgramOpensHelp", "No program of the desktop opens the help, %1."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).
