@@ -58,8 +58,8 @@ bool MameLauncher::CheckMameFile() {
   return false;
 }
 
-bool MameLauncher::SelectedGame(cat::Tgameinfo& record, int& row) {
-  row = window_->gameList()->View()->SelectedRow();
+bool MameLauncher::SelectedGame(cat::Tgameinfo& record) {
+  const int row = window_->gameList()->View()->SelectedRow();
   if (row < 0) return false;
   record = window_->gameList()->List().Record(row);
   if (!cat::IsMameSetName(record.romname)) {
@@ -95,13 +95,11 @@ void MameLauncher::PlayGame() {
   playbackRunning_ = false;
   if (!CheckMameFile()) return;
   cat::Tgameinfo record;
-  int row = -1;
-  if (!SelectedGame(record, row)) return;
+  if (!SelectedGame(record)) return;
   SetConsoleFor(record.romname);
   window_->CycleTimer()->stop();
   if (window_->Panes() != nullptr) window_->Panes()->StopMovie();
   playing_ = record;
-  playingRow_ = row;
   if (!Start(kind, record.romname)) return;
   cat::CountStart(playing_);
   // The row's state, beside its icon: the game has an input recording now.
@@ -114,8 +112,7 @@ void MameLauncher::PlaybackGame() {
   if (RefusedWhileRunning()) return;
   if (!CheckMameFile()) return;
   cat::Tgameinfo record;
-  int row = -1;
-  if (!SelectedGame(record, row)) return;
+  if (!SelectedGame(record)) return;
   const std::filesystem::path inp = cat::FindSetFile(window_->GetFolders().inp, record.romname + ".inp");
   if (inp.empty()) return;
   SetConsoleFor(record.romname);
@@ -127,7 +124,6 @@ void MameLauncher::PlaybackGame() {
   }
   playbackRunning_ = true;
   playing_ = record;
-  playingRow_ = row;
   Start(cat::PlayKind::Playback, record.romname, inp.filename().string());
 }
 

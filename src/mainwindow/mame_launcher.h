@@ -39,7 +39,7 @@ class MameLauncher : public QObject {
   bool RefusedWhileRunning();
   bool CheckMameFile();
   void CountPlay();
-  bool SelectedGame(kestrune::catalogue::Tgameinfo& record, int& row);
+  bool SelectedGame(kestrune::catalogue::Tgameinfo& record);
   void SetConsoleFor(const std::string& romname);
   // recording: the playback's file name as found on disk; empty for "<set>.inp".
   bool Start(kestrune::catalogue::PlayKind kind, const std::string& romname, const std::string& recording = {});
@@ -51,7 +51,6 @@ class MameLauncher : public QObject {
   bool playbackRunning_ = false;
   bool ending_ = false;
   kestrune::catalogue::Tgameinfo playing_;
-  int playingRow_ = -1;
   QElapsedTimer playStart_;
 };
 

@@ -518,7 +518,7 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
   ApplyMameIniLines(lines, target);
   if (defaults) {
     // Every folder comes from the file, so that writing it back changes none the user did not change.
-    ApplyMameFolderLines(lines, folders, !folders.IniDir.empty());
+    ApplyMameFolderLines(lines, folders, /*keepProgramFolders=*/true);
     romPath = folders.RomPath.empty() ? romPath : folders.RomPath;
     ReadBiosInis(result, folders.IniDir);
     ReadMameOwnPaths(lines, folders);
