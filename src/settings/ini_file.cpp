@@ -73,14 +73,6 @@ void IniFile::LoadFromText(std::string_view bytes, LineBytes lineBytes) {
   }
 }
 
-void IniFile::LoadFromLines(const std::vector<std::string>& lines) {
-  Clear();
-  std::size_t current = std::string_view::npos;
-  for (const std::string& line : lines) {
-    ParseLine(StripByteOrderMark(line, lines.front()), current);
-  }
-}
-
 void IniFile::ParseLine(std::string_view line, std::size_t& current) {
   line = platform::TrimBlanks(line);
   if (line.empty() || line.front() == ';') {

@@ -47,8 +47,6 @@ class IniFile {
                           LineBytes bytes = LineBytes::kDecoded);
   // Replaces the contents with a file's bytes, read by the same rules as LoadFromFile.
   void LoadFromText(std::string_view text, LineBytes bytes = LineBytes::kDecoded);
-  // Replaces the contents with already decoded lines.
-  void LoadFromLines(const std::vector<std::string>& lines);
   void Clear();
 
   std::string ReadString(std::string_view section, std::string_view key, std::string_view defaultValue) const;

@@ -159,13 +159,21 @@ void TLangCore::OpenLanguageFile(const Language& language) {
     }
   });
   if (!file_->LoadError().empty()) Report(file_->LoadError());
-  const std::vector<TLangIniFile::Entry>& entries = file_->SectionEntries(kResourceStringsSection);
-  for (std::size_t i = 0; i < entries.size(); ++i)
-    resourceKeys_.try_emplace(std::string(NumberOfKey(entries[i].first)), i);
+  const std::string codePage = LegacyCodePageOf(language.name);
+  for (const auto& [key, value] : file_->SectionEntries(kResourceStringsSection)) {
+    const auto [place, added] = resourceTexts_.try_emplace(std::string(NumberOfKey(key)));
+    if (!added || !AcceptsValue(kResourceStringsSection, key, value)) continue;
+    std::string error;
+    place->second = DecodeLangLiteral(value, &error, codePage);
+    if (!place->second) {
+      Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
+      place->second = std::string();
+    }
+  }
 }
 
 void TLangCore::CloseLanguageFile() {
-  resourceKeys_.clear();
+  resourceTexts_.clear();
   file_.reset();
 }
 
@@ -182,7 +190,7 @@ void TLangCore::TranslateObject(LangObject& object) {
   const std::string section = object.ClassName();
   const std::string fileName = file_->FileName().string();
   const std::string codePage = LegacyCodePageOf(currentLang_);
-  for (const auto& [key, value] : file_->ReadSectionValues(section)) {
+  for (const auto& [key, value] : file_->SectionEntries(section)) {
     if (!AcceptsValue(section, key, value)) continue;
     const PathOutcome outcome = ApplyPropertyPath(object, key, value, codePage);
     if (outcome.status == PathOutcome::kFailed) Report(fileName + ": [" + section + "] " + key + ": " + outcome.error);
@@ -192,14 +200,8 @@ void TLangCore::TranslateObject(LangObject& object) {
 std::optional<std::string> TLangCore::TranslateResString(std::uint32_t identifier) const {
   std::lock_guard lock(languageLock_);
   if (!file_) return std::nullopt;
-  const auto found = resourceKeys_.find(std::to_string(identifier));
-  if (found == resourceKeys_.end()) return std::nullopt;
-  const auto& [key, value] = file_->SectionEntries(kResourceStringsSection)[found->second];
-  if (!AcceptsValue(kResourceStringsSection, key, value)) return std::nullopt;
-  std::string error;
-  if (std::optional<std::string> text = DecodeLangLiteral(value, &error, LegacyCodePageOf(currentLang_))) return text;
-  Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
-  return std::string();
+  const auto found = resourceTexts_.find(std::to_string(identifier));
+  return found == resourceTexts_.end() ? std::nullopt : found->second;
 }
 
 void TLangCore::RegisterManager(TLangManager* manager) {

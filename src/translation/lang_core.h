@@ -109,9 +109,10 @@ class TLangCore {
   std::string currentLang_;
   std::vector<Language> languages_;
   std::unique_ptr<TLangIniFile> file_;
-  // The number part of each key of the file's ResourceStrings section -> the first entry with it. The
-  // core never changes the file, so the positions stay valid until the file is closed.
-  std::unordered_map<std::string, std::size_t> resourceKeys_;
+  // The number part of each key of the file's ResourceStrings section -> the text of the first entry with
+  // it, decoded once when the file opens (none: the value is too long, and the program's own text is
+  // used). Look-ups come from every message and progress text, also from the scan's worker thread.
+  std::unordered_map<std::string, std::optional<std::string>> resourceTexts_;
   std::vector<TLangManager*> managers_;
   THook hook_;
   Reporter reporter_;
