@@ -14,7 +14,8 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
-#include "settings/options_dialog.h"
+#include "settings/mame_options.h"
+#include "settings/option_file_reader.h"
 #include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;
@@ -117,8 +118,7 @@ void MameLauncher::PlaybackGame() {
   if (inp.empty()) return;
   SetConsoleFor(record.romname);
   // With no video MAME shows nothing of a playback but what it writes: that goes to the terminal.
-  namespace set = kestrune::settings;
-  if (Form2 != nullptr && Form2->Options().Number(set::Option::render) == set::kRenderNone) {
+  if (PlaysWithoutVideo(record.romname)) {
     runner_.SetShowState(ProcessRunner::ShowState::Normal);
     runner_.SetConsoleOptions(ProcessRunner::ConsoleOptions::OwnerData);
   }
@@ -150,6 +150,20 @@ bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname, const s
   }
   runner_.WriteLine(QStringLiteral(" "));
   return true;
+}
+
+// What the game's own ini file, else mame.ini, chooses: the options dialog holds whatever it showed last.
+bool MameLauncher::PlaysWithoutVideo(const std::string& romname) const {
+  namespace set = kestrune::settings;
+  set::MameOptions options;
+  set::ResetMameOptions(options);
+  set::MameFolders folders;
+  folders.FrontDir = window_->FrontDir();
+  folders.IniDir = window_->GetFolders().ini;
+  folders.InpDir = window_->GetFolders().inp;
+  const bool read = set::ReadMameIni(set::OptionsMode::GameOptions, options, folders, romname, nullptr) ||
+                    set::ReadMameIni(set::OptionsMode::DefaultOptions, options, folders, "", nullptr);
+  return read && options.Number(set::Option::render) == set::kRenderNone;
 }
 
 void MameLauncher::CountPlay() {

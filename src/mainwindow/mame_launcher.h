@@ -39,6 +39,7 @@ class MameLauncher : public QObject {
   bool RefusedWhileRunning();
   bool CheckMameFile();
   void CountPlay();
+  bool PlaysWithoutVideo(const std::string& romname) const;
   bool SelectedGame(kestrune::catalogue::Tgameinfo& record);
   void SetConsoleFor(const std::string& romname);
   // recording: the playback's file name as found on disk; empty for "<set>.inp".

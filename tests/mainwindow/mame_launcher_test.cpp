@@ -29,7 +29,6 @@
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/option_file_writer.h"
-#include "settings/options_dialog.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 
@@ -247,8 +246,8 @@ TEST_F(MameLauncherTest, APlaybackWithoutVideoShowsMamesOutput) {
   WriteFakeMame();
   Start(ThreeGames());
   Write("inp/pacman.inp", "recording");
+  Write("mame.ini", "video                   none\r\n");
   Select("pacman");
-  Form2->Options().SetNumber(set::Option::render, set::kRenderNone);
   Trigger("PlaybackGamerecord1");
   ASSERT_TRUE(Form1->Launcher()->IsRunning());
   EXPECT_EQ(Form1->Launcher()->Runner().GetShowState(), kestrune::platform::ProcessRunner::ShowState::Normal);
