@@ -47,6 +47,7 @@ struct ReadRow {
   int number = 0;
   std::span<const std::string_view> values = {};
   std::string_view fixed = {};
+  std::span<const std::string_view> oldValues = {};  // older names of `values`, item for item
 };
 
 constexpr int kUnchanged = -1;
@@ -56,13 +57,14 @@ constexpr ReadRow Starts(std::string_view text, Effect effect, Option option = O
 }
 constexpr ReadRow FlagRow(std::string_view text, Option option) { return Starts(text, Effect::Flag, option); }
 constexpr ReadRow ChoiceRow(std::string_view text, Option option, std::span<const std::string_view> values,
-                            int otherwise = kUnchanged) {
+                            int otherwise = kUnchanged, std::span<const std::string_view> oldValues = {}) {
   return {.test = Test::StartsWith,
           .text = text,
           .effect = Effect::Choice,
           .option = option,
           .number = otherwise,
-          .values = values};
+          .values = values,
+          .oldValues = oldValues};
 }
 constexpr ReadRow SaveFileRow(std::string_view key, Option box, Option file, std::string_view defaultFile) {
   return {.test = Test::Holds,
@@ -75,10 +77,10 @@ constexpr ReadRow SaveFileRow(std::string_view key, Option box, Option file, std
 
 constexpr std::array<std::string_view, 2> kFilterValues{"0", "1"};
 
-#define KESTRUNE_SCREEN_ROWS(text, n, group)                                    \
-  ChoiceRow("screen" text, Option::screenshow##n, kScreenValues, 2),            \
-      Starts("aspect" text, Effect::Aspect, Option::aspect##n##auto, group),    \
-      Starts("resolution" text, Effect::Resolution, Option::ressize##n, group), \
+#define KESTRUNE_SCREEN_ROWS(text, n, group)                                                \
+  ChoiceRow("screen" text, Option::screenshow##n, kScreenValues, 2, kWindowsScreenValues), \
+      Starts("aspect" text, Effect::Aspect, Option::aspect##n##auto, group),                \
+      Starts("resolution" text, Effect::Resolution, Option::ressize##n, group),             \
       ChoiceRow("view" text, Option::view##n, kViewValues, 0)
 
 // The tests in the order they are tried; the first that matches handles the line. The texts are
@@ -211,9 +213,9 @@ std::string Unquoted(std::string_view value) {
 
 void SetChoice(const ReadRow& row, MameOptions& options, std::string_view value) {
   auto found = std::find(row.values.begin(), row.values.end(), value);
-  if (found == row.values.end() && row.values.data() == kScreenValues.data()) {
-    const auto old = std::find(kWindowsScreenValues.begin(), kWindowsScreenValues.end(), value);
-    if (old != kWindowsScreenValues.end()) found = row.values.begin() + (old - kWindowsScreenValues.begin());
+  if (found == row.values.end()) {
+    const auto old = std::find(row.oldValues.begin(), row.oldValues.end(), value);
+    if (old != row.oldValues.end()) found = row.values.begin() + (old - row.oldValues.begin());
   }
   if (found != row.values.end()) {
     options.SetNumber(row.option, static_cast<int>(found - row.values.begin()));
