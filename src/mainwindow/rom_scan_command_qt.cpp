@@ -153,7 +153,6 @@ void RomScanCommand::ShowInstruction(const QString& text) {
 
 void RomScanCommand::RunListXmlBatch() {
   scanning_ = true;
-  cancelRequested_ = false;
   rs::RemoveScanFiles(window_->FrontDir());
   scannen_->SetButtonEnabled(kOkButton, false);
   scannen_->SetProgressBarMax(100);
@@ -193,11 +192,12 @@ rs::ScanPassParams RomScanCommand::PassParams() {
 
 void RomScanCommand::PassEnded(bool succeeded, QString message) {
   // Called from the job's own signal: it goes once the signal has returned.
+  const bool cancelled = job_->IsCancelled();
   job_.release()->deleteLater();
   // A worker that gave up early must not leave MAME writing on.
   if (mameini_->IsRunning()) mameini_->Terminate();
   // A pass that ended well just as Cancel was pressed is not used either.
-  if (cancelRequested_) {
+  if (cancelled) {
     succeeded = false;
     message = ProgramQText(kestrune::translation::kSScanCancelled);
   }
@@ -212,7 +212,6 @@ void RomScanCommand::PassEnded(bool succeeded, QString message) {
 }
 
 void RomScanCommand::CancelScan() {
-  cancelRequested_ = true;
   if (job_) job_->Cancel();
   // The worker sees MAME's end and stops reading; PassEnded follows and leaves the old catalogue.
   if (mameini_->IsRunning()) mameini_->Terminate();

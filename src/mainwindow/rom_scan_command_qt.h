@@ -87,7 +87,6 @@ class RomScanCommand : public QObject {
   ModalRunner modalRunner_;
   bool rescanPending_ = false;
   bool scanning_ = false;
-  bool cancelRequested_ = false;
 
   // ScanProgress: written by the worker, read by the dialog's progress event.
   std::atomic<int> scanProgress_{0};

@@ -238,7 +238,6 @@ void TForm5::ShowInstruction(const QString& text) {
 
 void TForm5::RunListXmlBatch() {
   vordering2_->setText(ProgramQText(pt::kSGettingInfo));
-  cancelRequested_ = false;
   rs::RemoveScanFiles(frontDir_);
   const QString frontDir = QString::fromStdString(frontDir_);
   mameRun_.Start();
@@ -276,9 +275,10 @@ rs::ScanPassParams TForm5::PassParams() {
 
 void TForm5::PassEnded(bool succeeded, QString message) {
   // Called from the job's own signal: it goes once the signal has returned.
+  const bool cancelled = job_->IsCancelled();
   job_.release()->deleteLater();
   if (mameini2_->IsRunning()) mameini2_->Terminate();
-  if (cancelRequested_) {
+  if (cancelled) {
     succeeded = false;
     message = ProgramQText(pt::kSScanCancelled);
   }
@@ -353,7 +353,6 @@ void TForm5::ScanFailed(const QString& message) {
 }
 
 void TForm5::CancelScan() {
-  cancelRequested_ = true;
   if (job_) job_->Cancel();
   // The worker sees MAME's end and stops; PassEnded follows and saves nothing.
   if (mameini2_->IsRunning()) mameini2_->Terminate();

@@ -101,7 +101,6 @@ class TForm5 : public QDialog {
   std::string mameFile_;
   bool userMameIni_ = false;  // the program folder had a mame.ini when the wizard opened
   bool scanning_ = false;
-  bool cancelRequested_ = false;
   std::unique_ptr<TaskDialogJob> job_;
   kestrune::romscan::MameListRun mameRun_;
   kestrune::romscan::ScanPassResult result_;
