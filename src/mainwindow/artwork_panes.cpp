@@ -491,11 +491,18 @@ void ArtworkPanes::RunPendingRefresh() {
   changes_ = 0;
   moves_ = 0;
   if (!moveOnly) {
-    ShowSelectedGame();
-    if (window_->TabsHidden()) ShowHistoryInfo();
+    RefreshNow();
   } else if (IsFolderPicturePage(pageControl_->currentIndex())) {
     ShowSelectedGame();
   }
+}
+
+void ArtworkPanes::RefreshNow() {
+  refresh_->stop();
+  changes_ = 0;
+  moves_ = 0;
+  ShowSelectedGame();
+  if (window_->TabsHidden()) ShowHistoryInfo();
 }
 
 void ArtworkPanes::ListKeyReleased() {

@@ -50,6 +50,9 @@ class ArtworkPanes : public QObject {
 
   // Refreshes the active page for the selected game, then the list's INI/INP panels.
   void ShowSelectedGame();
+  // Every pane (the texts under the snapshot too) shows the selected game at once, and a refresh the
+  // selection already asked for is dropped.
+  void RefreshNow();
   // Rebuilds the history and mameinfo text under the snapshot (tabs hidden).
   void ShowHistoryInfo();
   // A list mode was chosen: every picture shows the default picture and the texts are emptied.

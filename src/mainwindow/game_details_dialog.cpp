@@ -142,8 +142,7 @@ void TForm12::Step(int delta) {
   list->View()->SelectRow(next);
   // A step chooses a game; it is not a move through the list that waits for a key to be let go, so
   // every pane (an archive's pictures, the history, the movie, the texts) follows it at once.
-  Form1->Panes()->ShowSelectedGame();
-  if (Form1->TabsHidden()) Form1->Panes()->ShowHistoryInfo();
+  Form1->Panes()->RefreshNow();
   ShowGame(list->List().Record(next));
 }
 
