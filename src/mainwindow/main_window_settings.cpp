@@ -222,8 +222,9 @@ void TForm1::SetBigToolbar(bool big) {
   bar->setIconSize(big ? QSize(32, 32) : QSize(16, 16));
   bar->setFixedHeight(big ? 44 : 30);
   // Each button keeps its size whatever image or state it shows, so the ones beside it never move.
-  const QSize button = big ? QSize(39, 38) : QSize(25, 25);
-  const QSize dropDown = big ? QSize(52, 38) : QSize(40, 25);
+  const int height = big ? 38 : 25;
+  const QSize button(ToolbarButtonWidth(!big), height);
+  const QSize dropDown(ToolbarDropDownWidth(!big), height);
   for (QAction* control : menus_->ToolbarControls()) {
     if (auto* tool = qobject_cast<QToolButton*>(bar->widgetForAction(control))) {
       tool->setFixedSize(tool->menu() != nullptr ? dropDown : button);

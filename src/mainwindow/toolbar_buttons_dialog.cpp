@@ -164,9 +164,13 @@ void TForm13::reject() {
   QDialog::reject();
 }
 
+int ToolbarButtonWidth(bool smallIcons) { return smallIcons ? 25 : 39; }
+
+int ToolbarDropDownWidth(bool smallIcons) { return smallIcons ? 40 : 52; }
+
 int CalcToolbarWidth(const TForm13::Checks& checked, bool smallIcons) {
-  const int button = smallIcons ? 25 : 39;
-  const int dropDown = smallIcons ? 40 : 52;
+  const int button = ToolbarButtonWidth(smallIcons);
+  const int dropDown = ToolbarDropDownWidth(smallIcons);
   int width = 0;
   for (int i = 0; i < TForm13::kButtonCount; ++i) {
     if (!checked[i]) continue;

@@ -63,6 +63,9 @@ class TForm13 : public QDialog {
 // each checked drop-down button, 8 for each separator whose group has a checked box; the search box
 // takes no room here. 0 when nothing is checked.
 int CalcToolbarWidth(const TForm13::Checks& checked, bool smallIcons);
+// The fixed width of a tool bar button, and of one with a drop-down arrow, as the tool bar lays them out.
+int ToolbarButtonWidth(bool smallIcons);
+int ToolbarDropDownWidth(bool smallIcons);
 // Which separators stand: after Play; Record/Playback; the list buttons; Options; the two game
 // information buttons; Help.
 std::array<bool, TForm13::kSeparatorCount> SeparatorsShown(const TForm13::Checks& checked);
