@@ -110,8 +110,7 @@ bool MakesObject(std::string_view type) {
 class DecoderSteps {
  public:
   void Add(std::uint64_t steps) {
-    std::uint64_t& open = loops_.empty() ? outside_ : loops_.back().steps;
-    open = SaturatingAdd(open, steps);
+    if (!loops_.empty()) loops_.back().steps = SaturatingAdd(loops_.back().steps, steps);
     total_ = SaturatingAdd(total_, steps);
   }
   // An image was shown: every open loop waits for the next frame's timer once per repeat.
@@ -151,8 +150,9 @@ class DecoderSteps {
     std::uint64_t imagesAtStart;
   };
   std::vector<OpenLoop> loops_;
-  std::array<std::uint64_t, 256> levels_{};  // open loops by nest level
-  std::uint64_t outside_ = 0;
+  // Open loops by nest level, kept beside loops_ so that an ENDL of no open level is turned away without
+  // a walk over every open loop (a movie of many LOOPs and such ENDLs would take quadratic time).
+  std::array<std::uint64_t, 256> levels_{};
   std::uint64_t total_ = 0;
   std::uint64_t imagesShown_ = 0;
 };

@@ -382,6 +382,12 @@ void TZipBaseArchiver::CloseZip() {
   }
 }
 
+TZipBaseArchiver::FileIdentity TZipBaseArchiver::IdentityOf(const struct stat& info) {
+  return FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
+                      static_cast<std::int64_t>(info.st_size),
+                      static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+}
+
 void TZipBaseArchiver::RememberArchiveFile() {
   openedFile_.reset();
   const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
@@ -389,9 +395,7 @@ void TZipBaseArchiver::RememberArchiveFile() {
   if (file == nullptr || ::fstat(file->Handle(), &info) != 0) {
     return;
   }
-  openedFile_ = FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                             static_cast<std::int64_t>(info.st_size),
-                             static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec};
+  openedFile_ = IdentityOf(info);
 }
 
 void TZipBaseArchiver::CheckArchiveUnchanged() const {
@@ -399,11 +403,7 @@ void TZipBaseArchiver::CheckArchiveUnchanged() const {
     return;
   }
   struct stat info {};
-  const bool same =
-      ::stat(NativeFileName(FileName).c_str(), &info) == 0 &&
-      FileIdentity{static_cast<std::uint64_t>(info.st_dev), static_cast<std::uint64_t>(info.st_ino),
-                   static_cast<std::int64_t>(info.st_size),
-                   static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec} == *openedFile_;
+  const bool same = ::stat(NativeFileName(FileName).c_str(), &info) == 0 && IdentityOf(info) == *openedFile_;
   if (!same) {
     throw EZipException(kErrorArchiveChanged, this, {FileName});
   }

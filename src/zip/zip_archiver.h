@@ -15,6 +15,8 @@
 #include "zip/zip_search.h"
 #include "zip/zip_stream.h"
 
+struct stat;
+
 // The archiver component: its properties and options, its events with their dispatchers, and opening
 // and closing archives.
 namespace kestrune::zip {
@@ -360,6 +362,7 @@ class TZipBaseArchiver : public TComponent {
     std::int64_t modified = 0;  // nanoseconds
     bool operator==(const FileIdentity&) const = default;
   };
+  static FileIdentity IdentityOf(const struct stat& info);
   std::optional<FileIdentity> openedFile_;
   bool createdFile_ = false;  // opening made the archive's file
   TZipPrompter defaultPrompter_;

@@ -499,13 +499,12 @@ void TZipUpdater::CopyEntry(const TDirItem& item) {
   try {
     const auto offset = static_cast<std::int64_t>(item.LocalHeaderOffset);
     const std::int64_t archiveSize = old_.Size();
-    if (offset < 0 || offset + static_cast<std::int64_t>(TLocalHeader::kSize) > archiveSize) {
-      throw EZipException(7, &zip_);
-    }
     const auto headerBytes = old_.ReadAt(offset, TLocalHeader::kSize);
     TLocalHeader local = TLocalHeader::Parse(headerBytes.data());
     const auto variable = old_.ReadAt(offset + static_cast<std::int64_t>(TLocalHeader::kSize),
                                       std::size_t{local.NameLength} + local.ExtraLength);
+    const std::string_view localExtra(reinterpret_cast<const char*>(variable.data()) + local.NameLength,
+                                      local.ExtraLength);
     const std::int64_t dataStart = offset + static_cast<std::int64_t>(TLocalHeader::kSize + variable.size());
     std::uint64_t length = item.CompressedSize;
     if (static_cast<std::uint64_t>(archiveSize - dataStart) < length) {
@@ -515,14 +514,10 @@ void TZipUpdater::CopyEntry(const TDirItem& item) {
       const auto at = dataStart + static_cast<std::int64_t>(length);
       const bool signature = archiveSize - at >= 4 && GetLE32(old_.ReadAt(at, 4).data()) == kDataDescriptorSignature;
       // The descriptor's sizes are 8 bytes when the local header (not the central one) has a ZIP64 block.
-      const std::string_view localExtra(reinterpret_cast<const char*>(variable.data()) + local.NameLength,
-                                        local.ExtraLength);
       length += (signature ? 4 : 0) + (HasZip64Block(localExtra) ? 20 : 12);
     }
     if (item.Pending.NameChanged) {
-      const std::string_view oldExtra(reinterpret_cast<const char*>(variable.data()) + local.NameLength,
-                                      local.ExtraLength);
-      std::string extra = KeptExtraBlocks(oldExtra, true);
+      std::string extra = KeptExtraBlocks(localExtra, true);
       if (zip_.WritesUnicodeNames()) {
         extra += UnicodeNameBlock(item.FileName);
       }

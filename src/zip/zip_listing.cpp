@@ -56,13 +56,7 @@ class TBoundedVectorStream : public TStream {
     return count;
   }
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override {
-    std::int64_t base = 0;
-    if (origin == TSeekOrigin::soCurrent) {
-      base = static_cast<std::int64_t>(position_);
-    } else if (origin == TSeekOrigin::soEnd) {
-      base = Size();
-    }
-    position_ = static_cast<std::size_t>(std::max<std::int64_t>(0, base + offset));
+    position_ = static_cast<std::size_t>(SeekTarget(static_cast<std::int64_t>(position_), Size(), offset, origin));
     return static_cast<std::int64_t>(position_);
   }
   std::int64_t Size() override { return static_cast<std::int64_t>(data_.size()); }

@@ -11,9 +11,7 @@
 #include "zip/wide_file.h"
 
 namespace kestrune::zip {
-namespace {
 
-// Where a seek lands in a stream held in memory; never before its start.
 std::int64_t SeekTarget(std::int64_t position, std::int64_t size, std::int64_t offset, TSeekOrigin origin) {
   std::int64_t base = 0;
   if (origin == TSeekOrigin::soCurrent) {
@@ -23,8 +21,6 @@ std::int64_t SeekTarget(std::int64_t position, std::int64_t size, std::int64_t o
   }
   return std::max<std::int64_t>(0, base + offset);
 }
-
-}  // namespace
 
 void TStream::ReadBuffer(void* buffer, std::size_t count) {
   if (count != 0 && Read(buffer, count) != count) {

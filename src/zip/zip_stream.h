@@ -36,6 +36,9 @@ class EFOpenError : public EStreamError {
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
 
+// Where a seek lands in a stream that keeps its own position; never before its start.
+std::int64_t SeekTarget(std::int64_t position, std::int64_t size, std::int64_t offset, TSeekOrigin origin);
+
 class TStream {
  public:
   virtual ~TStream() = default;

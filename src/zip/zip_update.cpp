@@ -345,16 +345,15 @@ void TZipBaseArchiver::ReopenAfterCommit(std::unique_ptr<TStream> memory) {
   dirManager_.reset();
   commentChanged_ = false;
   try {
-    if (memory) {
-      stream_ = std::move(memory);
-    } else {
+    std::unique_ptr<TStream> stream = std::move(memory);
+    if (!stream) {
+      // Let go of the replaced file before opening the one the commit wrote in its place.
       stream_.reset();
       const unsigned mode = openMode_ < kOpenCreate ? openMode_ : kOpenReadWriteDenyWrite;
-      stream_ = std::make_unique<TWFileStream>(FileName, mode);
+      stream = std::make_unique<TWFileStream>(FileName, mode);
     }
     createdFile_ = false;
-    RememberArchiveFile();
-    dirManager_ = std::make_unique<TZipDirManager>(*stream_, false, this, ReadOptions());
+    AttachStream(std::move(stream), false);
     LoadFromStream();
   } catch (...) {
     ReleaseArchive();

@@ -30,14 +30,6 @@ bool IsOwnTempName(const std::string& name) {
                      [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
 }
 
-// Where a seek counts from.
-std::int64_t SeekBase(TSeekOrigin origin, std::int64_t position, std::int64_t size) {
-  if (origin == TSeekOrigin::soCurrent) {
-    return position;
-  }
-  return origin == TSeekOrigin::soEnd ? size : 0;
-}
-
 }  // namespace
 
 TLockedTempFile::TLockedTempFile(const std::string& folder) {
@@ -119,7 +111,7 @@ std::size_t TJoinedVolumes::Read(void* buffer, std::size_t count) {
 }
 
 std::int64_t TJoinedVolumes::Seek(std::int64_t offset, TSeekOrigin origin) {
-  position_ = std::max<std::int64_t>(SeekBase(origin, position_, size_) + offset, 0);
+  position_ = SeekTarget(position_, size_, offset, origin);
   return position_;
 }
 
@@ -191,7 +183,7 @@ std::size_t TVolumeStream::Write(const void* buffer, std::size_t count) {
 }
 
 std::int64_t TVolumeStream::Seek(std::int64_t offset, TSeekOrigin origin) {
-  position_ = std::clamp<std::int64_t>(SeekBase(origin, position_, size_) + offset, 0, size_);
+  position_ = std::min(SeekTarget(position_, size_, offset, origin), size_);
   return position_;
 }
 

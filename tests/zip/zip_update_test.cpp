@@ -1421,6 +1421,28 @@ TEST_F(ZipUpdateTest, AnOldEntryWhoseDataRunsPastTheArchiveIsError7) {
   EXPECT_TRUE(Leftovers().empty());
 }
 
+// The local header of a moved entry past the end of the archive, or cut short by it.
+TEST_F(ZipUpdateTest, AnOldEntryWhoseLocalHeaderRunsPastTheArchiveIsError7) {
+  const std::vector<test::BuildEntry> entries = {{"one.txt", "1"}, {"two.txt", "2"}};
+  const auto size = static_cast<std::uint32_t>(test::BuildZip(entries).bytes.size());
+  for (const std::uint32_t offset : {size - 10, 0x7FFFFFF0u}) {
+    test::BuiltArchive built = test::BuildZip(entries);
+    test::PatchLE32(built.bytes, built.centralHeaders[1] + 42, offset);
+    WriteFileBytes(path_, built.bytes);
+    TZipArchiver zip;
+    OpenExisting(zip);
+    try {
+      zip.RenameFile(u"two.txt", u"second.txt");
+      ADD_FAILURE() << "renamed an entry whose local header is at " << offset;
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), 7) << offset;
+    }
+    zip.CloseZip();
+    EXPECT_EQ(ReadFileBytes(path_), built.bytes);
+    EXPECT_TRUE(Leftovers().empty());
+  }
+}
+
 TEST_F(ZipUpdateTest, ATemporaryFileThatCannotBeDeletedIsError27) {
   WriteFileBytes(path_, test::BuildZip({{"one.txt", "1"}}).bytes);
   const std::string before = ReadFileBytes(path_);
