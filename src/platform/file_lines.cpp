@@ -148,4 +148,38 @@ bool FileLines::Next(std::string_view& line, std::uint64_t& offset) {
   }
 }
 
+bool FileLines::NextHolding(std::string_view text, std::string_view& line, std::uint64_t& offset) {
+  const auto isLineEnd = [](char c) { return c == '\n' || c == '\r'; };
+  while (fd_ >= 0 && !Failed()) {
+    const std::string_view rest(buffer_.data() + begin_, buffer_.size() - begin_);
+    const std::size_t found = skipping_ ? std::string_view::npos : rest.find(text);
+    if (found != std::string_view::npos) {
+      // The line it is in starts after the last line end before it.
+      std::size_t start = found;
+      while (start > 0 && !isLineEnd(rest[start - 1])) --start;
+      begin_ += start;
+      if (!Next(line, offset)) return false;
+      // A match in the part of an overlong line that is cut off is none.
+      if (line.find(text) != std::string_view::npos) return true;
+      continue;
+    }
+    if (eof_ && !skipping_) {
+      begin_ = buffer_.size();
+      return false;
+    }
+    // The last line may be read in part: a match may still start in it.
+    std::size_t partial = rest.size();
+    while (partial > 0 && !isLineEnd(rest[partial - 1])) --partial;
+    if (skipping_ || rest.size() - partial > kMaxLineBytes) {
+      // The rest of a cut line, or a line too long to hold: read on as Next does.
+      if (!Next(line, offset)) return false;
+      if (line.find(text) != std::string_view::npos) return true;
+      continue;
+    }
+    begin_ += partial;
+    if (!Fill()) return false;
+  }
+  return false;
+}
+
 }  // namespace kestrune::platform

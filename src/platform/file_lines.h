@@ -31,6 +31,9 @@ class FileLines {
   // The next line (valid until the next call) and the offset of its first byte; false after the last
   // line, or when reading failed (then Failed() is true and Error() says why).
   bool Next(std::string_view& line, std::uint64_t& offset);
+  // The next line that holds `text` (which holds no line end), as Next gives it; the lines between
+  // are passed over without being split one by one, for indexes that look only at a few lines.
+  bool NextHolding(std::string_view text, std::string_view& line, std::uint64_t& offset);
   bool Failed() const { return !error_.empty(); }
   const std::string& Error() const { return error_; }
 

@@ -15,22 +15,26 @@ namespace {
 
 using LinesAt = std::vector<std::pair<std::string, std::uint64_t>>;
 
-LinesAt ReadFrom(const std::filesystem::path& path, std::uint64_t offset = 0) {
+// Every line, or with `holding` only the lines holding that text.
+LinesAt ReadFrom(const std::filesystem::path& path, std::uint64_t offset = 0, std::string_view holding = {}) {
   FileLines lines;
   std::string error;
   EXPECT_TRUE(lines.Open(path, &error, offset)) << error;
   LinesAt out;
   std::string_view line;
-  for (std::uint64_t at = 0; lines.Next(line, at);) out.emplace_back(std::string(line), at);
+  for (std::uint64_t at = 0; holding.empty() ? lines.Next(line, at) : lines.NextHolding(holding, line, at);) {
+    out.emplace_back(std::string(line), at);
+  }
   EXPECT_FALSE(lines.Failed()) << lines.Error();
   return out;
 }
 
-// The lines TextLines finds in the whole text, with where each starts.
-LinesAt Expected(std::string_view text) {
+// The lines TextLines finds in the whole text (those holding `holding`), with where each starts.
+LinesAt Expected(std::string_view text, std::string_view holding = {}) {
   LinesAt out;
   TextLines lines(text);
   for (std::string_view line; lines.Next(line);) {
+    if (line.find(holding) == std::string_view::npos) continue;
     out.emplace_back(std::string(line), static_cast<std::uint64_t>(line.data() - text.data()));
   }
   return out;
@@ -46,6 +50,9 @@ TEST(FileLines, FindsTheLinesTextLinesFindsWithTheirOffsets) {
     const test::TempDir dir;
     test::WriteFileBytes(dir / "text", text);
     EXPECT_EQ(ReadFrom(dir / "text"), Expected(text)) << text.size();
+    for (std::string_view holding : {"e", "b", "ne"}) {
+      EXPECT_EQ(ReadFrom(dir / "text", 0, holding), Expected(text, holding)) << text.size() << holding;
+    }
   }
 }
 
@@ -58,6 +65,9 @@ TEST(FileLines, StartsAtAnOffsetAndCutsOverlongLines) {
   const std::string cut(FileLines::kMaxLineBytes, 'x');
   EXPECT_EQ(ReadFrom(dir / "text", 7),
             (LinesAt{{"second", 7}, {cut, third}, {"after", fourth}, {cut, fourth + 7}}));
+  EXPECT_EQ(ReadFrom(dir / "text", 0, "x"), (LinesAt{{cut, third}, {cut, fourth + 7}}));
+  test::WriteFileBytes(dir / "text", overlong + "y\r\nxy\r\n");
+  EXPECT_EQ(ReadFrom(dir / "text", 0, "y"), (LinesAt{{"xy", overlong.size() + 3}}));
 }
 
 TEST(FileLines, RefusesWhatIsNoFileOrTooLarge) {
