@@ -24,7 +24,7 @@ bool ReadRegularFile(const std::filesystem::path& path, std::string& bytes) {
   if (!std::filesystem::is_regular_file(path, ec)) {
     return false;
   }
-  return platform::ReadWholeFile(path, bytes, nullptr);
+  return platform::ReadWholeFile(path, bytes, nullptr, kMaxIconBytes);
 }
 
 }  // namespace
@@ -70,6 +70,7 @@ ArchiveIconSource::ArchiveIconSource(const std::filesystem::path& archive)
     for (int i = 0; i < items.Count(); ++i) {
       // The first of two names that differ only in case wins, as a case-blind look-up finds it.
       iconNames_.emplace(platform::AsciiLowerCopy(zip::WideToUtf8(items.Item(i).FileName)), i);
+      entrySizes_.push_back(items.Item(i).UncompressedSize);
     }
     open_ = true;
   } catch (const std::exception& failure) {
@@ -85,10 +86,10 @@ bool ArchiveIconSource::ReadIcon(std::string_view fileName, std::string& bytes) 
     return false;
   }
   const auto found = iconNames_.find(platform::AsciiLowerCopy(fileName));
-  if (found == iconNames_.end()) {
+  if (found == iconNames_.end() || entrySizes_[static_cast<std::size_t>(found->second)] > kMaxIconBytes) {
     return false;
   }
-  const zip::ZipEntryData entry = zip::ReadZipEntry(*archiver_, found->second);
+  const zip::ZipEntryData entry = zip::ReadZipEntry(*archiver_, found->second, kMaxIconBytes);
   if (!entry.ok) {
     return false;
   }

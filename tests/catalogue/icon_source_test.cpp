@@ -81,5 +81,27 @@ TEST(ArchiveIconSource, DamagedArchiveFallsBackToTheFolder) {
   EXPECT_EQ(bytes, "from the folder");
 }
 
+// Icons larger than kMaxIconBytes, in the folder or in icons.zip, are not read: an archive with
+// entries of hundreds of megabytes took them whole into memory.
+TEST(IconSources, ReadNoIconLargerThanTheLimit) {
+  const std::string atLimit(kMaxIconBytes, 'a');
+  const std::string overLimit(kMaxIconBytes + 1, 'o');
+  test::TempDir folder;
+  test::WriteFileBytes(folder / "atlimit.ico", atLimit);
+  test::WriteFileBytes(folder / "overlimit.ico", overLimit);
+  test::TempDir zipped;
+  test::WriteFileBytes(zipped / "icons.zip", test::StoredZip({{"atlimit.ico", atLimit, std::nullopt},
+                                                              {"overlimit.ico", overLimit, std::nullopt}}));
+  for (const test::TempDir* dir : {&folder, &zipped}) {
+    std::unique_ptr<IconSource> source = OpenIconSource(dir->path());
+    std::string bytes;
+    EXPECT_TRUE(source->ReadIcon("atlimit.ico", bytes));
+    EXPECT_EQ(bytes.size(), kMaxIconBytes);
+    bytes.clear();
+    EXPECT_FALSE(source->ReadIcon("overlimit.ico", bytes));
+    EXPECT_TRUE(bytes.empty());
+  }
+}
+
 }  // namespace
 }  // namespace kestrune::catalogue
