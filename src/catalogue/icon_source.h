@@ -69,6 +69,10 @@ class ArchiveIconSource final : public IconSource {
 // The icons of an icon folder: from its icons.zip when that archive opens, else from the folder.
 std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir);
 
+// Whether the PNG pictures an .ico file may hold are within kMaxIconSide on either side: the .ico's
+// own directory gives at most 256 for them, whatever they hold. True for bytes that are no .ico.
+bool IcoPicturesWithinLimits(std::string_view bytes);
+
 // The icon of a game: its own ("romname.ico"), else its parent's ("cloneof.ico").
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes);
 

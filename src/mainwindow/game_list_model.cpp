@@ -35,7 +35,8 @@ QImage DecodeIcon(const std::string& bytes) {
   QImageReader reader(&buffer);
   const QSize size = reader.size();
   if (!size.isValid() || size.isEmpty() || size.width() > kestrune::catalogue::kMaxIconSide ||
-      size.height() > kestrune::catalogue::kMaxIconSide || !kestrune::catalogue::CheckPngData(bytes, nullptr)) {
+      size.height() > kestrune::catalogue::kMaxIconSide || !kestrune::catalogue::IcoPicturesWithinLimits(bytes) ||
+      !kestrune::catalogue::CheckPngData(bytes, nullptr)) {
     return QImage();
   }
   QImage image;

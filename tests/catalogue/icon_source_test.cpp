@@ -103,5 +103,24 @@ TEST(IconSources, ReadNoIconLargerThanTheLimit) {
   }
 }
 
+// An .ico whose directory says 256 x 256 (0) may hold a PNG of any size.
+TEST(IcoPicturesWithinLimits, ReadsThePngSizeBehindTheDirectory) {
+  const auto ico = [](std::uint32_t side) {
+    std::string bytes("\0\0\1\0\1\0", 6);
+    bytes += std::string(12, '\0') + std::string("\x16\0\0\0", 4);  // its picture at offset 22
+    bytes += std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (int i = 0; i < 2; ++i) {
+      bytes += {static_cast<char>(side >> 24), static_cast<char>(side >> 16), static_cast<char>(side >> 8),
+                static_cast<char>(side)};
+    }
+    return bytes;
+  };
+  EXPECT_TRUE(IcoPicturesWithinLimits(ico(kMaxIconSide)));
+  EXPECT_FALSE(IcoPicturesWithinLimits(ico(kMaxIconSide + 1)));
+  EXPECT_FALSE(IcoPicturesWithinLimits(ico(5000)));
+  EXPECT_TRUE(IcoPicturesWithinLimits(ico(5000).substr(0, 40)));  // cut short: left to the decoder
+  EXPECT_TRUE(IcoPicturesWithinLimits("\x89PNG\r\n\x1a\n"));     // no .ico
+}
+
 }  // namespace
 }  // namespace kestrune::catalogue
