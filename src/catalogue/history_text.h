@@ -19,8 +19,8 @@ namespace kestrune::catalogue {
 inline constexpr std::size_t kMaxHistoryNames = std::size_t{1} << 20;
 
 // Where each name's entry starts, for a file indexed once: a name is kept as its hash with the offset
-// of the first line naming it, and the line is read again to confirm a match, so that the index costs
-// a few bytes per name however long the names and the file are.
+// of the first line naming it, and the line is read again to confirm a match, so that a name costs
+// the same few dozen bytes however long it is, and the file nothing.
 class DatFileIndex {
  public:
   explicit DatFileIndex(std::filesystem::path file) : file_(std::move(file)) {}
