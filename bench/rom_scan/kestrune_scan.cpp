@@ -260,7 +260,8 @@ int main(int argc, char** argv) {
   const OldCatalogue old = ReadOldCatalogue(state.frontDir);
   kestrune::settings::IniFile setsDat;
   setsDat.LoadFromFile(state.WorkFile(kSetsFile));
-  CatalogueBuild build = BuildGameDatabase(state.list, setsDat, LoadSupportFiles(state.frontDir));
+  const SetNames listed = ListedSetNames(state.list);
+  CatalogueBuild build = BuildGameDatabase(state.list, setsDat, LoadSupportFiles(state.frontDir, listed));
   const int carried = old.carryCounters ? CarryCountersOver(old.played, build.lines) : 0;
   const double buildSeconds = Seconds(step);
   step = Clock::now();

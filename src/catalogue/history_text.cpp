@@ -1,6 +1,11 @@
 #include "catalogue/history_text.h"
 
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
 #include "platform/code_pages.h"
+#include "platform/file_lines.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -18,31 +23,63 @@ bool StartsWithFolded(std::string_view text, std::string_view prefix) {
   return text.size() >= prefix.size() && platform::AsciiLowerCopy(text.substr(0, prefix.size())) == prefix;
 }
 
-// Appends the lines from `first` up to the "$end" line (or the end of the file), each ending in "\n";
-// an entry longer than the bounds is cut after its last whole line within them.
-void AppendBody(const std::vector<std::string>& lines, std::size_t first, std::string& text) {
+// The line as UTF-8; `storage` holds it when it had to be converted. Most lines are ASCII and are
+// taken as they stand.
+std::string_view Decoded(std::string_view raw, std::string& storage) {
+  const bool ascii = std::all_of(raw.begin(), raw.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  if (ascii) return raw;
+  storage = platform::DecodeTextLine(raw);
+  return storage;
+}
+
+// The file's lines from an entry's first line on.
+bool OpenEntry(const std::filesystem::path& file, std::int64_t offset, platform::FileLines& lines) {
+  std::string error;
+  if (!lines.Open(file, &error, static_cast<std::uint64_t>(offset))) {
+    std::fprintf(stderr, "kestrune: %s\n", error.c_str());
+    return false;
+  }
+  return true;
+}
+
+// Whether there was another line; `line` gets it, decoded.
+bool NextLine(platform::FileLines& lines, std::string& line) {
+  std::string_view raw;
+  std::uint64_t at = 0;
+  if (!lines.Next(raw, at)) return false;
+  std::string storage;
+  const std::string_view text = Decoded(raw, storage);
+  line.assign(text);
+  return true;
+}
+
+// Appends the lines up to the "$end" line (or the end of the file), each ending in "\n"; an entry
+// longer than the bounds is cut after its last whole line within them.
+void AppendBody(platform::FileLines& lines, std::string& text) {
   std::size_t bytes = 0;
-  for (std::size_t i = first; i < lines.size() && !IsEndLine(lines[i]); ++i) {
-    bytes += lines[i].size() + 1;
-    if (bytes > kMaxEntryBytes || i - first == kMaxEntryLines) {
+  std::size_t count = 0;
+  for (std::string line; NextLine(lines, line) && !IsEndLine(line); ++count) {
+    bytes += line.size() + 1;
+    if (bytes > kMaxEntryBytes || count == kMaxEntryLines) {
       text += kEntryCutText;
       text += '\n';
       return;
     }
-    text += lines[i];
+    text += line;
     text += '\n';
   }
 }
 
 void AppendHistory(const HistoryIndex& history, std::string_view romname, HistoryText& out) {
-  const int entry = history.FindEntry(romname);
-  if (entry < 0) {
+  const std::int64_t entry = history.FindEntry(romname);
+  platform::FileLines lines;
+  std::string line;
+  if (entry < 0 || !OpenEntry(history.File(), entry, lines) || !NextLine(lines, line)) {
     return;
   }
-  const std::vector<std::string>& lines = history.Lines();
-  const auto at = static_cast<std::size_t>(entry);
-  if (at + 1 < lines.size()) {
-    out.link = HistoryLinkAddress(lines[at + 1]);
+  const bool linkLine = NextLine(lines, line);
+  if (linkLine) {
+    out.link = HistoryLinkAddress(line);
   }
   if (!out.link.empty()) {
     const std::string host = LinkHost(out.link);
@@ -52,7 +89,18 @@ void AppendHistory(const HistoryIndex& history, std::string_view romname, Histor
   out.text += '\n';
   // The tag line after the link line is not shown; an empty line stands for it.
   out.text += '\n';
-  AppendBody(lines, at + 3, out.text);
+  if (linkLine && NextLine(lines, line)) {
+    AppendBody(lines, out.text);
+  }
+}
+
+// The entry's body: after its "$info" line and the tag line that follows it.
+void AppendEntryBody(const std::filesystem::path& file, std::int64_t entry, std::string& text) {
+  platform::FileLines lines;
+  std::string line;
+  if (OpenEntry(file, entry, lines) && NextLine(lines, line) && NextLine(lines, line)) {
+    AppendBody(lines, text);
+  }
 }
 
 void AppendMameInfo(const MameInfoIndex& mameinfo, std::string_view romname, std::string_view cloneof,
@@ -60,87 +108,136 @@ void AppendMameInfo(const MameInfoIndex& mameinfo, std::string_view romname, std
   text += '\n';
   // A clone shows its parent's entry.
   const std::string_view name = cloneof.empty() ? romname : cloneof;
-  const int entry = name.empty() ? -1 : mameinfo.FindGameEntry(name);
+  const std::int64_t entry = name.empty() ? -1 : mameinfo.FindGameEntry(name);
   if (entry < 0) {
     return;
   }
   text += '\n';
-  AppendBody(mameinfo.Lines(), static_cast<std::size_t>(entry) + 2, text);
+  AppendEntryBody(mameinfo.File(), entry, text);
 }
+
+std::size_t HistoryHash(std::string_view name) { return std::hash<std::string_view>{}(name); }
+
+std::size_t MameInfoHash(std::string_view infoLine) { return platform::CaseInsensitiveHash{}(infoLine); }
 
 }  // namespace
 
-HistoryIndex::HistoryIndex(const std::vector<std::string>& lines) : lines_(lines) {
-  for (std::size_t i = 0; i < lines.size() && entries_.size() < kMaxHistoryNames; ++i) {
-    if (lines[i].find("$info") != std::string::npos) {
-      AddNames(lines[i], static_cast<int>(i));
-    }
+void DatFileIndex::Add(std::size_t hash, std::uint64_t offset) {
+  if (offsets_.size() < kMaxHistoryNames) {
+    offsets_.try_emplace(hash, offset);
+  }
+}
+
+std::int64_t DatFileIndex::Find(std::size_t hash) const {
+  const auto found = offsets_.find(hash);
+  return found == offsets_.end() ? -1 : static_cast<std::int64_t>(found->second);
+}
+
+bool DatFileIndex::ReadLine(std::uint64_t offset, std::string& line) const {
+  platform::FileLines lines;
+  return lines.Open(file_, nullptr, offset) && NextLine(lines, line);
+}
+
+HistoryIndex::HistoryIndex(std::filesystem::path file) : DatFileIndex(std::move(file)) {
+  platform::FileLines lines;
+  if (!lines.Open(file_, &error_)) {
+    return;
+  }
+  std::string storage;
+  std::string_view line;
+  for (std::uint64_t at = 0; NameCount() < kMaxHistoryNames && lines.NextHolding("$info", line, at);) {
+    AddNames(Decoded(line, storage), at);
+  }
+  if (lines.Failed()) {
+    error_ = lines.Error();
   }
 }
 
 // Every name between a "=" or a "," and the next ",": what a substring test of "=<set>," or ",<set>,"
 // would find on this line for a set name without those characters. One pass over the line, as a line
 // may be long.
-void HistoryIndex::AddNames(std::string_view line, int at) {
+void HistoryIndex::AddNames(std::string_view line, std::uint64_t at) {
   std::size_t start = line.find_first_of("=,");
-  while (start != std::string_view::npos && entries_.size() < kMaxHistoryNames) {
+  while (start != std::string_view::npos && NameCount() < kMaxHistoryNames) {
     const std::size_t end = line.find_first_of("=,", start + 1);
     if (end == std::string_view::npos) {
       return;
     }
     if (line[end] == ',' && end > start + 1) {
-      entries_.try_emplace(line.substr(start + 1, end - start - 1), at);
+      Add(HistoryHash(line.substr(start + 1, end - start - 1)), at);
     }
     start = end;
   }
 }
 
-int HistoryIndex::FindEntry(std::string_view romname) const {
-  if (romname.empty()) {
+std::int64_t HistoryIndex::FindEntry(std::string_view romname) const {
+  if (romname.empty() || romname.find_first_of("=,") != std::string_view::npos) {
     return -1;
   }
-  const auto found = entries_.find(romname);
-  return found == entries_.end() ? -1 : found->second;
+  const std::int64_t at = Find(HistoryHash(romname));
+  std::string line;
+  if (at < 0 || !ReadLine(static_cast<std::uint64_t>(at), line)) {
+    return -1;
+  }
+  // Two names of one hash: the entry noted is the other name's.
+  const std::string named = std::string(romname) + ",";
+  return line.find("=" + named) != std::string::npos || line.find("," + named) != std::string::npos ? at : -1;
 }
 
-MameInfoIndex::MameInfoIndex(const std::vector<std::string>& lines) : lines_(lines) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string_view line = TrimRight(lines[i]);
+MameInfoIndex::MameInfoIndex(std::filesystem::path file) : DatFileIndex(std::move(file)) {
+  platform::FileLines lines;
+  if (!lines.Open(file_, &error_)) {
+    return;
+  }
+  std::string storage;
+  std::string_view line;
+  for (std::uint64_t at = 0; NameCount() < kMaxHistoryNames && lines.NextHolding("$", line, at);) {
     if (StartsWithFolded(line, "$info=")) {
-      games_.try_emplace(line, static_cast<int>(i));
+      Add(MameInfoHash(TrimRight(Decoded(line, storage))), at);
     }
+  }
+  if (lines.Failed()) {
+    error_ = lines.Error();
   }
 }
 
-int MameInfoIndex::FindGameEntry(std::string_view name) const {
+std::int64_t MameInfoIndex::FindGameEntry(std::string_view name) const {
   if (name.empty()) {
     return -1;
   }
-  const auto found = games_.find("$info=" + std::string(name));
-  return found == games_.end() ? -1 : found->second;
+  const std::string infoLine = "$info=" + std::string(name);
+  const std::int64_t at = Find(MameInfoHash(infoLine));
+  std::string line;
+  if (at < 0 || !ReadLine(static_cast<std::uint64_t>(at), line)) {
+    return -1;
+  }
+  return platform::EqualsIgnoreAsciiCase(TrimRight(line), infoLine) ? at : -1;
 }
 
-int MameInfoIndex::FindDriverLine(std::string_view driver) const {
+std::int64_t MameInfoIndex::FindDriverEntry(std::string_view driver) const {
   if (driver.empty()) {
     return -1;
   }
-  const std::string needle = "=" + std::string(driver);
-  for (std::size_t i = lines_.size(); i-- > 0;) {
-    const std::string& line = lines_[i];
-    if (line.find("$info") != std::string::npos && line.find(needle) != std::string::npos) {
-      return static_cast<int>(i);
+  const std::size_t slash = driver.find_last_of('/');
+  const std::string whole = "=" + std::string(driver);
+  const std::string fileName = slash == std::string_view::npos ? std::string() : "=" + std::string(driver.substr(slash + 1));
+  std::int64_t last = -1;
+  std::int64_t lastOfFileName = -1;
+  platform::FileLines lines;
+  if (!lines.Open(file_, nullptr)) {
+    return -1;
+  }
+  std::string storage;
+  std::string_view raw;
+  for (std::uint64_t at = 0; lines.NextHolding("$info", raw, at);) {
+    const std::string_view line = Decoded(raw, storage);
+    if (line.find(whole) != std::string_view::npos) {
+      last = static_cast<std::int64_t>(at);
+    } else if (!fileName.empty() && line.find(fileName) != std::string_view::npos) {
+      lastOfFileName = static_cast<std::int64_t>(at);
     }
   }
-  return -1;
-}
-
-int MameInfoIndex::FindDriverEntry(std::string_view driver) const {
-  const int entry = FindDriverLine(driver);
-  const std::size_t slash = driver.find_last_of('/');
-  if (entry >= 0 || slash == std::string_view::npos) {
-    return entry;
-  }
-  return FindDriverLine(driver.substr(slash + 1));
+  return last >= 0 ? last : lastOfFileName;
 }
 
 HistoryText BuildHistoryText(const HistoryIndex* history, const MameInfoIndex* mameinfo, std::string_view romname,
@@ -192,12 +289,12 @@ std::string LinkHost(std::string_view address) {
 
 std::string DriverInfoText(const MameInfoIndex* mameinfo, std::string_view driver) {
   std::string text = "Driver : " + std::string(driver) + "\n";
-  const int entry = mameinfo == nullptr ? -1 : mameinfo->FindDriverEntry(driver);
+  const std::int64_t entry = mameinfo == nullptr ? -1 : mameinfo->FindDriverEntry(driver);
   if (entry < 0) {
     return text;
   }
   text += '\n';
-  AppendBody(mameinfo->Lines(), static_cast<std::size_t>(entry) + 2, text);
+  AppendEntryBody(mameinfo->File(), entry, text);
   return text;
 }
 

@@ -1,61 +1,82 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <vector>
-
-#include "platform/code_pages.h"
+#include <utility>
 
 // The texts the main window shows for a game from history.dat and mameinfo.dat, and the driver
-// information of its driver from mameinfo.dat. Both files are held as their lines, in file order.
+// information of its driver from mameinfo.dat. Neither file is held: each is indexed once, the index
+// keeping where each entry starts in the file, and an entry is read from the file when it is shown.
+// Lines are taken by the rules of platform::TextLines, as UTF-8 or else Windows-1252.
 namespace kestrune::catalogue {
+
+// The most names either index keeps: many times what a real file names (some 50,000 sets). A file
+// naming more is not a real one, and the names past that are left out rather than taking gigabytes.
+inline constexpr std::size_t kMaxHistoryNames = std::size_t{1} << 20;
+
+// Where each name's entry starts, for a file indexed once: a name is kept as its hash with the offset
+// of the first line naming it, and the line is read again to confirm a match, so that a name costs
+// the same few dozen bytes however long it is, and the file nothing.
+class DatFileIndex {
+ public:
+  explicit DatFileIndex(std::filesystem::path file) : file_(std::move(file)) {}
+  const std::filesystem::path& File() const { return file_; }
+  // Why the file could not be indexed (its names are then those read before the failure); empty when it was.
+  const std::string& Error() const { return error_; }
+  std::size_t NameCount() const { return offsets_.size(); }
+
+ protected:
+  // Keeps the first offset of each hash, up to kMaxHistoryNames hashes.
+  void Add(std::size_t hash, std::uint64_t offset);
+  // The offset noted for the hash, or -1.
+  std::int64_t Find(std::size_t hash) const;
+  // The line at the offset, decoded; false when it cannot be read.
+  bool ReadLine(std::uint64_t offset, std::string& line) const;
+
+  std::filesystem::path file_;
+  std::string error_;
+
+ private:
+  // The hash is taken as it stands: it already is one.
+  struct Identity {
+    std::size_t operator()(std::size_t hash) const noexcept { return hash; }
+  };
+  std::unordered_map<std::size_t, std::uint64_t, Identity> offsets_;
+};
 
 // history.dat: an entry starts at a line holding "$info" in which the set name follows a "=" or a ","
 // and is itself followed by a "," ("$info=sf2,sf2ua,"); the next line may hold the entry's web address
 // (an HTML anchor), the line after it is a tag line, and the text runs up to "$end". The first entry
 // naming the set is the set's. Set names are compared exactly; a name holding "=" or "," names no
-// entry (MAME's set names are letters, digits and "_"). The index keeps at most kMaxHistoryNames
-// names, which is many times what a real history.dat names: a file naming more is not one, and the
-// names past that are left out rather than taking gigabytes.
-inline constexpr std::size_t kMaxHistoryNames = std::size_t{1} << 20;
-
-class HistoryIndex {
+// entry (MAME's set names are letters, digits and "_").
+class HistoryIndex : public DatFileIndex {
  public:
-  // The lines must stay as they are while the index lives.
-  explicit HistoryIndex(const std::vector<std::string>& lines);
-  const std::vector<std::string>& Lines() const { return lines_; }
-  // The line of the set's entry, or -1.
-  int FindEntry(std::string_view romname) const;
+  // Reads the file through once; it is read again for each entry shown.
+  explicit HistoryIndex(std::filesystem::path file);
+  // The offset of the line that starts the set's entry, or -1.
+  std::int64_t FindEntry(std::string_view romname) const;
 
  private:
-  void AddNames(std::string_view line, int at);
-
-  const std::vector<std::string>& lines_;
-  std::unordered_map<std::string_view, int> entries_;  // set name (in lines_) -> first "$info" line naming it
+  void AddNames(std::string_view line, std::uint64_t at);
 };
 
 // mameinfo.dat: a game's entry starts at the line "$info=<set>" (letter case ignored); the next line is
 // a tag line and the text runs up to "$end". Driver entries are "$info" lines naming the driver.
-class MameInfoIndex {
+class MameInfoIndex : public DatFileIndex {
  public:
-  // The lines must stay as they are while the index lives.
-  explicit MameInfoIndex(const std::vector<std::string>& lines);
-  const std::vector<std::string>& Lines() const { return lines_; }
-  // The line "$info=<name>" in any letter case, or -1.
-  int FindGameEntry(std::string_view name) const;
-  // The last "$info" line naming the driver after its "=" (searched from the end), or -1. An empty
-  // driver names nothing. Today's MAME gives drivers with their folder ("namco/pacman.cpp"); when no
-  // entry names the whole of it, the entry of its file name is taken.
-  int FindDriverEntry(std::string_view driver) const;
-
- private:
-  int FindDriverLine(std::string_view driver) const;
-
-  const std::vector<std::string>& lines_;
-  // "$info=<name>" line (in lines_, without trailing blanks) -> its first line
-  std::unordered_map<std::string_view, int, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual> games_;
+  // Reads the file through once; it is read again for each entry shown and each driver looked up.
+  explicit MameInfoIndex(std::filesystem::path file);
+  // The offset of the line "$info=<name>" in any letter case, or -1.
+  std::int64_t FindGameEntry(std::string_view name) const;
+  // The offset of the last "$info" line naming the driver after its "=", or -1. An empty driver names
+  // nothing. Today's MAME gives drivers with their folder ("namco/pacman.cpp"); when no entry names the
+  // whole of it, the entry of its file name is taken. Reads the file through: drivers are looked up
+  // only when the driver window opens.
+  std::int64_t FindDriverEntry(std::string_view driver) const;
 };
 
 // What one entry shows at most: a real entry is a few pages, while an entry without its "$end" line

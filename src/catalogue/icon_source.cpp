@@ -24,7 +24,7 @@ bool ReadRegularFile(const std::filesystem::path& path, std::string& bytes) {
   if (!std::filesystem::is_regular_file(path, ec)) {
     return false;
   }
-  return platform::ReadWholeFile(path, bytes, nullptr);
+  return platform::ReadWholeFile(path, bytes, nullptr, kMaxIconBytes);
 }
 
 }  // namespace
@@ -70,6 +70,7 @@ ArchiveIconSource::ArchiveIconSource(const std::filesystem::path& archive)
     for (int i = 0; i < items.Count(); ++i) {
       // The first of two names that differ only in case wins, as a case-blind look-up finds it.
       iconNames_.emplace(platform::AsciiLowerCopy(zip::WideToUtf8(items.Item(i).FileName)), i);
+      entrySizes_.push_back(items.Item(i).UncompressedSize);
     }
     open_ = true;
   } catch (const std::exception& failure) {
@@ -85,10 +86,10 @@ bool ArchiveIconSource::ReadIcon(std::string_view fileName, std::string& bytes) 
     return false;
   }
   const auto found = iconNames_.find(platform::AsciiLowerCopy(fileName));
-  if (found == iconNames_.end()) {
+  if (found == iconNames_.end() || entrySizes_[static_cast<std::size_t>(found->second)] > kMaxIconBytes) {
     return false;
   }
-  const zip::ZipEntryData entry = zip::ReadZipEntry(*archiver_, found->second);
+  const zip::ZipEntryData entry = zip::ReadZipEntry(*archiver_, found->second, kMaxIconBytes);
   if (!entry.ok) {
     return false;
   }
@@ -107,6 +108,26 @@ std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir)
     std::fprintf(stderr, "kestrune: cannot open %s: %s\n", archive.c_str(), fromArchive->OpenError().c_str());
   }
   return std::make_unique<FolderIconSource>(iconDir);
+}
+
+bool IcoPicturesWithinLimits(std::string_view bytes) {
+  const auto byte = [bytes](std::size_t at) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])); };
+  const auto le16 = [byte](std::size_t at) { return byte(at) | byte(at + 1) << 8; };
+  const auto le32 = [le16](std::size_t at) { return le16(at) | le16(at + 2) << 16; };
+  const auto be32 = [byte](std::size_t at) { return byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3); };
+  constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1a\n";
+  // An .ico (type 1) or .cur (type 2) header: reserved 0, type, count; then 16-byte entries.
+  if (bytes.size() < 6 || le16(0) != 0 || (le16(2) != 1 && le16(2) != 2)) return true;
+  for (std::size_t i = 0, count = le16(4); i < count && 6 + 16 * (i + 1) <= bytes.size(); ++i) {
+    const std::size_t data = le32(6 + 16 * i + 12);
+    // A PNG picture: its IHDR's width and height follow the signature and the chunk's length and type.
+    if (data < bytes.size() && bytes.size() - data >= 24 && bytes.substr(data, kPngSignature.size()) == kPngSignature &&
+        (be32(data + 16) > static_cast<std::uint32_t>(kMaxIconSide) ||
+         be32(data + 20) > static_cast<std::uint32_t>(kMaxIconSide))) {
+      return false;
+    }
+  }
+  return true;
 }
 
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes) {

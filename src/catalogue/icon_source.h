@@ -1,10 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <vector>
 
 // Where the game list's icons come from: the icon archive when it is open, else the icon folder.
 namespace kestrune::zip {
@@ -13,10 +15,16 @@ class TZipArchiver;
 
 namespace kestrune::catalogue {
 
+// The largest icon file or archive entry read, and the largest icon decoded (on either side). A list
+// icon is drawn 32 pixels high at most; anything beyond these is taken for a damaged or hostile file.
+inline constexpr std::uint64_t kMaxIconBytes = std::uint64_t{1} << 20;
+inline constexpr int kMaxIconSide = 1024;
+
 class IconSource {
  public:
   virtual ~IconSource() = default;
-  // The bytes of the icon file `fileName` ("pacman.ico"); false when there is none or it cannot be read.
+  // The bytes of the icon file `fileName` ("pacman.ico"); false when there is none, it is larger than
+  // kMaxIconBytes or it cannot be read.
   virtual bool ReadIcon(std::string_view fileName, std::string& bytes) = 0;
 };
 
@@ -55,10 +63,15 @@ class ArchiveIconSource final : public IconSource {
   bool open_ = false;
   std::string openError_;
   std::unordered_map<std::string, int> iconNames_;  // lower-case entry name -> entry index
+  std::vector<std::uint64_t> entrySizes_;           // by entry index, as the directory gives them
 };
 
 // The icons of an icon folder: from its icons.zip when that archive opens, else from the folder.
 std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir);
+
+// Whether the PNG pictures an .ico file may hold are within kMaxIconSide on either side: the .ico's
+// own directory gives at most 256 for them, whatever they hold. True for bytes that are no .ico.
+bool IcoPicturesWithinLimits(std::string_view bytes);
 
 // The icon of a game: its own ("romname.ico"), else its parent's ("cloneof.ico").
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes);

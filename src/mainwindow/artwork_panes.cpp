@@ -342,16 +342,27 @@ void ArtworkPanes::FitMovie() {
 
 // ---- Texts ----
 
+// Each file is indexed when it is first needed; one that cannot be read then shows no entries.
+const cat::HistoryIndex* ArtworkPanes::HistoryEntries() {
+  if (!window_->HistoryLoaded()) return nullptr;
+  if (!historyIndex_) {
+    historyIndex_ = std::make_unique<cat::HistoryIndex>(window_->HistoryFile());
+    if (!historyIndex_->Error().empty()) qWarning("kestrune: %s", historyIndex_->Error().c_str());
+  }
+  return historyIndex_.get();
+}
+
+const cat::MameInfoIndex* ArtworkPanes::MameInfoEntries() {
+  if (!window_->MameInfoLoaded()) return nullptr;
+  if (!mameInfoIndex_) {
+    mameInfoIndex_ = std::make_unique<cat::MameInfoIndex>(window_->MameInfoFile());
+    if (!mameInfoIndex_->Error().empty()) qWarning("kestrune: %s", mameInfoIndex_->Error().c_str());
+  }
+  return mameInfoIndex_.get();
+}
+
 void ArtworkPanes::ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game) {
-  if (!historyIndex_ && window_->HistoryLoaded()) {
-    historyIndex_ = std::make_unique<cat::HistoryIndex>(window_->HistoryLines());
-  }
-  if (!mameInfoIndex_ && window_->MameInfoLoaded()) {
-    mameInfoIndex_ = std::make_unique<cat::MameInfoIndex>(window_->MameInfoLines());
-  }
-  history_ = cat::BuildHistoryText(window_->HistoryLoaded() ? historyIndex_.get() : nullptr,
-                                   window_->MameInfoLoaded() ? mameInfoIndex_.get() : nullptr, game.names.romname,
-                                   game.names.cloneof);
+  history_ = cat::BuildHistoryText(HistoryEntries(), MameInfoEntries(), game.names.romname, game.names.cloneof);
   pane->setHtml(HistoryHtml(history_));
 }
 
@@ -371,10 +382,7 @@ void ArtworkPanes::OpenLink(const QUrl& url) {
 void ArtworkPanes::ShowDriverInfo() {
   const std::optional<SelectedGame> game = Selected();
   if (!game || Form10 == nullptr) return;
-  if (!mameInfoIndex_ && window_->MameInfoLoaded()) {
-    mameInfoIndex_ = std::make_unique<cat::MameInfoIndex>(window_->MameInfoLines());
-  }
-  Form10->SetDriver(window_->MameInfoLoaded() ? mameInfoIndex_.get() : nullptr, game->driver);
+  Form10->SetDriver(MameInfoEntries(), game->driver);
   Form10->open();
 }
 

@@ -97,6 +97,8 @@ class ArtworkPanes : public QObject {
                      ArtworkPicture* target);
   void LoadPicture(kestrune::catalogue::ArtworkKind kind, const kestrune::catalogue::ArtworkGame& game);
   void ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game);
+  const kestrune::catalogue::HistoryIndex* HistoryEntries();
+  const kestrune::catalogue::MameInfoIndex* MameInfoEntries();
   void FitMovie();
   void Connect();
   void SelectionMoved();

@@ -1,13 +1,16 @@
 #include "mainwindow/game_list_model.h"
 
+#include <QBuffer>
 #include <QColor>
 #include <QImage>
+#include <QImageReader>
 #include <QPainter>
 #include <QPixmap>
 #include <QRect>
 #include <QSize>
 #include <string>
 
+#include "catalogue/movie_header.h"
 #include "mainwindow/toolbar_images.h"
 
 namespace {
@@ -18,6 +21,29 @@ using kestrune::catalogue::kListColumns;
 using kestrune::catalogue::LineField;
 
 QString ToQString(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
+
+// The large icons' size: no icon is drawn larger, so none is kept larger.
+constexpr int kLargestIconSide = 32;
+
+// An icon within the icon limits, made no larger than it is drawn; a null image when the bytes are no
+// picture, its header gives a size beyond the limits, its data would inflate beyond that size, or it
+// does not decode. The size is read before any pixel is decoded.
+QImage DecodeIcon(const std::string& bytes) {
+  QBuffer buffer;
+  buffer.setData(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  buffer.open(QIODevice::ReadOnly);
+  QImageReader reader(&buffer);
+  const QSize size = reader.size();
+  if (!size.isValid() || size.isEmpty() || size.width() > kestrune::catalogue::kMaxIconSide ||
+      size.height() > kestrune::catalogue::kMaxIconSide || !kestrune::catalogue::IcoPicturesWithinLimits(bytes) ||
+      !kestrune::catalogue::CheckPngData(bytes, nullptr)) {
+    return QImage();
+  }
+  QImage image;
+  if (!reader.read(&image) || image.isNull()) return QImage();
+  if (image.width() <= kLargestIconSide && image.height() <= kLargestIconSide) return image;
+  return image.scaled(kLargestIconSide, kLargestIconSide, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+}
 
 QIcon DrawnStateImage(const QColor& color) {
   QPixmap pixmap(32, 32);
@@ -217,7 +243,7 @@ int GameListModel::ResolveIcon(int row) const {
                                                                    list_.Field(row, LineField::cloneof), bytes)) {
     return kNoIconImage;
   }
-  const QImage image = QImage::fromData(reinterpret_cast<const uchar*>(bytes.data()), static_cast<int>(bytes.size()));
+  const QImage image = DecodeIcon(bytes);
   if (image.isNull()) {
     return kNoIconImage;
   }

@@ -40,6 +40,7 @@
 #include "mainwindow/toolbar_images.h"
 #include "platform/display_modes_qt.h"
 #include "platform/executable.h"
+#include "platform/file_lines.h"
 #include "platform/termination.h"
 #include "platform/text_file.h"
 #include "romscan/scan_pass.h"
@@ -271,20 +272,21 @@ void TForm1::CreatePictureArea() {
   pages_[7]->layout()->addWidget(mng_);
 }
 
+// The files are only checked here: the panes index them when they first show an entry, and read
+// an entry when it is shown.
 void TForm1::LoadSupportTexts() {
-  auto load = [this](const char* name, std::vector<std::string>& lines) {
-    const std::string path = frontDir_ + name;
-    if (!FileExists(path)) return false;
+  auto load = [this](const char* name, std::string& file) {
+    file = frontDir_ + name;
+    if (!FileExists(file)) return false;
     std::string error;
-    if (!kestrune::platform::ReadTextFileLines(path, lines, &error)) {
+    if (!kestrune::platform::FileLines().Open(file, &error)) {
       qWarning("kestrune: %s", error.c_str());
-      lines.clear();
       return false;
     }
     return true;
   };
-  historyLoaded_ = load("history.dat", historyLines_);
-  mameInfoLoaded_ = load("mameinfo.dat", mameInfoLines_);
+  historyLoaded_ = load("history.dat", historyFile_);
+  mameInfoLoaded_ = load("mameinfo.dat", mameInfoFile_);
 }
 
 void TForm1::NoteLanguageFiles() {

@@ -94,8 +94,9 @@ class TForm1 : public QMainWindow {
   bool NPlayersPresent() const { return nplayersPresent_; }
   bool HistoryLoaded() const { return historyLoaded_; }
   bool MameInfoLoaded() const { return mameInfoLoaded_; }
-  const std::vector<std::string>& HistoryLines() const { return historyLines_; }
-  const std::vector<std::string>& MameInfoLines() const { return mameInfoLines_; }
+  // The files the history panes index when they first show an entry (only while loaded).
+  const std::string& HistoryFile() const { return historyFile_; }
+  const std::string& MameInfoFile() const { return mameInfoFile_; }
   bool MoviesSupported() const { return moviesSupported_; }
   // Which artwork archives the first show opened: snapshot, marquee, control panel, cabinet, flyer, title.
   std::array<bool, 6> OpenArchives() const;
@@ -269,8 +270,8 @@ class TForm1 : public QMainWindow {
   bool historyLoaded_ = false;
   bool mameInfoLoaded_ = false;
   bool moviesSupported_ = false;
-  std::vector<std::string> historyLines_;
-  std::vector<std::string> mameInfoLines_;
+  std::string historyFile_;
+  std::string mameInfoFile_;
   ArtworkPanes* panes_ = nullptr;
   RomScanCommand* romScan_ = nullptr;
   DialogRunner runDialog_;

@@ -84,8 +84,12 @@ bool TextLines::Next(std::string_view& line) {
   if (done_) {
     return false;
   }
-  const std::size_t end = rest_.find_first_of("\r\n");
-  if (end == std::string_view::npos) {
+  // A plain loop: find_first_of calls memchr on its two characters once for every byte of the text.
+  std::size_t end = 0;
+  while (end < rest_.size() && rest_[end] != '\n' && rest_[end] != '\r') {
+    ++end;
+  }
+  if (end == rest_.size()) {
     line = rest_;
     done_ = true;
     return true;

@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "catalogue/game_record.h"
+#include "platform/file_lines.h"
 
 namespace kestrune::romscan {
 namespace {
@@ -42,9 +43,9 @@ std::string FeatureStatus(const std::optional<std::string>& driver, const std::o
   return "good";
 }
 
-std::string IniValue(const std::optional<settings::IniFile>& ini, std::string_view section, std::string_view key) {
-  if (!ini) return {};
-  const std::string* value = ini->FindValue(section, key);
+std::string IniValue(const std::optional<SupportValues>& values, std::string_view section, std::string_view key) {
+  if (!values) return {};
+  const std::string* value = values->FindValue(section, key);
   return value == nullptr ? std::string() : *value;
 }
 
@@ -65,25 +66,38 @@ std::string JoinFields(Fields& fields) {
   return line;
 }
 
+std::string_view AsUtf8(std::string_view bytes, std::string& storage) {
+  if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; })) {
+    return bytes;
+  }
+  storage = platform::DecodeTextLine(bytes);
+  return storage;
+}
+
 // A file that holds none of the sections it is read for is some other file under the same name: it
 // counts as absent, so that the list's own values are kept instead of blanks.
-std::optional<settings::IniFile> LoadIfPresent(const std::filesystem::path& path,
-                                               std::initializer_list<std::string_view> sections) {
+std::optional<SupportValues> LoadIfPresent(const std::filesystem::path& path,
+                                           std::initializer_list<std::string_view> sections, const SetNames& sets) {
   std::error_code ec;
   if (!std::filesystem::is_regular_file(path, ec)) return std::nullopt;
-  settings::IniFile ini;
+  SupportValues values(sections, sets);
+  platform::FileLines lines;
   std::string error;
-  if (ini.LoadFromFile(path, &error) == settings::LoadResult::kFailed) {
+  if (lines.Open(path, &error)) {
+    std::string_view line;
+    for (std::uint64_t at = 0; lines.Next(line, at);) values.ReadLine(line, at == 0);
+    error = lines.Error();
+  }
+  if (!error.empty()) {
     std::fprintf(stderr, "kestrune: %s is left out of the game list: %s\n", path.c_str(), error.c_str());
     return std::nullopt;
   }
-  if (std::none_of(sections.begin(), sections.end(),
-                   [&ini](std::string_view section) { return ini.SectionExists(section); })) {
+  if (!values.HasSection()) {
     std::fprintf(stderr, "kestrune: %s is left out of the game list: it has no [%s] section\n", path.c_str(),
                  std::string(*sections.begin()).c_str());
     return std::nullopt;
   }
-  return ini;
+  return values;
 }
 
 bool IsPlayed(const cat::LineFields& fields) {
@@ -142,10 +156,67 @@ std::string SetStatusCode(const settings::IniFile& setsDat, std::string_view set
   return *value;
 }
 
-SupportFiles LoadSupportFiles(const std::string& frontDir) {
+SetNames ListedSetNames(const ListXmlData& list) {
+  SetNames names;
+  for (const ListXmlSet& set : list.sets) {
+    if (set.IsGame()) names.insert(set.name);
+  }
+  return names;
+}
+
+SupportValues::SupportValues(std::initializer_list<std::string_view> sections, const SetNames& sets) : sets_(&sets) {
+  for (std::string_view name : sections) sections_.push_back(Section{std::string(name), false, {}});
+}
+
+void SupportValues::ReadLine(std::string_view line, bool first) {
+  // A byte-order mark written by an editor would otherwise hide the first section header.
+  constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+  if (first && line.starts_with(kUtf8Bom)) line.remove_prefix(kUtf8Bom.size());
+  line = platform::TrimBlanks(line);
+  if (line.empty() || line.front() == ';') return;
+  std::string storage;
+  if (line.size() >= 2 && line.front() == '[' && line.back() == ']') {
+    const std::string_view name = AsUtf8(line.substr(1, line.size() - 2), storage);
+    const auto found = std::find_if(sections_.begin(), sections_.end(), [name](const Section& section) {
+      return platform::EqualsIgnoreAsciiCase(section.name, name);
+    });
+    current_ = found == sections_.end() ? kNoSection : static_cast<std::size_t>(found - sections_.begin());
+    if (current_ != kNoSection) sections_[current_].seen = true;
+    return;
+  }
+  const std::size_t equals = line.find('=');
+  if (current_ == kNoSection || equals == std::string_view::npos) return;
+  const std::string_view key = AsUtf8(platform::TrimBlanks(line.substr(0, equals)), storage);
+  const auto set = sets_->find(key);
+  if (set == sets_->end()) return;
+  std::string valueStorage;
+  sections_[current_].values.insert_or_assign(std::string(*set),
+                                    std::string(AsUtf8(platform::TrimBlanks(line.substr(equals + 1)), valueStorage)));
+}
+
+bool SupportValues::HasSection() const {
+  return std::any_of(sections_.begin(), sections_.end(), [](const Section& section) { return section.seen; });
+}
+
+const std::string* SupportValues::FindValue(std::string_view section, std::string_view set) const {
+  for (const Section& candidate : sections_) {
+    if (!platform::EqualsIgnoreAsciiCase(candidate.name, section)) continue;
+    const auto found = candidate.values.find(set);
+    return found == candidate.values.end() ? nullptr : &found->second;
+  }
+  return nullptr;
+}
+
+std::size_t SupportValues::ValueCount() const {
+  std::size_t count = 0;
+  for (const Section& section : sections_) count += section.values.size();
+  return count;
+}
+
+SupportFiles LoadSupportFiles(const std::string& frontDir, const SetNames& sets) {
   const std::filesystem::path folder(frontDir);
-  return {LoadIfPresent(folder / "catver.ini", {"category", "veradded"}),
-          LoadIfPresent(folder / "nplayers.ini", {"nplayers"})};
+  return {LoadIfPresent(folder / "catver.ini", {"category", "veradded"}, sets),
+          LoadIfPresent(folder / "nplayers.ini", {"nplayers"}, sets)};
 }
 
 std::string BuildGameLine(const ListXmlSet& set, std::string_view status, std::string_view romof,

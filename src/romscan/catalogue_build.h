@@ -4,9 +4,12 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <initializer_list>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
+#include "platform/code_pages.h"
 #include "romscan/listxml_reader.h"
 #include "settings/ini_file.h"
 
@@ -45,16 +48,49 @@ RomOfList CollectRomOfList(const ListXmlData& list);
 // none. A set with a verdict other than "3" to "6" adds one to `goodSetCount`.
 std::string SetStatusCode(const settings::IniFile& setsDat, std::string_view set, int& goodSetCount);
 
+// The names of the sets a game list gives a catalogue line, in any letter case.
+using SetNames = std::unordered_set<std::string_view, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual>;
+SetNames ListedSetNames(const ListXmlData& list);
+
+// What catver.ini or nplayers.ini gives the listed sets. The file is read a line at a time by the rules
+// of settings::IniFile (a repeated key's later value wins, names in any letter case), and only the
+// values of the sections it is read for and of listed sets are kept: a file of any size costs no more
+// than the list.
+class SupportValues {
+ public:
+  // `sets` must outlive this.
+  SupportValues(std::initializer_list<std::string_view> sections, const SetNames& sets);
+  // The file's next line, as it stands in the file; `first` for its first line.
+  void ReadLine(std::string_view line, bool first);
+  // Whether the file held any of the sections it is read for.
+  bool HasSection() const;
+  // The set's value in the section; null when the file gives none (or the set is not listed).
+  const std::string* FindValue(std::string_view section, std::string_view set) const;
+  std::size_t ValueCount() const;
+
+ private:
+  struct Section {
+    std::string name;
+    bool seen = false;
+    std::unordered_map<std::string, std::string, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual>
+        values;
+  };
+  const SetNames* sets_;
+  std::vector<Section> sections_;
+  static constexpr std::size_t kNoSection = static_cast<std::size_t>(-1);
+  std::size_t current_ = kNoSection;  // the section being read, when it is one of sections_
+};
+
 // catver.ini (sections "category" and "veradded") and nplayers.ini (section "nplayers") of the
 // program folder, each keyed by set name, when the folder has them.
 struct SupportFiles {
-  std::optional<settings::IniFile> catver;
-  std::optional<settings::IniFile> nplayers;
+  std::optional<SupportValues> catver;
+  std::optional<SupportValues> nplayers;
 };
 
-// Loads the files that exist; one that cannot be read, or has none of the sections above, is logged
-// to stderr and counts as absent.
-SupportFiles LoadSupportFiles(const std::string& frontDir);
+// Reads the files that exist for the sets of `sets`; one that cannot be read, or has none of the
+// sections above, is logged to stderr and counts as absent.
+SupportFiles LoadSupportFiles(const std::string& frontDir, const SetNames& sets);
 
 // The catalogue line of one game: status is its verdict, romof the BIOS it uses (its own romof, or
 // its parent's when its romof names the parent). Field text that holds "|" gets "/" instead, so

@@ -84,7 +84,8 @@ bool RunScanPass(const ScanPassParams& params, ScanPassResult& result, std::stri
       *error = "The verdicts of the scan (" + state.WorkFile(kSetsFile).string() + ") cannot be read.";
     return false;
   }
-  const SupportFiles support = LoadSupportFiles(params.frontDir);
+  const SetNames listed = ListedSetNames(state.list);
+  const SupportFiles support = LoadSupportFiles(params.frontDir, listed);
   result.catverPresent = support.catver.has_value();
   result.nplayersPresent = support.nplayers.has_value();
   result.build = BuildGameDatabase(state.list, setsDat, support);

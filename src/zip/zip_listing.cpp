@@ -68,8 +68,9 @@ class TBoundedVectorStream : public TStream {
   std::size_t position_ = 0;
 };
 
-void ReadIndex(TZipBaseArchiver& zip, int index, std::vector<std::uint8_t>& bytes) {
-  TBoundedVectorStream stream(bytes, kMaxInMemoryEntrySize);
+void ReadIndex(TZipBaseArchiver& zip, int index, std::vector<std::uint8_t>& bytes,
+               std::uint64_t maxBytes = kMaxInMemoryEntrySize) {
+  TBoundedVectorStream stream(bytes, maxBytes);
   zip.ExtractEntryByIndex(index, stream);
 }
 
@@ -171,9 +172,10 @@ ZipEntryData ReadZipEntry(TZipBaseArchiver& zip, std::string_view name) {
   return ReadFromOpen(zip, [name](TZipBaseArchiver& z, std::vector<std::uint8_t>& bytes) { ReadName(z, name, bytes); });
 }
 
-ZipEntryData ReadZipEntry(TZipBaseArchiver& zip, int index) {
-  return ReadFromOpen(zip,
-                      [index](TZipBaseArchiver& z, std::vector<std::uint8_t>& bytes) { ReadIndex(z, index, bytes); });
+ZipEntryData ReadZipEntry(TZipBaseArchiver& zip, int index, std::uint64_t maxBytes) {
+  return ReadFromOpen(zip, [index, maxBytes](TZipBaseArchiver& z, std::vector<std::uint8_t>& bytes) {
+    ReadIndex(z, index, bytes, maxBytes);
+  });
 }
 
 }  // namespace kestrune::zip

@@ -53,6 +53,7 @@ ZipEntryData ReadZipEntry(const std::filesystem::path& archive, std::string_view
 ZipEntryData ReadZipEntry(const std::filesystem::path& archive, int index);
 // The same on an archive the caller keeps open (artwork and skin archives stay open while the program runs).
 ZipEntryData ReadZipEntry(TZipBaseArchiver& zip, std::string_view name);
-ZipEntryData ReadZipEntry(TZipBaseArchiver& zip, int index);
+// maxBytes: an entry that extracts to more fails there, whatever its directory says.
+ZipEntryData ReadZipEntry(TZipBaseArchiver& zip, int index, std::uint64_t maxBytes = kMaxInMemoryEntrySize);
 
 }  // namespace kestrune::zip

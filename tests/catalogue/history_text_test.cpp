@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <filesystem>
 #include <cstdint>
 #include <memory>
 #include <ostream>
@@ -10,11 +12,21 @@
 #include <vector>
 
 #include "platform/peak_memory.h"
+#include "support/file_util.h"
+#include "support/temp_dir.h"
 
 namespace kestrune::catalogue {
 namespace {
 
 using Lines = std::vector<std::string>;
+
+// The lines as a file of the test's own folder, each ending in CR LF as the files' lines do.
+std::filesystem::path WriteDat(const test::TempDir& dir, const char* name, const Lines& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + "\r\n";
+  test::WriteFileBytes(dir / name, text);
+  return dir / name;
+}
 
 const Lines kHistory = {
     "$info=sf2,sf2ua,",
@@ -88,8 +100,9 @@ class HistoryTextTest : public ::testing::TestWithParam<HistoryCase> {};
 
 TEST_P(HistoryTextTest, ShowsTheGamesEntries) {
   const HistoryCase& c = GetParam();
-  const HistoryIndex history(kHistory);
-  const MameInfoIndex mameinfo(kMameInfo);
+  const test::TempDir dir;
+  const HistoryIndex history(WriteDat(dir, "history.dat", kHistory));
+  const MameInfoIndex mameinfo(WriteDat(dir, "mameinfo.dat", kMameInfo));
   const HistoryText text =
       BuildHistoryText(c.history ? &history : nullptr, c.mameinfo ? &mameinfo : nullptr, c.romname, c.cloneof);
   EXPECT_EQ(text.text, c.text);
@@ -133,7 +146,8 @@ void PrintTo(const DriverCase& c, std::ostream* out) { *out << c.label; }
 class DriverInfoTest : public ::testing::TestWithParam<DriverCase> {};
 
 TEST_P(DriverInfoTest, ShowsTheDriversEntry) {
-  const MameInfoIndex mameinfo(kMameInfo);
+  const test::TempDir dir;
+  const MameInfoIndex mameinfo(WriteDat(dir, "mameinfo.dat", kMameInfo));
   EXPECT_EQ(DriverInfoText(&mameinfo, GetParam().driver), GetParam().text);
 }
 
@@ -180,10 +194,11 @@ class HistoryInfoLineTest : public ::testing::TestWithParam<InfoLineCase> {};
 
 TEST_P(HistoryInfoLineTest, IsIndexedInMemoryLinearInTheLine) {
   const InfoLineCase& c = GetParam();
-  const Lines lines = {"$info=first,", c.line, "$bio", "Body.", "$end"};
+  const test::TempDir dir;
+  const std::filesystem::path file = WriteDat(dir, "history.dat", {"$info=first,", c.line, "$bio", "Body.", "$end"});
   std::unique_ptr<HistoryIndex> history;
-  const std::uint64_t growth = test::PeakGrowth([&] { history = std::make_unique<HistoryIndex>(lines); });
-  EXPECT_EQ(history->FindEntry(c.romname), c.found ? 1 : -1);
+  const std::uint64_t growth = test::PeakGrowth([&] { history = std::make_unique<HistoryIndex>(file); });
+  EXPECT_EQ(history->FindEntry(c.romname), c.found ? std::int64_t{14} : -1);  // after "$info=first,\r\n"
   EXPECT_EQ(history->FindEntry("first"), 0);
   EXPECT_LT(growth, 64 * test::kMegabyte);
 }
@@ -199,10 +214,19 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<InfoLineCase>& info) { return std::string(info.param.label); });
 
 TEST(HistoryIndex, KeepsNoMoreNamesThanItsBound) {
-  const Lines lines = {"$info=" + NumberedNames(kMaxHistoryNames), "$info=past,", "$bio", "$end"};
-  const HistoryIndex history(lines);
+  constexpr std::size_t kPerLine = 1 << 16;
+  Lines lines;
+  for (std::size_t first = 0; first < kMaxHistoryNames; first += kPerLine) {
+    std::string line = "$info=";
+    for (std::size_t i = first; i < first + kPerLine; ++i) line += "n" + std::to_string(i) + ",";
+    lines.push_back(line);
+  }
+  lines.insert(lines.end(), {"$info=past,", "$bio", "$end"});
+  const test::TempDir dir;
+  const HistoryIndex history(WriteDat(dir, "history.dat", lines));
+  EXPECT_EQ(history.NameCount(), kMaxHistoryNames);
   EXPECT_EQ(history.FindEntry("n0"), 0);
-  EXPECT_EQ(history.FindEntry("n" + std::to_string(kMaxHistoryNames - 1)), 0);
+  EXPECT_GT(history.FindEntry("n" + std::to_string(kMaxHistoryNames - 1)), 0);
   EXPECT_EQ(history.FindEntry("past"), -1);
 }
 
@@ -232,19 +256,13 @@ Lines Entry(Lines head, const LongEntryCase& c) {
 
 TEST_P(LongEntryTest, ShowsWhatOneEntryMayHold) {
   const LongEntryCase& c = GetParam();
-  {
-    const Lines lines = Entry({"$info=big,", "$<a>", "$bio"}, c);
-    const HistoryIndex history(lines);
-    EXPECT_EQ(BuildHistoryText(&history, nullptr, "big", "").text, "\n\n" + Expected(c));
-  }
-  {
-    const Lines lines = Entry({"$info=big", "$mame"}, c);
-    const MameInfoIndex mameinfo(lines);
-    EXPECT_EQ(BuildHistoryText(nullptr, &mameinfo, "big", "").text, "\n\n" + Expected(c));
-  }
-  const Lines lines = Entry({"$info=big.cpp", "$drv"}, c);
-  const MameInfoIndex mameinfo(lines);
-  EXPECT_EQ(DriverInfoText(&mameinfo, "big.cpp"), "Driver : big.cpp\n\n" + Expected(c));
+  const test::TempDir dir;
+  const HistoryIndex history(WriteDat(dir, "history.dat", Entry({"$info=big,", "$<a>", "$bio"}, c)));
+  EXPECT_EQ(BuildHistoryText(&history, nullptr, "big", "").text, "\n\n" + Expected(c));
+  const MameInfoIndex mameinfo(WriteDat(dir, "mameinfo.dat", Entry({"$info=big", "$mame"}, c)));
+  EXPECT_EQ(BuildHistoryText(nullptr, &mameinfo, "big", "").text, "\n\n" + Expected(c));
+  const MameInfoIndex drivers(WriteDat(dir, "drivers.dat", Entry({"$info=big.cpp", "$drv"}, c)));
+  EXPECT_EQ(DriverInfoText(&drivers, "big.cpp"), "Driver : big.cpp\n\n" + Expected(c));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -255,6 +273,44 @@ INSTANTIATE_TEST_SUITE_P(
                       LongEntryCase{"AsManyBytesAsMayBeShown", std::string(1023, 'x'), kMaxEntryBytes / 1024, false},
                       LongEntryCase{"OneLineTooLong", std::string(kMaxEntryBytes, 'x'), 1, true}),
     [](const ::testing::TestParamInfo<LongEntryCase>& info) { return std::string(info.param.label); });
+
+// history.dat and mameinfo.dat of 250 MB each, every line a 37-byte "$info" line naming another set:
+// held as lines they took 1.3 GB at start. Indexed, they cost the index's bound.
+void WriteInfoLines(const std::filesystem::path& path, const char* format, std::size_t bytes) {
+  std::FILE* file = std::fopen(path.c_str(), "wb");
+  ASSERT_NE(file, nullptr);
+  char line[64];
+  for (std::size_t written = 0, n = 0; written < bytes; ++n) {
+    const int length = std::snprintf(line, sizeof line, format, n);
+    ASSERT_EQ(length, 37);
+    written += std::fwrite(line, 1, static_cast<std::size_t>(length), file);
+  }
+  ASSERT_EQ(std::fclose(file), 0);
+}
+
+TEST(HostileDatFiles, CostTheIndexBoundNotTheirSize) {
+  constexpr std::size_t kBytes = std::size_t{250} << 20;
+  const test::TempDir dir;
+  WriteInfoLines(dir / "history.dat", "$info=h%028zu,\n", kBytes);
+  WriteInfoLines(dir / "mameinfo.dat", "$info=m%029zu\n", kBytes);
+  HistoryText shown;
+  HistoryText past;
+  const std::uint64_t growth = test::PeakGrowth([&] {
+    const HistoryIndex history(dir / "history.dat");
+    const MameInfoIndex mameinfo(dir / "mameinfo.dat");
+    EXPECT_EQ(history.NameCount(), kMaxHistoryNames);
+    EXPECT_EQ(mameinfo.NameCount(), kMaxHistoryNames);
+    shown = BuildHistoryText(&history, &mameinfo, "h0000000000000000000000012345", "m00000000000000000000000012345");
+    past = BuildHistoryText(&history, &mameinfo, "h0000000000000000000005000000", "m00000000000000000000005000000");
+  });
+  EXPECT_LT(growth, 300 * test::kMegabyte);
+  // An entry without "$end" runs on through the next sets' lines up to the entry's bounds.
+  EXPECT_TRUE(shown.text.starts_with("\n\n$info=h0000000000000000000000012348,\n")) << shown.text.substr(0, 100);
+  EXPECT_NE(shown.text.find("\n\n$info=m00000000000000000000000012347\n"), std::string::npos);
+  EXPECT_EQ(shown.text.size(), 2 * (2 + kMaxEntryLines * 37 + kEntryCutText.size() + 1));
+  // Names past the index's bound are left out.
+  EXPECT_EQ(past.text, "\n");
+}
 
 TEST(HistoryLinkAddress, TakesTheAnchorsAddress) {
   EXPECT_EQ(HistoryLinkAddress(R"($<a href="https://a.example/x?y=1" target="_blank">)"), "https://a.example/x?y=1");

@@ -81,5 +81,46 @@ TEST(ArchiveIconSource, DamagedArchiveFallsBackToTheFolder) {
   EXPECT_EQ(bytes, "from the folder");
 }
 
+// Icons larger than kMaxIconBytes, in the folder or in icons.zip, are not read: an archive with
+// entries of hundreds of megabytes took them whole into memory.
+TEST(IconSources, ReadNoIconLargerThanTheLimit) {
+  const std::string atLimit(kMaxIconBytes, 'a');
+  const std::string overLimit(kMaxIconBytes + 1, 'o');
+  test::TempDir folder;
+  test::WriteFileBytes(folder / "atlimit.ico", atLimit);
+  test::WriteFileBytes(folder / "overlimit.ico", overLimit);
+  test::TempDir zipped;
+  test::WriteFileBytes(zipped / "icons.zip", test::StoredZip({{"atlimit.ico", atLimit, std::nullopt},
+                                                              {"overlimit.ico", overLimit, std::nullopt}}));
+  for (const test::TempDir* dir : {&folder, &zipped}) {
+    std::unique_ptr<IconSource> source = OpenIconSource(dir->path());
+    std::string bytes;
+    EXPECT_TRUE(source->ReadIcon("atlimit.ico", bytes));
+    EXPECT_EQ(bytes.size(), kMaxIconBytes);
+    bytes.clear();
+    EXPECT_FALSE(source->ReadIcon("overlimit.ico", bytes));
+    EXPECT_TRUE(bytes.empty());
+  }
+}
+
+// An .ico whose directory says 256 x 256 (0) may hold a PNG of any size.
+TEST(IcoPicturesWithinLimits, ReadsThePngSizeBehindTheDirectory) {
+  const auto ico = [](std::uint32_t side) {
+    std::string bytes("\0\0\1\0\1\0", 6);
+    bytes += std::string(12, '\0') + std::string("\x16\0\0\0", 4);  // its picture at offset 22
+    bytes += std::string("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    for (int i = 0; i < 2; ++i) {
+      bytes += {static_cast<char>(side >> 24), static_cast<char>(side >> 16), static_cast<char>(side >> 8),
+                static_cast<char>(side)};
+    }
+    return bytes;
+  };
+  EXPECT_TRUE(IcoPicturesWithinLimits(ico(kMaxIconSide)));
+  EXPECT_FALSE(IcoPicturesWithinLimits(ico(kMaxIconSide + 1)));
+  EXPECT_FALSE(IcoPicturesWithinLimits(ico(5000)));
+  EXPECT_TRUE(IcoPicturesWithinLimits(ico(5000).substr(0, 40)));  // cut short: left to the decoder
+  EXPECT_TRUE(IcoPicturesWithinLimits("\x89PNG\r\n\x1a\n"));     // no .ico
+}
+
 }  // namespace
 }  // namespace kestrune::catalogue

@@ -17,10 +17,14 @@
 #include <string>
 #include <vector>
 
+#include <zlib.h>
+
 #include "../catalogue/game_lines.h"
 #include "catalogue/favorites.h"
+#include "catalogue/icon_source.h"
 #include "mainwindow/game_list_model.h"
 #include "mainwindow/toolbar_images.h"
+#include "platform/peak_memory.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
@@ -38,6 +42,44 @@ void WriteIcon(const std::filesystem::path& path, Qt::GlobalColor color) {
   buffer.open(QIODevice::WriteOnly);
   image.save(&buffer, "PNG");  // the list reads icons by their content
   kestrune::test::WriteFileBytes(path, bytes.toStdString());
+}
+
+std::string Be32(std::uint32_t value) {
+  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
+          static_cast<char>(value)};
+}
+
+void AddPngChunk(std::string& png, const char* type, const std::string& data) {
+  const std::string body = type + data;
+  png += Be32(static_cast<std::uint32_t>(data.size())) + body +
+         Be32(static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(body.data()), body.size())));
+}
+
+// A black RGB picture of any size, made without its pixels in memory: 5000 x 5000 is a file of about
+// 100 KB.
+std::string BlackPng(int width, int height) {
+  std::string png = "\x89PNG\r\n\x1a\n";
+  AddPngChunk(png, "IHDR", Be32(width) + Be32(height) + std::string("\x08\x02\x00\x00\x00", 5));
+  const std::string row(1 + static_cast<std::size_t>(width) * 3, '\0');
+  z_stream stream{};
+  deflateInit(&stream, Z_BEST_COMPRESSION);
+  std::string data;
+  char out[1 << 16];
+  for (int y = 0; y < height; ++y) {
+    stream.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(row.data()));
+    stream.avail_in = static_cast<uInt>(row.size());
+    const int flush = y + 1 == height ? Z_FINISH : Z_NO_FLUSH;
+    do {
+      stream.next_out = reinterpret_cast<Bytef*>(out);
+      stream.avail_out = sizeof out;
+      deflate(&stream, flush);
+      data.append(out, sizeof out - stream.avail_out);
+    } while (stream.avail_out == 0);
+  }
+  deflateEnd(&stream);
+  AddPngChunk(png, "IDAT", data);
+  AddPngChunk(png, "IEND", "");
+  return png;
 }
 
 class GameListControllerTest : public ::testing::Test {
@@ -134,6 +176,30 @@ TEST_F(GameListControllerTest, IconsComeFromTheSetThenTheParentAndTheStoreIsClea
   controller_.BuildGameList();
   EXPECT_EQ(model->IconStoreSize(), GameListModel::kBuiltInImages);
   EXPECT_EQ(list.ImageIndex(0), 0);
+}
+
+// Icons of 5000 x 5000 pixels (a file of 100 KB) took 2.7 GB over a screen of rows: an icon larger
+// than 1024 x 1024 pixels, or than kMaxIconBytes, is not decoded and its row shows the no-icon image;
+// one that is decoded is kept at the size it is drawn.
+TEST_F(GameListControllerTest, IconsBeyondTheLimitsShowTheNoIconImage) {
+  const std::string huge = BlackPng(5000, 5000);
+  ASSERT_LT(huge.size(), 200u << 10);
+  kestrune::test::WriteFileBytes(dir_ / "icons" / "pacman.ico", huge);
+  kestrune::test::WriteFileBytes(dir_ / "icons" / "mspacman.ico", BlackPng(1024, 1024));
+  kestrune::test::WriteFileBytes(dir_ / "icons" / "asteroid.ico",
+                                 BlackPng(16, 16) + std::string(cat::kMaxIconBytes, '\0'));
+  controller_.SetFolders((dir_ / "icons").string(), (dir_ / "ini").string(), (dir_ / "inp").string());
+  GameListModel* model = controller_.Model();
+  const std::uint64_t growth = kestrune::test::PeakGrowth([model] {
+    for (int row = 0; row < 4; ++row) model->data(model->index(row, 0), Qt::DecorationRole);
+  });
+  EXPECT_LT(growth, 32 * kestrune::test::kMegabyte);
+  const cat::GameList& list = controller_.List();
+  EXPECT_EQ(list.ImageIndex(0), GameListModel::kNoIconImage);
+  EXPECT_EQ(list.ImageIndex(3), GameListModel::kNoIconImage);
+  ASSERT_EQ(list.ImageIndex(1), GameListModel::kBuiltInImages);
+  EXPECT_EQ(model->IconStoreSize(), GameListModel::kBuiltInImages + 1);
+  EXPECT_EQ(model->Image(list.ImageIndex(1)).availableSizes(), QList<QSize>{QSize(32, 32)});
 }
 
 TEST_F(GameListControllerTest, ButtonsAndStateImagesShowTheToolbarImagesAndTakeReplacedOnes) {

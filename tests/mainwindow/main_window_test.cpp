@@ -526,7 +526,6 @@ TEST_P(OptionalFiles, SwitchTheirFeaturesOnOrOff) {
   EXPECT_EQ(Header()->sectionSize(3), c.catver ? 150 : 0);
   EXPECT_EQ(Header()->sectionSize(11), c.catver ? 91 : 0);
   EXPECT_EQ(Form1->HistoryLoaded(), c.history);
-  EXPECT_EQ(Form1->HistoryLines().size(), c.history ? 4u : 0u);
   EXPECT_EQ(Form1->MameInfoLoaded(), c.mameinfo);
   for (const char* name : {"ShowGameDriverInfo1", "ShowGameDriverInfo2"}) {
     EXPECT_EQ(Action(name)->isEnabled(), c.mameinfo) << name;

@@ -2,9 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
+#include "platform/peak_memory.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -76,14 +78,16 @@ class CatalogueLines : public ::testing::TestWithParam<BuildCase> {};
 
 TEST_P(CatalogueLines, AreBuiltByteForByteFromTheListAndTheVerdicts) {
   const BuildCase& c = GetParam();
-  SupportFiles support;
+  test::TempDir dir;
   if (c.support) {
-    support.catver = Ini("[Category]\r\nmslug=Platform / Run Gun\r\n[VerAdded]\r\nmslug=.30\r\n");
-    support.nplayers = Ini("[NPlayers]\r\nmslug=2P sim\r\n");
+    test::WriteFileBytes(dir / "catver.ini", "[Category]\r\nmslug=Platform / Run Gun\r\n[VerAdded]\r\nmslug=.30\r\n");
+    test::WriteFileBytes(dir / "nplayers.ini", "[NPlayers]\r\nmslug=2P sim\r\n");
   }
-  const std::string list =
+  const std::string text =
       c.list.starts_with("<") ? c.list : test::ReadFileBytes(test::TestDataDir() / "romscan/listxml" / c.list);
-  const CatalogueBuild build = BuildGameDatabase(ReadList(list), Ini(kSetsDat), support);
+  const ListXmlData list = ReadList(text);
+  const SetNames listed = ListedSetNames(list);
+  const CatalogueBuild build = BuildGameDatabase(list, Ini(kSetsDat), LoadSupportFiles(dir.folder(), listed));
   EXPECT_EQ(build.lines, c.lines);
   EXPECT_EQ(build.badRoms, c.badRoms);
   EXPECT_EQ(build.RomsText(), c.roms);
@@ -200,8 +204,8 @@ TEST_P(SupportFilesTest, CountOnlyWithTheirSections) {
   const SupportCase& c = GetParam();
   test::TempDir dir;
   test::WriteFileBytes(dir / c.file, c.text);
-  const SupportFiles support = LoadSupportFiles(dir.folder());
-  const std::optional<settings::IniFile>& file =
+  const SupportFiles support = LoadSupportFiles(dir.folder(), SetNames{});
+  const std::optional<SupportValues>& file =
       std::string_view(c.file) == "nplayers.ini" ? support.nplayers : support.catver;
   EXPECT_EQ(file.has_value(), c.present);
 }
@@ -217,6 +221,57 @@ INSTANTIATE_TEST_SUITE_P(
                       SupportCase{"CatverWithVerAddedOnly", "catver.ini", "[VerAdded]\r\nmslug=.30\r\n", true},
                       SupportCase{"CatverWithoutSections", "catver.ini", "mslug=Shooter\r\n", false}),
     [](const ::testing::TestParamInfo<SupportCase>& info) { return std::string(info.param.name); });
+
+// A 240 MB catver.ini or nplayers.ini of 36-byte lines: loaded whole as an ini file it took 1.6 GB
+// during a scan. Only the listed sets' values are kept, in any letter case, a repeated key's later
+// value winning.
+struct HostileSupportCase {
+  const char* file;
+  const char* header;
+  const char* section;
+};
+
+class HostileSupportFile : public ::testing::TestWithParam<HostileSupportCase> {};
+
+TEST_P(HostileSupportFile, CostsNoMoreThanTheList) {
+  const HostileSupportCase& c = GetParam();
+  constexpr std::size_t kBytes = std::size_t{240} << 20;
+  test::TempDir dir;
+  {
+    std::FILE* file = std::fopen((dir / c.file).c_str(), "wb");
+    ASSERT_NE(file, nullptr);
+    std::fputs(c.header, file);
+    char line[64];
+    for (std::size_t written = 0, n = 0; written < kBytes; ++n) {
+      const int length = std::snprintf(line, sizeof line, "s%025zu=Shooter\r\n", n);
+      ASSERT_EQ(length, 36);
+      written += std::fwrite(line, 1, static_cast<std::size_t>(length), file);
+    }
+    std::fputs("S0000000000000000000000007 = Last word\r\n", file);
+    ASSERT_EQ(std::fclose(file), 0);
+  }
+  const SetNames listed = {"s0000000000000000000000007", "s0000000000000000000004000", "notinthefile"};
+  SupportFiles support;
+  const std::uint64_t growth = test::PeakGrowth([&] { support = LoadSupportFiles(dir.folder(), listed); });
+  EXPECT_LT(growth, 16 * test::kMegabyte);
+  const std::optional<SupportValues>& values = std::string_view(c.file) == "catver.ini" ? support.catver : support.nplayers;
+  ASSERT_TRUE(values.has_value());
+  EXPECT_EQ(values->ValueCount(), 2u);
+  const std::string* last = values->FindValue(c.section, "s0000000000000000000000007");
+  const std::string* other = values->FindValue(c.section, "S0000000000000000000004000");
+  ASSERT_NE(last, nullptr);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(*last, "Last word");
+  EXPECT_EQ(*other, "Shooter");
+  EXPECT_EQ(values->FindValue(c.section, "notinthefile"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, HostileSupportFile,
+                         ::testing::Values(HostileSupportCase{"catver.ini", "[Category]\r\n", "category"},
+                                           HostileSupportCase{"nplayers.ini", "[NPlayers]\r\n", "nplayers"}),
+                         [](const ::testing::TestParamInfo<HostileSupportCase>& info) {
+                           return std::string(info.param.section);
+                         });
 
 }  // namespace
 }  // namespace kestrune::romscan
