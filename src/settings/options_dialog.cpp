@@ -115,8 +115,10 @@ void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const
       defaultCaption_ = windowTitle();
     }
     gameCaption_ = true;
-    // A language without a caption of its own keeps the window's (translated) caption.
-    if (!caption.isEmpty()) setWindowTitle(caption);
+    // A language without a game caption of its own shows the window's own (translated) caption, never
+    // the game opened before.
+    gameTitle_ = caption.isEmpty() ? defaultCaption_ : caption;
+    setWindowTitle(gameTitle_);
   } else if (gameCaption_) {
     gameCaption_ = false;
     setWindowTitle(defaultCaption_);
@@ -131,6 +133,10 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::changeEvent(QEvent* event) {
+  // A caption set from outside (a language switch) is the window's own from now on.
+  if (event->type() == QEvent::WindowTitleChange && gameCaption_ && windowTitle() != gameTitle_) {
+    gameCaption_ = false;
+  }
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
     FormActivate();
   }
@@ -369,7 +375,8 @@ void TForm2::TakeTypedResolution(QComboBox* list) {
 }
 
 void TForm2::ChooseFile(Option option, const QString& title, const QString& filter, bool forWriting) {
-  QString name = chooseFile_(title, filter, QString::fromStdString(options_.Text(option)), forWriting);
+  const auto text = [this](const QString& english) { return textOf_ ? textOf_(english) : english; };
+  QString name = chooseFile_(text(title), text(filter), QString::fromStdString(options_.Text(option)), forWriting);
   if (name.isEmpty()) {
     return;
   }
