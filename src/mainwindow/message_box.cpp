@@ -32,13 +32,35 @@ int BoxWidthLimit(const QScreen& screen) {
   return width <= 1024 ? width : std::min(width - 480, 1000);
 }
 
-int LongestWordWidth(const QLabel& label) {
-  const QFontMetrics metrics(label.font());
+// The width a message's lines are filled to, when its words allow.
+constexpr int kLineWidth = 400;
+
+int LongestWordWidth(const QString& text, const QFontMetrics& metrics) {
   int widest = 0;
-  for (const QString& word : label.text().split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
+  for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
     widest = std::max(widest, metrics.horizontalAdvance(word));
   }
   return widest;
+}
+
+// The text with its lines filled up to the width, broken at blanks only: Qt would also break after a
+// "/" and so cut a path in two.
+QString WrappedAtBlanks(const QString& text, const QFontMetrics& metrics, int width) {
+  QStringList lines;
+  for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
+    QString line;
+    for (const QString& word : paragraph.split(QLatin1Char(' '))) {
+      const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
+      if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+        lines << line;
+        line = word;
+      } else {
+        line = longer;
+      }
+    }
+    lines << line;
+  }
+  return lines.join(QLatin1Char('\n'));
 }
 
 }  // namespace
@@ -50,8 +72,14 @@ void PrepareMessageBox(QMessageBox& box) {
   auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
   if (label == nullptr) return;
   const QScreen* screen = box.screen();
-  const int longest = LongestWordWidth(*label);
+  // The style may give the text its own font when the box is polished.
+  box.ensurePolished();
+  label->ensurePolished();
+  const QFontMetrics metrics(label->font());
+  // A little more than the word itself: the label's own layout rounds and keeps room for its cursor.
+  const int longest = LongestWordWidth(box.text(), metrics) + 2 * metrics.averageCharWidth();
   const int room = screen != nullptr ? BoxWidthLimit(*screen) - kBesideText : longest;
+  box.setText(WrappedAtBlanks(box.text(), metrics, std::max(std::min(longest, room), kLineWidth)));
   label->setMinimumWidth(std::min(longest, std::max(room, 0)));
 }
 

@@ -8,6 +8,6 @@
 QMessageBox::StandardButton AskWithBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                        QMessageBox::StandardButtons buttons);
 
-// Gives a box the program's button captions and a width for its longest word (at most what the screen
-// leaves); for boxes built elsewhere.
+// Gives a box the program's button captions and breaks its text into lines at blanks, each line as wide
+// as its longest word needs (at most what the screen leaves); for boxes built elsewhere.
 void PrepareMessageBox(QMessageBox& box);

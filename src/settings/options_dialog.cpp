@@ -218,7 +218,8 @@ void TForm2::presetsClick(int index) {
 }
 
 void TForm2::ShowError(const QString& text) {
-  error_->setText(text);
+  // The lower layers' errors are English; the program's strings give them in the user's language.
+  error_->setText(textOf_ && !text.isEmpty() ? textOf_(text) : text);
   error_->setVisible(!text.isEmpty());
 }
 

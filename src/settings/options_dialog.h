@@ -58,8 +58,8 @@ class TForm2 : public QDialog {
   // Where the last preset chosen is kept (`kestruneui`/`preset`); none: it is not kept.
   void SetSettings(kestrune::settings::Settings* settings) { settings_ = settings; }
   void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
-  // Gives the texts of the file dialogs (titles and filters) in the user's language; they stay English
-  // without one.
+  // Gives the texts of the file dialogs (titles and filters) and the errors of reading and writing the
+  // file in the user's language; they stay English without one.
   using TextOf = std::function<QString(const QString& english)>;
   void SetTextOf(TextOf textOf) { textOf_ = std::move(textOf); }
 

@@ -311,6 +311,15 @@ TEST_F(TranslatedWindows, DutchMessagesPutWhatTheSystemSaidInDutchSentences) {
     EXPECT_FALSE(SaysEnglish(dutch)) << english << "\n -> " << dutch.toStdString();
   }
 
+  // As the options dialog shows one: a game's ini that cannot be written.
+  Form2->Folders().FrontDir = folder_;
+  Form2->Folders().IniDir = folder_ + "blocker";
+  Form2->SetRequest(kestrune::settings::OptionsMode::GameOptions, "pacman");
+  Form2->findChild<QPushButton*>("Button1")->click();
+  const QString shown = Form2->findChild<QLabel*>("errortext")->text();
+  EXPECT_TRUE(shown.startsWith("Kan ")) << shown.toStdString();
+  EXPECT_FALSE(SaysEnglish(shown)) << shown.toStdString();
+
   // As a message box shows one: the settings that cannot be saved at the close.
   fs::remove(folder_ + "ini/kestrune.ini");
   fs::create_directories(folder_ + "ini/kestrune.ini/in-the-way");
