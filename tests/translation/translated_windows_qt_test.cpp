@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <filesystem>
 #include <map>
@@ -18,6 +19,7 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/mame_launcher.h"
 #include "mainwindow/program_windows.h"
 #include "platform/process_runner_qt.h"
@@ -329,6 +331,9 @@ TEST_F(TranslatedWindows, DutchMessagesPutWhatTheSystemSaidInDutchSentences) {
   EXPECT_TRUE(messages_[0].text.startsWith("De instellingen konden niet opgeslagen worden:\nKan "))
       << messages_[0].text.toStdString();
   EXPECT_FALSE(SaysEnglish(messages_[0].text)) << messages_[0].text.toStdString();
+  QMessageBox box(QMessageBox::Warning, "Kestrune", messages_[0].text, QMessageBox::Yes | QMessageBox::No);
+  PrepareMessageBox(box);
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "&Ja");
 }
 
 // The texts the windows put up outside their controls speak Dutch too: the options dialog's file
