@@ -386,7 +386,7 @@ void GameListController::StoreSettings() {
 }
 
 void GameListController::ShowListedCount() {
-  // Without any game line no scan has finished yet: the panel says how to make the list.
+  // Without any game line there is nothing to list until a scan builds the list: the panel says how.
   if (list_.Index().Lines().Count() == 0) {
     SetPanel(0, Text(tr::kSNoGameList));
     return;

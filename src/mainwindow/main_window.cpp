@@ -84,7 +84,6 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
-
 }  // namespace
 
 std::string CurrentFrontDir() {

@@ -18,9 +18,9 @@ struct ButtonCaption {
   tr::ProgramStringId caption;
 };
 constexpr ButtonCaption kButtonCaptions[] = {
-    {QMessageBox::Ok, tr::kSMsgDlgOK},         {QMessageBox::Yes, tr::kSMsgDlgYes},
-    {QMessageBox::No, tr::kSMsgDlgNo},         {QMessageBox::Cancel, tr::kSMsgDlgCancel},
-    {QMessageBox::Retry, tr::kSMsgDlgRetry},   {QMessageBox::Abort, tr::kSMsgDlgAbort},
+    {QMessageBox::Ok, tr::kSMsgDlgOK},       {QMessageBox::Yes, tr::kSMsgDlgYes},
+    {QMessageBox::No, tr::kSMsgDlgNo},       {QMessageBox::Cancel, tr::kSMsgDlgCancel},
+    {QMessageBox::Retry, tr::kSMsgDlgRetry}, {QMessageBox::Abort, tr::kSMsgDlgAbort},
 };
 
 // Room the box keeps beside its text: the icon, the margins and the spacing.

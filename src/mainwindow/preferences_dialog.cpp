@@ -32,10 +32,10 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_view.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/program_windows.h"
 #include "settings/options_dialog.h"
 #include "settings/preference_values.h"
-#include "mainwindow/message_box.h"
 #include "translation/program_strings_qt.h"
 
 namespace {

@@ -14,13 +14,13 @@
 #include "catalogue/list_filters.h"
 #include "catalogue/rom_archive_move.h"
 #include "mainwindow/bad_roms_dialog.h"
-#include "mainwindow/game_details_dialog.h"
 #include "mainwindow/delete_rom_dialog.h"
+#include "mainwindow/game_details_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
-#include "mainwindow/message_box.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/program_windows.h"
 #include "platform/process_runner_qt.h"
 #include "platform/text_file.h"
@@ -268,8 +268,9 @@ TEST_F(TranslatedWindows, MoveQuestionIsAskedInTheChosenLanguage) {
 // The program's own English in a message around what the system said (the system's text, such as
 // "Is a directory", stays as the system gives it).
 bool SaysEnglish(const QString& text) {
-  static const char* const kEnglish[] = {"Cannot ", "cannot ", "could not", "settings", "which holds", "kept as",
-                                         "is read-only", "not saved", "is still running", "is not a", "folder"};
+  static const char* const kEnglish[] = {"Cannot ",          "cannot ",  "could not",    "settings",
+                                         "which holds",      "kept as",  "is read-only", "not saved",
+                                         "is still running", "is not a", "folder"};
   return std::any_of(std::begin(kEnglish), std::end(kEnglish),
                      [&text](const char* words) { return text.contains(QLatin1String(words)); });
 }
