@@ -8,8 +8,6 @@ namespace {
 char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
 
-std::string OrNotAvailable(const std::string& field) { return field.empty() ? std::string("N/A") : field; }
-
 // The delete questions' first word by language index (English, Dutch, German, French).
 constexpr std::array<std::string_view, 4> kDeletePrefixes = {"Delete ", "Verwijder ", "Lösche ", "Effacer le "};
 
@@ -23,7 +21,10 @@ std::string CapitaliseWord(std::string_view text) {
 
 std::string GameDetailsCaption(const Tgameinfo& game) { return "\"" + game.romname + "\" Details"; }
 
-std::vector<DetailValue> GameDetailValues(const Tgameinfo& game) {
+std::vector<DetailValue> GameDetailValues(const Tgameinfo& game, std::string_view notAvailable) {
+  const auto OrNotAvailable = [notAvailable](const std::string& field) {
+    return field.empty() ? std::string(notAvailable) : field;
+  };
   return {
       {"game_description", game.description},
       {"company", game.company},
@@ -39,7 +40,7 @@ std::vector<DetailValue> GameDetailValues(const Tgameinfo& game) {
       {"orientation", game.orientation},
       {"category", OrNotAvailable(game.category)},
       {"rom_name", game.romname + ".zip"},
-      {"clone_name", game.cloneof.empty() ? std::string("N/A") : game.cloneof + ".zip"},
+      {"clone_name", game.cloneof.empty() ? std::string(notAvailable) : game.cloneof + ".zip"},
       {"driver", game.driver},
       {"bios", OrNotAvailable(game.bios)},
       {"status", std::string(RomStatusTextOf(game.romstatus))},

@@ -20,9 +20,10 @@ struct DetailValue {
 std::string GameDetailsCaption(const Tgameinfo& game);
 
 // Every value label of the details window with its text for the game, in the window's order.
-// Fields that say nothing when empty (clone, category, controls, resolution, BIOS) read "N/A"; the
-// driver statuses are capitalised; a ROM status that is no known code reads as empty.
-std::vector<DetailValue> GameDetailValues(const Tgameinfo& game);
+// Fields that say nothing when empty (clone, category, controls, resolution, BIOS) read notAvailable
+// ("N/A" in English); the driver statuses are capitalised; a ROM status that is no known code reads as
+// empty.
+std::vector<DetailValue> GameDetailValues(const Tgameinfo& game, std::string_view notAvailable = "N/A");
 
 // First letter upper case, the rest lower case (ASCII only): "imperfect" -> "Imperfect".
 std::string CapitaliseWord(std::string_view text);

@@ -3,11 +3,18 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <algorithm>
 
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "romscan/bad_rom_move.h"
 #include "translation/program_strings_qt.h"
+
+namespace {
+
+constexpr int kMoveButtonWidth = 100;
+
+}  // namespace
 
 TForm9::TForm9(QWidget* parent) : QDialog(parent) {
   setObjectName("Form9");
@@ -25,7 +32,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
   button1_->setGeometry(211, 236, 75, 24);
   button2_ = new QPushButton(QStringLiteral("Move to Folder"), this);
   button2_->setObjectName(QStringLiteral("Button2"));
-  button2_->setGeometry(5, 236, 100, 24);
+  button2_->setGeometry(5, 236, kMoveButtonWidth, 24);
   connect(button1_, &QPushButton::clicked, this, &TForm9::accept);
   connect(button2_, &QPushButton::clicked, this, &TForm9::MoveBadRoms);
 }
@@ -39,6 +46,9 @@ void TForm9::FormShow() {
   if (parentWidget() != nullptr) move(parentWidget()->geometry().center() - rect().center());
   ShowLines(kestrune::romscan::BadRomsListLines(badRoms_));
   button2_->setEnabled(!badRoms_.empty());
+  // The caption may be a language's longer one: the button takes its width, up to the OK button.
+  const int room = button1_->x() - 2 * button2_->x();
+  button2_->resize(std::clamp(button2_->sizeHint().width(), kMoveButtonWidth, room), button2_->height());
 }
 
 void TForm9::ShowLines(const std::vector<std::string>& lines) {

@@ -61,7 +61,7 @@ void TOKBottomDlg2::OKBtnClick() {
   moved_ = static_cast<int>(result.moved.size());
   if (!result.failures.empty()) {
     QStringList failures;
-    for (const std::string& failure : result.failures) failures << QString::fromStdString(failure);
+    for (const std::string& failure : result.failures) failures << ProgramQTextOf(failure);
     Form1->Tell(QMessageBox::Warning, failures.join('\n'));
   } else if (moved_ == 0) {
     Form1->Tell(QMessageBox::Information,

@@ -121,8 +121,9 @@ void TForm12::FormShow() {
 }
 
 void TForm12::ShowGame(const cat::Tgameinfo& game) {
-  setWindowTitle(QString::fromStdString(cat::GameDetailsCaption(game)));
-  for (const cat::DetailValue& value : cat::GameDetailValues(game)) {
+  setWindowTitle(ProgramQTextOf(cat::GameDetailsCaption(game)));
+  const std::string notAvailable = kestrune::translation::ProgramText(kestrune::translation::kSNotAvailable);
+  for (const cat::DetailValue& value : cat::GameDetailValues(game, notAvailable)) {
     if (QLabel* label = values_.value(QString::fromUtf8(value.label.data(), static_cast<int>(value.label.size())))) {
       label->setText(QString::fromStdString(value.text));
     }

@@ -243,6 +243,8 @@ void GameListController::CreateStatusBar(QWidget* parentWidget) {
     panels_[i]->setObjectName(QStringLiteral("StatusbalkPanel%1").arg(i));
     statusbar_->addPermanentWidget(panels_[i], i + 1 == panels_.size() ? 1 : 0);
   }
+  // The first panel's longer texts (how to build an empty list) give way rather than widen the window.
+  panels_[0]->setMinimumWidth(1);
   SetPanel(1, Text(tr::kSRomsPanel));
   SetPanel(2, Text(tr::kSIniMissing));
   SetPanel(3, Text(tr::kSInpMissing));
@@ -383,7 +385,14 @@ void GameListController::StoreSettings() {
   settings.WriteFlag(set::kUiSection, "thesufix", noThePrefix_->isChecked());
 }
 
-void GameListController::ShowListedCount() { SetPanel(0, Text(tr::kSListedGames).arg(list_.GameCount())); }
+void GameListController::ShowListedCount() {
+  // Without any game line there is nothing to list until a scan builds the list: the panel says how.
+  if (list_.Index().Lines().Count() == 0) {
+    SetPanel(0, Text(tr::kSNoGameList));
+    return;
+  }
+  SetPanel(0, Text(tr::kSListedGames).arg(list_.GameCount()));
+}
 
 void GameListController::BuildGameList() {
   list_.BuildGameList();

@@ -32,8 +32,10 @@
 #include "mainwindow/artwork_panes.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/game_list_controller.h"
+#include "mainwindow/hint_pause.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/rom_scan_command_qt.h"
@@ -83,12 +85,6 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
-QMessageBox::StandardButton AskWithBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
-                                       QMessageBox::StandardButtons buttons) {
-  QMessageBox box(icon, QStringLiteral("Kestrune"), text, buttons, parent);
-  return static_cast<QMessageBox::StandardButton>(box.exec());
-}
-
 }  // namespace
 
 std::string CurrentFrontDir() {
@@ -127,6 +123,8 @@ void TForm1::FormCreate() {
   kestrune::romscan::RemoveScanFiles(frontDir_);
   settings_ = std::make_unique<set::Settings>(frontDir_);
   images_ = new ToolbarImages(this);
+  // Every window of the program lives while this one does; the filter goes with it.
+  QCoreApplication::instance()->installEventFilter(new HintPause(this));
   CreateWidgets();
   catverPresent_ = FileExists(frontDir_ + "catver.ini");
   nplayersPresent_ = FileExists(frontDir_ + "nplayers.ini");
@@ -144,7 +142,7 @@ void TForm1::FormCreate() {
   if (kestrune::translation::TLangCore* core = kestrune::translation::GetLangCore()) {
     core->SetWriteBackReporter([window = QPointer<TForm1>(this)](const std::string& message) {
       if (window) {
-        window->Report(QString::fromStdString(message));
+        window->Report(ProgramQTextOf(message));
       } else {
         qWarning("kestrune: %s", message.c_str());
       }
@@ -418,7 +416,7 @@ void TForm1::FormActivate() {
     if (!kestrune::platform::WriteFileAtomic(catalogue, "", &writeError)) qWarning("kestrune: %s", writeError.c_str());
   }
   for (const std::string* problem : {&settings_->LoadError(), &settings_->LoadWarning()}) {
-    if (!problem->empty()) Report(QString::fromStdString(*problem));
+    if (!problem->empty()) Report(ProgramQTextOf(*problem));
   }
   FillDisplayLists();
   ApplyFontsAndColours();
@@ -536,10 +534,10 @@ void TForm1::WriteMissingOptionFiles() {
       if (kestrune::platform::TerminationRequested()) return;
     }
     if (!set::WriteMameIni(set::OptionsMode::DefaultOptions, options, folders, "", &error)) {
-      Report(QString::fromStdString(error));
+      Report(ProgramQTextOf(error));
     }
   }
-  if (!set::WriteMissingBiosInis(options, folders_.ini, &error)) Report(QString::fromStdString(error));
+  if (!set::WriteMissingBiosInis(options, folders_.ini, &error)) Report(ProgramQTextOf(error));
 }
 
 void TForm1::LoadAndListCatalogue() {
@@ -547,8 +545,7 @@ void TForm1::LoadAndListCatalogue() {
   const cat::CatalogueLoad load = cat::LoadCatalogue(catalogue_, frontDir_, &error);
   catalogueLoaded_ = load != cat::CatalogueLoad::Failed;
   if (!catalogueLoaded_) {
-    Report(ProgramQText(kestrune::translation::kSGameListNotRead)
-               .arg(QString::fromStdString(error)));
+    Report(ProgramQText(kestrune::translation::kSGameListNotRead).arg(ProgramQTextOf(error)));
   }
   gameList_->ApplySettings();
 }

@@ -20,6 +20,7 @@ class QDialog;
 class QKeyEvent;
 class QUrl;
 class GameListController;
+class HelpWindow;
 class LangManagerQt;
 class MainWindowMenus;
 class MameLauncher;
@@ -137,6 +138,8 @@ class TForm1 : public QMainWindow {
   void DefaultMameOptions();
   void OpenGameOptions();
   void ShowHelp();
+  // The program's own help window, once the desktop had no program for the help; null before.
+  HelpWindow* HelpShown() const { return helpWindow_; }
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -158,6 +161,8 @@ class TForm1 : public QMainWindow {
   // First show (main_window_settings.cpp).
   void FormShow();
   void FirstRunDefaults();
+  bool NoGameListYet() const;
+  void StartSetupWizard();
   void ApplySettings();
   void ApplyWindowSettings();
   void ApplyColumnSettings();
@@ -277,6 +282,7 @@ class TForm1 : public QMainWindow {
   DialogRunner runDialog_;
   UrlOpener openUrl_;
   std::unique_ptr<QTemporaryDir> helpFolder_;  // the built-in help, written out when first asked for
+  HelpWindow* helpWindow_ = nullptr;           // made when the desktop has no program for the help
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

@@ -35,6 +35,7 @@
 #include "mainwindow/game_details_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
+#include "mainwindow/help_window.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
@@ -419,9 +420,11 @@ void TForm1::ShowHelp() {
     Report(ProgramQText(kestrune::translation::kSHelpNotWritten));
     return;
   }
-  if (!openUrl_(QUrl::fromLocalFile(readme))) {
-    Report(ProgramQText(kestrune::translation::kSNoProgramOpensHelp).arg(readme));
-  }
+  if (openUrl_(QUrl::fromLocalFile(readme))) return;
+  // Without a desktop program for it the help is shown by the program itself.
+  if (helpWindow_ == nullptr) helpWindow_ = new HelpWindow(this);
+  QString error;
+  if (!helpWindow_->ShowFile(readme, &error)) Report(error);
 }
 
 // ---- MAME options ----
@@ -492,7 +495,7 @@ void TForm1::OpenGameOptions() {
     fs::create_directories(file.parent_path(), error);
     std::string writeError;
     if (!kestrune::platform::WriteFileAtomic(file, "", &writeError)) {
-      Report(QString::fromStdString(writeError));
+      Report(ProgramQTextOf(writeError));
       return;
     }
   }

@@ -90,7 +90,7 @@ void TForm1::ApplyPreferences() {
     Form4->CheckBox("resetcounter2")->setChecked(false);
     std::string error;
     if (catalogueLoaded_ && !cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
-      Report(ProgramQText(kestrune::translation::kSGameListNotSaved).arg(QString::fromStdString(error)));
+      Report(ProgramQText(kestrune::translation::kSGameListNotSaved).arg(ProgramQTextOf(error)));
     }
   }
 

@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "catalogue/catalogue_file.h"
 #include "catalogue/column_order.h"
 #include "catalogue/favorites.h"
 #include "catalogue/game_list.h"
@@ -39,6 +40,7 @@
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "mainwindow/toolbar_images.h"
 #include "platform/executable.h"
+#include "platform/text_file.h"
 #include "zip/wide_string.h"
 #include "zip/zip_archiver.h"
 #include "zip/zip_listing.h"
@@ -96,8 +98,24 @@ void TForm1::FormShow() {
   emit gameList_->selectedGameChanged();
   if (firstShowDone_ || startupDone_) return;
   firstShowDone_ = true;
+  // A setup left before its first scan had finished is offered again, with the settings it left.
+  const bool setupUnfinished = !settings_->IsFirstRun() && NoGameListYet();
   if (settings_->IsFirstRun()) FirstRunDefaults();
   ApplySettings();
+  if (setupUnfinished) {
+    // The wizard goes on with the MAME the settings name when it is still there.
+    CheckMameFile();
+    StartSetupWizard();
+  }
+}
+
+// Only a finished scan writes game lines: a catalogue file that is missing or empty was never built.
+bool TForm1::NoGameListYet() const {
+  const std::filesystem::path catalogue = cat::CataloguePath(frontDir_);
+  if (kestrune::platform::NothingAt(catalogue)) return true;
+  std::error_code error;
+  return std::filesystem::is_regular_file(catalogue, error) && std::filesystem::file_size(catalogue, error) == 0 &&
+         !error;
 }
 
 void TForm1::FirstRunDefaults() {
@@ -114,6 +132,10 @@ void TForm1::FirstRunDefaults() {
     settings_->WriteText(set::kUiSection, "mngtab", "0");
     settings_->WriteText(set::kUiSection, "tabselect", "0");
   }
+  StartSetupWizard();
+}
+
+void TForm1::StartSetupWizard() {
   if (Form5 == nullptr) return;
   // The wizard leaves its MAME, the new catalogue and the settings of the scan behind. When it ends
   // after the first activation, the window takes them in again; before it, the activation does.
@@ -433,7 +455,7 @@ bool TForm1::FormCloseQuery() {
     if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
       qWarning("kestrune: %s", error.c_str());
       const QString text =
-          ProgramQText(kestrune::translation::kSQuitWithListUnsaved).arg(QString::fromStdString(error));
+          ProgramQText(kestrune::translation::kSQuitWithListUnsaved).arg(ProgramQTextOf(error));
       const QMessageBox::StandardButton answer =
           messenger_(QMessageBox::Warning, text, QMessageBox::Yes | QMessageBox::No);
       if (terminating_) return true;
@@ -462,7 +484,7 @@ void TForm1::SaveSettingsAndRelease() {
   StoreSettings();
   std::string error;
   if (!settings_->Save(&error)) {
-    const QString text = ProgramQText(kestrune::translation::kSSettingsNotSaved).arg(QString::fromStdString(error));
+    const QString text = ProgramQText(kestrune::translation::kSSettingsNotSaved).arg(ProgramQTextOf(error));
     if (terminating_) {
       qWarning("kestrune: %s", qUtf8Printable(text));
     } else {

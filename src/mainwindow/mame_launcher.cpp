@@ -145,7 +145,8 @@ bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname, const s
   if (!runner_.Run(&error)) {
     window_->show();
     if (Checked("cycle")) window_->CycleTimer()->start();
-    window_->Tell(QMessageBox::Critical, ProgramQText(kestrune::translation::kSMameNotStarted).arg(error));
+    window_->Tell(QMessageBox::Critical,
+                  ProgramQText(kestrune::translation::kSMameNotStarted).arg(ProgramQTextOf(error.toStdString())));
     return false;
   }
   runner_.WriteLine(QStringLiteral(" "));

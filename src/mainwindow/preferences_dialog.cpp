@@ -32,6 +32,7 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_view.h"
 #include "mainwindow/main_window.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/program_windows.h"
 #include "settings/options_dialog.h"
 #include "settings/preference_values.h"
@@ -462,7 +463,7 @@ void TForm4::ClearFolder(const char* edit, bool needsRestart) {
 
 void TForm4::ChooseMameFile() {
   const QString title = QStringLiteral("Kestrune");
-  const QString filter = QStringLiteral("All files (*)");
+  const QString filter = ProgramQTextOf("All files (*)");
   const QString current = Edit("mamefiledisplay")->text();
   const QString chosen =
       chooseFile_ ? chooseFile_(title, filter, current) : QFileDialog::getOpenFileName(this, title, current, filter);
@@ -588,8 +589,7 @@ void TForm4::Tell(QMessageBox::Icon icon, const QString& text) {
     messenger_(icon, text);
     return;
   }
-  QMessageBox box(icon, QStringLiteral("Kestrune"), text, QMessageBox::Ok, this);
-  box.exec();
+  AskWithBox(this, icon, text, QMessageBox::Ok);
 }
 
 void TForm4::ShowError(const QString& text) {

@@ -9,6 +9,8 @@
 #include <optional>
 #include <string>
 
+#include "mainwindow/hint_pause.h"
+
 class QCheckBox;
 class QColor;
 class QComboBox;
@@ -40,7 +42,7 @@ class TForm4 : public QDialog {
   using Messenger = std::function<void(QMessageBox::Icon icon, const QString& text)>;
 
   // How long a hint of the program stays up before it hides by itself.
-  static constexpr int kHintPauseMs = 8000;
+  static constexpr int kHintPauseMs = HintPause::kHidePauseMs;
 
   explicit TForm4(QWidget* parent = nullptr);
 

@@ -150,7 +150,7 @@ void TForm4::LoadMameFolders() {
     }
   } else if (!kestrune::platform::NothingAt(mameIni)) {
     // OK will not write over it either; the user learns why before changing anything.
-    ShowError(Text(error));
+    ShowError(ProgramQTextOf(error));
   }
   for (const set::MameFolderEntry& entry : set::MameFolderEntries()) {
     Edit(entry.edit)->setText(Text(folders.*entry.folder));
@@ -171,7 +171,7 @@ void TForm4::Button2Click() {
   // What OK applied stays, even when the dialog is then closed without a second OK.
   KeepShownState();
   if (!written) {
-    ShowError(Text(error));
+    ShowError(ProgramQTextOf(error));
     return;
   }
   ShowError(QString());
@@ -233,12 +233,12 @@ void TForm4::CreateMissingFiles() {
     AskOwnPathsOnce(folders, mameFile_);
     if (!CreateFolder(folders.IniDir, &error) ||
         !set::WriteMameIni(set::OptionsMode::DefaultOptions, Form2->Options(), folders, "", &error)) {
-      Tell(QMessageBox::Warning, Text(error));
+      Tell(QMessageBox::Warning, ProgramQTextOf(error));
     }
   }
   const fs::path catalogue = kestrune::catalogue::CataloguePath(front);
   if (kestrune::platform::NothingAt(catalogue) && !kestrune::platform::WriteFileAtomic(catalogue, "", &error)) {
-    Tell(QMessageBox::Warning, Text(error));
+    Tell(QMessageBox::Warning, ProgramQTextOf(error));
   }
 }
 

@@ -15,6 +15,7 @@
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "romscan/rom_init_window.h"
 #include "settings/options_dialog.h"
+#include "translation/program_strings_qt.h"
 
 TForm1* Form1 = nullptr;
 TForm2* Form2 = nullptr;
@@ -47,6 +48,8 @@ QList<QWidget*> CreateProgramWindows() {
   QList<QWidget*> created;
   QWidget* owner = Create(Form1, created, nullptr);
   Create(Form2, created, owner);
+  // The options dialog is below the program's strings; its file dialogs speak the user's language too.
+  Form2->SetTextOf([](const QString& english) { return ProgramQTextOf(english.toStdString()); });
   Create(Form3, created, owner);
   Create(Form4, created, owner);
   Create(Form5, created, owner);

@@ -115,8 +115,10 @@ void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const
       defaultCaption_ = windowTitle();
     }
     gameCaption_ = true;
-    // A language without a caption of its own keeps the window's (translated) caption.
-    if (!caption.isEmpty()) setWindowTitle(caption);
+    // A language without a game caption of its own shows the window's own (translated) caption, never
+    // the game opened before.
+    gameTitle_ = caption.isEmpty() ? defaultCaption_ : caption;
+    setWindowTitle(gameTitle_);
   } else if (gameCaption_) {
     gameCaption_ = false;
     setWindowTitle(defaultCaption_);
@@ -131,6 +133,10 @@ void TForm2::showEvent(QShowEvent* event) {
 }
 
 void TForm2::changeEvent(QEvent* event) {
+  // A caption set from outside (a language switch) is the window's own from now on.
+  if (event->type() == QEvent::WindowTitleChange && gameCaption_ && windowTitle() != gameTitle_) {
+    gameCaption_ = false;
+  }
   if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
     FormActivate();
   }
@@ -212,7 +218,8 @@ void TForm2::presetsClick(int index) {
 }
 
 void TForm2::ShowError(const QString& text) {
-  error_->setText(text);
+  // The lower layers' errors are English; the program's strings give them in the user's language.
+  error_->setText(textOf_ && !text.isEmpty() ? textOf_(text) : text);
   error_->setVisible(!text.isEmpty());
 }
 
@@ -369,7 +376,8 @@ void TForm2::TakeTypedResolution(QComboBox* list) {
 }
 
 void TForm2::ChooseFile(Option option, const QString& title, const QString& filter, bool forWriting) {
-  QString name = chooseFile_(title, filter, QString::fromStdString(options_.Text(option)), forWriting);
+  const auto text = [this](const QString& english) { return textOf_ ? textOf_(english) : english; };
+  QString name = chooseFile_(text(title), text(filter), QString::fromStdString(options_.Text(option)), forWriting);
   if (name.isEmpty()) {
     return;
   }

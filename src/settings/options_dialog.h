@@ -58,6 +58,10 @@ class TForm2 : public QDialog {
   // Where the last preset chosen is kept (`kestruneui`/`preset`); none: it is not kept.
   void SetSettings(kestrune::settings::Settings* settings) { settings_ = settings; }
   void SetFileChooser(FileChooser chooser) { chooseFile_ = std::move(chooser); }
+  // Gives the texts of the file dialogs (titles and filters) and the errors of reading and writing the
+  // file in the user's language; they stay English without one.
+  using TextOf = std::function<QString(const QString& english)>;
+  void SetTextOf(TextOf textOf) { textOf_ = std::move(textOf); }
 
   // Asks the installed MAME, away from the window, which options it no longer knows, and marks their
   // controls when it has answered (once per program).
@@ -138,6 +142,7 @@ class TForm2 : public QDialog {
   std::string romname_;
   kestrune::settings::Settings* settings_ = nullptr;
   FileChooser chooseFile_;
+  TextOf textOf_;
 
   std::array<QWidget*, kestrune::settings::kOptionCount> controls_{};
   std::array<QLabel*, kestrune::settings::kOptionCount> valueLabels_{};
@@ -154,6 +159,7 @@ class TForm2 : public QDialog {
 
   QList<QWidget*> marked_;  // controls whose tip says MAME ignores them
   QString defaultCaption_;
+  QString gameTitle_;  // the caption SetRequest gave a game's options
   bool gameCaption_ = false;
 
   QThread* asking_ = nullptr;

@@ -80,7 +80,13 @@ std::string ProgramTextOf(std::string_view english) {
     if (english == entry.text) return ProgramText(entry.identifier);
   }
   for (const ProgramStringEntry& entry : kProgramStrings) {
-    if (const auto values = FilledValues(entry.text, english)) return Fill(ProgramText(entry.identifier), *values);
+    if (auto values = FilledValues(entry.text, english)) {
+      // A value may itself be one of the program's texts (a lower layer's reason inside a message).
+      for (std::string& value : *values) {
+        if (!value.empty()) value = ProgramTextOf(value);
+      }
+      return Fill(ProgramText(entry.identifier), *values);
+    }
   }
   return std::string(english);
 }

@@ -2,22 +2,27 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QHeaderView>
+#include <QHelpEvent>
+#include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QPushButton>
-#include <QLabel>
 #include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolBar>
 #include <QToolButton>
+#include <QToolTip>
 #include <QTreeView>
 #include <QUrl>
 #include <filesystem>
@@ -37,8 +42,11 @@
 #include "mainwindow/game_details_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/game_list_model.h"
+#include "mainwindow/help_window.h"
+#include "mainwindow/hint_pause.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/rom_scan_command_qt.h"
@@ -665,6 +673,30 @@ TEST_F(CommandsTest, GameOptionsNameTheGameAndLeaveNoFileWhenCancelled) {
   EXPECT_EQ(caption, own);
 }
 
+// Opened after a switch to a language without game captions, the options of another game never carry
+// the caption of the game opened before the switch.
+TEST_F(CommandsTest, GameOptionsAfterASwitchToALanguageWithoutGameCaptionsShowTheDialogsOwn) {
+  WriteMame();
+  Start(Lines({SetLine("pacman", "0"), SetLine("dkong", "0")}));
+  const QString own = Form2->windowTitle();
+  QString caption;
+  duringDialog_ = [&](QDialog& dialog) {
+    caption = dialog.windowTitle();
+    return int(QDialog::Rejected);
+  };
+  for (const char* language : {"Russian1", "Greek1", "Swedisch1"}) {
+    Action("English2")->trigger();
+    Select("pacman");
+    Action("GameOptions1")->trigger();
+    ASSERT_EQ(caption, "\"Game pacman\" Game Options");
+    Action(language)->setEnabled(true);
+    Action(language)->trigger();
+    Select("dkong");
+    Action("GameOptions2")->trigger();
+    EXPECT_EQ(caption, own) << language;
+  }
+}
+
 // The mame.ini a user has: Kestrune's lines with folders of the user's own (the rom folder named in
 // Latin-1) and options Kestrune has no control for.
 std::string UsersMameIni(const std::string& folder) {
@@ -793,15 +825,75 @@ TEST_F(CommandsTest, HomePagesAndHelpOpenInTheDesktopsPrograms) {
   EXPECT_EQ(opened_, std::vector<QUrl>{QUrl::fromLocalFile(QString::fromStdString(folder_ + "README.md"))});
 }
 
-TEST_F(CommandsTest, WithoutADesktopProgramHelpAndHomePagesSaySoOnScreen) {
+TEST_F(CommandsTest, WithoutADesktopProgramHelpShowsItselfAndHomePagesSaySoOnScreen) {
   Start(ManyGames());
   Form1->SetUrlOpener([](const QUrl&) { return false; });
   Action("Help1")->trigger();
+  HelpWindow* help = Form1->HelpShown();
+  ASSERT_NE(help, nullptr);
+  EXPECT_TRUE(help->isVisible());
+  EXPECT_TRUE(help->Text()->isReadOnly());
+  EXPECT_TRUE(help->Text()->toPlainText().contains("scripts/run.sh"));
+  Write("README.md", "# Kestrune\n\nThe folder's own help.\n");
+  Action("Help1")->trigger();
+  EXPECT_EQ(Form1->HelpShown(), help);
+  EXPECT_EQ(help->Text()->toPlainText(), "Kestrune\nThe folder's own help.");
+  EXPECT_TRUE(messages_.empty());
+  help->close();
+
   Action("OfficialMameHomepage1")->trigger();
-  const std::vector<QString> texts = MessageTexts();
-  ASSERT_EQ(texts.size(), 2u);
-  EXPECT_TRUE(texts[0].startsWith("No program of the desktop opens the help, ")) << texts[0].toStdString();
-  EXPECT_EQ(texts[1], "No program of the desktop opens https://www.mamedev.org/.");
+  EXPECT_EQ(MessageTexts(), std::vector<QString>{"No program of the desktop opens https://www.mamedev.org/."});
+}
+
+// Every hint of the program stays up as long, whichever window or control shows it, menu items too.
+TEST_F(CommandsTest, HintsStayUpAsLongOnEveryWindow) {
+  Start(ManyGames());
+  int hints = 0;
+  for (QWidget* window : QApplication::topLevelWidgets()) {
+    QList<QWidget*> controls = window->findChildren<QWidget*>();
+    controls.append(window);
+    for (QWidget* control : controls) {
+      if (control->toolTip().isEmpty()) continue;
+      QHelpEvent hint(QEvent::ToolTip, QPoint(1, 1), control->mapToGlobal(QPoint(1, 1)));
+      QCoreApplication::sendEvent(control, &hint);
+      EXPECT_EQ(control->toolTipDuration(), HintPause::kHidePauseMs)
+          << window->objectName().toStdString() << " " << control->objectName().toStdString();
+      ++hints;
+    }
+  }
+  EXPECT_GT(hints, 10);
+  EXPECT_EQ(HintPause::kHidePauseMs, 8000);
+
+  QMenu* menu = Form1->Menus()->Menu("Help2");
+  menu->popup(QPoint(0, 0));
+  const QPoint at = menu->actionGeometry(Action("XArcadeHomepage1")).center();
+  QHelpEvent onItem(QEvent::ToolTip, at, menu->mapToGlobal(at));
+  QCoreApplication::sendEvent(menu, &onItem);
+  EXPECT_TRUE(QToolTip::isVisible());
+  EXPECT_EQ(QToolTip::text(), "https://www.xgaming.com/");
+  menu->hide();
+  QToolTip::hideText();
+}
+
+// A long path or address in a message is moved to a line of its own whole, never cut in two.
+TEST_F(CommandsTest, MessageBoxesBreakTheirLinesOnlyBetweenWords) {
+  Start(ManyGames());
+  const QString path = QStringLiteral("/home/someone/.local/share/kestrune/a-rather-long-folder-name/README.md");
+  QMessageBox box(QMessageBox::Warning, QStringLiteral("Kestrune"),
+                  QStringLiteral("No program of the desktop opens the help, %1, so it is shown here.").arg(path),
+                  QMessageBox::Yes | QMessageBox::No, Form1);
+  PrepareMessageBox(box);
+  box.show();
+  QCoreApplication::processEvents();
+  auto* label = box.findChild<QLabel*>("qt_msgbox_label");
+  ASSERT_NE(label, nullptr);
+  const QStringList lines = label->text().split('\n');
+  EXPECT_TRUE(lines.contains(path + ',')) << label->text().toStdString();
+  for (const QString& line : lines) {
+    EXPECT_LT(QFontMetrics(label->font()).horizontalAdvance(line), label->width()) << line.toStdString();
+  }
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "&Yes");
+  box.hide();
 }
 
 }  // namespace

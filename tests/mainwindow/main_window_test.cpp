@@ -110,7 +110,7 @@ TEST_P(FirstStart, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
   }
   Start();
   EXPECT_EQ(Form1->MameFile(), GetParam().mameFile);
-  EXPECT_EQ(Form1->gameList()->PanelText(0), "Listed : 0");
+  EXPECT_EQ(Form1->gameList()->PanelText(0), "No games: press F5 (Setup > Initialize Roms) to build the game list.");
   EXPECT_EQ(Form1->gameList()->View()->SelectedRow(), -1);
   const Values layout = Layout();
   ASSERT_TRUE(Form1->close());
@@ -455,7 +455,7 @@ TEST_P(UnreadableCatalogue, IsReportedAndNeverSavedOver) {
   ASSERT_EQ(messages_.size(), 1u);
   EXPECT_EQ(messages_[0].icon, QMessageBox::Warning);
   EXPECT_TRUE(messages_[0].text.contains("could not be read")) << messages_[0].text.toStdString();
-  EXPECT_EQ(Form1->gameList()->PanelText(0), "Listed : 0");
+  EXPECT_EQ(Form1->gameList()->PanelText(0), "No games: press F5 (Setup > Initialize Roms) to build the game list.");
   EXPECT_TRUE(Form1->close());
   EXPECT_EQ(messages_.size(), 1u);
   EXPECT_EQ(fs::symlink_status(file).type(), kind);

@@ -226,6 +226,7 @@ TEST_F(FirstRun, CancelWhileMameListsStopsMameAndLeavesTheSetup) {
   });
   EXPECT_TRUE(cancelEnabled);
   EXPECT_EQ(wizardResult_, QDialog::Rejected);
+  EXPECT_EQ(Form1->gameList()->PanelText(0), "No games: press F5 (Setup > Initialize Roms) to build the game list.");
   const int pid = std::stoi(test::ReadFileBytes(folder_ + "mame.pid"));
   EXPECT_TRUE(::kill(pid, 0) == -1 && errno == ESRCH) << "MAME was stopped";
   ASSERT_TRUE(WaitUntil([] { return !Form5->Scanning(); }, 30000));
@@ -235,6 +236,32 @@ TEST_F(FirstRun, CancelWhileMameListsStopsMameAndLeavesTheSetup) {
   if (fs::exists(folder_ + "ini/kestrune.dat")) {
     EXPECT_EQ(test::ReadFileBytes(folder_ + "ini/kestrune.dat"), "");
   }
+}
+
+// A setup left before its first scan finished says how to build the list and comes back at the next
+// start, until a scan has made the list.
+TEST_F(FirstRun, ALeftSetupSaysHowToBuildTheListAndComesBackUntilAScanMadeIt) {
+  WriteMame();
+  WriteArchives();
+  const QString hint = "No games: press F5 (Setup > Initialize Roms) to build the game list.";
+  const auto restart = [this](const std::function<void()>& walk) {
+    ASSERT_TRUE(Form1->close());
+    DestroyProgramWindows();
+    modals_.clear();
+    Start(walk);
+  };
+  Start([] { Button("exitbutton")->click(); });
+  EXPECT_EQ(wizardResult_, QDialog::Rejected);
+  EXPECT_EQ(Form1->gameList()->PanelText(0), hint);
+
+  ASSERT_NO_FATAL_FAILURE(restart([this] { ScanWithNext(); }));
+  EXPECT_EQ(modals_.front(), "Form5") << "the setup is offered again";
+  EXPECT_EQ(status_, "Done!");
+  EXPECT_EQ(Form1->gameList()->PanelText(0), "Listed : 3");
+
+  ASSERT_NO_FATAL_FAILURE(restart([] {}));
+  EXPECT_TRUE(modals_.empty()) << modals_.front();
+  EXPECT_EQ(Form1->gameList()->PanelText(0), "Listed : 3");
 }
 
 TEST_F(FirstRun, TheInstalledMameListsPongAsAvailable) {

@@ -3,17 +3,30 @@
 #include <QAction>
 #include <QApplication>
 #include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRegularExpression>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "catalogue/list_filters.h"
+#include "catalogue/rom_archive_move.h"
+#include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/delete_rom_dialog.h"
+#include "mainwindow/game_details_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/mame_launcher.h"
+#include "mainwindow/message_box.h"
 #include "mainwindow/program_windows.h"
+#include "platform/process_runner_qt.h"
+#include "platform/text_file.h"
+#include "settings/options_dialog.h"
+#include "settings/settings.h"
 #include "shipped_languages.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
@@ -21,6 +34,7 @@
 #include "translation/lang_translator_qt.h"
 #include "translation/lang_values.h"
 #include "translation/program_strings.h"
+#include "translation/program_strings_qt.h"
 #include "window_texts.h"
 
 namespace {
@@ -72,8 +86,23 @@ const std::map<QString, const char*>& SameInDutch() {
       {"NeoGeo Bios :", "a system's name"},
       {"Megaplay Bios :", "a system's name"},
       {"Playchoice-10 Bios :", "a system's name"},
+      {"2x", "a scale factor"},
+      {"3x", "a scale factor"},
+      {"4x", "a scale factor"},
+      {"Cocktail", "the cabinet kind keeps its arcade name"},
+      {"Hotrod", "the controller's name"},
+      {"Hotrod Se", "the controller's name"},
+      {"Slickstik", "the controller's name"},
+      {"Pentium 3/AMD Athlon", "processor names"},
+      {"Pentium 4/AMD 2000+ XP", "processor names"},
   };
   return words;
+}
+
+// A BIOS item naming a country that Dutch writes the same way, and the system or BIOS file.
+bool NamesCountryAsDutchDoes(const QString& text) {
+  static const QRegularExpression country(QStringLiteral("^(Japan|USA?|Taiwan) "));
+  return country.match(text).hasMatch();
 }
 
 // The arcade hardware a filter menu item names keeps its maker's name.
@@ -86,16 +115,33 @@ bool IsHardwareFamily(const std::string& key) {
 }
 
 // Texts the program writes itself rather than a language file: the main window's title (program name,
-// version and skin), the status panels (resource strings) and the slider value labels of the MAME
-// options dialog.
+// version and skin), the status panels (resource strings), the slider value labels of the MAME
+// options dialog and its lists that hold names and numbers only or what the display reports.
 bool IsProgramWritten(const std::string& window, const std::string& key) {
   static const std::set<std::string> valueLabels = {
       "brightscherm",       "contrastscherm",  "gammascherm",      "pausscherm",    "fullbrightscherm",
       "fullcontrastscherm", "fullgammascherm", "beamscherm",       "flickerscherm", "volumescherm",
       "latencyscherm",      "deadzonescherm",  "saturationscherm", "prioritylabel", "speedlabel"};
+  // Lists of names and numbers only, the same in every language.
+  static const std::set<std::string> nameLists = {"megaplaybios", "decocassbios", "arbios", "samplerate",
+                                                  "directxversion"};
   if (window == "TForm1" && key == "Caption") return true;
   if (key.starts_with("StatusbalkPanel")) return true;
+  if (window == "TForm2" && nameLists.contains(key.substr(0, key.find('.')))) return true;
+  // The screens and their modes as the display reports them, after MAME's "Auto".
+  if (window == "TForm2" && (key.starts_with("screenshow") || key.starts_with("ressize"))) return true;
   return window == "TForm2" && valueLabels.contains(key.substr(0, key.find('.')));
+}
+
+// What a shipped file gives a key, an item of its list for "name.Items.Strings[2]"; nothing without.
+std::optional<std::string> ShippedText(const std::map<std::string, std::string>& keys, const std::string& key) {
+  const std::size_t bracket = key.find('[');
+  const auto found = keys.find(key.substr(0, bracket));
+  if (found == keys.end()) return std::nullopt;
+  if (bracket == std::string::npos) return tr::DecodeLangLiteral(found->second).value_or("?");
+  const std::vector<std::string> items = tr::SplitDelimitedList(found->second);
+  const std::size_t index = std::stoul(key.substr(bracket + 1));
+  return index < items.size() ? items[index] : std::string("(no item)");
 }
 
 bool HasLetter(const QString& text) {
@@ -141,17 +187,17 @@ TEST_F(TranslatedWindows, ShippedFilesHaveAKeyForEveryTextAndEnglishSaysWhatTheP
   for (const auto& [name, window] : Windows()) {
     std::map<std::string, std::string> englishKeys;
     for (const auto& [key, value] : english.ReadSectionValues(name)) englishKeys[key] = value;
-    std::set<std::string> dutchKeys;
-    for (const auto& [key, value] : dutch.ReadSectionValues(name)) dutchKeys.insert(key);
+    std::map<std::string, std::string> dutchKeys;
+    for (const auto& [key, value] : dutch.ReadSectionValues(name)) dutchKeys[key] = value;
     for (const WindowText& text : VisibleTexts(window)) {
       if (IsProgramWritten(name, text.key)) continue;
-      const auto found = englishKeys.find(text.key);
-      if (found == englishKeys.end()) {
+      const std::optional<std::string> shipped = ShippedText(englishKeys, text.key);
+      if (!shipped) {
         ADD_FAILURE() << "english.lng [" << name << "] lacks " << text.key << "='" << text.text.toStdString() << "'";
         continue;
       }
-      EXPECT_EQ(tr::DecodeLangLiteral(found->second).value_or("?"), text.text.toStdString()) << name << " " << text.key;
-      EXPECT_TRUE(dutchKeys.contains(text.key)) << "dutch.lng [" << name << "] lacks " << text.key;
+      EXPECT_EQ(*shipped, text.text.toStdString()) << name << " " << text.key;
+      EXPECT_TRUE(ShippedText(dutchKeys, text.key)) << "dutch.lng [" << name << "] lacks " << text.key;
     }
   }
 }
@@ -166,7 +212,7 @@ TEST_F(TranslatedWindows, DutchLeavesNoEnglishTextOnAnyWindow) {
     for (const WindowText& text : VisibleTexts(window)) dutch[text.key] = text.text;
     for (const WindowText& text : english[name]) {
       if (!HasLetter(text.text) || SameInDutch().contains(text.text) || IsProgramWritten(name, text.key) ||
-          IsHardwareFamily(text.key)) {
+          IsHardwareFamily(text.key) || NamesCountryAsDutchDoes(text.text)) {
         continue;
       }
       EXPECT_NE(dutch[text.key], text.text) << name << " " << text.key << " stays English";
@@ -181,7 +227,8 @@ TEST_F(TranslatedWindows, StatusBarSpeaksTheNewLanguageAtOnce) {
   };
   ASSERT_EQ(panel(2), "INI : N/A");
   Form1->Menus()->LanguageActions()[1]->trigger();
-  EXPECT_EQ(panel(0), QStringLiteral("Getoond : %1").arg(Form1->gameList()->List().GameCount()));
+  // Without any game the first panel says how to build the list.
+  EXPECT_EQ(panel(0), "Geen spellen: druk op F5 (Instellingen > Roms initialiseren) om de spellenlijst te maken.");
   EXPECT_EQ(panel(1), "Roms : 12");
   EXPECT_EQ(panel(2), "INI : n.v.t.");
   EXPECT_EQ(panel(3), "INP : n.v.t.");
@@ -213,6 +260,105 @@ TEST_F(TranslatedWindows, MoveQuestionIsAskedInTheChosenLanguage) {
   clone.cloneof = "mslug";
   OKBottomDlg2->FormShow(clone);
   EXPECT_EQ(OKBottomDlg2->Question()->text(), "Bestand mslugb.zip naar de map 'Bad Roms' verplaatsen?");
+}
+
+// The program's own English in a message around what the system said (the system's text, such as
+// "Is a directory", stays as the system gives it).
+bool SaysEnglish(const QString& text) {
+  static const char* const kEnglish[] = {"Cannot ",          "cannot ",  "could not",    "settings",
+                                         "which holds",      "kept as",  "is read-only", "not saved",
+                                         "is still running", "is not a", "folder"};
+  return std::any_of(std::begin(kEnglish), std::end(kEnglish),
+                     [&text](const char* words) { return text.contains(QLatin1String(words)); });
+}
+
+// What the lower layers say on damaged input reaches the user in a Dutch sentence, the system's text
+// in it as a value; so do the messages the program shows with them.
+TEST_F(TranslatedWindows, DutchMessagesPutWhatTheSystemSaidInDutchSentences) {
+  namespace fs = std::filesystem;
+  Write("blocker", "");
+  Write("aside/ini/kestrune.ini", "no section here\n");
+  fs::create_directories(folder_ + "folded/ini/kestrune.ini");
+  Write("readonly.lng", "[TForm1]\n");
+  fs::permissions(folder_ + "readonly.lng", fs::perms(0444));
+  std::vector<std::string> said;
+  std::string error;
+  std::vector<std::string> lines;
+  EXPECT_FALSE(kestrune::platform::WriteFileAtomic(folder_ + "blocker/game.ini", "", &error));
+  said.push_back(error);
+  EXPECT_FALSE(kestrune::platform::WriteFileAtomic(folder_ + "lang", "", &error));
+  said.push_back(error);
+  EXPECT_FALSE(kestrune::platform::ReadTextFileLines(folder_ + "lang", lines, &error));
+  said.push_back(error);
+  said.push_back(kestrune::settings::Settings(folder_ + "folded/").LoadError());
+  said.push_back(kestrune::settings::Settings(folder_ + "aside/").LoadWarning());
+  said.push_back(kestrune::catalogue::MoveRomArchive({folder_}, "pacman", folder_ + "blocker/badroms").failures.at(0));
+  {
+    tr::TLangIniFile file(folder_ + "readonly.lng");
+    file.SetReporter([&said](const std::string& message) { said.push_back(message); });
+    file.WriteString("TForm1", "Caption", "Kestrune");
+  }
+  kestrune::platform::ProcessRunner runner;
+  runner.SetApplication(QString::fromStdString(folder_ + "no-mame"));
+  QString notStarted;
+  EXPECT_FALSE(runner.Run(&notStarted));
+  said.push_back(notStarted.toStdString());
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  ASSERT_EQ(said.size(), 8u);
+  for (const std::string& english : said) {
+    ASSERT_TRUE(SaysEnglish(QString::fromStdString(english))) << english;
+    const QString dutch = ProgramQTextOf(english);
+    EXPECT_FALSE(SaysEnglish(dutch)) << english << "\n -> " << dutch.toStdString();
+  }
+
+  // As the options dialog shows one: a game's ini that cannot be written.
+  Form2->Folders().FrontDir = folder_;
+  Form2->Folders().IniDir = folder_ + "blocker";
+  Form2->SetRequest(kestrune::settings::OptionsMode::GameOptions, "pacman");
+  Form2->findChild<QPushButton*>("Button1")->click();
+  const QString shown = Form2->findChild<QLabel*>("errortext")->text();
+  EXPECT_TRUE(shown.startsWith("Kan ")) << shown.toStdString();
+  EXPECT_FALSE(SaysEnglish(shown)) << shown.toStdString();
+
+  // As a message box shows one: the settings that cannot be saved at the close.
+  fs::remove(folder_ + "ini/kestrune.ini");
+  fs::create_directories(folder_ + "ini/kestrune.ini/in-the-way");
+  messages_.clear();
+  Form1->close();
+  ASSERT_EQ(messages_.size(), 1u);
+  EXPECT_TRUE(messages_[0].text.startsWith("De instellingen konden niet opgeslagen worden:\nKan "))
+      << messages_[0].text.toStdString();
+  EXPECT_FALSE(SaysEnglish(messages_[0].text)) << messages_[0].text.toStdString();
+  QMessageBox box(QMessageBox::Warning, "Kestrune", messages_[0].text, QMessageBox::Yes | QMessageBox::No);
+  PrepareMessageBox(box);
+  EXPECT_EQ(box.button(QMessageBox::Yes)->text(), "&Ja");
+}
+
+// The texts the windows put up outside their controls speak Dutch too: the options dialog's file
+// dialogs, the details' "N/A" and the bad ROMs dialog's move button, shown whole.
+TEST_F(TranslatedWindows, FileDialogsDetailsAndTheMoveButtonSpeakDutch) {
+  Form1->Menus()->LanguageActions()[1]->trigger();
+  QStringList asked;
+  Form2->SetFileChooser([&asked](const QString& title, const QString& filter, const QString&, bool) {
+    asked << title + "|" + filter;
+    return QString();
+  });
+  for (const char* edit : {"effect", "mngfile"}) Form2->findChild<QLineEdit*>(edit)->actions().front()->trigger();
+  EXPECT_EQ(asked, (QStringList{"Kies een .PNG-bestand|Alle bestanden (*.png)", "Kestrune|Alle bestanden (*.mng)"}));
+
+  kestrune::catalogue::Tgameinfo game;
+  game.romname = "pacman";
+  Form12->ShowGame(game);
+  EXPECT_EQ(Form12->findChild<QLabel*>("bios")->text(), "n.v.t.");
+  EXPECT_EQ(Form12->windowTitle(), "Details van \"pacman\"");
+
+  Form9->SetBadRoms({"galaga.zip"});
+  Form9->show();
+  auto* move = Form9->findChild<QPushButton*>("Button2");
+  EXPECT_EQ(move->text(), "Naar map verplaatsen");
+  EXPECT_GE(move->width(), move->sizeHint().width());
+  EXPECT_LE(move->geometry().right(), Form9->findChild<QPushButton*>("Button1")->x());
+  Form9->hide();
 }
 
 // Every program string has its key in both shipped files: english.lng gives the program's own text,

@@ -2,9 +2,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QListWidget>
 #include <QMenu>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -49,10 +51,16 @@ inline std::string Key(const QObject* object, const char* property) {
 
 inline QString WithoutMnemonic(QString text) { return text.remove(QLatin1Char('&')); }
 
+// An item of a list control: "presets.Items.Strings[2]".
+inline std::string ItemKey(const QObject* object, int index) {
+  return object->objectName().toStdString() + ".Items.Strings[" + std::to_string(index) + "]";
+}
+
 }  // namespace window_texts_detail
 
 // Every text the window shows: its title, labels, buttons, check boxes, radio buttons, group boxes,
-// tab captions, list column captions, menus, menu items and the tool tips set on its controls.
+// tab captions, list column captions, the items of combo boxes and lists, menus, menu items and the
+// tool tips set on its controls.
 inline std::vector<WindowText> VisibleTexts(QWidget* window) {
   using namespace window_texts_detail;
   std::vector<WindowText> texts;
@@ -89,6 +97,12 @@ inline std::vector<WindowText> VisibleTexts(QWidget* window) {
         add(named->objectName().toStdString() + ".Columns.Items(" + std::to_string(column) + ").Caption",
             view->model()->headerData(column, Qt::Horizontal).toString());
       }
+    }
+    if (auto* box = qobject_cast<QComboBox*>(object)) {
+      for (int i = 0; i < box->count(); ++i) add(ItemKey(box, i), box->itemText(i));
+    }
+    if (auto* list = qobject_cast<QListWidget*>(object)) {
+      for (int i = 0; i < list->count(); ++i) add(ItemKey(list, i), list->item(i)->text());
     }
     if (auto* widget = qobject_cast<QWidget*>(object)) add(Key(widget, "Hint"), widget->toolTip());
   }

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+
+// The program's message boxes: titled "Kestrune", their buttons captioned in the user's language, and
+// their text broken only between words, so that a path or a web address is never cut in two.
+QMessageBox::StandardButton AskWithBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                       QMessageBox::StandardButtons buttons);
+
+// Gives a box the program's button captions and breaks its text into lines at blanks, each line as wide
+// as its longest word needs (at most what the screen leaves); for boxes built elsewhere.
+void PrepareMessageBox(QMessageBox& box);
