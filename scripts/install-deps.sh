@@ -10,6 +10,7 @@ packages=(
   libxrandr-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev
+  xvfb openbox x11-utils x11-apps wmctrl xdotool
   mame
 )
 

@@ -1,5 +1,6 @@
 #include "catalogue/column_order.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 
@@ -15,7 +16,7 @@ std::optional<ColumnPlace> ParsePair(std::string_view pair) {
   const std::optional<int> column = settings::ParseInt(pair.substr(0, equals));
   const std::optional<int> width = settings::ParseInt(pair.substr(equals + 1));
   if (!column || !width) return std::nullopt;
-  return ColumnPlace{*column, *width};
+  return ColumnPlace{*column, std::min(*width, settings::kMaxCoordinate)};
 }
 
 // The widths of shown columns after the column dialog, by column index; -1 marks the two columns

@@ -174,7 +174,8 @@ void TForm1::CreateWidgets() {
   splitter_->addWidget(gameList_->View());
   CreatePictureArea();
   splitter_->addWidget(pageControl_);
-  splitter_->setStretchFactor(0, 1);
+  // The list keeps the width the user gave it; the picture area takes what the window gains or loses.
+  splitter_->setStretchFactor(0, 0);
   splitter_->setStretchFactor(1, 1);
   setCentralWidget(splitter_);
 
@@ -237,6 +238,9 @@ void TForm1::CreatePictureArea() {
   pageControl_ = new QTabWidget(this);
   pageControl_->setObjectName("PageControl1");
   pageControl_->setContextMenuPolicy(Qt::CustomContextMenu);
+  // Tabs that do not fit the picture area scroll with the bar's arrows; the list gives up no width.
+  pageControl_->setUsesScrollButtons(true);
+  pageControl_->setElideMode(Qt::ElideNone);
   connect(pageControl_, &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
     if (!tabsHidden_) menus_->TabPopup()->popup(pageControl_->mapToGlobal(at));
   });

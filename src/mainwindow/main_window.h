@@ -201,7 +201,6 @@ class TForm1 : public QMainWindow {
   void SetStatusBarShown(bool shown);
   void SetToolBarShown(bool shown);
   void SetPictureAreaShown(bool shown);
-  void FitPictureAreaToTabs();
   void SetBigToolbar(bool big);
   // Hints of the tool bar's controls on or off.
   void SetHintsShown(bool shown);

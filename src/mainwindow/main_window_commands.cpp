@@ -212,7 +212,6 @@ void TForm1::HideViews1Click(bool shown) {
   if (shown) {
     const int half = width() / 2;
     splitter_->setSizes({half, std::max(1, width() - splitter_->handleWidth() - half)});
-    FitPictureAreaToTabs();
   }
 }
 
@@ -253,6 +252,10 @@ void TForm1::Maximize1Click(bool on) {
   // The new layout shows other rows: the top one shown becomes the selected game.
   GameListView* view = gameList_->View();
   view->SelectRow(view->TopVisibleRow());
+  // A change of frame shows the window anew, and the window system may leave the keys with no window:
+  // the next key must reach the list.
+  raise();
+  activateWindow();
 }
 
 void TForm1::LeaveFullScreenLayout() {

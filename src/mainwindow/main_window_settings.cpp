@@ -17,6 +17,7 @@
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QWindow>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
@@ -170,7 +171,6 @@ void TForm1::ApplySettings() {
   ApplyPaneSettings();
   OpenArtworkArchives();
   ApplyViewSettings();
-  FitPictureAreaToTabs();
   if (s.ReadFlag(set::kUiSection, "winmax")) ApplyFullScreenLayout();
   SetPictureAreaShown(s.ReadFlag(set::kUiSection, "showview"));
   skinned_ = s.ReadFlag(set::kUiSection, "skinned");
@@ -194,6 +194,9 @@ void TForm1::PlaceFrame(QRect frame) {
   }
   resize(frame.size());
   move(frame.topLeft());
+  // Until the window manager has framed the window, Qt knows no frame and move() places the window's
+  // inside at the corner; the frame's own position asks the window manager to put the frame there.
+  if (QWindow* handle = windowHandle()) handle->setFramePosition(frame.topLeft());
 }
 
 void TForm1::ApplyColumnSettings() {
@@ -409,22 +412,6 @@ void TForm1::SetTabsHidden(bool hidden) {
   menus_->Action("HideTabs1")->setChecked(!hidden);
   menus_->Menu("Views1")->menuAction()->setEnabled(!hidden);
   panes_->ApplyTabVisibility(hidden);
-  FitPictureAreaToTabs();
-}
-
-// The default layout leaves the picture area too narrow for its tabs, which then scroll with the
-// last captions cut. The list gives up the room they need as long as it keeps a usable width; only a
-// window too narrow for both keeps the scrolling tabs.
-void TForm1::FitPictureAreaToTabs() {
-  constexpr int kMinListWidth = 300;
-  constexpr int kTabFrame = 8;
-  if (tabsHidden_ || !pageControl_->isVisibleTo(this)) return;
-  const QList<int> sizes = splitter_->sizes();
-  if (sizes.size() != 2) return;
-  const int missing = pageControl_->tabBar()->sizeHint().width() + kTabFrame - sizes[1];
-  const int list = std::max(kMinListWidth, sizes[0] - std::max(0, missing));
-  if (list >= sizes[0]) return;
-  splitter_->setSizes({list, sizes[0] + sizes[1] - list});
 }
 
 void TForm1::SetStatusBarShown(bool shown) {

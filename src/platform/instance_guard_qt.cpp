@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QGuiApplication>
 #include <QLocalSocket>
 #include <QStandardPaths>
 #include <QThread>
@@ -10,8 +11,12 @@ namespace kestrune::platform {
 namespace {
 
 constexpr char kShowRequest[] = "show\n";
+// The first instance's answer: this, then the display its window is on, then a line end.
+constexpr char kShownOn[] = "shown on ";
 // A first instance that holds the lock may still be setting up its socket; give it this long.
 constexpr int kConnectPatienceMs = 3000;
+// How long the first instance may take to say where its window is.
+constexpr int kAnswerPatienceMs = 2000;
 
 QString GuardFolder(const QString& folder) {
   if (!folder.isEmpty()) {
@@ -22,6 +27,14 @@ QString GuardFolder(const QString& folder) {
     runtime = QDir::tempPath();
   }
   return runtime;
+}
+
+// The display this process's windows are on, as the user would name it.
+QString DisplayName() {
+  const QString platform = QGuiApplication::platformName();
+  if (platform == QLatin1String("xcb")) return qEnvironmentVariable("DISPLAY");
+  if (platform.startsWith(QLatin1String("wayland"))) return qEnvironmentVariable("WAYLAND_DISPLAY");
+  return platform;
 }
 
 }  // namespace
@@ -57,8 +70,18 @@ bool InstanceGuard::TryBecomeFirst() {
              qPrintable(LockPath()));
     return true;
   }
-  if (!AskFirstInstanceToShow(SocketPath())) {
+  const std::optional<QString> display = AskFirstInstanceToShow(SocketPath());
+  if (!display) {
     qWarning("kestrune: another instance holds %s but does not answer", qPrintable(LockPath()));
+  } else if (display->isEmpty()) {
+    qWarning("kestrune: Kestrune already runs; it was asked to show its window");
+  } else if (*display == DisplayName()) {
+    qWarning("kestrune: Kestrune already runs; its window on display %s was brought to the front",
+             qPrintable(*display));
+  } else {
+    // Nothing shows on this display: the user must be told where to look.
+    qWarning("kestrune: Kestrune already runs; its window is on display %s, not on this display %s",
+             qPrintable(*display), qPrintable(DisplayName()));
   }
   return false;
 }
@@ -80,13 +103,14 @@ void InstanceGuard::AcceptRequests() {
         if (socket->readLine() == kShowRequest) {
           qInfo("kestrune: another start asked for the main window");
           emit ShowRequested();
+          socket->write(kShownOn + DisplayName().toUtf8() + "\n");
         }
       }
     });
   }
 }
 
-bool InstanceGuard::AskFirstInstanceToShow(const QString& socketPath) {
+std::optional<QString> InstanceGuard::AskFirstInstanceToShow(const QString& socketPath) {
   QElapsedTimer waited;
   waited.start();
   QLocalSocket socket;
@@ -96,17 +120,30 @@ bool InstanceGuard::AskFirstInstanceToShow(const QString& socketPath) {
       break;
     }
     if (waited.elapsed() > kConnectPatienceMs) {
-      return false;
+      return std::nullopt;
     }
     QThread::msleep(100);
   }
   socket.write(kShowRequest);
-  const bool sent = socket.waitForBytesWritten(1000);
+  if (!socket.waitForBytesWritten(1000)) {
+    return std::nullopt;
+  }
+  // An instance of an older build shows its window without answering: then the display is not known.
+  QString display;
+  QElapsedTimer answered;
+  answered.start();
+  while (!socket.canReadLine() && answered.elapsed() < kAnswerPatienceMs) {
+    if (!socket.waitForReadyRead(200) && socket.state() != QLocalSocket::ConnectedState) break;
+  }
+  if (socket.canReadLine()) {
+    const QString line = QString::fromUtf8(socket.readLine()).trimmed();
+    if (line.startsWith(QLatin1String(kShownOn))) display = line.mid(int(sizeof kShownOn) - 1);
+  }
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) {
     socket.waitForDisconnected(500);
   }
-  return sent;
+  return display;
 }
 
 }  // namespace kestrune::platform

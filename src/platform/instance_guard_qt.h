@@ -5,11 +5,14 @@
 #include <QObject>
 #include <QString>
 
+#include <optional>
+
 namespace kestrune::platform {
 
 // Keeps a second Kestrune from running. The first instance holds a lock file and listens on a local
 // socket beside it; a later start finds the lock held, asks the first one through the socket to show
-// its main window, and is told to end.
+// its main window, says on stderr on which display that window is (the same user may start Kestrune
+// on another display, where nothing then shows), and is told to end.
 class InstanceGuard : public QObject {
   Q_OBJECT
 
@@ -32,7 +35,9 @@ signals:
 private:
   void StartListening();
   void AcceptRequests();
-  static bool AskFirstInstanceToShow(const QString& socketPath);
+  // The display the first instance's window is on ("" when it did not say); nothing when it could
+  // not be reached.
+  static std::optional<QString> AskFirstInstanceToShow(const QString& socketPath);
 
   QString folder_;
   QLockFile lock_;

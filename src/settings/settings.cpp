@@ -1,5 +1,6 @@
 #include "settings/settings.h"
 
+#include <algorithm>
 #include <charconv>
 #include <system_error>
 
@@ -103,12 +104,14 @@ std::string Settings::ReadText(std::string_view section, std::string_view key) c
 }
 
 int Settings::ReadInt(std::string_view section, std::string_view key) const {
+  const SettingKey* row = FindSettingKey(section, key);
+  const IntRange range = row != nullptr ? row->range : IntRange{};
   if (const std::string* value = ini_.FindValue(section, key)) {
     if (const std::optional<int> number = ParseInt(*value)) {
-      return *number;
+      return std::clamp(*number, range.minimum, range.maximum);
     }
   }
-  return ParseInt(DefaultFor(section, key)).value_or(0);
+  return std::clamp(ParseInt(DefaultFor(section, key)).value_or(0), range.minimum, range.maximum);
 }
 
 bool Settings::ReadFlag(std::string_view section, std::string_view key) const {

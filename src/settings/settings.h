@@ -42,7 +42,8 @@ class Settings {
   void WriteDefaults(std::string_view frontDir, std::string_view mameFile, std::string_view mameVersion);
 
   std::string ReadText(std::string_view section, std::string_view key) const;
-  // Keys whose default is not a number either (an empty font size, say) read as 0.
+  // Keys whose default is not a number either (an empty font size, say) read as 0. The number is
+  // clamped to the key's range (±kMaxCoordinate unless the table says otherwise).
   int ReadInt(std::string_view section, std::string_view key) const;
   // By the key's own FlagTest; a key that is not a switch is on when it converts to a number other than 0.
   bool ReadFlag(std::string_view section, std::string_view key) const;

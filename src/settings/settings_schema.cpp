@@ -7,6 +7,9 @@
 namespace kestrune::settings {
 namespace {
 
+// A row of the game list: more than a catalogue of every MAME set will ever hold.
+constexpr int kMaxListRow = 1 << 24;
+
 // The switch tests follow how the main window takes each key at start: some keys are on only at "1",
 // others off only at "0"; a few convert the value to a number first.
 constexpr std::array kSettingKeys = std::to_array<SettingKey>({
@@ -89,10 +92,10 @@ constexpr std::array kSettingKeys = std::to_array<SettingKey>({
     {kUiSection, "col16", DefaultFrom::kText, "69", FlagTest::kNone},
     {kUiSection, "col17", DefaultFrom::kText, "74", FlagTest::kNone},
     {kUiSection, "col18", DefaultFrom::kText, "74", FlagTest::kNone},
-    {kUiSection, "selected", DefaultFrom::kText, "-1", FlagTest::kNone},
+    {kUiSection, "selected", DefaultFrom::kText, "-1", FlagTest::kNone, {-1, kMaxListRow}},
     {kUiSection, "tabselect", DefaultFrom::kText, "0", FlagTest::kNone},
     {kUiSection, "cycle", DefaultFrom::kText, "0", FlagTest::kNumberIsOne},
-    {kUiSection, "cycletime", DefaultFrom::kText, "2", FlagTest::kNone},
+    {kUiSection, "cycletime", DefaultFrom::kText, "2", FlagTest::kNone, {0, 24 * 3600}},
     {kUiSection, "cyclesnaps", DefaultFrom::kText, "1", FlagTest::kNumberIsOne},
     {kUiSection, "autoini", DefaultFrom::kText, "1", FlagTest::kNumberNotZero},
     {kUiSection, "showclones", DefaultFrom::kText, "1", FlagTest::kTextNotZero},
@@ -114,7 +117,7 @@ constexpr std::array kSettingKeys = std::to_array<SettingKey>({
     {kMameSection, "titledir", DefaultFrom::kFrontDirFolder, "titles", FlagTest::kNone},
     {kMameSection, "mngdir", DefaultFrom::kFrontDirFolder, "mng", FlagTest::kNone},
     {kMameSection, "icondir", DefaultFrom::kFrontDirFolder, "icons", FlagTest::kNone},
-    {kFavoritesSection, kFavoritesCountKey, DefaultFrom::kText, "0", FlagTest::kNone},
+    {kFavoritesSection, kFavoritesCountKey, DefaultFrom::kText, "0", FlagTest::kNone, {0, 255}},
 });
 
 }  // namespace

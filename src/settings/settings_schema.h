@@ -33,12 +33,23 @@ enum class FlagTest {
   kNumberNotZero,  // off only when the value converts to 0
 };
 
+// Window positions and sizes, list widths and every other number of the file stay within this, so
+// that sums and differences of a few of them cannot overflow an int (nor Qt's coordinates).
+inline constexpr int kMaxCoordinate = 32767;
+
+// The values a number of the file is clamped to before use.
+struct IntRange {
+  int minimum = -kMaxCoordinate;
+  int maximum = kMaxCoordinate;
+};
+
 struct SettingKey {
   std::string_view section;
   std::string_view key;
   DefaultFrom source;
   std::string_view text;  // the default for kText, the folder word for kFrontDirFolder
   FlagTest flag;
+  IntRange range = {};  // for the keys read as numbers
 };
 
 // What the computed defaults are made of. frontDir is the program folder ending in "/".

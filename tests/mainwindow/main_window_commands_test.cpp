@@ -53,6 +53,8 @@
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
+#include "translation/lang_manager.h"
+#include "translation/lang_translator_qt.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 
@@ -227,26 +229,38 @@ INSTANTIATE_TEST_SUITE_P(
                       ToggleCase{"HideViews1", "showview", [] { return Form1->PageControl()->isVisible(); }}),
     [](const ::testing::TestParamInfo<ToggleCase>& info) { return std::string(info.param.item); });
 
-// At the default window the list makes room for every tab of the picture area, also when the tabs
-// are shown later; a narrow window keeps the list usable and lets the tabs scroll.
-TEST_F(CommandsTest, ThePictureAreaIsWideEnoughForItsTabsAtTheDefaultWindow) {
-  Start(ManyGames(), {{"winwidth", "925"}, {"winheight", "600"}, {"splitter", "485"}, {"showtabs", "0"}});
-  QTabBar* tabs = Form1->PageControl()->tabBar();
+// With the tabs shown, in English as in Dutch (longer captions), the list keeps the width `splitter`
+// gives it and the tab bar scrolls; a narrower window takes its room from the picture area.
+class ListWidthWithTabs : public CommandsTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(ListWidthWithTabs, TheListKeepsTheSplitterWidthAndTheTabsScroll) {
+  fs::create_directories(Path("lang"));
+  for (const char* file : {"english.lng", "dutch.lng"}) {
+    fs::copy_file(fs::absolute(kestrune::test::TestDataDir() / ".." / ".." / "lang" / file), Path("lang") / file);
+  }
+  const std::string language = GetParam() == std::string("dutch") ? "1" : "0";
+  Start(ManyGames(), {{"winwidth", "925"}, {"winheight", "600"}, {"splitter", "485"}, {"showtabs", "1"},
+                      {"language", language}});
+  ASSERT_EQ(Form1->LanguageManager()->Manager().CurrentLang(), GetParam());
+  QTabWidget* tabs = Form1->PageControl();
+  EXPECT_TRUE(tabs->usesScrollButtons());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(View()->width(), 485);
+
+  Action("HideTabs1")->trigger();
   Action("HideTabs1")->trigger();
   ASSERT_FALSE(Form1->TabsHidden());
   QCoreApplication::processEvents();
-  // The test screen may be narrower than the default window: then the list stops at its least width.
-  EXPECT_LT(View()->width(), 485);
-  EXPECT_TRUE(tabs->width() >= tabs->sizeHint().width() || View()->width() == 300)
-      << tabs->width() << " " << View()->width();
-  EXPECT_GE(View()->width(), 300);
-
-  Form1->resize(620, 500);
-  Action("HideViews1")->trigger();
-  Action("HideViews1")->trigger();
-  QCoreApplication::processEvents();
-  EXPECT_GE(View()->width(), 300);
+  EXPECT_EQ(View()->width(), 485);
+  Form1->resize(Form1->width() - 100, Form1->height());
+  ASSERT_TRUE(WaitUntil([&] { return tabs->width() < tabs->tabBar()->sizeHint().width(); }));
+  EXPECT_EQ(View()->width(), 485);
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(Key("splitter"), "485");
 }
+
+INSTANTIATE_TEST_SUITE_P(Languages, ListWidthWithTabs, ::testing::Values("english", "dutch"),
+                         [](const ::testing::TestParamInfo<const char*>& info) { return std::string(info.param); });
 
 // The tool bar's buttons stay where they are whatever image or check state their neighbours show.
 TEST_F(CommandsTest, ToolBarButtonsKeepTheirPlacesAcrossImagesAndViewStyles) {

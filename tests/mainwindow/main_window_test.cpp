@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <sys/stat.h>
 
@@ -21,6 +22,7 @@
 #include <QTreeView>
 #include <filesystem>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -337,6 +339,35 @@ INSTANTIATE_TEST_SUITE_P(Frames, WindowGeometry,
                                            GeometryCase{"LeftOfAndAboveTheScreen", QRect(-900, -700, 500, 400)},
                                            GeometryCase{"LargerThanTheScreen", QRect(10, 10, 5000, 4000)}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// Every key of the file at one end of int: the window still opens on the screen with its list inside
+// it, and the close writes back numbers within range.
+class SettingsAtTheEndsOfInt : public MainWindowTest, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(SettingsAtTheEndsOfInt, StartOnTheScreenAndCloseWithNumbersInRange) {
+  Values all;
+  for (const set::SettingKey& row : set::SettingKeys()) {
+    if (row.section == set::kUiSection && row.key != "mamefile" && row.key != "frontdir") all[std::string(row.key)] = GetParam();
+  }
+  WriteSettings(all);
+  Start();
+  const QRect area = QGuiApplication::primaryScreen()->availableGeometry();
+  EXPECT_TRUE(area.contains(QRect(Form1->frameGeometry().topLeft(), Form1->size())));
+  EXPECT_LE(Form1->gameList()->View()->width(), Form1->width());
+  ASSERT_TRUE(Form1->close());
+  const set::IniFile ini = Saved();
+  // winmax is on, so the corner is kept as it stood; the sizes are the window's.
+  for (const char* key : {"winwidth", "winheight", "splitter", "col1"}) {
+    const std::optional<int> value = set::ParseInt(*ini.FindValue(set::kUiSection, key));
+    ASSERT_TRUE(value.has_value()) << key;
+    EXPECT_LE(std::abs(*value), set::kMaxCoordinate) << key;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, SettingsAtTheEndsOfInt, ::testing::Values("2147483647", "-2147483648"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param[0] == '-' ? "Lowest" : "Highest");
+                         });
 
 // ---- Saved catalogue ----
 

@@ -79,10 +79,14 @@ TEST_F(ProgramWindows, ClosingTheMainWindowEndsTheEventLoop) {
   Form2->show();  // another open window must not keep the program alive
   bool timedOut = false;
   QTimer::singleShot(0, Form1, [] { Form1->close(); });
-  QTimer::singleShot(5000, [&timedOut] {
+  // A guard of this test only: a timer left behind would end a later test's event loop.
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [&timedOut] {
     timedOut = true;
     QApplication::exit(1);
   });
+  guard.start(5000);
   const int result = QApplication::exec();
   EXPECT_FALSE(timedOut);
   EXPECT_EQ(result, 0);

@@ -283,7 +283,7 @@ TEST_P(InitializeRomsCancel, StopsMameAndLeavesTheOldCatalogue) {
   QTimer::singleShot(0, [&] {
     TTaskMessageForm* form = command_->Dialog()->MessageForm();
     ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(WaitUntil([this] { return fs::exists(folder_ + "mame.pid"); }, 30000));
+    ASSERT_TRUE(WaitUntil([this] { return test::HasWholeLine(folder_ + "mame.pid"); }, 30000));
     EXPECT_FALSE(form->findChild<QAbstractButton*>("OK")->isEnabled());
     cancelEnabled = form->findChild<QAbstractButton*>("Cancel")->isEnabled();
     GetParam().close(*form);

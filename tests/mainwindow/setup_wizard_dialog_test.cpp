@@ -220,7 +220,7 @@ TEST_F(FirstRun, CancelWhileMameListsStopsMameAndLeavesTheSetup) {
   bool cancelEnabled = false;
   Start([&] {
     Button("Button2")->click();
-    ASSERT_TRUE(WaitUntil([this] { return fs::exists(folder_ + "mame.pid"); }, 30000));
+    ASSERT_TRUE(WaitUntil([this] { return test::HasWholeLine(folder_ + "mame.pid"); }, 30000));
     cancelEnabled = Button("exitbutton")->isEnabled();
     Button("exitbutton")->click();
   });

@@ -82,6 +82,8 @@ TEST_F(SingleInstance, SecondStartRaisesTheFirstAndEndsWithExitCodeZero) {
   ASSERT_TRUE(second->waitForFinished(15000));
   EXPECT_EQ(second->exitStatus(), QProcess::NormalExit);
   EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_TRUE(second->readAllStandardError().contains(
+      "Kestrune already runs; its window on display offscreen was brought to the front"));
 
   QByteArray firstLog;
   EXPECT_TRUE(WaitForStderr(first, firstLog, kShowRequestLog)) << firstLog.constData();

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <ostream>
@@ -249,7 +250,7 @@ INSTANTIATE_TEST_SUITE_P(
         ReadCase{"winwidth", "12px", "12px", 925, true}, ReadCase{"winwidth", "+12", "+12", 925, true},
         ReadCase{"winwidth", "1 2", "1 2", 925, true}, ReadCase{"winwidth", "99999999999", "99999999999", 925, true},
         ReadCase{"winwidth", "0x10", "0x10", 925, true}, ReadCase{"winwidth", "007", "007", 7, true},
-        ReadCase{"selected", nullptr, "-1", -1, true}, ReadCase{"selected", "-12", "-12", -12, true},
+        ReadCase{"selected", nullptr, "-1", -1, true}, ReadCase{"selected", "-12", "-12", -1, true},
         ReadCase{"selected", "-", "-", -1, true}, ReadCase{"language", "3", "3", 3, true},
         ReadCase{"language", "", "", 0, false},
         // Keys whose default is empty read as 0 when they hold no number.
@@ -310,4 +311,36 @@ TEST(SettingsSchema, KeysAreUniqueAndGroupedBySectionInFileOrder) {
 }
 
 }  // namespace
+// Every number of the file, at both ends of int, reads within its key's range, so that a window
+// position plus its size, or a window width less a list width, stays an int (the sanitizer build
+// proves the sums below do not overflow).
+class SettingsAtTheEndsOfInt : public testing::TestWithParam<const char*> {};
+
+TEST_P(SettingsAtTheEndsOfInt, EveryNumberIsClampedToItsKeysRange) {
+  TempDir dir;
+  Settings settings(dir.folder());
+  for (const SettingKey& row : SettingKeys()) ASSERT_TRUE(settings.WriteText(row.section, row.key, GetParam()));
+  for (const SettingKey& row : SettingKeys()) {
+    const int value = settings.ReadInt(row.section, row.key);
+    EXPECT_GE(value, row.range.minimum) << row.key;
+    EXPECT_LE(value, row.range.maximum) << row.key;
+    EXPECT_LE(std::abs(value), 1 << 24) << row.key;
+  }
+  const auto read = [&settings](std::string_view key) { return settings.ReadInt(kUiSection, key); };
+  EXPECT_EQ(std::abs(read("winleft")), kMaxCoordinate);
+  EXPECT_EQ(std::abs(read("winheightex")), kMaxCoordinate);
+  EXPECT_EQ(std::abs(read("col18")), kMaxCoordinate);
+  const int right = read("winleft") + read("winwidth") + read("winleftex") + read("winwidthex");
+  const int rest = read("winwidth") - read("splitter") - read("splitterex") - read("col1");
+  EXPECT_LE(std::abs(right) + std::abs(rest), 8 * kMaxCoordinate);
+  EXPECT_GE(read("selected"), -1);
+  EXPECT_GE(settings.ReadInt(kFavoritesSection, kFavoritesCountKey), 0);
+  EXPECT_LE(settings.ReadInt(kFavoritesSection, kFavoritesCountKey), 255);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ends, SettingsAtTheEndsOfInt, testing::Values("2147483647", "-2147483648"),
+                         [](const testing::TestParamInfo<const char*>& info) {
+                           return std::string(info.param[0] == '-' ? "Lowest" : "Highest");
+                         });
+
 }  // namespace kestrune::settings

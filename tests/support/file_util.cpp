@@ -29,6 +29,12 @@ void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes) {
   }
 }
 
+bool HasWholeLine(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  return in && std::getline(in, line) && !in.eof();
+}
+
 std::filesystem::path TestDataDir() {
   const char* dir = std::getenv("KESTRUNE_TEST_DATA");
   return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::path("tests/data");

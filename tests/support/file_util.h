@@ -10,6 +10,10 @@ namespace kestrune::test {
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, std::string_view bytes);
 
+// True once the file holds at least one whole line: a script's `echo ... > file` creates the file
+// before it writes the text.
+bool HasWholeLine(const std::filesystem::path& path);
+
 // The folder of checked-in fixtures (tests/data).
 std::filesystem::path TestDataDir();
 
