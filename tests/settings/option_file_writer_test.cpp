@@ -602,12 +602,14 @@ TEST(KeptUserLinesTest, UserLinesGoAfterTheOptionTheyFollowedOrAtTheEnd) {
   };
   EXPECT_EQ(at("coin_lockout 0"), 1);
   EXPECT_EQ(at("confirm_quit 1"), at("window                  0") + 1);
-  EXPECT_EQ(at("  ui_active   1  "), at("confirm_quit 1") + 1);
+  // A comment stays before the line it preceded.
+  EXPECT_EQ(at("# a note"), at("confirm_quit 1") + 1);
+  EXPECT_EQ(at("  ui_active   1  "), at("confirm_quit 1") + 2);
   // A game's file has no rom folder: the user's line is theirs, and so is what followed it.
   EXPECT_EQ(at("rompath \"/r\""), at("  ui_active   1  ") + 1);
   EXPECT_EQ(at("gone_option 5"), at("rompath \"/r\"") + 1);
-  // Comments, and names the reader takes for the dialog's own values, are not kept.
-  for (const char* dropped : {"\xef\xbb\xbf#", "# a note", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
+  // The title, and names the reader takes for the dialog's own values, are not kept.
+  for (const char* dropped : {"\xef\xbb\xbf#", "### mame.ini ###", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
     EXPECT_EQ(at(dropped), static_cast<long>(lines.size())) << dropped;
   }
   EXPECT_EQ(lines.back(), "");
