@@ -454,7 +454,8 @@ const ReadRow* MatchingRow(std::string_view line) {
 bool Unconvertible(std::string_view line) {
   const ReadRow* row = MatchingRow(line);
   const std::optional<std::string> value = IniLineValue(line);
-  if (row == nullptr || !value) return false;
+  // A prefix can match an option of MAME's that the dialog does not write ("aud" and "audiodriver").
+  if (row == nullptr || !value || !IsWrittenKey(line.substr(0, line.find_first_of(" \t")))) return false;
   switch (row->effect) {
     case Effect::Number:
     case Effect::Frames:

@@ -850,6 +850,14 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
   return old.empty() ? lines : WithUserLines(lines, old, ManagedKeys(mode, folders));
 }
 
+bool IsWrittenKey(std::string_view key) {
+  static const std::unordered_set<std::string> keys = [] {
+    MameFolders folders;
+    return ManagedKeys(OptionsMode::DefaultOptions, folders);
+  }();
+  return keys.contains(std::string(key));
+}
+
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {
   std::vector<std::string> lines{std::string(file.firstLine), std::string(), "### Mame CORE misc options ###"};
   if (const auto value = BiosValueOf(options, file.control, options.Number(file.control))) {

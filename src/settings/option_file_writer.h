@@ -55,6 +55,9 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
                                       std::string_view romname, const std::vector<std::string>& old = {},
                                       const ValuesAsRead* asRead = nullptr);
 
+// Whether the writer writes the option (or takes it for one of its own under another name).
+bool IsWrittenKey(std::string_view key);
+
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
 
