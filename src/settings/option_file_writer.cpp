@@ -886,7 +886,12 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
                                                                 asRead ? &*asRead : nullptr))});
   if (mode == OptionsMode::DefaultOptions) {
     for (const BiosFile& file : BiosFiles()) {
-      files.push_back(BiosPending(file, options, folders.IniDir));
+      // A BIOS choice that is the one its file gave stays in the file as the user has it.
+      const bool unchanged = asRead && asRead->options.Number(file.control) == options.Number(file.control);
+      std::error_code ec;
+      if (!unchanged || !std::filesystem::is_regular_file(std::filesystem::path(folders.IniDir) / file.fileName, ec)) {
+        files.push_back(BiosPending(file, options, folders.IniDir));
+      }
     }
   }
   return WriteFilesTogether(files, error);

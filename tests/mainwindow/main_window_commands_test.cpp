@@ -849,6 +849,9 @@ TEST_F(CommandsTest, AnOkWithNothingChangedKeepsEveryLineOfAMameIniMameWroteAndO
   WriteMame();
   const std::vector<std::string> users = UsersMameWrittenIni(Path("mame-createconfig"), "my notes");
   Write("mame.ini", Lines(users));
+  // A BIOS file of the user's own, with a set the list does not offer.
+  const std::string neogeo = "### neogeo.c ###\n# my bios\nbios  asia-aes\n";
+  Write("ini/neogeo.ini", neogeo);
   Start(Lines({SetLine("pacman", "0")}));
   ASSERT_EQ(FileLines(Path("mame.ini")), users);
   duringDialog_ = OkAfter();
@@ -857,6 +860,7 @@ TEST_F(CommandsTest, AnOkWithNothingChangedKeepsEveryLineOfAMameIniMameWroteAndO
   EXPECT_EQ(Form2->result(), QDialog::Accepted);
   const std::vector<std::string> once = FileLines(Path("mame.ini"));
   ExpectKeptLineByLine(users, once);
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/neogeo.ini")), neogeo);
 
   // The game's own file, through its own menu item.
   std::vector<std::string> game = UsersMameWrittenIni(Path("mame-createconfig"), "game");

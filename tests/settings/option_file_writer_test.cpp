@@ -380,9 +380,11 @@ TEST(OptionFileWriterTest, AReadOnlyLastBiosFileReplacesNoFileOfTheSet) {
   TempDir dir;
   std::filesystem::create_directory(dir / "ini");
   test::WriteFileBytes(dir / "mame.ini", "old mame.ini");
-  test::WriteFileBytes(dir / "ini" / "playch10.ini", "user's choice");
+  const std::string users = platform::JoinLinesCrLf(BiosIniLines(BiosFiles().back(), DefaultOptions()));
+  test::WriteFileBytes(dir / "ini" / "playch10.ini", users);
   std::filesystem::permissions(dir / "ini" / "playch10.ini", std::filesystem::perms(0444));
   MameOptions options = DefaultOptions();
+  options.SetNumber(Option::playchoicebios, 1);  // a file whose choice did not change is not written
   MameFolders folders;
   folders.FrontDir = dir.folder();
   std::string error;
@@ -390,7 +392,7 @@ TEST(OptionFileWriterTest, AReadOnlyLastBiosFileReplacesNoFileOfTheSet) {
   EXPECT_EQ(error, "Cannot replace \"" + (dir / "ini" / "playch10.ini").string() +
                        "\": the file is read-only (Input/output error)");
   EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old mame.ini");
-  EXPECT_EQ(ReadFileBytes(dir / "ini" / "playch10.ini"), "user's choice");
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "playch10.ini"), users);
   EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "neogeo.ini"));
   // Nothing written aside is left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 1);
