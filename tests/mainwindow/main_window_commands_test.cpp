@@ -721,111 +721,78 @@ TEST_F(CommandsTest, MameIniComesBackUnchangedFromTheOptionsAndPreferencesOk) {
   EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), users);
 }
 
+// An option line as MAME writes it: the value from column 27.
+std::string MameLine(const std::string& key, const std::string& value) {
+  return key + std::string(26 - key.size(), ' ') + value;
+}
+
 // The lines of a mame.ini as MAME 0.251 writes it with `mame -createconfig`; where MAME is not installed,
-// a file of the same shape: a byte-order mark, sections framed by "#" lines, values from column 27.
+// a file of the same shape: a byte-order mark, sections framed by "#" lines, MAME's own options.
 std::vector<std::string> MameWrittenIni(const fs::path& folder) {
   fs::create_directories(folder);
-  if (::access("/usr/games/mame", X_OK) == 0) {
-    const std::string command = "cd '" + folder.string() + "' && HOME='" + folder.string() +
-                                "' timeout 60 /usr/games/mame -createconfig >/dev/null 2>&1";
-    std::vector<std::string> lines;
-    if (std::system(command.c_str()) == 0 &&
-        kestrune::platform::ReadTextFileLinesAsIs(folder / "mame.ini", lines, nullptr)) {
-      return lines;
-    }
-    ADD_FAILURE() << "mame -createconfig wrote no mame.ini";
-  }
-  const std::vector<std::pair<std::string, std::vector<std::string>>> sections = {
-      {"CORE CONFIGURATION OPTIONS", {"readconfig 1", "writeconfig 0"}},
-      {"CORE SEARCH PATH OPTIONS", {"homepath .", "rompath $HOME/mame/roms", "inipath $HOME/.mame;/etc/mame"}},
-      {"CORE OUTPUT DIRECTORY OPTIONS", {"cfg_directory $HOME/.mame/cfg", "snapshot_directory snap"}},
-      {"CORE STATE/PLAYBACK OPTIONS", {"state", "autosave 0", "mngwrite"}},
-      {"CORE PERFORMANCE OPTIONS", {"frameskip 0", "throttle 1", "speed 1.0"}},
-      {"CORE SCREEN OPTIONS", {"brightness 1.0", "contrast 1.0", "gamma 1.0", "pause_brightness 0.65"}},
-      {"CORE VECTOR OPTIONS", {"beam_width_min 1.0", "beam_width_max 1.0", "flicker 0"}},
-      {"CORE SOUND OPTIONS", {"samplerate 48000", "samples 1", "volume 0"}},
-      {"CORE INPUT OPTIONS", {"ctrlr", "joystick_deadzone 0.3"}},
-      {"OSD VIDEO OPTIONS", {"video opengl", "numscreens 1", "prescale 1"}},
-      {"OSD SOUND OPTIONS", {"sound auto", "audio_latency 2"}},
-      {"SDL LOWLEVEL DRIVER OPTIONS", {"audiodriver auto", "gl_lib auto"}}};
   std::vector<std::string> lines;
-  for (const auto& [title, options] : sections) {
-    if (!lines.empty()) lines.emplace_back();
-    lines.insert(lines.end(), {lines.empty() ? "\xEF\xBB\xBF#" : "#", "# " + title, "#"});
-    for (const std::string& option : options) {
-      const std::string key = option.substr(0, option.find(' '));
-      const std::string value = option.size() > key.size() ? option.substr(key.size() + 1) : "";
-      lines.push_back(key + std::string(26 - key.size(), ' ') + value);
-    }
+  if (::access("/usr/games/mame", X_OK) == 0) {
+    const std::string in = "'" + folder.string() + "'";
+    const std::string command =
+        "cd " + in + " && HOME=" + in + " timeout 60 /usr/games/mame -createconfig >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(kestrune::platform::ReadTextFileLinesAsIs(folder / "mame.ini", lines, nullptr));
+    return lines;
+  }
+  for (const char* section : {"CORE CONFIGURATION OPTIONS", "CORE PERFORMANCE OPTIONS", "OSD VIDEO OPTIONS"}) {
+    lines.insert(lines.end(), {lines.empty() ? "\xEF\xBB\xBF#" : "", "#", std::string("# ") + section, "#"});
+  }
+  lines.erase(lines.begin() + 1);
+  for (const char* key : {"readconfig", "inipath", "state", "frameskip", "throttle", "speed", "brightness", "contrast",
+                          "gamma", "pause_brightness", "beam_width_min", "beam_width_max", "flicker", "samplerate",
+                          "joystick_deadzone", "video", "prescale", "sound", "audio_latency", "audiodriver"}) {
+    lines.push_back(MameLine(key, "1"));
   }
   return lines;
 }
 
-// Sets the user's values in MAME's layout (the value from column 27), each on the line of its key.
-void SetValues(std::vector<std::string>& lines, const std::vector<std::pair<std::string, std::string>>& values) {
-  for (const auto& [key, value] : values) {
-    const auto line = std::find_if(lines.begin(), lines.end(),
-                                   [&key](const std::string& l) { return l.substr(0, l.find(' ')) == key; });
-    ASSERT_NE(line, lines.end()) << key;
-    *line = key + std::string(26 - key.size(), ' ') + value;
-  }
+auto KeyIs(const std::string& key) {
+  return [key](const std::string& line) { return line.substr(0, line.find(' ')) == key; };
 }
 
-// Puts the user's note lines right before the line of the key.
-void InsertBefore(std::vector<std::string>& lines, const std::string& key, const std::vector<std::string>& notes) {
-  const auto line = std::find_if(lines.begin(), lines.end(),
-                                 [&key](const std::string& l) { return l.substr(0, l.find(' ')) == key; });
-  ASSERT_NE(line, lines.end()) << key;
-  lines.insert(line, notes.begin(), notes.end());
-}
-
-// What the issue's user had: values that the dialog's controls cannot show, a number that is none, notes
-// of their own and a section line.
-const std::vector<std::pair<std::string, std::string>> kUsersValues = {
-    {"audio_latency", "0.5"},   {"prescale", "6"},           {"brightness", "0.3"}, {"gamma", "2.5"},
-    {"pause_brightness", "0.3"}, {"speed", "3"},              {"flicker", "0.5"},    {"beam_width_min", "0.5"},
-    {"beam_width_max", "3"},    {"samplerate", "96000"},     {"sound", "portaudio"}, {"video", "auto"},
-    {"frameskip", "x"}};
-
+// The issue's user's file: values that the controls cannot show, a number that is none, notes of their
+// own and a section line.
 std::vector<std::string> UsersMameWrittenIni(const fs::path& folder, const std::string& note) {
   std::vector<std::string> lines = MameWrittenIni(folder);
-  SetValues(lines, kUsersValues);
-  InsertBefore(lines, "speed", {"# " + note + " about speed", "#  and its second line"});
-  InsertBefore(lines, "video", {"[section]"});
+  for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+           {"audio_latency", "0.5"}, {"prescale", "6"}, {"brightness", "0.3"}, {"gamma", "2.5"},
+           {"pause_brightness", "0.3"}, {"speed", "3"}, {"flicker", "0.5"}, {"beam_width_min", "0.5"},
+           {"beam_width_max", "3"}, {"samplerate", "96000"}, {"sound", "portaudio"}, {"video", "auto"},
+           {"frameskip", "x"}}) {
+    *std::find_if(lines.begin(), lines.end(), KeyIs(key)) = MameLine(key, value);
+  }
+  lines.insert(std::find_if(lines.begin(), lines.end(), KeyIs("speed")), {"# " + note + " about speed", "#  more"});
+  lines.insert(std::find_if(lines.begin(), lines.end(), KeyIs("video")), "[section]");
   return lines;
 }
 
-// The lines the writer writes by design, whatever the file held: the section heads (MAME's too), blank
-// lines and the program's own ini, input and snapshot folders.
-bool WritersOwn(const std::vector<std::string>& lines, std::size_t i) {
-  const std::string& line = lines[i];
-  const std::string key = line.substr(0, line.find(' '));
-  const bool headTitle = i > 0 && lines[i - 1].ends_with("#") && i + 1 < lines.size() && lines[i + 1] == "#";
-  return line.empty() || line == "#" || line == "\xEF\xBB\xBF#" || headTitle || key == "inipath" ||
-         key == "input_directory" || key == "snapshot_directory";
-}
-
-// Every line of the user's file that the writer does not own comes back byte for byte and in its place:
-// a note stays right before the line it preceded, and no option the file set has another line.
+// Every line of the user's file comes back byte for byte, a note right before the line it preceded, and
+// no option the file set gets a line of the writer's; only the lines the writer owns may differ: section
+// heads (MAME's too), blank lines and the program's own ini, input and snapshot folders.
 void ExpectKeptLineByLine(const std::vector<std::string>& before, const std::vector<std::string>& after) {
   std::map<std::string, std::string> options;
   for (std::size_t i = 0; i < before.size(); ++i) {
     const std::string& line = before[i];
-    if (WritersOwn(before, i)) continue;
+    const std::string key = line.substr(0, line.find(' '));
+    const bool head = line.ends_with("#") || (line.starts_with("# ") && before[i - 1].ends_with("#") && before.at(i + 1) == "#");
+    if (line.empty() || head || key == "inipath" || key == "input_directory" || key == "snapshot_directory") continue;
     const auto found = std::find(after.begin(), after.end(), line);
     ASSERT_NE(found, after.end()) << "line " << i + 1 << " is gone: " << line;
-    if (!line.empty() && (line.front() == '#' || line.front() == '[')) {
+    if (line.front() == '#' || line.front() == '[') {
       ASSERT_NE(found + 1, after.end()) << line;
-      EXPECT_EQ(*(found + 1), before[i + 1]) << "no longer before its line: " << line;
+      EXPECT_EQ(*(found + 1), before.at(i + 1)) << "no longer before its line: " << line;
     } else {
-      options[line.substr(0, line.find(' '))] = line;
+      options[key] = line;
     }
   }
   for (const std::string& line : after) {
     const std::string key = line.substr(0, line.find(' '));
-    if (options.contains(key)) {
-      EXPECT_EQ(line, options.at(key)) << "written anew: " << key;
-    }
+    EXPECT_EQ(line, options.contains(key) ? options.at(key) : line) << "written anew";
   }
 }
 
@@ -853,18 +820,16 @@ TEST_F(CommandsTest, AnOkWithNothingChangedKeepsEveryLineOfAMameIniMameWroteAndO
   const std::string neogeo = "### neogeo.c ###\n# my bios\nbios  asia-aes\n";
   Write("ini/neogeo.ini", neogeo);
   Start(Lines({SetLine("pacman", "0")}));
-  ASSERT_EQ(FileLines(Path("mame.ini")), users);
   duringDialog_ = OkAfter();
   Action("Exit1")->trigger();
   ASSERT_EQ(dialogs_, std::vector<QDialog*>{Form2});
   EXPECT_EQ(Form2->result(), QDialog::Accepted);
-  const std::vector<std::string> once = FileLines(Path("mame.ini"));
-  ExpectKeptLineByLine(users, once);
+  ExpectKeptLineByLine(users, FileLines(Path("mame.ini")));
   EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/neogeo.ini")), neogeo);
 
   // The game's own file, through its own menu item.
   std::vector<std::string> game = UsersMameWrittenIni(Path("mame-createconfig"), "game");
-  InsertBefore(game, "throttle", {"# game comment"});
+  game.insert(std::find_if(game.begin(), game.end(), KeyIs("throttle")), "# game comment");
   Write("ini/pacman.ini", Lines(game));
   Select("pacman");
   Action("GameOptions1")->trigger();
@@ -884,7 +849,6 @@ TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
   duringDialog_ = OkAfter();
   Action("Exit1")->trigger();
   const std::vector<std::string> unchanged = FileLines(Path("mame.ini"));
-
   duringDialog_ = OkAfter([](QDialog& dialog) { dialog.findChild<QSlider*>("contrast")->setValue(120); });
   Action("Exit1")->trigger();
   const std::vector<std::string> moved = FileLines(Path("mame.ini"));
@@ -893,7 +857,8 @@ TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
   for (std::size_t i = 0; i < moved.size(); ++i) {
     if (moved[i] != unchanged[i]) differ.push_back(unchanged[i] + " -> " + moved[i]);
   }
-  EXPECT_EQ(differ, std::vector<std::string>{"contrast                  1.0 -> contrast                1.2"});
+  const std::string contrast = *std::find_if(unchanged.begin(), unchanged.end(), KeyIs("contrast"));
+  EXPECT_EQ(differ, std::vector<std::string>{contrast + " -> contrast                1.2"});
 }
 
 // A file in UTF-16 cannot be read: OK says so and leaves it as it is.
@@ -902,10 +867,10 @@ TEST_F(CommandsTest, AUtf16MameIniOrGameFileIsNeverWrittenOver) {
   Start(Lines({SetLine("pacman", "0")}));
   Select("pacman");
   for (const auto& [file, item] : {std::pair{"mame.ini", "Exit1"}, std::pair{"ini/pacman.ini", "GameOptions1"}}) {
-    for (const std::string mark : {"\xFF\xFE", "\xFE\xFF"}) {
-      std::string utf16 = mark;
+    for (const bool little : {true, false}) {
+      std::string utf16 = little ? "\xFF\xFE" : "\xFE\xFF";
       for (const char c : std::string("throttle 0\r\n")) {
-        utf16 += mark == "\xFF\xFE" ? std::string{c, '\0'} : std::string{'\0', c};
+        utf16 += little ? std::string{c, '\0'} : std::string{'\0', c};
       }
       Write(file, utf16);
       QString shown;
