@@ -445,8 +445,8 @@ std::optional<int> RatioPosition(std::string_view value) {
 namespace {
 
 const ReadRow* MatchingRow(std::string_view line) {
-  const auto found = std::find_if(std::begin(kRows), std::end(kRows),
-                                  [line](const ReadRow& row) { return Matches(row, line); });
+  const auto found =
+      std::find_if(std::begin(kRows), std::end(kRows), [line](const ReadRow& row) { return Matches(row, line); });
   return found == std::end(kRows) ? nullptr : &*found;
 }
 

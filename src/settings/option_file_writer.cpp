@@ -484,8 +484,8 @@ std::unordered_set<std::string> ManagedKeys(OptionsMode mode, const MameFolders&
 }
 
 // Names that MAME takes for one option: a file may set it under either.
-constexpr std::pair<std::string_view, std::string_view> kSameOption[] = {
-    {"joy_deadzone", "joystick_deadzone"}, {"joy_saturation", "joystick_saturation"}};
+constexpr std::pair<std::string_view, std::string_view> kSameOption[] = {{"joy_deadzone", "joystick_deadzone"},
+                                                                         {"joy_saturation", "joystick_saturation"}};
 
 // The last line of the replaced file for each option (MAME takes the last).
 class ReplacedLines {
@@ -545,9 +545,7 @@ void AppendOptionLineAsRead(std::vector<std::string>& lines, const LineRow& row,
 // Stands for the end of the file among the options a user's line followed.
 constexpr std::string_view kEndOfFile = "\n";
 
-std::string_view WithoutMark(std::string_view line) {
-  return line.starts_with("\xEF\xBB\xBF") ? line.substr(3) : line;
-}
+std::string_view WithoutMark(std::string_view line) { return line.starts_with("\xEF\xBB\xBF") ? line.substr(3) : line; }
 
 bool IsBlankLine(std::string_view line) { return platform::TrimBlanks(line).empty(); }
 
@@ -816,8 +814,8 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
   return true;
 }
 
-std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options,
-                                             const MameFolders& folders, std::string_view romname) {
+std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
+                                             std::string_view romname) {
   ValuesAsRead read{options, folders};
   if (!ReadMameIni(mode, read.options, read.folders, romname, nullptr) ||
       !PrepareOptionsForWriting(mode, read.options, read.folders, nullptr)) {
@@ -882,8 +880,8 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
   const std::optional<ValuesAsRead> asRead =
       old.empty() ? std::nullopt : ReadValuesAsRead(mode, options, folders, romname);
   std::vector<PendingFile> files;
-  files.push_back({target, platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname, old,
-                                                                asRead ? &*asRead : nullptr))});
+  files.push_back({target, platform::JoinLinesCrLf(
+                               MameIniLines(mode, options, folders, romname, old, asRead ? &*asRead : nullptr))});
   if (mode == OptionsMode::DefaultOptions) {
     for (const BiosFile& file : BiosFiles()) {
       // A BIOS choice that is the one its file gave stays in the file as the user has it.

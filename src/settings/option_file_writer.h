@@ -43,8 +43,8 @@ struct ValuesAsRead {
 
 // What the reader takes from the file of the mode, starting from the given values; nothing when it
 // cannot be read.
-std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options,
-                                             const MameFolders& folders, std::string_view romname);
+std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
+                                             std::string_view romname);
 
 // The lines of the option file (without line ends), from values already prepared for writing. The
 // lines of the file being replaced (old) that the writer does not write itself (a user's `confirm_quit`,

@@ -156,8 +156,7 @@ void TForm2::FormShow() {
   }
   // OK writes such a line back as it stands unless its control is changed.
   for (const std::string& line : unconvertible) {
-    qWarning("kestrune: \"%s\" holds no number the options dialog can show; the line is kept as it is",
-             line.c_str());
+    qWarning("kestrune: \"%s\" holds no number the options dialog can show; the line is kept as it is", line.c_str());
   }
   ShowOptions();
   shown_ = options_;

@@ -22,8 +22,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QUrl>
-#include <filesystem>
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <ostream>
@@ -743,9 +743,10 @@ std::vector<std::string> MameWrittenIni(const fs::path& folder) {
     lines.insert(lines.end(), {lines.empty() ? "\xEF\xBB\xBF#" : "", "#", std::string("# ") + section, "#"});
   }
   lines.erase(lines.begin() + 1);
-  for (const char* key : {"readconfig", "inipath", "state", "frameskip", "throttle", "speed", "brightness", "contrast",
-                          "gamma", "pause_brightness", "beam_width_min", "beam_width_max", "flicker", "samplerate",
-                          "joystick_deadzone", "video", "prescale", "sound", "audio_latency", "audiodriver"}) {
+  for (const char* key : {"readconfig",     "inipath",        "state",    "frameskip",     "throttle",
+                          "speed",          "brightness",     "contrast", "gamma",         "pause_brightness",
+                          "beam_width_min", "beam_width_max", "flicker",  "samplerate",    "joystick_deadzone",
+                          "video",          "prescale",       "sound",    "audio_latency", "audiodriver"}) {
     lines.push_back(MameLine(key, "1"));
   }
   return lines;
@@ -755,15 +756,16 @@ auto KeyIs(const std::string& key) {
   return [key](const std::string& line) { return line.substr(0, line.find(' ')) == key; };
 }
 
-// The issue's user's file: values that the controls cannot show, a number that is none, notes of their
+// A user's file: values that the controls cannot show, a number that is none, notes of their
 // own and a section line.
 std::vector<std::string> UsersMameWrittenIni(const fs::path& folder, const std::string& note) {
+  const Values values{{"audio_latency", "0.5"}, {"prescale", "6"},           {"brightness", "0.3"},
+                      {"gamma", "2.5"},         {"pause_brightness", "0.3"}, {"speed", "3"},
+                      {"flicker", "0.5"},       {"beam_width_min", "0.5"},   {"beam_width_max", "3"},
+                      {"samplerate", "96000"},  {"sound", "portaudio"},      {"video", "auto"},
+                      {"frameskip", "x"}};
   std::vector<std::string> lines = MameWrittenIni(folder);
-  for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
-           {"audio_latency", "0.5"}, {"prescale", "6"}, {"brightness", "0.3"}, {"gamma", "2.5"},
-           {"pause_brightness", "0.3"}, {"speed", "3"}, {"flicker", "0.5"}, {"beam_width_min", "0.5"},
-           {"beam_width_max", "3"}, {"samplerate", "96000"}, {"sound", "portaudio"}, {"video", "auto"},
-           {"frameskip", "x"}}) {
+  for (const auto& [key, value] : values) {
     *std::find_if(lines.begin(), lines.end(), KeyIs(key)) = MameLine(key, value);
   }
   lines.insert(std::find_if(lines.begin(), lines.end(), KeyIs("speed")), {"# " + note + " about speed", "#  more"});
@@ -779,7 +781,8 @@ void ExpectKeptLineByLine(const std::vector<std::string>& before, const std::vec
   for (std::size_t i = 0; i < before.size(); ++i) {
     const std::string& line = before[i];
     const std::string key = line.substr(0, line.find(' '));
-    const bool head = line.ends_with("#") || (line.starts_with("# ") && before[i - 1].ends_with("#") && before.at(i + 1) == "#");
+    const bool head =
+        line.ends_with("#") || (line.starts_with("# ") && before[i - 1].ends_with("#") && before.at(i + 1) == "#");
     if (line.empty() || head || key == "inipath" || key == "input_directory" || key == "snapshot_directory") continue;
     const auto found = std::find(after.begin(), after.end(), line);
     ASSERT_NE(found, after.end()) << "line " << i + 1 << " is gone: " << line;
