@@ -1,6 +1,8 @@
 #include "catalogue/mame_launch.h"
 
 #include <algorithm>
+#include <limits>
+#include <optional>
 #include <system_error>
 
 #include "catalogue/play_time.h"
@@ -108,7 +110,12 @@ WindowOption ReadWindowOption(const std::string& iniDir, const std::string& fron
   return WindowOption::None;
 }
 
-void CountStart(Tgameinfo& record) { record.timesplayed = std::to_string(ParseTimesPlayed(record.timesplayed) + 1); }
+// A count that cannot be read is left as it stands rather than started again at 1, and one at the top
+// of its range stays there.
+void CountStart(Tgameinfo& record) {
+  const std::optional<std::int64_t> count = ReadTimesPlayed(record.timesplayed);
+  if (count && *count < std::numeric_limits<std::int64_t>::max()) record.timesplayed = std::to_string(*count + 1);
+}
 
 void AccountPlay(Tgameinfo& record, std::int64_t playedMs) {
   const std::int64_t total = ParsePlayTime(record.playtime) + std::max<std::int64_t>(0, playedMs);

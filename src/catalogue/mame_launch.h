@@ -44,7 +44,8 @@ enum class WindowOption {
 // mame.ini in the program folder. The key is matched whole ("windowed_..." is another option).
 WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, std::string_view romname);
 
-// One more start of the game, counted when MAME has started; a malformed count counts from 0.
+// One more start of the game, counted when MAME has started; a count that is no number it can raise (not
+// a decimal number, or at the top of its range) is left as it stands.
 void CountStart(Tgameinfo& record);
 // The milliseconds of a finished play added to the game's play time (malformed counts from 0).
 void AccountPlay(Tgameinfo& record, std::int64_t playedMs);

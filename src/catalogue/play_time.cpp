@@ -79,9 +79,11 @@ std::int64_t ParsePlayTime(std::string_view text) {
   return hours * kMsPerHour + minutes * kMsPerMinute + seconds * kMsPerSecond;
 }
 
-std::int64_t ParseTimesPlayed(std::string_view text) {
+std::int64_t ParseTimesPlayed(std::string_view text) { return ReadTimesPlayed(text).value_or(0); }
+
+std::optional<std::int64_t> ReadTimesPlayed(std::string_view text) {
   std::int64_t value = 0;
-  return ParseDigits(text, value) ? value : 0;
+  return ParseDigits(text, value) ? std::optional<std::int64_t>(value) : std::nullopt;
 }
 
 }  // namespace kestrune::catalogue

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -19,5 +20,8 @@ std::int64_t ParsePlayTime(std::string_view text);
 
 // The played count; anything but a plain decimal number (or one too large) gives 0.
 std::int64_t ParseTimesPlayed(std::string_view text);
+
+// The played count when the text is a plain decimal number that fits; nothing otherwise.
+std::optional<std::int64_t> ReadTimesPlayed(std::string_view text);
 
 }  // namespace kestrune::catalogue

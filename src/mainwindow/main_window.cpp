@@ -121,6 +121,8 @@ void TForm1::FormCreate() {
   }
   // A ROM scan cut off last time (the program killed, the power gone) left MAME's list behind.
   kestrune::romscan::RemoveScanFiles(frontDir_);
+  // So did a save of the game list: its temporary file.
+  kestrune::platform::RemoveStagedLeftovers(cat::CataloguePath(frontDir_));
   settings_ = std::make_unique<set::Settings>(frontDir_);
   images_ = new ToolbarImages(this);
   // Every window of the program lives while this one does; the filter goes with it.

@@ -186,7 +186,8 @@ class TForm1 : public QMainWindow {
   bool FormCloseQuery();
   bool MayEndRunningPlay();
   void CloseOpenWindows();
-  void SaveSettingsAndRelease();
+  // False when the settings could not be saved (the user has been told).
+  bool SaveSettingsAndRelease();
   void StoreSettings();
   void StoreColumnSettings();
   void HideColumnKeepingWidth(int column);

@@ -37,6 +37,7 @@
 #include "mainwindow/mame_launcher.h"
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/rom_scan_command_qt.h"
 #include "mainwindow/setup_wizard_dialog.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "mainwindow/toolbar_images.h"
@@ -466,11 +467,12 @@ bool TForm1::MayEndRunningPlay() {
   return true;
 }
 
-void TForm1::SaveSettingsAndRelease() {
+bool TForm1::SaveSettingsAndRelease() {
   CloseArtworkArchives();
   StoreSettings();
   std::string error;
-  if (!settings_->Save(&error)) {
+  const bool saved = settings_->Save(&error);
+  if (!saved) {
     const QString text = ProgramQText(kestrune::translation::kSSettingsNotSaved).arg(ProgramQTextOf(error));
     if (terminating_) {
       qWarning("kestrune: %s", qUtf8Printable(text));
@@ -482,6 +484,7 @@ void TForm1::SaveSettingsAndRelease() {
     QGuiApplication::restoreOverrideCursor();
     hidingMouse_ = false;
   }
+  return saved;
 }
 
 void TForm1::Terminate() {
@@ -491,15 +494,21 @@ void TForm1::Terminate() {
   // First, so that a dialog's unconfirmed changes are put back before the settings are taken from it.
   CloseOpenWindows();
   if (launcher_ != nullptr) launcher_->EndRunningPlay();
+  // A scan under way ends as Cancel ends it, its files removed.
+  if (romScan_ != nullptr) romScan_->AbandonScan();
+  if (Form5 != nullptr) Form5->AbandonScan();
+  bool saved = true;
   if (catalogueLoaded_) {
     std::string error;
     if (!cat::SaveCatalogue(catalogue_, frontDir_, &error)) {
       qWarning("kestrune: The game list could not be saved: %s", error.c_str());
+      saved = false;
     }
   }
-  SaveSettingsAndRelease();
-  // Ends every event loop, nested ones (a dialog's, a question's) included; none can start again.
-  QCoreApplication::exit(0);
+  saved = SaveSettingsAndRelease() && saved;
+  // Ends every event loop, nested ones (a dialog's, a question's) included; none can start again. What
+  // could not be saved is lost, and the exit status tells whoever ended the program.
+  QCoreApplication::exit(saved ? 0 : 1);
 }
 
 void TForm1::CloseOpenWindows() {

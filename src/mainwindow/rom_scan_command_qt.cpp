@@ -190,7 +190,18 @@ rs::ScanPassParams RomScanCommand::PassParams() {
   return params;
 }
 
+void RomScanCommand::AbandonScan() {
+  if (!scanning_) return;
+  if (job_) job_->Cancel();
+  if (mameini_->IsRunning()) mameini_->Terminate();
+  if (job_) job_->Wait();
+  job_.reset();
+  scanning_ = false;
+  rs::RemoveScanFiles(window_->FrontDir());
+}
+
 void RomScanCommand::PassEnded(bool succeeded, QString message) {
+  if (!job_) return;  // abandoned
   // Called from the job's own signal: it goes once the signal has returned.
   const bool cancelled = job_->IsCancelled();
   job_.release()->deleteLater();

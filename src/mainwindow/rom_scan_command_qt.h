@@ -47,6 +47,9 @@ class RomScanCommand : public QObject {
   bool RescanPending() const { return rescanPending_; }
   // Whether a scan is under way (from the start of MAME until the new catalogue is in place).
   bool Scanning() const { return scanning_; }
+  // Ends a scan under way as Cancel does, without waiting for the event loop: MAME and the worker are
+  // stopped and the scan's files removed; the old catalogue stays.
+  void AbandonScan();
 
   // Setup ▸ Initialize Roms.
   void Initialise1Click();

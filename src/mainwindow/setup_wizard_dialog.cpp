@@ -273,7 +273,17 @@ rs::ScanPassParams TForm5::PassParams() {
   return params;
 }
 
+void TForm5::AbandonScan() {
+  if (!job_ && !mameini2_->IsRunning()) return;
+  if (job_) job_->Cancel();
+  if (mameini2_->IsRunning()) mameini2_->Terminate();
+  if (job_) job_->Wait();
+  job_.reset();
+  rs::RemoveScanFiles(frontDir_);
+}
+
 void TForm5::PassEnded(bool succeeded, QString message) {
+  if (!job_) return;  // abandoned
   // Called from the job's own signal: it goes once the signal has returned.
   const bool cancelled = job_->IsCancelled();
   job_.release()->deleteLater();

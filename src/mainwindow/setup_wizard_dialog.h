@@ -56,6 +56,9 @@ class TForm5 : public QDialog {
   void ScanWizardNext();
   // Whether the scan runs (from the start of MAME until the catalogue is saved).
   bool Scanning() const { return scanning_; }
+  // Ends a scan under way as Cancel does, without waiting for the event loop: MAME and the worker are
+  // stopped and the scan's files removed.
+  void AbandonScan();
   // The MAME executable the wizard goes on with ("" while none is chosen).
   const std::string& MameFile() const { return mameFile_; }
 

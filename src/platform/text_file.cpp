@@ -271,6 +271,27 @@ bool IsReadOnly(const std::filesystem::path& path) {
 
 }  // namespace
 
+namespace {
+
+// The name StageFile gives the temporary file beside a target, before mkstemp's six characters.
+std::string StagedPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + ".tmp-"; }
+
+}  // namespace
+
+void RemoveStagedLeftovers(const std::filesystem::path& linkOrFile) {
+  const std::filesystem::path path = WriteTarget(linkOrFile);
+  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
+  const std::string prefix = StagedPrefix(path);
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::error_code ignored;
+    if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && it->is_regular_file(ignored)) {
+      std::filesystem::remove(it->path(), ignored);
+    }
+  }
+}
+
 bool StageFile(const std::filesystem::path& linkOrFile, std::string_view data, StagedFile& staged, std::string* error) {
   const std::filesystem::path path = WriteTarget(linkOrFile);
   if (IsReadOnly(path)) {
@@ -280,7 +301,7 @@ bool StageFile(const std::filesystem::path& linkOrFile, std::string_view data, S
     return false;
   }
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  std::string pattern = (folder / ("." + path.filename().string() + ".tmp-XXXXXX")).string();
+  std::string pattern = (folder / (StagedPrefix(path) + "XXXXXX")).string();
   const int fd = ::mkstemp(pattern.data());
   if (fd < 0) {
     SetError(error, "Cannot create a temporary file for", path, errno);

@@ -95,4 +95,8 @@ bool CommitStagedFile(const StagedFile& staged, std::string* error);
 // Removes the temporary file of a file that is not to be put in place.
 void DiscardStagedFile(const StagedFile& staged);
 
+// Removes the temporary files that saves of the file cut off before their end (the program killed, the
+// power gone) left beside it. Only for a file that no other process saves meanwhile.
+void RemoveStagedLeftovers(const std::filesystem::path& path);
+
 }  // namespace kestrune::platform

@@ -5,6 +5,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
 #include <system_error>
 #include <utility>
 
@@ -441,13 +442,60 @@ std::optional<int> RatioPosition(std::string_view value) {
   return RoundedPosition(*number * 100.0);
 }
 
-void ApplyMameIniLine(std::string_view line, LineTarget& target) {
-  for (const ReadRow& row : kRows) {
-    if (Matches(row, line)) {
-      ApplyRow(row, target, IniLineValue(line));
-      return;
-    }
+namespace {
+
+const ReadRow* MatchingRow(std::string_view line) {
+  const auto found =
+      std::find_if(std::begin(kRows), std::end(kRows), [line](const ReadRow& row) { return Matches(row, line); });
+  return found == std::end(kRows) ? nullptr : &*found;
+}
+
+// A number the dialog cannot take: the line stays in the file as it is, so the user is told once.
+bool Unconvertible(std::string_view line) {
+  const ReadRow* row = MatchingRow(line);
+  const std::optional<std::string> value = IniLineValue(line);
+  // A prefix can match an option of MAME's that the dialog does not write ("aud" and "audiodriver").
+  if (row == nullptr || !value || !IsWrittenKey(line.substr(0, line.find_first_of(" \t")))) return false;
+  switch (row->effect) {
+    case Effect::Number:
+    case Effect::Frames:
+      return !WholeNumber(*value);
+    case Effect::Ratio:
+    case Effect::Flicker:
+      return !ParseDecimal(*value);
+    default:
+      return false;
   }
+}
+
+// UTF-16 text (a byte-order mark FF FE or FE FF) has a zero byte in every ASCII character: no line of it
+// reads as an option, and writing the file anew would lose all of them.
+bool IsUtf16(const std::vector<std::string>& lines) {
+  if (lines.empty()) return false;
+  const std::string_view first = lines.front();
+  return first.starts_with("\xFF\xFE") || first.starts_with("\xFE\xFF");
+}
+
+}  // namespace
+
+void ApplyMameIniLine(std::string_view line, LineTarget& target) {
+  if (const ReadRow* row = MatchingRow(line)) {
+    ApplyRow(*row, target, IniLineValue(line));
+  }
+}
+
+bool ReadOptionFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error) {
+  if (!platform::ReadTextFileLinesAsIs(path, lines, error)) {
+    return false;
+  }
+  if (IsUtf16(lines)) {
+    lines.clear();
+    if (error != nullptr) {
+      *error = "Cannot read \"" + path.string() + "\": it is written in UTF-16, which MAME does not read";
+    }
+    return false;
+  }
+  return true;
 }
 
 void ApplyMameIniLines(const std::vector<std::string>& lines, LineTarget& target) {
@@ -495,7 +543,7 @@ std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view ro
 }
 
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                 std::string* error) {
+                 std::string* error, std::vector<std::string>* unconvertible) {
   if (!CheckOptionsRequest(mode, romname, error)) {
     return false;
   }
@@ -503,14 +551,18 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
   const bool defaults = mode == OptionsMode::DefaultOptions;
   std::vector<std::string> lines;
   // As they stand: a value the dialog does not change is written back byte for byte.
-  if (!platform::ReadTextFileLinesAsIs(defaults ? mameIni : FindGameIni(folders.IniDir, romname), lines, error)) {
+  if (!ReadOptionFileLines(defaults ? mameIni : FindGameIni(folders.IniDir, romname), lines, error)) {
     return false;
+  }
+  if (unconvertible != nullptr) {
+    unconvertible->clear();
+    std::copy_if(lines.begin(), lines.end(), std::back_inserter(*unconvertible), Unconvertible);
   }
   MameOptions result = CleanOptions(options);
   if (!defaults) {
     // A game's file holds what differs from mame.ini; the rest is what MAME takes from mame.ini.
     std::vector<std::string> baseLines;
-    if (platform::ReadTextFileLinesAsIs(mameIni, baseLines, nullptr)) {
+    if (ReadOptionFileLines(mameIni, baseLines, nullptr)) {
       LineTarget base{result, nullptr, folders.FrontDir};
       ApplyMameIniLines(baseLines, base);
     }

@@ -49,13 +49,17 @@ void ReadMameOwnPaths(const std::vector<std::string>& lines, MameFolders& folder
 // The game's ini file in the ini folder: the exact name, else a name that differs only in letter case.
 std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view romname);
 
+// The lines of an option file as they stand. A file in UTF-16 cannot be read: false, and *error says so.
+bool ReadOptionFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error);
+
 // Reads the file of the mode into the values. The values first return to their defaults (and for a
 // game, to what mame.ini holds), so nothing of the previously shown file stays behind. In the
 // default-options mode every folder of mame.ini, the installation's own path options and the BIOS files
 // are read too. Values are taken byte for byte (a path is bytes, whatever its encoding). A file that
-// cannot be read changes nothing: false is returned and *error says why.
+// cannot be read changes nothing: false is returned and *error says why. *unconvertible, when given,
+// receives the file's lines whose number the values cannot take (they changed nothing).
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                 std::string* error);
+                 std::string* error, std::vector<std::string>* unconvertible = nullptr);
 
 // Reads the BIOS choices from the six BIOS files of the ini folder; a missing file, or a value its
 // list does not hold, leaves that choice as it is.

@@ -3,14 +3,17 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
+#include <utility>
 
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
+#include "settings/option_file_reader.h"
 
 namespace kestrune::settings {
 namespace {
@@ -453,6 +456,17 @@ const std::string* UserFixedLine(const LineRow& row, const std::vector<std::stri
   return found == old.rend() ? nullptr : &*found;
 }
 
+// An unset option as the writer writes it: "# key", blanks, "<NULL> (not set)".
+bool IsUnsetLine(std::string_view line) {
+  return line.starts_with('#') && platform::TrimBlanks(line).ends_with(kUnsetText);
+}
+
+// The option a line of the file sets, as an option line or as the writer's unset line; empty for a
+// comment, a section or a blank line.
+std::string OwnedKey(std::string_view line) {
+  return IsOptionLine(line) || IsUnsetLine(line) ? std::string(LineKey(line)) : std::string();
+}
+
 // The keys whose lines the writer writes from the dialog's values in this mode. Every other option line
 // of the user's file is the user's own and is kept.
 std::unordered_set<std::string> ManagedKeys(OptionsMode mode, const MameFolders& folders) {
@@ -462,58 +476,189 @@ std::unordered_set<std::string> ManagedKeys(OptionsMode mode, const MameFolders&
     if (row.defaultOptionsOnly && mode != OptionsMode::DefaultOptions) continue;
     if (row.form == Form::OwnPaths) {
       for (const MamePathOption& path : folders.MameOwnPaths) keys.insert(path.key);
-    } else if (row.form != Form::Head && row.form != Form::Unset) {
+    } else if (row.form != Form::Head) {
       keys.emplace(row.key);
     }
   }
   return keys;
 }
 
+// Names that MAME takes for one option: a file may set it under either.
+constexpr std::pair<std::string_view, std::string_view> kSameOption[] = {{"joy_deadzone", "joystick_deadzone"},
+                                                                         {"joy_saturation", "joystick_saturation"}};
+
+// The last line of the replaced file for each option (MAME takes the last).
+class ReplacedLines {
+ public:
+  explicit ReplacedLines(const std::vector<std::string>& old) {
+    for (const std::string& line : old) {
+      if (std::string key = OwnedKey(line); !key.empty()) last_[std::move(key)] = &line;
+    }
+  }
+  const std::string* Find(std::string_view key) const {
+    if (key.empty()) return nullptr;
+    if (const auto found = last_.find(std::string(key)); found != last_.end()) return found->second;
+    for (const auto& [one, other] : kSameOption) {
+      const std::string_view alias = key == one ? other : key == other ? one : std::string_view();
+      if (const auto found = last_.find(std::string(alias)); !alias.empty() && found != last_.end()) {
+        return found->second;
+      }
+    }
+    return nullptr;
+  }
+
+ private:
+  std::unordered_map<std::string, const std::string*> last_;
+};
+
+// The ini, input and snapshot folders are the program's own: MAME must use them whatever the file held.
+bool IsProgramFolder(const LineRow& row) {
+  return row.form == Form::Path && (row.folder == &MameFolders::IniDir || row.folder == &MameFolders::InpDir ||
+                                    row.folder == &MameFolders::SnapDir);
+}
+
+// A line whose value the dialog still holds as it read it from the file is the file's own line, byte for
+// byte: a value that a control cannot show (beyond a slider's range, not in a list, not a number) and the
+// user's spacing stay until the user changes the control.
+void AppendOptionLineAsRead(std::vector<std::string>& lines, const LineRow& row, const MameOptions& options,
+                            const MameFolders& folders, const ValuesAsRead& asRead, const ReplacedLines& old) {
+  std::vector<std::string> now;
+  AppendOptionLine(now, row, options, folders);
+  std::vector<std::string> was;
+  if (row.form != Form::Head && !IsProgramFolder(row)) {
+    AppendOptionLine(was, row, asRead.options, asRead.folders);
+  }
+  if (row.form == Form::Head || IsProgramFolder(row) || now != was) {
+    lines.insert(lines.end(), now.begin(), now.end());
+    return;
+  }
+  if (now.empty()) {
+    if (const std::string* kept = old.Find(row.key)) lines.push_back(*kept);
+    return;
+  }
+  for (const std::string& line : now) {
+    const std::string* kept = old.Find(OwnedKey(line));
+    lines.push_back(kept != nullptr ? *kept : line);
+  }
+}
+
 // Stands for the end of the file among the options a user's line followed.
 constexpr std::string_view kEndOfFile = "\n";
 
-// Puts the user's own option lines back into the written lines: each one after the line of the option it
-// followed in the old file, those at its top after the title, and those after its last option of ours
-// (or whose option is no longer written) after all of the writer's own lines.
-std::vector<std::string> WithUserLines(const std::vector<std::string>& written, const std::vector<std::string>& old,
-                                       const std::unordered_set<std::string>& managed) {
-  std::unordered_map<std::string, std::vector<std::string>> after;
-  std::vector<std::string> anchors;
-  std::string anchor;
-  std::size_t lastManaged = 0;
-  for (std::size_t i = 0; i < old.size(); ++i) {
-    if (managed.contains(std::string(LineKey(old[i])))) lastManaged = i + 1;
+std::string_view WithoutMark(std::string_view line) { return line.starts_with("\xEF\xBB\xBF") ? line.substr(3) : line; }
+
+bool IsBlankLine(std::string_view line) { return platform::TrimBlanks(line).empty(); }
+
+// A section head as MAME and the writer write it: "#", "# TITLE" in capitals, "#". A user's framed note
+// in small letters is no head.
+bool IsHeadAt(const std::vector<std::string>& old, std::size_t i) {
+  if (i + 2 >= old.size() || WithoutMark(old[i]) != "#" || old[i + 2] != "#" || !old[i + 1].starts_with("# ")) {
+    return false;
   }
-  for (std::size_t i = 0; i < old.size(); ++i) {
-    const std::string& line = old[i];
-    const std::string key(LineKey(line));
-    if (managed.contains(key)) {
-      anchor = key;
-    } else if (IsOptionLine(line)) {
-      auto [place, added] = after.try_emplace(anchor);
-      if (added) anchors.push_back(place->first);
-      place->second.push_back(line);
-    } else if (i >= lastManaged && lastManaged > 0) {
+  return std::none_of(old[i + 1].begin(), old[i + 1].end(), [](char c) { return c >= 'a' && c <= 'z'; });
+}
+
+// The title the writer writes, or the byte-order mark that MAME's own file starts with.
+bool IsTitleLine(std::string_view line, std::size_t at) {
+  const std::string_view text = WithoutMark(line);
+  return (text.starts_with("### ") && text.ends_with(" ###")) ||
+         (at == 0 && text.size() < line.size() && (text.empty() || text == "#"));
+}
+
+// The user's own lines of the replaced file, in groups that travel together: the comment lines (and
+// sections, blank lines, anything the writer does not know) before the option line of ours they
+// preceded, and each option line of the user's own with the comment lines before it after the option of
+// ours it followed. MAME's and the writer's section heads and title are the writer's.
+class UserLines {
+ public:
+  UserLines(const std::vector<std::string>& old, const std::unordered_set<std::string>& managed) {
+    std::size_t lastManaged = 0;
+    for (std::size_t i = 0; i < old.size(); ++i) {
+      if (managed.contains(OwnedKey(old[i]))) lastManaged = i + 1;
+    }
+    std::string anchor;
+    std::vector<std::string> pending;
+    for (std::size_t i = 0; i < old.size(); ++i) {
+      const std::string& line = old[i];
+      const std::string key = OwnedKey(line);
+      if (!key.empty() && managed.contains(key)) {
+        Add(true, key, pending);
+        anchor = key;
+        continue;
+      }
+      if (IsOptionLine(line)) {
+        pending.push_back(line);
+        Add(false, anchor, pending);
+        continue;
+      }
       // Past our last option and the blank or comment line after it: the rest was added at the end.
-      anchor = kEndOfFile;
+      if (i >= lastManaged && lastManaged > 0) anchor = kEndOfFile;
+      if (IsHeadAt(old, i)) {
+        while (!pending.empty() && IsBlankLine(pending.back())) pending.pop_back();
+        i += 2;
+      } else if (!IsTitleLine(line, i)) {
+        pending.push_back(line);
+      }
+    }
+    while (!pending.empty() && IsBlankLine(pending.back())) pending.pop_back();
+    Add(false, std::string(kEndOfFile), pending);
+  }
+
+  // Appends the group and forgets it.
+  void Place(std::vector<std::string>& lines, bool before, const std::string& key) {
+    const auto found = index_.find({before, key});
+    if (found == index_.end()) return;
+    std::vector<std::string>& group = groups_[found->second].lines;
+    lines.insert(lines.end(), group.begin(), group.end());
+    group.clear();
+  }
+
+  // The groups not placed yet, in the order of the file.
+  void PlaceRest(std::vector<std::string>& lines) {
+    for (Group& group : groups_) {
+      lines.insert(lines.end(), group.lines.begin(), group.lines.end());
+      group.lines.clear();
     }
   }
+
+ private:
+  struct Group {
+    std::vector<std::string> lines;
+  };
+
+  void Add(bool before, const std::string& key, std::vector<std::string>& lines) {
+    if (lines.empty()) return;
+    auto [found, added] = index_.try_emplace({before, key}, groups_.size());
+    if (added) groups_.emplace_back();
+    std::vector<std::string>& group = groups_[found->second].lines;
+    group.insert(group.end(), lines.begin(), lines.end());
+    lines.clear();
+  }
+
+  std::vector<Group> groups_;
+  std::map<std::pair<bool, std::string>, std::size_t> index_;
+};
+
+// Puts the user's own lines back into the written lines: comments before the option line they preceded,
+// the user's own option lines after the option they followed, those at the top after the title, and
+// those after the last option of ours (or whose option is no longer written) after all of the writer's
+// own lines.
+std::vector<std::string> WithUserLines(const std::vector<std::string>& written, const std::vector<std::string>& old,
+                                       const std::unordered_set<std::string>& managed) {
+  UserLines user(old, managed);
   std::vector<std::string> lines;
   lines.reserve(written.size() + old.size());
-  auto place = [&](const std::string& key) {
-    const auto found = after.find(key);
-    if (found == after.end()) return;
-    lines.insert(lines.end(), found->second.begin(), found->second.end());
-    after.erase(found);
-  };
   for (std::size_t i = 0; i < written.size(); ++i) {
+    const std::string key = i == 0 ? std::string() : OwnedKey(written[i]);
+    const bool ours = !key.empty() && managed.contains(key);
+    if (ours) user.Place(lines, true, key);
     lines.push_back(written[i]);
-    if (i == 0) place(std::string());
-    if (const std::string key(LineKey(written[i])); !key.empty() && managed.contains(key)) place(key);
+    if (i == 0) user.Place(lines, false, std::string());
+    if (ours) user.Place(lines, false, key);
   }
   const bool endsEmpty = !lines.empty() && lines.back().empty();
   if (endsEmpty) lines.pop_back();
-  for (const std::string& key : anchors) place(key);
+  user.PlaceRest(lines);
   if (endsEmpty) lines.emplace_back();
   return lines;
 }
@@ -525,7 +670,7 @@ bool ReadReplacedFile(const std::filesystem::path& target, std::vector<std::stri
     return true;
   }
   std::string readError;
-  if (platform::ReadTextFileLinesAsIs(target, lines, &readError)) {
+  if (ReadOptionFileLines(target, lines, &readError)) {
     return true;
   }
   if (error != nullptr) {
@@ -669,8 +814,20 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
   return true;
 }
 
+std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
+                                             std::string_view romname) {
+  ValuesAsRead read{options, folders};
+  if (!ReadMameIni(mode, read.options, read.folders, romname, nullptr) ||
+      !PrepareOptionsForWriting(mode, read.options, read.folders, nullptr)) {
+    return std::nullopt;
+  }
+  return read;
+}
+
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
-                                      std::string_view romname, const std::vector<std::string>& old) {
+                                      std::string_view romname, const std::vector<std::string>& old,
+                                      const ValuesAsRead* asRead) {
+  const ReplacedLines replaced(old);
   std::vector<std::string> lines;
   lines.reserve(300);
   lines.push_back(mode == OptionsMode::DefaultOptions ? std::string("### mame.ini ###")
@@ -681,12 +838,22 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
     }
     if (const std::string* kept = UserFixedLine(row, old)) {
       lines.push_back(*kept);
+    } else if (asRead != nullptr) {
+      AppendOptionLineAsRead(lines, row, options, folders, *asRead, replaced);
     } else {
       AppendOptionLine(lines, row, options, folders);
     }
   }
   lines.emplace_back();
   return old.empty() ? lines : WithUserLines(lines, old, ManagedKeys(mode, folders));
+}
+
+bool IsWrittenKey(std::string_view key) {
+  static const std::unordered_set<std::string> keys = [] {
+    MameFolders folders;
+    return ManagedKeys(OptionsMode::DefaultOptions, folders);
+  }();
+  return keys.contains(std::string(key));
 }
 
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {
@@ -710,11 +877,19 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
   if (!ReadReplacedFile(target, old, error)) {
     return false;
   }
+  const std::optional<ValuesAsRead> asRead =
+      old.empty() ? std::nullopt : ReadValuesAsRead(mode, options, folders, romname);
   std::vector<PendingFile> files;
-  files.push_back({target, platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname, old))});
+  files.push_back({target, platform::JoinLinesCrLf(
+                               MameIniLines(mode, options, folders, romname, old, asRead ? &*asRead : nullptr))});
   if (mode == OptionsMode::DefaultOptions) {
     for (const BiosFile& file : BiosFiles()) {
-      files.push_back(BiosPending(file, options, folders.IniDir));
+      // A BIOS choice that is the one its file gave stays in the file as the user has it.
+      const bool unchanged = asRead && asRead->options.Number(file.control) == options.Number(file.control);
+      std::error_code ec;
+      if (!unchanged || !std::filesystem::is_regular_file(std::filesystem::path(folders.IniDir) / file.fileName, ec)) {
+        files.push_back(BiosPending(file, options, folders.IniDir));
+      }
     }
   }
   return WriteFilesTogether(files, error);

@@ -35,12 +35,28 @@ bool CheckOptionsRequest(OptionsMode mode, std::string_view romname, std::string
 // nothing is changed, false is returned and *error says why.
 bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string* error);
 
+// The values the reader takes from the file being replaced, prepared for writing as the dialog's are.
+struct ValuesAsRead {
+  MameOptions options;
+  MameFolders folders;
+};
+
+// What the reader takes from the file of the mode, starting from the given values; nothing when it
+// cannot be read.
+std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
+                                             std::string_view romname);
+
 // The lines of the option file (without line ends), from values already prepared for writing. The
-// option lines of the file being replaced (old) that the writer does not write itself (a user's
-// `confirm_quit`, MAME's options the dialog has no control for, a fixed line the user changed) are kept
-// byte for byte, each after the option it followed.
+// lines of the file being replaced (old) that the writer does not write itself (a user's `confirm_quit`,
+// MAME's options the dialog has no control for, a fixed line the user changed) are kept byte for byte,
+// each after the option it followed, and its comment, section and other lines stay before the option
+// line they preceded. With asRead, an option line whose values are those read from old is old's line.
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
-                                      std::string_view romname, const std::vector<std::string>& old = {});
+                                      std::string_view romname, const std::vector<std::string>& old = {},
+                                      const ValuesAsRead* asRead = nullptr);
+
+// Whether the writer writes the option (or takes it for one of its own under another name).
+bool IsWrittenKey(std::string_view key);
 
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);

@@ -154,10 +154,15 @@ void TForm2::FormShow() {
   TakeDisplayItems();
   OfferFileResolutions();
   std::string error;
+  std::vector<std::string> unconvertible;
   // A file that cannot be read leaves the values as they were; the dialog opens all the same.
-  if (!set::ReadMameIni(mode_, options_, folders_, romname_, &error)) {
+  if (!set::ReadMameIni(mode_, options_, folders_, romname_, &error, &unconvertible)) {
     qWarning("kestrune: %s", error.c_str());
     ShowError(QString::fromStdString(error));
+  }
+  // OK writes such a line back as it stands unless its control is changed.
+  for (const std::string& line : unconvertible) {
+    qWarning("kestrune: \"%s\" holds no number the options dialog can show; the line is kept as it is", line.c_str());
   }
   ShowOptions();
   shown_ = options_;

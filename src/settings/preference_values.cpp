@@ -79,7 +79,7 @@ void DefaultMameFolders(MameFolders& folders) {
 
 bool ReadMameFolders(const std::filesystem::path& mameIni, MameFolders& folders, std::string* error) {
   std::vector<std::string> lines;
-  if (!platform::ReadTextFileLinesAsIs(mameIni, lines, error)) {
+  if (!ReadOptionFileLines(mameIni, lines, error)) {
     DefaultMameFolders(folders);
     return false;
   }

@@ -104,8 +104,15 @@ TEST(MameLaunch, PlaysAreCountedAndTimed) {
   record.playtime = "garbage";
   CountStart(record);
   AccountPlay(record, -5'000);
-  EXPECT_EQ(record.timesplayed, "1");
+  EXPECT_EQ(record.timesplayed, "x1");
   EXPECT_EQ(record.playtime, "00:00:00");
+
+  // A count that cannot be read, or that is at the top of its range, stays as it is.
+  for (const char* count : {"99999999999999999999", "9223372036854775807", "", "-1"}) {
+    record.timesplayed = count;
+    CountStart(record);
+    EXPECT_EQ(record.timesplayed, count);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAction>
 #include <QApplication>
@@ -11,6 +12,7 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
+#include <QSlider>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -25,6 +27,7 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <QUrl>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -51,6 +54,7 @@
 #include "mainwindow/program_windows.h"
 #include "mainwindow/rom_scan_command_qt.h"
 #include "mainwindow/toolbar_buttons_dialog.h"
+#include "platform/text_file.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
 #include "translation/lang_manager.h"
@@ -761,6 +765,175 @@ TEST_F(CommandsTest, MameIniComesBackUnchangedFromTheOptionsAndPreferencesOk) {
   Form4->findChild<QPushButton*>("Button2")->click();
   EXPECT_FALSE(Form4->isVisible());
   EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), users);
+}
+
+// An option line as MAME writes it: the value from column 27.
+std::string MameLine(const std::string& key, const std::string& value) {
+  return key + std::string(26 - key.size(), ' ') + value;
+}
+
+// The lines of a mame.ini as MAME 0.251 writes it with `mame -createconfig`; where MAME is not installed,
+// a file of the same shape: a byte-order mark, sections framed by "#" lines, MAME's own options.
+std::vector<std::string> MameWrittenIni(const fs::path& folder) {
+  fs::create_directories(folder);
+  std::vector<std::string> lines;
+  if (::access("/usr/games/mame", X_OK) == 0) {
+    const std::string in = "'" + folder.string() + "'";
+    const std::string command =
+        "cd " + in + " && HOME=" + in + " timeout 60 /usr/games/mame -createconfig >/dev/null 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0);
+    EXPECT_TRUE(kestrune::platform::ReadTextFileLinesAsIs(folder / "mame.ini", lines, nullptr));
+    return lines;
+  }
+  for (const char* section : {"CORE CONFIGURATION OPTIONS", "CORE PERFORMANCE OPTIONS", "OSD VIDEO OPTIONS"}) {
+    lines.insert(lines.end(), {lines.empty() ? "\xEF\xBB\xBF#" : "", "#", std::string("# ") + section, "#"});
+  }
+  lines.erase(lines.begin() + 1);
+  for (const char* key : {"readconfig",     "inipath",        "state",    "frameskip",     "throttle",
+                          "speed",          "brightness",     "contrast", "gamma",         "pause_brightness",
+                          "beam_width_min", "beam_width_max", "flicker",  "samplerate",    "joystick_deadzone",
+                          "video",          "prescale",       "sound",    "audio_latency", "audiodriver"}) {
+    lines.push_back(MameLine(key, "1"));
+  }
+  return lines;
+}
+
+auto KeyIs(const std::string& key) {
+  return [key](const std::string& line) { return line.substr(0, line.find(' ')) == key; };
+}
+
+// A user's file: values that the controls cannot show, a number that is none, notes of their
+// own and a section line.
+std::vector<std::string> UsersMameWrittenIni(const fs::path& folder, const std::string& note) {
+  const Values values{{"audio_latency", "0.5"}, {"prescale", "6"},           {"brightness", "0.3"},
+                      {"gamma", "2.5"},         {"pause_brightness", "0.3"}, {"speed", "3"},
+                      {"flicker", "0.5"},       {"beam_width_min", "0.5"},   {"beam_width_max", "3"},
+                      {"samplerate", "96000"},  {"sound", "portaudio"},      {"video", "auto"},
+                      {"frameskip", "x"}};
+  std::vector<std::string> lines = MameWrittenIni(folder);
+  for (const auto& [key, value] : values) {
+    *std::find_if(lines.begin(), lines.end(), KeyIs(key)) = MameLine(key, value);
+  }
+  lines.insert(std::find_if(lines.begin(), lines.end(), KeyIs("speed")), {"# " + note + " about speed", "#  more"});
+  lines.insert(std::find_if(lines.begin(), lines.end(), KeyIs("video")), "[section]");
+  return lines;
+}
+
+// Every line of the user's file comes back byte for byte, a note right before the line it preceded, and
+// no option the file set gets a line of the writer's; only the lines the writer owns may differ: section
+// heads (MAME's too), blank lines and the program's own ini, input and snapshot folders.
+void ExpectKeptLineByLine(const std::vector<std::string>& before, const std::vector<std::string>& after) {
+  std::map<std::string, std::string> options;
+  for (std::size_t i = 0; i < before.size(); ++i) {
+    const std::string& line = before[i];
+    const std::string key = line.substr(0, line.find(' '));
+    const bool head =
+        line.ends_with("#") || (line.starts_with("# ") && before[i - 1].ends_with("#") && before.at(i + 1) == "#");
+    if (line.empty() || head || key == "inipath" || key == "input_directory" || key == "snapshot_directory") continue;
+    const auto found = std::find(after.begin(), after.end(), line);
+    ASSERT_NE(found, after.end()) << "line " << i + 1 << " is gone: " << line;
+    if (line.front() == '#' || line.front() == '[') {
+      ASSERT_NE(found + 1, after.end()) << line;
+      EXPECT_EQ(*(found + 1), before.at(i + 1)) << "no longer before its line: " << line;
+    } else {
+      options[key] = line;
+    }
+  }
+  for (const std::string& line : after) {
+    const std::string key = line.substr(0, line.find(' '));
+    EXPECT_EQ(line, options.contains(key) ? options.at(key) : line) << "written anew";
+  }
+}
+
+std::vector<std::string> FileLines(const fs::path& file) {
+  std::vector<std::string> lines;
+  EXPECT_TRUE(kestrune::platform::ReadTextFileLinesAsIs(file, lines, nullptr)) << file;
+  return lines;
+}
+
+// The options dialog shown and confirmed; `change` may move a control first.
+std::function<int(QDialog&)> OkAfter(std::function<void(QDialog&)> change = {}) {
+  return [change](QDialog& dialog) {
+    dialog.show();
+    if (change) change(dialog);
+    dialog.findChild<QPushButton*>("Button1")->click();
+    return dialog.result();
+  };
+}
+
+TEST_F(CommandsTest, AnOkWithNothingChangedKeepsEveryLineOfAMameIniMameWroteAndOfAGameFile) {
+  WriteMame();
+  const std::vector<std::string> users = UsersMameWrittenIni(Path("mame-createconfig"), "my notes");
+  Write("mame.ini", Lines(users));
+  // A BIOS file of the user's own, with a set the list does not offer.
+  const std::string neogeo = "### neogeo.c ###\n# my bios\nbios  asia-aes\n";
+  Write("ini/neogeo.ini", neogeo);
+  Start(Lines({SetLine("pacman", "0")}));
+  duringDialog_ = OkAfter();
+  Action("Exit1")->trigger();
+  ASSERT_EQ(dialogs_, std::vector<QDialog*>{Form2});
+  EXPECT_EQ(Form2->result(), QDialog::Accepted);
+  ExpectKeptLineByLine(users, FileLines(Path("mame.ini")));
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/neogeo.ini")), neogeo);
+
+  // The game's own file, through its own menu item.
+  std::vector<std::string> game = UsersMameWrittenIni(Path("mame-createconfig"), "game");
+  game.insert(std::find_if(game.begin(), game.end(), KeyIs("throttle")), "# game comment");
+  Write("ini/pacman.ini", Lines(game));
+  Select("pacman");
+  Action("GameOptions1")->trigger();
+  EXPECT_EQ(Form2->result(), QDialog::Accepted);
+  ExpectKeptLineByLine(game, FileLines(Path("ini/pacman.ini")));
+
+  // Another OK writes the same bytes again.
+  const std::string written = kestrune::test::ReadFileBytes(Path("mame.ini"));
+  Action("Exit1")->trigger();
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), written);
+}
+
+TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
+  WriteMame();
+  Write("mame.ini", Lines(UsersMameWrittenIni(Path("mame-createconfig"), "my notes")));
+  Start(ManyGames());
+  duringDialog_ = OkAfter();
+  Action("Exit1")->trigger();
+  const std::vector<std::string> unchanged = FileLines(Path("mame.ini"));
+  duringDialog_ = OkAfter([](QDialog& dialog) { dialog.findChild<QSlider*>("contrast")->setValue(120); });
+  Action("Exit1")->trigger();
+  const std::vector<std::string> moved = FileLines(Path("mame.ini"));
+  ASSERT_EQ(moved.size(), unchanged.size());
+  std::vector<std::string> differ;
+  for (std::size_t i = 0; i < moved.size(); ++i) {
+    if (moved[i] != unchanged[i]) differ.push_back(unchanged[i] + " -> " + moved[i]);
+  }
+  const std::string contrast = *std::find_if(unchanged.begin(), unchanged.end(), KeyIs("contrast"));
+  EXPECT_EQ(differ, std::vector<std::string>{contrast + " -> contrast                1.2"});
+}
+
+// A file in UTF-16 cannot be read: OK says so and leaves it as it is.
+TEST_F(CommandsTest, AUtf16MameIniOrGameFileIsNeverWrittenOver) {
+  WriteMame();
+  Start(Lines({SetLine("pacman", "0")}));
+  Select("pacman");
+  for (const auto& [file, item] : {std::pair{"mame.ini", "Exit1"}, std::pair{"ini/pacman.ini", "GameOptions1"}}) {
+    for (const bool little : {true, false}) {
+      std::string utf16 = little ? "\xFF\xFE" : "\xFE\xFF";
+      for (const char c : std::string("throttle 0\r\n")) {
+        utf16 += little ? std::string{c, '\0'} : std::string{'\0', c};
+      }
+      Write(file, utf16);
+      QString shown;
+      duringDialog_ = OkAfter([&shown](QDialog& dialog) {
+        dialog.findChild<QPushButton*>("Button1")->click();
+        shown = dialog.findChild<QLabel*>("errortext")->text();
+      });
+      Action(item)->trigger();
+      EXPECT_EQ(kestrune::test::ReadFileBytes(Path(file)), utf16) << file;
+      EXPECT_TRUE(shown.contains("UTF-16")) << file << ": " << shown.toStdString();
+      EXPECT_NE(Form2->result(), QDialog::Accepted) << file;
+      Form2->reject();
+    }
+  }
 }
 
 TEST_F(CommandsTest, AMameIniThatCannotBeReadIsNotSavedOverByPreferences) {

@@ -286,6 +286,20 @@ TEST_F(MainWindowTest, ALanguageThisProgramDoesNotKnowIsWrittenBackAsItWas) {
   EXPECT_EQ(*Saved().FindValue(set::kUiSection, "language"), "12");
 }
 
+// A save of the game list cut off last time left its temporary file; the next start removes it and
+// nothing else.
+TEST_F(MainWindowTest, TheTemporaryFileOfAnInterruptedGameListSaveIsRemovedAtStart) {
+  WriteSettings({});
+  Write("ini/kestrune.dat", "");
+  Write("ini/.kestrune.dat.tmp-a1B2c3", "half a list");
+  Write("ini/.kestrune.dat.tmp-notours", "the user's");
+  Write("ini/.kestrune.ini.tmp-a1B2c3", "another file's");
+  Start();
+  EXPECT_FALSE(std::filesystem::exists(Path("ini/.kestrune.dat.tmp-a1B2c3")));
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/.kestrune.dat.tmp-notours")), "the user's");
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/.kestrune.ini.tmp-a1B2c3")), "another file's");
+}
+
 // Settings brought from another machine name an ini folder that is not here yet.
 TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
   WriteProgram("mame", true);

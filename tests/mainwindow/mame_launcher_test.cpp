@@ -387,6 +387,23 @@ std::string PlayedCatalogue(const cat::Tgameinfo& galaga) {
   return cat::BuildCatalogueLine(galaga) + "\r\n" + GameLine("pacman") + "\r\n" + GameLine("mspacman") + "\r\n";
 }
 
+// A counter that cannot be raised (one the catalogue cannot read, one at the top of its range) is saved
+// as it stood; the fake plays for less than a second, so nothing else of the lines changes.
+TEST_F(MameLauncherTest, ACounterThatCannotBeRaisedIsSavedAsItStood) {
+  WriteFakeMame();
+  const std::string catalogue =
+      GameLine("galaga", [](cat::Tgameinfo& g) { g.timesplayed = "9223372036854775807"; }) + "\r\n" +
+      GameLine("pacman", [](cat::Tgameinfo& g) { g.timesplayed = "99999999999999999999"; }) + "\r\n";
+  Start(catalogue);
+  for (const char* romname : {"pacman", "galaga"}) {
+    Select(romname);
+    Trigger("PlayGame2");
+    ASSERT_TRUE(WaitForEnd()) << romname;
+  }
+  ASSERT_TRUE(Form1->close());
+  EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.dat")), catalogue);
+}
+
 // The window is shown again while MAME runs when the program is started a second time.
 TEST_F(MameLauncherTest, WhileMameRunsEveryOtherStartIsRefusedAndOnlyTheRunningGameIsCounted) {
   WriteFakeMame("3");

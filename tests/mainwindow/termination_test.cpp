@@ -165,18 +165,33 @@ class Termination : public ::testing::Test {
   std::string stderr_;
 };
 
-// A close would ask whether to quit without the game list; a termination asks nothing.
+// A close would ask whether to quit without the game list; a termination asks nothing, and its exit
+// status says that the list was not saved.
 TEST_F(Termination, WithAReadOnlyGameListSavesTheSettingsLeavesTheListAsItIsAndEnds) {
   ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyGameList());
   ASSERT_TRUE(EndsAfter(SIGTERM)) << stderr_;
   EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
-  EXPECT_EQ(program_.exitCode(), 0) << stderr_;
+  EXPECT_EQ(program_.exitCode(), 1) << stderr_;
   EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.dat")), GameLine("galaga") + "\r\n");
   const std::string settings = ReadFileBytes(Path("ini/kestrune.ini"));
   EXPECT_NE(settings, kSettings);
   EXPECT_THAT(settings, ::testing::HasSubstr("winwidth="));
   EXPECT_THAT(stderr_, ::testing::HasSubstr("game list could not be saved"));
   EXPECT_THAT(stderr_, ::testing::HasSubstr(Path("ini/kestrune.dat").string()));
+}
+
+// Settings that cannot be saved (their file read-only) end the program with a failure too.
+TEST_F(Termination, SettingsThatCannotBeSavedEndTheProgramWithAFailure) {
+  Write("ini/kestrune.ini", kSettings);
+  Write("ini/kestrune.dat", GameLine("galaga") + "\r\n");
+  fs::permissions(Path("ini/kestrune.ini"), fs::perms(0444));
+  ReadWatch listRead(Path("ini/kestrune.dat"));
+  ASSERT_NO_FATAL_FAILURE(Start());
+  ASSERT_TRUE(WaitUntil([&] { return CatchesSigterm(Pid()) && listRead.Seen(); }, kReadyMs));
+  ASSERT_TRUE(EndsAfter(SIGTERM)) << stderr_;
+  EXPECT_EQ(program_.exitStatus(), QProcess::NormalExit);
+  EXPECT_EQ(program_.exitCode(), 1) << stderr_;
+  EXPECT_EQ(ReadFileBytes(Path("ini/kestrune.ini")), kSettings);
 }
 
 // The first run's wizard scans with a MAME that never answers, the window's question for MAME's own
@@ -191,6 +206,8 @@ TEST_F(Termination, DuringTheFirstRunScanEndsSavesTheSettingsAndLeavesNoMameRunn
   EXPECT_EQ(program_.exitCode(), 0) << stderr_;
   ASSERT_TRUE(fs::exists(Path("ini/kestrune.ini")));
   EXPECT_THAT(ReadFileBytes(Path("ini/kestrune.ini")), ::testing::HasSubstr("mamefile=mame"));
+  // As Cancel leaves it: the list MAME was writing is gone.
+  EXPECT_FALSE(fs::exists(Path("roms.dat")));
   for (const pid_t pid : FakeMamePids()) {
     EXPECT_TRUE(WaitUntil([&] { return !Alive(pid); }, 5000)) << "MAME is left running: " << FakeMameStarts();
   }

@@ -380,9 +380,11 @@ TEST(OptionFileWriterTest, AReadOnlyLastBiosFileReplacesNoFileOfTheSet) {
   TempDir dir;
   std::filesystem::create_directory(dir / "ini");
   test::WriteFileBytes(dir / "mame.ini", "old mame.ini");
-  test::WriteFileBytes(dir / "ini" / "playch10.ini", "user's choice");
+  const std::string users = platform::JoinLinesCrLf(BiosIniLines(BiosFiles().back(), DefaultOptions()));
+  test::WriteFileBytes(dir / "ini" / "playch10.ini", users);
   std::filesystem::permissions(dir / "ini" / "playch10.ini", std::filesystem::perms(0444));
   MameOptions options = DefaultOptions();
+  options.SetNumber(Option::playchoicebios, 1);  // a file whose choice did not change is not written
   MameFolders folders;
   folders.FrontDir = dir.folder();
   std::string error;
@@ -390,7 +392,7 @@ TEST(OptionFileWriterTest, AReadOnlyLastBiosFileReplacesNoFileOfTheSet) {
   EXPECT_EQ(error, "Cannot replace \"" + (dir / "ini" / "playch10.ini").string() +
                        "\": the file is read-only (Input/output error)");
   EXPECT_EQ(ReadFileBytes(dir / "mame.ini"), "old mame.ini");
-  EXPECT_EQ(ReadFileBytes(dir / "ini" / "playch10.ini"), "user's choice");
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "playch10.ini"), users);
   EXPECT_FALSE(std::filesystem::exists(dir / "ini" / "neogeo.ini"));
   // Nothing written aside is left behind.
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 1);
@@ -602,12 +604,14 @@ TEST(KeptUserLinesTest, UserLinesGoAfterTheOptionTheyFollowedOrAtTheEnd) {
   };
   EXPECT_EQ(at("coin_lockout 0"), 1);
   EXPECT_EQ(at("confirm_quit 1"), at("window                  0") + 1);
-  EXPECT_EQ(at("  ui_active   1  "), at("confirm_quit 1") + 1);
+  // A comment stays before the line it preceded.
+  EXPECT_EQ(at("# a note"), at("confirm_quit 1") + 1);
+  EXPECT_EQ(at("  ui_active   1  "), at("confirm_quit 1") + 2);
   // A game's file has no rom folder: the user's line is theirs, and so is what followed it.
   EXPECT_EQ(at("rompath \"/r\""), at("  ui_active   1  ") + 1);
   EXPECT_EQ(at("gone_option 5"), at("rompath \"/r\"") + 1);
-  // Comments, and names the reader takes for the dialog's own values, are not kept.
-  for (const char* dropped : {"\xef\xbb\xbf#", "# a note", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
+  // The title, and names the reader takes for the dialog's own values, are not kept.
+  for (const char* dropped : {"\xef\xbb\xbf#", "### mame.ini ###", "joystick_deadzone 0.5", "beam 2", "window 1"}) {
     EXPECT_EQ(at(dropped), static_cast<long>(lines.size())) << dropped;
   }
   EXPECT_EQ(lines.back(), "");

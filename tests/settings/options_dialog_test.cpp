@@ -534,9 +534,10 @@ TEST_F(OptionsDialogTest, ValuesTheListsDoNotOfferAreWrittenBackAsTheyWere) {
   Get<QPushButton>("Button1")->click();
   std::vector<std::string> lines;
   ASSERT_TRUE(platform::ReadTextFileLines(dir_ / "mame.ini", lines, nullptr));
-  for (const auto& [key, value] : {std::pair{"resolution", "1920x1080x24@60"}, std::pair{"resolution0", "800x600@60"},
-                                   std::pair{"resolution2", "1280x1024@75"}, std::pair{"aspect3", "16:10"}}) {
-    EXPECT_NE(std::find(lines.begin(), lines.end(), OptionLine(key, value)), lines.end()) << key;
+  EXPECT_NE(std::find(lines.begin(), lines.end(), OptionLine("resolution0", "800x600@60")), lines.end());
+  // The lines not changed come back as the file had them.
+  for (const char* line : {"resolution2 1280x1024@75", "aspect3 16:10", "resolution  1920x1080x24@60"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line;
   }
 }
 
