@@ -248,7 +248,10 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"CutsItsList", "head -n 40 list.xml", "is incomplete"},
                       FailCase{"ListsNoGame", "printf '<?xml version=\"1.0\"?>\\n<mame build=\"0.251\">\\n</mame>\\n'",
                                "MAME's game list names no game that MAME can run."},
-                      FailCase{"IsMissing", "", "MAME could not be started"}),
+                      FailCase{"IsMissing", "", "MAME could not be started"},
+                      FailCase{"ListsAMachineAfterItsEnd",
+                               "cat list.xml; printf '\\t<machine name=\"extra\">\\n\\t</machine>\\n'",
+                               "MAME's game list goes on after its closing </mame> line, on line "}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
 
 // Whether the program whose pid the fake MAME wrote into `pidFile` has ended (and been reaped).
