@@ -16,6 +16,8 @@
 #include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -324,6 +326,69 @@ INSTANTIATE_TEST_SUITE_P(
                                    QCoreApplication::sendEvent(&form, &escape);
                                  }}),
     [](const ::testing::TestParamInfo<CancelCase>& info) { return std::string(info.param.name); });
+
+// Whether the process has ended: gone, or a zombie left for a parent that does not reap it.
+bool ProcessGone(int pid) {
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t name = stat.rfind(')');
+  return name == std::string::npos || stat.compare(name + 2, 1, "Z") == 0;
+}
+
+// A MAME that is a script starting the real program as its child, which writes roms.dat on and on:
+// the scan's end ends the child too, whether the script still waits for it (Cancel) or has gone.
+struct ScriptCase {
+  const char* name;
+  std::string script;  // starts the child; child.pid names it
+  bool cancel;
+};
+
+void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
+
+class InitializeRomsScript : public InitializeRoms, public ::testing::WithParamInterface<ScriptCase> {};
+
+TEST_P(InitializeRomsScript, EndsEveryProcessTheScriptStarted) {
+  const ScriptCase& c = GetParam();
+  WriteMame(c.script);
+  Start();
+  bool ended = false;
+  QObject::connect(command_, &RomScanCommand::scanEnded, [&](bool, const QString&) { ended = true; });
+  QTimer::singleShot(0, [&] {
+    TTaskMessageForm* form = command_->Dialog()->MessageForm();
+    ASSERT_NE(form, nullptr);
+    ASSERT_TRUE(WaitUntil([this] { return fs::exists(folder_ + "child.pid"); }, 30000));
+    if (c.cancel) {
+      form->findChild<QAbstractButton*>("Cancel")->click();
+    } else {
+      ASSERT_TRUE(WaitUntil([&] { return ended; }, 30000));
+      form->findChild<QAbstractButton*>("OK")->click();
+    }
+  });
+  QTimer guard;
+  guard.setSingleShot(true);
+  QObject::connect(&guard, &QTimer::timeout, [this] {
+    if (TTaskMessageForm* form = command_->Dialog()->MessageForm()) form->done(-99);
+  });
+  guard.start(60000);
+  Form1->Menus()->Action("Initialise1")->trigger();
+
+  ASSERT_TRUE(WaitUntil([&] { return ended; }, 30000));
+  ASSERT_TRUE(fs::exists(folder_ + "child.pid"));
+  const int child = std::stoi(test::ReadFileBytes(folder_ + "child.pid"));
+  EXPECT_TRUE(WaitUntil([child] { return ProcessGone(child); }, 30000)) << "the child still runs";
+  if (!ProcessGone(child)) ::kill(child, SIGKILL);
+  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
+}
+
+// The child: half of the list, then a line every 50 ms for ever.
+const std::string kWritingChild =
+    "sh -c 'echo $$ > child.pid; head -n 20 list.xml; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
+
+INSTANTIATE_TEST_SUITE_P(
+    Mames, InitializeRomsScript,
+    ::testing::Values(ScriptCase{"CancelWhileTheScriptWaitsForItsChild", kWritingChild, true},
+                      ScriptCase{"TheScriptLeavesItsChildBehind", kWritingChild + " &\nexit 0", false}),
+    [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
 
 // A scan cut off last time (the program killed while MAME listed its games) left its files behind.
 TEST_F(InitializeRoms, RemovesTheFilesOfAScanCutOffAtStart) {
