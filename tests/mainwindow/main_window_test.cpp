@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -20,6 +21,7 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -296,6 +298,42 @@ TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
   EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].text.toStdString());
   EXPECT_TRUE(std::filesystem::is_directory(Path("from/another/machine/ini")));
   EXPECT_TRUE(std::filesystem::exists(Path("mame.ini")));
+}
+
+// Calls back on every paint of a widget of the main window.
+class PaintWatch : public QObject {
+ public:
+  explicit PaintWatch(std::function<void()> painted) : painted_(std::move(painted)) {}
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (event->type() == QEvent::Paint && widget != nullptr && widget->window() == Form1) painted_();
+    return false;
+  }
+
+ private:
+  std::function<void()> painted_;
+};
+
+// A MAME that never answers -showconfig: the window paints before the first activation asks it, and
+// the activation still ends, with a mame.ini written without MAME's own paths.
+TEST_F(MainWindowTest, TheWindowPaintsBeforeTheFirstActivationAsksAHangingMame) {
+  WriteScript("mame", "[ \"$1\" = -showconfig ] && { echo $$ > asked.pid; exec sleep 600; }\nexit 0\n");
+  WriteSettings({});
+  CreateWindows();
+  int paints = 0;
+  bool activatedBeforeFirstPaint = false;
+  PaintWatch watch([&] {
+    if (paints++ == 0) activatedBeforeFirstPaint = Form1->StartupDone();
+  });
+  qApp->installEventFilter(&watch);
+  Form1->show();
+  const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
+  qApp->removeEventFilter(&watch);
+  ASSERT_TRUE(activated);
+  EXPECT_GT(paints, 0);
+  EXPECT_FALSE(activatedBeforeFirstPaint);
+  EXPECT_TRUE(fs::exists(Path("asked.pid")));
+  EXPECT_TRUE(fs::exists(Path("mame.ini")));
 }
 
 struct GeometryCase {
