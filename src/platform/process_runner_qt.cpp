@@ -34,7 +34,7 @@ ProcessRunner::~ProcessRunner() {
   // than left behind.
   if (process_ != nullptr) process_->disconnect(this);
   if (group_ > 0) ::kill(-group_, SIGKILL);
-  if (process_ != nullptr && process_->state() != QProcess::NotRunning) {
+  if (IsRunning()) {
     process_->kill();
     process_->waitForFinished(kEndWaitMs);
   }
@@ -62,10 +62,11 @@ bool ProcessRunner::Run(QString* error) {
     process_->setStandardInputFile(QProcess::nullDevice());
   }
   const bool idle = priority_ == Priority::Idle;
-  process_->setChildProcessModifier([idle] {
-    // Runs in the child between fork and exec: only async-signal-safe calls. The program leads a
-    // group of its own, so that ending it ends whatever it started too (a script's MAME).
-    ::setpgid(0, 0);
+  process_->setChildProcessModifier([idle, redirect] {
+    // Runs in the child between fork and exec: only async-signal-safe calls. A program kept off the
+    // terminal leads a group of its own, so that ending it ends whatever it started too (a script's
+    // MAME); one on Kestrune's terminal stays in its group, where the terminal lets it read and write.
+    if (redirect) ::setpgid(0, 0);
     if (idle) {
       errno = 0;
       [[maybe_unused]] const int ignored = ::nice(19);
@@ -81,7 +82,7 @@ bool ProcessRunner::Run(QString* error) {
     process_ = nullptr;
     return false;
   }
-  group_ = static_cast<pid_t>(process_->processId());
+  if (redirect) group_ = static_cast<pid_t>(process_->processId());
   return true;
 }
 
@@ -94,13 +95,18 @@ void ProcessRunner::Terminate() {
   // The end signal, sent while waiting here, forgets the group: it is taken first.
   const pid_t group = group_;
   group_ = 0;
-  if (group <= 0) return;
+  if (group <= 0 && !IsRunning()) return;
   const QDeadlineTimer deadline(kEndWaitMs);
-  ::kill(-group, SIGTERM);
+  if (group > 0) {
+    ::kill(-group, SIGTERM);
+  } else {
+    process_->terminate();
+  }
   if (IsRunning()) process_->waitForFinished(static_cast<int>(deadline.remainingTime()));
-  if (GroupLeft(group, deadline)) ::kill(-group, SIGKILL);
-  if (IsRunning() && !process_->waitForFinished(kEndWaitMs)) {
-    qWarning("kestrune: %s did not end", qUtf8Printable(application_));
+  if (group > 0 && GroupLeft(group, deadline)) ::kill(-group, SIGKILL);
+  if (IsRunning()) {
+    process_->kill();
+    if (!process_->waitForFinished(kEndWaitMs)) qWarning("kestrune: %s did not end", qUtf8Printable(application_));
   }
 }
 
