@@ -323,9 +323,9 @@ void TForm1::ShowAndRaise() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
-  FormShow();
   // The first activation may wait on MAME: it runs once the window has been painted, never before.
   if (!startupDone_ && !firstExposeDone_ && windowHandle() != nullptr) windowHandle()->installEventFilter(this);
+  FormShow();
 }
 
 void TForm1::changeEvent(QEvent* event) {
