@@ -24,6 +24,8 @@
 
 #include "catalogue/catalogue_file.h"
 #include "catalogue/favorites.h"
+#include "catalogue/game_list.h"
+#include "catalogue/list_filters.h"
 #include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
@@ -384,11 +386,11 @@ TEST_P(InitializeRomsScript, EndsEveryProcessTheScriptStarted) {
 const std::string kWritingChild =
     "sh -c 'echo $$ > child.pid; head -n 20 list.xml; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
 
-INSTANTIATE_TEST_SUITE_P(
-    Mames, InitializeRomsScript,
-    ::testing::Values(ScriptCase{"CancelWhileTheScriptWaitsForItsChild", kWritingChild, true},
-                      ScriptCase{"TheScriptLeavesItsChildBehind", kWritingChild + " &\nexit 0", false}),
-    [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Mames, InitializeRomsScript,
+                         ::testing::Values(ScriptCase{"CancelWhileTheScriptWaitsForItsChild", kWritingChild, true},
+                                           ScriptCase{"TheScriptLeavesItsChildBehind", kWritingChild + " &\nexit 0",
+                                                      false}),
+                         [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
 
 // A scan cut off last time (the program killed while MAME listed its games) left its files behind.
 TEST_F(InitializeRoms, RemovesTheFilesOfAScanCutOffAtStart) {
@@ -489,6 +491,14 @@ TEST_F(InitializeRoms, BuildsTheCatalogueOfTheInstalledMame) {
   EXPECT_EQ(listed, games);
   EXPECT_EQ(pong.substr(0, 2), "0|") << pong;
   EXPECT_EQ(pong.substr(pong.size() - 2), "|0") << pong;
+  // The board filters by BIOS find their games under the installed MAME's BIOS names.
+  for (const auto& [menuIndex, game] :
+       std::vector<std::pair<int, std::string>>{{10, "sfex"}, {11, "sfex2"}, {18, "psyforce"}}) {
+    cat::GameList list(Form1->catalogue());
+    list.Filter() = cat::FilterOfMenuEntry(menuIndex);
+    list.BuildGameList();
+    EXPECT_GE(list.FindRomRow(game), 0) << cat::kFilterMenu[static_cast<std::size_t>(menuIndex)].caption;
+  }
 }
 
 }  // namespace

@@ -150,27 +150,29 @@ INSTANTIATE_TEST_SUITE_P(
 // board filters list their games, a clone by its parent's BIOS.
 TEST(BoardFilters, ListTheZnAndTaitoFxGamesOfTodaysMame) {
   std::string list = "<?xml version=\"1.0\"?>\n<mame build=\"0.251 (unknown)\">\n";
-  for (const char* machine :
-       {R"(name="coh1000c" sourcefile="sony/zn.cpp" isbios="yes")", R"(name="coh3002c" sourcefile="sony/zn.cpp" isbios="yes")",
-        R"(name="coh1000t" sourcefile="sony/zn.cpp" isbios="yes")", R"(name="sfex" sourcefile="sony/zn.cpp" romof="coh1000c")",
-        R"(name="techromn" sourcefile="sony/zn.cpp" romof="coh3002c")",
-        R"(name="kikaioh" sourcefile="sony/zn.cpp" cloneof="techromn" romof="techromn")",
-        R"(name="psyforce" sourcefile="sony/zn.cpp" romof="coh1000t")",
-        R"(name="glpracr3" sourcefile="sony/zn.cpp" romof="coh1002m")"}) {
+  for (const char* machine : {R"(name="coh1000c" sourcefile="sony/zn.cpp" isbios="yes")",
+                              R"(name="coh3002c" sourcefile="sony/zn.cpp" isbios="yes")",
+                              R"(name="coh1000t" sourcefile="sony/zn.cpp" isbios="yes")",
+                              R"(name="sfex" sourcefile="sony/zn.cpp" romof="coh1000c")",
+                              R"(name="techromn" sourcefile="sony/zn.cpp" romof="coh3002c")",
+                              R"(name="kikaioh" sourcefile="sony/zn.cpp" cloneof="techromn" romof="techromn")",
+                              R"(name="psyforce" sourcefile="sony/zn.cpp" romof="coh1000t")",
+                              R"(name="glpracr3" sourcefile="sony/zn.cpp" romof="coh1002m")"}) {
     list += std::string("\t<machine ") + machine + ">\n\t\t<display type=\"raster\" rotate=\"0\"/>\n\t</machine>\n";
   }
   list += "</mame>\n";
   catalogue::Catalogue catalogue;
   catalogue.Assign(BuildGameDatabase(ReadList(list), Ini("[roms]\r\n"), SupportFiles{}).lines);
-  for (const auto& [menuIndex, expected] : std::vector<std::pair<int, Lines>>{
-           {10, {"sfex"}}, {11, {"techromn", "kikaioh"}}, {18, {"psyforce"}}}) {
+  for (const auto& [menuIndex, expected] :
+       std::vector<std::pair<int, Lines>>{{10, {"sfex"}}, {11, {"techromn", "kikaioh"}}, {18, {"psyforce"}}}) {
     catalogue::GameList games(catalogue);
     games.Flags().ShowUnavailable = true;
     games.Flags().ShowClones = true;
     games.Filter() = catalogue::FilterOfMenuEntry(menuIndex);
     games.BuildGameList();
     Lines listed;
-    for (int row = 0; row < games.GameCount(); ++row) listed.emplace_back(games.Field(row, catalogue::LineField::romname));
+    for (int row = 0; row < games.GameCount(); ++row)
+      listed.emplace_back(games.Field(row, catalogue::LineField::romname));
     EXPECT_EQ(listed, expected) << catalogue::kFilterMenu[static_cast<std::size_t>(menuIndex)].caption;
   }
 }

@@ -208,7 +208,8 @@ TEST_P(ListXmlAfterEnd, RefusesAnythingButBlankLinesAfterTheClosingLine) {
     if (c.line == 0) {
       EXPECT_EQ(data.sets.size(), 1u) << closing;
     } else {
-      EXPECT_EQ(error, "MAME's game list goes on after its closing </mame> line, on line " + std::to_string(c.line) + ".")
+      EXPECT_EQ(error,
+                "MAME's game list goes on after its closing </mame> line, on line " + std::to_string(c.line) + ".")
           << closing;
     }
   }
@@ -217,7 +218,8 @@ TEST_P(ListXmlAfterEnd, RefusesAnythingButBlankLinesAfterTheClosingLine) {
 INSTANTIATE_TEST_SUITE_P(
     Tails, ListXmlAfterEnd,
     ::testing::Values(AfterEndCase{"Nothing", "", 0}, AfterEndCase{"BlankLines", "\n\r\n \t\n", 0},
-                      AfterEndCase{"AMachine", "\n" + kSecond, 10}, AfterEndCase{"ASecondList", "\n" + kHeader + kSecond, 10},
+                      AfterEndCase{"AMachine", "\n" + kSecond, 10},
+                      AfterEndCase{"ASecondList", "\n" + kHeader + kSecond, 10},
                       AfterEndCase{"AnElementAfterBlankLines", "\n\n\n<x/>\n", 12},
                       AfterEndCase{"TextAfterBlankLines", "\n\ngarbage\n", 11},
                       AfterEndCase{"AMachineOnTheClosingLine", "<machine name=\"b\"></machine>\n", 9}),
