@@ -31,10 +31,10 @@ ProcessRunner::ProcessRunner(QObject* parent) : QObject(parent) {}
 
 ProcessRunner::~ProcessRunner() {
   // The program and whatever it started outlive nothing of ours: they are ended with us rather
-  // than left behind.
+  // than left behind. Its group is ended only while the program runs, when its number is surely ours.
   if (process_ != nullptr) process_->disconnect(this);
-  if (group_ > 0) ::kill(-group_, SIGKILL);
   if (IsRunning()) {
+    if (group_ > 0) ::kill(-group_, SIGKILL);
     process_->kill();
     process_->waitForFinished(kEndWaitMs);
   }
