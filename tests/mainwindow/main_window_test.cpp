@@ -21,7 +21,6 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -300,18 +299,18 @@ TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
   EXPECT_TRUE(std::filesystem::exists(Path("mame.ini")));
 }
 
-// Calls back on every paint of a widget of the main window.
-class PaintWatch : public QObject {
- public:
-  explicit PaintWatch(std::function<void()> painted) : painted_(std::move(painted)) {}
+// Notes whether the first activation had run when a widget of the main window first painted.
+struct FirstPaint : QObject {
+  bool seen = false;
+  bool afterActivation = false;
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (event->type() == QEvent::Paint && widget != nullptr && widget->window() == Form1) painted_();
+    if (!seen && event->type() == QEvent::Paint && widget != nullptr && widget->window() == Form1) {
+      seen = true;
+      afterActivation = Form1->StartupDone();
+    }
     return false;
   }
-
- private:
-  std::function<void()> painted_;
 };
 
 // A MAME that never answers -showconfig: the window paints before the first activation asks it, and
@@ -320,18 +319,14 @@ TEST_F(MainWindowTest, TheWindowPaintsBeforeTheFirstActivationAsksAHangingMame) 
   WriteScript("mame", "[ \"$1\" = -showconfig ] && { echo $$ > asked.pid; exec sleep 600; }\nexit 0\n");
   WriteSettings({});
   CreateWindows();
-  int paints = 0;
-  bool activatedBeforeFirstPaint = false;
-  PaintWatch watch([&] {
-    if (paints++ == 0) activatedBeforeFirstPaint = Form1->StartupDone();
-  });
-  qApp->installEventFilter(&watch);
+  FirstPaint paint;
+  qApp->installEventFilter(&paint);
   Form1->show();
   const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
-  qApp->removeEventFilter(&watch);
+  qApp->removeEventFilter(&paint);
   ASSERT_TRUE(activated);
-  EXPECT_GT(paints, 0);
-  EXPECT_FALSE(activatedBeforeFirstPaint);
+  EXPECT_TRUE(paint.seen);
+  EXPECT_FALSE(paint.afterActivation);
   EXPECT_TRUE(fs::exists(Path("asked.pid")));
   EXPECT_TRUE(fs::exists(Path("mame.ini")));
 }

@@ -216,6 +216,22 @@ INSTANTIATE_TEST_SUITE_P(Preferences, InitializeRomsEndToEnd,
                                            KeepCase{"ResetsCountersAndFavourites", true, true}),
                          [](const ::testing::TestParamInfo<KeepCase>& info) { return std::string(info.param.name); });
 
+// Whether the program whose pid the fake MAME wrote into `pidFile` has ended: gone, or a zombie left
+// to a parent that does not reap it. One still running is killed, so that no test leaves it behind.
+bool ProgramEnded(const std::string& pidFile) {
+  const int pid = std::stoi(test::ReadFileBytes(pidFile));
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t name = stat.rfind(')');
+  if (name == std::string::npos || stat.compare(name + 2, 1, "Z") == 0) return true;
+  ::kill(pid, SIGKILL);
+  return false;
+}
+
+// A MAME that is a script starting the real program, which writes on and on (mame.pid names it).
+const std::string kScriptWithWritingChild =
+    "head -n 20 list.xml\nsh -c 'echo $$ > mame.pid; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
+
 struct FailCase {
   const char* name;
   std::string listing;  // shell code for -listxml; "" removes the executable after start-up
@@ -243,6 +259,8 @@ TEST_P(InitializeRomsFailure, LeavesTheOldCatalogueAndSaysWhy) {
   EXPECT_TRUE(cat::IsFavorite(Form1->settings().Ini(), "galaga"));
   // Nothing was found bad, so the dialog has nothing to show.
   EXPECT_TRUE(shownBadRoms_.empty());
+  // Nothing the MAME script started writes on.
+  EXPECT_TRUE(!fs::exists(folder_ + "mame.pid") || ProgramEnded(folder_ + "mame.pid"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -255,19 +273,16 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"IsMissing", "", "MAME could not be started"},
                       FailCase{"ListsAMachineAfterItsEnd",
                                "cat list.xml; printf '\\t<machine name=\"extra\">\\n\\t</machine>\\n'",
-                               "MAME's game list goes on after its closing </mame> line, on line "}),
+                               "MAME's game list goes on after its closing </mame> line, on line "},
+                      FailCase{"LeavesAWritingChildBehind", kScriptWithWritingChild + " &", "is incomplete"}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
-
-// Whether the program whose pid the fake MAME wrote into `pidFile` has ended (and been reaped).
-bool ProgramEnded(const std::string& pidFile) {
-  const int pid = std::stoi(test::ReadFileBytes(pidFile));
-  return ::kill(pid, 0) == -1 && errno == ESRCH;
-}
 
 // How the user ends the dialog while MAME is still listing its games.
 struct CancelCase {
   const char* name;
   std::function<void(TTaskMessageForm&)> close;
+  // A MAME that never finishes its list: half of it, then it sleeps.
+  std::string mame = "head -n 20 list.xml\necho $$ > mame.pid\nexec sleep 600";
 };
 
 void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
@@ -275,8 +290,7 @@ void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
 class InitializeRomsCancel : public InitializeRoms, public ::testing::WithParamInterface<CancelCase> {};
 
 TEST_P(InitializeRomsCancel, StopsMameAndLeavesTheOldCatalogue) {
-  // A MAME that never finishes its list: half of it, then it sleeps.
-  WriteMame("head -n 20 list.xml\necho $$ > mame.pid\nexec sleep 600");
+  WriteMame(GetParam().mame);
   Start();
   bool ended = false;
   bool replaced = true;
@@ -326,71 +340,11 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](TTaskMessageForm& form) {
                                    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
                                    QCoreApplication::sendEvent(&form, &escape);
-                                 }}),
+                                 }},
+                      CancelCase{"ByItsCancelButtonWhileAScriptWaitsForItsChild",
+                                 [](TTaskMessageForm& form) { form.findChild<QAbstractButton*>("Cancel")->click(); },
+                                 kScriptWithWritingChild}),
     [](const ::testing::TestParamInfo<CancelCase>& info) { return std::string(info.param.name); });
-
-// Whether the process has ended: gone, or a zombie left for a parent that does not reap it.
-bool ProcessGone(int pid) {
-  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
-  const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-  const std::size_t name = stat.rfind(')');
-  return name == std::string::npos || stat.compare(name + 2, 1, "Z") == 0;
-}
-
-// A MAME that is a script starting the real program as its child, which writes roms.dat on and on:
-// the scan's end ends the child too, whether the script still waits for it (Cancel) or has gone.
-struct ScriptCase {
-  const char* name;
-  std::string script;  // starts the child; child.pid names it
-  bool cancel;
-};
-
-void PrintTo(const ScriptCase& c, std::ostream* os) { *os << c.name; }
-
-class InitializeRomsScript : public InitializeRoms, public ::testing::WithParamInterface<ScriptCase> {};
-
-TEST_P(InitializeRomsScript, EndsEveryProcessTheScriptStarted) {
-  const ScriptCase& c = GetParam();
-  WriteMame(c.script);
-  Start();
-  bool ended = false;
-  QObject::connect(command_, &RomScanCommand::scanEnded, [&](bool, const QString&) { ended = true; });
-  QTimer::singleShot(0, [&] {
-    TTaskMessageForm* form = command_->Dialog()->MessageForm();
-    ASSERT_NE(form, nullptr);
-    ASSERT_TRUE(WaitUntil([this] { return fs::exists(folder_ + "child.pid"); }, 30000));
-    if (c.cancel) {
-      form->findChild<QAbstractButton*>("Cancel")->click();
-    } else {
-      ASSERT_TRUE(WaitUntil([&] { return ended; }, 30000));
-      form->findChild<QAbstractButton*>("OK")->click();
-    }
-  });
-  QTimer guard;
-  guard.setSingleShot(true);
-  QObject::connect(&guard, &QTimer::timeout, [this] {
-    if (TTaskMessageForm* form = command_->Dialog()->MessageForm()) form->done(-99);
-  });
-  guard.start(60000);
-  Form1->Menus()->Action("Initialise1")->trigger();
-
-  ASSERT_TRUE(WaitUntil([&] { return ended; }, 30000));
-  ASSERT_TRUE(fs::exists(folder_ + "child.pid"));
-  const int child = std::stoi(test::ReadFileBytes(folder_ + "child.pid"));
-  EXPECT_TRUE(WaitUntil([child] { return ProcessGone(child); }, 30000)) << "the child still runs";
-  if (!ProcessGone(child)) ::kill(child, SIGKILL);
-  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
-}
-
-// The child: half of the list, then a line every 50 ms for ever.
-const std::string kWritingChild =
-    "sh -c 'echo $$ > child.pid; head -n 20 list.xml; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
-
-INSTANTIATE_TEST_SUITE_P(Mames, InitializeRomsScript,
-                         ::testing::Values(ScriptCase{"CancelWhileTheScriptWaitsForItsChild", kWritingChild, true},
-                                           ScriptCase{"TheScriptLeavesItsChildBehind", kWritingChild + " &\nexit 0",
-                                                      false}),
-                         [](const ::testing::TestParamInfo<ScriptCase>& info) { return std::string(info.param.name); });
 
 // A scan cut off last time (the program killed while MAME listed its games) left its files behind.
 TEST_F(InitializeRoms, RemovesTheFilesOfAScanCutOffAtStart) {

@@ -5,8 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "catalogue/game_list.h"
-#include "catalogue/list_filters.h"
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 
@@ -145,37 +143,6 @@ INSTANTIATE_TEST_SUITE_P(
                   {},
                   "1/2"}),
     [](const ::testing::TestParamInfo<BuildCase>& info) { return std::string(info.param.name); });
-
-// MAME 0.251 names the ZN and Taito FX BIOS sets after the boards (coh1000c, coh3002c, coh1000t); the
-// board filters list their games, a clone by its parent's BIOS.
-TEST(BoardFilters, ListTheZnAndTaitoFxGamesOfTodaysMame) {
-  std::string list = "<?xml version=\"1.0\"?>\n<mame build=\"0.251 (unknown)\">\n";
-  for (const char* machine : {R"(name="coh1000c" sourcefile="sony/zn.cpp" isbios="yes")",
-                              R"(name="coh3002c" sourcefile="sony/zn.cpp" isbios="yes")",
-                              R"(name="coh1000t" sourcefile="sony/zn.cpp" isbios="yes")",
-                              R"(name="sfex" sourcefile="sony/zn.cpp" romof="coh1000c")",
-                              R"(name="techromn" sourcefile="sony/zn.cpp" romof="coh3002c")",
-                              R"(name="kikaioh" sourcefile="sony/zn.cpp" cloneof="techromn" romof="techromn")",
-                              R"(name="psyforce" sourcefile="sony/zn.cpp" romof="coh1000t")",
-                              R"(name="glpracr3" sourcefile="sony/zn.cpp" romof="coh1002m")"}) {
-    list += std::string("\t<machine ") + machine + ">\n\t\t<display type=\"raster\" rotate=\"0\"/>\n\t</machine>\n";
-  }
-  list += "</mame>\n";
-  catalogue::Catalogue catalogue;
-  catalogue.Assign(BuildGameDatabase(ReadList(list), Ini("[roms]\r\n"), SupportFiles{}).lines);
-  for (const auto& [menuIndex, expected] :
-       std::vector<std::pair<int, Lines>>{{10, {"sfex"}}, {11, {"techromn", "kikaioh"}}, {18, {"psyforce"}}}) {
-    catalogue::GameList games(catalogue);
-    games.Flags().ShowUnavailable = true;
-    games.Flags().ShowClones = true;
-    games.Filter() = catalogue::FilterOfMenuEntry(menuIndex);
-    games.BuildGameList();
-    Lines listed;
-    for (int row = 0; row < games.GameCount(); ++row)
-      listed.emplace_back(games.Field(row, catalogue::LineField::romname));
-    EXPECT_EQ(listed, expected) << catalogue::kFilterMenu[static_cast<std::size_t>(menuIndex)].caption;
-  }
-}
 
 // A line as the catalogue holds it after play, with the old scan's flag, title and verdict.
 std::string Played(const std::string& rom, const std::string& times, const std::string& time) {
