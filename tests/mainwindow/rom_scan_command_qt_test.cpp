@@ -230,7 +230,8 @@ bool ProgramEnded(const std::string& pidFile) {
 
 // A MAME that is a script starting the real program, which writes on and on (mame.pid names it).
 const std::string kScriptWithWritingChild =
-    "head -n 20 list.xml\nsh -c 'echo $$ > mame.pid; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
+    "head -n 20 list.xml\n"
+    "sh -c 'echo $$ > pid.tmp; mv pid.tmp mame.pid; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
 
 struct FailCase {
   const char* name;
@@ -274,7 +275,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"ListsAMachineAfterItsEnd",
                                "cat list.xml; printf '\\t<machine name=\"extra\">\\n\\t</machine>\\n'",
                                "MAME's game list goes on after its closing </mame> line, on line "},
-                      FailCase{"LeavesAWritingChildBehind", kScriptWithWritingChild + " &", "is incomplete"}),
+                      FailCase{"LeavesAWritingChildBehind",
+                               kScriptWithWritingChild + " &\nwhile [ ! -e mame.pid ]; do sleep 0.01; done",
+                               "is incomplete"}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
 
 // How the user ends the dialog while MAME is still listing its games.
