@@ -9,6 +9,10 @@ bool Contains(std::string_view text, std::string_view part) {
   return !part.empty() && text.find(part) != std::string_view::npos;
 }
 
+bool IsOneOf(std::string_view text, std::string_view first, std::string_view second) {
+  return !text.empty() && (text == first || text == second);
+}
+
 }  // namespace
 
 const ListModeEntry& ListModeOf(ListMode mode) {
@@ -32,8 +36,11 @@ bool GameList::PassesBeforeOrientation(int line) const {
   if (!flags_.ShowUnavailable && index_.Field(line, LineField::availflag) == "1") {
     return false;
   }
-  if (filter_.FilterByBios && index_.Field(line, LineField::bios) != filter_.FilterBios) {
-    return false;
+  if (filter_.FilterByBios) {
+    const std::string_view bios = index_.Field(line, LineField::bios);
+    if (!IsOneOf(bios, filter_.FilterBios, filter_.FilterBios2)) {
+      return false;
+    }
   }
   // With no exclusion in force FilterExclude is empty, so a game without a video type is dropped.
   return index_.Field(line, LineField::video) != filter_.FilterExclude;

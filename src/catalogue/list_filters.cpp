@@ -12,6 +12,7 @@ ListFilter FilterOfMenuEntry(int index) {
   filter.FilterDriver1 = entry.driver1;
   filter.FilterDriver2 = entry.driver2;
   filter.FilterBios = entry.bios;
+  filter.FilterBios2 = entry.bios2;
   filter.FilterByBios = !entry.bios.empty();
   filter.FilterByDriver = !entry.driver1.empty();
   return filter;

@@ -12,7 +12,8 @@ struct ListFilter {
   std::string FilterExclude;  // a video value or orientation word to exclude; "" = none
   std::string FilterDriver1;  // fragments of a driver file name; "" never matches
   std::string FilterDriver2;
-  std::string FilterBios;  // the BIOS set name to keep, compared exactly
+  std::string FilterBios;  // BIOS set names to keep, compared exactly; "" never matches
+  std::string FilterBios2;
   bool FilterByDriver = false;
   bool FilterByBios = false;
 
@@ -28,6 +29,7 @@ struct FilterMenuEntry {
   std::string_view driver2;
   std::string_view bios;
   int image;  // image of the Filters tool button while the entry is checked
+  std::string_view bios2 = {};  // a second name of the BIOS set, kept as well
 
   bool IsSeparator() const { return caption.empty(); }
 };
@@ -48,15 +50,17 @@ inline constexpr std::array<FilterMenuEntry, kFilterMenuCount> kFilterMenu{{
     {"NeoGeoHyper641", "NeoGeo Hyper 64", "", "hng64.c", "", "", 15},
     {"CapcomSystem11", "Capcom System 1", "", "cps1.c", "", "", 12},
     {"CapcomSystem21", "Capcom System 2", "", "cps2.c", "", "", 12},
-    {"CapcomZN11", "Capcom ZN-1", "", "", "", "Cpzn1", 12},
-    {"CapcomZN21", "Capcom ZN-2", "", "", "", "Cpzn2", 12},
+    // Today's MAME names the ZN BIOS sets after the boards: "coh1000c" (ZN1), "coh3002c" (ZN2) and
+    // "coh1000t" (Taito FX1); "cpzn1", "cpzn2" and "taitofx1" are the older names.
+    {"CapcomZN11", "Capcom ZN-1", "", "", "", "Cpzn1", 12, "Coh1000c"},
+    {"CapcomZN21", "Capcom ZN-2", "", "", "", "Cpzn2", 12, "Coh3002c"},
     {"SegaSystem161", "Sega System 16", "", "segas16", "system16.c", "", 16},
     {"SegaSystel181", "Sega System 18", "", "segas18", "system18.c", "", 16},
     {"SegaSystem241", "Sega System 24", "", "segas24", "system24.c", "", 16},
     {"SegaSystem321", "Sega System 32", "", "segas32", "system32.c", "", 16},
     {"SegaTitanVideo1", "Sega Titan Video", "", "stv.c", "", "", 16},
     {"SegaXYBoards1", "Sega X/Y Boards", "", "segaxbd.c", "segaybd.c", "", 16},
-    {"aitoFX1", "Taito FX", "", "", "", "Taitofx1", 17},
+    {"aitoFX1", "Taito FX", "", "", "", "Taitofx1", 17, "Coh1000t"},
     {"KonamiSystemGX1", "Konami System GX", "", "konamigx.c", "", "", 11},
     {"KonamiSystemGV1", "Konami System GV", "", "konamigv.c", "", "", 11},
     {"KonamiSystemGQ1", "Konami System GQ", "", "konamigq.c", "", "", 11},
@@ -74,7 +78,7 @@ inline constexpr std::array<FilterMenuEntry, kFilterMenuCount> kFilterMenu{{
 }};
 
 // The filter of a menu entry: the first five entries filter by video or orientation only, a BIOS
-// entry keeps one BIOS, every other entry keeps driver files.
+// entry keeps its BIOS sets, every other entry keeps driver files.
 ListFilter FilterOfMenuEntry(int index);
 
 // A stored `filtermenu` value as a menu position: values that name no filter (out of range, the

@@ -22,6 +22,7 @@
 #include <QToolBar>
 #include <QTreeView>
 #include <QVBoxLayout>
+#include <QWindow>
 
 #include <algorithm>
 #include <filesystem>
@@ -328,8 +329,9 @@ void TForm1::ShowAndRaise() {
 
 void TForm1::showEvent(QShowEvent* event) {
   QMainWindow::showEvent(event);
+  // The first activation may wait on MAME: it runs once the window has been painted, never before.
+  if (!startupDone_ && !firstExposeDone_ && windowHandle() != nullptr) windowHandle()->installEventFilter(this);
   FormShow();
-  if (!startupDone_) QTimer::singleShot(0, this, &TForm1::FormActivate);
 }
 
 void TForm1::changeEvent(QEvent* event) {
@@ -344,6 +346,12 @@ void TForm1::resizeEvent(QResizeEvent* event) {
 }
 
 bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed()) {
+    // The window paints while it handles this event; the activation follows it.
+    windowHandle()->removeEventFilter(this);
+    firstExposeDone_ = true;
+    QTimer::singleShot(0, this, &TForm1::FormActivate);
+  }
   if (event->type() == QEvent::ToolTip && !showHints_ && !qobject_cast<QAbstractItemView*>(watched)) return true;
   if (event->type() == QEvent::KeyPress) {
     if (auto* list = qobject_cast<QAbstractItemView*>(watched)) {
@@ -414,7 +422,7 @@ void TForm1::Report(const QString& text) {
 // ---- First activation ----
 
 void TForm1::FormActivate() {
-  if (startupDone_ || !firstShowDone_) return;
+  if (startupDone_ || !firstShowDone_ || !firstExposeDone_) return;
   startupDone_ = true;
   const std::filesystem::path catalogue = cat::CataloguePath(frontDir_);
   if (kestrune::platform::NothingAt(catalogue)) {

@@ -114,8 +114,8 @@ class TForm1 : public QMainWindow {
   // panes, timer, counters) and lists the games again (main_window_preferences.cpp).
   void ApplyPreferences();
 
-  // The first activation's work, once per run (also started right after the first show, for
-  // platforms that never activate a window).
+  // The first activation's work, once per run, once the window has been painted (also started right
+  // after the first paint, for platforms that never activate a window).
   void FormActivate();
 
   // Commands of the menus, the pop-up and the tool bar (main_window_commands.cpp).
@@ -254,6 +254,7 @@ class TForm1 : public QMainWindow {
   bool startupDone_ = false;
   bool terminating_ = false;
   bool firstShowDone_ = false;
+  bool firstExposeDone_ = false;  // the window has been shown on screen, and so painted
   bool tabsHidden_ = false;
   bool skinned_ = false;
   bool hidingMouse_ = false;

@@ -205,8 +205,8 @@ void RomScanCommand::PassEnded(bool succeeded, QString message) {
   // Called from the job's own signal: it goes once the signal has returned.
   const bool cancelled = job_->IsCancelled();
   job_.release()->deleteLater();
-  // A worker that gave up early must not leave MAME writing on.
-  if (mameini_->IsRunning()) mameini_->Terminate();
+  // A worker that gave up early must not leave MAME, or what a MAME script started, writing on.
+  mameini_->Terminate();
   // A pass that ended well just as Cancel was pressed is not used either.
   if (cancelled) {
     succeeded = false;
@@ -225,7 +225,7 @@ void RomScanCommand::PassEnded(bool succeeded, QString message) {
 void RomScanCommand::CancelScan() {
   if (job_) job_->Cancel();
   // The worker sees MAME's end and stops reading; PassEnded follows and leaves the old catalogue.
-  if (mameini_->IsRunning()) mameini_->Terminate();
+  mameini_->Terminate();
 }
 
 void RomScanCommand::PutNewCatalogueInPlace() {

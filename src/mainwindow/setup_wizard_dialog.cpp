@@ -287,7 +287,7 @@ void TForm5::PassEnded(bool succeeded, QString message) {
   // Called from the job's own signal: it goes once the signal has returned.
   const bool cancelled = job_->IsCancelled();
   job_.release()->deleteLater();
-  if (mameini2_->IsRunning()) mameini2_->Terminate();
+  mameini2_->Terminate();
   if (cancelled) {
     succeeded = false;
     message = ProgramQText(pt::kSScanCancelled);
@@ -365,7 +365,7 @@ void TForm5::ScanFailed(const QString& message) {
 void TForm5::CancelScan() {
   if (job_) job_->Cancel();
   // The worker sees MAME's end and stops; PassEnded follows and saves nothing.
-  if (mameini2_->IsRunning()) mameini2_->Terminate();
+  mameini2_->Terminate();
 }
 
 void TForm5::reject() {

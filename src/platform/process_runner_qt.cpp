@@ -1,21 +1,42 @@
 #include "platform/process_runner_qt.h"
 
+#include <QDeadlineTimer>
 #include <QEventLoop>
+#include <QThread>
 
 #include <cerrno>
+#include <csignal>
 #include <sys/resource.h>
 #include <unistd.h>
 
 namespace kestrune::platform {
+namespace {
+
+// How long an ended program and what it started are given to go after they were asked to.
+constexpr int kEndWaitMs = 3000;
+
+// Whether any process of the group is left, looking until the deadline. A process that has ended
+// but is not yet reaped by its parent still counts; its parent (our program, or init) reaps it soon.
+bool GroupLeft(pid_t group, const QDeadlineTimer& deadline) {
+  while (!(::kill(-group, 0) == -1 && errno == ESRCH)) {
+    if (deadline.hasExpired()) return true;
+    QThread::msleep(10);
+  }
+  return false;
+}
+
+}  // namespace
 
 ProcessRunner::ProcessRunner(QObject* parent) : QObject(parent) {}
 
 ProcessRunner::~ProcessRunner() {
-  if (process_ != nullptr && process_->state() != QProcess::NotRunning) {
-    // The program outlives nothing of ours: it is ended with us rather than left behind.
-    process_->disconnect(this);
+  // The program and whatever it started outlive nothing of ours: they are ended with us rather
+  // than left behind. Its group is ended only while the program runs, when its number is surely ours.
+  if (process_ != nullptr) process_->disconnect(this);
+  if (IsRunning()) {
+    if (group_ > 0) ::kill(-group_, SIGKILL);
     process_->kill();
-    process_->waitForFinished(3000);
+    process_->waitForFinished(kEndWaitMs);
   }
 }
 
@@ -40,14 +61,19 @@ bool ProcessRunner::Run(QString* error) {
     process_->setProcessChannelMode(QProcess::ForwardedChannels);
     process_->setStandardInputFile(QProcess::nullDevice());
   }
-  if (priority_ == Priority::Idle) {
-    process_->setChildProcessModifier([] {
-      // Runs in the child between fork and exec: only async-signal-safe calls.
+  const bool idle = priority_ == Priority::Idle;
+  process_->setChildProcessModifier([idle, redirect] {
+    // Runs in the child between fork and exec: only async-signal-safe calls. A program kept off the
+    // terminal leads a group of its own, so that ending it ends whatever it started too (a script's
+    // MAME); one on Kestrune's terminal stays in its group, where the terminal lets it read and write.
+    if (redirect) ::setpgid(0, 0);
+    if (idle) {
       errno = 0;
       [[maybe_unused]] const int ignored = ::nice(19);
-    });
-  }
+    }
+  });
   connect(process_, &QProcess::finished, this, &ProcessRunner::OnFinished);
+  group_ = 0;
   process_->start(QIODevice::ReadWrite);
   if (!process_->waitForStarted(30000)) {
     if (error != nullptr) *error = QStringLiteral("Cannot start %1: %2").arg(application_, process_->errorString());
@@ -56,6 +82,7 @@ bool ProcessRunner::Run(QString* error) {
     process_ = nullptr;
     return false;
   }
+  if (redirect) group_ = static_cast<pid_t>(process_->processId());
   return true;
 }
 
@@ -65,12 +92,28 @@ void ProcessRunner::WriteLine(const QString& text) {
 }
 
 void ProcessRunner::Terminate() {
-  if (!IsRunning()) return;
-  process_->terminate();
-  if (!process_->waitForFinished(3000)) process_->kill();
+  // The end signal, sent while waiting here, forgets the group: it is taken first.
+  const pid_t group = group_;
+  group_ = 0;
+  if (group <= 0 && !IsRunning()) return;
+  const QDeadlineTimer deadline(kEndWaitMs);
+  if (group > 0) {
+    ::kill(-group, SIGTERM);
+  } else {
+    process_->terminate();
+  }
+  if (IsRunning()) process_->waitForFinished(static_cast<int>(deadline.remainingTime()));
+  if (group > 0 && GroupLeft(group, deadline)) ::kill(-group, SIGKILL);
+  if (IsRunning()) {
+    process_->kill();
+    if (!process_->waitForFinished(kEndWaitMs)) qWarning("kestrune: %s did not end", qUtf8Printable(application_));
+  }
 }
 
 void ProcessRunner::OnFinished(int exitCode, QProcess::ExitStatus status) {
+  // Once the group is empty its number may be given to another program's group: it is forgotten.
+  // While something the program started still runs, the number stays taken and Terminate ends it.
+  if (group_ > 0 && ::kill(-group_, 0) == -1 && errno == ESRCH) group_ = 0;
   emit finished(exitCode, status != QProcess::NormalExit);
 }
 

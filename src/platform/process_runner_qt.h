@@ -4,9 +4,11 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <sys/types.h>
 
 // Runs one outside program at a time (MAME, or MAME producing its game list) and tells the GUI thread
-// when it has ended. The program is started directly with its arguments: no shell, no batch file.
+// when it has ended. The program is started directly with its arguments: no shell, no batch file. A
+// program whose output is redirected leads a process group of its own, which Terminate ends whole.
 //
 // What the settings mean here: a hidden runner sends the program's output to the null device and
 // gives it a pipe as standard input (so a line can be written to it); a shown one lets the program
@@ -49,7 +51,9 @@ class ProcessRunner : public QObject {
   bool IsRunning() const;
   // Writes the text and CR LF to the program's standard input when it is redirected; otherwise nothing.
   void WriteLine(const QString& text);
-  // Ends the running program (it is asked first, then killed); the end signal still follows.
+  // Ends the program and, when its output is redirected, every process it started, also those still
+  // running after it ended (they are asked first, then killed); the program's end signal still
+  // follows when it was running.
   void Terminate();
 
  signals:
@@ -68,6 +72,8 @@ class ProcessRunner : public QObject {
   ConsoleOptions console_ = ConsoleOptions::Redirect;
   Priority priority_ = Priority::Normal;
   QProcess* process_ = nullptr;
+  // The process group the program leads (its process id) while anything of it runs; 0 for none.
+  pid_t group_ = 0;
 };
 
 // Runs a program and waits for it while the GUI thread keeps handling its events (an editor opened on

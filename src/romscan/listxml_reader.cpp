@@ -94,6 +94,15 @@ LineTags FindTags(std::string_view line) {
   return tags;
 }
 
+// What a line holds after the list's closing tag.
+std::string_view AfterListEnd(std::string_view line) {
+  for (std::string_view tag : {std::string_view("</mame>"), std::string_view("</datafile>")}) {
+    const std::size_t at = line.find(tag);
+    if (at != std::string_view::npos) return TrimXmlLine(line.substr(at + tag.size()));
+  }
+  return {};
+}
+
 bool IsNameCharacter(char c) {
   return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_' || c == '-';
 }
@@ -352,10 +361,17 @@ const ListXmlSet* ListXmlData::Find(std::string_view name) const {
 }
 
 void ListXmlParser::Line(std::string_view line, std::int64_t index) {
+  if (ended_) {
+    if (!TrimXmlLine(line).empty()) FailAfterListEnd(index);
+    return;
+  }
   if (line.find('<') == std::string_view::npos) return;
   const LineTags tags = FindTags(line);
   if (tags.mameBuild) data_.mameBuild = std::string(XmlAttrValue(line, "<mame build"));
-  if (tags.listEnd) ended_ = true;
+  if (tags.listEnd) {
+    ended_ = true;
+    if (!AfterListEnd(line).empty()) FailAfterListEnd(index);
+  }
   // The first line is the XML declaration, never a set.
   if (index > 0 && tags.gameStart) {
     StartSet(line, "game name", index);
@@ -388,6 +404,14 @@ void ListXmlParser::BiosSetLine(std::string_view line) {
 }
 
 void ListXmlParser::Finish() { EndSet(); }
+
+// Whatever follows the list's end belongs to no list of the installed MAME's: a second run's list, a
+// wrapper's own output, a machine added by hand. None of it is taken, and the list is refused whole.
+void ListXmlParser::FailAfterListEnd(std::int64_t index) {
+  if (failure_.empty()) {
+    failure_ = "MAME's game list goes on after its closing </mame> line, on line " + std::to_string(index + 1) + ".";
+  }
+}
 
 void ListXmlParser::StartSet(std::string_view line, std::string_view nameAttribute, std::int64_t index) {
   EndSet();

@@ -179,9 +179,9 @@ struct ListXmlReadOptions {
 // is missing, at the next set's line or the end of the file. A set whose name fails IsSetName is
 // skipped, and a cloneof, romof or device_ref name that fails it is dropped; each is logged to stderr.
 // Returns false, with *error, when the file cannot be read, has a line longer than
-// kMaxListXmlLineBytes, lacks the list's closing </mame> (or old </datafile>) line, or names one set
-// twice (in any letter case): a list MAME did not finish, or that is not one run of MAME's, is never
-// taken for the list of the installed MAME.
+// kMaxListXmlLineBytes, lacks the list's closing </mame> (or old </datafile>) line, has anything but
+// blank lines after it, or names one set twice (in any letter case): a list MAME did not finish, or
+// that is not one run of MAME's, is never taken for the list of the installed MAME.
 bool ReadListXml(const std::filesystem::path& path, ListXmlData& data, std::string* error,
                  const ListXmlReadOptions& options = {});
 
@@ -195,7 +195,8 @@ class ListXmlParser {
   void Finish();
   // Whether the list's closing line has been seen.
   bool Ended() const { return ended_; }
-  // Why the list cannot be used as it stands (a set named twice); empty while it can.
+  // Why the list cannot be used as it stands (a set named twice, anything after the closing line);
+  // empty while it can.
   const std::string& Failure() const { return failure_; }
 
  private:
@@ -206,6 +207,7 @@ class ListXmlParser {
   void DeviceRefLine(std::string_view line, std::int64_t index);
   void BiosSetLine(std::string_view line);
   void GameInfoLine(std::string_view line);
+  void FailAfterListEnd(std::int64_t index);
 
   ListXmlData& data_;
   bool inSet_ = false;  // the last set of data_.sets is open

@@ -12,8 +12,9 @@
 // mame.ini, and the BIOS sets of the machines that have BIOS files.
 namespace kestrune::settings {
 
-// How long a question to MAME may take before MAME is stopped; MAME answers in well under a second.
-inline constexpr std::chrono::milliseconds kMameQueryTimeout{10000};
+// How long a question to MAME may take before MAME is stopped. MAME answers in well under a second;
+// the question is asked while windows wait for it, so a MAME that hangs holds them a few seconds only.
+inline constexpr std::chrono::milliseconds kMameQueryTimeout{4000};
 
 // The most output taken from MAME; -showconfig writes about 10 KB, -listxml of the BIOS machines 100 KB.
 inline constexpr std::size_t kMaxMameQueryBytes = std::size_t{8} << 20;

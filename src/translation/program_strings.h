@@ -146,6 +146,7 @@ enum ProgramStringId : std::uint32_t {
   kSIsAPipe = 1131,
   kSIsADevice = 1132,
   kSNotRegularFile = 1133,
+  kSListGoesOnAfterEnd = 1134,
 };
 
 struct ProgramStringEntry {
@@ -301,6 +302,8 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSIsAPipe, "SIsAPipe", "it is a named pipe, not a file"},
     {kSIsADevice, "SIsADevice", "it is a device, not a file"},
     {kSNotRegularFile, "SNotRegularFile", "it is not a regular file"},
+    {kSListGoesOnAfterEnd, "SListGoesOnAfterEnd",
+     "MAME's game list goes on after its closing </mame> line, on line %1."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -73,6 +73,12 @@ INSTANTIATE_TEST_SUITE_P(
         FilterCase{"ZN1BiosMatchIsExact", 10, [](Tgameinfo& g) { g.bios = "cpzn1"; }, false},
         FilterCase{"ZN1HidesZN2", 10, [](Tgameinfo& g) { g.bios = "Cpzn2"; }, false},
         FilterCase{"ZN1HidesNoBios", 10, [](Tgameinfo& g) { g.bios = ""; }, false},
+        FilterCase{"ZN1KeepsTodaysBios", 10, [](Tgameinfo& g) { g.bios = "Coh1000c"; }, true},
+        FilterCase{"ZN2KeepsTodaysBios", 11, [](Tgameinfo& g) { g.bios = "Coh3002c"; }, true},
+        FilterCase{"ZN2KeepsOldBios", 11, [](Tgameinfo& g) { g.bios = "Cpzn2"; }, true},
+        FilterCase{"ZN2HidesTodaysZN1", 11, [](Tgameinfo& g) { g.bios = "Coh1000c"; }, false},
+        FilterCase{"TaitoFXKeepsTodaysBios", 18, [](Tgameinfo& g) { g.bios = "Coh1000t"; }, true},
+        FilterCase{"TaitoFXHidesOtherPsxBoards", 18, [](Tgameinfo& g) { g.bios = "Coh1002m"; }, false},
         FilterCase{"BiosFilterIgnoresDriver", 18,
                    [](Tgameinfo& g) {
                      g.bios = "Taitofx1";

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGuiApplication>
@@ -312,6 +313,38 @@ TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
   EXPECT_TRUE(messages_.empty()) << (messages_.empty() ? "" : messages_[0].text.toStdString());
   EXPECT_TRUE(std::filesystem::is_directory(Path("from/another/machine/ini")));
   EXPECT_TRUE(std::filesystem::exists(Path("mame.ini")));
+}
+
+// Notes whether the first activation had run when a widget of the main window first painted.
+struct FirstPaint : QObject {
+  bool seen = false;
+  bool afterActivation = false;
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    if (!seen && event->type() == QEvent::Paint && widget != nullptr && widget->window() == Form1) {
+      seen = true;
+      afterActivation = Form1->StartupDone();
+    }
+    return false;
+  }
+};
+
+// A MAME that never answers -showconfig: the window paints before the first activation asks it, and
+// the activation still ends, with a mame.ini written without MAME's own paths.
+TEST_F(MainWindowTest, TheWindowPaintsBeforeTheFirstActivationAsksAHangingMame) {
+  WriteScript("mame", "[ \"$1\" = -showconfig ] && { echo $$ > asked.pid; exec sleep 600; }\nexit 0\n");
+  WriteSettings({});
+  CreateWindows();
+  FirstPaint paint;
+  qApp->installEventFilter(&paint);
+  Form1->show();
+  const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
+  qApp->removeEventFilter(&paint);
+  ASSERT_TRUE(activated);
+  EXPECT_TRUE(paint.seen);
+  EXPECT_FALSE(paint.afterActivation);
+  EXPECT_TRUE(fs::exists(Path("asked.pid")));
+  EXPECT_TRUE(fs::exists(Path("mame.ini")));
 }
 
 struct GeometryCase {

@@ -16,12 +16,16 @@
 #include <QTreeView>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "catalogue/catalogue_file.h"
 #include "catalogue/favorites.h"
+#include "catalogue/game_list.h"
+#include "catalogue/list_filters.h"
 #include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
@@ -212,6 +216,23 @@ INSTANTIATE_TEST_SUITE_P(Preferences, InitializeRomsEndToEnd,
                                            KeepCase{"ResetsCountersAndFavourites", true, true}),
                          [](const ::testing::TestParamInfo<KeepCase>& info) { return std::string(info.param.name); });
 
+// Whether the program whose pid the fake MAME wrote into `pidFile` has ended: gone, or a zombie left
+// to a parent that does not reap it. One still running is killed, so that no test leaves it behind.
+bool ProgramEnded(const std::string& pidFile) {
+  const int pid = std::stoi(test::ReadFileBytes(pidFile));
+  std::ifstream file("/proc/" + std::to_string(pid) + "/stat");
+  const std::string stat((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const std::size_t name = stat.rfind(')');
+  if (name == std::string::npos || stat.compare(name + 2, 1, "Z") == 0) return true;
+  ::kill(pid, SIGKILL);
+  return false;
+}
+
+// A MAME that is a script starting the real program, which writes on and on (mame.pid names it).
+const std::string kScriptWithWritingChild =
+    "head -n 20 list.xml\n"
+    "sh -c 'echo $$ > pid.tmp; mv pid.tmp mame.pid; while :; do echo \"<!-- -->\"; sleep 0.05; done'";
+
 struct FailCase {
   const char* name;
   std::string listing;  // shell code for -listxml; "" removes the executable after start-up
@@ -239,6 +260,8 @@ TEST_P(InitializeRomsFailure, LeavesTheOldCatalogueAndSaysWhy) {
   EXPECT_TRUE(cat::IsFavorite(Form1->settings().Ini(), "galaga"));
   // Nothing was found bad, so the dialog has nothing to show.
   EXPECT_TRUE(shownBadRoms_.empty());
+  // Nothing the MAME script started writes on.
+  EXPECT_TRUE(!fs::exists(folder_ + "mame.pid") || ProgramEnded(folder_ + "mame.pid"));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -248,19 +271,21 @@ INSTANTIATE_TEST_SUITE_P(
                       FailCase{"CutsItsList", "head -n 40 list.xml", "is incomplete"},
                       FailCase{"ListsNoGame", "printf '<?xml version=\"1.0\"?>\\n<mame build=\"0.251\">\\n</mame>\\n'",
                                "MAME's game list names no game that MAME can run."},
-                      FailCase{"IsMissing", "", "MAME could not be started"}),
+                      FailCase{"IsMissing", "", "MAME could not be started"},
+                      FailCase{"ListsAMachineAfterItsEnd",
+                               "cat list.xml; printf '\\t<machine name=\"extra\">\\n\\t</machine>\\n'",
+                               "MAME's game list goes on after its closing </mame> line, on line "},
+                      FailCase{"LeavesAWritingChildBehind",
+                               kScriptWithWritingChild + " &\nwhile [ ! -e mame.pid ]; do sleep 0.01; done",
+                               "is incomplete"}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
-
-// Whether the program whose pid the fake MAME wrote into `pidFile` has ended (and been reaped).
-bool ProgramEnded(const std::string& pidFile) {
-  const int pid = std::stoi(test::ReadFileBytes(pidFile));
-  return ::kill(pid, 0) == -1 && errno == ESRCH;
-}
 
 // How the user ends the dialog while MAME is still listing its games.
 struct CancelCase {
   const char* name;
   std::function<void(TTaskMessageForm&)> close;
+  // A MAME that never finishes its list: half of it, then it sleeps.
+  std::string mame = "head -n 20 list.xml\necho $$ > mame.pid\nexec sleep 600";
 };
 
 void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
@@ -268,8 +293,7 @@ void PrintTo(const CancelCase& c, std::ostream* os) { *os << c.name; }
 class InitializeRomsCancel : public InitializeRoms, public ::testing::WithParamInterface<CancelCase> {};
 
 TEST_P(InitializeRomsCancel, StopsMameAndLeavesTheOldCatalogue) {
-  // A MAME that never finishes its list: half of it, then it sleeps.
-  WriteMame("head -n 20 list.xml\necho $$ > mame.pid\nexec sleep 600");
+  WriteMame(GetParam().mame);
   Start();
   bool ended = false;
   bool replaced = true;
@@ -319,7 +343,10 @@ INSTANTIATE_TEST_SUITE_P(
                                  [](TTaskMessageForm& form) {
                                    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
                                    QCoreApplication::sendEvent(&form, &escape);
-                                 }}),
+                                 }},
+                      CancelCase{"ByItsCancelButtonWhileAScriptWaitsForItsChild",
+                                 [](TTaskMessageForm& form) { form.findChild<QAbstractButton*>("Cancel")->click(); },
+                                 kScriptWithWritingChild}),
     [](const ::testing::TestParamInfo<CancelCase>& info) { return std::string(info.param.name); });
 
 // A scan cut off last time (the program killed while MAME listed its games) left its files behind.
@@ -421,6 +448,14 @@ TEST_F(InitializeRoms, BuildsTheCatalogueOfTheInstalledMame) {
   EXPECT_EQ(listed, games);
   EXPECT_EQ(pong.substr(0, 2), "0|") << pong;
   EXPECT_EQ(pong.substr(pong.size() - 2), "|0") << pong;
+  // The board filters by BIOS find their games under the installed MAME's BIOS names.
+  for (const auto& [menuIndex, game] :
+       std::vector<std::pair<int, std::string>>{{10, "sfex"}, {11, "sfex2"}, {18, "psyforce"}}) {
+    cat::GameList list(Form1->catalogue());
+    list.Filter() = cat::FilterOfMenuEntry(menuIndex);
+    list.BuildGameList();
+    EXPECT_GE(list.FindRomRow(game), 0) << cat::kFilterMenu[static_cast<std::size_t>(menuIndex)].caption;
+  }
 }
 
 }  // namespace

@@ -172,7 +172,7 @@ INSTANTIATE_TEST_SUITE_P(
         RepeatCase{"EveryMachineTwice", kHeader + kFirst + kSecond + kFirst + kSecond + "</mame>\n",
                    "MAME's game list names the set \"a\" twice (again on line 12)."},
         RepeatCase{"TwoListsInOneFile", kHeader + kFirst + "</mame>\n" + kHeader + kFirst + "</mame>\n",
-                   "MAME's game list names the set \"a\" twice (again on line 15)."},
+                   "MAME's game list goes on after its closing </mame> line, on line 10."},
         RepeatCase{"OneMachineAgainInCapitals",
                    kHeader + kFirst + kSecond + "\t<machine name=\"B\">\n\t</machine>\n</mame>\n",
                    "MAME's game list names the set \"B\" twice (again on line 12)."},
@@ -184,6 +184,46 @@ INSTANTIATE_TEST_SUITE_P(
                    kHeader + kFirst + "\t<machine name=\"a2\" cloneof=\"a\" romof=\"a\">\n\t</machine>\n</mame>\n",
                    ""}),
     [](const ::testing::TestParamInfo<RepeatCase>& info) { return std::string(info.param.name); });
+
+// The list ends at its closing line: whatever follows (a machine, a second list, any element or
+// text) is refused with the list, not built into the catalogue. Blank lines may follow.
+struct AfterEndCase {
+  const char* name;
+  std::string tail;  // what follows the closing line
+  int line;          // the line named in the message; 0 when the list is taken
+};
+
+void PrintTo(const AfterEndCase& c, std::ostream* os) { *os << c.name; }
+
+class ListXmlAfterEnd : public ::testing::TestWithParam<AfterEndCase> {};
+
+TEST_P(ListXmlAfterEnd, RefusesAnythingButBlankLinesAfterTheClosingLine) {
+  const AfterEndCase& c = GetParam();
+  for (const std::string& closing : {std::string("</mame>"), std::string("</datafile>")}) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir / "roms.dat", kHeader + kFirst + closing + c.tail);
+    ListXmlData data;
+    std::string error;
+    EXPECT_EQ(ReadListXml(dir / "roms.dat", data, &error), c.line == 0) << closing;
+    if (c.line == 0) {
+      EXPECT_EQ(data.sets.size(), 1u) << closing;
+    } else {
+      EXPECT_EQ(error,
+                "MAME's game list goes on after its closing </mame> line, on line " + std::to_string(c.line) + ".")
+          << closing;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Tails, ListXmlAfterEnd,
+    ::testing::Values(AfterEndCase{"Nothing", "", 0}, AfterEndCase{"BlankLines", "\n\r\n \t\n", 0},
+                      AfterEndCase{"AMachine", "\n" + kSecond, 10},
+                      AfterEndCase{"ASecondList", "\n" + kHeader + kSecond, 10},
+                      AfterEndCase{"AnElementAfterBlankLines", "\n\n\n<x/>\n", 12},
+                      AfterEndCase{"TextAfterBlankLines", "\n\ngarbage\n", 11},
+                      AfterEndCase{"AMachineOnTheClosingLine", "<machine name=\"b\"></machine>\n", 9}),
+    [](const ::testing::TestParamInfo<AfterEndCase>& info) { return std::string(info.param.name); });
 
 ListXmlData Parse(const std::vector<std::string>& lines) {
   ListXmlData data;
