@@ -42,6 +42,10 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
                                       std::string_view romname, const std::vector<std::string>& old = {});
 
+// The keys of mame.ini's lines whose options today's MAME no longer has. MAME skips them in mame.ini
+// without a word and warns about them in a game's file, which leaves them out.
+std::vector<std::string> GoneOptionKeys();
+
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
 

@@ -62,9 +62,12 @@ class TForm2 : public QDialog {
   // Asks the installed MAME, away from the window, which options it no longer knows, and marks their
   // controls when it has answered (once per program).
   void AskMame(const std::filesystem::path& mame);
-  // Marks the controls of the values whose option-file keys MAME does not know: their tool tips say
-  // that today's MAME ignores them. Controls of other values lose such a tip.
+  // Disables the controls of the values whose option-file keys MAME does not know, or that today's MAME
+  // no longer has (a game's file leaves those out), and gives them the hint that says so. Controls of
+  // other values lose such a mark.
   void MarkIgnoredOptions(const std::vector<std::string>& unknownKeys);
+  // The hint of a disabled control, in the current language; "%1" stands for the option's keys.
+  void SetMissingOptionHint(const QString& text);
 
   // Sets every control to the model's values, applies the enable rules and the value labels.
   void ShowOptions();
@@ -130,6 +133,7 @@ class TForm2 : public QDialog {
   void Button1Click();
   void presetsClick(int index);
   void ShowError(const QString& text);
+  void ShowMissingOptionHints();
 
   kestrune::settings::MameOptions options_;
   kestrune::settings::MameOptions shown_;  // as read when shown, for Cancel
@@ -152,7 +156,8 @@ class TForm2 : public QDialog {
   std::array<QComboBox*, kScreenCount> resolutionLists_{};
   bool showing_ = false;  // the controls are being set from the model
 
-  QList<QWidget*> marked_;  // controls whose tip says MAME ignores them
+  std::vector<kestrune::settings::Option> marked_;  // values whose controls say MAME lacks their options
+  QString missingOptionHint_;
   QString defaultCaption_;
   bool gameCaption_ = false;
 

@@ -113,6 +113,7 @@ enum ProgramStringId : std::uint32_t {
   kSNoProgramOpens = 1098,
   kSHelpNotWritten = 1099,
   kSNoProgramOpensHelp = 1100,
+  kSMameLacksOption = 1101,
 };
 
 struct ProgramStringEntry {
@@ -234,6 +235,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSHelpNotWritten, "SHelpNotWritten",
      "The help cannot be shown: its README.md could not be written to a temporary folder."},
     {kSNoProgramOpensHelp, "SNoProgramOpensHelp", "No program of the desktop opens the help, %1."},
+    {kSMameLacksOption, "SMameLacksOption", "This MAME has no option \"%1\", so this setting does nothing."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).
