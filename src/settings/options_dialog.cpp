@@ -90,7 +90,6 @@ TForm2::TForm2(QWidget* parent) : QDialog(parent) {
   layout->addWidget(pages_);
   layout->addWidget(error_);
   layout->addLayout(NewButtonRow());
-  MarkIgnoredOptions({});
   ShowOptions();
 }
 
@@ -110,6 +109,7 @@ int TForm2::Open(set::OptionsMode mode, const std::string& romname, const QStrin
 void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const QString& caption) {
   mode_ = mode;
   romname_ = romname;
+  MarkMissingOptions();
   // The window's own caption (perhaps translated) comes back for the default options.
   if (mode == set::OptionsMode::GameOptions) {
     if (!gameCaption_) {
@@ -443,12 +443,17 @@ void TForm2::UpdateMameOptionControls() {
 // ---- What MAME ignores ----
 
 void TForm2::MarkIgnoredOptions(const std::vector<std::string>& unknownKeys) {
+  unknownKeys_ = unknownKeys;
+  MarkMissingOptions();
+}
+
+void TForm2::MarkMissingOptions() {
   for (const Option option : marked_) {
     controls_[Slot(option)]->setToolTip(QString());
     controls_[Slot(option)]->setEnabled(true);
   }
   std::vector<std::string> keys = set::GoneOptionKeys();
-  keys.insert(keys.end(), unknownKeys.begin(), unknownKeys.end());
+  keys.insert(keys.end(), unknownKeys_.begin(), unknownKeys_.end());
   marked_ = set::IgnoredOptions(keys);
   ShowMissingOptionHints();
   UpdateMameOptionControls();

@@ -64,7 +64,7 @@ class TForm2 : public QDialog {
   void AskMame(const std::filesystem::path& mame);
   // Disables the controls of the values whose option-file keys MAME does not know, or that today's MAME
   // no longer has (a game's file leaves those out), and gives them the hint that says so. Controls of
-  // other values lose such a mark.
+  // other values lose such a mark. Each request to open the dialog marks what today's MAME no longer has.
   void MarkIgnoredOptions(const std::vector<std::string>& unknownKeys);
   // The hint of a disabled control, in the current language; "%1" stands for the option's keys.
   void SetMissingOptionHint(const QString& text);
@@ -133,6 +133,7 @@ class TForm2 : public QDialog {
   void Button1Click();
   void presetsClick(int index);
   void ShowError(const QString& text);
+  void MarkMissingOptions();
   void ShowMissingOptionHints();
 
   kestrune::settings::MameOptions options_;
@@ -156,6 +157,7 @@ class TForm2 : public QDialog {
   std::array<QComboBox*, kScreenCount> resolutionLists_{};
   bool showing_ = false;  // the controls are being set from the model
 
+  std::vector<std::string> unknownKeys_;            // the keys the installed MAME does not know
   std::vector<kestrune::settings::Option> marked_;  // values whose controls say MAME lacks their options
   QString missingOptionHint_;
   QString defaultCaption_;

@@ -565,6 +565,7 @@ void ExpectMarked(QWidget* control, bool marked) {
 
 TEST_F(OptionsDialogTest, ControlsOfOptionsMameDoesNotHaveAreDisabledAndSaySo) {
   // What today's MAME no longer has is marked before MAME is asked.
+  Open(OptionsMode::DefaultOptions);
   for (const char* gone : {"stretch", "highpriority", "bezels", "dual", "fullgamma", "directxversion"}) {
     ExpectMarked(Get(gone), true);
   }
