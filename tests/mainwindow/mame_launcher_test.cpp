@@ -301,7 +301,6 @@ INSTANTIATE_TEST_SUITE_P(
                   true, ""},
         ShownCase{"PlayInAWindow", "PlayGame2", "ini/pacman.ini", "window                  1\r\n", true, " \r\n"},
         ShownCase{"PlayFullScreenWithShowCommandline", "PlayGame2", "", "", true, "", true},
-        ShownCase{"PlaybackFullScreen", "PlaybackGamerecord1", "", "", false, " \r\n"},
         ShownCase{"PlaybackWithoutVideo", "PlaybackGamerecord1", "mame.ini", "video                   none\r\n", true,
                   ""},
         ShownCase{"PlaybackInAWindow", "PlaybackGamerecord1", "ini/pacman.ini", "window                  1\r\n", true,

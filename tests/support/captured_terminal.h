@@ -8,8 +8,8 @@
 
 namespace kestrune::test {
 
-// While it lives, what this process and the programs it lets write to its terminal write to standard
-// output and error goes to a file instead.
+// While it lives, what this process and the programs it starts write to standard output and error goes
+// to a file instead.
 class CapturedTerminal {
  public:
   explicit CapturedTerminal(const std::filesystem::path& file) {
