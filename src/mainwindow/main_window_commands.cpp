@@ -445,6 +445,7 @@ void TForm1::PrepareOptionsDialog() {
   folders.InpDir = folders_.inp;
   folders.SnapDir = folders_.snap;
   Form2->SetSettings(settings_.get());
+  Form2->SetMissingOptionHint(ProgramQText(kestrune::translation::kSMameLacksOption));
   Form2->AskMame(fs::path(frontDir_) / mameFile_);
 }
 

@@ -71,12 +71,15 @@ bool MameLauncher::SelectedGame(cat::Tgameinfo& record) {
   return true;
 }
 
+// With no video, what MAME writes is all it shows, so it goes to the terminal and MAME keeps its input;
+// a windowed game and "Show Commandline" show it too, a full-screen game hides it.
 void MameLauncher::SetConsoleFor(const std::string& romname) {
   const bool showCommand = Checked("showcommand");
-  runner_.SetConsoleOptions(showCommand ? ProcessRunner::ConsoleOptions::OwnerData
-                                        : ProcessRunner::ConsoleOptions::Redirect);
+  const bool noVideo = PlaysWithoutVideo(romname);
+  runner_.SetConsoleOptions(showCommand || noVideo ? ProcessRunner::ConsoleOptions::OwnerData
+                                                   : ProcessRunner::ConsoleOptions::Redirect);
   const cat::WindowOption window = cat::ReadWindowOption(window_->GetFolders().ini, window_->FrontDir(), romname);
-  const bool shown = window == cat::WindowOption::Windowed || showCommand;
+  const bool shown = window == cat::WindowOption::Windowed || showCommand || noVideo;
   runner_.SetShowState(shown ? ProcessRunner::ShowState::Normal : ProcessRunner::ShowState::Hidden);
 }
 
@@ -117,11 +120,6 @@ void MameLauncher::PlaybackGame() {
   const std::filesystem::path inp = cat::FindSetFile(window_->GetFolders().inp, record.romname + ".inp");
   if (inp.empty()) return;
   SetConsoleFor(record.romname);
-  // With no video MAME shows nothing of a playback but what it writes: that goes to the terminal.
-  if (PlaysWithoutVideo(record.romname)) {
-    runner_.SetShowState(ProcessRunner::ShowState::Normal);
-    runner_.SetConsoleOptions(ProcessRunner::ConsoleOptions::OwnerData);
-  }
   playbackRunning_ = true;
   playing_ = record;
   Start(cat::PlayKind::Playback, record.romname, inp.filename().string());

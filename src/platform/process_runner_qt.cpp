@@ -52,13 +52,18 @@ bool ProcessRunner::Run(QString* error) {
   process_->setProgram(application_);
   process_->setArguments(arguments_);
   process_->setWorkingDirectory(currentDirectory_);
-  const bool redirect = console_ == ConsoleOptions::Redirect;
-  if (redirect) {
-    process_->setStandardOutputFile(outputFile_.isEmpty() ? QProcess::nullDevice() : outputFile_);
-    process_->setStandardErrorFile(QProcess::nullDevice());
+  // Shown, the program writes to Kestrune's own terminal; hidden, what it writes is not kept.
+  if (showState_ == ShowState::Normal) {
+    process_->setProcessChannelMode(outputFile_.isEmpty() ? QProcess::ForwardedChannels
+                                                          : QProcess::ForwardedErrorChannel);
   } else {
-    if (!outputFile_.isEmpty()) process_->setStandardOutputFile(outputFile_);
-    process_->setProcessChannelMode(QProcess::ForwardedChannels);
+    process_->setStandardErrorFile(QProcess::nullDevice());
+  }
+  if (!outputFile_.isEmpty() || showState_ != ShowState::Normal) {
+    process_->setStandardOutputFile(outputFile_.isEmpty() ? QProcess::nullDevice() : outputFile_);
+  }
+  // Redirected, its input is a pipe of ours that WriteLine writes to.
+  if (console_ != ConsoleOptions::Redirect) {
     process_->setStandardInputFile(QProcess::nullDevice());
   }
   const bool idle = priority_ == Priority::Idle;

@@ -10,10 +10,10 @@
 // when it has ended. The program is started directly with its arguments: no shell, no batch file. A
 // program whose output is redirected leads a process group of its own, which Terminate ends whole.
 //
-// What the settings mean here: a hidden runner sends the program's output to the null device and
-// gives it a pipe as standard input (so a line can be written to it); a shown one lets the program
-// write to Kestrune's own terminal. Idle priority starts the program at the lowest scheduling
-// priority (nice 19), so a long job never slows the desktop.
+// What the settings mean here: a shown runner lets the program write to Kestrune's own terminal, a
+// hidden one sends its output to the null device; a redirecting one gives it a pipe of ours as standard
+// input (so a line can be written to it), the other none. Idle priority starts the program at the
+// lowest scheduling priority (nice 19), so a long job never slows the desktop.
 namespace kestrune::platform {
 
 class ProcessRunner : public QObject {

@@ -11,7 +11,8 @@ using Items = std::span<const std::string_view>;
 constexpr std::array<std::string_view, 11> kFrameskipItems{
     "Draw every frame", "Skip 1 frame",  "Skip 2 frames", "Skip 3 frames", "Skip 4 frames", "Skip 5 frames",
     "Skip 6 frames",    "Skip 7 frames", "Skip 8 frames", "Skip 9 frames", "Skip 10 frames"};
-constexpr std::array<std::string_view, 11> kPrescaleItems{"None", "1", "2", "3", "4", "5", "6", "7", "8", "9", "10"};
+// MAME scales by 1 to 8; "None" is a scale of 1.
+constexpr std::array<std::string_view, 9> kPrescaleItems{"None", "1", "2", "3", "4", "5", "6", "7", "8"};
 constexpr std::array<std::string_view, 2> kDirectXItems{"Direct-X 8", "Direct-X 9"};
 constexpr std::array<std::string_view, 4> kNumScreensItems{"1 Screen", "2 Screens", "3 Screens", "4 Screens"};
 constexpr std::array<std::string_view, 6> kRotationItems{"Default", "Clockwise",      "Anti-Clockwise",
@@ -95,7 +96,8 @@ constexpr std::array<OptionInfo, kOptionCount> kOptions{{
     MakeRatio(Option::brightness, "brightness", 50, 200, 100, 100),
     MakeRatio(Option::contrast, "contrast", 50, 200, 100, 100),
     MakeRatio(Option::gamma, "gamma", 50, 200, 100, 100),
-    MakeRatio(Option::pauzebright, "pauzebright", 50, 200, 65, 65),
+    // MAME scales the paused screen's brightness by 0 to 1.
+    MakeRatio(Option::pauzebright, "pauzebright", 0, 100, 65, 65),
     MakeRatio(Option::fullbrightness, "fullbrightness", 50, 200, 100, 100),
     MakeRatio(Option::fullcontrast, "fullcontrast", 50, 200, 100, 100),
     MakeRatio(Option::fullgamma, "fullgamma", 50, 200, 100, 100),
@@ -157,7 +159,8 @@ constexpr std::array<OptionInfo, kOptionCount> kOptions{{
     MakeFlag(Option::overlays, "overlays", true, true),
     MakeFlag(Option::backdrops, "backdrops", true, true),
     MakeWhole(Option::highpriority, "highpriority", -15, 1, -15, 0),
-    MakeRatio(Option::speed, "speed", 0, 200, 100, 100),
+    // MAME runs at 0.01 times real time at the slowest; 0 it refuses.
+    MakeRatio(Option::speed, "speed", 1, 200, 100, 100),
     // Bios
     MakeChoice(Option::stvbios, "stvbios", kStvItems, 0, 0),
     MakeChoice(Option::megaplaybios, "megaplaybios", kMegaplayItems, 0, 0),

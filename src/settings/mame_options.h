@@ -98,7 +98,8 @@ inline constexpr std::array<std::string_view, 3> kScreenValues{"auto", "screen0"
 inline constexpr std::array<std::string_view, 3> kWindowsScreenValues{"auto", "\\\\.\\DISPLAY1",
                                                                       "\\\\.\\DISPLAY2"};
 inline constexpr std::array<std::string_view, 5> kSampleRateValues{"11025", "22050", "24000", "44100", "48000"};
-inline constexpr std::array<std::string_view, 5> kPrescaleValues{"0", "1", "2", "3", "4"};
+// Choice 0 ("None") is read from older files' "0" and written as MAME's "1" (no scaling).
+inline constexpr std::array<std::string_view, 9> kPrescaleValues{"0", "1", "2", "3", "4", "5", "6", "7", "8"};
 inline constexpr std::array<std::string_view, 2> kDirectXVersionValues{"8", "9"};
 // Choice 0 ("Keyboard") is written as the unset `ctrlr` line.
 inline constexpr std::array<std::string_view, 5> kControllerValues{"", "hotrod", "hotrodse", "slikstik", "xarcade"};

@@ -165,7 +165,7 @@ constexpr ReadRow kRows[] = {
     FlagRow("dual", Option::dual),
     FlagRow("offscreen", Option::offscreen),
     FlagRow("steady", Option::steadykey),
-    // Today's MAME writes the long names; it still reads the short ones the writer uses.
+    // Today's MAME and the writer use the long names; older files hold the short ones MAME still reads.
     Starts("joy_deadzone", Effect::Ratio, Option::deadzone),
     Starts("joystick_deadzone", Effect::Ratio, Option::deadzone),
     Starts("joy_saturation", Effect::Ratio, Option::saturation),

@@ -36,6 +36,7 @@ enum class Form : std::uint8_t {
   SaveFile,       // option checked: the file edit `second` in quotes; else unset
   Text,           // the text as it stands
   Choice,         // the value of the choice index; an index without one writes no line
+  Prescale,       // the scale chosen; "None" is MAME's 1
   ChoiceIndex,    // the choice index in decimal
   ChoicePlusOne,  // the choice index plus one
   Rotate,         // "0" for "None", else "1"
@@ -60,6 +61,9 @@ struct LineRow {
   std::span<const std::string_view> values = {};
   std::string_view fixed = {};
   bool defaultOptionsOnly = false;
+  // MAME no longer has the option: mame.ini keeps its line, which MAME skips without a word, but in a
+  // game's file MAME warns about it, so it is not written there.
+  bool gone = false;
 };
 
 constexpr LineRow Head(std::string_view title) { return {.form = Form::Head, .key = title}; }
@@ -85,6 +89,10 @@ constexpr LineRow RotationLine(std::string_view key, int choice) {
 constexpr LineRow GroupLine(Form form, std::string_view key, int group) {
   return {.form = form, .key = key, .number = group};
 }
+constexpr LineRow Gone(LineRow row) {
+  row.gone = true;
+  return row;
+}
 
 #define KESTRUNE_SCREEN_LINES(n, group)                                                   \
   GroupLine(Form::Screen, "screen" n, group), GroupLine(Form::Aspect, "aspect" n, group), \
@@ -104,14 +112,14 @@ constexpr LineRow kLines[] = {
     Head("CORE OUTPUT DIRECTORY OPTIONS"),
     PathLine("cfg_directory", &MameFolders::CfgDir),
     PathLine("nvram_directory", &MameFolders::NvramDir),
-    PathLine("memcard_directory", &MameFolders::MemcardDir),
+    Gone(PathLine("memcard_directory", &MameFolders::MemcardDir)),
     PathLine("input_directory", &MameFolders::InpDir),
     PathLine("state_directory", &MameFolders::StateDir),
     PathLine("snapshot_directory", &MameFolders::SnapDir),
     PathLine("diff_directory", &MameFolders::DiffDir),
     FixedLine("comment_directory", "comments"),
     Head("CORE FILENAME OPTIONS"),
-    FixedLine("cheat_file", "cheat.dat"),
+    Gone(FixedLine("cheat_file", "cheat.dat")),
     Head("CORE STATE/PLAYBACK OPTIONS"),
     UnsetLine("state"),
     Line(Form::Flag, "autosave", Option::autosavestate),
@@ -137,16 +145,16 @@ constexpr LineRow kLines[] = {
     Line(Form::Flag, "flipy", Option::flipleftright),
     Head("CORE ARTWORK OPTIONS"),
     Line(Form::Flag, "artwork_crop", Option::artworkcrop),
-    Line(Form::Flag, "use_backdrops", Option::backdrops),
-    Line(Form::Flag, "use_overlays", Option::overlays),
-    Line(Form::Flag, "use_bezels", Option::bezels),
+    Gone(Line(Form::Flag, "use_backdrops", Option::backdrops)),
+    Gone(Line(Form::Flag, "use_overlays", Option::overlays)),
+    Gone(Line(Form::Flag, "use_bezels", Option::bezels)),
     Head("CORE SCREEN OPTIONS"),
     Line(Form::Ratio, "brightness", Option::brightness),
     Line(Form::Ratio, "contrast", Option::contrast),
     Line(Form::Ratio, "gamma", Option::gamma),
     Line(Form::Ratio, "pause_brightness", Option::pauzebright),
     Head("CORE VECTOR OPTIONS"),
-    Line(Form::Flag, "antialias", Option::antivector),
+    Gone(Line(Form::Flag, "antialias", Option::antivector)),
     // Today's MAME draws a beam between two widths and no longer knows "beam"; one width is both.
     Line(Form::Ratio, "beam_width_min", Option::beam),
     Line(Form::Ratio, "beam_width_max", Option::beam),
@@ -166,8 +174,8 @@ constexpr LineRow kLines[] = {
     Line(Form::Flag, "offscreen_reload", Option::offscreen),
     Line(Form::Flag, "steadykey", Option::steadykey),
     Line(Form::JoystickMap, "joystick_map", Option::joystick_axes),
-    Line(Form::Ratio, "joy_deadzone", Option::deadzone),
-    Line(Form::Ratio, "joy_saturation", Option::saturation),
+    Line(Form::Ratio, "joystick_deadzone", Option::deadzone),
+    Line(Form::Ratio, "joystick_saturation", Option::saturation),
     Head("CORE INPUT AUTOMATIC ENABLE OPTIONS"),
     ChoiceLine("paddle_device", Option::paddle_controller, kDeviceValues),
     ChoiceLine("adstick_device", Option::adstick_controller, kDeviceValues),
@@ -187,22 +195,22 @@ constexpr LineRow kLines[] = {
     Head("WINDOWS DEBUGGING OPTIONS"),
     Line(Form::Flag, "oslog", Option::oslog),
     Head("WINDOWS PERFORMANCE OPTIONS"),
-    Line(Form::Whole, "priority", Option::highpriority),
-    Line(Form::Flag, "multithreading", Option::multithreading),
+    Gone(Line(Form::Whole, "priority", Option::highpriority)),
+    Gone(Line(Form::Flag, "multithreading", Option::multithreading)),
     Head("WINDOWS VIDEO OPTIONS"),
     ChoiceLine("video", Option::render, kRenderValues),
     Line(Form::ChoicePlusOne, "numscreens", Option::numscreens),
     Line(Form::Flag, "window", Option::runwin),
     Line(Form::Flag, "maximize", Option::maxwin),
     Line(Form::Flag, "keepaspect", Option::keepaspect),
-    ChoiceLine("prescale", Option::prescale, kPrescaleValues),
+    Line(Form::Prescale, "prescale", Option::prescale),
     Line(Form::Effect, "effect", Option::effect),
     Line(Form::Flag, "waitvsync", Option::waitvsync),
     Line(Form::Flag, "syncrefresh", Option::syncmonitor),
     Head("DIRECTDRAW-SPECIFIC OPTIONS"),
-    Line(Form::Flag, "hwstretch", Option::stretch),
+    Gone(Line(Form::Flag, "hwstretch", Option::stretch)),
     Head("DIRECT3D-SPECIFIC OPTIONS"),
-    ChoiceLine("d3dversion", Option::directxversion, kDirectXVersionValues),
+    Gone(ChoiceLine("d3dversion", Option::directxversion, kDirectXVersionValues)),
     Line(Form::Flag, "filter", Option::ddfilter),
     Head("PER-WINDOW VIDEO OPTIONS"),
     KESTRUNE_SCREEN_LINES("", 0),
@@ -211,15 +219,15 @@ constexpr LineRow kLines[] = {
     KESTRUNE_SCREEN_LINES("2", 3),
     KESTRUNE_SCREEN_LINES("3", 4),
     Head("FULL SCREEN OPTIONS"),
-    Line(Form::Flag, "triplebuffer", Option::triplebuffer),
+    Gone(Line(Form::Flag, "triplebuffer", Option::triplebuffer)),
     Line(Form::Flag, "switchres", Option::switchres),
-    Line(Form::Ratio, "full_screen_brightness", Option::fullbrightness),
-    Line(Form::Ratio, "full_screen_contrast", Option::fullcontrast),
-    Line(Form::Ratio, "full_screen_gamma", Option::fullgamma),
+    Gone(Line(Form::Ratio, "full_screen_brightness", Option::fullbrightness)),
+    Gone(Line(Form::Ratio, "full_screen_contrast", Option::fullcontrast)),
+    Gone(Line(Form::Ratio, "full_screen_gamma", Option::fullgamma)),
     Head("WINDOWS SOUND OPTIONS"),
     Line(Form::Whole, "audio_latency", Option::latency),
     Head("INPUT DEVICE OPTIONS"),
-    Line(Form::Flag, "dual_lightgun", Option::dual),
+    Gone(Line(Form::Flag, "dual_lightgun", Option::dual)),
     {.form = Form::OwnPaths, .key = "MAME INSTALLATION PATH OPTIONS", .defaultOptionsOnly = true},
     // Sections MAME lists without options of ours.
     Head("CORE COMMANDS"),
@@ -392,6 +400,11 @@ void AppendOptionLine(std::vector<std::string>& lines, const LineRow& row, const
         add(*value);
       }
       return;
+    case Form::Prescale:
+      if (const auto value = ValueAt(kPrescaleValues, std::max(number, 1))) {
+        add(*value);
+      }
+      return;
     case Form::Rotate:
       return add(Flag(number != kRotationNone));
     case Form::RotationIs:
@@ -445,7 +458,7 @@ bool IsOptionLine(std::string_view line) {
 
 // Keys the reader takes for one of the dialog's values although the writer writes them under another
 // name: a line of the user's with one of them would otherwise override what the dialog wrote.
-constexpr std::string_view kReadAliases[] = {"beam", "joystick_deadzone", "joystick_saturation"};
+constexpr std::string_view kReadAliases[] = {"beam", "joy_deadzone", "joy_saturation"};
 
 // A fixed line that the user's file already sets keeps the user's line: the dialog has no control for it.
 const std::string* UserFixedLine(const LineRow& row, const std::vector<std::string>& old) {
@@ -833,7 +846,7 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
   lines.push_back(mode == OptionsMode::DefaultOptions ? std::string("### mame.ini ###")
                                                       : "### " + std::string(romname) + ".ini ###");
   for (const LineRow& row : kLines) {
-    if (row.defaultOptionsOnly && mode != OptionsMode::DefaultOptions) {
+    if ((row.defaultOptionsOnly || row.gone) && mode != OptionsMode::DefaultOptions) {
       continue;
     }
     if (const std::string* kept = UserFixedLine(row, old)) {
@@ -854,6 +867,14 @@ bool IsWrittenKey(std::string_view key) {
     return ManagedKeys(OptionsMode::DefaultOptions, folders);
   }();
   return keys.contains(std::string(key));
+}
+
+std::vector<std::string> GoneOptionKeys() {
+  std::vector<std::string> keys;
+  for (const LineRow& row : kLines) {
+    if (row.gone) keys.emplace_back(row.key);
+  }
+  return keys;
 }
 
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {

@@ -58,6 +58,10 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
 // Whether the writer writes the option (or takes it for one of its own under another name).
 bool IsWrittenKey(std::string_view key);
 
+// The keys of mame.ini's lines whose options today's MAME no longer has. MAME skips them in mame.ini
+// without a word and warns about them in a game's file, which leaves them out.
+std::vector<std::string> GoneOptionKeys();
+
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
 

@@ -109,6 +109,7 @@ int TForm2::Open(set::OptionsMode mode, const std::string& romname, const QStrin
 void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const QString& caption) {
   mode_ = mode;
   romname_ = romname;
+  MarkMissingOptions();
   // The window's own caption (perhaps translated) comes back for the default options.
   if (mode == set::OptionsMode::GameOptions) {
     if (!gameCaption_) {
@@ -440,6 +441,10 @@ void TForm2::UpdateMameOptionControls() {
   for (const auto& [name, enabled] : rules) {
     SetEnabled(name, enabled);
   }
+  // A value that MAME does not take is not to be changed, whatever the other controls say.
+  for (const Option option : marked_) {
+    controls_[Slot(option)]->setEnabled(false);
+  }
   for (const set::ScreenGroup& group : set::ScreenGroups()) {
     const bool typed = !options_.Flag(group.aspectAuto);
     controls_[Slot(group.aspectX)]->setEnabled(typed);
@@ -451,20 +456,36 @@ void TForm2::UpdateMameOptionControls() {
 // ---- What MAME ignores ----
 
 void TForm2::MarkIgnoredOptions(const std::vector<std::string>& unknownKeys) {
-  for (QWidget* widget : marked_) {
-    widget->setToolTip(QString());
+  unknownKeys_ = unknownKeys;
+  MarkMissingOptions();
+}
+
+void TForm2::MarkMissingOptions() {
+  for (const Option option : marked_) {
+    controls_[Slot(option)]->setToolTip(QString());
+    controls_[Slot(option)]->setEnabled(true);
   }
-  marked_.clear();
-  for (const Option option : set::IgnoredOptions(unknownKeys)) {
+  std::vector<std::string> keys = set::GoneOptionKeys();
+  keys.insert(keys.end(), unknownKeys_.begin(), unknownKeys_.end());
+  marked_ = set::IgnoredOptions(keys);
+  ShowMissingOptionHints();
+  UpdateMameOptionControls();
+}
+
+void TForm2::SetMissingOptionHint(const QString& text) {
+  missingOptionHint_ = text;
+  ShowMissingOptionHints();
+}
+
+void TForm2::ShowMissingOptionHints() {
+  for (const Option option : marked_) {
     QStringList keys;
     for (const std::string& key : set::KeysOfOption(option)) {
       keys << QString::fromStdString(key);
     }
-    const QString tip = QStringLiteral("Today's MAME no longer knows the option \"%1\" and ignores it.")
-                            .arg(keys.join(QStringLiteral("\", \"")));
-    QWidget* control = controls_[Slot(option)];
-    control->setToolTip(tip);
-    marked_ << control;
+    const QString joined = keys.join(QStringLiteral("\", \""));
+    controls_[Slot(option)]->setToolTip(
+        missingOptionHint_.contains(QLatin1String("%1")) ? missingOptionHint_.arg(joined) : missingOptionHint_);
   }
 }
 

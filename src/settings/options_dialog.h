@@ -66,9 +66,12 @@ class TForm2 : public QDialog {
   // Asks the installed MAME, away from the window, which options it no longer knows, and marks their
   // controls when it has answered (once per program).
   void AskMame(const std::filesystem::path& mame);
-  // Marks the controls of the values whose option-file keys MAME does not know: their tool tips say
-  // that today's MAME ignores them. Controls of other values lose such a tip.
+  // Disables the controls of the values whose option-file keys MAME does not know, or that today's MAME
+  // no longer has (a game's file leaves those out), and gives them the hint that says so. Controls of
+  // other values lose such a mark. Each request to open the dialog marks what today's MAME no longer has.
   void MarkIgnoredOptions(const std::vector<std::string>& unknownKeys);
+  // The hint of a disabled control, in the current language; "%1" stands for the option's keys.
+  void SetMissingOptionHint(const QString& text);
 
   // Sets every control to the model's values, applies the enable rules and the value labels.
   void ShowOptions();
@@ -134,6 +137,8 @@ class TForm2 : public QDialog {
   void Button1Click();
   void presetsClick(int index);
   void ShowError(const QString& text);
+  void MarkMissingOptions();
+  void ShowMissingOptionHints();
 
   kestrune::settings::MameOptions options_;
   kestrune::settings::MameOptions shown_;  // as read when shown, for Cancel
@@ -157,7 +162,9 @@ class TForm2 : public QDialog {
   std::array<QComboBox*, kScreenCount> resolutionLists_{};
   bool showing_ = false;  // the controls are being set from the model
 
-  QList<QWidget*> marked_;  // controls whose tip says MAME ignores them
+  std::vector<std::string> unknownKeys_;            // the keys the installed MAME does not know
+  std::vector<kestrune::settings::Option> marked_;  // values whose controls say MAME lacks their options
+  QString missingOptionHint_;
   QString defaultCaption_;
   QString gameTitle_;  // the caption SetRequest gave a game's options
   bool gameCaption_ = false;

@@ -1,6 +1,7 @@
 #include "settings/options_dialog_keys.h"
 
 #include <algorithm>
+#include <array>
 #include <map>
 #include <optional>
 
@@ -102,16 +103,28 @@ void AddChangedKeys(const KeyedLines& base, const KeyedLines& variant, std::set<
   }
 }
 
+// The keys of every value, found once: the writer's table they come from does not change.
+const std::array<std::vector<std::string>, kOptionCount>& KeysOfEveryOption() {
+  static const auto table = [] {
+    std::array<std::vector<std::string>, kOptionCount> table;
+    const MameOptions base = ProbeOptions();
+    const KeyedLines baseLines = LinesByKey(base);
+    for (const OptionInfo& info : OptionTable()) {
+      std::set<std::string, std::less<>> keys;
+      for (const MameOptions& variant : Variants(base, info.id)) {
+        AddChangedKeys(baseLines, LinesByKey(variant), keys);
+      }
+      table[static_cast<std::size_t>(Index(info.id))].assign(keys.begin(), keys.end());
+    }
+    return table;
+  }();
+  return table;
+}
+
 }  // namespace
 
 std::vector<std::string> KeysOfOption(Option option) {
-  const MameOptions base = ProbeOptions();
-  const KeyedLines baseLines = LinesByKey(base);
-  std::set<std::string, std::less<>> keys;
-  for (const MameOptions& variant : Variants(base, option)) {
-    AddChangedKeys(baseLines, LinesByKey(variant), keys);
-  }
-  return {keys.begin(), keys.end()};
+  return KeysOfEveryOption()[static_cast<std::size_t>(Index(option))];
 }
 
 std::vector<std::pair<std::string, std::string>> WrittenKeys() {

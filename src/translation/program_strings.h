@@ -147,6 +147,7 @@ enum ProgramStringId : std::uint32_t {
   kSIsADevice = 1132,
   kSNotRegularFile = 1133,
   kSListGoesOnAfterEnd = 1134,
+  kSMameLacksOption = 1135,
 };
 
 struct ProgramStringEntry {
@@ -304,6 +305,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSNotRegularFile, "SNotRegularFile", "it is not a regular file"},
     {kSListGoesOnAfterEnd, "SListGoesOnAfterEnd",
      "MAME's game list goes on after its closing </mame> line, on line %1."},
+    {kSMameLacksOption, "SMameLacksOption", "This MAME has no option \"%1\", so this setting does nothing."},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -61,6 +61,7 @@
 #include "translation/lang_translator_qt.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
+#include "translation/program_strings_qt.h"
 
 namespace {
 
@@ -713,6 +714,24 @@ TEST_F(CommandsTest, GameOptionsAfterASwitchToALanguageWithoutGameCaptionsShowTh
     Action("GameOptions2")->trigger();
     EXPECT_EQ(caption, own) << language;
   }
+}
+
+// A control whose option today's MAME no longer has cannot be changed and says why in the program's words.
+TEST_F(CommandsTest, ControlsOfOptionsMameNoLongerHasSaySoInTheProgramsWords) {
+  WriteMame();
+  Start(Lines({SetLine("pacman", "0")}));
+  Select("pacman");
+  QString hint;
+  bool enabled = true;
+  duringDialog_ = [&](QDialog& dialog) {
+    const QWidget* stretch = dialog.findChild<QWidget*>("stretch");
+    hint = stretch->toolTip();
+    enabled = stretch->isEnabled();
+    return int(QDialog::Rejected);
+  };
+  Action("GameOptions1")->trigger();
+  EXPECT_EQ(hint, ProgramQText(kestrune::translation::kSMameLacksOption).arg("hwstretch"));
+  EXPECT_FALSE(enabled);
 }
 
 // The mame.ini a user has: Kestrune's lines with folders of the user's own (the rom folder named in

@@ -30,6 +30,7 @@
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/option_file_writer.h"
+#include "support/captured_terminal.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
 
@@ -256,6 +257,56 @@ TEST_F(MameLauncherTest, APlaybackWithoutVideoShowsMamesOutput) {
             kestrune::platform::ProcessRunner::ConsoleOptions::OwnerData);
   ASSERT_TRUE(WaitUntil([] { return !Form1->Launcher()->IsRunning(); }, 10000));
 }
+
+// Where MAME's words go: to the terminal for a game without video, a windowed game or "Show Commandline",
+// for a play as for a playback; nowhere for a full-screen game. MAME without video keeps its input.
+struct ShownCase {
+  const char* name;
+  const char* action;
+  const char* file;  // an option file written after start-up, empty for none
+  const char* bytes;
+  bool shown;
+  const char* stdinText;
+  bool showCommand = false;
+};
+
+void PrintTo(const ShownCase& c, std::ostream* out) { *out << c.name; }
+
+class ShownOutput : public MameLauncherTest, public ::testing::WithParamInterface<ShownCase> {};
+
+TEST_P(ShownOutput, GoesToTheTerminalOnlyWhenMameShowsNothingElseOrRunsInAWindow) {
+  const ShownCase& c = GetParam();
+  WriteScript("mame", "c='" + Path("calls").string() + "'\n" + kFakeMameNotes + "echo 'MAME says hello'\n");
+  Start(ThreeGames());
+  Write("inp/pacman.inp", "recording");
+  if (*c.file != '\0') Write(c.file, c.bytes);
+  Form4->CheckBox("showcommand")->setChecked(c.showCommand);
+  Select("pacman");
+  {
+    kestrune::test::CapturedTerminal terminal(Path("terminal"));
+    Trigger(c.action);
+    ASSERT_TRUE(WaitForEnd());
+  }
+  EXPECT_TRUE(messages_.empty());
+  const std::string terminal = ReadFileBytes(Path("terminal"));
+  EXPECT_EQ(terminal.find("MAME says hello") != std::string::npos, c.shown) << terminal;
+  EXPECT_EQ(ReadFileBytes(Path("calls/stdin")), c.stdinText);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    FakeMame, ShownOutput,
+    ::testing::Values(
+        ShownCase{"PlayFullScreen", "PlayGame2", "", "", false, " \r\n"},
+        ShownCase{"PlayWithoutVideo", "PlayGame2", "mame.ini", "video                   none\r\n", true, ""},
+        ShownCase{"PlayWithoutVideoInTheGamesFile", "PlayGame2", "ini/pacman.ini", "video                   none\r\n",
+                  true, ""},
+        ShownCase{"PlayInAWindow", "PlayGame2", "ini/pacman.ini", "window                  1\r\n", true, " \r\n"},
+        ShownCase{"PlayFullScreenWithShowCommandline", "PlayGame2", "", "", true, "", true},
+        ShownCase{"PlaybackWithoutVideo", "PlaybackGamerecord1", "mame.ini", "video                   none\r\n", true,
+                  ""},
+        ShownCase{"PlaybackInAWindow", "PlaybackGamerecord1", "ini/pacman.ini", "window                  1\r\n", true,
+                  " \r\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(MameLauncherTest, PlaybackWithoutItsRecordingStartsNothing) {
   WriteFakeMame();

@@ -132,6 +132,7 @@ class MameFixture : public testing::Test {
     std::string what;
     std::string folder;  // the program folder whose files MAME reads
     std::string arguments;
+    bool machineRuns = false;  // the machine has every file it needs, so MAME must not stop on an error
   };
 
   // Runs MAME with each folder's files (a few at a time) and checks that it took every value without a
@@ -148,14 +149,18 @@ class MameFixture : public testing::Test {
         }));
       }
       for (std::size_t i = 0; i < outputs.size(); ++i) {
-        ExpectNoWarning(outputs[i].get(), runs[first + i].what);
+        const std::string output = outputs[i].get();
+        ExpectNoWarning(output, runs[first + i].what);
+        if (runs[first + i].machineRuns) {
+          EXPECT_EQ(output.find("Fatal error"), std::string::npos) << runs[first + i].what << "\n" << output;
+        }
       }
     }
   }
 
   static void ExpectNoWarning(const std::string& output, const std::string& what) {
     for (const char* warning : {"Invalid video value", "not supported", "reverting", "Could not load controller",
-                                "unknown option", "Unable to find", "invalid BIOS"}) {
+                                "unknown option", "Unable to find", "invalid BIOS", "Warning", "Out-of-range"}) {
       EXPECT_EQ(output.find(warning), std::string::npos) << what << ": " << warning << "\n" << output;
     }
   }
@@ -167,6 +172,64 @@ class MameFixture : public testing::Test {
   MameFolders folders_;
   MameOptions options_;
 };
+
+// Every state the dialog can give a control, spread over as few sets of values as the longest list has
+// items: each list at each of its items, each check box both ways and each slider at both its ends.
+std::vector<MameOptions> EveryControlsEnds(const MameOptions& base, const std::string& folder) {
+  std::size_t runs = 2;
+  for (const OptionInfo& info : OptionTable()) {
+    if (info.kind == OptionKind::Choice) runs = std::max(runs, base.Items(info.id).size());
+  }
+  std::vector<MameOptions> all;
+  for (std::size_t run = 0; run < runs; ++run) {
+    MameOptions options = base;
+    const bool high = run % 2 == 1;
+    for (const OptionInfo& info : OptionTable()) {
+      if (info.kind == OptionKind::Flag) {
+        options.SetFlag(info.id, high);
+      } else if (info.kind == OptionKind::Ratio || info.kind == OptionKind::Whole) {
+        options.SetNumber(info.id, high ? info.maximum : info.minimum);
+      } else if (info.kind == OptionKind::Choice) {
+        options.SetNumber(info.id, static_cast<int>(run % options.Items(info.id).size()));
+      }
+    }
+    all.push_back(std::move(options));
+  }
+  for (MameOptions& options : all) {
+    options.SetText(Option::joystick_custom_map, "s8.4s8.44s8.4445");
+    options.SetText(Option::mngfile, folder + "movie.mng");
+    options.SetText(Option::soundfile, folder + "sound.wav");
+  }
+  return all;
+}
+
+TEST_F(MameFixture, EveryControlAtItsEndsAndEveryListItemIsTakenInMameIniAndInAGamesFile) {
+  std::string error;
+  ASSERT_TRUE(AskMameOwnPaths(mame_, folders_.MameOwnPaths, &error)) << error;
+  for (const ScreenGroup& group : ScreenGroups()) {
+    options_.SetDynamicItems(group.screen, {"first", "second"});
+    options_.SetDynamicItems(group.resolution, {"640x480@60"});
+  }
+  std::vector<Run> runs;
+  const std::vector<MameOptions> ends = EveryControlsEnds(options_, dir_.folder());
+  for (std::size_t i = 0; i < ends.size(); ++i) {
+    // MAME reads no further than a mame.ini that says not to read its files, the game's file included;
+    // a game's own file is read whatever it says.
+    MameOptions defaults = ends[i];
+    defaults.SetFlag(Option::readconfig, true);
+    const std::string number = std::to_string(i);
+    runs.push_back({"mame.ini " + number, WriteFolder(dir_.folder() + "default" + number + "/", defaults), "", true});
+    const std::string folder = WriteFolder(dir_.folder() + "game" + number + "/", options_);
+    MameOptions game = ends[i];
+    MameFolders folders = folders_;
+    folders.FrontDir = folder;
+    folders.IniDir = folder + "ini";
+    ASSERT_TRUE(WriteMameIni(OptionsMode::GameOptions, game, folders, "pong", &error)) << error;
+    runs.push_back({"pong.ini " + number, folder, "", true});
+  }
+  for (Run& run : runs) run.arguments = "pong -video none -sound none -nothrottle";
+  ExpectRunsCleanly(runs);
+}
 
 // The "key value" lines of -showconfig.
 std::map<std::string, std::string> ConfigValues(const std::string& showConfig) {

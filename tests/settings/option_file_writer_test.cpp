@@ -171,21 +171,21 @@ const LineCase kLineCases[] = {
     {"VolumeTwenty", [](MameOptions& o) { Set(o, Option::volume, 20); }, {"volume                  -12"}, {}},
     {"SpeedWhole", [](MameOptions& o) { Set(o, Option::speed, 100); }, {"speed                   1"}, {}},
     {"SpeedHalf", [](MameOptions& o) { Set(o, Option::speed, 150); }, {"speed                   1.5"}, {}},
-    {"SpeedZero", [](MameOptions& o) { Set(o, Option::speed, 0); }, {"speed                   0"}, {}},
+    {"SpeedAtItsLowest", [](MameOptions& o) { Set(o, Option::speed, 0); }, {"speed                   0.01"}, {}},
     {"BeamSixteenIsBothWidths",
      [](MameOptions& o) { Set(o, Option::beam, 1600); },
      {"beam_width_min          16", "beam_width_max          16"},
      {"beam"}},
     {"PauseBrightness", [](MameOptions& o) { Set(o, Option::pauzebright, 65); }, {"pause_brightness        0.65"}, {}},
-    {"DeadzoneTenth", [](MameOptions& o) { Set(o, Option::deadzone, 10); }, {"joy_deadzone            0.1"}, {}},
+    {"DeadzoneTenth", [](MameOptions& o) { Set(o, Option::deadzone, 10); }, {"joystick_deadzone       0.1"}, {}},
     {"FlickerIsNotDivided", [](MameOptions& o) { Set(o, Option::flicker, 42); }, {"flicker                 42"}, {}},
     {"PriorityNegative",
      [](MameOptions& o) { Set(o, Option::highpriority, -15); },
      {"priority                -15"},
      {}},
-    {"PrescaleNone", [](MameOptions& o) { Set(o, Option::prescale, 0); }, {"prescale                0"}, {}},
+    {"PrescaleNoneIsOne", [](MameOptions& o) { Set(o, Option::prescale, 0); }, {"prescale                1"}, {}},
     {"PrescaleFour", [](MameOptions& o) { Set(o, Option::prescale, 4); }, {"prescale                4"}, {}},
-    {"PrescaleSixWritesNoLine", [](MameOptions& o) { Set(o, Option::prescale, 6); }, {}, {"prescale"}},
+    {"PrescaleEight", [](MameOptions& o) { Set(o, Option::prescale, 8); }, {"prescale                8"}, {}},
     {"ControllerKeyboard",
      [](MameOptions& o) { Set(o, Option::controller, 0); },
      {"# ctrlr                 <NULL> (not set)"},
@@ -615,6 +615,30 @@ TEST(KeptUserLinesTest, UserLinesGoAfterTheOptionTheyFollowedOrAtTheEnd) {
     EXPECT_EQ(at(dropped), static_cast<long>(lines.size())) << dropped;
   }
   EXPECT_EQ(lines.back(), "");
+}
+
+// A game's file that an older Kestrune wrote loses the options today's MAME warns about and the short
+// joystick names; mame.ini keeps every option MAME skips there without a word.
+TEST(OptionFileWriterTest, OptionsMameNoLongerHasStayOutOfAGamesFileOnly) {
+  const std::vector<std::string> old = {"### pacman.ini ###", "triplebuffer            1",
+                                        "cheat_file              cheat.dat", "joy_deadzone            0.2",
+                                        "confirm_quit            1"};
+  MameFolders folders = FixedFolders();
+  MameOptions options = DefaultOptions();
+  ASSERT_TRUE(PrepareOptionsForWriting(OptionsMode::DefaultOptions, options, folders, nullptr));
+  const std::vector<std::string> game = MameIniLines(OptionsMode::GameOptions, options, folders, "pacman", old);
+  const std::vector<std::string> defaults = MameIniLines(OptionsMode::DefaultOptions, options, folders, "");
+  auto holds = [](const std::vector<std::string>& lines, std::string_view key) {
+    return std::any_of(lines.begin(), lines.end(),
+                       [key](const std::string& line) { return line.substr(0, line.find(' ')) == key; });
+  };
+  for (const std::string& key : GoneOptionKeys()) {
+    EXPECT_FALSE(holds(game, key)) << key;
+    EXPECT_TRUE(holds(defaults, key)) << key;
+  }
+  EXPECT_FALSE(holds(game, "joy_deadzone"));
+  EXPECT_NE(std::find(game.begin(), game.end(), "joystick_deadzone       0.3"), game.end());
+  EXPECT_NE(std::find(game.begin(), game.end(), "confirm_quit            1"), game.end());
 }
 
 // One row per kind of file that stands where mame.ini goes and cannot be read.

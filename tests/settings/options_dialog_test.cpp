@@ -97,6 +97,7 @@ class OptionsDialogTest : public testing::Test {
     ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, written, folders_, "", &error)) << error;
     dialog_.Folders() = folders_;
     dialog_.SetSettings(&settings_);
+    dialog_.SetMissingOptionHint(QStringLiteral("This MAME has no option \"%1\"."));
   }
 
   template <typename T = QWidget>
@@ -450,7 +451,8 @@ INSTANTIATE_TEST_SUITE_P(Rules, OptionsDialogRuleTest, testing::Values(
     RuleCase{"SdlAccelerated", Set<QRadioButton>("accel", true), {"ddfilter", "zoomscherm"}, {}},
     RuleCase{"AutoFrameskipOff", Set<QCheckBox>("autoframeskip", false), {"frameskip"}, {}},
     RuleCase{"RunInWindow", Set<QCheckBox>("runwin", true), {"maxwin"}, {}},
-    RuleCase{"Lightgun", Set<QCheckBox>("lightgun", true), {"dual", "offscreen"}, {}},
+    // Today's MAME has no dual lightgun option: its box stays disabled whatever the lightgun says.
+    RuleCase{"Lightgun", Set<QCheckBox>("lightgun", true), {"offscreen"}, {"dual"}},
     RuleCase{"SaveMovie", Set<QCheckBox>("savemng", true), {"mngfile", "Moviefile"}, {}},
     RuleCase{"NoMovie", Set<QCheckBox>("savemng", false), {}, {"mngfile", "Moviefile"}},
     RuleCase{"ScreenTwoAspectTyped", Set<QCheckBox>("aspect1auto", false),
@@ -556,13 +558,24 @@ bool WaitForMame(TForm2& dialog) {
   return answered;
 }
 
-TEST_F(OptionsDialogTest, ControlsOfOptionsMameDoesNotKnowSaySoInTheirTips) {
-  // A MAME that lists every key but five, and knows one of those by another name; a value is ignored only
+// A control whose value MAME would not take is disabled and says why.
+void ExpectMarked(QWidget* control, bool marked) {
+  EXPECT_EQ(control->isEnabled(), !marked) << control->objectName().toStdString();
+  EXPECT_EQ(control->toolTip().startsWith("This MAME has no option"), marked) << control->objectName().toStdString();
+}
+
+TEST_F(OptionsDialogTest, ControlsOfOptionsMameDoesNotHaveAreDisabledAndSaySo) {
+  // What today's MAME no longer has is marked before MAME is asked.
+  Open(OptionsMode::DefaultOptions);
+  for (const char* gone : {"stretch", "highpriority", "bezels", "dual", "fullgamma", "directxversion"}) {
+    ExpectMarked(Get(gone), true);
+  }
+  EXPECT_TRUE(Get("stretch")->toolTip().contains("\"hwstretch\""));
+  // A MAME that lists every key but three, and knows one of those by another name; a value is ignored only
   // when all its keys are unknown (beam writes two).
   std::string config;
   for (const auto& [key, value] : WrittenKeys()) {
-    if (key != "hwstretch" && key != "joy_deadzone" && key != "priority" && key != "use_bezels" &&
-        key != "beam_width_max") {
+    if (key != "waitvsync" && key != "joystick_deadzone" && key != "beam_width_max") {
       config += key + "                  " + value + "\n";
     }
   }
@@ -570,21 +583,27 @@ TEST_F(OptionsDialogTest, ControlsOfOptionsMameDoesNotKnowSaySoInTheirTips) {
   const std::filesystem::path mame = dir_ / "mame";
   WriteFileBytes(mame,
                  "#!/bin/sh\nif [ $# = 1 ]; then cat \"$(dirname \"$0\")/config.txt\"; exit 0; fi\n"
-                 "[ \"$2\" = -joy_deadzone ] && exit 0\necho \"Error: unknown option: $2\" >&2\nexit 6\n");
+                 "[ \"$2\" = -joystick_deadzone ] && exit 0\necho \"Error: unknown option: $2\" >&2\nexit 6\n");
   std::filesystem::permissions(mame, std::filesystem::perms::owner_all);
   dialog_.AskMame(mame);
   ASSERT_TRUE(WaitForMame(dialog_));
-  for (const char* ignored : {"stretch", "highpriority", "bezels"}) {
-    EXPECT_TRUE(Get(ignored)->toolTip().contains("ignores")) << ignored;
+  for (const char* ignored : {"waitvsync", "stretch", "bezels"}) {
+    ExpectMarked(Get(ignored), true);
   }
-  EXPECT_TRUE(Get("stretch")->toolTip().contains("\"hwstretch\""));
-  for (const char* known : {"deadzone", "beam", "throttle", "overlays", "soundfile", "neogeobios"}) {
-    EXPECT_EQ(Get(known)->toolTip(), "") << known;
+  EXPECT_TRUE(Get("waitvsync")->toolTip().contains("\"waitvsync\""));
+  for (const char* known : {"deadzone", "beam", "throttle", "samples", "neogeobios"}) {
+    ExpectMarked(Get(known), false);
   }
-  // A later answer replaces the marks.
-  dialog_.MarkIgnoredOptions({"use_overlays"});
-  EXPECT_EQ(Get("stretch")->toolTip(), "");
-  EXPECT_FALSE(Get("overlays")->toolTip().isEmpty());
+  // A later answer replaces MAME's marks; an enable rule does not enable a marked control.
+  dialog_.MarkIgnoredOptions({"throttle"});
+  ExpectMarked(Get("waitvsync"), false);
+  ExpectMarked(Get("throttle"), true);
+  ExpectMarked(Get("stretch"), true);
+  Get<QCheckBox>("lightgun")->setChecked(true);
+  ExpectMarked(Get("dual"), true);
+  // The hint follows the language.
+  dialog_.SetMissingOptionHint(QStringLiteral("Deze MAME heeft geen optie \"%1\"."));
+  EXPECT_EQ(Get("throttle")->toolTip(), "Deze MAME heeft geen optie \"throttle\".");
 }
 
 // ---- The installed MAME ----
@@ -688,6 +707,14 @@ TEST_F(OptionsDialogMameTest, TipsMarkExactlyTheOptionsTheInstalledMameDoesNotKn
     EXPECT_EQ(Get(knownControl)->toolTip(), "") << knownControl;
   }
   EXPECT_GE(marked, 5);
+  // What the installed MAME does not know is what a game's file leaves out.
+  std::vector<std::string> unknown;
+  std::string error;
+  ASSERT_TRUE(AskMameUnknownKeys(mame_, unknown, &error)) << error;
+  std::vector<std::string> gone = GoneOptionKeys();
+  std::sort(unknown.begin(), unknown.end());
+  std::sort(gone.begin(), gone.end());
+  EXPECT_EQ(unknown, gone);
 }
 
 }  // namespace
