@@ -67,11 +67,12 @@ bool ProcessRunner::Run(QString* error) {
     process_->setStandardInputFile(QProcess::nullDevice());
   }
   const bool idle = priority_ == Priority::Idle;
-  process_->setChildProcessModifier([idle, redirect] {
-    // Runs in the child between fork and exec: only async-signal-safe calls. A program kept off the
-    // terminal leads a group of its own, so that ending it ends whatever it started too (a script's
-    // MAME); one on Kestrune's terminal stays in its group, where the terminal lets it read and write.
-    if (redirect) ::setpgid(0, 0);
+  const bool ownGroup = showState_ != ShowState::Normal;
+  process_->setChildProcessModifier([idle, ownGroup] {
+    // Runs in the child between fork and exec: only async-signal-safe calls. A hidden program, kept off
+    // the terminal, leads a group of its own, so that ending it ends whatever it started too (a script's
+    // MAME); a shown one stays in Kestrune's group, where the terminal lets it read and write.
+    if (ownGroup) ::setpgid(0, 0);
     if (idle) {
       errno = 0;
       [[maybe_unused]] const int ignored = ::nice(19);
@@ -87,7 +88,7 @@ bool ProcessRunner::Run(QString* error) {
     process_ = nullptr;
     return false;
   }
-  if (redirect) group_ = static_cast<pid_t>(process_->processId());
+  if (ownGroup) group_ = static_cast<pid_t>(process_->processId());
   return true;
 }
 
