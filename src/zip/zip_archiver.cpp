@@ -194,6 +194,16 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
     } else {
       CreateNew();
     }
+  } catch (const EFOpenError&) {
+    ReleaseArchive();
+    throw EZipException(33, this, {FileName});
+  } catch (const EFCreateError&) {
+    ReleaseArchive();
+    throw EZipException(19, this, {FileName});
+  } catch (const EStreamError&) {
+    // A file that ends inside its own directory or records.
+    ReleaseArchive();
+    throw EZipException(48, this);
   } catch (...) {
     ReleaseArchive();
     throw;

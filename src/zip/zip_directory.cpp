@@ -192,6 +192,12 @@ void ReadExtraField(const std::uint8_t* data, std::size_t length, TDirItem& item
   }
 }
 
+// Whether an entry's local header and name, as the central header places them, end before `limit`.
+bool EntryLiesBefore(const TDirItem& item, std::int64_t limit) {
+  const std::uint64_t end = SaturatingAdd(item.LocalHeaderOffset, TLocalHeader::kSize + item.CentralDir.NameLength);
+  return end <= static_cast<std::uint64_t>(limit);
+}
+
 // The name, extra field and comment that follow an entry's central header at p, whose lengths the header
 // gives and whose bytes the caller has checked are there.
 void ParseCentralEntry(const std::uint8_t* p, bool oemNames, TDirItem& item) {
@@ -515,21 +521,27 @@ void TZipDirManager::ReadDirectory(const DirectoryExtent& extent) {
   TDirectoryWindow directory([this](std::int64_t position, std::size_t count) { return ReadRange(position, count); },
                              extent.start, extent.size);
   std::uint64_t at = 0;
+  bool wrongSignature = false;
   while (extent.walk ? at < extent.size : static_cast<std::uint64_t>(Items.Count()) < extent.count) {
     TDirItem item;
     item.CentralDir = TCentralHeader::Parse(directory.Bytes(at, TCentralHeader::kSize));
     const TCentralHeader& h = item.CentralDir;
-    // Bytes that are not a directory (zeros, entry data in front of it) end the reading at their first
-    // header, not after an entry has been made of every 46 of them.
-    if (h.Signature != kCentralHeaderSignature) {
-      throw EReadError();
-    }
     const std::size_t length = TCentralHeader::kSize + h.NameLength + h.ExtraLength + h.CommentLength;
     ParseCentralEntry(directory.Bytes(at, length), options_.OEMFileNames, item);
+    // Some writers get a header's signature wrong and all else right. Bytes that are not a directory
+    // (zeros, entry data in front of it) end the reading at the first header that does not also name
+    // an entry lying before the directory, not after an entry has been made of every 46 of them.
+    if (h.Signature != kCentralHeaderSignature) {
+      if (h.NameLength == 0 || !EntryLiesBefore(item, extent.start)) {
+        throw EReadError();
+      }
+      wrongSignature = true;
+    }
     Items.Add(std::move(item));
     at += length;
   }
-  if (extent.walk && Items.Count() < kEscape16) {
+  // ... and their lengths lead from header to header to the directory's end exactly.
+  if ((extent.walk && Items.Count() < kEscape16) || (wrongSignature && at != extent.size)) {
     throw EReadError();
   }
   DirectoryStart = extent.start;
