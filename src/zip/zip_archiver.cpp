@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -181,8 +182,9 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
     if (inMemory_) {
       throw EZipException(28, this);
     }
-    // Every file here lies on a fixed drive: nothing waits for a disk to be inserted.
-    if (!WideFileExists(FileName) && spanningMode_ != TZipSpanningMode::smSpanning) {
+    // Every file here lies on a fixed drive: nothing waits for a disk to be inserted. With no archive
+    // open the open itself tells that the file is missing (one system call less per archive listed).
+    if (active_ && !WideFileExists(FileName) && spanningMode_ != TZipSpanningMode::smSpanning) {
       throw EZipException(12, this, {FileName});
     }
   }
@@ -194,8 +196,11 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
     } else {
       CreateNew();
     }
-  } catch (const EFOpenError&) {
+  } catch (const EFOpenError& e) {
     ReleaseArchive();
+    if (e.ErrorNumber() == ENOENT && spanningMode_ != TZipSpanningMode::smSpanning) {
+      throw EZipException(12, this, {FileName});
+    }
     throw EZipException(33, this, {FileName});
   } catch (const EFCreateError&) {
     ReleaseArchive();
@@ -335,6 +340,10 @@ void TZipBaseArchiver::AttachStream(std::unique_ptr<TStream> stream, bool creati
   stream_ = std::move(stream);
   RememberArchiveFile();
   dirManager_ = std::make_unique<TZipDirManager>(*stream_, creating, this, ReadOptions());
+  // Nothing has written to a file just opened: its size is what the open found.
+  if (openedFile_ && !creating) {
+    dirManager_->SetKnownSize(openedFile_->size);
+  }
 }
 
 void TZipBaseArchiver::OpenArchive() {
@@ -401,11 +410,17 @@ TZipBaseArchiver::FileIdentity TZipBaseArchiver::IdentityOf(const struct stat& i
 void TZipBaseArchiver::RememberArchiveFile() {
   openedFile_.reset();
   const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
-  struct stat info {};
-  if (file == nullptr || ::fstat(file->Handle(), &info) != 0) {
+  if (file == nullptr) {
     return;
   }
-  openedFile_ = IdentityOf(info);
+  if (const struct stat* opened = file->OpenedInfo()) {
+    openedFile_ = IdentityOf(*opened);
+    return;
+  }
+  struct stat info {};
+  if (::fstat(file->Handle(), &info) == 0) {
+    openedFile_ = IdentityOf(info);
+  }
 }
 
 void TZipBaseArchiver::CheckArchiveUnchanged() const {

@@ -21,8 +21,9 @@ constexpr std::uint16_t kMaxRebuildExtraLength = 0x105;
 class TBlockReader {
  public:
   TBlockReader(TStream& stream, std::int64_t size) : stream_(stream), size_(size) {}
-  TBlockReader(TStream& stream, std::int64_t size, const std::vector<std::uint8_t>& known, std::int64_t knownStart)
-      : stream_(stream), size_(size), data_(known.data()), dataSize_(known.size()), blockStart_(knownStart) {}
+  TBlockReader(TStream& stream, std::int64_t size, const std::uint8_t* known, std::size_t knownSize,
+               std::int64_t knownStart)
+      : stream_(stream), size_(size), data_(known), dataSize_(knownSize), blockStart_(knownStart) {}
 
   // n bytes at pos, or nullptr when they run past the end of the stream.
   const std::uint8_t* Peek(std::int64_t pos, std::size_t n) {
@@ -367,9 +368,9 @@ TZipDirManager::TZipDirManager(TStream& stream, bool creating, const TComponent*
       options_(std::move(options)) {}
 
 std::vector<std::uint8_t> TZipDirManager::ReadRange(std::int64_t position, std::size_t count) {
-  const auto tailEnd = tailStart_ + static_cast<std::int64_t>(tail_.size());
+  const auto tailEnd = tailStart_ + static_cast<std::int64_t>(tailSize_);
   if (position >= tailStart_ && position >= 0 && position + static_cast<std::int64_t>(count) <= tailEnd) {
-    const auto* first = tail_.data() + (position - tailStart_);
+    const auto* first = tail_.get() + (position - tailStart_);
     return std::vector<std::uint8_t>(first, first + count);
   }
   return stream_.ReadAt(position, count);
@@ -383,26 +384,36 @@ std::int64_t TZipDirManager::FindEndRecord() {
   endRecordPosition_ = -1;
   Comment.clear();
   EndRecord = TZipEndRecord{};
-  streamSize_ = stream_.Size();
+  streamSize_ = knownSize_ >= 0 ? knownSize_ : stream_.Size();
   const std::int64_t length = std::min(streamSize_, kTailSize);
   tailStart_ = streamSize_ - length;
-  // The size is known: read without asking the stream for it again.
-  tail_.resize(static_cast<std::size_t>(length));
-  stream_.SetPosition(tailStart_);
-  stream_.ReadBuffer(tail_.data(), tail_.size());
+  // The size is known: read without asking the stream for it again, and without seeking first.
+  tailSize_ = static_cast<std::size_t>(length);
+  tail_ = std::make_unique_for_overwrite<std::uint8_t[]>(tailSize_);
+  if (stream_.ReadFrom(tailStart_, tail_.get(), tailSize_) != tailSize_) {
+    throw EReadError();
+  }
   // Of the records whose comment reaches the end of the file, the one nearest the start whose directory
   // checks out: the others lie inside its comment. Without one that checks out, the nearest to the end.
   std::int64_t chosen = -1;
   for (const std::uint32_t signature : options_.EndRecordSignatures) {
-    for (std::int64_t i = length - 4; i >= 0; --i) {
-      const std::uint8_t* p = tail_.data() + i;
+    // memrchr finds the signature's last byte, so that the scan over the tail costs little more than
+    // reading it: a record needs 22 bytes, so the last candidate starts 22 bytes before the end.
+    const auto lastByte = static_cast<int>(signature >> 24);
+    std::int64_t searched = length - static_cast<std::int64_t>(TZipEndRecord::kSize) + 4;
+    while (searched > 3) {
+      const auto* hit = static_cast<const std::uint8_t*>(
+          ::memrchr(tail_.get() + 3, lastByte, static_cast<std::size_t>(searched - 3)));
+      if (hit == nullptr) {
+        break;
+      }
+      searched = hit - tail_.get();
+      const std::int64_t i = searched - 3;
+      const std::uint8_t* p = tail_.get() + i;
       if (GetLE32(p) != signature) {
         continue;
       }
       const std::int64_t left = length - i;
-      if (left < static_cast<std::int64_t>(TZipEndRecord::kSize)) {
-        continue;
-      }
       const TZipEndRecord record = TZipEndRecord::Parse(p);
       if (left - static_cast<std::int64_t>(TZipEndRecord::kSize) != record.CommentLength) {
         continue;
@@ -412,7 +423,7 @@ std::int64_t TZipDirManager::FindEndRecord() {
       }
     }
     if (chosen >= 0) {
-      const std::uint8_t* p = tail_.data() + chosen;
+      const std::uint8_t* p = tail_.get() + chosen;
       EndRecord = TZipEndRecord::Parse(p);
       Comment.assign(reinterpret_cast<const char*>(p + TZipEndRecord::kSize), EndRecord.CommentLength);
       endRecordPosition_ = tailStart_ + chosen;
@@ -472,7 +483,7 @@ std::int64_t TZipDirManager::FindZip64EndRecord(std::int64_t locatorPosition) {
     return plain;
   }
   for (std::int64_t position = plain - 1; position >= tailStart_; --position) {
-    if (GetLE32(tail_.data() + (position - tailStart_)) == kZip64EndRecordSignature && recordAt(position, true)) {
+    if (GetLE32(tail_.get() + (position - tailStart_)) == kZip64EndRecordSignature && recordAt(position, true)) {
       return position;
     }
   }
@@ -601,7 +612,13 @@ void TZipDirManager::FindBaseOffset() {
   if (stored >= static_cast<std::uint64_t>(DirectoryStart)) {
     return;
   }
-  TBlockReader reader(stream_, streamSize_, tail_, tailStart_);
+  // A directory that starts where the end record says it does has nothing in front of the archive
+  // (or offsets that count it already): the local headers need not be read to know.
+  const std::uint64_t recorded = IsZip64 ? Zip64EndRecord.DirectoryOffset : EndRecord.DirectoryOffset;
+  if (recorded == static_cast<std::uint64_t>(DirectoryStart)) {
+    return;
+  }
+  TBlockReader reader(stream_, streamSize_, tail_.get(), tailSize_, tailStart_);
   const TCentralHeader& central = first.CentralDir;
   for (std::int64_t p = reader.Find(options_.LocalHeaderSignature, static_cast<std::int64_t>(stored), DirectoryStart);
        p >= 0; p = reader.Find(options_.LocalHeaderSignature, p + 1, DirectoryStart)) {

@@ -138,6 +138,8 @@ class TZipDirManager {
   // stream exactly, the first whose directory checks out (the others are in its comment). Reads the tail of the stream
   // once; later calls answer from that.
   std::int64_t FindEndRecord();
+  // The stream's size as the caller already knows it, so that the end-record search need not ask.
+  void SetKnownSize(std::int64_t size) { knownSize_ = size; }
   // Reads the central directory (or rebuilds it from the local headers, see the options).
   void LoadDirectory();
   // Builds the directory from the local headers alone (error 35 when there is none).
@@ -182,7 +184,10 @@ class TZipDirManager {
   const TComponent* owner_;
   TZipReadOptions options_;
   std::int64_t streamSize_ = 0;
-  std::vector<std::uint8_t> tail_;
+  std::int64_t knownSize_ = -1;
+  // The last bytes of the stream, read once (not zeroed first: the read fills them).
+  std::unique_ptr<std::uint8_t[]> tail_;
+  std::size_t tailSize_ = 0;
   std::int64_t tailStart_ = 0;
   bool endRecordSearched_ = false;
   std::int64_t endRecordPosition_ = -1;
