@@ -21,6 +21,8 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <functional>
+#include <string>
+#include <unordered_map>
 
 #include "platform/code_pages.h"
 
@@ -54,18 +56,31 @@ bool IsOtherWindow(const QObject* object) {
   return widget != nullptr && widget->isWindow() && qobject_cast<const QMenu*>(object) == nullptr;
 }
 
-QObject* FindOwned(QObject* window, std::string_view name) {
-  QQueue<QObject*> pending;
-  pending.enqueue(window);
-  while (!pending.isEmpty()) {
-    for (QObject* child : pending.dequeue()->children()) {
-      if (IsOtherWindow(child)) continue;
-      if (Named(child, name)) return child;
-      pending.enqueue(child);
+// The objects a window owns by their names in lower case, the first of each name in breadth-first
+// order. Made once per translation: a language file's keys each name an object, and a window holds
+// more than a thousand of them.
+class OwnedNames {
+ public:
+  explicit OwnedNames(QObject* window) {
+    QQueue<QObject*> pending;
+    pending.enqueue(window);
+    while (!pending.isEmpty()) {
+      for (QObject* child : pending.dequeue()->children()) {
+        if (IsOtherWindow(child)) continue;
+        if (!child->objectName().isEmpty())
+          objects_.try_emplace(platform::AsciiLowerCopy(child->objectName().toStdString()), child);
+        pending.enqueue(child);
+      }
     }
   }
-  return nullptr;
-}
+  QObject* Find(std::string_view name) const {
+    const auto found = objects_.find(platform::AsciiLowerCopy(std::string(name)));
+    return found == objects_.end() ? nullptr : found->second;
+  }
+
+ private:
+  std::unordered_map<std::string, QObject*> objects_;
+};
 
 QWidget* FindChildControl(QObject* control, std::string_view name) {
   QQueue<QObject*> pending;
@@ -543,17 +558,25 @@ class QtLangObject : public LangObject {
     return FindEntry(kObjects, property)->of(object_);
   }
   std::unique_ptr<LangObject> OwnedComponent(std::string_view name) override {
-    QObject* found = isWindow_ ? FindOwned(object_, name) : nullptr;
+    QObject* found = isWindow_ ? Owned().Find(name) : nullptr;
     return found != nullptr ? std::make_unique<QtLangObject>(found, false) : nullptr;
   }
   std::unique_ptr<LangObject> ChildControl(std::string_view name) override {
+    // A window's child controls are among the objects it owns: a name none of them has is no control.
+    if (isWindow_ && Owned().Find(name) == nullptr) return nullptr;
     QWidget* found = FindChildControl(object_, name);
     return found != nullptr ? std::make_unique<QtLangObject>(found, false) : nullptr;
   }
 
  private:
+  const OwnedNames& Owned() {
+    if (!owned_) owned_ = std::make_unique<OwnedNames>(object_);
+    return *owned_;
+  }
+
   QObject* object_;
   bool isWindow_;
+  std::unique_ptr<OwnedNames> owned_;
 };
 
 }  // namespace
