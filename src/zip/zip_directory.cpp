@@ -9,7 +9,7 @@
 namespace kestrune::zip {
 namespace {
 
-constexpr std::int64_t kTailSize = 65600;
+constexpr auto kTailSize = static_cast<std::int64_t>(TZipDirManager::kTailBytes);
 constexpr std::size_t kScanBlock = 65535;
 constexpr std::uint32_t kEscape32 = 0xFFFFFFFF;
 constexpr std::uint16_t kEscape16 = 0xFFFF;
@@ -326,6 +326,11 @@ int TZipDirArray::Add(TDirItem item) {
   return index;
 }
 
+void TZipDirArray::Reserve(int count) {
+  items_.reserve(static_cast<std::size_t>(count));
+  names_.Reserve(count);
+}
+
 const TDirItem& TZipDirArray::Item(int index) const {
   if (index < 0 || index >= Count()) {
     throw EZipException(1, owner_);
@@ -370,7 +375,7 @@ TZipDirManager::TZipDirManager(TStream& stream, bool creating, const TComponent*
 std::vector<std::uint8_t> TZipDirManager::ReadRange(std::int64_t position, std::size_t count) {
   const auto tailEnd = tailStart_ + static_cast<std::int64_t>(tailSize_);
   if (position >= tailStart_ && position >= 0 && position + static_cast<std::int64_t>(count) <= tailEnd) {
-    const auto* first = tail_.get() + (position - tailStart_);
+    const auto* first = tail_ + (position - tailStart_);
     return std::vector<std::uint8_t>(first, first + count);
   }
   return stream_.ReadAt(position, count);
@@ -389,8 +394,15 @@ std::int64_t TZipDirManager::FindEndRecord() {
   tailStart_ = streamSize_ - length;
   // The size is known: read without asking the stream for it again, and without seeking first.
   tailSize_ = static_cast<std::size_t>(length);
-  tail_ = std::make_unique_for_overwrite<std::uint8_t[]>(tailSize_);
-  if (stream_.ReadFrom(tailStart_, tail_.get(), tailSize_) != tailSize_) {
+  std::uint8_t* into = nullptr;
+  if (tailBuffer_ != nullptr) {
+    into = tailBuffer_->data();
+  } else {
+    ownTail_ = std::make_unique_for_overwrite<std::uint8_t[]>(tailSize_);
+    into = ownTail_.get();
+  }
+  tail_ = into;
+  if (stream_.ReadFrom(tailStart_, into, tailSize_) != tailSize_) {
     throw EReadError();
   }
   // Of the records whose comment reaches the end of the file, the one nearest the start whose directory
@@ -402,14 +414,14 @@ std::int64_t TZipDirManager::FindEndRecord() {
     const auto lastByte = static_cast<int>(signature >> 24);
     std::int64_t searched = length - static_cast<std::int64_t>(TZipEndRecord::kSize) + 4;
     while (searched > 3) {
-      const auto* hit = static_cast<const std::uint8_t*>(
-          ::memrchr(tail_.get() + 3, lastByte, static_cast<std::size_t>(searched - 3)));
+      const auto* hit =
+          static_cast<const std::uint8_t*>(::memrchr(tail_ + 3, lastByte, static_cast<std::size_t>(searched - 3)));
       if (hit == nullptr) {
         break;
       }
-      searched = hit - tail_.get();
+      searched = hit - tail_;
       const std::int64_t i = searched - 3;
-      const std::uint8_t* p = tail_.get() + i;
+      const std::uint8_t* p = tail_ + i;
       if (GetLE32(p) != signature) {
         continue;
       }
@@ -423,7 +435,7 @@ std::int64_t TZipDirManager::FindEndRecord() {
       }
     }
     if (chosen >= 0) {
-      const std::uint8_t* p = tail_.get() + chosen;
+      const std::uint8_t* p = tail_ + chosen;
       EndRecord = TZipEndRecord::Parse(p);
       Comment.assign(reinterpret_cast<const char*>(p + TZipEndRecord::kSize), EndRecord.CommentLength);
       endRecordPosition_ = tailStart_ + chosen;
@@ -431,6 +443,13 @@ std::int64_t TZipDirManager::FindEndRecord() {
     }
   }
   return -1;
+}
+
+void TZipDirManager::ForgetTail() {
+  tail_ = nullptr;
+  tailSize_ = 0;
+  tailBuffer_ = nullptr;
+  ownTail_.reset();
 }
 
 // Whether an end record at position leads to a directory: a ZIP64 locator right before it, a central
@@ -483,7 +502,7 @@ std::int64_t TZipDirManager::FindZip64EndRecord(std::int64_t locatorPosition) {
     return plain;
   }
   for (std::int64_t position = plain - 1; position >= tailStart_; --position) {
-    if (GetLE32(tail_.get() + (position - tailStart_)) == kZip64EndRecordSignature && recordAt(position, true)) {
+    if (GetLE32(tail_ + (position - tailStart_)) == kZip64EndRecordSignature && recordAt(position, true)) {
       return position;
     }
   }
@@ -531,6 +550,9 @@ void TZipDirManager::ReadDirectory(const DirectoryExtent& extent) {
   }
   TDirectoryWindow directory([this](std::int64_t position, std::size_t count) { return ReadRange(position, count); },
                              extent.start, extent.size);
+  if (!extent.walk) {
+    Items.Reserve(static_cast<int>(extent.count));
+  }
   std::uint64_t at = 0;
   bool wrongSignature = false;
   while (extent.walk ? at < extent.size : static_cast<std::uint64_t>(Items.Count()) < extent.count) {
@@ -618,7 +640,7 @@ void TZipDirManager::FindBaseOffset() {
   if (recorded == static_cast<std::uint64_t>(DirectoryStart)) {
     return;
   }
-  TBlockReader reader(stream_, streamSize_, tail_.get(), tailSize_, tailStart_);
+  TBlockReader reader(stream_, streamSize_, tail_, tailSize_, tailStart_);
   const TCentralHeader& central = first.CentralDir;
   for (std::int64_t p = reader.Find(options_.LocalHeaderSignature, static_cast<std::int64_t>(stored), DirectoryStart);
        p >= 0; p = reader.Find(options_.LocalHeaderSignature, p + 1, DirectoryStart)) {
