@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <chrono>
 #include <csignal>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -1301,6 +1301,43 @@ TEST_F(ZipUpdateTest, AFullDiskAsksTheDiskFullEvent) {
   }
 }
 
+// A new archive that cannot be written: each failure asks the disk-full event once, also when the
+// archive is closed after a failed entry and the component destroyed, and no file is left behind.
+TEST_F(ZipUpdateTest, AFullDiskAsksOncePerFailureOfANewArchive) {
+  for (const bool addFirst : {false, true}) {
+    for (const bool systemTemp : {false, true}) {
+      fs::remove(path_);
+      int asked = 0;
+      std::vector<int> codes;
+      {
+        TZipArchiver zip;
+        zip.SetCompressionMode(0);
+        Create(zip);
+        if (systemTemp) zip.TempDir.clear();
+        zip.OnDiskFull = [&](TZipBaseArchiver&, int, const WideString&, bool& cancel) {
+          ++asked;
+          cancel = true;
+        };
+        kestrune::test::ScopedFileSizeLimit limit(10);  // not even the end record fits
+        const auto failure = [&](const std::function<void()>& step) {
+          try {
+            step();
+          } catch (const EZipException& e) {
+            codes.push_back(e.ErrorCode());
+          }
+        };
+        if (addFirst) failure([&] { zip.AddFromBuffer(u"big.bin", Noise(20000, 4)); });
+        failure([&] { zip.CloseZip(); });
+        failure([&] { zip.CloseZip(); });
+      }
+      EXPECT_EQ(codes, std::vector<int>(addFirst ? 2 : 1, 46)) << addFirst << systemTemp;
+      EXPECT_EQ(asked, static_cast<int>(codes.size())) << addFirst << systemTemp;
+      EXPECT_FALSE(fs::exists(path_)) << addFirst << systemTemp;
+      EXPECT_TRUE(Leftovers().empty()) << addFirst << systemTemp;
+    }
+  }
+}
+
 TEST_F(ZipUpdateTest, AFullDiskWhileSplittingNamesTheVolume) {
   TZipArchiver zip;
   zip.SetSpanningMode(TZipSpanningMode::smSplitting);
@@ -1513,10 +1550,10 @@ TEST_F(ZipUpdateTest, AMovedFolderTakesItsFilesAndIsRemoved) {
   EXPECT_FALSE(fs::exists(folder));
   std::vector<Seen> seen = ReadBack(zip);
   std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) { return a.name < b.name; });
-  EXPECT_EQ(seen, (std::vector<Seen>{{"kept/", 0, 0},
-                                     {"kept/a.txt", 5, Crc("alpha")},
-                                     {"kept/sub/", 0, 0},
-                                     {"kept/sub/b.txt", 5, Crc("bravo")}}));
+  EXPECT_EQ(
+      seen,
+      (std::vector<Seen>{
+          {"kept/", 0, 0}, {"kept/a.txt", 5, Crc("alpha")}, {"kept/sub/", 0, 0}, {"kept/sub/b.txt", 5, Crc("bravo")}}));
   EXPECT_TRUE(zip.DirManager()->Items.Item(0).IsDirectory());
 
   // The folder holding it cannot be changed: error 60 and nothing written or removed.
