@@ -5,8 +5,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
+#include <QDoubleSpinBox>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QStandardItemModel>
@@ -129,7 +131,48 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
   }
 }
 
-// The program's windows in a program folder of their own with the shipped language files.
+// Every kind of property a language file can set, reached through Qt's own properties where the program
+// has no name of its own for them; the Windows program's AutoSize and ParentFont are accepted without a
+// report, Font.Style is ignored, and only a value naming no element is reported.
+TEST(WindowTranslation, EveryPropertyKindThroughQtsOwnProperties) {
+  kestrune::test::TempDir dir;
+  WriteFileBytes(dir / "dutch.lng",
+                 "[QWidget]\r\nEdit1.EchoMode=Password\r\nEdit1.MaxLength=12\r\nEdit1.readonly=True\r\n"
+                 "Edit1.PlaceholderText='Zoek'\r\nEdit1.objectName='Renamed'\r\nSpin1.SingleStep=0.25\r\n"
+                 "Label1.Color=255\r\nLabel1.Font.Color=16711680\r\nLabel1.Font.Style=[fsBold]\r\n"
+                 "Label1.AutoSize=True\r\nLabel1.ParentFont=False\r\nLabel1.Constraints.MaxWidth=300\r\n"
+                 "Label1.Constraints.MinHeight=20\r\nLabel1.Color=-16777201\r\nSpin1.Alignment=taRightJustify\r\n"
+                 "Edit1.EchoMode=Sideways\r\nSpin1.ButtonSymbols=NoButtons\r\nLabel1.TextFormat=Sideways\r\n");
+  QWidget window;
+  auto* edit = Named(new QLineEdit(&window), "Edit1");
+  auto* spin = Named(new QDoubleSpinBox(&window), "Spin1");
+  auto* label = Named(new QLabel("Naam", &window), "Label1");
+  LangManagerQt manager;
+  std::vector<std::string> reported;
+  tr::GetLangCore()->SetReporter([&reported](const std::string& message) { reported.push_back(message); });
+  manager.Manager().SetLangsDir(dir.path().string());
+  AttachLangTranslator(&window, &manager.Manager());
+
+  EXPECT_EQ(edit->echoMode(), QLineEdit::Password);  // the first EchoMode line counts
+  EXPECT_EQ(edit->maxLength(), 12);
+  EXPECT_TRUE(edit->isReadOnly());
+  EXPECT_EQ(edit->placeholderText(), "Zoek");
+  EXPECT_EQ(edit->objectName(), "Edit1");
+  EXPECT_DOUBLE_EQ(spin->singleStep(), 0.25);
+  EXPECT_EQ(label->palette().color(QPalette::Window), QColor(255, 0, 0));  // a system colour changes nothing
+  EXPECT_EQ(label->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+  EXPECT_FALSE(label->font().bold());
+  EXPECT_EQ(label->maximumWidth(), 300);
+  EXPECT_EQ(label->minimumHeight(), 20);
+  EXPECT_EQ(spin->buttonSymbols(), QAbstractSpinBox::NoButtons);
+  // The repeated EchoMode line is not read; a value that names no element is reported.
+  EXPECT_EQ(reported, std::vector<std::string>{(dir / "dutch.lng").string() +
+                                               ": [QWidget] Label1.TextFormat: Invalid property element: Sideways"});
+  tr::GetLangCore()->SetReporter(nullptr);
+}
+
+// The program's windows in a program folder of their own with the shipped language files.// The program's windows in a
+// program folder of their own with the shipped language files.
 class ProgramTranslation : public kestrune::test::ShippedLanguagesTest {
  protected:
   // The folder's first language is taken when the main window is made, the saved one (english) at
