@@ -59,7 +59,7 @@ bool IsOtherWindow(const QObject* object) {
   return widget != nullptr && widget->isWindow() && qobject_cast<const QMenu*>(object) == nullptr;
 }
 
-// The objects a window owns by their names in lower case, the first of each name in breadth-first
+// The objects a window owns by their names in any letter case, the first of each name in breadth-first
 // order. Made once per translation: a language file's keys each name an object, and a window holds
 // more than a thousand of them.
 class OwnedNames {
@@ -70,19 +70,18 @@ class OwnedNames {
     while (!pending.isEmpty()) {
       for (QObject* child : pending.dequeue()->children()) {
         if (IsOtherWindow(child)) continue;
-        if (!child->objectName().isEmpty())
-          objects_.try_emplace(platform::AsciiLowerCopy(child->objectName().toStdString()), child);
+        if (!child->objectName().isEmpty()) objects_.try_emplace(child->objectName().toStdString(), child);
         pending.enqueue(child);
       }
     }
   }
   QObject* Find(std::string_view name) const {
-    const auto found = objects_.find(platform::AsciiLowerCopy(std::string(name)));
+    const auto found = objects_.find(name);
     return found == objects_.end() ? nullptr : found->second;
   }
 
  private:
-  std::unordered_map<std::string, QObject*> objects_;
+  std::unordered_map<std::string, QObject*, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual> objects_;
 };
 
 QWidget* FindChildControl(QObject* control, std::string_view name) {
@@ -597,7 +596,7 @@ constexpr ObjectProperty kObjects[] = {{"Font", FontOf}, {"Constraints", Constra
 
 // ---- Qt's own properties ----
 
-// The properties of an object's meta-object that a language file may set, by their names in lower
+// The properties of an object's meta-object that a language file may set, by their names in any letter
 // case: writable ones, but not the object's name (by which the program and the language files find it).
 class MetaProperties {
  public:
@@ -606,17 +605,18 @@ class MetaProperties {
     for (int i = 0; i < meta->propertyCount(); ++i) {
       const QMetaProperty property = meta->property(i);
       if (property.isWritable() && std::string_view(property.name()) != "objectName") {
-        properties_.try_emplace(platform::AsciiLowerCopy(property.name()), property);
+        properties_.try_emplace(property.name(), property);
       }
     }
   }
   std::optional<QMetaProperty> Find(std::string_view name) const {
-    const auto found = properties_.find(platform::AsciiLowerCopy(name));
+    const auto found = properties_.find(name);
     return found == properties_.end() ? std::nullopt : std::optional(found->second);
   }
 
  private:
-  std::unordered_map<std::string, QMetaProperty> properties_;
+  std::unordered_map<std::string, QMetaProperty, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual>
+      properties_;
 };
 
 std::optional<PropertyKind> MetaKindOf(const QMetaProperty& property) {
