@@ -10,10 +10,10 @@
 #include <string>
 
 #include "mainwindow/bad_roms_dialog.h"
+#include "mainwindow/setup_wizard_dialog.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/main_window_menus.h"
 #include "mainwindow/program_windows.h"
-#include "mainwindow/setup_wizard_dialog.h"
 #include "shipped_languages.h"
 #include "support/file_util.h"
 #include "support/zip_writer.h"
