@@ -203,7 +203,7 @@ TTaskMessageForm::TTaskMessageForm(TTaskDialogEx& owner, QWidget* parent)
       UrlOpener([](const QUrl& url) { return QDesktopServices::openUrl(url); }),
       owner_(owner),
       options_(owner.Options()),
-      commandLinks_(options_.Has(kt::doCommandLinks) || options_.Has(kt::doCommandLinksNoIcon)) {
+      commandLinks_(options_.Has(kt::doCommandLinks)) {
   setObjectName(QStringLiteral("TaskMessageForm"));
   setMouseTracking(true);
   setWindowTitle(owner_.Title());
@@ -338,8 +338,8 @@ void TTaskMessageForm::BuildRadioButtons() {
   const QStringList captions = owner_.RadioButtons();
   int checked = -1;
   if (!options_.Has(kt::doNoDefaultRadioButton) && !captions.isEmpty()) {
-    const int wanted = owner_.DefaultRadioButton() - kt::kFirstRadioButtonId;
-    checked = owner_.DefaultRadioButton() > 0 && wanted >= 0 && wanted < captions.size() ? wanted : 0;
+    // An ID that names no radio button checks none; no ID at all checks the first.
+    checked = owner_.DefaultRadioButton() > 0 ? owner_.DefaultRadioButton() - kt::kFirstRadioButtonId : 0;
   }
   for (int i = 0; i < captions.size(); ++i) {
     auto* radio = new WrappingRadioButton(captions[i], this);

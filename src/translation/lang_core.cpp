@@ -117,14 +117,13 @@ void TLangCore::Rescan() {
             [](const Language& a, const Language& b) { return LessIgnoringCase(a.name, b.name); });
 }
 
-// The language that was current before a rescan stays current when the new folder has it; when the new
-// folder lacks it, the first language listed there takes its place. No language before (the program's
-// own texts) stays no language.
+// The language that was current before a rescan stays current when the new folder has it; otherwise,
+// with or without a language before, the first language listed there takes its place.
 bool TLangCore::SelectAfterRescan(const std::string& remembered) {
   if (!remembered.empty() && FindLanguage(remembered) != nullptr) return SelectLanguage(remembered);
   const bool hadLanguage = file_ != nullptr || !remembered.empty();
   CloseLanguageFile();
-  if (!remembered.empty() && !languages_.empty()) return SelectLanguage(languages_.front().name) || hadLanguage;
+  if (!languages_.empty()) return SelectLanguage(languages_.front().name) || hadLanguage;
   return hadLanguage;
 }
 

@@ -57,7 +57,8 @@ class TLangCore {
   // The language folder: empty, or ending in "/".
   std::string LangsDir() const;
   // A folder other than the current one (after a "/" is appended) is scanned for "*.lng" files, and
-  // the current language is selected again when the new folder has it, else none is; an empty folder
+  // the current language is selected again when the new folder has it, else the first one listed there
+  // (also when there was no current language), else none; an empty folder
   // always rescans and lists nothing. A change of language retranslates every registered manager.
   void SetLangsDir(const std::string& folder);
   // The current language as it was set (not in its file name's letter case); empty for none.

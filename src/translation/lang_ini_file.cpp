@@ -52,7 +52,7 @@ void TLangIniFile::Parse(std::string_view text) {
     }
     const std::size_t equals = line.find('=');
     if (current == nullptr || equals == std::string_view::npos) continue;
-    SetValue(*current, platform::TrimBlanks(line.substr(0, equals)), platform::TrimBlanks(line.substr(equals + 1)));
+    AddValue(*current, platform::TrimBlanks(line.substr(0, equals)), platform::TrimBlanks(line.substr(equals + 1)));
   }
 }
 
@@ -78,6 +78,13 @@ void TLangIniFile::SetValue(Section& section, std::string_view key, std::string_
     section.entries[found->second].second = value;
     return;
   }
+  section.keys.emplace(std::string(key), section.entries.size());
+  section.entries.emplace_back(std::string(key), std::string(value));
+}
+
+// A key read again is looked up where it first stood, so its first value is the one that counts.
+void TLangIniFile::AddValue(Section& section, std::string_view key, std::string_view value) {
+  if (section.keys.contains(key)) return;
   section.keys.emplace(std::string(key), section.entries.size());
   section.entries.emplace_back(std::string(key), std::string(value));
 }

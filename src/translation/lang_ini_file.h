@@ -17,8 +17,8 @@
 // lines for its size (see platform::CheckTextLineCount); each line is trimmed; empty lines,
 // lines beginning with ";", lines before the first section and lines without "=" are skipped; "[name]"
 // opens a section; a key line is split at its first "=" into a trimmed key and value. A section that
-// occurs again continues the earlier one, and a key that occurs again in a section keeps its first
-// place with the later value, so each name is held once. Look-ups ignore ASCII letter case.
+// occurs again continues the earlier one, and a key that occurs again in a section reads as its first
+// line (place and value), so each name is held once. Look-ups ignore ASCII letter case.
 //
 // The file remembers whether it was changed. On release a changed file is written back (UTF-8, CR LF,
 // replacing the old file atomically); an unchanged one is never written, even when the file on disk
@@ -60,9 +60,14 @@ class TLangIniFile {
   bool UpdateFile(std::string* error);
 
  private:
-  // Names are found by hash, so that a file of many sections or keys reads in linear time.
-  using NameIndex =
-      std::unordered_map<std::string, std::size_t, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual>;
+  // Names are found by hash, so that a file of many sections or keys reads in linear time. The table
+  // keeps each name's hash (a hasher that may throw makes it keep them): growing it, and walking a
+  // bucket, then costs no hashing of the names again.
+  struct NameHash {
+    using is_transparent = void;
+    std::size_t operator()(std::string_view name) const { return platform::CaseInsensitiveHash()(name); }
+  };
+  using NameIndex = std::unordered_map<std::string, std::size_t, NameHash, platform::CaseInsensitiveEqual>;
   struct Section {
     std::string name;
     std::vector<Entry> entries;
@@ -73,6 +78,7 @@ class TLangIniFile {
   const Section* FindSection(std::string_view name) const;
   Section& FindOrAddSection(std::string_view name);
   static void SetValue(Section& section, std::string_view key, std::string_view value);
+  static void AddValue(Section& section, std::string_view key, std::string_view value);
   static void IndexKeys(Section& section);
   void IndexSections();
   std::string Text() const;

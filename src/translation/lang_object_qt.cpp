@@ -10,6 +10,8 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMetaEnum>
+#include <QMetaProperty>
 #include <QPlainTextEdit>
 #include <QQueue>
 #include <QSignalBlocker>
@@ -20,7 +22,10 @@
 #include <QTextEdit>
 #include <QToolButton>
 #include <QTreeView>
+#include <cmath>
 #include <functional>
+#include <string>
+#include <unordered_map>
 
 #include "platform/code_pages.h"
 
@@ -54,18 +59,30 @@ bool IsOtherWindow(const QObject* object) {
   return widget != nullptr && widget->isWindow() && qobject_cast<const QMenu*>(object) == nullptr;
 }
 
-QObject* FindOwned(QObject* window, std::string_view name) {
-  QQueue<QObject*> pending;
-  pending.enqueue(window);
-  while (!pending.isEmpty()) {
-    for (QObject* child : pending.dequeue()->children()) {
-      if (IsOtherWindow(child)) continue;
-      if (Named(child, name)) return child;
-      pending.enqueue(child);
+// The objects a window owns by their names in any letter case, the first of each name in breadth-first
+// order. Made once per translation: a language file's keys each name an object, and a window holds
+// more than a thousand of them.
+class OwnedNames {
+ public:
+  explicit OwnedNames(QObject* window) {
+    QQueue<QObject*> pending;
+    pending.enqueue(window);
+    while (!pending.isEmpty()) {
+      for (QObject* child : pending.dequeue()->children()) {
+        if (IsOtherWindow(child)) continue;
+        if (!child->objectName().isEmpty()) objects_.try_emplace(child->objectName().toStdString(), child);
+        pending.enqueue(child);
+      }
     }
   }
-  return nullptr;
-}
+  QObject* Find(std::string_view name) const {
+    const auto found = objects_.find(name);
+    return found == objects_.end() ? nullptr : found->second;
+  }
+
+ private:
+  std::unordered_map<std::string, QObject*, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual> objects_;
+};
 
 QWidget* FindChildControl(QObject* control, std::string_view name) {
   QQueue<QObject*> pending;
@@ -176,12 +193,45 @@ constexpr std::int32_t kMaxLangFontSize = 200;
 
 bool InLangRange(std::int32_t value, std::int32_t limit) { return value >= -limit && value <= limit; }
 
+// A colour as the Windows program gives it, an integer 0x00BBGGRR; the system's colours (negative
+// values) and anything larger name no colour of their own.
+std::optional<QColor> ColourOf(std::int32_t value) {
+  if (value < 0 || value > 0xFFFFFF) return std::nullopt;
+  return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+IntegerSetter PaletteSetter(QWidget* widget, std::initializer_list<QPalette::ColorRole> roles) {
+  const std::vector<QPalette::ColorRole> kept(roles);
+  return [widget, kept](int value) {
+    const std::optional<QColor> colour = ColourOf(value);
+    if (!colour) return;
+    QPalette palette = widget->palette();
+    for (const QPalette::ColorRole role : kept) palette.setColor(role, *colour);
+    widget->setPalette(palette);
+  };
+}
+
+// A control's or window's colour is the background it fills.
+IntegerSetter ColorOf(QObject* object) {
+  auto* widget = qobject_cast<QWidget*>(object);
+  if (widget == nullptr) return {};
+  IntegerSetter fill = PaletteSetter(widget, {QPalette::Window, QPalette::Base});
+  return [widget, fill](int value) {
+    widget->setAutoFillBackground(true);
+    fill(value);
+  };
+}
+
 struct IntegerProperty {
   const char* name;
   IntegerSetter (*of)(QObject*);
+  bool pixels;  // a position or size: bounded by kMaxLangPixels
 };
-constexpr IntegerProperty kIntegerProperties[] = {
-    {"Left", LeftOf}, {"Top", TopOf}, {"Width", WidthOf}, {"Height", HeightOf}};
+constexpr IntegerProperty kIntegerProperties[] = {{"Left", LeftOf, true},
+                                                  {"Top", TopOf, true},
+                                                  {"Width", WidthOf, true},
+                                                  {"Height", HeightOf, true},
+                                                  {"Color", ColorOf, false}};
 
 // ---- Enumeration properties ----
 
@@ -322,13 +372,32 @@ EnumSetter BiDiModeOf(QObject* object) {
   };
 }
 
+// Properties of the Windows program's controls that Qt's widgets do themselves (a label sizes itself, a
+// control takes its parent's font unless given its own): a Boolean line for them is accepted and
+// changes nothing.
+EnumSetter WithoutCounterpartOf(QObject* object) {
+  if (qobject_cast<QWidget*>(object) == nullptr) return {};
+  return FromBoolean([](bool) {});
+}
+
 struct EnumProperty {
   const char* name;
   EnumSetter (*of)(QObject*);
 };
-constexpr EnumProperty kEnumProperties[] = {
-    {"Alignment", AlignmentOf}, {"BiDiMode", BiDiModeOf}, {"Layout", LayoutOf},     {"Visible", VisibleOf},
-    {"Enabled", EnabledOf},     {"Checked", CheckedOf},   {"ShowHint", ShowHintOf}, {"WordWrap", WordWrapOf}};
+constexpr EnumProperty kEnumProperties[] = {{"Alignment", AlignmentOf},
+                                            {"BiDiMode", BiDiModeOf},
+                                            {"Layout", LayoutOf},
+                                            {"Visible", VisibleOf},
+                                            {"Enabled", EnabledOf},
+                                            {"Checked", CheckedOf},
+                                            {"ShowHint", ShowHintOf},
+                                            {"WordWrap", WordWrapOf},
+                                            {"AutoSize", WithoutCounterpartOf},
+                                            {"ParentFont", WithoutCounterpartOf},
+                                            {"ParentColor", WithoutCounterpartOf},
+                                            {"ParentShowHint", WithoutCounterpartOf},
+                                            {"ParentBiDiMode", WithoutCounterpartOf},
+                                            {"Transparent", WithoutCounterpartOf}};
 
 // ---- String-list properties ----
 
@@ -404,8 +473,10 @@ class FontObject : public LangObject {
  public:
   explicit FontObject(QWidget* widget) : widget_(widget) {}
   std::string ClassName() const override { return "TFont"; }
+  // Style (a set of bold, italic ...) is not among them: it is ignored, as sets are.
   std::optional<PropertyKind> FindProperty(std::string_view name) const override {
-    if (platform::EqualsIgnoreAsciiCase(name, "Size") || platform::EqualsIgnoreAsciiCase(name, "Height")) {
+    if (platform::EqualsIgnoreAsciiCase(name, "Size") || platform::EqualsIgnoreAsciiCase(name, "Height") ||
+        platform::EqualsIgnoreAsciiCase(name, "Color")) {
       return PropertyKind::kInteger;
     }
     if (platform::EqualsIgnoreAsciiCase(name, "Name")) return PropertyKind::kString;
@@ -413,6 +484,10 @@ class FontObject : public LangObject {
   }
   // A size of 0 (or a value that is not a number, or out of range) keeps the font's size.
   void SetInteger(std::string_view property, std::int32_t value) override {
+    if (platform::EqualsIgnoreAsciiCase(property, "Color")) {
+      PaletteSetter(widget_, {QPalette::WindowText, QPalette::ButtonText, QPalette::Text})(value);
+      return;
+    }
     if (value == 0 || !InLangRange(value, kMaxLangFontSize)) return;
     QFont font = widget_->font();
     if (platform::EqualsIgnoreAsciiCase(property, "Size")) {
@@ -475,16 +550,127 @@ struct CollectionProperty {
 };
 constexpr CollectionProperty kCollections[] = {{"Columns", ColumnCount, ColumnOf}, {"Panels", PanelCount, PanelOf}};
 
+// A control's size limits: "Constraints.MinWidth" and the like (0 for no limit).
+class ConstraintsObject : public LangObject {
+ public:
+  explicit ConstraintsObject(QWidget* widget) : widget_(widget) {}
+  std::string ClassName() const override { return "TSizeConstraints"; }
+  std::optional<PropertyKind> FindProperty(std::string_view name) const override {
+    return Setter(name) != nullptr ? std::optional(PropertyKind::kInteger) : std::nullopt;
+  }
+  void SetInteger(std::string_view property, std::int32_t value) override {
+    if (value < 0 || value > kMaxLangPixels) return;
+    (widget_->*Setter(property))(value != 0 ? value : Unlimited(property));
+  }
+
+ private:
+  using Set = void (QWidget::*)(int);
+  static Set Setter(std::string_view name) {
+    if (platform::EqualsIgnoreAsciiCase(name, "MinWidth")) return &QWidget::setMinimumWidth;
+    if (platform::EqualsIgnoreAsciiCase(name, "MinHeight")) return &QWidget::setMinimumHeight;
+    if (platform::EqualsIgnoreAsciiCase(name, "MaxWidth")) return &QWidget::setMaximumWidth;
+    if (platform::EqualsIgnoreAsciiCase(name, "MaxHeight")) return &QWidget::setMaximumHeight;
+    return nullptr;
+  }
+  static int Unlimited(std::string_view name) {
+    return platform::EqualsIgnoreAsciiCase(name.substr(0, 3), "Max") ? QWIDGETSIZE_MAX : 0;
+  }
+  QWidget* widget_;
+};
+
 std::unique_ptr<LangObject> FontOf(QObject* object) {
   auto* widget = qobject_cast<QWidget*>(object);
   return widget != nullptr ? std::make_unique<FontObject>(widget) : nullptr;
+}
+
+std::unique_ptr<LangObject> ConstraintsOf(QObject* object) {
+  QWidget* widget = Control(object);
+  return widget != nullptr ? std::make_unique<ConstraintsObject>(widget) : nullptr;
 }
 
 struct ObjectProperty {
   const char* name;
   std::unique_ptr<LangObject> (*of)(QObject*);
 };
-constexpr ObjectProperty kObjects[] = {{"Font", FontOf}};
+constexpr ObjectProperty kObjects[] = {{"Font", FontOf}, {"Constraints", ConstraintsOf}};
+
+// ---- Qt's own properties ----
+
+// The properties of an object's meta-object that a language file may set, by their names in any letter
+// case: writable ones, but not the object's name (by which the program and the language files find it).
+class MetaProperties {
+ public:
+  explicit MetaProperties(const QObject* object) {
+    const QMetaObject* meta = object->metaObject();
+    for (int i = 0; i < meta->propertyCount(); ++i) {
+      const QMetaProperty property = meta->property(i);
+      if (property.isWritable() && std::string_view(property.name()) != "objectName") {
+        properties_.try_emplace(property.name(), property);
+      }
+    }
+  }
+  std::optional<QMetaProperty> Find(std::string_view name) const {
+    const auto found = properties_.find(name);
+    return found == properties_.end() ? std::nullopt : std::optional(found->second);
+  }
+
+ private:
+  std::unordered_map<std::string, QMetaProperty, platform::CaseInsensitiveHash, platform::CaseInsensitiveEqual>
+      properties_;
+};
+
+std::optional<PropertyKind> MetaKindOf(const QMetaProperty& property) {
+  if (property.isEnumType()) {
+    return property.isFlagType() ? PropertyKind::kOther : PropertyKind::kEnumeration;
+  }
+  const QMetaType type = property.metaType();
+  if ((type.flags() & QMetaType::PointerToQObject) != 0) return PropertyKind::kObject;
+  switch (type.id()) {
+    case QMetaType::Bool:
+      return PropertyKind::kEnumeration;
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::QColor:
+      return PropertyKind::kInteger;
+    case QMetaType::Double:
+    case QMetaType::Float:
+      return PropertyKind::kFloat;
+    case QMetaType::QString:
+      return PropertyKind::kString;
+    case QMetaType::QStringList:
+      return PropertyKind::kStringList;
+    default:
+      return PropertyKind::kOther;
+  }
+}
+
+bool WriteMetaEnumeration(QObject* object, const QMetaProperty& property, std::string_view element) {
+  if (property.metaType().id() == QMetaType::Bool) {
+    const bool* value = FindElement(kBooleans, element);
+    return value != nullptr && property.write(object, *value);
+  }
+  const QMetaEnum enumeration = property.enumerator();
+  for (int i = 0; i < enumeration.keyCount(); ++i) {
+    if (platform::EqualsIgnoreAsciiCase(enumeration.key(i), element)) {
+      return property.write(object, enumeration.value(i));
+    }
+  }
+  return false;
+}
+
+void WriteMetaInteger(QObject* object, const QMetaProperty& property, std::int32_t value) {
+  if (property.metaType().id() == QMetaType::QColor) {
+    if (const std::optional<QColor> colour = ColourOf(value)) property.write(object, *colour);
+    return;
+  }
+  if (InLangRange(value, kMaxLangPixels)) property.write(object, value);
+}
 
 template <typename Entry, std::size_t N>
 const Entry* FindEntry(const Entry (&table)[N], std::string_view name) {
@@ -492,6 +678,12 @@ const Entry* FindEntry(const Entry (&table)[N], std::string_view name) {
     if (platform::EqualsIgnoreAsciiCase(entry.name, name)) return &entry;
   }
   return nullptr;
+}
+
+bool InTables(std::string_view name) {
+  return FindEntry(kTextProperties, name) != nullptr || FindEntry(kIntegerProperties, name) != nullptr ||
+         FindEntry(kEnumProperties, name) != nullptr || FindEntry(kListProperties, name) != nullptr ||
+         FindEntry(kCollections, name) != nullptr || FindEntry(kObjects, name) != nullptr;
 }
 
 // A window, or an object on it.
@@ -516,22 +708,47 @@ class QtLangObject : public LangObject {
       return PropertyKind::kCollection;
     }
     if (const auto* e = FindEntry(kObjects, name); e != nullptr && e->of(object_)) return PropertyKind::kObject;
+    // A name the program maps that does not apply to this object (a window's Visible) is not Qt's to set.
+    if (InTables(name)) return std::nullopt;
+    if (const std::optional<QMetaProperty> property = Meta().Find(name)) return MetaKindOf(*property);
     return std::nullopt;
   }
 
+  // Each setter is reached only for a property FindProperty found: the program's names first, then Qt's.
   void SetString(std::string_view property, const std::string& value) override {
-    FindEntry(kTextProperties, property)->of(object_)(ToQString(value));
+    if (const auto* e = FindEntry(kTextProperties, property); e != nullptr && e->of(object_)) {
+      e->of(object_)(ToQString(value));
+    } else if (const std::optional<QMetaProperty> meta = Meta().Find(property)) {
+      meta->write(object_, ToQString(value));
+    }
   }
   void SetInteger(std::string_view property, std::int32_t value) override {
-    if (InLangRange(value, kMaxLangPixels)) FindEntry(kIntegerProperties, property)->of(object_)(value);
+    if (const auto* e = FindEntry(kIntegerProperties, property); e != nullptr && e->of(object_)) {
+      if (!e->pixels || InLangRange(value, kMaxLangPixels)) e->of(object_)(value);
+    } else if (const std::optional<QMetaProperty> meta = Meta().Find(property)) {
+      WriteMetaInteger(object_, *meta, value);
+    }
   }
   bool SetEnumeration(std::string_view property, std::string_view element) override {
-    return FindEntry(kEnumProperties, property)->of(object_)(element);
+    if (const auto* e = FindEntry(kEnumProperties, property); e != nullptr && e->of(object_)) {
+      return e->of(object_)(element);
+    }
+    const std::optional<QMetaProperty> meta = Meta().Find(property);
+    return meta && WriteMetaEnumeration(object_, *meta, element);
+  }
+  void SetFloat(std::string_view property, double value) override {
+    if (const std::optional<QMetaProperty> meta = Meta().Find(property); meta && std::isfinite(value)) {
+      meta->write(object_, value);
+    }
   }
   void SetStrings(std::string_view property, const std::vector<std::string>& items) override {
     QStringList list;
     for (const std::string& item : items) list.append(ToQString(item));
-    FindEntry(kListProperties, property)->of(object_)(list);
+    if (const auto* e = FindEntry(kListProperties, property); e != nullptr && e->of(object_)) {
+      e->of(object_)(list);
+    } else if (const std::optional<QMetaProperty> meta = Meta().Find(property)) {
+      meta->write(object_, list);
+    }
   }
   int ItemCount(std::string_view collection) const override {
     return FindEntry(kCollections, collection)->count(object_);
@@ -540,20 +757,37 @@ class QtLangObject : public LangObject {
     return FindEntry(kCollections, collection)->item(object_, index);
   }
   std::unique_ptr<LangObject> Nested(std::string_view property) override {
-    return FindEntry(kObjects, property)->of(object_);
+    if (const auto* e = FindEntry(kObjects, property); e != nullptr) return e->of(object_);
+    const std::optional<QMetaProperty> meta = Meta().Find(property);
+    QObject* nested = meta ? meta->read(object_).value<QObject*>() : nullptr;
+    return nested != nullptr && !IsOtherWindow(nested) ? std::make_unique<QtLangObject>(nested, false) : nullptr;
   }
   std::unique_ptr<LangObject> OwnedComponent(std::string_view name) override {
-    QObject* found = isWindow_ ? FindOwned(object_, name) : nullptr;
+    QObject* found = isWindow_ ? Owned().Find(name) : nullptr;
     return found != nullptr ? std::make_unique<QtLangObject>(found, false) : nullptr;
   }
   std::unique_ptr<LangObject> ChildControl(std::string_view name) override {
+    // A window's child controls are among the objects it owns: a name none of them has is no control.
+    if (isWindow_ && Owned().Find(name) == nullptr) return nullptr;
     QWidget* found = FindChildControl(object_, name);
     return found != nullptr ? std::make_unique<QtLangObject>(found, false) : nullptr;
   }
 
  private:
+  const OwnedNames& Owned() {
+    if (!owned_) owned_ = std::make_unique<OwnedNames>(object_);
+    return *owned_;
+  }
+  // Made once per object: a window is asked for a property by each key of its section.
+  const MetaProperties& Meta() const {
+    if (!meta_) meta_ = std::make_unique<MetaProperties>(object_);
+    return *meta_;
+  }
+
   QObject* object_;
   bool isWindow_;
+  std::unique_ptr<OwnedNames> owned_;
+  mutable std::unique_ptr<MetaProperties> meta_;
 };
 
 }  // namespace

@@ -18,7 +18,10 @@ class QWidget;
 //   Lines     text box lines (".Strings")
 //   Columns   a list's column captions ("Columns.Items(n).Caption")
 //   Panels    status bar panels ("Panels.Items(n).Text")
-//   Font      "Font.Size" (points), "Font.Height" (pixels), "Font.Name"
+//   Font      "Font.Size" (points), "Font.Height" (pixels), "Font.Name", "Font.Color" (text colour);
+//             "Font.Style" is ignored
+//   Constraints          "Constraints.MinWidth", "MinHeight", "MaxWidth", "MaxHeight" (0: no limit)
+//   Color                a control's background, an integer 0x00BBGGRR (system colours change nothing)
 //   Left, Top            a control's place (never a window's)
 //   Width, Height        a control's or a dialog's size (never the main window's, which is saved)
 //   Alignment            taLeftJustify, taRightJustify, taCenter (labels and line edits)
@@ -29,7 +32,13 @@ class QWidget;
 //   Checked              True/False: a check box, radio button or checkable menu item
 //   ShowHint             True/False: whether the control and the controls on it show their tool tips
 //   WordWrap             True/False: labels
-// Nothing else of a Qt object can be set from a language file.
+//   AutoSize, ParentFont, ParentColor, ParentShowHint, ParentBiDiMode, Transparent
+//                        True/False, accepted and changing nothing: Qt's widgets do this themselves
+// A name none of these has (in any letter case) is looked up among the object's writable Qt properties
+// (not objectName), its kind taken from Qt's meta-object: enumerations by their element names,
+// Booleans, integers (a colour as 0x00BBGGRR), floating-point numbers, texts, text lists, and objects
+// (the property's path goes on in them). A name above that does not apply to the object (a window's
+// Visible) is not passed on to Qt's property of that name.
 namespace kestrune::translation {
 
 std::unique_ptr<LangObject> WindowLangObject(QWidget* window);

@@ -234,6 +234,11 @@ int WideFileCreate(WideStringView name) {
 }
 
 int WideFileOpen(WideStringView name, unsigned mode) {
+  struct stat info {};
+  return WideFileOpen(name, mode, info);
+}
+
+int WideFileOpen(WideStringView name, unsigned mode, struct stat& info) {
   int flags = O_RDONLY;
   switch (mode & 3) {
     case 1:
@@ -247,7 +252,6 @@ int WideFileOpen(WideStringView name, unsigned mode) {
   }
   const std::string native = NativeFileName(name);
   const int handle = ::open(native.c_str(), flags | O_CLOEXEC);
-  struct stat info {};
   if (handle >= 0 && ::fstat(handle, &info) == 0 && S_ISDIR(info.st_mode)) {
     ::close(handle);
     errno = EISDIR;

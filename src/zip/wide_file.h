@@ -7,6 +7,8 @@
 
 // File-system operations on wide names. Both "\" and "/" separate folders; names reach the system with
 // "/" and as UTF-8.
+struct stat;
+
 namespace kestrune::zip {
 
 // Attribute bits as the zip format and the archiver know them.
@@ -45,6 +47,8 @@ WideString WideExtractFileExt(WideStringView name);
 // sharing bits 4 to 7 are not enforced, as POSIX has no mandatory sharing). -1 with errno on failure.
 int WideFileCreate(WideStringView name);
 int WideFileOpen(WideStringView name, unsigned mode);
+// The same, also giving what fstat says of the file opened (the open already asks it).
+int WideFileOpen(WideStringView name, unsigned mode, struct stat& info);
 
 // A file search over one folder with a wildcard mask.
 struct TWSearchRec {

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <exception>
 #include <filesystem>
 #include <iostream>
@@ -181,20 +182,42 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
     if (inMemory_) {
       throw EZipException(28, this);
     }
-    // Every file here lies on a fixed drive: nothing waits for a disk to be inserted.
-    if (!WideFileExists(FileName) && spanningMode_ != TZipSpanningMode::smSpanning) {
+    // Every file here lies on a fixed drive: nothing waits for a disk to be inserted. With no archive
+    // open the open itself tells that the file is missing (one system call less per archive listed).
+    if (active_ && !WideFileExists(FileName) && spanningMode_ != TZipSpanningMode::smSpanning) {
       throw EZipException(12, this, {FileName});
     }
   }
   CloseZip();
   openMode_ = mode;
+  TZipDirManager::TailBuffer tail;  // not zeroed: the end-record search reads into it
+  openingTail_ = &tail;
   try {
     if (mode < kOpenCreate && !inMemory_) {
       OpenExisting(mode);
+      dirManager_->ForgetTail();
     } else {
       CreateNew();
     }
+    openingTail_ = nullptr;
+  } catch (const EFOpenError& e) {
+    openingTail_ = nullptr;
+    ReleaseArchive();
+    if (e.ErrorNumber() == ENOENT && spanningMode_ != TZipSpanningMode::smSpanning) {
+      throw EZipException(12, this, {FileName});
+    }
+    throw EZipException(33, this, {FileName});
+  } catch (const EFCreateError&) {
+    openingTail_ = nullptr;
+    ReleaseArchive();
+    throw EZipException(19, this, {FileName});
+  } catch (const EStreamError&) {
+    // A file that ends inside its own directory or records.
+    openingTail_ = nullptr;
+    ReleaseArchive();
+    throw EZipException(48, this);
   } catch (...) {
+    openingTail_ = nullptr;
     ReleaseArchive();
     throw;
   }
@@ -325,6 +348,11 @@ void TZipBaseArchiver::AttachStream(std::unique_ptr<TStream> stream, bool creati
   stream_ = std::move(stream);
   RememberArchiveFile();
   dirManager_ = std::make_unique<TZipDirManager>(*stream_, creating, this, ReadOptions());
+  dirManager_->UseTailBuffer(openingTail_);
+  // Nothing has written to a file just opened: its size is what the open found.
+  if (openedFile_ && !creating) {
+    dirManager_->SetKnownSize(openedFile_->size);
+  }
 }
 
 void TZipBaseArchiver::OpenArchive() {
@@ -391,11 +419,17 @@ TZipBaseArchiver::FileIdentity TZipBaseArchiver::IdentityOf(const struct stat& i
 void TZipBaseArchiver::RememberArchiveFile() {
   openedFile_.reset();
   const auto* file = dynamic_cast<const TWFileStream*>(stream_.get());
-  struct stat info {};
-  if (file == nullptr || ::fstat(file->Handle(), &info) != 0) {
+  if (file == nullptr) {
     return;
   }
-  openedFile_ = IdentityOf(info);
+  if (const struct stat* opened = file->OpenedInfo()) {
+    openedFile_ = IdentityOf(*opened);
+    return;
+  }
+  struct stat info {};
+  if (::fstat(file->Handle(), &info) == 0) {
+    openedFile_ = IdentityOf(info);
+  }
 }
 
 void TZipBaseArchiver::CheckArchiveUnchanged() const {

@@ -207,7 +207,7 @@ class TZipBaseArchiver : public TComponent {
   // and 43 (ZIP64 needed while Zip64Mode is zmDisabled), 46 (writing failed; OnDiskFull is asked first
   // and may have the write retried), 6 and 7 (an old entry cannot be read, or lies outside the archive),
   // 66 (another program replaced or changed the archive since it was opened), 23 and 36 (the new
-  // archive cannot be put in place), 27 (a temporary or moved file cannot be deleted after the commit).
+  // archive cannot be put in place), 27 (a temporary file cannot be deleted after a cancelled commit).
   void BeginUpdate();
   void EndUpdate();     // error 22 when no update is open
   void CancelUpdate();  // drops the pending changes; error 25 when no update is open
@@ -215,7 +215,10 @@ class TZipBaseArchiver : public TComponent {
   // Adds a file, or a folder entry for a folder, replacing an entry of the same name (in any letter
   // case). An empty storedName is made from the path by Options.StorePath and BaseDir.
   void AddFile(const WideString& sourceFile, const WideString& storedName = {});
-  // As AddFile, and deletes the file once the commit has put it in the archive.
+  // As AddFile, and deletes the file once the commit has put it in the archive. A folder is moved with
+  // its files (and, with Options.Recurse, its folders) and removed once empty. A source whose folder
+  // does not let it be removed is error 27 (a file) or 60 (a folder) before the commit; one that still
+  // cannot be removed after the commit is told to OnProcessFileFailure and left where it is.
   void MoveFile(const WideString& sourceFile, const WideString& storedName = {});
   // An entry whose bytes come from memory (a name ending in "/" makes a folder entry); dosDateTime 0
   // stands for now.
@@ -331,6 +334,10 @@ class TZipBaseArchiver : public TComponent {
   void Queue(const std::function<void()>& op);
   WideString StoredNameFor(const WideString& sourceFile) const;
   void QueueFile(const WideString& sourceFile, const WideString& storedName, TZipProcessOperation operation);
+  void QueueFolderMove(const WideString& folder, const WideString& storedName);
+  void CheckRemovable(const std::string& path, int errorCode) const;
+  void RemoveMovedSources(const std::vector<WideString>& moved);
+  void ReportUnremoved(const WideString& source, int errorCode);
   void QueueNewData(WideString storedName, TZipPendingChange change, AnsiString comment,
                     const WideString& originalName);
   // The entries (not deleted) a mask matches, in directory order.
@@ -365,6 +372,8 @@ class TZipBaseArchiver : public TComponent {
   static FileIdentity IdentityOf(const struct stat& info);
   std::optional<FileIdentity> openedFile_;
   bool createdFile_ = false;  // opening made the archive's file
+  // While OpenZip runs: the buffer on its stack that the end-record search reads the tail into.
+  TZipDirManager::TailBuffer* openingTail_ = nullptr;
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
 };

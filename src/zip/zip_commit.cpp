@@ -126,11 +126,7 @@ class TReplacementFile {
     target_ = target.string();
     archiveFolder_ = target.has_parent_path() ? target.parent_path().string() : std::string(".");
     const std::string tempFolder = TempFolder(tempDir);
-    // The system's temporary folder is shared with every other program: a file there that only looks
-    // like ours is never removed; its own cleaning takes care of a killed commit's leftover.
-    if (!tempDir.empty()) {
-      RemoveStaleTempFiles(tempFolder);
-    }
+    RemoveStaleTempFiles(tempFolder, tempDir.empty());
     if (tempFolder != archiveFolder_) {
       RemoveStaleTempFiles(archiveFolder_);
     }

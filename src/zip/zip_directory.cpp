@@ -9,7 +9,7 @@
 namespace kestrune::zip {
 namespace {
 
-constexpr std::int64_t kTailSize = 65600;
+constexpr auto kTailSize = static_cast<std::int64_t>(TZipDirManager::kTailBytes);
 constexpr std::size_t kScanBlock = 65535;
 constexpr std::uint32_t kEscape32 = 0xFFFFFFFF;
 constexpr std::uint16_t kEscape16 = 0xFFFF;
@@ -21,8 +21,9 @@ constexpr std::uint16_t kMaxRebuildExtraLength = 0x105;
 class TBlockReader {
  public:
   TBlockReader(TStream& stream, std::int64_t size) : stream_(stream), size_(size) {}
-  TBlockReader(TStream& stream, std::int64_t size, const std::vector<std::uint8_t>& known, std::int64_t knownStart)
-      : stream_(stream), size_(size), data_(known.data()), dataSize_(known.size()), blockStart_(knownStart) {}
+  TBlockReader(TStream& stream, std::int64_t size, const std::uint8_t* known, std::size_t knownSize,
+               std::int64_t knownStart)
+      : stream_(stream), size_(size), data_(known), dataSize_(knownSize), blockStart_(knownStart) {}
 
   // n bytes at pos, or nullptr when they run past the end of the stream.
   const std::uint8_t* Peek(std::int64_t pos, std::size_t n) {
@@ -192,6 +193,12 @@ void ReadExtraField(const std::uint8_t* data, std::size_t length, TDirItem& item
   }
 }
 
+// Whether an entry's local header and name, as the central header places them, end before `limit`.
+bool EntryLiesBefore(const TDirItem& item, std::int64_t limit) {
+  const std::uint64_t end = SaturatingAdd(item.LocalHeaderOffset, TLocalHeader::kSize + item.CentralDir.NameLength);
+  return end <= static_cast<std::uint64_t>(limit);
+}
+
 // The name, extra field and comment that follow an entry's central header at p, whose lengths the header
 // gives and whose bytes the caller has checked are there.
 void ParseCentralEntry(const std::uint8_t* p, bool oemNames, TDirItem& item) {
@@ -319,6 +326,11 @@ int TZipDirArray::Add(TDirItem item) {
   return index;
 }
 
+void TZipDirArray::Reserve(int count) {
+  items_.reserve(static_cast<std::size_t>(count));
+  names_.Reserve(count);
+}
+
 const TDirItem& TZipDirArray::Item(int index) const {
   if (index < 0 || index >= Count()) {
     throw EZipException(1, owner_);
@@ -361,9 +373,9 @@ TZipDirManager::TZipDirManager(TStream& stream, bool creating, const TComponent*
       options_(std::move(options)) {}
 
 std::vector<std::uint8_t> TZipDirManager::ReadRange(std::int64_t position, std::size_t count) {
-  const auto tailEnd = tailStart_ + static_cast<std::int64_t>(tail_.size());
+  const auto tailEnd = tailStart_ + static_cast<std::int64_t>(tailSize_);
   if (position >= tailStart_ && position >= 0 && position + static_cast<std::int64_t>(count) <= tailEnd) {
-    const auto* first = tail_.data() + (position - tailStart_);
+    const auto* first = tail_ + (position - tailStart_);
     return std::vector<std::uint8_t>(first, first + count);
   }
   return stream_.ReadAt(position, count);
@@ -377,26 +389,43 @@ std::int64_t TZipDirManager::FindEndRecord() {
   endRecordPosition_ = -1;
   Comment.clear();
   EndRecord = TZipEndRecord{};
-  streamSize_ = stream_.Size();
+  streamSize_ = knownSize_ >= 0 ? knownSize_ : stream_.Size();
   const std::int64_t length = std::min(streamSize_, kTailSize);
   tailStart_ = streamSize_ - length;
-  // The size is known: read without asking the stream for it again.
-  tail_.resize(static_cast<std::size_t>(length));
-  stream_.SetPosition(tailStart_);
-  stream_.ReadBuffer(tail_.data(), tail_.size());
+  // The size is known: read without asking the stream for it again, and without seeking first.
+  tailSize_ = static_cast<std::size_t>(length);
+  std::uint8_t* into = nullptr;
+  if (tailBuffer_ != nullptr) {
+    into = tailBuffer_->data();
+  } else {
+    ownTail_ = std::make_unique_for_overwrite<std::uint8_t[]>(tailSize_);
+    into = ownTail_.get();
+  }
+  tail_ = into;
+  if (stream_.ReadFrom(tailStart_, into, tailSize_) != tailSize_) {
+    throw EReadError();
+  }
   // Of the records whose comment reaches the end of the file, the one nearest the start whose directory
   // checks out: the others lie inside its comment. Without one that checks out, the nearest to the end.
   std::int64_t chosen = -1;
   for (const std::uint32_t signature : options_.EndRecordSignatures) {
-    for (std::int64_t i = length - 4; i >= 0; --i) {
-      const std::uint8_t* p = tail_.data() + i;
+    // memrchr finds the signature's last byte, so that the scan over the tail costs little more than
+    // reading it: a record needs 22 bytes, so the last candidate starts 22 bytes before the end.
+    const auto lastByte = static_cast<int>(signature >> 24);
+    std::int64_t searched = length - static_cast<std::int64_t>(TZipEndRecord::kSize) + 4;
+    while (searched > 3) {
+      const auto* hit =
+          static_cast<const std::uint8_t*>(::memrchr(tail_ + 3, lastByte, static_cast<std::size_t>(searched - 3)));
+      if (hit == nullptr) {
+        break;
+      }
+      searched = hit - tail_;
+      const std::int64_t i = searched - 3;
+      const std::uint8_t* p = tail_ + i;
       if (GetLE32(p) != signature) {
         continue;
       }
       const std::int64_t left = length - i;
-      if (left < static_cast<std::int64_t>(TZipEndRecord::kSize)) {
-        continue;
-      }
       const TZipEndRecord record = TZipEndRecord::Parse(p);
       if (left - static_cast<std::int64_t>(TZipEndRecord::kSize) != record.CommentLength) {
         continue;
@@ -406,7 +435,7 @@ std::int64_t TZipDirManager::FindEndRecord() {
       }
     }
     if (chosen >= 0) {
-      const std::uint8_t* p = tail_.data() + chosen;
+      const std::uint8_t* p = tail_ + chosen;
       EndRecord = TZipEndRecord::Parse(p);
       Comment.assign(reinterpret_cast<const char*>(p + TZipEndRecord::kSize), EndRecord.CommentLength);
       endRecordPosition_ = tailStart_ + chosen;
@@ -414,6 +443,13 @@ std::int64_t TZipDirManager::FindEndRecord() {
     }
   }
   return -1;
+}
+
+void TZipDirManager::ForgetTail() {
+  tail_ = nullptr;
+  tailSize_ = 0;
+  tailBuffer_ = nullptr;
+  ownTail_.reset();
 }
 
 // Whether an end record at position leads to a directory: a ZIP64 locator right before it, a central
@@ -466,7 +502,7 @@ std::int64_t TZipDirManager::FindZip64EndRecord(std::int64_t locatorPosition) {
     return plain;
   }
   for (std::int64_t position = plain - 1; position >= tailStart_; --position) {
-    if (GetLE32(tail_.data() + (position - tailStart_)) == kZip64EndRecordSignature && recordAt(position, true)) {
+    if (GetLE32(tail_ + (position - tailStart_)) == kZip64EndRecordSignature && recordAt(position, true)) {
       return position;
     }
   }
@@ -514,22 +550,31 @@ void TZipDirManager::ReadDirectory(const DirectoryExtent& extent) {
   }
   TDirectoryWindow directory([this](std::int64_t position, std::size_t count) { return ReadRange(position, count); },
                              extent.start, extent.size);
+  if (!extent.walk) {
+    Items.Reserve(static_cast<int>(extent.count));
+  }
   std::uint64_t at = 0;
+  bool wrongSignature = false;
   while (extent.walk ? at < extent.size : static_cast<std::uint64_t>(Items.Count()) < extent.count) {
     TDirItem item;
     item.CentralDir = TCentralHeader::Parse(directory.Bytes(at, TCentralHeader::kSize));
     const TCentralHeader& h = item.CentralDir;
-    // Bytes that are not a directory (zeros, entry data in front of it) end the reading at their first
-    // header, not after an entry has been made of every 46 of them.
-    if (h.Signature != kCentralHeaderSignature) {
-      throw EReadError();
-    }
     const std::size_t length = TCentralHeader::kSize + h.NameLength + h.ExtraLength + h.CommentLength;
     ParseCentralEntry(directory.Bytes(at, length), options_.OEMFileNames, item);
+    // Some writers get a header's signature wrong and all else right. Bytes that are not a directory
+    // (zeros, entry data in front of it) end the reading at the first header that does not also name
+    // an entry lying before the directory, not after an entry has been made of every 46 of them.
+    if (h.Signature != kCentralHeaderSignature) {
+      if (h.NameLength == 0 || !EntryLiesBefore(item, extent.start)) {
+        throw EReadError();
+      }
+      wrongSignature = true;
+    }
     Items.Add(std::move(item));
     at += length;
   }
-  if (extent.walk && Items.Count() < kEscape16) {
+  // ... and their lengths lead from header to header to the directory's end exactly.
+  if ((extent.walk && Items.Count() < kEscape16) || (wrongSignature && at != extent.size)) {
     throw EReadError();
   }
   DirectoryStart = extent.start;
@@ -589,7 +634,13 @@ void TZipDirManager::FindBaseOffset() {
   if (stored >= static_cast<std::uint64_t>(DirectoryStart)) {
     return;
   }
-  TBlockReader reader(stream_, streamSize_, tail_, tailStart_);
+  // A directory that starts where the end record says it does has nothing in front of the archive
+  // (or offsets that count it already): the local headers need not be read to know.
+  const std::uint64_t recorded = IsZip64 ? Zip64EndRecord.DirectoryOffset : EndRecord.DirectoryOffset;
+  if (recorded == static_cast<std::uint64_t>(DirectoryStart)) {
+    return;
+  }
+  TBlockReader reader(stream_, streamSize_, tail_, tailSize_, tailStart_);
   const TCentralHeader& central = first.CentralDir;
   for (std::int64_t p = reader.Find(options_.LocalHeaderSignature, static_cast<std::int64_t>(stored), DirectoryStart);
        p >= 0; p = reader.Find(options_.LocalHeaderSignature, p + 1, DirectoryStart)) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -82,6 +83,7 @@ class TZipHashedStringList {
   // Growing keeps the hash: the new, empty names are not in it (an empty name is looked up by a scan),
   // so that adding entries one by one costs no rebuild per entry.
   void Resize(int count);
+  void Reserve(int count) { keys_.reserve(static_cast<std::size_t>(count)); }
   void Set(int index, WideString upperName);
   void Clear();
   // The index of an upper-cased name, or -1.
@@ -103,6 +105,8 @@ class TZipDirArray {
   void SetCount(int count);
   void Clear() { SetCount(0); }
   int Add(TDirItem item);
+  // Room for count entries, so that adding them one by one moves none.
+  void Reserve(int count);
 
   // Error 1 (read) or 2 (write access) outside 0..Count-1.
   const TDirItem& Item(int index) const;
@@ -138,6 +142,16 @@ class TZipDirManager {
   // stream exactly, the first whose directory checks out (the others are in its comment). Reads the tail of the stream
   // once; later calls answer from that.
   std::int64_t FindEndRecord();
+  // The stream's size as the caller already knows it, so that the end-record search need not ask.
+  void SetKnownSize(std::int64_t size) { knownSize_ = size; }
+  // The end-record search reads the stream's tail (at most this many bytes) into the caller's buffer,
+  // which lives until ForgetTail(), instead of into one of its own: opening many archives one after the
+  // other then allocates nothing per archive for it.
+  static constexpr std::size_t kTailBytes = 65600;
+  using TailBuffer = std::array<std::uint8_t, kTailBytes>;
+  void UseTailBuffer(TailBuffer* buffer) { tailBuffer_ = buffer; }
+  // Once the directory is loaded the tail is no longer needed: later reads go to the stream.
+  void ForgetTail();
   // Reads the central directory (or rebuilds it from the local headers, see the options).
   void LoadDirectory();
   // Builds the directory from the local headers alone (error 35 when there is none).
@@ -182,7 +196,13 @@ class TZipDirManager {
   const TComponent* owner_;
   TZipReadOptions options_;
   std::int64_t streamSize_ = 0;
-  std::vector<std::uint8_t> tail_;
+  std::int64_t knownSize_ = -1;
+  // The last bytes of the stream, read once (not zeroed first: the read fills them), in the caller's
+  // buffer or in ownTail_.
+  TailBuffer* tailBuffer_ = nullptr;
+  std::unique_ptr<std::uint8_t[]> ownTail_;
+  const std::uint8_t* tail_ = nullptr;
+  std::size_t tailSize_ = 0;
   std::int64_t tailStart_ = 0;
   bool endRecordSearched_ = false;
   std::int64_t endRecordPosition_ = -1;

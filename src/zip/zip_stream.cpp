@@ -44,6 +44,11 @@ std::vector<std::uint8_t> TStream::ReadAt(std::int64_t position, std::size_t cou
   return buffer;
 }
 
+std::size_t TStream::ReadFrom(std::int64_t position, void* buffer, std::size_t count) {
+  SetPosition(position);
+  return Read(buffer, count);
+}
+
 std::int64_t TStream::CopyFrom(TStream& source, std::int64_t count) {
   if (count == 0) {
     source.SetPosition(0);
@@ -126,12 +131,13 @@ TWFileStream::TWFileStream(const WideString& fileName, unsigned mode) : fileName
     writable_ = true;
     return;
   }
-  handle_ = WideFileOpen(fileName, mode);
+  handle_ = WideFileOpen(fileName, mode, openedInfo_);
   if (handle_ < 0) {
     const int error = errno;
-    throw EFOpenError("Cannot open file \"" + WideToUtf8(WideExpandFileName(fileName)) + "\". " +
-                      SysErrorMessage(error));
+    throw EFOpenError(
+        "Cannot open file \"" + WideToUtf8(WideExpandFileName(fileName)) + "\". " + SysErrorMessage(error), error);
   }
+  opened_ = true;
   writable_ = (mode & 3) != 0;
 }
 
@@ -162,6 +168,23 @@ std::size_t TWFileStream::Write(const void* buffer, std::size_t count) {
   const auto* bytes = static_cast<const char*>(buffer);
   while (done < count) {
     const ssize_t n = ::write(handle_, bytes + done, count - done);
+    if (n < 0 && errno == EINTR) {
+      continue;
+    }
+    if (n <= 0) {
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return done;
+}
+
+std::size_t TWFileStream::ReadFrom(std::int64_t position, void* buffer, std::size_t count) {
+  std::size_t done = 0;
+  auto* bytes = static_cast<char*>(buffer);
+  while (done < count) {
+    const ssize_t n =
+        ::pread(handle_, bytes + done, count - done, static_cast<off_t>(position) + static_cast<off_t>(done));
     if (n < 0 && errno == EINTR) {
       continue;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/stat.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -32,6 +34,12 @@ class EFCreateError : public EStreamError {
 class EFOpenError : public EStreamError {
  public:
   using EStreamError::EStreamError;
+  EFOpenError(const std::string& message, int error) : EStreamError(message), error_(error) {}
+  // The system's error number (errno) of the failed open; 0 when not known.
+  int ErrorNumber() const { return error_; }
+
+ private:
+  int error_ = 0;
 };
 
 enum class TSeekOrigin { soBeginning, soCurrent, soEnd };
@@ -56,6 +64,9 @@ class TStream {
   void WriteBuffer(const void* buffer, std::size_t count);
   // count bytes at position, read whole (EReadError when the stream is shorter or position is negative).
   std::vector<std::uint8_t> ReadAt(std::int64_t position, std::size_t count);
+  // Up to count bytes at position into buffer; returns how many. The stream's position after it is
+  // unspecified.
+  virtual std::size_t ReadFrom(std::int64_t position, void* buffer, std::size_t count);
   // Copies count bytes from source at its position (0: the whole source from its start).
   std::int64_t CopyFrom(TStream& source, std::int64_t count);
 };
@@ -105,14 +116,19 @@ class TWFileStream : public TStream {
   std::int64_t Seek(std::int64_t offset, TSeekOrigin origin) override;
   std::int64_t Size() override;
   void SetSize(std::int64_t size) override;
+  std::size_t ReadFrom(std::int64_t position, void* buffer, std::size_t count) override;
   const WideString& FileName() const { return fileName_; }
   int Handle() const { return handle_; }
   bool Writable() const { return writable_; }
+  // What fstat said of the file when it was opened (not when it was created); null when unknown.
+  const struct stat* OpenedInfo() const { return opened_ ? &openedInfo_ : nullptr; }
 
  private:
   WideString fileName_;
   int handle_ = -1;
   bool writable_ = false;
+  struct stat openedInfo_ {};
+  bool opened_ = false;
 };
 
 }  // namespace kestrune::zip

@@ -1,6 +1,10 @@
 // Queuing changes to an open archive and the update transaction around them.
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <ctime>
 #include <filesystem>
 #include <iostream>
@@ -170,7 +174,80 @@ void TZipBaseArchiver::AddFile(const WideString& sourceFile, const WideString& s
 }
 
 void TZipBaseArchiver::MoveFile(const WideString& sourceFile, const WideString& storedName) {
-  QueueFile(sourceFile, storedName, TZipProcessOperation::poMove);
+  if (!WideDirectoryExists(sourceFile)) {
+    CheckRemovable(NativeFileName(sourceFile), 27);
+    QueueFile(sourceFile, storedName, TZipProcessOperation::poMove);
+    return;
+  }
+  Queue([&] { QueueFolderMove(sourceFile, storedName); });
+}
+
+// A file or folder can be removed once it is in the archive only when its folder lets this user
+// change it: known before the commit, so that no commit completes and then fails.
+void TZipBaseArchiver::CheckRemovable(const std::string& path, int errorCode) const {
+  namespace fs = std::filesystem;
+  const fs::path source(path);
+  const fs::path parent = source.has_parent_path() ? source.parent_path() : fs::path(".");
+  if (::faccessat(AT_FDCWD, parent.c_str(), W_OK | X_OK, AT_EACCESS) != 0) {
+    throw EZipException(errorCode, this, {Utf8ToWide(path)});
+  }
+}
+
+// The folder's entry and, with Options.Recurse, everything in it (without, its files alone), each
+// moved; the folder is removed once the commit has emptied it. A folder that would not be left empty,
+// or that cannot be removed, is error 60 before anything is queued.
+void TZipBaseArchiver::QueueFolderMove(const WideString& folder, const WideString& storedName) {
+  namespace fs = std::filesystem;
+  const fs::path root = fs::path(NativeFileName(folder)).lexically_normal();
+  WideString rootName = NormalizeEntryName(storedName.empty() ? StoredNameFor(folder) : storedName);
+  while (EndsWithSlash(rootName)) {
+    rootName.pop_back();
+  }
+  std::vector<fs::path> files;
+  std::vector<fs::path> folders{root};
+  std::error_code error;
+  const auto take = [&](const fs::directory_entry& entry) {
+    std::error_code kind;
+    if (entry.is_directory(kind) && !entry.is_symlink(kind)) {
+      if (!Options.Recurse) {
+        throw EZipException(60, this, {folder});
+      }
+      folders.push_back(entry.path());
+    } else {
+      files.push_back(entry.path());
+    }
+  };
+  if (Options.Recurse) {
+    for (fs::recursive_directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+      take(*it);
+    }
+  } else {
+    for (fs::directory_iterator it(root, error), end; !error && it != end; it.increment(error)) {
+      take(*it);
+    }
+  }
+  if (error) {
+    throw EZipException(60, this, {folder});
+  }
+  for (const fs::path& file : files) {
+    CheckRemovable(file.string(), 27);
+  }
+  for (const fs::path& path : folders) {
+    CheckRemovable(path.string(), 60);
+  }
+  const auto nameOf = [&](const fs::path& path) {
+    const WideString relative = Utf8ToWide(path.lexically_relative(root).generic_string());
+    return rootName.empty() ? relative : rootName + u'/' + relative;
+  };
+  if (!rootName.empty()) {
+    QueueFile(Utf8ToWide(root.string()), rootName + u'/', TZipProcessOperation::poMove);
+  }
+  for (std::size_t i = 1; i < folders.size(); ++i) {
+    QueueFile(Utf8ToWide(folders[i].string()), nameOf(folders[i]) + u'/', TZipProcessOperation::poMove);
+  }
+  for (const fs::path& file : files) {
+    QueueFile(Utf8ToWide(file.string()), nameOf(file), TZipProcessOperation::poMove);
+  }
 }
 
 void TZipBaseArchiver::AddFromBuffer(const WideString& storedName, std::string_view data, std::uint32_t dosDateTime) {
@@ -316,11 +393,34 @@ void TZipBaseArchiver::CommitUpdate() {
     DropPendingChanges();
     return;
   }
-  for (const WideString& file : moved) {
-    if (!WideDeleteFile(file)) {
-      throw EZipException(27, this, {file});
+  RemoveMovedSources(moved);
+}
+
+// The commit is complete: a source that cannot be removed now is told to OnProcessFileFailure and
+// left, never raised as a failure of the commit. Files go first, then the folders, deepest first.
+void TZipBaseArchiver::RemoveMovedSources(const std::vector<WideString>& moved) {
+  std::vector<WideString> folders;
+  for (const WideString& source : moved) {
+    if (WideDirectoryExists(source)) {
+      folders.push_back(source);
+    } else if (!WideDeleteFile(source)) {
+      ReportUnremoved(source, 27);
     }
   }
+  std::sort(folders.begin(), folders.end(),
+            [](const WideString& a, const WideString& b) { return a.size() > b.size(); });
+  for (const WideString& folder : folders) {
+    if (::rmdir(NativeFileName(folder).c_str()) != 0 && errno != ENOENT) {
+      ReportUnremoved(folder, 60);
+    }
+  }
+}
+
+void TZipBaseArchiver::ReportUnremoved(const WideString& source, int errorCode) {
+  const int error = errno;
+  const WideString message = Utf8ToWide(FormatZipMessage(errorCode, this, {source}));
+  TZipAction action = TZipAction::fxaIgnore;
+  DoOnProcessFileFailure(source, TZipProcessOperation::poMove, error, errorCode, message, action);
 }
 
 void TZipBaseArchiver::DropPendingChanges() noexcept {

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -16,24 +17,50 @@ namespace {
 
 constexpr char kTempPrefix[] = "FC";
 constexpr char kTempSuffix[] = ".tmp";
+constexpr char kPidSeparator = '-';
 constexpr std::size_t kTempUniqueLength = 6;
 
-bool IsOwnTempName(const std::string& name) {
+// What a name of the archiver's temporary naming tells: "FC" + the process id + "-" + six characters
+// + ".tmp", or, as older commits named them, "FC" + six characters + ".tmp" (pid 0).
+struct TempName {
+  bool own = false;
+  long pid = 0;
+};
+
+TempName ParseTempName(const std::string& name) {
   const std::size_t prefix = sizeof kTempPrefix - 1;
   const std::size_t suffix = sizeof kTempSuffix - 1;
-  if (name.size() != prefix + kTempUniqueLength + suffix || name.compare(0, prefix, kTempPrefix) != 0 ||
-      name.compare(prefix + kTempUniqueLength, suffix, kTempSuffix) != 0) {
-    return false;
+  if (name.size() < prefix + kTempUniqueLength + suffix || name.compare(0, prefix, kTempPrefix) != 0 ||
+      name.compare(name.size() - suffix, suffix, kTempSuffix) != 0) {
+    return {};
   }
-  return std::all_of(name.begin() + static_cast<std::ptrdiff_t>(prefix),
-                     name.begin() + static_cast<std::ptrdiff_t>(prefix + kTempUniqueLength),
-                     [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; });
+  const std::string middle = name.substr(prefix, name.size() - prefix - suffix);
+  const std::string unique = middle.substr(middle.size() - kTempUniqueLength);
+  if (!std::all_of(unique.begin(), unique.end(),
+                   [](char c) { return std::isalnum(static_cast<unsigned char>(c)) != 0; })) {
+    return {};
+  }
+  if (middle.size() == kTempUniqueLength) {
+    return {true, 0};
+  }
+  const std::string pid = middle.substr(0, middle.size() - kTempUniqueLength);
+  if (pid.size() < 2 || pid.size() > 11 || pid.back() != kPidSeparator ||
+      !std::all_of(pid.begin(), pid.end() - 1, [](char c) { return c >= '0' && c <= '9'; })) {
+    return {};
+  }
+  return {true, std::stol(pid.substr(0, pid.size() - 1))};
+}
+
+// Whether the process that named a file is gone: no process of that id runs any more.
+bool ProcessGone(long pid) {
+  return pid > 0 && pid != ::getpid() && ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
 }
 
 }  // namespace
 
 TLockedTempFile::TLockedTempFile(const std::string& folder) {
-  std::string pattern = folder + "/" + kTempPrefix + std::string(kTempUniqueLength, 'X') + kTempSuffix;
+  std::string pattern = folder + "/" + kTempPrefix + std::to_string(::getpid()) + kPidSeparator +
+                        std::string(kTempUniqueLength, 'X') + kTempSuffix;
   lock_ = ::mkstemps(pattern.data(), static_cast<int>(sizeof kTempSuffix - 1));
   if (lock_ < 0) {
     throw EFCreateError("Cannot create file \"" + pattern + "\"");
@@ -58,12 +85,13 @@ bool TLockedTempFile::Release(bool remove) {
   return removed;
 }
 
-void RemoveStaleTempFiles(const std::string& folder) {
+void RemoveStaleTempFiles(const std::string& folder, bool shared) {
   namespace fs = std::filesystem;
   std::error_code error;
   for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    const std::string name = it->path().filename().string();
-    if (!IsOwnTempName(name)) {
+    const TempName name = ParseTempName(it->path().filename().string());
+    const bool gone = name.own && ProcessGone(name.pid);
+    if (!name.own || (shared && !gone)) {
       continue;
     }
     const std::string path = it->path().string();
@@ -72,9 +100,9 @@ void RemoveStaleTempFiles(const std::string& folder) {
       continue;
     }
     struct stat info {};
-    // An empty one may be one that another commit has just made and not locked yet.
-    if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() && info.st_size > 0 &&
-        ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
+    // An empty one may be one that another commit has just made and not locked yet, unless its maker is gone.
+    if (::fstat(handle, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid() &&
+        (info.st_size > 0 || gone) && ::flock(handle, LOCK_EX | LOCK_NB) == 0) {
       ::unlink(path.c_str());
     }
     ::close(handle);

@@ -13,9 +13,9 @@
 // the whole archive is written, so a failure leaves no volume behind.
 namespace kestrune::zip {
 
-// A temporary file of the archiver's own naming ("FC" and six characters, ".tmp"), created empty and
-// held locked while it is in use, so that a later commit can tell the leftover of a killed one from a
-// file that another commit is writing. Removed when destroyed unless Release() came first.
+// A temporary file of the archiver's own naming ("FC", the process id, "-" and six characters, ".tmp"), created empty
+// and held locked while it is in use, so that a later commit can tell the leftover of a killed one from a file that
+// another commit is writing. Removed when destroyed unless Release() came first.
 class TLockedTempFile {
  public:
   // Error: EFCreateError naming the file it could not create.
@@ -35,8 +35,10 @@ class TLockedTempFile {
 };
 
 // Removes the leftovers of killed commits from a folder: files of the archiver's temporary naming,
-// owned by this user, not empty and locked by no process.
-void RemoveStaleTempFiles(const std::string& folder);
+// owned by this user and locked by no process, that are not empty or whose process no longer runs. In
+// a folder shared with every other program (the system's temporary folder), only those whose process
+// no longer runs: a file there that merely looks like ours is left alone.
+void RemoveStaleTempFiles(const std::string& folder, bool shared = false);
 
 // The volumes of a split archive read as the one stream they were cut from; positions in it are the
 // start of a record's volume plus the offset the record gives within that volume.

@@ -282,10 +282,19 @@ TEST(TaskMessageForm, CommandLinksStandInTheUpperBandAndReportTheirIds) {
   EXPECT_EQ(RunShown(dialog, [](TTaskMessageForm& shown) { Button(shown, "Button0")->click(); }), 100);
   EXPECT_EQ(clicked, (std::vector<int>{101, 100}));
 
-  dialog.SetOptions({doCommandLinksNoIcon});
+  dialog.SetOptions({doCommandLinks, doCommandLinksNoIcon});
   TTaskMessageForm plain(dialog);
   EXPECT_TRUE(plain.findChild<TTaskDialogButton*>("Button0")->Picture().isNull());
   EXPECT_EQ(plain.findChild<QLabel*>("Image"), nullptr);
+
+  // Without doCommandLinks the custom buttons are push buttons, whatever else is set.
+  dialog.SetOptions({doCommandLinksNoIcon});
+  TTaskMessageForm pushed(dialog);
+  EXPECT_FALSE(pushed.HasCommandLinks());
+  EXPECT_EQ(pushed.findChild<TTaskDialogButton*>("Button0"), nullptr);
+  ASSERT_NE(Button(pushed, "Button0"), nullptr);
+  EXPECT_GT(Button(pushed, "Button0")->y(), pushed.BandTop());
+  EXPECT_EQ(pushed.findChild<QLabel*>("Image"), nullptr);
 }
 
 TEST(TaskMessageForm, RadioButtonsStartAsAskedAndReportTheChoice) {
@@ -307,6 +316,23 @@ TEST(TaskMessageForm, RadioButtonsStartAsAskedAndReportTheChoice) {
   dialog.SetOptions({doNoDefaultRadioButton});
   RunShown(dialog, [](TTaskMessageForm& form) { Button(form, "Cancel")->click(); });
   EXPECT_EQ(dialog.RadioResult(), 0);
+}
+
+TEST(TaskMessageForm, DefaultRadioButtonChecksTheOneItNamesOrNone) {
+  struct Case {
+    int defaultRadio;
+    int checked;  // -1: none
+  };
+  for (const Case c : {Case{0, 0}, Case{-3, 0}, Case{200, 0}, Case{201, 1}, Case{202, -1}, Case{150, -1}}) {
+    TTaskDialogEx dialog;
+    FillDialog(dialog);
+    dialog.SetDefaultRadioButton(c.defaultRadio);
+    TTaskMessageForm form(dialog);
+    for (int i = 0; i < 2; ++i) {
+      EXPECT_EQ(form.findChild<QRadioButton*>(QString("Radio%1").arg(i))->isChecked(), i == c.checked)
+          << "DefaultRadioButton " << c.defaultRadio << ", radio " << i;
+    }
+  }
 }
 
 TEST(TaskMessageForm, LongRadioCaptionWrapsWithinTheWindow) {

@@ -63,13 +63,15 @@ TEST_F(LangCoreTest, FolderScanListsLanguageFilesSortedIgnoringCase) {
   manager_.SetLangsDir(Lang());
   EXPECT_EQ(manager_.LangsDir(), Lang() + "/");
   EXPECT_EQ(manager_.Languages(), (Names{"chinese(simp)", "Dutch", "english"}));
-  // The saved language decides, never the first file listed.
-  EXPECT_EQ(manager_.CurrentLang(), "");
-  EXPECT_EQ(translations_, 0);
+  // With no language before, the first one listed is selected.
+  EXPECT_EQ(manager_.CurrentLang(), "chinese(simp)");
+  EXPECT_EQ(translations_, 1);
 }
 
 TEST_F(LangCoreTest, LanguageNamesIgnoreCaseToFindButNotToCompare) {
   manager_.SetLangsDir(Lang());
+  EXPECT_EQ(manager_.CurrentLang(), "Dutch");
+  translations_ = 0;
   manager_.SetCurrentLang("DUTCH");
   EXPECT_EQ(manager_.CurrentLang(), "DUTCH");
   EXPECT_EQ(Caption(), "Voorkeuren");
@@ -92,6 +94,7 @@ TEST_F(LangCoreTest, LanguageNamesIgnoreCaseToFindButNotToCompare) {
 
 TEST_F(LangCoreTest, FolderChangeKeepsTheLanguageOnlyWhereTheNewFolderHasIt) {
   manager_.SetLangsDir(Lang());
+  translations_ = 0;
   manager_.SetCurrentLang("dutch");
   manager_.SetLangsDir(Lang() + "/");
   EXPECT_EQ(manager_.CurrentLang(), "dutch");
@@ -155,12 +158,15 @@ TEST_F(LangCoreTest, EventsComeInOrderAndChangingHandlersCanCancel) {
   EXPECT_EQ(manager_.CurrentLang(), "");
   manager_.SetLangsDir(Lang());
   manager_.SetCurrentLang("dutch");
-  EXPECT_EQ(events, (Names{"folder  -> x", "language  -> english", "folder x/ -> " + Lang(), "language  -> dutch",
-                           "before all", "before ", "after Voorkeuren", "after all"}));
+  // The new folder's first language is selected at once, then the one asked for.
+  EXPECT_EQ(events, (Names{"folder  -> x", "language  -> english", "folder x/ -> " + Lang(), "before all", "before ",
+                           "after Voorkeuren", "after all", "language Dutch -> dutch", "before all",
+                           "before Voorkeuren", "after Voorkeuren", "after all"}));
 }
 
 TEST_F(LangCoreTest, TranslatorsLeaveTheirManagerEitherWay) {
   manager_.SetLangsDir(Lang());
+  translations_ = 0;
   {
     FakeNode other = kestrune::test::FakeWindow();
     tr::TLangTranslator gone([&other] { return std::make_unique<FakeObject>(other); });

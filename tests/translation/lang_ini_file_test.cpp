@@ -36,9 +36,10 @@ TEST(LangIniFile, ReadsSectionsAndKeysByTheFileRules) {
                  "Hint=a=b\r\n");
   const tr::TLangIniFile ini(dir / "dutch.lng");
   EXPECT_EQ(ini.LoadError(), "");
-  // The repeated section continues the first; the repeated key keeps its place with the later value.
+  // The repeated section continues the first; the repeated key reads as its first line.
   EXPECT_EQ(ini.ReadSectionValues("TFORM4"),
-            (Entries{{"Caption", "'Voorkeuren 2'"}, {"Button2.Caption", "'OK'"}, {"Hint", "a=b"}}));
+            (Entries{{"Caption", "'Voorkeuren'"}, {"Button2.Caption", "'OK'"}, {"Hint", "a=b"}}));
+  EXPECT_EQ(ini.ReadString("TForm4", "Caption"), "'Voorkeuren'");
   EXPECT_EQ(ini.ReadString("TForm1", "file1.caption"), "'&Bestand'");
   EXPECT_FALSE(ini.ReadString("TForm1", "Caption").has_value());
   EXPECT_TRUE(ini.ReadSectionValues("TForm2").empty());
@@ -187,8 +188,8 @@ std::string EmptyLines() { return "[TForm1]\r\nCaption='Kept'\r\n" + std::string
 
 INSTANTIATE_TEST_SUITE_P(
     Files, LangLargeFile,
-    ::testing::Values(LargeFileCase{"ManyKeysInOneSection", ManyKeys, "TForm1", "Component0.Caption", "'Again'", 1, "",
-                                    256},
+    ::testing::Values(LargeFileCase{"ManyKeysInOneSection", ManyKeys, "TForm1", "Component0.Caption",
+                                    "'Some caption text'", 1, "", 256},
                       LargeFileCase{"ManySections", ManySections, "TForm0", "Hint", "'Last'", 200000, "", 256},
                       LargeFileCase{"EmptyLines", EmptyLines, "TForm1", "Caption", "none", 0,
                                     "the file has too many lines for its size (4194306 lines in 4194330 bytes)", 32}),

@@ -6,11 +6,15 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
+#include <sys/wait.h>
 #include <unistd.h>
 #include <zlib.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -1033,6 +1037,60 @@ TEST_F(ZipUpdateTest, LeftoversOfAKilledCommitAreRemovedByTheNext) {
   EXPECT_TRUE(fs::exists(dir_ / "FCnotes.tmp"));
 }
 
+// The system's temporary folder (TempDir empty) is every program's: only the files of commits whose
+// process no longer runs are removed there.
+TEST_F(ZipUpdateTest, AKilledCommitsFileInTheSystemTempFolderIsRemovedByTheNext) {
+  const fs::path system = dir_ / "tmp";
+  fs::create_directories(system);
+  const char* old = std::getenv("TMPDIR");
+  const std::optional<std::string> saved = old != nullptr ? std::optional<std::string>(old) : std::nullopt;
+  ::setenv("TMPDIR", system.c_str(), 1);
+  const std::vector<std::string> others = {"FCa1B2c3.tmp", "FC1-a1B2c3.tmp", "FCnotes.tmp"};
+  for (const std::string& name : others) {
+    WriteFileBytes(system / name, "not a leftover of a commit known to be dead");
+  }
+  const pid_t child = ::fork();
+  if (child == 0) {
+    TZipArchiver zip;
+    zip.FileName = Utf8ToWide(path_.string());
+    zip.OpenZip(kOpenCreate);
+    zip.OnFileProgress = [](TZipBaseArchiver&, const WideString&, double, TZipProcessOperation, TZipProgressPhase,
+                            bool&) { ::kill(::getpid(), SIGKILL); };
+    zip.AddFromBuffer(u"big.bin", Noise(300000, 3));
+    ::_exit(0);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFSIGNALED(status));
+  std::vector<std::string> leftovers;
+  for (const auto& entry : fs::directory_iterator(system)) {
+    leftovers.push_back(entry.path().filename().string());
+  }
+  const std::string killed = "FC" + std::to_string(child) + "-";
+  ASSERT_EQ(std::count_if(leftovers.begin(), leftovers.end(),
+                          [&](const std::string& name) { return name.rfind(killed, 0) == 0; }),
+            1);
+
+  TZipArchiver zip;
+  zip.FileName = Utf8ToWide((dir_ / "next.zip").string());
+  zip.OpenZip(kOpenCreate);
+  zip.AddFromBuffer(u"a.txt", "a");
+  zip.CloseZip();
+  std::vector<std::string> left;
+  for (const auto& entry : fs::directory_iterator(system)) {
+    left.push_back(entry.path().filename().string());
+  }
+  std::sort(left.begin(), left.end());
+  std::vector<std::string> expected = others;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(left, expected);
+  if (saved) {
+    ::setenv("TMPDIR", saved->c_str(), 1);
+  } else {
+    ::unsetenv("TMPDIR");
+  }
+}
+
 TEST_F(ZipUpdateTest, AnArchiveChangedByAnotherProgramIsNotOverwritten) {
   struct Row {
     const char* name;
@@ -1243,6 +1301,43 @@ TEST_F(ZipUpdateTest, AFullDiskAsksTheDiskFullEvent) {
   }
 }
 
+// A new archive that cannot be written: each failure asks the disk-full event once, also when the
+// archive is closed after a failed entry and the component destroyed, and no file is left behind.
+TEST_F(ZipUpdateTest, AFullDiskAsksOncePerFailureOfANewArchive) {
+  for (const bool addFirst : {false, true}) {
+    for (const bool systemTemp : {false, true}) {
+      fs::remove(path_);
+      int asked = 0;
+      std::vector<int> codes;
+      {
+        TZipArchiver zip;
+        zip.SetCompressionMode(0);
+        Create(zip);
+        if (systemTemp) zip.TempDir.clear();
+        zip.OnDiskFull = [&](TZipBaseArchiver&, int, const WideString&, bool& cancel) {
+          ++asked;
+          cancel = true;
+        };
+        kestrune::test::ScopedFileSizeLimit limit(10);  // not even the end record fits
+        const auto failure = [&](const std::function<void()>& step) {
+          try {
+            step();
+          } catch (const EZipException& e) {
+            codes.push_back(e.ErrorCode());
+          }
+        };
+        if (addFirst) failure([&] { zip.AddFromBuffer(u"big.bin", Noise(20000, 4)); });
+        failure([&] { zip.CloseZip(); });
+        failure([&] { zip.CloseZip(); });
+      }
+      EXPECT_EQ(codes, std::vector<int>(addFirst ? 2 : 1, 46)) << addFirst << systemTemp;
+      EXPECT_EQ(asked, static_cast<int>(codes.size())) << addFirst << systemTemp;
+      EXPECT_FALSE(fs::exists(path_)) << addFirst << systemTemp;
+      EXPECT_TRUE(Leftovers().empty()) << addFirst << systemTemp;
+    }
+  }
+}
+
 TEST_F(ZipUpdateTest, AFullDiskWhileSplittingNamesTheVolume) {
   TZipArchiver zip;
   zip.SetSpanningMode(TZipSpanningMode::smSplitting);
@@ -1441,6 +1536,58 @@ TEST_F(ZipUpdateTest, AnOldEntryWhoseLocalHeaderRunsPastTheArchiveIsError7) {
     EXPECT_EQ(ReadFileBytes(path_), built.bytes);
     EXPECT_TRUE(Leftovers().empty());
   }
+}
+
+// Moving a folder moves what it holds and removes it; a source that cannot be removed is refused before
+// the commit, and one that still cannot be removed after it is told to OnProcessFileFailure, the commit
+// standing.
+TEST_F(ZipUpdateTest, AMovedFolderTakesItsFilesAndIsRemoved) {
+  const fs::path folder = Source("folder/a.txt", "alpha").parent_path();
+  Source("folder/sub/b.txt", "bravo");
+  TZipArchiver zip;
+  Create(zip);
+  zip.MoveFile(Utf8ToWide(folder.string()), u"kept");
+  EXPECT_FALSE(fs::exists(folder));
+  std::vector<Seen> seen = ReadBack(zip);
+  std::sort(seen.begin(), seen.end(), [](const Seen& a, const Seen& b) { return a.name < b.name; });
+  EXPECT_EQ(
+      seen,
+      (std::vector<Seen>{
+          {"kept/", 0, 0}, {"kept/a.txt", 5, Crc("alpha")}, {"kept/sub/", 0, 0}, {"kept/sub/b.txt", 5, Crc("bravo")}}));
+  EXPECT_TRUE(zip.DirManager()->Items.Item(0).IsDirectory());
+
+  // The folder holding it cannot be changed: error 60 and nothing written or removed.
+  const fs::path locked = Source("locked/c/c.txt", "charlie").parent_path();
+  const std::string before = ReadFileBytes(path_);
+  fs::permissions(locked.parent_path(), fs::perms::owner_read | fs::perms::owner_exec);
+  {
+    ScopedPermissionsBind bound;
+    try {
+      zip.MoveFile(Utf8ToWide(locked.string()), u"c");
+      ADD_FAILURE() << "a folder that cannot be removed was moved";
+    } catch (const EZipException& e) {
+      EXPECT_EQ(e.ErrorCode(), 60);
+    }
+  }
+  fs::permissions(locked.parent_path(), fs::perms::owner_all);
+  EXPECT_EQ(ReadFileBytes(path_), before);
+  EXPECT_TRUE(fs::exists(locked / "c.txt"));
+
+  // Something put into the folder while the commit ran keeps it from being removed afterwards.
+  std::vector<std::pair<std::string, int>> failures;
+  zip.OnProcessFileFailure = [&](TZipBaseArchiver&, const WideString& name, TZipProcessOperation operation, int,
+                                 int code, const WideString&, TZipAction&) {
+    EXPECT_EQ(operation, TZipProcessOperation::poMove);
+    failures.emplace_back(WideToUtf8(name), code);
+  };
+  zip.OnOverallProgress = [&](TZipBaseArchiver&, double, TZipProcessOperation, TZipProgressPhase phase, bool&) {
+    if (phase == TZipProgressPhase::ppEnd) WriteFileBytes(locked / "late.txt", "late");
+  };
+  EXPECT_NO_THROW(zip.MoveFile(Utf8ToWide(locked.string()), u"c"));
+  EXPECT_EQ(failures, (std::vector<std::pair<std::string, int>>{{locked.string(), 60}}));
+  EXPECT_TRUE(fs::exists(locked / "late.txt"));
+  EXPECT_FALSE(fs::exists(locked / "c.txt"));
+  EXPECT_EQ(ReadBack(zip).size(), 6u);
 }
 
 TEST_F(ZipUpdateTest, ATemporaryFileThatCannotBeDeletedIsError27) {
