@@ -60,6 +60,8 @@ chmod 755 "$program/mame"
 # One game, so that the list is not empty and no question is asked at start.
 printf '[kestruneui]\r\nmamefile=mame\r\nwinleft=150\r\nwintop=100\r\nwinwidth=760\r\nwinheight=540\r\n' \
   >"$program/ini/kestrune.ini"
+printf '0|Pong (2 players)|Atari|Sports|1972||Mono|Raster|256x240|Horizontal (0\302\260)|Paddle|60|Good|Good|good|good|good|.37b16|pong.cpp|2|0|00:00:00||pong|0\r\n' \
+  >"$program/ini/kestrune.dat"
 
 key() { grep -a "^$1=" "$program/ini/kestrune.ini" | head -n 1 | cut -d= -f2 | tr -d '\r'; }
 place() { echo "$(key winleft),$(key wintop) $(key winwidth)x$(key winheight) max=$(key winmax)"; }
