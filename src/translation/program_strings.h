@@ -148,6 +148,7 @@ enum ProgramStringId : std::uint32_t {
   kSNotRegularFile = 1133,
   kSListGoesOnAfterEnd = 1134,
   kSMameLacksOption = 1135,
+  kSWrittenInUtf16 = 1136,
 };
 
 struct ProgramStringEntry {
@@ -306,6 +307,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSListGoesOnAfterEnd, "SListGoesOnAfterEnd",
      "MAME's game list goes on after its closing </mame> line, on line %1."},
     {kSMameLacksOption, "SMameLacksOption", "This MAME has no option \"%1\", so this setting does nothing."},
+    {kSWrittenInUtf16, "SWrittenInUtf16", "it is written in UTF-16, which MAME does not read"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -25,6 +25,7 @@
 #include "mainwindow/program_windows.h"
 #include "platform/process_runner_qt.h"
 #include "platform/text_file.h"
+#include "settings/option_file_reader.h"
 #include "settings/options_dialog.h"
 #include "settings/settings.h"
 #include "shipped_languages.h"
@@ -267,7 +268,7 @@ TEST_F(TranslatedWindows, MoveQuestionIsAskedInTheChosenLanguage) {
 bool SaysEnglish(const QString& text) {
   static const char* const kEnglish[] = {"Cannot ",          "cannot ",  "could not",    "settings",
                                          "which holds",      "kept as",  "is read-only", "not saved",
-                                         "is still running", "is not a", "folder"};
+                                         "is still running", "is not a", "folder",        "does not"};
   return std::any_of(std::begin(kEnglish), std::end(kEnglish),
                      [&text](const char* words) { return text.contains(QLatin1String(words)); });
 }
@@ -303,8 +304,11 @@ TEST_F(TranslatedWindows, DutchMessagesPutWhatTheSystemSaidInDutchSentences) {
   QString notStarted;
   EXPECT_FALSE(runner.Run(&notStarted));
   said.push_back(notStarted.toStdString());
+  Write("utf16.ini", std::string("\xFF\xFE" "v\0i\0d\0e\0o\0", 12));
+  EXPECT_FALSE(kestrune::settings::ReadOptionFileLines(folder_ + "utf16.ini", lines, &error));
+  said.push_back(error);
   Form1->Menus()->LanguageActions()[1]->trigger();
-  ASSERT_EQ(said.size(), 8u);
+  ASSERT_EQ(said.size(), 9u);
   for (const std::string& english : said) {
     ASSERT_TRUE(SaysEnglish(QString::fromStdString(english))) << english;
     const QString dutch = ProgramQTextOf(english);
