@@ -268,7 +268,7 @@ TEST_F(TranslatedWindows, MoveQuestionIsAskedInTheChosenLanguage) {
 bool SaysEnglish(const QString& text) {
   static const char* const kEnglish[] = {"Cannot ",          "cannot ",  "could not",    "settings",
                                          "which holds",      "kept as",  "is read-only", "not saved",
-                                         "is still running", "is not a", "folder",        "does not"};
+                                         "is still running", "is not a", "folder",       "does not"};
   return std::any_of(std::begin(kEnglish), std::end(kEnglish),
                      [&text](const char* words) { return text.contains(QLatin1String(words)); });
 }
@@ -304,7 +304,9 @@ TEST_F(TranslatedWindows, DutchMessagesPutWhatTheSystemSaidInDutchSentences) {
   QString notStarted;
   EXPECT_FALSE(runner.Run(&notStarted));
   said.push_back(notStarted.toStdString());
-  Write("utf16.ini", std::string("\xFF\xFE" "v\0i\0d\0e\0o\0", 12));
+  Write("utf16.ini", std::string("\xFF\xFE"
+                                 "v\0i\0d\0e\0o\0",
+                                 12));
   EXPECT_FALSE(kestrune::settings::ReadOptionFileLines(folder_ + "utf16.ini", lines, &error));
   said.push_back(error);
   Form1->Menus()->LanguageActions()[1]->trigger();
