@@ -342,23 +342,27 @@ void ArtworkPanes::FitMovie() {
 
 // ---- Texts ----
 
+namespace {
+
 // Each file is indexed when it is first needed; one that cannot be read then shows no entries.
-const cat::HistoryIndex* ArtworkPanes::HistoryEntries() {
-  if (!window_->HistoryLoaded()) return nullptr;
-  if (!historyIndex_) {
-    historyIndex_ = std::make_unique<cat::HistoryIndex>(window_->HistoryFile());
-    if (!historyIndex_->Error().empty()) qWarning("kestrune: %s", historyIndex_->Error().c_str());
+template <typename Index>
+const Index* IndexWhenNeeded(bool present, std::unique_ptr<Index>& index, const std::filesystem::path& file) {
+  if (!present) return nullptr;
+  if (!index) {
+    index = std::make_unique<Index>(file);
+    if (!index->Error().empty()) qWarning("kestrune: %s", index->Error().c_str());
   }
-  return historyIndex_.get();
+  return index.get();
+}
+
+}  // namespace
+
+const cat::HistoryIndex* ArtworkPanes::HistoryEntries() {
+  return IndexWhenNeeded(window_->HistoryLoaded(), historyIndex_, window_->HistoryFile());
 }
 
 const cat::MameInfoIndex* ArtworkPanes::MameInfoEntries() {
-  if (!window_->MameInfoLoaded()) return nullptr;
-  if (!mameInfoIndex_) {
-    mameInfoIndex_ = std::make_unique<cat::MameInfoIndex>(window_->MameInfoFile());
-    if (!mameInfoIndex_->Error().empty()) qWarning("kestrune: %s", mameInfoIndex_->Error().c_str());
-  }
-  return mameInfoIndex_.get();
+  return IndexWhenNeeded(window_->MameInfoLoaded(), mameInfoIndex_, window_->MameInfoFile());
 }
 
 void ArtworkPanes::ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game) {

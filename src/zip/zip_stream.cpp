@@ -147,11 +147,14 @@ TWFileStream::~TWFileStream() {
   }
 }
 
-std::size_t TWFileStream::Read(void* buffer, std::size_t count) {
+namespace {
+
+// Repeats a transfer until it moved every byte, stopped early, or failed; an interruption is retried.
+template <typename Transfer>
+std::size_t TransferAll(std::size_t count, Transfer transfer) {
   std::size_t done = 0;
-  auto* bytes = static_cast<char*>(buffer);
   while (done < count) {
-    const ssize_t n = ::read(handle_, bytes + done, count - done);
+    const ssize_t n = transfer(done);
     if (n < 0 && errno == EINTR) {
       continue;
     }
@@ -161,39 +164,25 @@ std::size_t TWFileStream::Read(void* buffer, std::size_t count) {
     done += static_cast<std::size_t>(n);
   }
   return done;
+}
+
+}  // namespace
+
+std::size_t TWFileStream::Read(void* buffer, std::size_t count) {
+  auto* bytes = static_cast<char*>(buffer);
+  return TransferAll(count, [&](std::size_t done) { return ::read(handle_, bytes + done, count - done); });
 }
 
 std::size_t TWFileStream::Write(const void* buffer, std::size_t count) {
-  std::size_t done = 0;
   const auto* bytes = static_cast<const char*>(buffer);
-  while (done < count) {
-    const ssize_t n = ::write(handle_, bytes + done, count - done);
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  return TransferAll(count, [&](std::size_t done) { return ::write(handle_, bytes + done, count - done); });
 }
 
 std::size_t TWFileStream::ReadFrom(std::int64_t position, void* buffer, std::size_t count) {
-  std::size_t done = 0;
   auto* bytes = static_cast<char*>(buffer);
-  while (done < count) {
-    const ssize_t n =
-        ::pread(handle_, bytes + done, count - done, static_cast<off_t>(position) + static_cast<off_t>(done));
-    if (n < 0 && errno == EINTR) {
-      continue;
-    }
-    if (n <= 0) {
-      break;
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  return done;
+  return TransferAll(count, [&](std::size_t done) {
+    return ::pread(handle_, bytes + done, count - done, static_cast<off_t>(position) + static_cast<off_t>(done));
+  });
 }
 
 std::int64_t TWFileStream::Seek(std::int64_t offset, TSeekOrigin origin) {
