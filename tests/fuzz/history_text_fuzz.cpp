@@ -1,7 +1,7 @@
 // Reads any bytes as history.dat and as mameinfo.dat, indexes both and builds the panes' text and the
 // driver window's text for every name the file holds. Checks that the index finds each set's entry
-// where a plain substring search of the file's "$info" lines finds it, and that no text grows past
-// what one entry may show.
+// whenever a plain substring search of the file's "$info" lines finds one, that the line it points at
+// names the set, and that no text grows past what one entry may show.
 
 #include <algorithm>
 #include <cstddef>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "catalogue/history_text.h"
+#include "fuzz_input_file.h"
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
 
@@ -25,16 +26,26 @@ void Check(bool holds) {
   }
 }
 
-// The first "$info" line holding "=<name>," or ",<name>,", found the slow way.
-int FirstEntryBySearch(const std::vector<std::string>& lines, const std::string& name) {
-  for (std::size_t i = 0; i < lines.size(); ++i) {
-    const std::string& line = lines[i];
-    if (line.find("$info") != std::string::npos &&
-        (line.find("=" + name + ",") != std::string::npos || line.find("," + name + ",") != std::string::npos)) {
-      return static_cast<int>(i);
-    }
+// Whether a "$info" line holds "=<name>," or ",<name>,".
+bool NamesEntry(const std::string& line, const std::string& name) {
+  return line.find("$info") != std::string::npos &&
+         (line.find("=" + name + ",") != std::string::npos || line.find("," + name + ",") != std::string::npos);
+}
+
+bool AnyEntryBySearch(const std::vector<std::string>& lines, const std::string& name) {
+  return std::any_of(lines.begin(), lines.end(), [&name](const std::string& line) { return NamesEntry(line, name); });
+}
+
+// The line that starts at an offset the index gave: it must start a line of the file.
+bool LineAt(std::string_view bytes, std::int64_t offset, std::string& line) {
+  const auto at = static_cast<std::size_t>(offset);
+  if (at > bytes.size() || (at > 0 && bytes[at - 1] != '\n' && bytes[at - 1] != '\r')) {
+    return false;
   }
-  return -1;
+  kestrune::platform::TextLines reader(bytes.substr(at));
+  std::string_view raw;
+  line = reader.Next(raw) ? kestrune::platform::DecodeTextLine(raw) : std::string();
+  return true;
 }
 
 // Every run of characters between the "=" and "," of the input's lines, and a name found nowhere.
@@ -62,15 +73,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   kestrune::platform::TextLines reader(bytes);
   for (std::string_view line; reader.Next(line);) lines.push_back(kestrune::platform::DecodeTextLine(line));
 
-  const cat::HistoryIndex history(lines);
-  const cat::MameInfoIndex mameinfo(lines);
+  static const FuzzInputFile input("history_text_fuzz");
+  if (!input.Write(data, size)) {
+    return 0;
+  }
+  const cat::HistoryIndex history(input.path());
+  const cat::MameInfoIndex mameinfo(input.path());
   for (const std::string& name : Names(lines)) {
-    const int entry = history.FindEntry(name);
-    Check(entry == (name.empty() ? -1 : FirstEntryBySearch(lines, name)));
-    const int game = mameinfo.FindGameEntry(name);
+    const std::int64_t entry = history.FindEntry(name);
+    std::string line;
+    if (entry >= 0) {
+      Check(LineAt(bytes, entry, line) && NamesEntry(line, name));
+    } else {
+      Check(name.empty() || !AnyEntryBySearch(lines, name));
+    }
+    const std::int64_t game = mameinfo.FindGameEntry(name);
     Check(game == -1 ||
-          kestrune::platform::EqualsIgnoreAsciiCase(
-              std::string_view(lines[static_cast<std::size_t>(game)]).substr(0, 6 + name.size()), "$info=" + name));
+          (LineAt(bytes, game, line) && kestrune::platform::EqualsIgnoreAsciiCase(
+                                            std::string_view(line).substr(0, 6 + name.size()), "$info=" + name)));
     const cat::HistoryText text = cat::BuildHistoryText(&history, &mameinfo, name, "");
     Check(WithinBounds(text.text));
     Check(text.link.empty() == text.linkLine.empty());
