@@ -118,9 +118,14 @@ void TLangCore::Rescan() {
 }
 
 // The language that was current before a rescan stays current when the new folder has it; otherwise,
-// with or without a language before, the first language listed there takes its place.
+// with or without a language before, the first language listed there takes its place. Before any
+// folder held a language, the one asked for is English: a first start whose folder has english.lng
+// speaks English, not whichever language happens to be listed first.
 bool TLangCore::SelectAfterRescan(const std::string& remembered) {
   if (!remembered.empty() && FindLanguage(remembered) != nullptr) return SelectLanguage(remembered);
+  if (const Language* initial = remembered.empty() ? FindLanguage(kInitialLanguage) : nullptr) {
+    return SelectLanguage(std::string(initial->name));
+  }
   const bool hadLanguage = file_ != nullptr || !remembered.empty();
   CloseLanguageFile();
   if (!languages_.empty()) return SelectLanguage(languages_.front().name) || hadLanguage;

@@ -21,6 +21,9 @@
 // in it, the current language and its open file, and that performs every translation.
 namespace kestrune::translation {
 
+// The language a rescan keeps when no language was current yet and the folder holds it.
+inline constexpr std::string_view kInitialLanguage = "English";
+
 class TLangManager;
 
 // Raised for a misuse of the translation classes (see the messages below).
