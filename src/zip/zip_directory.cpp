@@ -550,8 +550,11 @@ void TZipDirManager::ReadDirectory(const DirectoryExtent& extent) {
   }
   TDirectoryWindow directory([this](std::int64_t position, std::size_t count) { return ReadRange(position, count); },
                              extent.start, extent.size);
+  // The count is the end record's word: room is made ahead for what a real archive holds, not for
+  // the millions of entries a sparse file can claim (the rest grow as headers are really read).
+  constexpr std::uint64_t kMostReservedEntries = 1 << 16;
   if (!extent.walk) {
-    Items.Reserve(static_cast<int>(extent.count));
+    Items.Reserve(static_cast<int>(std::min(extent.count, kMostReservedEntries)));
   }
   std::uint64_t at = 0;
   bool wrongSignature = false;
