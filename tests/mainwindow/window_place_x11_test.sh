@@ -8,7 +8,7 @@
 set -euo pipefail
 kestrune=$(realpath "$1")
 
-for tool in Xvfb openbox xdotool wmctrl xprop; do
+for tool in Xvfb openbox xdotool wmctrl xprop xmessage; do
   if ! command -v "$tool" >/dev/null; then
     echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"
     exit 77
@@ -140,6 +140,23 @@ openbox >"$work/openbox.log" 2>&1 &
 pids+=($!)
 wm=openbox
 wait_for xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
+# openbox names itself before it serves requests: on a loaded machine a window mapped in between is
+# never shown. A throwaway window that openbox shows (started again if it does not) says it serves.
+wm_serves() {
+  local probe shown=1
+  xmessage -name kestrune-wm-probe probe >/dev/null 2>&1 &
+  probe=$!
+  for _ in $(seq 1 50); do
+    xdotool search --onlyvisible --classname kestrune-wm-probe >/dev/null 2>&1 && { shown=0; break; }
+    sleep 0.1
+  done
+  kill "$probe" 2>/dev/null
+  wait "$probe" 2>/dev/null || true
+  return "$shown"
+}
+served=1
+for _ in $(seq 1 12); do wm_serves && { served=0; break; }; done
+[ "$served" = 0 ] || fail "openbox shows no window"
 run_starts wm "$expected"
 echo "with openbox: three starts and a full-screen round trip keep $expected"
 
