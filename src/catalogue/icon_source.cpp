@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "catalogue/movie_header.h"
 #include "platform/code_pages.h"
 #include "platform/text_file.h"
 #include "zip/zip_archiver.h"
@@ -111,19 +112,25 @@ std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir)
 }
 
 bool IcoPicturesWithinLimits(std::string_view bytes) {
-  const auto byte = [bytes](std::size_t at) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])); };
+  const auto byte = [bytes](std::size_t at) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at]));
+  };
   const auto le16 = [byte](std::size_t at) { return byte(at) | byte(at + 1) << 8; };
   const auto le32 = [le16](std::size_t at) { return le16(at) | le16(at + 2) << 16; };
-  const auto be32 = [byte](std::size_t at) { return byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3); };
+  const auto be32 = [byte](std::size_t at) {
+    return byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+  };
   constexpr std::string_view kPngSignature = "\x89PNG\r\n\x1a\n";
   // An .ico (type 1) or .cur (type 2) header: reserved 0, type, count; then 16-byte entries.
   if (bytes.size() < 6 || le16(0) != 0 || (le16(2) != 1 && le16(2) != 2)) return true;
   for (std::size_t i = 0, count = le16(4); i < count && 6 + 16 * (i + 1) <= bytes.size(); ++i) {
     const std::size_t data = le32(6 + 16 * i + 12);
-    // A PNG picture: its IHDR's width and height follow the signature and the chunk's length and type.
+    // A PNG picture: its IHDR's width and height follow the signature and the chunk's length and type;
+    // its data must not inflate past what its size allows, as for a PNG icon of its own.
     if (data < bytes.size() && bytes.size() - data >= 24 && bytes.substr(data, kPngSignature.size()) == kPngSignature &&
         (be32(data + 16) > static_cast<std::uint32_t>(kMaxIconSide) ||
-         be32(data + 20) > static_cast<std::uint32_t>(kMaxIconSide))) {
+         be32(data + 20) > static_cast<std::uint32_t>(kMaxIconSide) ||
+         !CheckPngData(bytes.substr(data, le32(6 + 16 * i + 8)), nullptr))) {
       return false;
     }
   }

@@ -366,7 +366,6 @@ void TForm1::SetHintsShown(bool shown) {
   for (QWidget* control : menus_->ToolBar()->findChildren<QWidget*>()) {
     control->removeEventFilter(this);
     control->installEventFilter(this);
-    control->setToolTipDuration(TForm4::kHintPauseMs);
   }
 }
 

@@ -567,7 +567,6 @@ void TForm4::SetHintsShown(bool shown) {
   for (QWidget* widget : watched) {
     widget->removeEventFilter(this);
     widget->installEventFilter(this);
-    widget->setToolTipDuration(kHintPauseMs);
   }
 }
 

@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "mainwindow/hint_pause.h"
 
 class QCheckBox;
 class QColor;
@@ -40,9 +39,6 @@ class TForm4 : public QDialog {
   using FontChooser = std::function<std::optional<QFont>(const QFont& current)>;
   using ColourChooser = std::function<std::optional<QColor>(const QColor& current)>;
   using Messenger = std::function<void(QMessageBox::Icon icon, const QString& text)>;
-
-  // How long a hint of the program stays up before it hides by itself.
-  static constexpr int kHintPauseMs = HintPause::kHidePauseMs;
 
   explicit TForm4(QWidget* parent = nullptr);
 

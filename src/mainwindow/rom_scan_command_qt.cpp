@@ -193,7 +193,7 @@ rs::ScanPassParams RomScanCommand::PassParams() {
 void RomScanCommand::AbandonScan() {
   if (!scanning_) return;
   if (job_) job_->Cancel();
-  if (mameini_->IsRunning()) mameini_->Terminate();
+  mameini_->Terminate();  // also what MAME started and left running
   if (job_) job_->Wait();
   job_.reset();
   scanning_ = false;

@@ -276,7 +276,7 @@ rs::ScanPassParams TForm5::PassParams() {
 void TForm5::AbandonScan() {
   if (!job_ && !mameini2_->IsRunning()) return;
   if (job_) job_->Cancel();
-  if (mameini2_->IsRunning()) mameini2_->Terminate();
+  mameini2_->Terminate();  // also what MAME started and left running
   if (job_) job_->Wait();
   job_.reset();
   rs::RemoveScanFiles(frontDir_);

@@ -13,15 +13,6 @@ namespace {
 
 constexpr std::size_t kBlockBytes = std::size_t{256} << 10;
 
-// The first CR or LF at or after `from`, or npos.
-std::size_t FindLineEnd(const std::string& text, std::size_t from) {
-  const char* const data = text.data();
-  for (std::size_t i = from; i < text.size(); ++i) {
-    if (data[i] == '\n' || data[i] == '\r') return i;
-  }
-  return std::string::npos;
-}
-
 std::string Message(const char* what, const std::filesystem::path& path, const std::string& why) {
   return std::string(what) + " \"" + path.string() + "\": " + why;
 }

@@ -47,6 +47,8 @@ bool ProcessRunner::Run(QString* error) {
     if (error != nullptr) *error = QStringLiteral("%1 is still running").arg(application_);
     return false;
   }
+  // What the last program started and left running is ended before its group is forgotten.
+  if (group_ > 0) Terminate();
   delete process_;
   process_ = new QProcess(this);
   process_->setProgram(application_);

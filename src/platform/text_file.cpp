@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -80,15 +81,19 @@ TextLines::TextLines(std::string_view text, bool stopAtEof) : rest_(text) {
   done_ = rest_.empty();
 }
 
+std::size_t FindLineEnd(std::string_view text, std::size_t from) {
+  const char* const data = text.data();
+  for (std::size_t i = from; i < text.size(); ++i) {
+    if (data[i] == '\n' || data[i] == '\r') return i;
+  }
+  return std::string_view::npos;
+}
+
 bool TextLines::Next(std::string_view& line) {
   if (done_) {
     return false;
   }
-  // A plain loop: find_first_of calls memchr on its two characters once for every byte of the text.
-  std::size_t end = 0;
-  while (end < rest_.size() && rest_[end] != '\n' && rest_[end] != '\r') {
-    ++end;
-  }
+  const std::size_t end = std::min(FindLineEnd(rest_), rest_.size());
   if (end == rest_.size()) {
     line = rest_;
     done_ = true;

@@ -9,6 +9,10 @@
 // Whole-file reading and atomic writing of the program's text files.
 namespace kestrune::platform {
 
+// The first CR or LF at or after `from`, or npos. A plain loop: find_first_of calls memchr on its two
+// characters once for every byte of the text.
+std::size_t FindLineEnd(std::string_view text, std::size_t from = 0);
+
 // The lines of a text one at a time, without holding them: a line ends at CR, LF or CR LF, and a
 // line end at the very end of the text does not start another (empty) line. When stopAtEof is set, a
 // 0x1A byte ends the text.

@@ -40,7 +40,8 @@ class TTaskMessageForm : public QDialog {
   const kestrune::taskdialog::DialogMetrics& Metrics() const { return metrics_; }
   // The push buttons in creation order: the common ones, then the custom ones.
   const QList<QAbstractButton*>& CommonButtons() const { return commonButtons_; }
-  // With doCommandLinks (or doCommandLinksNoIcon) the custom buttons are TTaskDialogButtons in the upper band.
+  // With doCommandLinks (doCommandLinksNoIcon alone gives push buttons) the custom buttons are TTaskDialogButtons in
+  // the upper band.
   const QList<QAbstractButton*>& CustomButtons() const { return customButtons_; }
   bool HasCommandLinks() const { return commandLinks_; }
   const QList<QRadioButton*>& RadioButtons() const { return radioButtons_; }

@@ -84,8 +84,7 @@ void TLangIniFile::SetValue(Section& section, std::string_view key, std::string_
 
 // A key read again is looked up where it first stood, so its first value is the one that counts.
 void TLangIniFile::AddValue(Section& section, std::string_view key, std::string_view value) {
-  if (section.keys.contains(key)) return;
-  section.keys.emplace(std::string(key), section.entries.size());
+  if (!section.keys.try_emplace(std::string(key), section.entries.size()).second) return;
   section.entries.emplace_back(std::string(key), std::string(value));
 }
 
