@@ -190,8 +190,6 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
   }
   CloseZip();
   openMode_ = mode;
-  TZipDirManager::TailBuffer tail;  // not zeroed: the end-record search reads into it
-  openingTail_ = &tail;
   try {
     if (mode < kOpenCreate && !inMemory_) {
       OpenExisting(mode);
@@ -199,25 +197,20 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
     } else {
       CreateNew();
     }
-    openingTail_ = nullptr;
   } catch (const EFOpenError& e) {
-    openingTail_ = nullptr;
     ReleaseArchive();
     if (e.ErrorNumber() == ENOENT && spanningMode_ != TZipSpanningMode::smSpanning) {
       throw EZipException(12, this, {FileName});
     }
     throw EZipException(33, this, {FileName});
   } catch (const EFCreateError&) {
-    openingTail_ = nullptr;
     ReleaseArchive();
     throw EZipException(19, this, {FileName});
   } catch (const EStreamError&) {
     // A file that ends inside its own directory or records.
-    openingTail_ = nullptr;
     ReleaseArchive();
     throw EZipException(48, this);
   } catch (...) {
-    openingTail_ = nullptr;
     ReleaseArchive();
     throw;
   }
@@ -348,7 +341,6 @@ void TZipBaseArchiver::AttachStream(std::unique_ptr<TStream> stream, bool creati
   stream_ = std::move(stream);
   RememberArchiveFile();
   dirManager_ = std::make_unique<TZipDirManager>(*stream_, creating, this, ReadOptions());
-  dirManager_->UseTailBuffer(openingTail_);
   // Nothing has written to a file just opened: its size is what the open found.
   if (openedFile_ && !creating) {
     dirManager_->SetKnownSize(openedFile_->size);

@@ -372,8 +372,6 @@ class TZipBaseArchiver : public TComponent {
   static FileIdentity IdentityOf(const struct stat& info);
   std::optional<FileIdentity> openedFile_;
   bool createdFile_ = false;  // opening made the archive's file
-  // While OpenZip runs: the buffer on its stack that the end-record search reads the tail into.
-  TZipDirManager::TailBuffer* openingTail_ = nullptr;
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
 };

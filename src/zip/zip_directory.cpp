@@ -9,7 +9,9 @@
 namespace kestrune::zip {
 namespace {
 
-constexpr auto kTailSize = static_cast<std::int64_t>(TZipDirManager::kTailBytes);
+// The end-record search reads at most this many bytes of the stream's tail: the end record and a
+// comment of the largest size, with room for a ZIP64 locator before them.
+constexpr std::int64_t kTailSize = 65600;
 constexpr std::size_t kScanBlock = 65535;
 constexpr std::uint32_t kEscape32 = 0xFFFFFFFF;
 constexpr std::uint16_t kEscape16 = 0xFFFF;
@@ -394,15 +396,9 @@ std::int64_t TZipDirManager::FindEndRecord() {
   tailStart_ = streamSize_ - length;
   // The size is known: read without asking the stream for it again, and without seeking first.
   tailSize_ = static_cast<std::size_t>(length);
-  std::uint8_t* into = nullptr;
-  if (tailBuffer_ != nullptr) {
-    into = tailBuffer_->data();
-  } else {
-    ownTail_ = std::make_unique_for_overwrite<std::uint8_t[]>(tailSize_);
-    into = ownTail_.get();
-  }
-  tail_ = into;
-  if (stream_.ReadFrom(tailStart_, into, tailSize_) != tailSize_) {
+  ownTail_ = std::make_unique_for_overwrite<std::uint8_t[]>(tailSize_);
+  tail_ = ownTail_.get();
+  if (stream_.ReadFrom(tailStart_, ownTail_.get(), tailSize_) != tailSize_) {
     throw EReadError();
   }
   // Of the records whose comment reaches the end of the file, the one nearest the start whose directory
@@ -448,7 +444,6 @@ std::int64_t TZipDirManager::FindEndRecord() {
 void TZipDirManager::ForgetTail() {
   tail_ = nullptr;
   tailSize_ = 0;
-  tailBuffer_ = nullptr;
   ownTail_.reset();
 }
 

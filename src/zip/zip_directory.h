@@ -144,12 +144,6 @@ class TZipDirManager {
   std::int64_t FindEndRecord();
   // The stream's size as the caller already knows it, so that the end-record search need not ask.
   void SetKnownSize(std::int64_t size) { knownSize_ = size; }
-  // The end-record search reads the stream's tail (at most this many bytes) into the caller's buffer,
-  // which lives until ForgetTail(), instead of into one of its own: opening many archives one after the
-  // other then allocates nothing per archive for it.
-  static constexpr std::size_t kTailBytes = 65600;
-  using TailBuffer = std::array<std::uint8_t, kTailBytes>;
-  void UseTailBuffer(TailBuffer* buffer) { tailBuffer_ = buffer; }
   // Once the directory is loaded the tail is no longer needed: later reads go to the stream.
   void ForgetTail();
   // Reads the central directory (or rebuilds it from the local headers, see the options).
@@ -197,9 +191,7 @@ class TZipDirManager {
   TZipReadOptions options_;
   std::int64_t streamSize_ = 0;
   std::int64_t knownSize_ = -1;
-  // The last bytes of the stream, read once (not zeroed first: the read fills them), in the caller's
-  // buffer or in ownTail_.
-  TailBuffer* tailBuffer_ = nullptr;
+  // The last bytes of the stream, read once (not zeroed first: the read fills them).
   std::unique_ptr<std::uint8_t[]> ownTail_;
   const std::uint8_t* tail_ = nullptr;
   std::size_t tailSize_ = 0;
