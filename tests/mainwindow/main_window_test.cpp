@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QScreen>
@@ -257,7 +258,10 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
   // What the boxes say is in force from the start, not only after the preferences' OK.
   EXPECT_EQ(Form1->gameList()->View()->ReportView()->verticalScrollMode(), QAbstractItemView::ScrollPerItem);
   EXPECT_FALSE(Form4->HintsShown());
-  EXPECT_EQ(Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton11")->toolTipDuration(), 8000);
+  auto* hinted = Form1->Menus()->ToolBar()->findChild<QToolButton*>("ToolButton11");
+  QHelpEvent hint(QEvent::ToolTip, QPoint(1, 1), hinted->mapToGlobal(QPoint(1, 1)));
+  QCoreApplication::sendEvent(hinted, &hint);
+  EXPECT_EQ(hinted->toolTipDuration(), 8000);
   EXPECT_TRUE(Form4->RadioButton("cycletabs")->isChecked());
   EXPECT_EQ(Form4->ComboBox("stretchfilter")->currentIndex(), 2);
   EXPECT_EQ(Form4->ComboBox("scaletimes")->currentIndex(), 1);
