@@ -3,7 +3,6 @@
 #include <QAbstractButton>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QRegularExpression>
 #include <QScreen>
 #include <algorithm>
 
@@ -35,32 +34,54 @@ int BoxWidthLimit(const QScreen& screen) {
 // The width a message's lines are filled to, when its words allow.
 constexpr int kLineWidth = 400;
 
-int LongestWordWidth(const QString& text, const QFontMetrics& metrics) {
-  int widest = 0;
-  for (const QString& word : text.split(QRegularExpression(QStringLiteral("\\s+")), Qt::SkipEmptyParts)) {
-    widest = std::max(widest, metrics.horizontalAdvance(word));
+// A word wider than the room cut into pieces that each fit: the only break inside a word.
+QStringList PiecesThatFit(const QString& word, const QFontMetrics& metrics, int room) {
+  QStringList pieces;
+  QString piece;
+  for (const QChar c : word) {
+    if (!piece.isEmpty() && !c.isLowSurrogate() && metrics.horizontalAdvance(piece + c) > room) {
+      pieces << piece;
+      piece.clear();
+    }
+    piece += c;
   }
-  return widest;
+  pieces << piece;
+  return pieces;
 }
 
-// The text with its lines filled up to the width, broken at blanks only: Qt would also break after a
-// "/" and so cut a path in two.
-QString WrappedAtBlanks(const QString& text, const QFontMetrics& metrics, int width) {
+// The text with its lines filled up to the width, broken at blanks only (Qt would also break after a
+// "/" and so cut a path in two). A longer word takes a line of its own.
+QStringList LinesAtBlanks(const QString& text, const QFontMetrics& metrics, int width, int room) {
   QStringList lines;
   for (const QString& paragraph : text.split(QLatin1Char('\n'))) {
     QString line;
     for (const QString& word : paragraph.split(QLatin1Char(' '))) {
-      const QString longer = line.isEmpty() ? word : line + QLatin1Char(' ') + word;
-      if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
-        lines << line;
-        line = word;
-      } else {
-        line = longer;
+      for (const QString& piece : PiecesThatFit(word, metrics, room)) {
+        const QString longer = line.isEmpty() ? piece : line + QLatin1Char(' ') + piece;
+        if (!line.isEmpty() && metrics.horizontalAdvance(longer) > width) {
+          lines << line;
+          line = piece;
+        } else {
+          line = longer;
+        }
       }
     }
     lines << line;
   }
-  return lines.join(QLatin1Char('\n'));
+  return lines;
+}
+
+int WidestLine(const QStringList& lines, const QFontMetrics& metrics) {
+  int widest = 0;
+  for (const QString& line : lines) widest = std::max(widest, metrics.horizontalAdvance(line));
+  return widest;
+}
+
+// The program's texts come from Windows, where a carriage return alone also starts a line.
+QString WithLineFeeds(QString text) {
+  text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+  return text;
 }
 
 }  // namespace
@@ -71,16 +92,22 @@ void PrepareMessageBox(QMessageBox& box) {
   }
   auto* label = box.findChild<QLabel*>(QStringLiteral("qt_msgbox_label"));
   if (label == nullptr) return;
-  const QScreen* screen = box.screen();
+  // A path may hold what looks like markup; the breaks below must stay breaks.
+  box.setTextFormat(Qt::PlainText);
   // The style may give the text its own font when the box is polished.
   box.ensurePolished();
   label->ensurePolished();
   const QFontMetrics metrics(label->font());
-  // A little more than the word itself: the label's own layout rounds and keeps room for its cursor.
-  const int longest = LongestWordWidth(box.text(), metrics) + 2 * metrics.averageCharWidth();
-  const int room = screen != nullptr ? BoxWidthLimit(*screen) - kBesideText : longest;
-  box.setText(WrappedAtBlanks(box.text(), metrics, std::max(std::min(longest, room), kLineWidth)));
-  label->setMinimumWidth(std::min(longest, std::max(room, 0)));
+  // A little more than the text itself: the label's own layout rounds and keeps room for its cursor.
+  const int slack = metrics.averageCharWidth();
+  const QScreen* screen = box.screen();
+  const int room = std::max((screen != nullptr ? BoxWidthLimit(*screen) : 2 * kLineWidth) - kBesideText - slack,
+                            4 * metrics.averageCharWidth());
+  const QStringList lines = LinesAtBlanks(WithLineFeeds(box.text()), metrics, std::min(kLineWidth, room), room);
+  box.setText(lines.join(QLatin1Char('\n')));
+  // Qt takes a label's set minimum over its own measure, and would otherwise make the box as narrow as
+  // the label's longest word once it lets the label wrap.
+  label->setMinimumWidth(WidestLine(lines, metrics) + slack);
 }
 
 QMessageBox::StandardButton AskWithBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,

@@ -8,6 +8,7 @@
 QMessageBox::StandardButton AskWithBox(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                        QMessageBox::StandardButtons buttons);
 
-// Gives a box the program's button captions and breaks its text into lines at blanks, each line as wide
-// as its longest word needs (at most what the screen leaves); for boxes built elsewhere.
+// Gives a box the program's button captions and breaks its text into lines at blanks, filled to about
+// 400 px where the words allow, and makes its label as wide as the widest line, so that nothing of the
+// text is cut off; only a word wider than the screen leaves is broken. For boxes built elsewhere.
 void PrepareMessageBox(QMessageBox& box);

@@ -35,9 +35,11 @@ bool HasWholeLine(const std::filesystem::path& path) {
   return in && std::getline(in, line) && !in.eof();
 }
 
+// Without the environment's folder, the source tree's: a folder relative to the working directory would
+// name another one once a test has made its program folder the working directory.
 std::filesystem::path TestDataDir() {
   const char* dir = std::getenv("KESTRUNE_TEST_DATA");
-  return dir != nullptr ? std::filesystem::path(dir) : std::filesystem::path("tests/data");
+  return dir != nullptr && *dir != '\0' ? std::filesystem::path(dir) : std::filesystem::path(KESTRUNE_SOURCE_TEST_DATA);
 }
 
 ScopedFileSizeLimit::ScopedFileSizeLimit(long long bytes) {
