@@ -8,6 +8,7 @@
 #include <string>
 
 #include "support/file_util.h"
+#include "support/mng_writer.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -76,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The decoder counts MOVE and CLIP ids in 16 bits unsigned and SHOW ids in 16 bits signed.
         MovieCase{"AMoveUpTo65535", kHeader + Range("MOVE", 1, 65535) + kFrame, 0},
         MovieCase{"AClipUpTo65535", kHeader + Range("CLIP", 0, 65535) + kFrame, 0},
+        MovieCase{"AMagnUpTo65535", kHeader + Range("MOVE", 1, 65535).replace(4, 4, "MAGN") + kFrame, 0},
+        MovieCase{"AMagnOfObject65535Alone", kHeader + Chunk("MAGN", Be16(65535)) + kFrame, 0},
         MovieCase{"AMoveUpTo65534", kHeader + Range("MOVE", 1, 65534) + kFrame, 8},
         MovieCase{"AMoveCountingDownFrom65535", kHeader + Range("MOVE", 65535, 3) + kFrame, 8},
         MovieCase{"AShowUpTo32767", kHeader + Show(Be16(1) + Be16(32767)) + kFrame, 0},
@@ -117,6 +120,51 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileMovieFile, ::testing::Values("move-65535.
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param).substr(0, 4);
                          });
+
+// ---- Memory a movie takes to play ----
+
+using test::MngMovie;
+using test::MngSpec;
+const std::string kRgbImage =
+    Chunk("IHDR", Be32(2000) + Be32(2000) + std::string("\x08\x02\0\0\0", 5)) + Chunk("IEND", "");
+std::string Defined(std::uint32_t id, const std::string& image) { return Chunk("DEFI", Be16(id)) + image; }
+std::string Clones(int count, char kind) {
+  std::string clones;
+  for (int i = 0; i < count; ++i) clones += Chunk("CLON", Be16(1) + Be16(static_cast<std::uint32_t>(i + 2)) + kind);
+  return clones;
+}
+// A MAGN of object 1 by `factor` in both directions (method 1, the other factors as MX and MY).
+std::string Magnified(std::uint32_t factor) {
+  return Chunk("MAGN", Be16(1) + Be16(1) + "\x01" + Be16(factor) + Be16(factor));
+}
+
+class MovieMemoryTest : public ::testing::TestWithParam<MovieCase> {};
+
+TEST_P(MovieMemoryTest, RefusesMoviesWhoseImagesAndObjectsTogetherTakeTooMuch) {
+  std::string why;
+  const MovieSize size = CheckMngMovie(GetParam().bytes, 64'000'000, &why);
+  EXPECT_EQ(size.width, GetParam().width) << why;
+  if (size.width == 0) {
+    EXPECT_NE(why.find("MB of memory to play"), std::string::npos) << why;
+  } else {
+    EXPECT_LE(size.decodedBytes, kMaxMovieBytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Movies, MovieMemoryTest,
+    ::testing::Values(MovieCase{"HundredFramesOf2000x2000", MngMovie(MngSpec{2000, 2000, 100}), 0},
+                      MovieCase{"ThirtyFramesOf5000x5000", MngMovie(MngSpec{5000, 5000, 30}), 0},
+                      MovieCase{"TwelveObjectsOf5000x5000", MngMovie(MngSpec{5000, 5000, 12, 2, 8, true}), 0},
+                      MovieCase{"ThreeHundredFramesOf320x240", MngMovie(MngSpec{320, 240, 300}), 320},
+                      MovieCase{"ThreeHundredFramesOf640x480", MngMovie(MngSpec{640, 480, 300}), 640},
+                      MovieCase{"ASmallObjectMagnifiedToGigabytes", kHeader + Defined(1, kFrame) + Magnified(60000), 0},
+                      MovieCase{"ALargeObjectMagnifiedTenTimes", kHeader + Defined(1, kRgbImage) + Magnified(10), 0},
+                      MovieCase{"ALargeObjectMagnifiedOnce", kHeader + Defined(1, kRgbImage) + Magnified(1), 8},
+                      MovieCase{"FullClonesOfALargeObject", kHeader + Defined(1, kRgbImage) + Clones(30, '\0'), 0},
+                      MovieCase{"PartialClonesShareTheirBuffer", kHeader + Defined(1, kRgbImage) + Clones(30, '\1'), 8},
+                      MovieCase{"ARedefinedObjectFreesItsBuffer", kHeader + Repeated(Defined(1, kRgbImage), 10), 8}),
+    [](const ::testing::TestParamInfo<MovieCase>& info) { return std::string(info.param.label); });
 
 // ---- PNG image data ----
 
