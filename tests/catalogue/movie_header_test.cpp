@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <functional>
 #include <limits>
 #include <ostream>
 #include <string>
@@ -138,11 +139,26 @@ std::string Magnified(std::uint32_t factor) {
   return Chunk("MAGN", Be16(1) + Be16(1) + "\x01" + Be16(factor) + Be16(factor));
 }
 
-class MovieMemoryTest : public ::testing::TestWithParam<MovieCase> {};
+// Made when the case runs: every test of the suite would otherwise wait for the large movies.
+struct MemoryCase {
+  const char* label;
+  std::function<std::string()> bytes;
+  std::uint32_t width;  // 0: refused
+};
+
+void PrintTo(const MemoryCase& c, std::ostream* out) { *out << c.label; }
+std::function<std::string()> Generated(MngSpec spec) {
+  return [spec] { return MngMovie(spec); };
+}
+std::function<std::string()> Fixed(std::string bytes) {
+  return [bytes] { return bytes; };
+}
+
+class MovieMemoryTest : public ::testing::TestWithParam<MemoryCase> {};
 
 TEST_P(MovieMemoryTest, RefusesMoviesWhoseImagesAndObjectsTogetherTakeTooMuch) {
   std::string why;
-  const MovieSize size = CheckMngMovie(GetParam().bytes, 64'000'000, &why);
+  const MovieSize size = CheckMngMovie(GetParam().bytes(), 64'000'000, &why);
   EXPECT_EQ(size.width, GetParam().width) << why;
   if (size.width == 0) {
     EXPECT_NE(why.find("MB of memory to play"), std::string::npos) << why;
@@ -153,18 +169,19 @@ TEST_P(MovieMemoryTest, RefusesMoviesWhoseImagesAndObjectsTogetherTakeTooMuch) {
 
 INSTANTIATE_TEST_SUITE_P(
     Movies, MovieMemoryTest,
-    ::testing::Values(MovieCase{"HundredFramesOf2000x2000", MngMovie(MngSpec{2000, 2000, 100}), 0},
-                      MovieCase{"ThirtyFramesOf5000x5000", MngMovie(MngSpec{5000, 5000, 30}), 0},
-                      MovieCase{"TwelveObjectsOf5000x5000", MngMovie(MngSpec{5000, 5000, 12, 2, 8, true}), 0},
-                      MovieCase{"ThreeHundredFramesOf320x240", MngMovie(MngSpec{320, 240, 300}), 320},
-                      MovieCase{"ThreeHundredFramesOf640x480", MngMovie(MngSpec{640, 480, 300}), 640},
-                      MovieCase{"ASmallObjectMagnifiedToGigabytes", kHeader + Defined(1, kFrame) + Magnified(60000), 0},
-                      MovieCase{"ALargeObjectMagnifiedTenTimes", kHeader + Defined(1, kRgbImage) + Magnified(10), 0},
-                      MovieCase{"ALargeObjectMagnifiedOnce", kHeader + Defined(1, kRgbImage) + Magnified(1), 8},
-                      MovieCase{"FullClonesOfALargeObject", kHeader + Defined(1, kRgbImage) + Clones(30, '\0'), 0},
-                      MovieCase{"PartialClonesShareTheirBuffer", kHeader + Defined(1, kRgbImage) + Clones(30, '\1'), 8},
-                      MovieCase{"ARedefinedObjectFreesItsBuffer", kHeader + Repeated(Defined(1, kRgbImage), 10), 8}),
-    [](const ::testing::TestParamInfo<MovieCase>& info) { return std::string(info.param.label); });
+    ::testing::Values(
+        MemoryCase{"HundredFramesOf2000x2000", Generated({2000, 2000, 100}), 0},
+        MemoryCase{"ThirtyFramesOf5000x5000", Generated({5000, 5000, 30}), 0},
+        MemoryCase{"TwelveObjectsOf5000x5000", Generated({5000, 5000, 12, 2, 8, true}), 0},
+        MemoryCase{"ThreeHundredFramesOf320x240", Generated({320, 240, 300}), 320},
+        MemoryCase{"ThreeHundredFramesOf640x480", Generated({640, 480, 300}), 640},
+        MemoryCase{"ASmallObjectMagnifiedToGigabytes", Fixed(kHeader + Defined(1, kFrame) + Magnified(60000)), 0},
+        MemoryCase{"ALargeObjectMagnifiedTenTimes", Fixed(kHeader + Defined(1, kRgbImage) + Magnified(10)), 0},
+        MemoryCase{"ALargeObjectMagnifiedOnce", Fixed(kHeader + Defined(1, kRgbImage) + Magnified(1)), 8},
+        MemoryCase{"FullClonesOfALargeObject", Fixed(kHeader + Defined(1, kRgbImage) + Clones(30, '\0')), 0},
+        MemoryCase{"PartialClonesShareTheirBuffer", Fixed(kHeader + Defined(1, kRgbImage) + Clones(30, '\1')), 8},
+        MemoryCase{"ARedefinedObjectFreesItsBuffer", Fixed(kHeader + Repeated(Defined(1, kRgbImage), 10)), 8}),
+    [](const ::testing::TestParamInfo<MemoryCase>& info) { return std::string(info.param.label); });
 
 // ---- PNG image data ----
 

@@ -63,8 +63,8 @@ TEST_P(PlayedMovie, PlaysEveryFrameWithinWhatTheCheckCounted) {
   EXPECT_EQ(frames, spec.frames);
   ASSERT_EQ(corners.size(), 2u);
   EXPECT_NE(corners[0], corners[1]);
-  // The decoder's own tables and the MNG plugin come on top of the images.
-  EXPECT_LT(growth, size.decodedBytes + 16 * test::kMegabyte);
+  // The MNG plugin, the decoder's tables and copies of the frame that malloc keeps come on top.
+  EXPECT_LT(growth, size.decodedBytes + 32 * test::kMegabyte);
   EXPECT_LT(growth, 300 * test::kMegabyte);
 }
 
