@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <array>
 #include <limits>
+#include <map>
 #include <optional>
 #include <vector>
 
@@ -63,7 +64,7 @@ bool ReadChunk(std::string_view bytes, std::size_t at, ChunkAt& chunk, std::stri
   return true;
 }
 
-// The object ids a MOVE, CLIP or SHOW chunk names, as the MNG decoder reads them.
+// The object ids a MOVE, CLIP, MAGN or SHOW chunk names, as the MNG decoder reads them.
 struct ObjectRange {
   std::uint32_t first = 0;
   std::uint32_t last = 0;
@@ -75,6 +76,11 @@ std::optional<ObjectRange> RangeOf(const ChunkAt& chunk) {
     if (data.size() < 4) return std::nullopt;
     return ObjectRange{Be16(data, 0), Be16(data, 2)};
   }
+  if (chunk.type == "MAGN") {
+    if (data.size() < 2) return std::nullopt;
+    const std::uint32_t first = Be16(data, 0);
+    return ObjectRange{first, data.size() < 4 ? first : Be16(data, 2)};
+  }
   if (chunk.type == "SHOW") {
     if (data.size() < 2) return ObjectRange{1, 65535};
     const std::uint32_t first = Be16(data, 0);
@@ -83,9 +89,10 @@ std::optional<ObjectRange> RangeOf(const ChunkAt& chunk) {
   return std::nullopt;
 }
 
-// Why the decoder would never leave its walk over the range, or "" when it would. It counts MOVE and
-// CLIP ids in 16 bits unsigned, so a range up to 65535 wraps round to 0 for ever; it counts SHOW ids
-// in 16 bits signed, so a range ending at 32767 (or, counting down, at 32768) does the same.
+// Why the decoder would never leave its walk over the range, or "" when it would. It counts MOVE, CLIP
+// and MAGN ids in 16 bits unsigned, so a range up to 65535 wraps round to 0 for ever (MAGN's walk
+// crashes on the way); it counts SHOW ids in 16 bits signed, so a range ending at 32767 (or, counting
+// down, at 32768) does the same.
 std::string EndlessWalk(const ChunkAt& chunk, ObjectRange range) {
   if (chunk.type != "SHOW") {
     if (range.first <= range.last && range.last == 0xFFFF) {
@@ -157,6 +164,118 @@ class DecoderSteps {
   std::uint64_t imagesShown_ = 0;
 };
 
+int ChannelsOf(int colourType) {
+  switch (colourType) {
+    case 0:
+    case 3:
+      return 1;
+    case 4:
+      return 2;
+    case 2:
+      return 3;
+    case 6:
+      return 4;
+    default:
+      return 0;
+  }
+}
+
+// Bytes a pixel takes in the decoder's buffers: a byte a channel at 8 bits or fewer (palette images
+// keep their indexes), two above. A header too short to say counts as the largest.
+std::uint64_t PixelBytes(const ChunkAt& chunk) {
+  constexpr std::uint64_t kLargest = 8;
+  const std::string_view data = chunk.data;
+  if (data.size() < 10) return kLargest;
+  const int first = static_cast<unsigned char>(data[8]);
+  const int second = static_cast<unsigned char>(data[9]);
+  if (chunk.type == "JHDR") {
+    // Colour types 8, 10, 12 and 14: grey, colour, and each with alpha; 12-bit samples take two bytes.
+    const int channels = (first & 2 ? 3 : 1) + (first & 4 ? 1 : 0);
+    return static_cast<std::uint64_t>(channels) * (second > 8 ? 2 : 1);
+  }
+  const int channels = ChannelsOf(second);
+  if (channels == 0) return kLargest;
+  return static_cast<std::uint64_t>(channels) * (first > 8 ? 2 : 1);
+}
+
+// What Qt's MNG decoder holds while the movie plays: the frame, a copy of every image once it has been
+// shown (kept so that loops and the next round replay without decoding again, and freed only with the
+// movie), the buffer of every object a DEFI defines or a CLON copies, MAGN's magnified buffers, and the
+// image being decoded. Object 0, the one of images without a DEFI, is a scratch buffer reused by each.
+class DecodedMemory {
+ public:
+  void Frame(std::uint32_t width, std::uint32_t height) {
+    // The decoder draws into Qt's picture of the frame; the movie reads a copy of it and shows a third.
+    frame_ = std::max(frame_, SaturatingMul(std::uint64_t{width} * height, 12));
+  }
+  void Define(const ChunkAt& chunk) {
+    if (chunk.data.size() >= 2) object_ = Be16(chunk.data, 0);
+  }
+  void Image(const ChunkAt& chunk) {
+    const std::uint64_t pixels = std::uint64_t{Be32(chunk.data, 0)} * Be32(chunk.data, 4);
+    const std::uint64_t bytes = SaturatingMul(SaturatingMul(pixels, PixelBytes(chunk)), magnification_);
+    shown_ = SaturatingAdd(shown_, bytes);
+    decoding_ = std::max(decoding_, bytes);
+    if (object_ != 0) SetObject(object_, bytes);
+  }
+  void Clone(const ChunkAt& chunk) {
+    if (chunk.data.size() < 4) return;
+    const auto source = objects_.find(Be16(chunk.data, 0));
+    if (source == objects_.end()) return;
+    const char kind = chunk.data.size() >= 5 ? chunk.data[4] : 0;
+    // A partial clone shares its source's buffer; a renumbering moves it; a full clone copies it.
+    if (kind == 1) return;
+    const std::uint64_t bytes = source->second;
+    if (kind == 2) SetObject(source->first, 0);
+    SetObject(Be16(chunk.data, 2), bytes);
+  }
+  void Magnify(const ChunkAt& chunk) {
+    const std::string_view data = chunk.data;
+    if (data.size() < 5 || data[4] == 0) return;  // method 0 magnifies nothing
+    const auto field = [data](std::size_t at, std::uint32_t otherwise) {
+      return data.size() >= at + 2 ? Be16(data, at) : otherwise;
+    };
+    const std::uint32_t mx = field(5, 1);
+    const std::uint32_t my = field(7, mx);
+    const std::uint64_t factor =
+        std::uint64_t{std::max({mx, field(9, mx), field(11, mx)})} * std::max({my, field(13, my), field(15, my)});
+    if (factor <= 1) return;
+    // Later images of the range are magnified as they come; which ones is not worth telling apart.
+    magnification_ = std::max(magnification_, factor);
+    const std::uint32_t first = Be16(data, 0);
+    const std::uint32_t last = Be16(data, 2);
+    // Each magnified object at least doubles, so the walks end long before the total runs past any bound.
+    for (auto it = objects_.lower_bound(first); it != objects_.end() && it->first <= last; ++it) {
+      const std::uint64_t bytes = SaturatingMul(it->second, factor);
+      objectBytes_ = SaturatingAdd(objectBytes_ - std::min(objectBytes_, it->second), bytes);
+      it->second = bytes;
+    }
+  }
+  std::uint64_t Total() const {
+    return SaturatingAdd(SaturatingAdd(frame_, shown_), SaturatingAdd(decoding_, objectBytes_));
+  }
+
+ private:
+  void SetObject(std::uint32_t id, std::uint64_t bytes) {
+    const auto it = objects_.find(id);
+    if (it != objects_.end()) {
+      objectBytes_ -= std::min(objectBytes_, it->second);
+      objects_.erase(it);
+    }
+    if (bytes == 0) return;
+    objects_.emplace(id, bytes);
+    objectBytes_ = SaturatingAdd(objectBytes_, bytes);
+  }
+
+  std::uint64_t frame_ = 0;
+  std::uint64_t shown_ = 0;
+  std::uint64_t decoding_ = 0;
+  std::uint64_t magnification_ = 1;
+  std::uint32_t object_ = 0;
+  std::map<std::uint32_t, std::uint64_t> objects_;
+  std::uint64_t objectBytes_ = 0;
+};
+
 // Inflates the image data of one PNG and says when it runs past what the image needs.
 class ImageDataBound {
  public:
@@ -197,22 +316,6 @@ class ImageDataBound {
   std::vector<Bytef> scratch_ = std::vector<Bytef>(std::size_t{64} << 10);
 };
 
-int ChannelsOf(int colourType) {
-  switch (colourType) {
-    case 0:
-    case 3:
-      return 1;
-    case 4:
-      return 2;
-    case 2:
-      return 3;
-    case 6:
-      return 4;
-    default:
-      return 0;
-  }
-}
-
 std::uint64_t RowsBytes(std::uint64_t width, std::uint64_t height, std::uint64_t bitsPerPixel) {
   if (width == 0 || height == 0) return 0;
   const std::uint64_t row = (width * bitsPerPixel + 7) / 8 + 1;
@@ -249,6 +352,7 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
   MovieSize frame;
   std::uint64_t objects = 0;
   DecoderSteps steps;
+  DecodedMemory memory;
   std::size_t at = kMngSignature.size();
   while (at < bytes.size()) {
     ChunkAt chunk;
@@ -266,7 +370,22 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
         return Refuse(
             why, std::string(type) + " declares " + std::to_string(width) + " x " + std::to_string(height) + " pixels");
       }
-      if (type == "MHDR") frame = {width, height};
+      if (type == "MHDR") {
+        frame = {width, height};
+        memory.Frame(width, height);
+      } else {
+        memory.Image(chunk);
+      }
+    } else if (type == "DEFI") {
+      memory.Define(chunk);
+    } else if (type == "CLON") {
+      memory.Clone(chunk);
+    } else if (type == "MAGN") {
+      memory.Magnify(chunk);
+    }
+    if (memory.Total() > kMaxMovieBytes) {
+      return Refuse(why, "its images and objects would take " + std::to_string(memory.Total() >> 20) +
+                             " MB of memory to play, more than " + std::to_string(kMaxMovieBytes >> 20) + " MB");
     }
     if (MakesObject(type)) ++objects;
     steps.Add(1);
@@ -290,6 +409,7 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
     at += 12 + chunk.data.size();
   }
   if (frame.width == 0 || frame.height == 0) return Refuse(why, "the movie declares no frame size");
+  frame.decodedBytes = memory.Total();
   return frame;
 }
 

@@ -11,13 +11,23 @@ namespace kestrune::catalogue {
 struct MovieSize {
   std::uint32_t width = 0;
   std::uint32_t height = 0;
+  // What the decoder holds at most while the movie plays, in bytes (see kMaxMovieBytes).
+  std::uint64_t decodedBytes = 0;
 };
 
+// The most a movie may cost while it plays. Qt's MNG decoder keeps a copy of every image it has shown
+// (to replay the movie without reading it again), every defined object, cloned and magnified besides,
+// and the frame in three pictures of four bytes a pixel: it is the total, not any one image, that
+// runs to gigabytes. This leaves room for 300 frames of 640 x 480 in 24-bit colour, and keeps the
+// program, decoder and libraries included, under 300 MB.
+inline constexpr std::uint64_t kMaxMovieBytes = std::uint64_t{272} << 20;
+
 // The movie's frame size when the bytes are an MNG whose chunks are whole, whose every declared image
-// (MHDR, IHDR, JHDR, BASI) is at most `maxPixels` pixels and no larger than 65,535 on a side, and
-// whose MOVE, CLIP and SHOW chunks name object ranges the MNG decoder walks to an end, and whose
-// chunks (LOOP bodies without an image counted once per repeat) keep it busy for a bounded number of
-// steps between frames; otherwise a zero size and *why says what is wrong.
+// (MHDR, IHDR, JHDR, BASI) is at most `maxPixels` pixels and no larger than 65,535 on a side, whose
+// images and objects together cost the decoder no more than kMaxMovieBytes, whose MOVE, CLIP and
+// SHOW chunks name object ranges the MNG decoder walks to an end, and whose chunks (LOOP bodies
+// without an image counted once per repeat) keep it busy for a bounded number of steps between
+// frames; otherwise a zero size and *why says what is wrong.
 MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::string* why);
 
 // Whether a PNG's image data inflates to no more than its header's size needs (with a little slack).

@@ -3,11 +3,13 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include <functional>
 #include <limits>
 #include <ostream>
 #include <string>
 
 #include "support/file_util.h"
+#include "support/mng_writer.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -76,6 +78,8 @@ INSTANTIATE_TEST_SUITE_P(
         // The decoder counts MOVE and CLIP ids in 16 bits unsigned and SHOW ids in 16 bits signed.
         MovieCase{"AMoveUpTo65535", kHeader + Range("MOVE", 1, 65535) + kFrame, 0},
         MovieCase{"AClipUpTo65535", kHeader + Range("CLIP", 0, 65535) + kFrame, 0},
+        MovieCase{"AMagnUpTo65535", kHeader + Range("MOVE", 1, 65535).replace(4, 4, "MAGN") + kFrame, 0},
+        MovieCase{"AMagnOfObject65535Alone", kHeader + Chunk("MAGN", Be16(65535)) + kFrame, 0},
         MovieCase{"AMoveUpTo65534", kHeader + Range("MOVE", 1, 65534) + kFrame, 8},
         MovieCase{"AMoveCountingDownFrom65535", kHeader + Range("MOVE", 65535, 3) + kFrame, 8},
         MovieCase{"AShowUpTo32767", kHeader + Show(Be16(1) + Be16(32767)) + kFrame, 0},
@@ -117,6 +121,67 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileMovieFile, ::testing::Values("move-65535.
                          [](const ::testing::TestParamInfo<const char*>& info) {
                            return std::string(info.param).substr(0, 4);
                          });
+
+// ---- Memory a movie takes to play ----
+
+using test::MngMovie;
+using test::MngSpec;
+const std::string kRgbImage =
+    Chunk("IHDR", Be32(2000) + Be32(2000) + std::string("\x08\x02\0\0\0", 5)) + Chunk("IEND", "");
+std::string Defined(std::uint32_t id, const std::string& image) { return Chunk("DEFI", Be16(id)) + image; }
+std::string Clones(int count, char kind) {
+  std::string clones;
+  for (int i = 0; i < count; ++i) clones += Chunk("CLON", Be16(1) + Be16(static_cast<std::uint32_t>(i + 2)) + kind);
+  return clones;
+}
+// A MAGN of object 1 by `factor` in both directions (method 1, the other factors as MX and MY).
+std::string Magnified(std::uint32_t factor) {
+  return Chunk("MAGN", Be16(1) + Be16(1) + "\x01" + Be16(factor) + Be16(factor));
+}
+
+// Made when the case runs: every test of the suite would otherwise wait for the large movies.
+struct MemoryCase {
+  const char* label;
+  std::function<std::string()> bytes;
+  std::uint32_t width;  // 0: refused
+};
+
+void PrintTo(const MemoryCase& c, std::ostream* out) { *out << c.label; }
+std::function<std::string()> Generated(MngSpec spec) {
+  return [spec] { return MngMovie(spec); };
+}
+std::function<std::string()> Fixed(std::string bytes) {
+  return [bytes] { return bytes; };
+}
+
+class MovieMemoryTest : public ::testing::TestWithParam<MemoryCase> {};
+
+TEST_P(MovieMemoryTest, RefusesMoviesWhoseImagesAndObjectsTogetherTakeTooMuch) {
+  std::string why;
+  const MovieSize size = CheckMngMovie(GetParam().bytes(), 64'000'000, &why);
+  EXPECT_EQ(size.width, GetParam().width) << why;
+  if (size.width == 0) {
+    EXPECT_NE(why.find("MB of memory to play"), std::string::npos) << why;
+  } else {
+    EXPECT_LE(size.decodedBytes, kMaxMovieBytes);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Movies, MovieMemoryTest,
+    ::testing::Values(
+        MemoryCase{"HundredFramesOf2000x2000", Generated({2000, 2000, 100}), 0},
+        MemoryCase{"ThirtyFramesOf5000x5000", Generated({5000, 5000, 30}), 0},
+        MemoryCase{"TwelveObjectsOf5000x5000", Generated({5000, 5000, 12, 2, 8, true}), 0},
+        MemoryCase{"ThreeHundredFramesOf320x240", Generated({320, 240, 300}), 320},
+        MemoryCase{"ThreeHundredFramesOf640x480", Generated({640, 480, 300}), 640},
+        MemoryCase{"ASmallObjectMagnifiedToGigabytes", Fixed(kHeader + Defined(1, kFrame) + Magnified(60000)), 0},
+        MemoryCase{"ALargeObjectMagnifiedTenTimes", Fixed(kHeader + Defined(1, kRgbImage) + Magnified(10)), 0},
+        MemoryCase{"ALargeObjectMagnifiedOnce", Fixed(kHeader + Defined(1, kRgbImage) + Magnified(1)), 8},
+        MemoryCase{"FullClonesOfALargeObject", Fixed(kHeader + Defined(1, kRgbImage) + Clones(30, '\0')), 0},
+        MemoryCase{"PartialClonesShareTheirBuffer", Fixed(kHeader + Defined(1, kRgbImage) + Clones(30, '\1')), 8},
+        MemoryCase{"ARedefinedObjectFreesItsBuffer", Fixed(kHeader + Repeated(Defined(1, kRgbImage), 10)), 8}),
+    [](const ::testing::TestParamInfo<MemoryCase>& info) { return std::string(info.param.label); });
 
 // ---- PNG image data ----
 

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// MNG movies made on the spot for tests and benchmarks, as MAME writes them: the MHDR header, then each
+// frame as a PNG datastream (IHDR, IDAT, IEND), then MEND. The frames alternate between two colours;
+// a one-colour frame deflates to a few kilobytes even at 5000 x 5000.
+namespace kestrune::test {
+
+struct MngSpec {
+  std::uint32_t width = 320;
+  std::uint32_t height = 240;
+  int frames = 1;
+  int colourType = 2;    // PNG colour types 0, 2, 4 and 6 (no palette)
+  int bitDepth = 8;      // 8 or 16
+  bool objects = false;  // each frame defined as an object of its own (DEFI 1, 2, ...)
+};
+
+std::string MngMovie(const MngSpec& spec);
+
+// One chunk with its length and CRC, to add to a movie before its MEND (the last 12 bytes).
+std::string MngChunk(const char* type, const std::string& data);
+
+}  // namespace kestrune::test
