@@ -6,6 +6,7 @@
 #include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
 #include <algorithm>
 
 #include "translation/program_strings_qt.h"

@@ -155,7 +155,7 @@ std::optional<InstanceGuard::Answer> InstanceGuard::AskFirstInstanceToShow(const
       const QString rest = line.mid(int(sizeof kKeptBackOn) - 1);
       const qsizetype reason = rest.indexOf(QLatin1String(kReasonAfter));
       answer.display = reason < 0 ? rest : rest.left(reason);
-      answer.keptBackBecause = reason < 0 ? QStringLiteral("(no reason given)") : rest.mid(reason + 2);
+      answer.keptBackBecause = reason < 0 ? QStringLiteral("(no reason given)") : rest.mid(reason + int(sizeof kReasonAfter) - 1);
     }
   }
   socket.disconnectFromServer();
