@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
   }
 
   CreateProgramWindows();
-  QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::ShowAndRaise);
+  QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::AnswerSecondStart);
   // A termination request (a logout) saves what the session changed and ends without asking anything.
   kestrune::platform::TerminationWatcher termination;
   QObject::connect(&termination, &kestrune::platform::TerminationWatcher::terminationRequested, Form1,

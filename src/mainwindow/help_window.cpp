@@ -1,17 +1,37 @@
 #include "mainwindow/help_window.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QPushButton>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 #include "translation/program_strings_qt.h"
 
 namespace tr = kestrune::translation;
 
+namespace {
+
+constexpr QSize kDefaultSize(640, 520);
+
+// The window manager's frame around a window of the program, as far as it is known before this one is
+// mapped: that of the window it belongs to (none without a window manager).
+QMargins FrameMarginsOf(const QWidget* window) {
+  if (window == nullptr || !window->isVisible()) return {};
+  const QRect frame = window->frameGeometry();
+  const QRect inner = window->geometry();
+  return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
+          frame.bottom() - inner.bottom()};
+}
+
+}  // namespace
+
 HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
   setObjectName("HelpWindow");
-  resize(640, 520);
+  resize(kDefaultSize);
   text_ = new QTextBrowser(this);
   text_->setObjectName("helptext");
   text_->setReadOnly(true);
@@ -34,8 +54,26 @@ bool HelpWindow::ShowFile(const QString& path, QString* error) {
   setWindowTitle(ProgramQText(tr::kSHelpTitle));
   closeButton_->setText(ProgramQText(tr::kSHelpClose));
   text_->setMarkdown(QString::fromUtf8(file.readAll()));
+  // Open already, it stays where the user has put it.
+  if (!isVisible()) PlaceOnScreen();
   show();
   raise();
   activateWindow();
   return true;
+}
+
+void HelpWindow::PlaceOnScreen() {
+  const QWidget* owner = parentWidget() != nullptr ? parentWidget()->window() : nullptr;
+  const QScreen* screen = owner != nullptr ? owner->screen() : QGuiApplication::primaryScreen();
+  if (screen == nullptr) return;
+  const QRect room = screen->availableGeometry();
+  const QMargins frame = FrameMarginsOf(owner);
+  resize(kDefaultSize.boundedTo(room.size().shrunkBy(frame)).expandedTo(minimumSizeHint()));
+  const QSize outer = size().grownBy(frame);
+  QRect placed(room.topLeft() + QPoint((room.width() - outer.width()) / 2, (room.height() - outer.height()) / 2),
+               outer);
+  // A window that cannot fit keeps its top left corner on the screen, where its title bar is.
+  placed.moveTopLeft(QPoint(std::max(placed.left(), room.left()), std::max(placed.top(), room.top())));
+  // The frame's corner: a window not yet shown is placed by its frame.
+  move(placed.topLeft());
 }

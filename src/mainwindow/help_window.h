@@ -18,6 +18,10 @@ class HelpWindow : public QWidget {
   QTextBrowser* Text() const { return text_; }
 
  private:
+  // Centres the window, frame and all, on the screen of the window it belongs to, no larger than the
+  // screen leaves room for.
+  void PlaceOnScreen();
+
   QTextBrowser* text_;
   QPushButton* closeButton_;
 };

@@ -88,6 +88,43 @@ bool FileExists(const std::string& path) {
 
 }  // namespace
 
+// Remembers the order in which modal windows open. Each one blocks those opened before it, so that is
+// also the order they must stand in, the last one on top: a window raised later would cover it.
+class ModalWindowOrder : public QObject {
+ public:
+  using QObject::QObject;
+
+  // The modal windows still shown, the first opened first.
+  QList<QWidget*> OpenWindows() const {
+    QList<QWidget*> open;
+    for (const QPointer<QWidget>& window : opened_) {
+      if (StillOpen(window)) open.append(window);
+    }
+    // One opened before this order was kept is the one the program waits on when nothing else is.
+    if (QWidget* waitedOn = QApplication::activeModalWidget(); waitedOn != nullptr && !open.contains(waitedOn)) {
+      open.append(waitedOn);
+    }
+    return open;
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::Show && watched->isWidgetType()) {
+      auto* window = static_cast<QWidget*>(watched);
+      if (window->isWindow() && window->isModal()) {
+        opened_.removeIf([window](const QPointer<QWidget>& known) { return known == window || !StillOpen(known); });
+        opened_.append(window);
+      }
+    }
+    return false;
+  }
+
+ private:
+  static bool StillOpen(const QWidget* window) { return window != nullptr && window->isVisible() && window->isModal(); }
+
+  QList<QPointer<QWidget>> opened_;
+};
+
 std::string CurrentFrontDir() {
   std::string folder = QDir::currentPath().toStdString();
   if (folder.empty() || folder.back() != '/') {
@@ -128,6 +165,8 @@ void TForm1::FormCreate() {
   images_ = new ToolbarImages(this);
   // Every window of the program lives while this one does; the filter goes with it.
   QCoreApplication::instance()->installEventFilter(new HintPause(this));
+  modalOrder_ = new ModalWindowOrder(this);
+  QCoreApplication::instance()->installEventFilter(modalOrder_);
   CreateWidgets();
   catverPresent_ = FileExists(frontDir_ + "catver.ini");
   nplayersPresent_ = FileExists(frontDir_ + "nplayers.ini");
@@ -318,13 +357,42 @@ void TForm1::ApplyLanguage(int index) {
   taalmanager_->Manager().SetCurrentLang(language);
 }
 
-void TForm1::ShowAndRaise() {
-  if (isMinimized()) {
-    setWindowState((windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
+namespace {
+
+void ShowUnminimised(QWidget* window) {
+  if (window->isMinimized()) {
+    window->setWindowState((window->windowState() & ~Qt::WindowMinimized) | Qt::WindowActive);
   }
-  show();
-  raise();
-  activateWindow();
+  window->show();
+  window->raise();
+}
+
+}  // namespace
+
+void TForm1::ShowAndRaise() {
+  ShowUnminimised(this);
+  // Without a window manager nothing keeps a dialog above the window it belongs to: raised alone, the
+  // main window would hide the dialog the program waits on.
+  QWidget* top = this;
+  for (QWidget* window : modalOrder_->OpenWindows()) {
+    ShowUnminimised(window);
+    top = window;
+  }
+  top->activateWindow();
+}
+
+void TForm1::AnswerSecondStart(QString* keptBackBecause) {
+  const QString game = launcher_ != nullptr ? launcher_->RunningGame() : QString();
+  if (game.isEmpty()) {
+    ShowAndRaise();
+    return;
+  }
+  // The window is hidden while the game runs: shown, it would cover the game the user is playing.
+  const QString why =
+      QStringLiteral("a game is running (%1): MAME stays in front, and Kestrune's window comes back when it ends")
+          .arg(game);
+  qWarning("kestrune: %s", qUtf8Printable(why));
+  if (keptBackBecause != nullptr) *keptBackBecause = why;
 }
 
 void TForm1::showEvent(QShowEvent* event) {

@@ -24,6 +24,7 @@ class HelpWindow;
 class LangManagerQt;
 class MainWindowMenus;
 class MameLauncher;
+class ModalWindowOrder;
 class QSplitter;
 class QTabWidget;
 class QTemporaryDir;
@@ -58,8 +59,12 @@ class TForm1 : public QMainWindow {
   ~TForm1() override;
 
   // Brings the window back from the taskbar or behind other windows (asked by a second start),
-  // keeping it maximised when it was.
+  // keeping it maximised when it was, and above it each modal window still open, in the order they
+  // opened: the program waits on the last one, which gets the keys.
   void ShowAndRaise();
+  // A second start of the program: ShowAndRaise, except while a game started here runs, when MAME
+  // stays in front and *keptBackBecause says so (also on stderr).
+  void AnswerSecondStart(QString* keptBackBecause);
   // Ends the program at a termination request (a logout): open windows are closed as with Cancel, a
   // running MAME is closed with its play counted, the catalogue and the settings are saved without a
   // question (what cannot be saved is written to stderr), and the event loop ends.
@@ -284,6 +289,7 @@ class TForm1 : public QMainWindow {
   UrlOpener openUrl_;
   std::unique_ptr<QTemporaryDir> helpFolder_;  // the built-in help, written out when first asked for
   HelpWindow* helpWindow_ = nullptr;           // made when the desktop has no program for the help
+  ModalWindowOrder* modalOrder_ = nullptr;
 };
 
 // The program folder: the current folder with "/" appended, its letter case kept.

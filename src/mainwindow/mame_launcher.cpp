@@ -84,7 +84,8 @@ void MameLauncher::SetConsoleFor(const std::string& romname) {
 }
 
 // While MAME runs, its play's record is the one counted when it ends: a second start would put another
-// game's record in its place (the window can be shown again by a second start of the program).
+// game's record in its place (the window stays hidden while MAME runs, even at a second start of the program,
+// but the refusal does not rely on that).
 bool MameLauncher::RefusedWhileRunning() {
   if (!IsRunning()) return false;
   window_->Tell(QMessageBox::Warning,

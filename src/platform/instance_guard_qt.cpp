@@ -13,6 +13,9 @@ namespace {
 constexpr char kShowRequest[] = "show\n";
 // The first instance's answer: this, then the display its window is on, then a line end.
 constexpr char kShownOn[] = "shown on ";
+// Or, when it left its window as it was: this, the display, ": " and the reason, then a line end.
+constexpr char kKeptBackOn[] = "kept back on ";
+constexpr char kReasonAfter[] = ": ";
 // A first instance that holds the lock may still be setting up its socket; give it this long.
 constexpr int kConnectPatienceMs = 3000;
 // How long the first instance may take to say where its window is.
@@ -70,18 +73,21 @@ bool InstanceGuard::TryBecomeFirst() {
              qPrintable(LockPath()));
     return true;
   }
-  const std::optional<QString> display = AskFirstInstanceToShow(SocketPath());
-  if (!display) {
+  const std::optional<Answer> answer = AskFirstInstanceToShow(SocketPath());
+  const QString display = answer ? answer->display : QString();
+  if (!answer) {
     qWarning("kestrune: another instance holds %s but does not answer", qPrintable(LockPath()));
-  } else if (display->isEmpty()) {
+  } else if (!answer->keptBackBecause.isEmpty()) {
+    qWarning("kestrune: Kestrune already runs on display %s; %s", qPrintable(display),
+             qPrintable(answer->keptBackBecause));
+  } else if (display.isEmpty()) {
     qWarning("kestrune: Kestrune already runs; it was asked to show its window");
-  } else if (*display == DisplayName()) {
-    qWarning("kestrune: Kestrune already runs; its window on display %s was brought to the front",
-             qPrintable(*display));
+  } else if (display == DisplayName()) {
+    qWarning("kestrune: Kestrune already runs; its window on display %s was brought to the front", qPrintable(display));
   } else {
     // Nothing shows on this display: the user must be told where to look.
     qWarning("kestrune: Kestrune already runs; its window is on display %s, not on this display %s",
-             qPrintable(*display), qPrintable(DisplayName()));
+             qPrintable(display), qPrintable(DisplayName()));
   }
   return false;
 }
@@ -102,15 +108,21 @@ void InstanceGuard::AcceptRequests() {
       while (socket->canReadLine()) {
         if (socket->readLine() == kShowRequest) {
           qInfo("kestrune: another start asked for the main window");
-          emit ShowRequested();
-          socket->write(kShownOn + DisplayName().toUtf8() + "\n");
+          QString keptBackBecause;
+          emit ShowRequested(&keptBackBecause);
+          // The reason is one line of the answer.
+          keptBackBecause.replace(QLatin1Char('\n'), QLatin1Char(' '));
+          const QByteArray display = DisplayName().toUtf8();
+          socket->write(keptBackBecause.isEmpty()
+                            ? kShownOn + display + "\n"
+                            : kKeptBackOn + display + kReasonAfter + keptBackBecause.toUtf8() + "\n");
         }
       }
     });
   }
 }
 
-std::optional<QString> InstanceGuard::AskFirstInstanceToShow(const QString& socketPath) {
+std::optional<InstanceGuard::Answer> InstanceGuard::AskFirstInstanceToShow(const QString& socketPath) {
   QElapsedTimer waited;
   waited.start();
   QLocalSocket socket;
@@ -129,7 +141,7 @@ std::optional<QString> InstanceGuard::AskFirstInstanceToShow(const QString& sock
     return std::nullopt;
   }
   // An instance of an older build shows its window without answering: then the display is not known.
-  QString display;
+  Answer answer;
   QElapsedTimer answered;
   answered.start();
   while (!socket.canReadLine() && answered.elapsed() < kAnswerPatienceMs) {
@@ -137,13 +149,20 @@ std::optional<QString> InstanceGuard::AskFirstInstanceToShow(const QString& sock
   }
   if (socket.canReadLine()) {
     const QString line = QString::fromUtf8(socket.readLine()).trimmed();
-    if (line.startsWith(QLatin1String(kShownOn))) display = line.mid(int(sizeof kShownOn) - 1);
+    if (line.startsWith(QLatin1String(kShownOn))) {
+      answer.display = line.mid(int(sizeof kShownOn) - 1);
+    } else if (line.startsWith(QLatin1String(kKeptBackOn))) {
+      const QString rest = line.mid(int(sizeof kKeptBackOn) - 1);
+      const qsizetype reason = rest.indexOf(QLatin1String(kReasonAfter));
+      answer.display = reason < 0 ? rest : rest.left(reason);
+      answer.keptBackBecause = reason < 0 ? QStringLiteral("(no reason given)") : rest.mid(reason + int(sizeof kReasonAfter) - 1);
+    }
   }
   socket.disconnectFromServer();
   if (socket.state() != QLocalSocket::UnconnectedState) {
     socket.waitForDisconnected(500);
   }
-  return display;
+  return answer;
 }
 
 }  // namespace kestrune::platform

@@ -12,11 +12,12 @@ namespace kestrune::platform {
 // Keeps a second Kestrune from running. The first instance holds a lock file and listens on a local
 // socket beside it; a later start finds the lock held, asks the first one through the socket to show
 // its main window, says on stderr on which display that window is (the same user may start Kestrune
-// on another display, where nothing then shows), and is told to end.
+// on another display, where nothing then shows) or why the first one left its window as it was, and is
+// told to end.
 class InstanceGuard : public QObject {
   Q_OBJECT
 
-public:
+ public:
   // folder: where the lock file and the socket live; by default the user's runtime folder.
   explicit InstanceGuard(const QString& folder = QString(), QObject* parent = nullptr);
   ~InstanceGuard() override;
@@ -28,16 +29,23 @@ public:
   QString LockPath() const;
   QString SocketPath() const;
 
-signals:
-  // A later start asked this instance to show and raise its main window.
-  void ShowRequested();
+ signals:
+  // A later start asked this instance to show and raise its main window. Receivers are called directly:
+  // one that leaves the screen as it is (a game runs in front) puts the reason in *keptBackBecause, in
+  // words for the later start to write out.
+  void ShowRequested(QString* keptBackBecause);
 
-private:
+ private:
+  // What the first instance answered.
+  struct Answer {
+    QString display;          // the display its window is on; "" when it did not say
+    QString keptBackBecause;  // why it did not show its window; "" when it did
+  };
+
   void StartListening();
   void AcceptRequests();
-  // The display the first instance's window is on ("" when it did not say); nothing when it could
-  // not be reached.
-  static std::optional<QString> AskFirstInstanceToShow(const QString& socketPath);
+  // Nothing when the first instance could not be reached.
+  static std::optional<Answer> AskFirstInstanceToShow(const QString& socketPath);
 
   QString folder_;
   QLockFile lock_;
