@@ -119,8 +119,6 @@ bool TZipPrompter::InputQuery(const WideString&, const WideString&, AnsiString&)
 
 void InstallZipPrompter(TZipPrompter* prompter) { installedPrompter.store(prompter); }
 
-TZipPrompter* InstalledZipPrompter() { return installedPrompter.load(); }
-
 void TZipSpanningOptions::SetCustomVolumeSize(std::int64_t size) {
   customVolumeSize_ = std::max<std::int64_t>(size, 65536);
 }

@@ -125,7 +125,6 @@ class TZipPrompter {
 // The prompter of every component that has none of its own (nullptr: the default, which shows nothing).
 // The program installs its dialogs once at start; the prompter must outlive its installation.
 void InstallZipPrompter(TZipPrompter* prompter);
-TZipPrompter* InstalledZipPrompter();
 
 class TZipBaseArchiver : public TComponent {
  public:

@@ -2,8 +2,6 @@
 
 #include <zlib.h>
 
-#include "zip/zip_crypto.h"
-
 namespace kestrune::test {
 namespace {
 
@@ -18,26 +16,14 @@ std::uint32_t Crc32Of(const std::string& data) {
       crc32(0L, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(data.size())));
 }
 
-// The entry's bytes as stored: with a password, the 12-byte encryption header (its last byte the
-// CRC-32's high byte, which tells whether a password fits) and the data, both encrypted.
-std::string StoredBytes(const StoredZipEntry& entry, std::uint32_t crc) {
-  if (!entry.password) {
-    return entry.data;
-  }
-  std::string bytes = "0123456789A" + std::string(1, static_cast<char>(crc >> 24)) + entry.data;
-  zip::TPkwareEncrypter cipher(*entry.password);
-  cipher.Encrypt(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
-  return bytes;
-}
-
 // The fields a local header and its central directory record share, from "version needed" on.
-void PutCommonFields(std::string& out, std::uint32_t crc, const StoredZipEntry& entry, std::size_t storedSize) {
-  PutLe(out, 20, 2);                      // version needed
-  PutLe(out, entry.password ? 1 : 0, 2);  // flags: encrypted
-  PutLe(out, 0, 2);                       // method: stored
-  PutLe(out, 0, 4);                       // time and date
+void PutCommonFields(std::string& out, std::uint32_t crc, const StoredZipEntry& entry) {
+  PutLe(out, 20, 2);  // version needed
+  PutLe(out, 0, 2);   // flags
+  PutLe(out, 0, 2);   // method: stored
+  PutLe(out, 0, 4);   // time and date
   PutLe(out, crc, 4);
-  PutLe(out, static_cast<std::uint32_t>(storedSize), 4);
+  PutLe(out, static_cast<std::uint32_t>(entry.data.size()), 4);
   PutLe(out, static_cast<std::uint32_t>(entry.data.size()), 4);
   PutLe(out, static_cast<std::uint32_t>(entry.name.size()), 2);
   PutLe(out, 0, 2);  // extra length
@@ -51,14 +37,13 @@ std::string StoredZip(const std::vector<StoredZipEntry>& entries) {
   for (const StoredZipEntry& entry : entries) {
     const std::uint32_t crc = entry.crc32.value_or(Crc32Of(entry.data));
     const auto offset = static_cast<std::uint32_t>(local.size());
-    const std::string stored = StoredBytes(entry, crc);
     PutLe(local, 0x04034b50, 4);
-    PutCommonFields(local, crc, entry, stored.size());
-    local += entry.name + stored;
+    PutCommonFields(local, crc, entry);
+    local += entry.name + entry.data;
 
     PutLe(central, 0x02014b50, 4);
     PutLe(central, 20, 2);  // version made by
-    PutCommonFields(central, crc, entry, stored.size());
+    PutCommonFields(central, crc, entry);
     PutLe(central, 0, 2);  // comment length
     PutLe(central, 0, 2);  // disk
     PutLe(central, 0, 2);  // internal attributes

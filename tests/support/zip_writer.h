@@ -13,8 +13,6 @@ struct StoredZipEntry {
   // The CRC-32 written into the headers; the real one of `data` when not given. The ROM scan compares
   // the directory's values only, so its tests choose them freely.
   std::optional<std::uint32_t> crc32;
-  // Encrypts the entry with the traditional PKWARE cipher under this password.
-  std::optional<std::string> password;
 };
 
 // A plain zip archive of stored (uncompressed) entries, as the simplest tools write it.
