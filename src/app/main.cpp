@@ -6,6 +6,8 @@
 #include "mainwindow/program_windows.h"
 #include "platform/instance_guard_qt.h"
 #include "platform/termination_qt.h"
+#include "translation/program_strings_qt.h"
+#include "zip/zip_prompter_qt.h"
 
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
@@ -17,6 +19,9 @@ int main(int argc, char** argv) {
     return 0;
   }
 
+  // The archivers' questions (an artwork entry's password) as dialogs in the user's language.
+  kestrune::zip::TZipPrompterQt zipPrompter(&ProgramQTextOf);
+  kestrune::zip::InstallZipPrompter(&zipPrompter);
   CreateProgramWindows();
   QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::AnswerSecondStart);
   // A termination request (a logout) saves what the session changed and ends without asking anything.
@@ -26,5 +31,6 @@ int main(int argc, char** argv) {
   Form1->show();
   const int result = QApplication::exec();
   DestroyProgramWindows();
+  kestrune::zip::InstallZipPrompter(nullptr);
   return result;
 }

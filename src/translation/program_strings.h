@@ -149,6 +149,13 @@ enum ProgramStringId : std::uint32_t {
   kSListGoesOnAfterEnd = 1134,
   kSMameLacksOption = 1135,
   kSWrittenInUtf16 = 1136,
+  kSMsgDlgIgnore = 1137,
+  kSMsgDlgNoToAll = 1138,
+  kSMsgDlgYesToAll = 1139,
+  kSZipConfirmOverwrite = 1140,
+  kSZipPasswordCaption = 1141,
+  kSZipPasswordPrompt = 1142,
+  kSZipProcessFileFailure = 1143,
 };
 
 struct ProgramStringEntry {
@@ -308,6 +315,14 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
      "MAME's game list goes on after its closing </mame> line, on line %1."},
     {kSMameLacksOption, "SMameLacksOption", "This MAME has no option \"%1\", so this setting does nothing."},
     {kSWrittenInUtf16, "SWrittenInUtf16", "it is written in UTF-16, which MAME does not read"},
+    {kSMsgDlgIgnore, "SMsgDlgIgnore", "&Ignore"},
+    {kSMsgDlgNoToAll, "SMsgDlgNoToAll", "N&o to All"},
+    {kSMsgDlgYesToAll, "SMsgDlgYesToAll", "Yes to &All"},
+    // The zip archiver's questions, as it words them in English.
+    {kSZipConfirmOverwrite, "SZipConfirmOverwrite", "Overwrite file \"%1\" with \"%2\""},
+    {kSZipPasswordCaption, "SZipPasswordCaption", "Password for \"%1\""},
+    {kSZipPasswordPrompt, "SZipPasswordPrompt", "Enter password: "},
+    {kSZipProcessFileFailure, "SZipProcessFileFailure", "%1. File processing error, possibly disk is full"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

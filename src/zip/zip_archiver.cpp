@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <exception>
 #include <filesystem>
@@ -85,6 +86,20 @@ WideString FileInAnyCase(const WideString& name) {
 
 WideString NumberText(const char* format, int value) { return Utf8ToWide(FormatText(format, {std::int64_t{value}})); }
 
+std::atomic<TZipPrompter*> installedPrompter{nullptr};
+
+// Prompts open on this thread. A modal dialog runs an event loop, in which timers may read other
+// entries: their questions wait for the next read instead of piling dialogs on top of each other.
+thread_local int openPrompts = 0;
+
+class TOpenPrompt {
+ public:
+  TOpenPrompt() { ++openPrompts; }
+  ~TOpenPrompt() { --openPrompts; }
+  TOpenPrompt(const TOpenPrompt&) = delete;
+  TOpenPrompt& operator=(const TOpenPrompt&) = delete;
+};
+
 // Destruction cannot raise: a commit that fails while an archive is destroyed is only logged.
 void CloseQuietly(TZipBaseArchiver& zip) noexcept {
   try {
@@ -101,6 +116,8 @@ TZipPromptResult TZipPrompter::Ask(const WideString&, const std::vector<TZipProm
 }
 
 bool TZipPrompter::InputQuery(const WideString&, const WideString&, AnsiString&) { return false; }
+
+void InstallZipPrompter(TZipPrompter* prompter) { installedPrompter.store(prompter); }
 
 void TZipSpanningOptions::SetCustomVolumeSize(std::int64_t size) {
   customVolumeSize_ = std::max<std::int64_t>(size, 65536);
@@ -155,7 +172,21 @@ void TZipBaseArchiver::SetSpanningMode(TZipSpanningMode mode) {
 
 void TZipBaseArchiver::SetPrompter(TZipPrompter* prompter) { prompter_ = prompter; }
 
-TZipPrompter& TZipBaseArchiver::Prompter() { return prompter_ != nullptr ? *prompter_ : defaultPrompter_; }
+TZipPrompter& TZipBaseArchiver::Prompter() {
+  if (prompter_ != nullptr) {
+    return *prompter_;
+  }
+  TZipPrompter* installed = installedPrompter.load();
+  return installed != nullptr ? *installed : defaultPrompter_;
+}
+
+TZipPromptResult TZipBaseArchiver::AskUser(const WideString& text, const std::vector<TZipPromptResult>& buttons) {
+  if (openPrompts > 0) {
+    return TZipPromptResult::None;
+  }
+  const TOpenPrompt open;
+  return Prompter().Ask(text, buttons);
+}
 
 void TZipBaseArchiver::UpdateCompressionMethod() { compressionMethod_ = 0xFFFF; }
 
@@ -215,6 +246,7 @@ void TZipBaseArchiver::OpenZip(unsigned mode) {
     throw;
   }
   active_ = true;
+  passwordDeclined_ = false;
   if (AfterOpen) {
     AfterOpen(*this);
   }
@@ -459,6 +491,7 @@ void TZipBaseArchiver::ReleaseArchive() noexcept {
   active_ = false;
   updateCount_ = 0;
   commentChanged_ = false;
+  passwordDeclined_ = false;
 }
 
 void TZipBaseArchiver::SetInMemory(bool value) {
@@ -571,8 +604,8 @@ void TZipBaseArchiver::DoOnConfirmOverwrite(const WideString& sourceFileName, Wi
     OnConfirmOverwrite(*this, sourceFileName, destFileName, confirm);
     return;
   }
-  const auto answer = Prompter().Ask(Format(kOverwritePrompt, {destFileName, sourceFileName}),
-                                     {Button::Yes, Button::No, Button::NoToAll, Button::YesToAll});
+  const auto answer = AskUser(Format(kOverwritePrompt, {destFileName, sourceFileName}),
+                              {Button::Yes, Button::No, Button::NoToAll, Button::YesToAll});
   confirm = answer == Button::Yes || answer == Button::YesToAll;
   if (answer == Button::NoToAll) {
     Options.OverwriteMode = TZipOverwriteMode::omNever;
@@ -594,12 +627,17 @@ void TZipBaseArchiver::DoOnPassword(const WideString& fileName, AnsiString& newP
     OnPassword(*this, fileName, newPassword, skipFile);
     return;
   }
+  skipFile = true;
+  if (passwordDeclined_ || openPrompts > 0) {
+    return;
+  }
+  const TOpenPrompt open;
   AnsiString entered = newPassword;
   if (Prompter().InputQuery(Format(kPasswordCaption, {fileName}), Utf8ToWide(kPasswordPrompt), entered)) {
     newPassword = entered;
     skipFile = false;
   } else {
-    skipFile = true;
+    passwordDeclined_ = true;
   }
 }
 
@@ -615,9 +653,9 @@ void TZipBaseArchiver::DoOnProcessFileFailure(const WideString& fileName, TZipPr
     action = TZipAction::fxaAbort;
     return;
   }
-  const auto answer = errorCode == 61 ? Prompter().Ask(errorMessage, {Button::Abort, Button::Ignore})
-                                      : Prompter().Ask(Format(kFailurePrompt, {errorMessage}),
-                                                       {Button::Abort, Button::Retry, Button::Ignore});
+  const auto answer =
+      errorCode == 61 ? AskUser(errorMessage, {Button::Abort, Button::Ignore})
+                      : AskUser(Format(kFailurePrompt, {errorMessage}), {Button::Abort, Button::Retry, Button::Ignore});
   if (answer == Button::Retry) {
     action = TZipAction::fxaRetry;
   } else if (answer == Button::Ignore) {
@@ -634,9 +672,9 @@ void TZipBaseArchiver::DoOnRequestBlankVolume(int volumeNumber, WideString& volu
     OnRequestBlankVolume(*this, volumeNumber + 1, volumeFileName, cancel);
     return;
   }
-  cancel = spanningMode_ == TZipSpanningMode::smSpanning &&
-           Prompter().Ask(Format(kBlankDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) !=
-               Button::Ok;
+  cancel =
+      spanningMode_ == TZipSpanningMode::smSpanning &&
+      AskUser(Format(kBlankDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) != Button::Ok;
 }
 
 void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& cancel) {
@@ -650,7 +688,7 @@ void TZipBaseArchiver::DoOnRequestFirstVolume(WideString& volumeFileName, bool& 
     cancel = !WideFileExists(volumeFileName) && openMode_ < kOpenCreate;
     return;
   }
-  cancel = Prompter().Ask(Utf8ToWide(kFirstDiskPrompt), {Button::Ok, Button::Cancel}) != Button::Ok;
+  cancel = AskUser(Utf8ToWide(kFirstDiskPrompt), {Button::Ok, Button::Cancel}) != Button::Ok;
   volumeFileName = ExistingVolumeName(0, false);
 }
 
@@ -665,9 +703,9 @@ void TZipBaseArchiver::DoOnRequestLastVolume(WideString& volumeFileName, bool& c
     cancel = !WideFileExists(volumeFileName);
     return;
   }
-  bool ok = Prompter().Ask(Utf8ToWide(kLastDiskPrompt), {Button::Ok, Button::Cancel}) == Button::Ok;
+  bool ok = AskUser(Utf8ToWide(kLastDiskPrompt), {Button::Ok, Button::Cancel}) == Button::Ok;
   while (ok && !WideFileExists(volumeFileName)) {
-    ok = Prompter().Ask(Format(kLastDiskFilePrompt, {volumeFileName}), {Button::Ok, Button::Cancel}) == Button::Ok;
+    ok = AskUser(Format(kLastDiskFilePrompt, {volumeFileName}), {Button::Ok, Button::Cancel}) == Button::Ok;
   }
   cancel = !ok;
 }
@@ -683,8 +721,8 @@ void TZipBaseArchiver::DoOnRequestMiddleVolume(int volumeNumber, WideString& vol
     cancel = !WideFileExists(volumeFileName);
     return;
   }
-  cancel = Prompter().Ask(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) !=
-           Button::Ok;
+  cancel =
+      AskUser(Format(kMiddleDiskPrompt, {std::int64_t{volumeNumber + 1}}), {Button::Ok, Button::Cancel}) != Button::Ok;
   volumeFileName = ExistingVolumeName(volumeNumber, false);
 }
 
@@ -703,7 +741,7 @@ void TZipBaseArchiver::DoOnDiskFull(int volumeNumber, const WideString& volumeFi
   if (needed == 0) {
     needed = freeSpace;
   }
-  cancel = Prompter().Ask(Format(kDiskFullPrompt, {needed, freeSpace}), {Button::Ok, Button::Cancel}) != Button::Ok;
+  cancel = AskUser(Format(kDiskFullPrompt, {needed, freeSpace}), {Button::Ok, Button::Cancel}) != Button::Ok;
 }
 
 void TZipBaseArchiver::DoOnReservedEvent() {

@@ -113,7 +113,7 @@ using TZipExtractFileEvent = std::function<void(TZipBaseArchiver& sender, WideSt
 enum class TZipPromptResult { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abort, Retry, Ignore };
 
 // The questions the archiver asks when no event handler is assigned. The default answers at once, as
-// if the dialog had been closed; the windows layer may supply one that shows real dialogs.
+// if the dialog had been closed; the program installs one that shows real dialogs.
 class TZipPrompter {
  public:
   virtual ~TZipPrompter() = default;
@@ -121,6 +121,10 @@ class TZipPrompter {
   // true with the text entered, false when cancelled.
   virtual bool InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value);
 };
+
+// The prompter of every component that has none of its own (nullptr: the default, which shows nothing).
+// The program installs its dialogs once at start; the prompter must outlive its installation.
+void InstallZipPrompter(TZipPrompter* prompter);
 
 class TZipBaseArchiver : public TComponent {
  public:
@@ -178,7 +182,7 @@ class TZipBaseArchiver : public TComponent {
   bool Aborted = false;
   bool SkipFile = false;
   bool ProgressEnabled = true;
-  // Where prompts go when no handler is assigned; nullptr restores the default, which shows nothing.
+  // Where this component's prompts go when no handler is assigned; nullptr: the installed prompter.
   void SetPrompter(TZipPrompter* prompter);
 
   // Opens the archive named by FileName: modes below 65535 open an existing file with that access word
@@ -255,8 +259,15 @@ class TZipBaseArchiver : public TComponent {
   // Extraction writes the entry's bytes at the stream's position and leaves the stream after them. It
   // delivers the whole entry with its size and CRC-32 checked, or raises EZipException: 13 (no archive),
   // 15 (no such name), 16 (index), 55 (Deflate64), 8 (anything else: a damaged or unsupported entry, a
-  // cancelled extraction, a skipped or wrong password, a short write). Only a size or CRC-32 mismatch is
-  // let through when ExtractCorruptedFiles is set.
+  // cancelled extraction, a wrong password, a short write). Only a size or CRC-32 mismatch is let through
+  // when ExtractCorruptedFiles is set. An entry skipped at the password question writes nothing and
+  // raises nothing: SkipFile then tells the caller.
+  //
+  // Without an OnPassword handler the installed prompter asks for the password, again while it is
+  // wrong. Once the user has declined it, no entry of the archive is asked for again until the archive
+  // is opened anew: the program reads artwork at every selection and from timers, and would otherwise
+  // ask without end. A question that would open while another prompt is open (a timer firing in that
+  // dialog's event loop) is not shown; its entry is skipped this time only.
   void ExtractEntryToStream(const WideString& fileName, TStream& stream);
   void ExtractEntryByIndex(int index, TStream& stream);
 
@@ -318,6 +329,8 @@ class TZipBaseArchiver : public TComponent {
   void LoadFromStream();
   bool Writable() const;
   TZipPrompter& Prompter();
+  // The installed prompter's answers, or "closed" while another prompt of this thread is open.
+  TZipPromptResult AskUser(const WideString& text, const std::vector<TZipPromptResult>& buttons);
   void ReleaseArchive() noexcept;
   // The archive file as this component last opened or wrote it; a commit refuses to replace another.
   void RememberArchiveFile();
@@ -374,6 +387,7 @@ class TZipBaseArchiver : public TComponent {
   bool createdFile_ = false;  // opening made the archive's file
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
+  bool passwordDeclined_ = false;  // since the archive was opened
 };
 
 class TZipArchiver : public TZipBaseArchiver {

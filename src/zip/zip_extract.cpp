@@ -193,6 +193,7 @@ TExtractOutcome TEntryExtractor::Unlock(TPkwareDecrypter& decrypter) {
   }
   source_.ReadBuffer(header, sizeof header);
   remaining_ -= sizeof header;
+  const std::int64_t dataStart = source_.Position();
   const TCentralHeader& central = entry_.CentralDir;
   const auto check =
       static_cast<std::uint8_t>((central.Flags & kFlagDataDescriptor) != 0 ? central.Time >> 8 : central.Crc32 >> 24);
@@ -206,9 +207,10 @@ TExtractOutcome TEntryExtractor::Unlock(TPkwareDecrypter& decrypter) {
     bool skip = false;
     zip_.DoOnPassword(entry_.FileName, zip_.Password, skip);
     if (skip) {
-      zip_.SkipFile = true;
       return TExtractOutcome::Skipped;
     }
+    // While the question was open, the event loop of its dialog may have read other entries.
+    source_.SetPosition(dataStart);
   }
 }
 
@@ -375,10 +377,13 @@ void TZipBaseArchiver::ExtractEntryByIndex(int index, TStream& stream) {
   SkipFile = false;
   TEntryExtractor extractor(*this, dirManager_->Items.Item(index), stream);
   const TExtractOutcome outcome = extractor.Run();
-  if (outcome == TExtractOutcome::Done || (outcome == TExtractOutcome::Mismatch && ExtractCorruptedFiles)) {
+  // Set at the end: a read that ran while this one's password question was open had its own outcome.
+  SkipFile = outcome == TExtractOutcome::Skipped;
+  if (outcome == TExtractOutcome::Done || outcome == TExtractOutcome::Skipped ||
+      (outcome == TExtractOutcome::Mismatch && ExtractCorruptedFiles)) {
     return;
   }
-  // A skipped, cancelled or short-written entry is as incomplete as a damaged one: the caller hears of it.
+  // A cancelled or short-written entry is as incomplete as a damaged one: the caller hears of it.
   throw EZipException(8, this);
 }
 

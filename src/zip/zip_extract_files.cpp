@@ -178,6 +178,10 @@ bool TZipBaseArchiver::ExtractJob(int index, std::string target, bool folder, st
       TWFileStream out(Utf8ToWide(side), 1);
       ExtractEntryByIndex(index, out);
     }
+    if (SkipFile) {
+      ::unlink(side.c_str());
+      return false;
+    }
     if (Options.SetAttributes) {
       const std::time_t time = DosToTime(entry.CentralDir.Date, entry.CentralDir.Time);
       const timespec times[2] = {{time, 0}, {time, 0}};

@@ -68,6 +68,15 @@ class TBoundedVectorStream : public TStream {
   std::size_t position_ = 0;
 };
 
+// An entry skipped at its password question has no bytes to give.
+void FailWhenSkipped(const TZipBaseArchiver& zip, ZipEntryData& result) {
+  if (result.ok && zip.SkipFile) {
+    result.ok = false;
+    result.skipped = true;
+    result.error = "skipped without its password";
+  }
+}
+
 void ReadIndex(TZipBaseArchiver& zip, int index, std::vector<std::uint8_t>& bytes,
                std::uint64_t maxBytes = kMaxInMemoryEntrySize) {
   TBoundedVectorStream stream(bytes, maxBytes);
@@ -89,6 +98,7 @@ ZipEntryData ReadFromPath(const std::filesystem::path& archive,
         read(zip, result.bytes);
       },
       result.error);
+  FailWhenSkipped(zip, result);
   zip.CloseZip();
   if (!result.ok) {
     result.bytes.clear();
@@ -100,6 +110,7 @@ ZipEntryData ReadFromOpen(TZipBaseArchiver& zip,
                           const std::function<void(TZipBaseArchiver&, std::vector<std::uint8_t>&)>& read) {
   ZipEntryData result;
   result.ok = Guarded([&] { read(zip, result.bytes); }, result.error);
+  FailWhenSkipped(zip, result);
   if (!result.ok) {
     result.bytes.clear();
   }

@@ -39,6 +39,7 @@ bool ListZipCrcs(const std::filesystem::path& archive, std::vector<std::uint32_t
 
 struct ZipEntryData {
   bool ok = false;
+  bool skipped = false;  // the user declined the entry's password: no bytes, and nothing went wrong
   std::string error;
   std::vector<std::uint8_t> bytes;
 };

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <utility>
+
 #include "support/file_util.h"
 #include "support/temp_dir.h"
 #include "zip/zip_builder.h"
@@ -180,15 +183,75 @@ class ScriptedPrompter : public TZipPrompter {
     offered = buttons;
     return answer;
   }
+  // Types the passwords in `typed` ("secret" once they are used up); `during` runs while the question is
+  // open, as a timer would in the dialog's event loop.
   bool InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value) override {
     asked.push_back(WideToUtf8(caption) + "|" + WideToUtf8(prompt) + "|" + value);
-    value = "secret";
+    if (auto run = std::exchange(during, nullptr)) run();
+    value = typed.empty() ? "secret" : typed.front();
+    if (!typed.empty()) typed.erase(typed.begin());
     return answer == TZipPromptResult::Ok;
   }
   TZipPromptResult answer = TZipPromptResult::None;
-  std::vector<std::string> asked;
+  std::vector<std::string> asked, typed;
   std::vector<TZipPromptResult> offered;
+  std::function<void()> during;
 };
+
+// snap.zip with two pictures under one password and a plain file, with the prompter installed as the
+// program installs its dialogs.
+class ZipPasswordTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    InstallZipPrompter(&prompter_);
+    zip_.FileName = Utf8ToWide((dir_ / "snap.zip").string());
+    zip_.OpenZip(kOpenCreate);
+    for (const char* name : {"snap/a.png", "snap/b.png", "plain.txt"}) {
+      zip_.Password = name[0] == 's' ? "sesame" : "";
+      zip_.AddFromBuffer(Utf8ToWide(name), std::string("bytes of ") + name);
+    }
+    zip_.Password.clear();
+    zip_.OpenZip(kOpenReadOnly);
+  }
+  void TearDown() override { InstallZipPrompter(nullptr); }
+  std::string Extract(int index) {
+    TMemoryStream out;
+    zip_.ExtractEntryByIndex(index, out);
+    return std::string(out.Data().begin(), out.Data().end());
+  }
+
+  kestrune::test::TempDir dir_;
+  ScriptedPrompter prompter_;
+  TZipArchiver zip_;
+};
+
+// Reads while the question is open: an encrypted entry is skipped without a second dialog, a plain one
+// is read, and the entry asked about still comes out whole.
+TEST_F(ZipPasswordTest, TheRightPasswordOpensTheEntryWhateverWasReadWhileItWasAskedFor) {
+  std::vector<std::string> meanwhile;
+  prompter_.during = [&] { meanwhile = {Extract(1), Extract(2)}; };
+  prompter_.answer = TZipPromptResult::Ok;
+  prompter_.typed = {"wrong", "sesame"};
+  EXPECT_EQ(Extract(0), "bytes of snap/a.png");
+  EXPECT_EQ(meanwhile, (std::vector<std::string>{"", "bytes of plain.txt"}));
+  // Asked again while wrong, with what was typed before; the next entry opens without a question.
+  EXPECT_EQ(prompter_.asked, (std::vector<std::string>{"Password for \"snap/a.png\"|Enter password: |",
+                                                       "Password for \"snap/a.png\"|Enter password: |wrong"}));
+  EXPECT_EQ(Extract(1), "bytes of snap/b.png");
+  EXPECT_EQ(prompter_.asked.size(), 2u);
+}
+
+// Skipped without an error; ExtractFiles leaves no file for it and keeps the one it would replace.
+TEST_F(ZipPasswordTest, CancelSkipsTheEntryQuietlyAndTheArchiveIsNotAskedAgain) {
+  const std::filesystem::path out = dir_ / "out";
+  std::filesystem::create_directories(out / "snap");
+  kestrune::test::WriteFileBytes(out / "snap" / "a.png", "old picture");
+  zip_.BaseDir = Utf8ToWide(out.string());
+  EXPECT_EQ(zip_.ExtractFiles(u"*.*"), 1);
+  EXPECT_EQ(kestrune::test::ReadFileBytes(out / "snap" / "a.png"), "old picture");
+  EXPECT_FALSE(std::filesystem::exists(out / "snap" / "b.png"));
+  EXPECT_EQ(prompter_.asked.size(), 1u);
+}
 
 TEST(ZipArchiver, DispatchersWithoutHandlersNeverBlock) {
   TZipArchiver zip;

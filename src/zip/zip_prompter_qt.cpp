@@ -1,0 +1,114 @@
+#include "zip/zip_prompter_qt.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QInputDialog>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QThread>
+
+namespace kestrune::zip {
+namespace {
+
+using Button = TZipPromptResult;
+
+struct ButtonRow {
+  Button answer;
+  QMessageBox::StandardButton standard;
+  const char* caption;  // English, with its accelerator
+};
+constexpr ButtonRow kButtons[] = {
+    {Button::Ok, QMessageBox::Ok, "OK"},
+    {Button::Cancel, QMessageBox::Cancel, "Cancel"},
+    {Button::Yes, QMessageBox::Yes, "&Yes"},
+    {Button::No, QMessageBox::No, "&No"},
+    {Button::NoToAll, QMessageBox::NoToAll, "N&o to All"},
+    {Button::YesToAll, QMessageBox::YesToAll, "Yes to &All"},
+    {Button::Abort, QMessageBox::Abort, "&Abort"},
+    {Button::Retry, QMessageBox::Retry, "&Retry"},
+    {Button::Ignore, QMessageBox::Ignore, "&Ignore"},
+};
+
+const ButtonRow* RowOf(Button answer) {
+  for (const ButtonRow& row : kButtons) {
+    if (row.answer == answer) {
+      return &row;
+    }
+  }
+  return nullptr;
+}
+
+// Escape gives the answer that closing the box stands for: Cancel, No or Abort, whichever it has.
+QAbstractButton* EscapeButton(const QMessageBox& box) {
+  for (const QMessageBox::StandardButton standard : {QMessageBox::Cancel, QMessageBox::No, QMessageBox::Abort}) {
+    if (QAbstractButton* button = box.button(standard)) {
+      return button;
+    }
+  }
+  return nullptr;
+}
+
+// The window the question belongs to: the one in front, so that it stays in front of it.
+QWidget* ParentWindow() {
+  QWidget* modal = QApplication::activeModalWidget();
+  return modal != nullptr ? modal : QApplication::activeWindow();
+}
+
+}  // namespace
+
+TZipPrompterQt::TZipPrompterQt(Translation inLanguage) : inLanguage_(std::move(inLanguage)) {}
+
+QString TZipPrompterQt::InLanguage(std::string_view english) const {
+  return inLanguage_ ? inLanguage_(english) : QString::fromUtf8(english.data(), static_cast<qsizetype>(english.size()));
+}
+
+bool TZipPrompterQt::OnApplicationThread() {
+  return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr &&
+         QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+TZipPromptResult TZipPrompterQt::Ask(const WideString& text, const std::vector<TZipPromptResult>& buttons) {
+  if (!OnApplicationThread()) {
+    return TZipPrompter::Ask(text, buttons);
+  }
+  QMessageBox box(QMessageBox::Question, QStringLiteral("Kestrune"), InLanguage(WideToUtf8(text)),
+                  QMessageBox::NoButton, ParentWindow());
+  for (const Button answer : buttons) {
+    if (const ButtonRow* row = RowOf(answer)) {
+      box.addButton(row->standard)->setText(InLanguage(row->caption));
+    }
+  }
+  box.setEscapeButton(EscapeButton(box));
+  box.exec();
+  const QMessageBox::StandardButton clicked = box.standardButton(box.clickedButton());
+  for (const ButtonRow& row : kButtons) {
+    if (row.standard == clicked && clicked != QMessageBox::NoButton) {
+      return row.answer;
+    }
+  }
+  return Button::None;
+}
+
+bool TZipPrompterQt::InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value) {
+  if (!OnApplicationThread()) {
+    return TZipPrompter::InputQuery(caption, prompt, value);
+  }
+  QInputDialog dialog(ParentWindow());
+  dialog.setWindowTitle(InLanguage(WideToUtf8(caption)));
+  dialog.setLabelText(InLanguage(WideToUtf8(prompt)));
+  dialog.setInputMode(QInputDialog::TextInput);
+  // A password is not for whoever looks over the user's shoulder.
+  dialog.setTextEchoMode(QLineEdit::Password);
+  dialog.setTextValue(QString::fromStdString(value));
+  dialog.setOkButtonText(InLanguage(RowOf(Button::Ok)->caption));
+  dialog.setCancelButtonText(InLanguage(RowOf(Button::Cancel)->caption));
+  if (dialog.exec() != QDialog::Accepted) {
+    return false;
+  }
+  // Zip tools on this platform take a password's UTF-8 bytes.
+  value = dialog.textValue().toStdString();
+  return true;
+}
+
+}  // namespace kestrune::zip
