@@ -149,6 +149,7 @@ enum ProgramStringId : std::uint32_t {
   kSListGoesOnAfterEnd = 1134,
   kSMameLacksOption = 1135,
   kSWrittenInUtf16 = 1136,
+  kSListNotWritten = 1137,
 };
 
 struct ProgramStringEntry {
@@ -308,6 +309,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
      "MAME's game list goes on after its closing </mame> line, on line %1."},
     {kSMameLacksOption, "SMameLacksOption", "This MAME has no option \"%1\", so this setting does nothing."},
     {kSWrittenInUtf16, "SWrittenInUtf16", "it is written in UTF-16, which MAME does not read"},
+    {kSListNotWritten, "SListNotWritten", "MAME's game list could not be written to \"%1\": %2"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).
