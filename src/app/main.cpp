@@ -1,6 +1,7 @@
 // Kestrune: one instance at a time, its fifteen windows created in their fixed order, and the event
 // loop running until the main window closes.
 #include <QApplication>
+#include <csignal>
 
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
@@ -10,6 +11,9 @@
 #include "zip/zip_prompter_qt.h"
 
 int main(int argc, char** argv) {
+  // Past a file-size limit a write then fails with EFBIG, which every save reports and survives; the
+  // signal's default would end the program with the session unsaved. Programs started get it back.
+  std::signal(SIGXFSZ, SIG_IGN);
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Kestrune"));
   QApplication::setQuitOnLastWindowClosed(false);

@@ -86,6 +86,21 @@ bool FileExists(const std::string& path) {
   return std::filesystem::is_regular_file(path, error);
 }
 
+// Saves cut off before their end (the program killed, the power gone) leave their temporary files
+// beside the files they were saving: the settings, the game list, mame.ini, every game's and BIOS's
+// option file and the language files. Only at start, once this is the one instance: no save of them
+// is under way then.
+void RemoveSaveLeftovers(const std::string& frontDir, const set::Settings& settings) {
+  namespace kp = kestrune::platform;
+  kp::RemoveStagedLeftovers(settings.FilePath());
+  kp::RemoveStagedLeftovers(cat::CataloguePath(frontDir));
+  kp::RemoveStagedLeftovers(frontDir + "mame.ini");
+  kp::RemoveStagedLeftoversIn(frontDir + "ini", ".ini");
+  const std::string iniDir = settings.ReadText(set::kMameSection, "inidir");
+  if (!iniDir.empty()) kp::RemoveStagedLeftoversIn(iniDir, ".ini");
+  kp::RemoveStagedLeftoversIn(frontDir + "lang", ".lng");
+}
+
 }  // namespace
 
 // Remembers the order in which modal windows open. Each one blocks those opened before it, so that is
@@ -159,9 +174,8 @@ void TForm1::FormCreate() {
   }
   // A ROM scan cut off last time (the program killed, the power gone) left MAME's list behind.
   kestrune::romscan::RemoveScanFiles(frontDir_);
-  // So did a save of the game list: its temporary file.
-  kestrune::platform::RemoveStagedLeftovers(cat::CataloguePath(frontDir_));
   settings_ = std::make_unique<set::Settings>(frontDir_);
+  RemoveSaveLeftovers(frontDir_, *settings_);
   images_ = new ToolbarImages(this);
   // Every window of the program lives while this one does; the filter goes with it.
   QCoreApplication::instance()->installEventFilter(new HintPause(this));

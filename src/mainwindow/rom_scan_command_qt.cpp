@@ -74,7 +74,11 @@ RomScanCommand::RomScanCommand(TForm1* window) : QObject(window), window_(window
   mameini_->setObjectName(QStringLiteral("mameini"));
   mameini_->SetShowState(ProcessRunner::ShowState::Hidden);
   mameini_->SetPriority(ProcessRunner::Priority::Idle);
-  connect(mameini_, &ProcessRunner::finished, this, [this](int exitCode, bool crashed) { mameRun_.Ended(exitCode, crashed); });
+  // MAME listing its games works for Kestrune only: it goes when Kestrune goes, killed or not.
+  mameini_->SetEndsWithKestrune(true);
+  connect(mameini_, &ProcessRunner::finished, this, [this](int exitCode, bool crashed) {
+    mameRun_.Ended(exitCode, crashed, mameini_->OutputError().toStdString());
+  });
   scannen_ = new TTaskDialogEx(window);
   scannen_->setObjectName(QStringLiteral("scannen"));
   SetUpDialog();
@@ -158,7 +162,7 @@ void RomScanCommand::RunListXmlBatch() {
   scannen_->SetProgressBarMax(100);
   ShowInstruction(ProgramQText(kestrune::translation::kSGettingInfo));
   const QString frontDir = QString::fromStdString(window_->FrontDir());
-  mameRun_.Start();
+  mameRun_.Start(window_->FrontDir() + std::string(rs::kListXmlFile));
   mameini_->SetApplication(frontDir + QString::fromStdString(window_->MameFile()));
   mameini_->SetArguments({QStringLiteral("-listxml")});
   mameini_->SetCurrentDirectory(frontDir);

@@ -89,7 +89,11 @@ TForm5::TForm5(QWidget* parent) : QDialog(parent) {
   mameini2_->setObjectName(QStringLiteral("mameini2"));
   mameini2_->SetShowState(ProcessRunner::ShowState::Hidden);
   mameini2_->SetPriority(ProcessRunner::Priority::Idle);
-  connect(mameini2_, &ProcessRunner::finished, this, [this](int exitCode, bool crashed) { mameRun_.Ended(exitCode, crashed); });
+  // MAME listing its games works for Kestrune only: it goes when Kestrune goes, killed or not.
+  mameini2_->SetEndsWithKestrune(true);
+  connect(mameini2_, &ProcessRunner::finished, this, [this](int exitCode, bool crashed) {
+    mameRun_.Ended(exitCode, crashed, mameini2_->OutputError().toStdString());
+  });
   chooseFile_ = [this](const QString& folder) { return DefaultChooseFile(this, folder); };
 }
 
@@ -240,7 +244,7 @@ void TForm5::RunListXmlBatch() {
   vordering2_->setText(ProgramQText(pt::kSGettingInfo));
   rs::RemoveScanFiles(frontDir_);
   const QString frontDir = QString::fromStdString(frontDir_);
-  mameRun_.Start();
+  mameRun_.Start(frontDir_ + std::string(rs::kListXmlFile));
   mameini2_->SetApplication(frontDir + QString::fromStdString(mameFile_));
   mameini2_->SetArguments({QStringLiteral("-listxml")});
   mameini2_->SetCurrentDirectory(frontDir);

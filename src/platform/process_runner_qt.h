@@ -1,10 +1,12 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <QObject>
 #include <QProcess>
 #include <QString>
 #include <QStringList>
-#include <sys/types.h>
+#include <memory>
 
 // Runs one outside program at a time (MAME, or MAME producing its game list) and tells the GUI thread
 // when it has ended. The program is started directly with its arguments: no shell, no batch file. A
@@ -15,6 +17,9 @@
 // input (so a line can be written to it), the other none. Idle priority starts the program at the
 // lowest scheduling priority (nice 19), so a long job never slows the desktop.
 namespace kestrune::platform {
+
+class GroupWarden;
+class OutputCopier;
 
 class ProcessRunner : public QObject {
   Q_OBJECT
@@ -42,8 +47,14 @@ class ProcessRunner : public QObject {
   ConsoleOptions GetConsoleOptions() const { return console_; }
   void SetPriority(Priority priority) { priority_ = priority; }
   // Where the program's standard output goes instead of the null device (MAME's -listxml into
-  // roms.dat); empty for none.
+  // roms.dat); empty for none. The runner writes the file itself, so that it knows why a write failed.
   void SetOutputFile(const QString& path) { outputFile_ = path; }
+  // Whether the program, and what it starts when it is hidden, must end when Kestrune ends, however
+  // Kestrune ends (killed or crashed too): for work done for Kestrune (MAME listing its games), not
+  // for a game the user plays. On Linux the program is signalled at the death of the thread that
+  // started it, so such a program is started on the program's main thread (elsewhere only the group's
+  // warden ends it).
+  void SetEndsWithKestrune(bool ends) { endsWithKestrune_ = ends; }
 
   // Starts the program. False, with the reason in *error, when it cannot be started (then no end
   // signal follows). Only one program runs at a time.
@@ -55,6 +66,9 @@ class ProcessRunner : public QObject {
   // running after it ended (they are asked first, then killed); the program's end signal still
   // follows when it was running.
   void Terminate();
+  // After the end signal: empty when all the program wrote reached the output file, else the system's
+  // reason why not ("No space left on device").
+  const QString& OutputError() const { return outputError_; }
 
  signals:
   // Once per successful Run, on the GUI thread. crashed: it did not end by itself with an exit code.
@@ -62,6 +76,13 @@ class ProcessRunner : public QObject {
 
  private:
   void OnFinished(int exitCode, QProcess::ExitStatus status);
+  bool StartOutput(QString* error);
+  void FinishOutput();
+  void StartWarden();
+  // The group has ended or is ended: its number is forgotten and its warden let go.
+  void ForgetGroup();
+  // Once the group is empty its number may be given to another program's group.
+  void ForgetGroupIfGone();
 
   QString application_;
   QStringList arguments_;
@@ -71,7 +92,12 @@ class ProcessRunner : public QObject {
   ShowState showState_ = ShowState::Hidden;
   ConsoleOptions console_ = ConsoleOptions::Redirect;
   Priority priority_ = Priority::Normal;
+  bool endsWithKestrune_ = false;
   QProcess* process_ = nullptr;
+  std::unique_ptr<OutputCopier> output_;
+  QString outputError_;
+  // Ends the group when Kestrune is gone before it; kept while group_ is set.
+  std::unique_ptr<GroupWarden> warden_;
   // The process group the program leads (its process id) while anything of it runs; 0 for none.
   pid_t group_ = 0;
 };

@@ -283,18 +283,71 @@ std::string StagedPrefix(const std::filesystem::path& path) { return "." + path.
 
 }  // namespace
 
+namespace {
+
+// The length of mkstemp's part of the name.
+constexpr std::size_t kStagedUniqueChars = 6;
+
+bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+
+// Whether a name is one StageFile gives (".<target>.tmp-" and mkstemp's six letters and digits) for a
+// target whose name ends in suffix.
+bool IsStagedName(std::string_view name, std::string_view suffix) {
+  constexpr std::string_view kTmp = ".tmp-";
+  if (name.size() < 1 + suffix.size() + kTmp.size() + kStagedUniqueChars || !name.starts_with('.')) return false;
+  const std::string_view unique = name.substr(name.size() - kStagedUniqueChars);
+  const std::string_view target = name.substr(1, name.size() - 1 - kTmp.size() - kStagedUniqueChars);
+  return std::all_of(unique.begin(), unique.end(), IsAsciiAlnum) &&
+         name.substr(1 + target.size(), kTmp.size()) == kTmp && target.ends_with(suffix);
+}
+
+// A temporary file is a plain file of its own, never a link.
+bool IsPlainFile(const std::filesystem::directory_entry& entry) {
+  std::error_code ignored;
+  return entry.symlink_status(ignored).type() == std::filesystem::file_type::regular;
+}
+
+void RemoveAll(const std::vector<std::filesystem::path>& paths) {
+  for (const std::filesystem::path& path : paths) {
+    std::error_code ignored;
+    std::filesystem::remove(path, ignored);
+  }
+}
+
+}  // namespace
+
 void RemoveStagedLeftovers(const std::filesystem::path& linkOrFile) {
   const std::filesystem::path path = WriteTarget(linkOrFile);
   const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
   const std::string prefix = StagedPrefix(path);
+  std::vector<std::filesystem::path> leftovers;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (name.size() == prefix.size() + kStagedUniqueChars && name.starts_with(prefix) &&
+        IsStagedName(name, path.filename().string()) && IsPlainFile(*it)) {
+      leftovers.push_back(it->path());
+    }
+  }
+  RemoveAll(leftovers);
+}
+
+void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::string_view suffix) {
+  std::vector<std::filesystem::path> leftovers;
+  std::vector<std::filesystem::path> links;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
     const std::string name = it->path().filename().string();
     std::error_code ignored;
-    if (name.size() == prefix.size() + 6 && name.starts_with(prefix) && it->is_regular_file(ignored)) {
-      std::filesystem::remove(it->path(), ignored);
+    if (IsStagedName(name, suffix) && IsPlainFile(*it)) {
+      leftovers.push_back(it->path());
+    } else if (name.ends_with(suffix) && it->is_symlink(ignored)) {
+      links.push_back(it->path());
     }
   }
+  RemoveAll(leftovers);
+  // A save writes through a link: its temporary file stands beside the file the link leads to.
+  for (const std::filesystem::path& link : links) RemoveStagedLeftovers(link);
 }
 
 bool StageFile(const std::filesystem::path& linkOrFile, std::string_view data, StagedFile& staged, std::string* error) {

@@ -102,5 +102,9 @@ void DiscardStagedFile(const StagedFile& staged);
 // Removes the temporary files that saves of the file cut off before their end (the program killed, the
 // power gone) left beside it. Only for a file that no other process saves meanwhile.
 void RemoveStagedLeftovers(const std::filesystem::path& path);
+// The same for every file of a folder whose name ends in suffix (".ini": every game's and BIOS's
+// options): the temporary files of such names in the folder, and those beside the file a link of such
+// a name leads to. Nothing else in the folder is touched.
+void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::string_view suffix);
 
 }  // namespace kestrune::platform

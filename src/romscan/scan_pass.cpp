@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <system_error>
+#include <utility>
 
+#include "platform/text_file.h"
 #include "romscan/rom_path.h"
 #include "romscan/rom_scan.h"
 
@@ -104,16 +106,21 @@ void RemoveScanFiles(const std::string& frontDir) {
        {std::string_view("temp.bat"), kListXmlFile, kCrcFile, kChdListFile, kBiosCrcFile, kFileCrcFile, kSetsFile}) {
     std::error_code ignored;
     fs::remove(fs::path(frontDir) / name, ignored);
+    // The work files are saved whole or not at all: a pass cut off while saving one left its temporary file.
+    platform::RemoveStagedLeftovers(fs::path(frontDir) / name);
   }
 }
 
-void MameListRun::Start() {
+void MameListRun::Start(std::string listFile) {
+  listFile_ = std::move(listFile);
+  writeError_.clear();
   exitCode_ = 0;
   crashed_ = false;
   done_ = false;
 }
 
-void MameListRun::Ended(int exitCode, bool crashed) {
+void MameListRun::Ended(int exitCode, bool crashed, std::string writeError) {
+  writeError_ = std::move(writeError);
   exitCode_ = exitCode;
   crashed_ = crashed;
   done_ = true;
@@ -122,6 +129,10 @@ void MameListRun::Ended(int exitCode, bool crashed) {
 bool MameListRun::Succeeded(std::string* error) const {
   if (!done_) {
     if (error != nullptr) *error = "MAME has not finished its game list.";
+    return false;
+  }
+  if (!writeError_.empty()) {
+    if (error != nullptr) *error = "MAME's game list could not be written to \"" + listFile_ + "\": " + writeError_;
     return false;
   }
   if (crashed_) {

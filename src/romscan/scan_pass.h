@@ -22,13 +22,20 @@ inline constexpr std::string_view kListXmlFile = "roms.dat";
 // while it reads the list MAME is still writing.
 class MameListRun {
  public:
-  void Start();
-  void Ended(int exitCode, bool crashed);
+  // listFile: where MAME's list is written, for the messages.
+  void Start(std::string listFile = std::string());
+  // writeError: the system's reason why not all MAME wrote reached the list file; empty when it did.
+  void Ended(int exitCode, bool crashed, std::string writeError = std::string());
   bool Done() const { return done_.load(); }
-  // False, with the reason, until MAME has ended by itself with exit code 0.
+  // False, with the reason, until MAME has ended by itself with exit code 0 and its whole list was
+  // written. A list that could not be written says why before anything else: MAME stopped by it
+  // only seems to have failed.
   bool Succeeded(std::string* error) const;
 
  private:
+  // Written before done_ is set and read only once it is.
+  std::string listFile_;
+  std::string writeError_;
   std::atomic<bool> done_{false};
   std::atomic<int> exitCode_{0};
   std::atomic<bool> crashed_{false};

@@ -156,6 +156,7 @@ enum ProgramStringId : std::uint32_t {
   kSZipPasswordCaption = 1141,
   kSZipPasswordPrompt = 1142,
   kSZipProcessFileFailure = 1143,
+  kSListNotWritten = 1144,
 };
 
 struct ProgramStringEntry {
@@ -323,6 +324,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSZipPasswordCaption, "SZipPasswordCaption", "Password for \"%1\""},
     {kSZipPasswordPrompt, "SZipPasswordPrompt", "Enter password: "},
     {kSZipProcessFileFailure, "SZipProcessFileFailure", "%1. File processing error, possibly disk is full"},
+    {kSListNotWritten, "SListNotWritten", "MAME's game list could not be written to \"%1\": %2"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

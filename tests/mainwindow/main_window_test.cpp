@@ -298,11 +298,11 @@ TEST_F(MainWindowTest, TheTemporaryFileOfAnInterruptedGameListSaveIsRemovedAtSta
   Write("ini/kestrune.dat", "");
   Write("ini/.kestrune.dat.tmp-a1B2c3", "half a list");
   Write("ini/.kestrune.dat.tmp-notours", "the user's");
-  Write("ini/.kestrune.ini.tmp-a1B2c3", "another file's");
+  Write("ini/.notes.txt.tmp-a1B2c3", "another file's");
   Start();
   EXPECT_FALSE(std::filesystem::exists(Path("ini/.kestrune.dat.tmp-a1B2c3")));
   EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/.kestrune.dat.tmp-notours")), "the user's");
-  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/.kestrune.ini.tmp-a1B2c3")), "another file's");
+  EXPECT_EQ(kestrune::test::ReadFileBytes(Path("ini/.notes.txt.tmp-a1B2c3")), "another file's");
 }
 
 // Settings brought from another machine name an ini folder that is not here yet.

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/resource.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -13,11 +14,14 @@
 #include <QHeaderView>
 #include <QTimer>
 #include <cerrno>
+#include <csignal>
 #include <QTreeView>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -236,7 +240,30 @@ const std::string kScriptWithWritingChild =
 struct FailCase {
   const char* name;
   std::string listing;  // shell code for -listxml; "" removes the executable after start-up
-  std::string message;
+  std::string message;  // %F: the program folder
+  rlim_t fileSizeLimit = RLIM_INFINITY;  // for the program's files while the scan runs
+};
+
+// A file-size limit on this process while it lives (`ulimit -f`): a write past it fails with EFBIG, as
+// one on a full disk fails with ENOSPC.
+class FileSizeLimit {
+ public:
+  explicit FileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &old_);
+    oldSignal_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, old_.rlim_max};
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~FileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &old_);
+    std::signal(SIGXFSZ, oldSignal_);
+  }
+  FileSizeLimit(const FileSizeLimit&) = delete;
+  FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+ private:
+  rlimit old_{};
+  void (*oldSignal_)(int) = SIG_DFL;
 };
 
 void PrintTo(const FailCase& c, std::ostream* os) { *os << c.name; }
@@ -248,13 +275,19 @@ TEST_P(InitializeRomsFailure, LeavesTheOldCatalogueAndSaysWhy) {
   WriteMame(c.listing.empty() ? "cat list.xml" : c.listing);
   Start();
   if (c.listing.empty()) fs::remove(folder_ + "mame");
-  Initialise(/*tickVerification=*/true);
+  {
+    std::optional<FileSizeLimit> limit;
+    if (c.fileSizeLimit != RLIM_INFINITY) limit.emplace(c.fileSizeLimit);
+    Initialise(/*tickVerification=*/true);
+  }
 
   EXPECT_FALSE(replaced_);
   EXPECT_TRUE(okEnabled_);
   ASSERT_FALSE(instructions_.empty());
   EXPECT_EQ(instructions_.back(), "Initializing Roms failed");
-  EXPECT_NE(content_.find(c.message), std::string::npos) << content_;
+  std::string message = c.message;
+  if (const std::size_t at = message.find("%F"); at != std::string::npos) message.replace(at, 2, folder_);
+  EXPECT_NE(content_.find(message), std::string::npos) << content_;
   EXPECT_EQ(Catalogue(), FileText(kOldCatalogue));
   EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
   EXPECT_TRUE(cat::IsFavorite(Form1->settings().Ini(), "galaga"));
@@ -277,7 +310,14 @@ INSTANTIATE_TEST_SUITE_P(
                                "MAME's game list goes on after its closing </mame> line, on line "},
                       FailCase{"LeavesAWritingChildBehind",
                                kScriptWithWritingChild + " &\nwhile [ ! -e mame.pid ]; do sleep 0.01; done",
-                               "is incomplete"}),
+                               "is incomplete"},
+                      // MAME's whole list, which does not fit: MAME itself would end with 0 and say nothing.
+                      FailCase{"CannotWriteItsListPastTheFileSizeLimit",
+                               "head -n 20 list.xml; i=0; while [ $i -lt 4000 ]; do echo '<!-- -->'; i=$((i+1)); "
+                               "done; tail -n +21 list.xml",
+                               "MAME's game list could not be written to \"%Froms.dat\": " +
+                                   std::string(std::strerror(EFBIG)),
+                               16384}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
 
 // How the user ends the dialog while MAME is still listing its games.

@@ -2,6 +2,7 @@
 #include <signal.h>
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QProcess>
 #include <QProcessEnvironment>
@@ -87,6 +88,28 @@ TEST_F(SingleInstance, SecondStartRaisesTheFirstAndEndsWithExitCodeZero) {
 
   QByteArray firstLog;
   EXPECT_TRUE(WaitForStderr(first, firstLog, kShowRequestLog)) << firstLog.constData();
+  EXPECT_EQ(first->state(), QProcess::Running);
+}
+
+// A start removes what saves cut off last time left behind, but only as the one instance: the running
+// instance's save may be under way, its temporary file about to be renamed into place.
+TEST_F(SingleInstance, SecondStartLeavesTheTemporaryFileOfTheFirstInstancesSaveAlone) {
+  QProcess* first = Start();
+  ASSERT_TRUE(WaitUntilListening());
+  // Its own start-up is over once its first activation has made the game list's file.
+  QElapsedTimer waited;
+  waited.start();
+  while (!QFileInfo::exists(programFolder_.filePath("ini/kestrune.dat")) && waited.elapsed() < 10000) QThread::msleep(50);
+  ASSERT_TRUE(QFileInfo::exists(programFolder_.filePath("ini/kestrune.dat")));
+  const QString saving = programFolder_.filePath("ini/.kestrune.ini.tmp-Ab12Cd");
+  QFile file(saving);
+  ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+  file.close();
+
+  QProcess* second = Start();
+  ASSERT_TRUE(second->waitForFinished(15000));
+  EXPECT_EQ(second->exitCode(), 0);
+  EXPECT_TRUE(QFileInfo::exists(saving));
   EXPECT_EQ(first->state(), QProcess::Running);
 }
 

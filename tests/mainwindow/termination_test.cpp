@@ -213,6 +213,31 @@ TEST_F(Termination, DuringTheFirstRunScanEndsSavesTheSettingsAndLeavesNoMameRunn
   }
 }
 
+// Killed, the program runs nothing of its own any more: the MAME it started to list its games, and what
+// that MAME started in turn, must still not go on writing after it. The child writes into a file of its
+// own, so that it is not simply stopped by the list's pipe closing with the program.
+TEST_F(Termination, KilledDuringTheFirstRunScanLeavesNoMameWriting) {
+  const std::string note = "echo \"$$ $1\" >> '" + Path(kFakeStarts).string() + "'\n";
+  Write("mame", "#!/bin/sh\n" + note + "[ \"$1\" = -listxml ] || exec sleep 300\necho '<mame build=\"0.251\">'\n" +
+                    "sh -c '" + "echo \"$$ child\" >> " + Path(kFakeStarts).string() +
+                    "; while :; do echo more >> " + Path("child-output").string() + "; sleep 0.05; done' &\n" +
+                    "while :; do echo '<!-- -->'; sleep 0.05; done\n");
+  fs::permissions(Path("mame"), fs::perms(0755));
+  ASSERT_NO_FATAL_FAILURE(Start(true));
+  ASSERT_TRUE(WaitUntil([&] { return FakeMameStarts().find(" child\n") != std::string::npos; }, kReadyMs));
+  std::vector<pid_t> pids;  // the listing MAME and its child, not MAME asked for its paths
+  std::istringstream lines(FakeMameStarts());
+  for (std::string pid, what; lines >> pid >> what;) {
+    if (what == "-listxml" || what == "child") pids.push_back(std::stoi(pid));
+  }
+  ASSERT_EQ(pids.size(), 2u) << FakeMameStarts();
+  for (const pid_t pid : pids) ASSERT_TRUE(Alive(pid)) << FakeMameStarts();
+  ASSERT_TRUE(EndsAfter(SIGKILL));
+  for (const pid_t pid : pids) {
+    EXPECT_TRUE(WaitUntil([&] { return !Alive(pid); }, kEndMs)) << "left running: " << pid << "\n" << FakeMameStarts();
+  }
+}
+
 // Held stopped while both requests arrive, so the first cannot be acted on before the second comes.
 TEST_F(Termination, ASecondRequestEndsTheProgramAtOnce) {
   ASSERT_NO_FATAL_FAILURE(StartWithReadOnlyGameList());
