@@ -727,9 +727,14 @@ void TTaskMessageForm::RequestOutsideClose(bool byEscape) {
     if (cancelButton_->isEnabled()) cancelButton_->click();
     return;
   }
-  // A disabled OK button means the program is still at work: only an explicit button may end it.
-  if (okButton_ && !okButton_->isEnabled()) return;
-  if (byEscape && !options_.Has(kt::doAllowDialogCancel)) return;
+  // A dialog the program lets the user cancel is cancelled by Escape and its close box even while the
+  // program is at work (a job then is asked to stop).
+  if (options_.Has(kt::doAllowDialogCancel)) {
+    TryClose(kt::kIdCancel);
+    return;
+  }
+  // Otherwise a disabled OK button means the program is still at work: only an explicit button may end it.
+  if (byEscape || (okButton_ && !okButton_->isEnabled())) return;
   TryClose(kt::kIdCancel);
 }
 

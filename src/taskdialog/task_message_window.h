@@ -29,8 +29,9 @@ struct TaggedTextOptions;
 //
 // Every close (a button, Escape, the window's close box) first asks the dialog's OnDialogClose.
 // Escape and the close box stand for the cancel button when there is one; otherwise they close with
-// the cancel result, Escape only with doAllowDialogCancel, and neither while button 1 is disabled, so a
-// dialog whose OK button waits for a job cannot be left before the job ends.
+// the cancel result: with doAllowDialogCancel both do, also while button 1 is disabled; without it
+// Escape does nothing and the close box does nothing while button 1 is disabled, so a dialog whose OK
+// button waits for a job the user may not cancel cannot be left before the job ends.
 class TTaskMessageForm : public QDialog {
   Q_OBJECT
 

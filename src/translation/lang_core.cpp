@@ -89,7 +89,26 @@ const TLangCore::Language* TLangCore::FindLanguage(std::string_view name) const 
   return nullptr;
 }
 
+TLangCore::ReadScope::ReadScope(TLangCore& core) : core_(core) {
+  std::lock_guard lock(core_.languageLock_);
+  ++core_.readDepth_;
+}
+
+TLangCore::ReadScope::~ReadScope() {
+  std::vector<LangFileError> errors;
+  FileErrorReporter reporter;
+  {
+    std::lock_guard lock(core_.languageLock_);
+    if (--core_.readDepth_ > 0) return;
+    errors.swap(core_.pendingErrors_);
+    reporter = core_.fileErrorReporter_;
+  }
+  if (!reporter) return;
+  for (const LangFileError& error : errors) reporter(error);
+}
+
 void TLangCore::SetLangsDir(const std::string& folder) {
+  const ReadScope read(*this);
   bool changed = false;
   {
     std::lock_guard lock(languageLock_);
@@ -133,6 +152,7 @@ bool TLangCore::SelectAfterRescan(const std::string& remembered) {
 }
 
 void TLangCore::SetCurrentLang(const std::string& name) {
+  const ReadScope read(*this);
   bool changed = false;
   {
     std::lock_guard lock(languageLock_);
@@ -155,6 +175,7 @@ void TLangCore::OpenLanguageFile(const Language& language) {
   std::error_code error;
   if (!std::filesystem::exists(language.file, error)) return;  // removed since the folder was scanned
   file_ = std::make_unique<TLangIniFile>(language.file, LegacyCodePageOf(language.name));
+  metErrors_.clear();
   file_->SetReporter([this](const std::string& message) {
     if (writeBackReporter_) {
       writeBackReporter_(message);
@@ -170,7 +191,9 @@ void TLangCore::OpenLanguageFile(const Language& language) {
     std::string error;
     place->second = DecodeLangLiteral(value, &error, codePage);
     if (!place->second) {
-      Report(file_->FileName().string() + ": [" + std::string(kResourceStringsSection) + "] " + key + ": " + error);
+      const std::string where = "[" + std::string(kResourceStringsSection) + "] " + key;
+      Report(file_->FileName().string() + ": " + where + ": " + error);
+      NoteFileError(error, where);
       place->second = std::string();
     }
   }
@@ -189,6 +212,7 @@ bool TLangCore::AcceptsValue(std::string_view section, std::string_view key, std
 }
 
 void TLangCore::TranslateObject(LangObject& object) {
+  const ReadScope read(*this);  // ends after the lock below is released
   std::lock_guard lock(languageLock_);
   if (!file_) return;
   const std::string section = object.ClassName();
@@ -197,7 +221,10 @@ void TLangCore::TranslateObject(LangObject& object) {
   for (const auto& [key, value] : file_->SectionEntries(section)) {
     if (!AcceptsValue(section, key, value)) continue;
     const PathOutcome outcome = ApplyPropertyPath(object, key, value, codePage);
-    if (outcome.status == PathOutcome::kFailed) Report(fileName + ": [" + section + "] " + key + ": " + outcome.error);
+    if (outcome.status != PathOutcome::kFailed) continue;
+    const std::string where = "[" + section + "] " + key;
+    Report(fileName + ": " + where + ": " + outcome.error);
+    NoteFileError(outcome.error, where);
   }
 }
 
@@ -235,6 +262,16 @@ void TLangCore::SetReporter(Reporter reporter) {
 void TLangCore::SetWriteBackReporter(Reporter reporter) {
   std::lock_guard lock(languageLock_);
   writeBackReporter_ = std::move(reporter);
+}
+
+void TLangCore::SetFileErrorReporter(FileErrorReporter reporter) {
+  std::lock_guard lock(languageLock_);
+  fileErrorReporter_ = std::move(reporter);
+}
+
+void TLangCore::NoteFileError(const std::string& message, std::string place) {
+  if (!metErrors_.insert(message).second) return;
+  pendingErrors_.push_back({message, file_->FileName().filename().string() + ": " + std::move(place)});
 }
 
 void TLangCore::Report(const std::string& message) const {

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "translation/lang_ini_file.h"
@@ -45,10 +46,20 @@ inline constexpr std::string_view kResourceStringsSection = "ResourceStrings";
 // would take hundreds of megabytes once laid out on screen.
 inline constexpr std::size_t kMaxLangValueBytes = std::size_t{64} << 10;
 
+// A fault in a language file that the user editing it needs to see: a "#" code that names no character,
+// or an enumeration value that names no element. The message is the program's text ("Too long character
+// code", "Invalid property element: Maybe"), the place where it first stood ("dutch.lng: [TForm4]
+// showhints.Checked").
+struct LangFileError {
+  std::string message;
+  std::string place;
+};
+
 class TLangCore {
  public:
   // Receives what goes wrong in a language file (a bad value, an unreadable file); stderr by default.
   using Reporter = std::function<void(const std::string& message)>;
+  using FileErrorReporter = std::function<void(const LangFileError& error)>;
 
   // Starts with no folder and no language, with resource-string translation on. A second core while one
   // lives raises LangError(kSecondCore) and leaves the first in place.
@@ -91,6 +102,11 @@ class TLangCore {
   // Receives the changes of a language file that could not be written back (a read-only file): the user
   // loses them, so a program shows this one. The reporter above by default.
   void SetWriteBackReporter(Reporter reporter);
+  // Receives, besides the reporter above, each distinct LangFileError message once per reading of the
+  // language file (selecting a language reads its file again; windows translated later from the same
+  // reading add only messages not met before). It is called when the folder change, language change or
+  // window translation that met the fault has ended, outside the core's locks, so it may show a window.
+  void SetFileErrorReporter(FileErrorReporter reporter);
 
  private:
   struct Language {
@@ -106,6 +122,20 @@ class TLangCore {
   bool AcceptsValue(std::string_view section, std::string_view key, std::string_view value) const;
   void RetranslateAll();
   void Report(const std::string& message) const;
+  void NoteFileError(const std::string& message, std::string place);
+
+  // Marks a folder change, language change or window translation: the faults met within it are handed
+  // to the file-error reporter when the outermost one ends.
+  class ReadScope {
+   public:
+    explicit ReadScope(TLangCore& core);
+    ~ReadScope();
+    ReadScope(const ReadScope&) = delete;
+    ReadScope& operator=(const ReadScope&) = delete;
+
+   private:
+    TLangCore& core_;
+  };
 
   mutable std::recursive_mutex languageLock_;  // the folder, the list, the current language and its file
   mutable std::recursive_mutex managerLock_;   // the managers; taken only without the language lock
@@ -121,6 +151,10 @@ class TLangCore {
   THook hook_;
   Reporter reporter_;
   Reporter writeBackReporter_;
+  FileErrorReporter fileErrorReporter_;
+  int readDepth_ = 0;
+  std::vector<LangFileError> pendingErrors_;   // met within the current ReadScope, not yet handed over
+  std::unordered_set<std::string> metErrors_;  // the messages met since the language file was read
 };
 
 // The living core, or null before it is created and after it is destroyed.

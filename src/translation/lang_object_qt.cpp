@@ -596,15 +596,22 @@ constexpr ObjectProperty kObjects[] = {{"Font", FontOf}, {"Constraints", Constra
 
 // ---- Qt's own properties ----
 
+bool IsObjectProperty(const QMetaProperty& property) {
+  return (property.metaType().flags() & QMetaType::PointerToQObject) != 0;
+}
+
 // The properties of an object's meta-object that a language file may set, by their names in any letter
-// case: writable ones, but not the object's name (by which the program and the language files find it).
+// case: writable ones, but not the object's name (by which the program and the language files find it),
+// and the objects it holds, whose properties are set even when the holder's property cannot be (Qt
+// gives most of them read-only).
 class MetaProperties {
  public:
   explicit MetaProperties(const QObject* object) {
     const QMetaObject* meta = object->metaObject();
     for (int i = 0; i < meta->propertyCount(); ++i) {
       const QMetaProperty property = meta->property(i);
-      if (property.isWritable() && std::string_view(property.name()) != "objectName") {
+      const bool settable = property.isWritable() || (property.isReadable() && IsObjectProperty(property));
+      if (settable && std::string_view(property.name()) != "objectName") {
         properties_.try_emplace(property.name(), property);
       }
     }
@@ -623,8 +630,8 @@ std::optional<PropertyKind> MetaKindOf(const QMetaProperty& property) {
   if (property.isEnumType()) {
     return property.isFlagType() ? PropertyKind::kOther : PropertyKind::kEnumeration;
   }
+  if (IsObjectProperty(property)) return PropertyKind::kObject;
   const QMetaType type = property.metaType();
-  if ((type.flags() & QMetaType::PointerToQObject) != 0) return PropertyKind::kObject;
   switch (type.id()) {
     case QMetaType::Bool:
       return PropertyKind::kEnumeration;

@@ -36,8 +36,8 @@ class QWidget;
 //                        True/False, accepted and changing nothing: Qt's widgets do this themselves
 // A name none of these has (in any letter case) is looked up among the object's writable Qt properties
 // (not objectName), its kind taken from Qt's meta-object: enumerations by their element names,
-// Booleans, integers (a colour as 0x00BBGGRR), floating-point numbers, texts, text lists, and objects
-// (the property's path goes on in them). A name above that does not apply to the object (a window's
+// Booleans, integers (a colour as 0x00BBGGRR), floating-point numbers, texts, text lists, and objects,
+// read-only ones too (the property's path goes on in them). A name above that does not apply to the object (a window's
 // Visible) is not passed on to Qt's property of that name.
 namespace kestrune::translation {
 

@@ -12,7 +12,8 @@ class QWidget;
 // translatable window carries.
 
 // A manager living on a window. The translation core lives while any such manager does (it is
-// created with the first one unless the program made one itself).
+// created with the first one unless the program made one itself). A core created so shows the faults of
+// a language file in message boxes (see TLangCore::SetFileErrorReporter).
 class LangManagerQt : public QObject {
   Q_OBJECT
 

@@ -59,7 +59,6 @@ TEST(TaskDialogJob, ReportsReachTheDialogWhileItsEventLoopRuns) {
 TEST(TaskDialogJob, CloseRequestsMidRunAreRefusedOrStopTheJob) {
   QObject owner;
   TTaskDialogEx& dialog = *NewScanDialog(&owner);
-  dialog.SetOptions({doProgressBar, doAllowDialogCancel});
   dialog.SetCustomButtons({"Stop"});
   std::atomic<bool> sawCancel{false};
   TaskDialogJob job([&](TaskDialogJob& self) {

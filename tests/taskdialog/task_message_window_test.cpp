@@ -115,7 +115,6 @@ TEST(TaskMessageForm, EveryLineEndBreaksTheContentAndChangesRelayOut) {
 TEST(TaskDialogEx, CreatedEventRunsBeforeShowingAndCanDisableOk) {
   TTaskDialogEx dialog;
   dialog.SetCommonButtons({cbOK});
-  dialog.SetOptions({doAllowDialogCancel});
   bool visibleWhenCreated = true;
   dialog.OnDialogCreated = [&](QObject* sender) {
     EXPECT_EQ(sender, &dialog);
@@ -142,11 +141,14 @@ TEST(TaskDialogEx, CreatedEventRunsBeforeShowingAndCanDisableOk) {
 }
 
 // While the program is at work (OK disabled) the close box and Escape are the Cancel button's, so that
-// work can always be stopped; without a Cancel button they do nothing then.
+// work can always be stopped; a dialog without one is cancelled by them when it allows cancelling.
 TEST(TaskDialogEx, WithOkDisabledTheCloseBoxAndEscapeAreCancel) {
-  for (const bool byEscape : {false, true}) {
+  for (const int kind : {0, 1, 2, 3}) {
+    const bool byEscape = (kind & 1) != 0;
+    const bool allowCancel = (kind & 2) != 0;
     TTaskDialogEx dialog;
-    dialog.SetCommonButtons({cbOK, cbCancel});
+    dialog.SetCommonButtons(allowCancel ? TCommonButtons{cbOK} : TCommonButtons{cbOK, cbCancel});
+    if (allowCancel) dialog.SetOptions({doAllowDialogCancel});
     dialog.OnDialogCreated = [&](QObject*) { dialog.SetButtonEnabled(1, false); };
     int asked = 0;
     dialog.OnDialogClose = [&](QObject*, bool&) { ++asked; };
@@ -158,7 +160,7 @@ TEST(TaskDialogEx, WithOkDisabledTheCloseBoxAndEscapeAreCancel) {
         form.close();
       }
     });
-    EXPECT_EQ(result, 2) << (byEscape ? "Escape" : "close box");
+    EXPECT_EQ(result, 2) << (byEscape ? "Escape" : "close box") << (allowCancel ? " allowing cancel" : " to Cancel");
     EXPECT_EQ(asked, 1);
   }
 }

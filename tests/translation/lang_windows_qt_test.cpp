@@ -131,6 +131,27 @@ TEST(WindowTranslation, ColumnsPanelsMenusAndOnlyTheWindowsOwnControls) {
   }
 }
 
+// A control that gives one of its parts as Qt's widgets do, through a read-only property.
+class TitledBox : public QWidget {
+  Q_OBJECT
+  Q_PROPERTY(QLabel* title READ Title)
+
+ public:
+  using QWidget::QWidget;
+  QLabel* Title() const { return title_; }
+
+ private:
+  QLabel* title_ = new QLabel("Name", this);
+};
+
+TEST(WindowTranslation, ObjectsBehindReadOnlyPropertiesAreTranslated) {
+  QWidget window;
+  auto* box = Named(new TitledBox(&window), "Box1");
+  EXPECT_EQ(tr::ApplyPropertyPath(*tr::WindowLangObject(&window), "Box1.Title.Caption", "'Naam'").status,
+            tr::PathOutcome::kApplied);
+  EXPECT_EQ(box->Title()->text(), "Naam");
+}
+
 // Every kind of property a language file can set, reached through Qt's own properties where the program
 // has no name of its own for them; the Windows program's AutoSize and ParentFont are accepted without a
 // report, Font.Style is ignored, and only a value naming no element is reported.
@@ -150,6 +171,7 @@ TEST(WindowTranslation, EveryPropertyKindThroughQtsOwnProperties) {
   LangManagerQt manager;
   std::vector<std::string> reported;
   tr::GetLangCore()->SetReporter([&reported](const std::string& message) { reported.push_back(message); });
+  tr::GetLangCore()->SetFileErrorReporter(nullptr);  // no message box
   manager.Manager().SetLangsDir(dir.path().string());
   AttachLangTranslator(&window, &manager.Manager());
 
@@ -277,3 +299,5 @@ TEST(ShippedLanguageFiles, EveryKeyApplies) {
 }
 
 }  // namespace
+
+#include "lang_windows_qt_test.moc"

@@ -3,6 +3,7 @@
 // values, in the language's Windows code page.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
@@ -10,10 +11,13 @@
 #include <QGroupBox>
 #include <QHelpEvent>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTimer>
 #include <QToolTip>
+#include <utility>
 
 #include "mainwindow/preferences_dialog.h"
 #include "settings/options_dialog.h"
@@ -52,6 +56,25 @@ constexpr std::string_view kRussianFile =
     "Enabled=False\r\n"
     "Visible=True\r\n";
 
+// Answers each message box with OK once its event loop runs, keeping "text | informative text".
+class MessageBoxCloser {
+ public:
+  MessageBoxCloser() {
+    QObject::connect(&timer_, &QTimer::timeout, [this] {
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        shown_.push_back(box->text().toStdString() + " | " + box->informativeText().toStdString());
+        box->button(QMessageBox::Ok)->click();
+      }
+    });
+    timer_.start(1);
+  }
+  std::vector<std::string> Take() { return std::exchange(shown_, {}); }
+
+ private:
+  QTimer timer_;
+  std::vector<std::string> shown_;
+};
+
 QString TabText(QWidget* window, const char* page) {
   auto* widget = window->findChild<QWidget*>(page);
   auto* tabs = qobject_cast<QTabWidget*>(widget->parentWidget()->parentWidget());
@@ -76,13 +99,16 @@ class OptionWindowsInRussian : public ::testing::Test {
   void SetUp() override {
     kestrune::test::WriteFileBytes(dir_ / "russian.lng", kRussianFile);
     kestrune::test::WriteFileBytes(
-        dir_ / "greek.lng", "[TForm4]\r\nshowhints.Checked=Maybe\r\nButton2.Visible=1\r\nTabSheet3.Caption='x'\r\n");
+        dir_ / "greek.lng",
+        "[TForm4]\r\nshowhints.Checked=Maybe\r\nButton2.Visible=1\r\nCaption='a'#\r\nTabSheet3.Caption='x'\r\n"
+        "Button4.Enabled=Maybe\r\nButton4.Caption='b'#1114112\r\nLabel1.Caption='y'\r\n");
     manager_.Manager().SetLangsDir(dir_.path().string());
     AttachLangTranslator(&options_, &manager_.Manager());
     AttachLangTranslator(&preferences_, &manager_.Manager());
     manager_.Manager().SetCurrentLang("russian");
   }
 
+  MessageBoxCloser boxes_;  // the folder's first language, greek, has faults
   kestrune::test::TempDir dir_;
   LangManagerQt manager_;
   TForm2 options_;
@@ -143,12 +169,26 @@ TEST_F(OptionWindowsInRussian, ShowHintOffKeepsTheToolTipsOfTheWindowsControlsFr
   EXPECT_EQ(box->toolTip(), "Cycle");  // kept for when hints are on again
 }
 
+// A value naming no element and a "#" naming no character are each shown once per reading of the file,
+// and the keys after them still apply.
 TEST_F(OptionWindowsInRussian, ValueThatNamesNoElementChangesNothingAndTheOtherKeysGoOn) {
+  const std::vector<std::string> faults = {"Invalid property element: Maybe | greek.lng: [TForm4] showhints.Checked",
+                                           "Invalid property element: 1 | greek.lng: [TForm4] Button2.Visible",
+                                           "Too long character code | greek.lng: [TForm4] Caption"};
+  EXPECT_EQ(boxes_.Take(), faults);  // greek.lng was read when the windows were attached
   const bool checked = preferences_.CheckBox("showhints")->isChecked();
   manager_.Manager().SetCurrentLang("greek");
   EXPECT_EQ(TabText(&preferences_, "TabSheet3"), "x");
+  EXPECT_EQ(Find<QLabel>(&preferences_, "Label1")->text(), "y");
   EXPECT_EQ(preferences_.CheckBox("showhints")->isChecked(), checked);
   EXPECT_FALSE(Find<QPushButton>(&preferences_, "Button2")->isHidden());
+  EXPECT_FALSE(Find<QPushButton>(&preferences_, "Button4")->isEnabled());  // as russian.lng left it
+  EXPECT_EQ(boxes_.Take(), faults);
+
+  TForm4 later;  // translated from the same reading
+  AttachLangTranslator(&later, &manager_.Manager());
+  EXPECT_EQ(TabText(&later, "TabSheet3"), "x");
+  EXPECT_EQ(boxes_.Take(), std::vector<std::string>());
 }
 
 }  // namespace
