@@ -22,7 +22,9 @@ constexpr int kPictureHeight = 400;
 // The credits stand on the lower panel of the picture, below the name.
 constexpr int kCreditsTop = 176;
 
-// The about box's own picture: the program's name at the top and a quiet panel for the credits.
+}  // namespace
+
+// The program's name at the top and a quiet panel for the credits.
 QImage AboutPicture() {
   QImage picture(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
   QPainter painter(&picture);
@@ -50,8 +52,6 @@ QImage AboutPicture() {
   painter.drawRoundedRect(QRectF(16, kCreditsTop, kPictureWidth - 32, kPictureHeight - kCreditsTop - 16), 12, 12);
   return picture;
 }
-
-}  // namespace
 
 TForm6::TForm6(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
