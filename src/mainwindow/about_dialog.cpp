@@ -10,6 +10,7 @@
 #include <QShowEvent>
 #include <QStringList>
 
+#include "mainwindow/window_frame.h"
 
 #ifndef KESTRUNE_VERSION
 #define KESTRUNE_VERSION "unknown"
@@ -94,6 +95,7 @@ QString TForm6::AboutText() {
 void TForm6::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
+  AskForNoMinimiseOrMaximise(*this);
   memo1_->setText(AboutText());
   if (parentWidget() != nullptr) move(parentWidget()->window()->geometry().center() - rect().center());
 }
