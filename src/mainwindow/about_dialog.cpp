@@ -10,6 +10,7 @@
 #include <QShowEvent>
 #include <QStringList>
 
+#include "mainwindow/window_frame.h"
 
 #ifndef KESTRUNE_VERSION
 #define KESTRUNE_VERSION "unknown"
@@ -22,7 +23,9 @@ constexpr int kPictureHeight = 400;
 // The credits stand on the lower panel of the picture, below the name.
 constexpr int kCreditsTop = 176;
 
-// The about box's own picture: the program's name at the top and a quiet panel for the credits.
+}  // namespace
+
+// The program's name at the top and a quiet panel for the credits.
 QImage AboutPicture() {
   QImage picture(kPictureWidth, kPictureHeight, QImage::Format_RGB32);
   QPainter painter(&picture);
@@ -50,8 +53,6 @@ QImage AboutPicture() {
   painter.drawRoundedRect(QRectF(16, kCreditsTop, kPictureWidth - 32, kPictureHeight - kCreditsTop - 16), 12, 12);
   return picture;
 }
-
-}  // namespace
 
 TForm6::TForm6(QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
@@ -94,6 +95,7 @@ QString TForm6::AboutText() {
 void TForm6::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
   if (event->spontaneous()) return;
+  AskForNoMinimiseOrMaximise(*this);
   memo1_->setText(AboutText());
   if (parentWidget() != nullptr) move(parentWidget()->window()->geometry().center() - rect().center());
 }

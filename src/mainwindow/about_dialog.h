@@ -1,8 +1,12 @@
 #pragma once
 
 #include <QDialog>
+#include <QImage>
 
 class QLabel;
+
+// The about box's picture; the movie page shows it too while it plays no movie.
+QImage AboutPicture();
 
 // The about box: the program's picture with the credits over it. Any click closes it.
 class TForm6 : public QDialog {

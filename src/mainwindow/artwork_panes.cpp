@@ -19,6 +19,7 @@
 
 #include "catalogue/game_record.h"
 #include "catalogue/movie_header.h"
+#include "mainwindow/about_dialog.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/driver_info_dialog.h"
 #include "mainwindow/game_list_controller.h"
@@ -115,6 +116,7 @@ ArtworkPanes::ArtworkPanes(TForm1* window)
       mng_(window->findChild<QLabel*>(QStringLiteral("mng"))),
       refresh_(new QTimer(this)),
       logo_(BuiltInLogo()),
+      moviePicture_(AboutPicture()),
       openUrl_([](const QUrl& url) { QDesktopServices::openUrl(url); }) {
   refresh_->setSingleShot(true);
   refresh_->setInterval(0);
@@ -128,8 +130,8 @@ ArtworkPanes::ArtworkPanes(TForm1* window)
     layout->setStretchFactor(pictures_[0], 1);
     layout->setStretchFactor(historyscherm2_, 1);
   }
-  mng_->setPixmap(QPixmap::fromImage(logo_));
   mng_->setMinimumSize(16, 16);
+  ShowMoviePicture();
   mng_->installEventFilter(this);
   Connect();
 }
@@ -288,7 +290,7 @@ void ArtworkPanes::StopMovie() {
   mng_->setMovie(nullptr);
   movie_->deleteLater();
   movie_ = nullptr;
-  mng_->setPixmap(QPixmap::fromImage(logo_));
+  ShowMoviePicture();
 }
 
 void ArtworkPanes::PlayMngMovie() {
@@ -335,9 +337,21 @@ void ArtworkPanes::SetMovieStretched(bool stretched) {
 }
 
 void ArtworkPanes::FitMovie() {
-  if (movie_ == nullptr) return;
+  if (movie_ == nullptr) {
+    ShowMoviePicture();
+    return;
+  }
   movie_->setScaledSize(movieStretched_ ? movieSize_.scaled(mng_->contentsRect().size(), Qt::KeepAspectRatio)
                                         : QSize());
+}
+
+void ArtworkPanes::ShowMoviePicture() {
+  const QSize room = mng_->contentsRect().size();
+  if (room.isEmpty()) {
+    mng_->setPixmap(QPixmap::fromImage(moviePicture_));
+    return;
+  }
+  mng_->setPixmap(QPixmap::fromImage(moviePicture_.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation)));
 }
 
 // ---- Texts ----

@@ -100,6 +100,8 @@ class ArtworkPanes : public QObject {
   const kestrune::catalogue::HistoryIndex* HistoryEntries();
   const kestrune::catalogue::MameInfoIndex* MameInfoEntries();
   void FitMovie();
+  // The still picture of the movie page, fitted to the page as a movie is.
+  void ShowMoviePicture();
   void Connect();
   void SelectionMoved();
   void SelectedGameChanged();
@@ -127,6 +129,7 @@ class ArtworkPanes : public QObject {
   kestrune::catalogue::ArtworkKindCycle kindCycle_;
   kestrune::catalogue::SnapshotCycle snapshotCycle_;
   QImage logo_;
+  QImage moviePicture_;
   // The snapshot's own mode while the tabs are hidden and it is fitted above the texts.
   bool snapFitted_ = false;
   bool savedResizeMode_ = true;

@@ -7,6 +7,7 @@
 
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/window_frame.h"
 #include "romscan/bad_rom_move.h"
 #include "translation/program_strings_qt.h"
 
@@ -39,6 +40,7 @@ TForm9::TForm9(QWidget* parent) : QDialog(parent) {
 
 void TForm9::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
+  AskForNoMinimiseOrMaximise(*this);
   FormShow();
 }
 

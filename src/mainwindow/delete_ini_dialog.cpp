@@ -12,6 +12,7 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/window_frame.h"
 #include "platform/recycle_qt.h"
 #include "translation/program_strings_qt.h"
 
@@ -44,13 +45,14 @@ OkBottomDialog::OkBottomDialog(QWidget* parent, const QString& objectName, const
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(bevel);
   layout->addLayout(buttons);
+  // A dialog's border: the window takes the size of its question, and the user does not resize it.
+  layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 
 // The question is set as the window is shown, after the window took the size of the old one.
 void OkBottomDialog::FitQuestion() {
-  const QPoint centre = geometry().center();
   adjustSize();
-  move(centre - rect().center());
+  CentreOnScreen(*this);
 }
 
 DeleteSetFileDialog::DeleteSetFileDialog(QWidget* parent, const QString& objectName, cat::SetFileKind kind)
@@ -62,8 +64,8 @@ DeleteSetFileDialog::DeleteSetFileDialog(QWidget* parent, const QString& objectN
 
 void DeleteSetFileDialog::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (event->spontaneous() || Form1 == nullptr) return;
-  const int row = Form1->gameList()->View()->SelectedRow();
+  if (event->spontaneous()) return;
+  const int row = Form1 != nullptr ? Form1->gameList()->View()->SelectedRow() : -1;
   if (row >= 0) FormShow(Form1->gameList()->List().Record(row).romname, Form1->LanguageIndex());
   FitQuestion();
 }

@@ -15,6 +15,7 @@
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/window_frame.h"
 #include "platform/text_file.h"
 #include "romscan/rom_path.h"
 #include "translation/program_strings_qt.h"
@@ -32,14 +33,16 @@ std::vector<std::string> RomFoldersOf(const std::string& frontDir) {
 TOKBottomDlg2::TOKBottomDlg2(QWidget* parent)
     : OkBottomDialog(parent, "OKBottomDlg2", QStringLiteral("Delete Rom File"), QStringLiteral("OK"),
                      QStringLiteral("Cancel")) {
-  setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint & ~Qt::WindowCloseButtonHint);
+  // No border icons: the caption only.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
   connect(OkButton(), &QPushButton::clicked, this, &TOKBottomDlg2::OKBtnClick);
 }
 
 void TOKBottomDlg2::showEvent(QShowEvent* event) {
   QDialog::showEvent(event);
-  if (event->spontaneous() || Form1 == nullptr) return;
-  const int row = Form1->gameList()->View()->SelectedRow();
+  if (event->spontaneous()) return;
+  AskForNoMinimiseOrMaximise(*this);
+  const int row = Form1 != nullptr ? Form1->gameList()->View()->SelectedRow() : -1;
   if (row >= 0) FormShow(Form1->gameList()->List().Record(row));
   FitQuestion();
 }

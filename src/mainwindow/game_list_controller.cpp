@@ -386,6 +386,10 @@ void GameListController::StoreSettings() {
 }
 
 void GameListController::ShowListedCount() {
+  if (!listed_) {
+    SetPanel(0, QString());
+    return;
+  }
   // Without any game line there is nothing to list until a scan builds the list: the panel says how.
   if (list_.Index().Lines().Count() == 0) {
     SetPanel(0, Text(tr::kSNoGameList));
@@ -396,6 +400,7 @@ void GameListController::ShowListedCount() {
 
 void GameListController::BuildGameList() {
   list_.BuildGameList();
+  listed_ = true;
   model_->ListRebuilt();
   ShowListedCount();
 }
@@ -530,6 +535,7 @@ void GameListController::QuickSearch() {
       break;
   }
   model_->ListRebuilt();
+  listed_ = true;
   ShowListedCount();
   // A new list selects nothing: the panels and panes must not keep the game listed before.
   UpdateIniInpStatus();

@@ -155,6 +155,9 @@ class GameListController : public QObject {
   bool controllerNavigation_ = false;
   bool iniFound_ = false;
   bool inpFound_ = false;
+  // Until the catalogue is first listed (the start may wait on MAME before it loads it), the panel cannot
+  // tell an empty catalogue from one not read yet.
+  bool listed_ = false;
   QString romsText_;
   QPointer<const ToolbarImages> images_;
 

@@ -432,6 +432,9 @@ bool TForm1::eventFilter(QObject* watched, QEvent* event) {
     // The window paints while it handles this event; the activation follows it.
     windowHandle()->removeEventFilter(this);
     firstExposeDone_ = true;
+    // A window started in full screen is shown maximised by a window manager before it is first
+    // painted; one still at its own size has none.
+    if (IsFullScreen()) FillScreen();
     QTimer::singleShot(0, this, &TForm1::FormActivate);
   }
   if (event->type() == QEvent::ToolTip && !showHints_ && !qobject_cast<QAbstractItemView*>(watched)) return true;

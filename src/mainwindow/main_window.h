@@ -178,6 +178,7 @@ class TForm1 : public QMainWindow {
   void ApplyViewSettings();
   void ApplyPictureScale();
   void ApplyFullScreenLayout();
+  void FillScreen();
   void ApplySkin();
   void OpenArtworkArchives();
   // First activation.

@@ -351,8 +351,18 @@ void TForm1::ApplyFullScreenLayout() {
   for (QAction* entry : menus_->MainMenuEntries()) entry->setVisible(false);
   menus_->Action("Maximize1")->setChecked(true);
   for (QAction* item : menus_->FullScreenPopupItems()) item->setVisible(true);
+  // A window that a window manager has framed is maximised by it; without one, nobody would.
+  const bool managed = frameGeometry() != geometry();
   SetFrameless(true);
   setWindowState(windowState() | Qt::WindowMaximized);
+  if (isVisible() && !managed) FillScreen();
+}
+
+// The window takes the screen itself. Only where no window manager maximises it: one that does keeps
+// the place it had before as the place to go back to, and a place asked for besides races with that.
+void TForm1::FillScreen() {
+  const QScreen* screen = this->screen() != nullptr ? this->screen() : QGuiApplication::primaryScreen();
+  if (screen != nullptr && geometry() != screen->availableGeometry()) setGeometry(screen->availableGeometry());
 }
 
 void TForm1::OpenArtworkArchives() {

@@ -11,6 +11,7 @@
 #include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QTimer>
 #include <filesystem>
 #include <system_error>
@@ -22,6 +23,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
 #include "mainwindow/rom_scan_command_qt.h"
+#include "mainwindow/window_frame.h"
 #include "platform/process_runner_qt.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
@@ -383,4 +385,11 @@ void TForm5::closeEvent(QCloseEvent* event) {
     control->unsetCursor();
   }
   QDialog::closeEvent(event);
+}
+
+void TForm5::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (event->spontaneous()) return;
+  AskForNoMinimiseOrMaximise(*this);
+  CentreOnScreen(*this);
 }

@@ -67,6 +67,7 @@ class TForm5 : public QDialog {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void showEvent(QShowEvent* event) override;
 
  private:
   void CreateControls();

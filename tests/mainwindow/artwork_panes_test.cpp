@@ -24,6 +24,7 @@
 #include <vector>
 
 #include "../catalogue/game_lines.h"
+#include "mainwindow/about_dialog.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/driver_info_dialog.h"
 #include "mainwindow/game_details_dialog.h"
@@ -147,6 +148,17 @@ class ArtworkPanesTest : public kestrune::test::ProgramFolderTest {
   ArtworkPicture* Snap() const { return Form1->Pictures()[0]; }
   QRgb SnapColour() const { return Snap()->Image().isNull() ? 0 : Snap()->Image().pixel(0, 0); }
   bool ShowsLogo(ArtworkPicture* picture) const { return picture->Image() == BuiltInLogo(); }
+  // The movie page without a movie: the about box's picture, as large as the page allows.
+  bool ShowsAboutPicture() const {
+    const QLabel* mng = Control<QLabel>("mng");
+    const QImage shown = mng->pixmap().toImage();
+    const QImage about = AboutPicture();
+    const QSize fitted = about.size().scaled(mng->contentsRect().size(), Qt::KeepAspectRatio);
+    return mng->movie() == nullptr && shown.size() == fitted && fitted.width() > 100 &&
+           shown.convertToFormat(QImage::Format_RGB32) ==
+               about.scaled(fitted, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                   .convertToFormat(QImage::Format_RGB32);
+  }
   // The snapshot's colour after each of `ticks` steps of the cycle timer.
   std::vector<QRgb> CycledColours(int ticks) const {
     std::vector<QRgb> shown;
@@ -284,12 +296,18 @@ TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture)
   ASSERT_EQ(Form1->PageControl()->currentIndex(), 7);
   Select("puckman");
   ReleaseKey();
+  ASSERT_NE(Form1->Panes()->Movie(), nullptr);
+  EXPECT_EQ(Control<QLabel>("mng")->movie(), Form1->Panes()->Movie());
+  // The frames are stepped, never waited for, and only forwards: the movie is started again and paused
+  // before its timer can move it. A movie moved on by its timer and jumped back to its first frame
+  // before its reader has reached its end makes Qt's MNG reader start over, which QMovie reports as an
+  // error, and a movie with an error is stopped.
+  Form1->Panes()->PlayMngMovie();
   QMovie* movie = Form1->Panes()->Movie();
   ASSERT_NE(movie, nullptr);
   EXPECT_EQ(movie->state(), QMovie::Running);
-  // The frames are stepped, not waited for: a loaded machine may run the timer late or skip frames.
   movie->setPaused(true);
-  ASSERT_TRUE(movie->jumpToFrame(0));
+  ASSERT_EQ(movie->currentFrameNumber(), 0);
   std::vector<QRgb> frames{movie->currentImage().pixel(0, 0)};
   while (frames.size() < 3 && movie->jumpToNextFrame()) frames.push_back(movie->currentImage().pixel(0, 0));
   EXPECT_EQ(frames, (std::vector<QRgb>{kRed, kGreen, kBlue}));
@@ -297,7 +315,7 @@ TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture)
   Select("dkong");
   ReleaseKey();
   EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
-  EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
+  EXPECT_TRUE(ShowsAboutPicture());
 }
 
 // MAME takes the screen: a running movie stops and the still picture takes its place.
@@ -311,7 +329,7 @@ TEST_F(ArtworkPanesTest, APlayingMovieStopsWhenMameStarts) {
   ASSERT_NE(Form1->Panes()->Movie(), nullptr);
   Form1->Menus()->Action("PlayGame2")->trigger();
   EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
-  EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
+  EXPECT_TRUE(ShowsAboutPicture());
 }
 
 // Real 300-byte movies on which Qt's MNG decoder never returns (a MOVE or CLIP of the objects up to
@@ -331,7 +349,7 @@ TEST_P(HostileMovieTest, ShowsTheDefaultPictureInsteadOfHanging) {
   Select("pacman");
   ReleaseKey();
   EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
-  EXPECT_EQ(Control<QLabel>("mng")->pixmap().toImage(), BuiltInLogo().convertToFormat(QImage::Format_RGB32));
+  EXPECT_TRUE(ShowsAboutPicture());
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileMovieTest,

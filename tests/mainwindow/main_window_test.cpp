@@ -319,15 +319,18 @@ TEST_F(MainWindowTest, AMissingIniFolderIsMadeBeforeMameIniIsWritten) {
   EXPECT_TRUE(std::filesystem::exists(Path("mame.ini")));
 }
 
-// Notes whether the first activation had run when a widget of the main window first painted.
+// Notes whether the first activation had run when a widget of the main window first painted, and
+// what the status bar's first panel said then.
 struct FirstPaint : QObject {
   bool seen = false;
   bool afterActivation = false;
+  QString panel;
   bool eventFilter(QObject* watched, QEvent* event) override {
     auto* widget = qobject_cast<QWidget*>(watched);
     if (!seen && event->type() == QEvent::Paint && widget != nullptr && widget->window() == Form1) {
       seen = true;
       afterActivation = Form1->StartupDone();
+      panel = Form1->gameList()->PanelText(0);
     }
     return false;
   }
@@ -398,7 +401,8 @@ class SettingsAtTheEndsOfInt : public MainWindowTest, public ::testing::WithPara
 TEST_P(SettingsAtTheEndsOfInt, StartOnTheScreenAndCloseWithNumbersInRange) {
   Values all;
   for (const set::SettingKey& row : set::SettingKeys()) {
-    if (row.section == set::kUiSection && row.key != "mamefile" && row.key != "frontdir") all[std::string(row.key)] = GetParam();
+    if (row.section == set::kUiSection && row.key != "mamefile" && row.key != "frontdir")
+      all[std::string(row.key)] = GetParam();
   }
   WriteSettings(all);
   Start();
@@ -468,6 +472,32 @@ INSTANTIATE_TEST_SUITE_P(Listings, SavedCatalogue,
                                            ListingCase{"AllVectorGames", 2, 0, 0, 1, 0},
                                            ListingCase{"NoSelectionSavedSelectsTheTop", 0, 0, -1, 4, 0}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// The window shows before the first activation, which may wait seconds on MAME before it reads the
+// catalogue: until then the status bar does not say that there are no games.
+class FirstActivationPanel : public MainWindowTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(FirstActivationPanel, SaysThereAreNoGamesOnlyWhenTheCatalogueHoldsNone) {
+  const bool games = GetParam();
+  Write("ini/kestrune.dat", games ? CatalogueText() : "");
+  WriteScript("mame", "exit 0\n");
+  WriteSettings({{"list", "0"}, {"showbadroms", "1"}});
+  CreateWindows();
+  FirstPaint paint;
+  qApp->installEventFilter(&paint);
+  Form1->show();
+  const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
+  qApp->removeEventFilter(&paint);
+  ASSERT_TRUE(activated);
+  ASSERT_TRUE(paint.seen);
+  ASSERT_FALSE(paint.afterActivation);
+  const QString noGames = "No games: press F5 (Setup > Initialize Roms) to build the game list.";
+  EXPECT_NE(paint.panel, noGames);
+  EXPECT_EQ(Form1->gameList()->PanelText(0), games ? QStringLiteral("Listed : 4") : noGames);
+}
+
+INSTANTIATE_TEST_SUITE_P(Catalogues, FirstActivationPanel, ::testing::Bool(),
+                         [](const auto& info) { return std::string(info.param ? "WithGames" : "Empty"); });
 
 class CatalogueSaveFails : public MainWindowTest, public ::testing::WithParamInterface<QMessageBox::StandardButton> {};
 
@@ -586,7 +616,6 @@ TEST_F(MainWindowTest, SupportFilesAddedLaterBringTheirColumnsBack) {
   Form1->UpdateSupportFileColumns();
   EXPECT_EQ(Header()->sectionSize(13), 0);
 }
-
 
 struct OptionalFilesCase {
   const char* name;
