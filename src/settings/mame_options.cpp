@@ -159,8 +159,9 @@ constexpr std::array<OptionInfo, kOptionCount> kOptions{{
     MakeFlag(Option::overlays, "overlays", true, true),
     MakeFlag(Option::backdrops, "backdrops", true, true),
     MakeWhole(Option::highpriority, "highpriority", -15, 1, -15, 0),
-    // MAME runs at 0.01 times real time at the slowest; 0 it refuses.
-    MakeRatio(Option::speed, "speed", 1, 200, 100, 100),
+    // MAME 0.251 refuses 0, and below 0.05 times real time it corrupts its heap and dies at some sample
+    // rates (0.04 at 11025 Hz, 0.03 at all of them).
+    MakeRatio(Option::speed, "speed", 5, 200, 100, 100),
     // Bios
     MakeChoice(Option::stvbios, "stvbios", kStvItems, 0, 0),
     MakeChoice(Option::megaplaybios, "megaplaybios", kMegaplayItems, 0, 0),

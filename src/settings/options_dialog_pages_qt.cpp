@@ -388,7 +388,7 @@ QWidget* TForm2::NewMiscPage() {
   auto* speed = new QGridLayout;
   speed->addWidget(Slider(Option::speed, "speedlabel"), 0, 0, 1, 3);
   speed->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(Option::speed))], 0, 3);
-  speed->addWidget(NewLabel(QStringLiteral("1%"), "Label43"), 1, 0, Qt::AlignLeft);
+  speed->addWidget(NewLabel(QStringLiteral("5%"), "Label43"), 1, 0, Qt::AlignLeft);
   speed->addWidget(NewLabel(QStringLiteral("100%"), "Label44"), 1, 1, Qt::AlignHCenter);
   speed->addWidget(NewLabel(QStringLiteral("200%"), "Label45"), 1, 2, Qt::AlignRight);
   for (int column = 0; column < 3; ++column) {
