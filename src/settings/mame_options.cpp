@@ -348,7 +348,8 @@ void MameOptions::SetDynamicItems(Option option, const std::vector<std::string>&
   }
 }
 
-void ResetMameOptions(MameOptions& options) {
+OptionSet ResetMameOptions(MameOptions& options) {
+  OptionSet set;
   for (const OptionInfo& info : kOptions) {
     if (info.keptOnReset) {
       continue;
@@ -358,7 +359,9 @@ void ResetMameOptions(MameOptions& options) {
     } else {
       options.SetNumber(info.id, info.reset);
     }
+    set.set(static_cast<std::size_t>(Index(info.id)));
   }
+  return set;
 }
 
 namespace {
@@ -380,9 +383,9 @@ constexpr std::array<Preset, kPresetCount - 1> kPresets{{
 
 }  // namespace
 
-void ApplyMamePreset(MameOptions& options, int preset) {
+OptionSet ApplyMamePreset(MameOptions& options, int preset) {
   if (preset < 1 || preset >= kPresetCount) {
-    return;
+    return {};
   }
   const Preset& row = kPresets[static_cast<std::size_t>(preset - 1)];
   options.SetNumber(Option::samplerate, row.samplerate);
@@ -395,6 +398,13 @@ void ApplyMamePreset(MameOptions& options, int preset) {
   }
   options.SetFlag(Option::throttle, true);
   options.SetFlag(Option::autoframeskip, row.autoframeskip);
+  OptionSet set;
+  for (const Option option : {Option::samplerate, Option::latency, Option::render, Option::waitvsync,
+                              Option::triplebuffer, Option::throttle, Option::autoframeskip}) {
+    set.set(static_cast<std::size_t>(Index(option)));
+  }
+  set.set(static_cast<std::size_t>(Index(Option::frameskip)), row.frameskip >= 0);
+  return set;
 }
 
 MameOptions CleanOptions(const MameOptions& current) {

@@ -164,6 +164,7 @@ void TForm2::AddRenderButtons(QLayout* layout) {
     render_->addButton(button, choice);
     layout->addWidget(button);
   }
+  connect(render_, &QButtonGroup::idClicked, this, [this] { SetByUser(Option::render); });
   connect(render_, &QButtonGroup::idToggled, this, [this](int choice, bool checked) {
     if (showing_ || !checked) return;
     options_.SetNumber(Option::render, choice);

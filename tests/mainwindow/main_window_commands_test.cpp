@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QAction>
@@ -12,10 +13,10 @@
 #include <QLabel>
 #include <QLayout>
 #include <QLineEdit>
-#include <QSlider>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSlider>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTabBar>
@@ -27,6 +28,8 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <QUrl>
+#include <cctype>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -57,10 +60,10 @@
 #include "platform/text_file.h"
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
-#include "translation/lang_manager.h"
-#include "translation/lang_translator_qt.h"
 #include "support/file_util.h"
 #include "support/program_folder_fixture.h"
+#include "translation/lang_manager.h"
+#include "translation/lang_translator_qt.h"
 #include "translation/program_strings_qt.h"
 
 namespace {
@@ -244,8 +247,8 @@ TEST_P(ListWidthWithTabs, TheListKeepsTheSplitterWidthAndTheTabsScroll) {
     fs::copy_file(fs::absolute(kestrune::test::TestDataDir() / ".." / ".." / "lang" / file), Path("lang") / file);
   }
   const std::string language = GetParam() == std::string("dutch") ? "1" : "0";
-  Start(ManyGames(), {{"winwidth", "925"}, {"winheight", "600"}, {"splitter", "485"}, {"showtabs", "1"},
-                      {"language", language}});
+  Start(ManyGames(),
+        {{"winwidth", "925"}, {"winheight", "600"}, {"splitter", "485"}, {"showtabs", "1"}, {"language", language}});
   ASSERT_EQ(Form1->LanguageManager()->Manager().CurrentLang(), GetParam());
   QTabWidget* tabs = Form1->PageControl();
   EXPECT_TRUE(tabs->usesScrollButtons());
@@ -377,8 +380,8 @@ TEST_F(CommandsTest, TheSizeSavedAfterFullScreenAndAResizeIsTheNewSize) {
 }
 
 TEST_F(CommandsTest, TheSizeSavedAfterAStartInFullScreenAndAResizeIsTheNewSize) {
-  Start(ManyGames(), {{"winmax", "1"}, {"winleftex", "60"}, {"wintopex", "50"}, {"winwidthex", "700"},
-                      {"winheightex", "450"}});
+  Start(ManyGames(),
+        {{"winmax", "1"}, {"winleftex", "60"}, {"wintopex", "50"}, {"winwidthex", "700"}, {"winheightex", "450"}});
   Action("Maximize1")->trigger();
   ASSERT_TRUE(WaitUntil([&] { return Form1->size() == QSize(700, 450); }));
   const QSize chosen(640, 420);
@@ -910,6 +913,57 @@ TEST_F(CommandsTest, AnOkWithNothingChangedKeepsEveryLineOfAMameIniMameWroteAndO
   EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), written);
 }
 
+// A new user's mame.ini as MAME wrote it, with values the dialog cannot show and a note of the user's,
+// and no file for the game yet: Game Options and OK without a change give the game's new file mame.ini's
+// own lines, so MAME runs the game exactly as before, without a word.
+TEST_F(CommandsTest, GameOptionsWithNothingChangedGiveANewGameFileMameInisOwnLines) {
+  if (::access("/usr/games/mame", X_OK) != 0) GTEST_SKIP() << "MAME is not installed";
+  WriteMame();
+  std::vector<std::string> users = MameWrittenIni(Path("mame-createconfig"));
+  const Values values{{"speed", "3"},       {"gamma", "2.5"},         {"samplerate", "96000"},   {"sound", "portaudio"},
+                      {"video", "auto"},    {"audio_latency", "0.5"}, {"beam_width_min", "0.5"}, {"flicker", "0.5"},
+                      {"brightness", "0.3"}};
+  for (const auto& [key, value] : values) {
+    *std::find_if(users.begin(), users.end(), KeyIs(key)) = MameLine(key, value);
+  }
+  users.insert(std::find_if(users.begin(), users.end(), KeyIs("speed")), "# my own note");
+  Write("mame.ini", Lines(users));
+  Start(Lines({SetLine("pong", "0")}));
+  Select("pong");
+  duringDialog_ = OkAfter();
+  Action("GameOptions1")->trigger();
+  ASSERT_EQ(Form2->result(), QDialog::Accepted);
+
+  std::map<std::string, std::string> given;
+  for (const std::string& line : users) {
+    if (!line.empty() && std::isalpha(static_cast<unsigned char>(line.front()))) {
+      given[line.substr(0, line.find(' '))] = line;
+    }
+  }
+  int compared = 0;
+  for (const std::string& line : FileLines(Path("ini/pong.ini"))) {
+    const std::string key = line.substr(0, line.find(' '));
+    if (line.empty() || line.front() == '#' || !given.contains(key)) continue;
+    EXPECT_EQ(line, given.at(key));
+    ++compared;
+  }
+  EXPECT_GT(compared, 60);
+
+  const std::string in = "'" + folder_ + "'";
+  const std::string command = "cd " + in + " && HOME=" + in +
+                              " SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 /usr/games/mame -inipath '" +
+                              folder_ + ";" + folder_ + "ini' pong -video none -sound none -seconds_to_run 1 2>&1";
+  std::string output;
+  FILE* mame = ::popen(command.c_str(), "r");
+  ASSERT_NE(mame, nullptr);
+  for (char buffer[4096]; std::fgets(buffer, sizeof buffer, mame) != nullptr;) output += buffer;
+  const int status = ::pclose(mame);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+  for (const char* warning : {"Warning", "unknown option", "reverting", "Out-of-range", "not supported", "Invalid"}) {
+    EXPECT_EQ(output.find(warning), std::string::npos) << warning << "\n" << output;
+  }
+}
+
 TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
   WriteMame();
   Write("mame.ini", Lines(UsersMameWrittenIni(Path("mame-createconfig"), "my notes")));
@@ -917,7 +971,12 @@ TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
   duringDialog_ = OkAfter();
   Action("Exit1")->trigger();
   const std::vector<std::string> unchanged = FileLines(Path("mame.ini"));
-  duringDialog_ = OkAfter([](QDialog& dialog) { dialog.findChild<QSlider*>("contrast")->setValue(120); });
+  duringDialog_ = OkAfter([](QDialog& dialog) {
+    auto* contrast = dialog.findChild<QSlider*>("contrast");
+    contrast->setSliderDown(true);  // dragged by the user
+    contrast->setSliderPosition(120);
+    contrast->setSliderDown(false);
+  });
   Action("Exit1")->trigger();
   const std::vector<std::string> moved = FileLines(Path("mame.ini"));
   ASSERT_EQ(moved.size(), unchanged.size());
