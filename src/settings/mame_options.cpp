@@ -159,8 +159,9 @@ constexpr std::array<OptionInfo, kOptionCount> kOptions{{
     MakeFlag(Option::overlays, "overlays", true, true),
     MakeFlag(Option::backdrops, "backdrops", true, true),
     MakeWhole(Option::highpriority, "highpriority", -15, 1, -15, 0),
-    // MAME runs at 0.01 times real time at the slowest; 0 it refuses.
-    MakeRatio(Option::speed, "speed", 1, 200, 100, 100),
+    // MAME 0.251 refuses 0, and below 0.05 times real time it corrupts its heap and dies at some sample
+    // rates (0.04 at 11025 Hz, 0.03 at all of them).
+    MakeRatio(Option::speed, "speed", 5, 200, 100, 100),
     // Bios
     MakeChoice(Option::stvbios, "stvbios", kStvItems, 0, 0),
     MakeChoice(Option::megaplaybios, "megaplaybios", kMegaplayItems, 0, 0),
@@ -347,7 +348,8 @@ void MameOptions::SetDynamicItems(Option option, const std::vector<std::string>&
   }
 }
 
-void ResetMameOptions(MameOptions& options) {
+OptionSet ResetMameOptions(MameOptions& options) {
+  OptionSet set;
   for (const OptionInfo& info : kOptions) {
     if (info.keptOnReset) {
       continue;
@@ -357,7 +359,9 @@ void ResetMameOptions(MameOptions& options) {
     } else {
       options.SetNumber(info.id, info.reset);
     }
+    set.set(static_cast<std::size_t>(Index(info.id)));
   }
+  return set;
 }
 
 namespace {
@@ -379,9 +383,9 @@ constexpr std::array<Preset, kPresetCount - 1> kPresets{{
 
 }  // namespace
 
-void ApplyMamePreset(MameOptions& options, int preset) {
+OptionSet ApplyMamePreset(MameOptions& options, int preset) {
   if (preset < 1 || preset >= kPresetCount) {
-    return;
+    return {};
   }
   const Preset& row = kPresets[static_cast<std::size_t>(preset - 1)];
   options.SetNumber(Option::samplerate, row.samplerate);
@@ -394,6 +398,13 @@ void ApplyMamePreset(MameOptions& options, int preset) {
   }
   options.SetFlag(Option::throttle, true);
   options.SetFlag(Option::autoframeskip, row.autoframeskip);
+  OptionSet set;
+  for (const Option option : {Option::samplerate, Option::latency, Option::render, Option::waitvsync,
+                              Option::triplebuffer, Option::throttle, Option::autoframeskip}) {
+    set.set(static_cast<std::size_t>(Index(option)));
+  }
+  set.set(static_cast<std::size_t>(Index(Option::frameskip)), row.frameskip >= 0);
+  return set;
 }
 
 MameOptions CleanOptions(const MameOptions& current) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <bitset>
 #include <cstdint>
 #include <optional>
 #include <span>
@@ -52,6 +53,9 @@ enum class Option : int {
 inline constexpr int kOptionCount = static_cast<int>(Option::playchoicebios) + 1;
 
 constexpr int Index(Option option) { return static_cast<int>(option); }
+
+// Some of the dialog's values, one bit per `Option`.
+using OptionSet = std::bitset<kOptionCount>;
 
 // The description of one value: what the dialog needs to build and bind its control.
 struct OptionInfo {
@@ -238,13 +242,14 @@ std::optional<int> BiosChoiceOf(const MameOptions& options, Option control, std:
 // The BIOS value a choice writes: "default" for choice 0, else its set's name; nothing for no choice.
 std::optional<std::string> BiosValueOf(const MameOptions& options, Option control, int choice);
 
-// The Default button: every value takes its default, except those kept on reset.
-void ResetMameOptions(MameOptions& options);
+// The Default button: every value takes its default, except those kept on reset. Returns the values it set.
+OptionSet ResetMameOptions(MameOptions& options);
 
 // The option presets: 0 changes nothing; 1 to 3 set the sample rate, audio latency, render system,
 // vertical sync, triple buffering, frame skipping and throttling for slower to faster computers.
 inline constexpr int kPresetCount = 4;
-void ApplyMamePreset(MameOptions& options, int preset);
+// Returns the values the preset set.
+OptionSet ApplyMamePreset(MameOptions& options, int preset);
 
 // The defaults of every value, with the values that the Default button keeps at their initial state;
 // the screen and resolution lists and the BIOS choices are taken from `current`. Reading an option

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <initializer_list>
 #include <map>
 #include <optional>
 #include <string>
@@ -530,27 +531,92 @@ bool IsProgramFolder(const LineRow& row) {
                                     row.folder == &MameFolders::SnapDir);
 }
 
-// A line whose value the dialog still holds as it read it from the file is the file's own line, byte for
-// byte: a value that a control cannot show (beyond a slider's range, not in a list, not a number) and the
-// user's spacing stay until the user changes the control.
+// The dialog's values a line is written from; none for the folders and the fixed lines.
+OptionSet RowOptions(const LineRow& row) {
+  OptionSet values;
+  const auto add = [&values](std::initializer_list<Option> options) {
+    for (const Option option : options) values.set(static_cast<std::size_t>(Index(option)));
+  };
+  const auto group = [&row] { return ScreenGroups()[static_cast<std::size_t>(row.number)]; };
+  switch (row.form) {
+    case Form::Head:
+    case Form::Path:
+    case Form::CtrlrPath:
+    case Form::OwnPaths:
+    case Form::Fixed:
+    case Form::Unset:
+      break;
+    case Form::SaveFile:
+      add({row.option, row.second});
+      break;
+    case Form::JoystickMap:
+      add({Option::joystick_axes, Option::joystick_custom_map});
+      break;
+    case Form::Screen:
+      add({group().screen});
+      break;
+    case Form::Aspect:
+      add({group().aspectAuto, group().aspectX, group().aspectY});
+      break;
+    case Form::Resolution:
+      add({group().resolution});
+      break;
+    case Form::View:
+      add({group().view});
+      break;
+    default:
+      add({row.option});
+      break;
+  }
+  return values;
+}
+
+// Where the values shown were read from: the replaced file's lines, and for a game's file then mame.ini's.
+class LinesAsRead {
+ public:
+  LinesAsRead(const std::vector<std::string>& old, const std::vector<std::string>& mameIni)
+      : old_(old), mameIni_(mameIni) {}
+  const std::string* Find(std::string_view key) const {
+    const std::string* line = old_.Find(key);
+    return line != nullptr ? line : mameIni_.Find(key);
+  }
+
+ private:
+  ReplacedLines old_;
+  ReplacedLines mameIni_;
+};
+
+// Whether a line stands as it was read: the user set none of the values it is written from, or, when
+// what the user set is not known, the values are still those read.
+bool StandsAsRead(const LineRow& row, const std::vector<std::string>& now, const ValuesAsRead& asRead,
+                  const OptionSet* setByUser) {
+  const OptionSet values = RowOptions(row);
+  if (setByUser != nullptr && values.any()) {
+    return (values & *setByUser).none();
+  }
+  std::vector<std::string> was;
+  AppendOptionLine(was, row, asRead.options, asRead.folders);
+  return now == was;
+}
+
+// A line that stands as it was read is the line its value came from, byte for byte: a value that a control
+// cannot show (beyond a slider's range, not in a list, not a number) and the user's spacing stay until
+// the user sets the control, and a game's file gives MAME what mame.ini gave it.
 void AppendOptionLineAsRead(std::vector<std::string>& lines, const LineRow& row, const MameOptions& options,
-                            const MameFolders& folders, const ValuesAsRead& asRead, const ReplacedLines& old) {
+                            const MameFolders& folders, const ValuesAsRead& asRead, const LinesAsRead& read,
+                            const OptionSet* setByUser) {
   std::vector<std::string> now;
   AppendOptionLine(now, row, options, folders);
-  std::vector<std::string> was;
-  if (row.form != Form::Head && !IsProgramFolder(row)) {
-    AppendOptionLine(was, row, asRead.options, asRead.folders);
-  }
-  if (row.form == Form::Head || IsProgramFolder(row) || now != was) {
+  if (row.form == Form::Head || IsProgramFolder(row) || !StandsAsRead(row, now, asRead, setByUser)) {
     lines.insert(lines.end(), now.begin(), now.end());
     return;
   }
   if (now.empty()) {
-    if (const std::string* kept = old.Find(row.key)) lines.push_back(*kept);
+    if (const std::string* kept = read.Find(row.key)) lines.push_back(*kept);
     return;
   }
   for (const std::string& line : now) {
-    const std::string* kept = old.Find(OwnedKey(line));
+    const std::string* kept = read.Find(OwnedKey(line));
     lines.push_back(kept != nullptr ? *kept : line);
   }
 }
@@ -829,18 +895,24 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
 
 std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
                                              std::string_view romname) {
-  ValuesAsRead read{options, folders};
+  ValuesAsRead read{options, folders, {}};
   if (!ReadMameIni(mode, read.options, read.folders, romname, nullptr) ||
       !PrepareOptionsForWriting(mode, read.options, read.folders, nullptr)) {
     return std::nullopt;
+  }
+  if (mode == OptionsMode::GameOptions &&
+      !ReadOptionFileLines(MameIniPath(OptionsMode::DefaultOptions, folders, ""), read.mameIniLines, nullptr)) {
+    read.mameIniLines.clear();
   }
   return read;
 }
 
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
                                       std::string_view romname, const std::vector<std::string>& old,
-                                      const ValuesAsRead* asRead) {
-  const ReplacedLines replaced(old);
+                                      const ValuesAsRead* asRead, const OptionSet* setByUser) {
+  static const std::vector<std::string> kNoLines;
+  const std::vector<std::string>& mameIni = asRead != nullptr ? asRead->mameIniLines : kNoLines;
+  const LinesAsRead read(old, mameIni);
   std::vector<std::string> lines;
   lines.reserve(300);
   lines.push_back(mode == OptionsMode::DefaultOptions ? std::string("### mame.ini ###")
@@ -851,8 +923,10 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
     }
     if (const std::string* kept = UserFixedLine(row, old)) {
       lines.push_back(*kept);
+    } else if (const std::string* given = UserFixedLine(row, mameIni)) {
+      lines.push_back(*given);
     } else if (asRead != nullptr) {
-      AppendOptionLineAsRead(lines, row, options, folders, *asRead, replaced);
+      AppendOptionLineAsRead(lines, row, options, folders, *asRead, read, setByUser);
     } else {
       AppendOptionLine(lines, row, options, folders);
     }
@@ -886,7 +960,7 @@ std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& o
 }
 
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                  std::string* error) {
+                  std::string* error, const OptionSet* setByUser) {
   if (!CheckOptionsRequest(mode, romname, error)) {
     return false;
   }
@@ -898,15 +972,19 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
   if (!ReadReplacedFile(target, old, error)) {
     return false;
   }
-  const std::optional<ValuesAsRead> asRead =
-      old.empty() ? std::nullopt : ReadValuesAsRead(mode, options, folders, romname);
+  // A game's new file still has what mame.ini gives the game to keep.
+  const std::optional<ValuesAsRead> asRead = old.empty() && mode == OptionsMode::DefaultOptions
+                                                 ? std::nullopt
+                                                 : ReadValuesAsRead(mode, options, folders, romname);
   std::vector<PendingFile> files;
-  files.push_back({target, platform::JoinLinesCrLf(
-                               MameIniLines(mode, options, folders, romname, old, asRead ? &*asRead : nullptr))});
+  files.push_back({target, platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname, old,
+                                                                asRead ? &*asRead : nullptr, setByUser))});
   if (mode == OptionsMode::DefaultOptions) {
     for (const BiosFile& file : BiosFiles()) {
-      // A BIOS choice that is the one its file gave stays in the file as the user has it.
-      const bool unchanged = asRead && asRead->options.Number(file.control) == options.Number(file.control);
+      // A BIOS choice that the user left as its file gave it stays in the file as the user has it.
+      const bool unchanged = setByUser != nullptr
+                                 ? !setByUser->test(static_cast<std::size_t>(Index(file.control)))
+                                 : asRead && asRead->options.Number(file.control) == options.Number(file.control);
       std::error_code ec;
       if (!unchanged || !std::filesystem::is_regular_file(std::filesystem::path(folders.IniDir) / file.fileName, ec)) {
         files.push_back(BiosPending(file, options, folders.IniDir));

@@ -39,6 +39,8 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
 struct ValuesAsRead {
   MameOptions options;
   MameFolders folders;
+  // For a game's file, mame.ini's lines: a value the game's file does not set came from there.
+  std::vector<std::string> mameIniLines;
 };
 
 // What the reader takes from the file of the mode, starting from the given values; nothing when it
@@ -50,10 +52,12 @@ std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions
 // lines of the file being replaced (old) that the writer does not write itself (a user's `confirm_quit`,
 // MAME's options the dialog has no control for, a fixed line the user changed) are kept byte for byte,
 // each after the option it followed, and its comment, section and other lines stay before the option
-// line they preceded. With asRead, an option line whose values are those read from old is old's line.
+// line they preceded. With asRead, an option line that stands as it was read is written as the line its
+// value came from: old's line, else for a game's file mame.ini's line. With setByUser, an option line
+// stands as it was read when the user set none of its values; without, when its values are those read.
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
                                       std::string_view romname, const std::vector<std::string>& old = {},
-                                      const ValuesAsRead* asRead = nullptr);
+                                      const ValuesAsRead* asRead = nullptr, const OptionSet* setByUser = nullptr);
 
 // Whether the writer writes the option (or takes it for one of its own under another name).
 bool IsWrittenKey(std::string_view key);
@@ -69,9 +73,10 @@ std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& o
 // files) with CR LF line ends, keeping the user's own lines of the file it replaces. Every file is first
 // written aside and only then put in place, so a failure leaves all the old files whole; returns false
 // and sets *error then. A file that is there but cannot be read (too large, a pipe, unreadable, a link
-// to nothing) is never written over. The ini folder is not created here.
+// to nothing) is never written over. The ini folder is not created here. setByUser: the values the user
+// set in the dialog (see MameIniLines); a BIOS file is rewritten only when the user set its choice.
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                  std::string* error);
+                  std::string* error, const OptionSet* setByUser = nullptr);
 
 // Writes the six BIOS files from the BIOS choices, all or none.
 bool WriteBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error);

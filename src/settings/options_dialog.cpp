@@ -167,6 +167,7 @@ void TForm2::FormShow() {
   }
   ShowOptions();
   shown_ = options_;
+  setByUser_.reset();
   FormActivate();
 }
 
@@ -189,7 +190,7 @@ void TForm2::Button1Click() {
     }
   }
   std::string error;
-  const bool written = set::WriteMameIni(mode_, options_, folders_, romname_, &error);
+  const bool written = set::WriteMameIni(mode_, options_, folders_, romname_, &error, &setByUser_);
   ShowOptions();  // the writer fills empty aspect edits and writes the seconds to run as a number
   if (!written) {
     qWarning("kestrune: %s", error.c_str());
@@ -197,17 +198,19 @@ void TForm2::Button1Click() {
     return;
   }
   shown_ = options_;
+  setByUser_.reset();
   accept();
 }
 
 void TForm2::reject() {
   options_ = shown_;
+  setByUser_.reset();
   ShowOptions();
   QDialog::reject();
 }
 
 void TForm2::ResetMameOptions() {
-  set::ResetMameOptions(options_);
+  setByUser_ |= set::ResetMameOptions(options_);
   ShowOptions();
   presets_->setCurrentIndex(0);
   if (mode_ == set::OptionsMode::DefaultOptions && settings_ != nullptr) {
@@ -216,7 +219,7 @@ void TForm2::ResetMameOptions() {
 }
 
 void TForm2::presetsClick(int index) {
-  set::ApplyMamePreset(options_, index);
+  setByUser_ |= set::ApplyMamePreset(options_, index);
   ShowOptions();
   if (settings_ != nullptr) {
     settings_->WriteInt(set::kUiSection, "preset", index);
@@ -231,17 +234,24 @@ void TForm2::ShowError(const QString& text) {
 
 // ---- Binding ----
 
+void TForm2::SetByUser(Option option) { setByUser_.set(Slot(option)); }
+
+// Only the user's own actions (a click, a pick from a list, a slider moved by mouse, keys or wheel, typing)
+// say that a value was set: filling the controls from a file changes them too.
 void TForm2::Bind(Option option, QWidget* control) {
   controls_[Slot(option)] = control;
   const std::string_view name = set::Info(option).control;
   control->setObjectName(QString::fromLatin1(name.data(), static_cast<qsizetype>(name.size())));
+  const auto setByUser = [this, option] { SetByUser(option); };
   if (auto* box = qobject_cast<QCheckBox*>(control)) {
+    connect(box, &QCheckBox::clicked, this, setByUser);
     connect(box, &QCheckBox::toggled, this, [this, option](bool checked) {
       if (showing_) return;
       options_.SetFlag(option, checked);
       UpdateMameOptionControls();
     });
   } else if (auto* list = qobject_cast<QComboBox*>(control)) {
+    connect(list, &QComboBox::activated, this, setByUser);
     connect(list, &QComboBox::currentIndexChanged, this, [this, option](int choice) {
       if (showing_) return;
       // A list that cannot take the choice shows the model's again, so nothing else is written.
@@ -249,12 +259,15 @@ void TForm2::Bind(Option option, QWidget* control) {
       UpdateMameOptionControls();
     });
   } else if (auto* slider = qobject_cast<QSlider*>(control)) {
+    connect(slider, &QSlider::actionTriggered, this, setByUser);
+    connect(slider, &QSlider::sliderMoved, this, setByUser);
     connect(slider, &QSlider::valueChanged, this, [this, option](int position) {
       if (showing_) return;
       options_.SetNumber(option, position);
       ShowLabel(option);
     });
   } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    connect(edit, &QLineEdit::textEdited, this, setByUser);
     connect(edit, &QLineEdit::textChanged, this, [this, option](const QString& text) {
       if (!showing_) options_.SetText(option, text.toStdString());
     });
@@ -377,6 +390,8 @@ void TForm2::TakeTypedResolution(QComboBox* list) {
   const std::size_t i = static_cast<std::size_t>(std::find(resolutionLists_.begin(), resolutionLists_.end(), list) -
                                                  resolutionLists_.begin());
   const Option option = set::ScreenGroups()[i].resolution;
+  // Leaving the list without typing in it sets nothing.
+  if (list->lineEdit()->isModified()) SetByUser(option);
   options_.SetNumber(option, choice);
   ShowValue(option);
 }
@@ -395,6 +410,7 @@ void TForm2::ChooseFile(Option option, const QString& title, const QString& filt
       name += extension;
     }
   }
+  SetByUser(option);
   options_.SetText(option, name.toStdString());
   ShowValue(option);
 }

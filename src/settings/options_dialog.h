@@ -130,6 +130,8 @@ class TForm2 : public QDialog {
   void TakeTypedResolution(QComboBox* list);
   void ChooseFile(kestrune::settings::Option option, const QString& title, const QString& filter, bool forWriting);
   void SetEnabled(const char* name, bool enabled);
+  // A value the user set in this showing; OK writes its lines from the control, whatever it reads.
+  void SetByUser(kestrune::settings::Option option);
 
   // Events.
   void FormShow();
@@ -142,6 +144,8 @@ class TForm2 : public QDialog {
 
   kestrune::settings::MameOptions options_;
   kestrune::settings::MameOptions shown_;  // as read when shown, for Cancel
+  // What the user set since the dialog was shown: by hand on its control, by a preset or by Default.
+  kestrune::settings::OptionSet setByUser_;
   kestrune::settings::MameFolders folders_;
   kestrune::settings::OptionsMode mode_ = kestrune::settings::OptionsMode::DefaultOptions;
   std::string romname_;

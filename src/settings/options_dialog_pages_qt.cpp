@@ -164,6 +164,7 @@ void TForm2::AddRenderButtons(QLayout* layout) {
     render_->addButton(button, choice);
     layout->addWidget(button);
   }
+  connect(render_, &QButtonGroup::idClicked, this, [this] { SetByUser(Option::render); });
   connect(render_, &QButtonGroup::idToggled, this, [this](int choice, bool checked) {
     if (showing_ || !checked) return;
     options_.SetNumber(Option::render, choice);
@@ -388,7 +389,7 @@ QWidget* TForm2::NewMiscPage() {
   auto* speed = new QGridLayout;
   speed->addWidget(Slider(Option::speed, "speedlabel"), 0, 0, 1, 3);
   speed->addWidget(valueLabels_[static_cast<std::size_t>(set::Index(Option::speed))], 0, 3);
-  speed->addWidget(NewLabel(QStringLiteral("1%"), "Label43"), 1, 0, Qt::AlignLeft);
+  speed->addWidget(NewLabel(QStringLiteral("5%"), "Label43"), 1, 0, Qt::AlignLeft);
   speed->addWidget(NewLabel(QStringLiteral("100%"), "Label44"), 1, 1, Qt::AlignHCenter);
   speed->addWidget(NewLabel(QStringLiteral("200%"), "Label45"), 1, 2, Qt::AlignRight);
   for (int column = 0; column < 3; ++column) {

@@ -910,6 +910,43 @@ TEST_F(CommandsTest, AnOkWithNothingChangedKeepsEveryLineOfAMameIniMameWroteAndO
   EXPECT_EQ(kestrune::test::ReadFileBytes(Path("mame.ini")), written);
 }
 
+// A new user's mame.ini as MAME wrote it, with values the dialog cannot show and a note, and no file for the
+// game yet: Game Options and OK without a change give the game's file mame.ini's own lines, so MAME runs the
+// game as before, without a word.
+TEST_F(CommandsTest, GameOptionsWithNothingChangedGiveANewGameFileMameInisOwnLines) {
+  if (::access("/usr/games/mame", X_OK) != 0) GTEST_SKIP() << "MAME is not installed";
+  WriteMame();
+  std::vector<std::string> users = MameWrittenIni(Path("mame-createconfig"));
+  const Values values{{"speed", "3"},       {"gamma", "2.5"},         {"samplerate", "96000"},   {"sound", "portaudio"},
+                      {"video", "auto"},    {"audio_latency", "0.5"}, {"beam_width_min", "0.5"}, {"flicker", "0.5"},
+                      {"brightness", "0.3"}};
+  for (const auto& [key, value] : values) {
+    *std::find_if(users.begin(), users.end(), KeyIs(key)) = MameLine(key, value);
+  }
+  users.insert(std::find_if(users.begin(), users.end(), KeyIs("speed")), "# my own note");
+  Write("mame.ini", Lines(users));
+  Start(Lines({SetLine("pong", "0")}));
+  Select("pong");
+  duringDialog_ = OkAfter();
+  Action("GameOptions1")->trigger();
+  int compared = 0;
+  for (const std::string& line : FileLines(Path("ini/pong.ini"))) {
+    const auto given = std::find_if(users.begin(), users.end(), KeyIs(line.substr(0, line.find(' '))));
+    if (line.empty() || line.front() == '#' || given == users.end()) continue;
+    EXPECT_EQ(line, *given);
+    ++compared;
+  }
+  EXPECT_GT(compared, 60);
+  const std::string command = "cd '" + folder_ +
+                              "' && HOME=. SDL_VIDEODRIVER=offscreen timeout 60 /usr/games/mame -inipath '" + folder_ +
+                              ";" + folder_ + "ini' pong -video none -sound none -seconds_to_run 1 >out 2>&1";
+  EXPECT_EQ(std::system(command.c_str()), 0);
+  const std::string output = kestrune::test::ReadFileBytes(Path("out"));
+  for (const char* warning : {"Warning", "unknown option", "reverting", "Out-of-range", "not supported", "Invalid"}) {
+    EXPECT_EQ(output.find(warning), std::string::npos) << output;
+  }
+}
+
 TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
   WriteMame();
   Write("mame.ini", Lines(UsersMameWrittenIni(Path("mame-createconfig"), "my notes")));
@@ -917,7 +954,12 @@ TEST_F(CommandsTest, MovingOneSliderChangesOnlyItsLine) {
   duringDialog_ = OkAfter();
   Action("Exit1")->trigger();
   const std::vector<std::string> unchanged = FileLines(Path("mame.ini"));
-  duringDialog_ = OkAfter([](QDialog& dialog) { dialog.findChild<QSlider*>("contrast")->setValue(120); });
+  duringDialog_ = OkAfter([](QDialog& dialog) {
+    auto* contrast = dialog.findChild<QSlider*>("contrast");
+    contrast->setSliderDown(true);  // dragged by the user
+    contrast->setSliderPosition(120);
+    contrast->setSliderDown(false);
+  });
   Action("Exit1")->trigger();
   const std::vector<std::string> moved = FileLines(Path("mame.ini"));
   ASSERT_EQ(moved.size(), unchanged.size());

@@ -11,8 +11,8 @@
 #include <cstdlib>
 #include <future>
 #include <map>
-#include <set>
 #include <optional>
+#include <set>
 #include <sstream>
 
 #include "platform/code_pages.h"
@@ -106,11 +106,11 @@ class MameFixture : public testing::Test {
 
   std::string IniPath(const std::string& folder) const { return folder + ";" + folder + "ini/"; }
 
-  // MAME's output (standard output and error together) and exit status.
+  // MAME's output (standard output and error together) and exit status, away from any X display.
   int Mame(const std::string& arguments, std::string& output) const {
     const std::string command = "cd " + Quoted(dir_.path().string()) +
-                                " && SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 " + Quoted(mame_) +
-                                " " + arguments + " 2>&1";
+                                " && env -u DISPLAY SDL_VIDEODRIVER=offscreen SDL_AUDIODRIVER=dummy timeout 60 " +
+                                Quoted(mame_) + " " + arguments + " 2>&1";
     return RunCommand(command, output);
   }
 
@@ -136,24 +136,29 @@ class MameFixture : public testing::Test {
   };
 
   // Runs MAME with each folder's files (a few at a time) and checks that it took every value without a
-  // word about it.
+  // word about it and ended well: a value may break MAME with no more than a signal (status 128 and up).
   void ExpectRunsCleanly(const std::vector<Run>& runs) const {
     constexpr std::size_t kAtOnce = 4;
     for (std::size_t first = 0; first < runs.size(); first += kAtOnce) {
-      std::vector<std::future<std::string>> outputs;
+      std::vector<std::future<std::pair<int, std::string>>> outputs;
       for (std::size_t i = first; i < std::min(first + kAtOnce, runs.size()); ++i) {
         outputs.push_back(std::async(std::launch::async, [this, &run = runs[i]] {
           std::string output;
-          Mame("-inipath " + Quoted(IniPath(run.folder)) + " -verbose " + run.arguments + " -seconds_to_run 1", output);
-          return output;
+          const std::string arguments = " -verbose " + run.arguments + " -seconds_to_run 1";
+          return std::pair{Mame("-inipath " + Quoted(IniPath(run.folder)) + arguments, output), output};
         }));
       }
       for (std::size_t i = 0; i < outputs.size(); ++i) {
-        const std::string output = outputs[i].get();
-        ExpectNoWarning(output, runs[first + i].what);
-        if (runs[first + i].machineRuns) {
-          EXPECT_EQ(output.find("Fatal error"), std::string::npos) << runs[first + i].what << "\n" << output;
+        const auto [status, output] = outputs[i].get();
+        const Run& run = runs[first + i];
+        ExpectNoWarning(output, run.what);
+        if (run.machineRuns) {
+          EXPECT_EQ(output.find("Fatal error"), std::string::npos) << run.what << "\n" << output;
         }
+        // MAME's statuses: 0 all well, 2 the machine's ROMs are missing. BGFX aborts without an X display,
+        // which says nothing of the values.
+        const bool noDisplay = output.find("Failed to open default display") != std::string::npos;
+        EXPECT_TRUE(status == 0 || (status == 2 && !run.machineRuns) || noDisplay) << run.what << ": status " << status;
       }
     }
   }
@@ -248,7 +253,7 @@ TEST_F(MameFixture, AFirstRunsDefaultsRunWithoutAWarningAndKeepMamesOwnFolders) 
   std::string error;
   ASSERT_TRUE(AskMameOwnPaths(mame_, folders_.MameOwnPaths, &error)) << error;
   WriteOptions();
-  ExpectRunsCleanly({{"defaults", dir_.folder(), "pong -video none -sound none"}});
+  ExpectRunsCleanly({{"defaults", dir_.folder(), "pong -video none -sound none", true}});
 
   std::string own;
   ASSERT_EQ(Mame("-showconfig", own), 0) << own;
@@ -270,7 +275,7 @@ TEST_F(MameFixture, EveryVideoSoundAndControllerChoiceRunsWithoutAWarning) {
   auto add = [&](const std::string& what, const std::string& arguments) {
     std::string folder = dir_.folder() + what + "/";
     std::replace(folder.begin() + static_cast<std::ptrdiff_t>(dir_.folder().size()), folder.end(), ' ', '_');
-    runs.push_back({what, WriteFolder(folder, options_), "pong -nothrottle " + arguments});
+    runs.push_back({what, WriteFolder(folder, options_), "pong -nothrottle " + arguments, true});
   };
   for (std::size_t mode = 0; mode < kRenderValues.size(); ++mode) {
     ASSERT_TRUE(options_.SetNumber(Option::render, static_cast<int>(mode)));
@@ -379,7 +384,6 @@ TEST_F(MameFixture, AMameIniThatMameWroteComesBackWithEveryValueBothKnow) {
   }
   EXPECT_GT(compared, 60);
 }
-
 
 // MAME's own view of the file, before and after an OK that changes one option, over a mame.ini that MAME
 // wrote with the user's folders and options the dialog has no control for: only that option differs.

@@ -171,7 +171,7 @@ const LineCase kLineCases[] = {
     {"VolumeTwenty", [](MameOptions& o) { Set(o, Option::volume, 20); }, {"volume                  -12"}, {}},
     {"SpeedWhole", [](MameOptions& o) { Set(o, Option::speed, 100); }, {"speed                   1"}, {}},
     {"SpeedHalf", [](MameOptions& o) { Set(o, Option::speed, 150); }, {"speed                   1.5"}, {}},
-    {"SpeedAtItsLowest", [](MameOptions& o) { Set(o, Option::speed, 0); }, {"speed                   0.01"}, {}},
+    {"SpeedAtItsLowest", [](MameOptions& o) { Set(o, Option::speed, 0); }, {"speed                   0.05"}, {}},
     {"BeamSixteenIsBothWidths",
      [](MameOptions& o) { Set(o, Option::beam, 1600); },
      {"beam_width_min          16", "beam_width_max          16"},

@@ -47,6 +47,20 @@ std::string OptionLine(const std::string& key, const std::string& value) {
   return key + std::string(24 - key.size(), ' ') + value;
 }
 
+void Type(QWidget* target, const QString& keys);
+
+// What a user does: picks from a list (Qt tells it as activated) or drags a slider.
+void Pick(QComboBox* list, int choice) {
+  list->setCurrentIndex(choice);
+  emit list->activated(choice);
+}
+
+void Drag(QSlider* slider, int position) {
+  slider->setSliderDown(true);
+  slider->setSliderPosition(position);
+  slider->setSliderDown(false);
+}
+
 // A user's change to one control, and what it changes in the model and in MAME's own configuration.
 struct Change {
   const char* control;
@@ -69,8 +83,9 @@ const Change kEveryPage[] = {
     {"aspect0auto", 0, nullptr, Option::aspect0auto, nullptr, nullptr},
     {"aspectx0", 0, "5", Option::aspectx0, nullptr, nullptr},       {"aspecty0", 0, "4", Option::aspecty0, "aspect0", "5:4"},
     {"view", 3, nullptr, Option::view, "view", "cocktail"},         {"beam", 250, nullptr, Option::beam, "beam_width_min", "2.5"},
-    {"flicker", 12, nullptr, Option::flicker, "flicker", "12"},     {"sound", 0, nullptr, Option::sound, "sound", "none"},
-    {"samples", 0, nullptr, Option::samples, "samples", "0"},       {"samplerate", 1, nullptr, Option::samplerate, "samplerate", "22050"},
+    {"flicker", 12, nullptr, Option::flicker, "flicker", "12"},     {"samples", 0, nullptr, Option::samples, "samples", "0"},
+    {"samplerate", 1, nullptr, Option::samplerate, "samplerate", "22050"},
+    {"sound", 0, nullptr, Option::sound, "sound", "none"},  // last: it disables the others
     {"volume", 20, nullptr, Option::volume, "volume", "-12"},       {"latency", 3, nullptr, Option::latency, "audio_latency", "3"},
     {"controller", 4, nullptr, Option::controller, "ctrlr", "xarcade"},
     {"steadykey", 1, nullptr, Option::steadykey, "steadykey", "1"}, {"joystick", 1, nullptr, Option::joystick, "joystick", "1"},
@@ -119,13 +134,14 @@ class OptionsDialogTest : public testing::Test {
     if (auto* radio = qobject_cast<QRadioButton*>(control)) {
       radio->click();
     } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
-      box->setChecked(change.value != 0);
+      if (box->isChecked() != (change.value != 0)) box->click();
     } else if (auto* list = qobject_cast<QComboBox*>(control)) {
-      list->setCurrentIndex(change.value);
+      Pick(list, change.value);
     } else if (auto* slider = qobject_cast<QSlider*>(control)) {
-      slider->setValue(change.value);
+      Drag(slider, change.value);
     } else if (auto* edit = qobject_cast<QLineEdit*>(control)) {
-      edit->setText(QString::fromLatin1(change.text));
+      edit->selectAll();
+      Type(edit, QString::fromLatin1(change.text));
     }
     if (change.text != nullptr) {
       expected.SetText(change.option, change.text);
@@ -267,6 +283,30 @@ TEST_F(OptionsDialogTest, OkInAGamesModeWritesOnlyItsFileOverWhatMameIniHolds) {
   EXPECT_EQ(ReadFileBytes(dir_ / "ini" / "pacman.ini"), Expected(OptionsMode::GameOptions, expected, "pacman"));
   EXPECT_EQ(ReadFileBytes(dir_ / "mame.ini"), mameIni);
   EXPECT_EQ(ReadFileBytes(dir_ / "ini" / "neogeo.ini"), neogeo);
+}
+
+// The user sets controls to other values and back to those shown, which are not the file's (values MAME
+// takes in mame.ini): OK writes the values shown, in mame.ini and in a game's new file, and a control left
+// alone keeps the line its value came from.
+TEST_F(OptionsDialogTest, AValueSetBackToTheOneShownIsWrittenAsShown) {
+  for (const std::filesystem::path& file : {dir_ / "mame.ini", dir_ / "ini" / "pacman.ini"}) {
+    WriteFileBytes(dir_ / "mame.ini", "samplerate  96000\r\nspeed  3\r\nsound  portaudio\r\ngamma  2.5\r\n");
+    WriteFileBytes(dir_ / "ini" / "pacman.ini", "");
+    Open(file.filename() == "mame.ini" ? OptionsMode::DefaultOptions : OptionsMode::GameOptions, "pacman");
+    Pick(Get<QComboBox>("samplerate"), 3);
+    Pick(Get<QComboBox>("samplerate"), 4);
+    Drag(Get<QSlider>("speed"), 150);
+    Drag(Get<QSlider>("speed"), 200);
+    Get<QCheckBox>("sound")->click();
+    Get<QCheckBox>("sound")->click();
+    Get<QPushButton>("Button1")->click();
+    std::vector<std::string> lines;
+    ASSERT_TRUE(platform::ReadTextFileLines(file, lines, nullptr));
+    for (const std::string& line : {OptionLine("samplerate", "48000"), OptionLine("speed", "2"),
+                                    OptionLine("sound", "auto"), std::string("gamma  2.5")}) {
+      EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << file << ": " << line;
+    }
+  }
 }
 
 TEST_F(OptionsDialogTest, CancelLeavesEveryFileByteForByteAndTheValuesAsShown) {
@@ -531,7 +571,8 @@ TEST_F(OptionsDialogTest, ValuesTheListsDoNotOfferAreWrittenBackAsTheyWere) {
   EXPECT_EQ(Get<QLineEdit>("aspectx3")->text(), "16");
   // A mode typed into a list is kept as a choice of its own.
   QComboBox* typed = dialog_.ResolutionLists()[1];
-  typed->lineEdit()->setText("800x600@60");
+  typed->lineEdit()->selectAll();
+  Type(typed->lineEdit(), "800x600@60");
   emit typed->lineEdit()->editingFinished();
   Get<QPushButton>("Button1")->click();
   std::vector<std::string> lines;
@@ -659,7 +700,7 @@ TEST_F(OptionsDialogMameTest, MameReadsAMameIniWithEveryPageChangedAndShowsTheCh
   for (const Change& change : kEveryPage) {
     Apply(change, expected);
   }
-  dialog_.ResolutionLists()[2]->setCurrentIndex(1);
+  Pick(dialog_.ResolutionLists()[2], 1);
   Get<QPushButton>("Button1")->click();
   ASSERT_FALSE(dialog_.isVisible()) << Get<QLabel>("errortext")->text().toStdString();
 
