@@ -6,9 +6,8 @@
 # Usage: second_start_x11_test.sh <kestrune executable>
 set -euo pipefail
 kestrune=$(realpath "$1")
-for tool in Xvfb openbox xdotool xwininfo xprop xmessage; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"; exit 77; }
-done
+source "$(dirname "$0")/x11_test_lib.sh"
+x11_need Xvfb openbox xdotool xwininfo xprop xmessage
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -18,14 +17,10 @@ fail() {
   for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
   exit 1
 }
-# Waits (up to about 60 s, for a loaded machine) until the command succeeds.
-wait_for() { for _ in $(seq 1 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" PATH=/usr/bin:/bin
-unset WAYLAND_DISPLAY  # and with no desktop program for the help on PATH, the program shows it itself
+x11_start_display screen 1280x1024
+# With no desktop program for the help on PATH, the program shows it itself.
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" PATH=/usr/bin:/bin
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 program="$work/program"
 mkdir -p "$program/ini"
@@ -129,20 +124,7 @@ show_help() {
 }
 show_help
 
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
+x11_start_openbox
 wm=openbox
-wait_for xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
-# openbox names itself before it serves: a window mapped in between is never shown. A throwaway window
-# that openbox frames says it serves.
-for _ in $(seq 1 100); do
-  xmessage -name kestrune-wm-probe probe 2>/dev/null &
-  probe=$!
-  sleep 0.3
-  framed=$(xdotool search --onlyvisible --classname kestrune-wm-probe 2>/dev/null | head -n 1 || true)
-  [ -n "$framed" ] && xprop -id "$framed" _NET_FRAME_EXTENTS | grep -q = && served=1 || served=""
-  kill "$probe" 2>/dev/null || true
-  [ -z "$served" ] || break
-done
 start
 show_help

@@ -8,9 +8,8 @@
 set -euo pipefail
 kestrune=$(realpath "$1")
 data=$(realpath "$(dirname "$0")/../data")
-for tool in Xvfb openbox xdotool xprop xwininfo xmessage; do
-  command -v "$tool" >/dev/null || { echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"; exit 77; }
-done
+source "$(dirname "$0")/x11_test_lib.sh"
+x11_need Xvfb openbox xdotool xprop xwininfo xmessage
 
 work=$(mktemp -d)
 pids=()
@@ -21,14 +20,9 @@ fail() {
   xwininfo -root -tree | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true
   exit 1
 }
-# Waits (up to about 60 s, for a loaded machine) until the command succeeds.
-wait_for() { for _ in $(seq 1 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
 
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" 2>/dev/null &
-pids+=($!)
-wait_for test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")" QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
-unset WAYLAND_DISPLAY
+x11_start_display screen 1280x1024
+export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
 program="$work/program"
 mkdir -p "$program"
@@ -178,21 +172,6 @@ rounds() {
 }
 
 rounds
-openbox >/dev/null 2>&1 &
-pids+=($!)
+x11_start_openbox
 wm=openbox
-wait_for xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
-# openbox names itself before it serves requests: a throwaway window that it shows says it serves.
-wm_serves() {
-  xmessage -name kestrune-wm-probe probe >/dev/null 2>&1 &
-  local probe=$! shown=1
-  for _ in $(seq 1 50); do
-    xdotool search --onlyvisible --classname kestrune-wm-probe >/dev/null 2>&1 && { shown=0; break; }
-    sleep 0.1
-  done
-  kill "$probe"
-  wait "$probe" || true
-  return "$shown"
-}
-for _ in $(seq 1 12); do wm_serves && break; done
 rounds

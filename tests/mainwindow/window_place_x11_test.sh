@@ -8,12 +8,8 @@
 set -euo pipefail
 kestrune=$(realpath "$1")
 
-for tool in Xvfb openbox xdotool wmctrl xprop xmessage; do
-  if ! command -v "$tool" >/dev/null; then
-    echo "skipped: $tool is not installed (scripts/install-deps.sh installs it)"
-    exit 77
-  fi
-done
+source "$(dirname "$0")/x11_test_lib.sh"
+x11_need Xvfb openbox xdotool wmctrl xprop xmessage
 
 work=$(mktemp -d)
 pids=()
@@ -34,21 +30,7 @@ fail() {
   exit 1
 }
 
-# Waits (up to about 60 s, for a loaded machine) until the command succeeds.
-wait_for() {
-  for _ in $(seq 1 600); do
-    if "$@" >/dev/null 2>&1; then return 0; fi
-    sleep 0.1
-  done
-  return 1
-}
-
-# A display of our own: Xvfb picks a free number and writes it to fd 3.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-pids+=($!)
-wait_for test -s "$work/display" || fail "Xvfb did not start"
-export DISPLAY=":$(head -n 1 "$work/display")"
-unset WAYLAND_DISPLAY
+x11_start_display screen 1280x1024
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
@@ -136,35 +118,16 @@ expected="150,100 760x540 max=0"
 run_starts term "$expected"
 echo "without a window manager: three starts and a full-screen round trip keep $expected"
 
-openbox >"$work/openbox.log" 2>&1 &
-pids+=($!)
+x11_start_openbox
 wm=openbox
-wait_for xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
-# openbox names itself before it serves requests: on a loaded machine a window mapped in between is
-# never shown. A throwaway window that openbox shows (started again if it does not) says it serves.
-wm_serves() {
-  local probe shown=1
-  xmessage -name kestrune-wm-probe probe >/dev/null 2>&1 &
-  probe=$!
-  for _ in $(seq 1 50); do
-    xdotool search --onlyvisible --classname kestrune-wm-probe >/dev/null 2>&1 && { shown=0; break; }
-    sleep 0.1
-  done
-  kill "$probe" 2>/dev/null
-  wait "$probe" 2>/dev/null || true
-  return "$shown"
-}
-served=1
-for _ in $(seq 1 12); do wm_serves && { served=0; break; }; done
-[ "$served" = 0 ] || fail "openbox shows no window"
 run_starts wm "$expected"
 echo "with openbox: three starts and a full-screen round trip keep $expected"
 
 # A second display of the same user: the start there ends at once and names the display of the window.
-Xvfb -displayfd 4 -screen 0 800x600x24 -nolisten tcp 4>"$work/display2" >"$work/xvfb2.log" 2>&1 &
-pids+=($!)
-wait_for test -s "$work/display2" || fail "the second Xvfb did not start"
-other=":$(head -n 1 "$work/display2")"
+first=$DISPLAY
+x11_start_display other 800x600
+other=$DISPLAY
+export DISPLAY=$first
 start
 status=0
 (cd "$program" && DISPLAY=$other timeout 60 "$kestrune") >"$work/second.log" 2>&1 || status=$?
