@@ -1,9 +1,6 @@
 #include "mainwindow/main_window.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <cstring>
 #include <sys/stat.h>
 
 #include <QAction>
@@ -22,6 +19,8 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -49,10 +48,15 @@ namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
 using Values = std::map<std::string, std::string>;
 
+struct FirstPaint;
+
 // The program's fifteen windows in a program folder of their own; questions are answered Yes.
 class MainWindowTest : public kestrune::test::ProgramFolderTest {
  protected:
   MainWindowTest() { answer_ = QMessageBox::Yes; }
+
+  // Shows the main window and waits for its first activation, noting its first paint on the way.
+  static bool ShowUntilActivated(FirstPaint& paint);
 
   // The settings a run with the program "mame" leaves, with the changes to section kestruneui.
   set::Settings SettingsWith(const Values& changes) const {
@@ -336,6 +340,14 @@ struct FirstPaint : QObject {
   }
 };
 
+bool MainWindowTest::ShowUntilActivated(FirstPaint& paint) {
+  qApp->installEventFilter(&paint);
+  Form1->show();
+  const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
+  qApp->removeEventFilter(&paint);
+  return activated;
+}
+
 // A MAME that never answers -showconfig: the window paints before the first activation asks it, and
 // the activation still ends, with a mame.ini written without MAME's own paths.
 TEST_F(MainWindowTest, TheWindowPaintsBeforeTheFirstActivationAsksAHangingMame) {
@@ -343,11 +355,7 @@ TEST_F(MainWindowTest, TheWindowPaintsBeforeTheFirstActivationAsksAHangingMame) 
   WriteSettings({});
   CreateWindows();
   FirstPaint paint;
-  qApp->installEventFilter(&paint);
-  Form1->show();
-  const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
-  qApp->removeEventFilter(&paint);
-  ASSERT_TRUE(activated);
+  ASSERT_TRUE(ShowUntilActivated(paint));
   EXPECT_TRUE(paint.seen);
   EXPECT_FALSE(paint.afterActivation);
   EXPECT_TRUE(fs::exists(Path("asked.pid")));
@@ -484,11 +492,7 @@ TEST_P(FirstActivationPanel, SaysThereAreNoGamesOnlyWhenTheCatalogueHoldsNone) {
   WriteSettings({{"list", "0"}, {"showbadroms", "1"}});
   CreateWindows();
   FirstPaint paint;
-  qApp->installEventFilter(&paint);
-  Form1->show();
-  const bool activated = WaitUntil([] { return Form1->StartupDone(); }, 60000);
-  qApp->removeEventFilter(&paint);
-  ASSERT_TRUE(activated);
+  ASSERT_TRUE(ShowUntilActivated(paint));
   ASSERT_TRUE(paint.seen);
   ASSERT_FALSE(paint.afterActivation);
   const QString noGames = "No games: press F5 (Setup > Initialize Roms) to build the game list.";
