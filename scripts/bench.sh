@@ -18,6 +18,7 @@ build-bench/bench/game_list/game_list_bench
 build-bench/bench/zip/zip_listing_bench
 build-bench/bench/startup/startup_bench
 build-bench/bench/artwork/artwork_bench
+QT_QPA_PLATFORM=offscreen build-bench/bench/artwork/movie_memory_bench
 QT_QPA_PLATFORM=offscreen build-bench/bench/translation/translation_bench
 build-bench/bench/rom_scan/rom_scan_generate "$data"
 mkdir -p "$data/front"
