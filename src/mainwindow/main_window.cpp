@@ -4,14 +4,14 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QKeyEvent>
-#include <QResizeEvent>
-#include <QDir>
 #include <QLabel>
 #include <QMenu>
 #include <QMovie>
 #include <QPointer>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QSplitter>
 #include <QStatusBar>
@@ -23,7 +23,6 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 #include <QWindow>
-
 #include <algorithm>
 #include <filesystem>
 #include <optional>
@@ -53,19 +52,19 @@
 #include "settings/option_file_writer.h"
 #include "settings/options_dialog.h"
 #include "translation/lang_translator_qt.h"
-#include "zip/zip_archiver.h"
 #include "translation/program_strings_qt.h"
+#include "zip/zip_archiver.h"
 
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
 
 namespace {
 
-constexpr const char* kPageCaptions[TForm1::kPageCount] = {
-    "Screenshot", "History", "Flyer", "Cabinet", "Marquee", "Control Panel", "Titles", "Movie"};
+constexpr const char* kPageCaptions[TForm1::kPageCount] = {"Screenshot", "History",       "Flyer",  "Cabinet",
+                                                           "Marquee",    "Control Panel", "Titles", "Movie"};
 // The pictures in the order of Pictures(); page -1 is the hidden logo.
-constexpr std::pair<const char*, int> kPictures[] = {
-    {"snap", 0}, {"flyer", 2}, {"cabinet", 3}, {"marquee", 4}, {"controlpanel", 5}, {"title", 6}, {"mamelogo", -1}};
+constexpr std::pair<const char*, int> kPictures[] = {{"snap", 0},         {"flyer", 2}, {"cabinet", 3},  {"marquee", 4},
+                                                     {"controlpanel", 5}, {"title", 6}, {"mamelogo", -1}};
 // The languages of the Setup ▸ Language items, each the name of its file in lang/ without ".lng".
 constexpr const char* kLanguageNames[MainWindowMenus::kLanguageCount] = {
     "english", "dutch", "german", "french", "italian", "chinese(simp)", "spanish", "russian", "greek", "swedisch"};
@@ -92,13 +91,14 @@ bool FileExists(const std::string& path) {
 // is under way then.
 void RemoveSaveLeftovers(const std::string& frontDir, const set::Settings& settings) {
   namespace kp = kestrune::platform;
-  kp::RemoveStagedLeftovers(settings.FilePath());
-  kp::RemoveStagedLeftovers(cat::CataloguePath(frontDir));
   kp::RemoveStagedLeftovers(frontDir + "mame.ini");
-  kp::RemoveStagedLeftoversIn(frontDir + "ini", ".ini");
-  const std::string iniDir = settings.ReadText(set::kMameSection, "inidir");
-  if (!iniDir.empty()) kp::RemoveStagedLeftoversIn(iniDir, ".ini");
-  kp::RemoveStagedLeftoversIn(frontDir + "lang", ".lng");
+  // The settings, the game list and the option files that stand in ini/, in one read of the folder.
+  const std::filesystem::path iniFolder = std::filesystem::path(settings.FilePath()).parent_path();
+  kp::RemoveStagedLeftoversIn(iniFolder, {".ini", cat::CataloguePath(frontDir).filename().string()});
+  const std::filesystem::path iniDir(settings.ReadText(set::kMameSection, "inidir"));
+  std::error_code ec;
+  if (!std::filesystem::equivalent(iniDir, iniFolder, ec)) kp::RemoveStagedLeftoversIn(iniDir, {".ini"});
+  kp::RemoveStagedLeftoversIn(frontDir + "lang", {".lng"});
 }
 
 }  // namespace
@@ -264,8 +264,7 @@ void TForm1::CreateWidgets() {
   panes_ = new ArtworkPanes(this);
   romScan_ = new RomScanCommand(this);
   connect(menus_->Action("Initialise1"), &QAction::triggered, romScan_, &RomScanCommand::Initialise1Click);
-  connect(menus_->Action("Interfaceoptions1"), &QAction::triggered, romScan_,
-          &RomScanCommand::Interfaceoptions1Click);
+  connect(menus_->Action("Interfaceoptions1"), &QAction::triggered, romScan_, &RomScanCommand::Interfaceoptions1Click);
   ConnectCommands();
 }
 

@@ -7,6 +7,10 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <initializer_list>
+#include <map>
+#include <set>
+#include <string_view>
 
 #include "platform/code_pages.h"
 
@@ -47,6 +51,19 @@ std::string SizeText(std::uint64_t bytes) {
 
 std::string TooLarge(std::uint64_t maxBytes) { return "the file is larger than " + SizeText(maxBytes); }
 
+// Keeps the mode of the file being replaced; a new file gets the usual 0666 less the umask.
+mode_t ModeFor(const std::filesystem::path& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) == 0) {
+    return st.st_mode & 07777;
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+}  // namespace
+
 bool WriteAll(int fd, std::string_view data) {
   while (!data.empty()) {
     const ssize_t written = ::write(fd, data.data(), data.size());
@@ -60,19 +77,6 @@ bool WriteAll(int fd, std::string_view data) {
   }
   return true;
 }
-
-// Keeps the mode of the file being replaced; a new file gets the usual 0666 less the umask.
-mode_t ModeFor(const std::filesystem::path& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) == 0) {
-    return st.st_mode & 07777;
-  }
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-}  // namespace
 
 TextLines::TextLines(std::string_view text, bool stopAtEof) : rest_(text) {
   if (stopAtEof) {
@@ -274,31 +278,26 @@ bool IsReadOnly(const std::filesystem::path& path) {
   return (st.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
 }
 
-}  // namespace
-
-namespace {
-
 // The name StageFile gives the temporary file beside a target, before mkstemp's six characters.
 std::string StagedPrefix(const std::filesystem::path& path) { return "." + path.filename().string() + ".tmp-"; }
 
-}  // namespace
-
-namespace {
-
+constexpr std::string_view kStagedTmp = ".tmp-";
 // The length of mkstemp's part of the name.
 constexpr std::size_t kStagedUniqueChars = 6;
 
 bool IsAsciiAlnum(char c) { return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 
-// Whether a name is one StageFile gives (".<target>.tmp-" and mkstemp's six letters and digits) for a
-// target whose name ends in suffix.
-bool IsStagedName(std::string_view name, std::string_view suffix) {
-  constexpr std::string_view kTmp = ".tmp-";
-  if (name.size() < 1 + suffix.size() + kTmp.size() + kStagedUniqueChars || !name.starts_with('.')) return false;
+// The name of the target a name StageFile gives (".<target>.tmp-" and mkstemp's six letters and digits)
+// was made for; empty for any other name.
+std::string_view StagedTarget(std::string_view name) {
+  if (name.size() <= 1 + kStagedTmp.size() + kStagedUniqueChars || !name.starts_with('.')) return {};
   const std::string_view unique = name.substr(name.size() - kStagedUniqueChars);
-  const std::string_view target = name.substr(1, name.size() - 1 - kTmp.size() - kStagedUniqueChars);
-  return std::all_of(unique.begin(), unique.end(), IsAsciiAlnum) &&
-         name.substr(1 + target.size(), kTmp.size()) == kTmp && target.ends_with(suffix);
+  const std::string_view target = name.substr(1, name.size() - 1 - kStagedTmp.size() - kStagedUniqueChars);
+  if (!std::all_of(unique.begin(), unique.end(), IsAsciiAlnum) ||
+      name.substr(1 + target.size(), kStagedTmp.size()) != kStagedTmp) {
+    return {};
+  }
+  return target;
 }
 
 // A temporary file is a plain file of its own, never a link.
@@ -307,47 +306,60 @@ bool IsPlainFile(const std::filesystem::directory_entry& entry) {
   return entry.symlink_status(ignored).type() == std::filesystem::file_type::regular;
 }
 
-void RemoveAll(const std::vector<std::filesystem::path>& paths) {
-  for (const std::filesystem::path& path : paths) {
+// Removes the temporary files of a folder whose target `wanted` names, in one read of the folder; the
+// other entries go to `others`.
+template <typename Wanted, typename Others>
+void RemoveStagedIf(const std::filesystem::path& folder, Wanted wanted, Others others) {
+  std::vector<std::filesystem::path> leftovers;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    const std::string_view target = StagedTarget(name);
+    if (!target.empty() && wanted(target) && IsPlainFile(*it)) {
+      leftovers.push_back(it->path());
+    } else {
+      others(*it, name);
+    }
+  }
+  for (const std::filesystem::path& path : leftovers) {
     std::error_code ignored;
     std::filesystem::remove(path, ignored);
   }
+}
+
+std::filesystem::path ParentFolder(const std::filesystem::path& path) {
+  return path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
 }
 
 }  // namespace
 
 void RemoveStagedLeftovers(const std::filesystem::path& linkOrFile) {
   const std::filesystem::path path = WriteTarget(linkOrFile);
-  const std::filesystem::path folder = path.has_parent_path() ? path.parent_path() : std::filesystem::path(".");
-  const std::string prefix = StagedPrefix(path);
-  std::vector<std::filesystem::path> leftovers;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    if (name.size() == prefix.size() + kStagedUniqueChars && name.starts_with(prefix) &&
-        IsStagedName(name, path.filename().string()) && IsPlainFile(*it)) {
-      leftovers.push_back(it->path());
-    }
-  }
-  RemoveAll(leftovers);
+  const std::string own = path.filename().string();
+  RemoveStagedIf(
+      ParentFolder(path), [&own](std::string_view target) { return target == own; },
+      [](const std::filesystem::directory_entry&, const std::string&) {});
 }
 
-void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::string_view suffix) {
-  std::vector<std::filesystem::path> leftovers;
-  std::vector<std::filesystem::path> links;
-  std::error_code ec;
-  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    const std::string name = it->path().filename().string();
-    std::error_code ignored;
-    if (IsStagedName(name, suffix) && IsPlainFile(*it)) {
-      leftovers.push_back(it->path());
-    } else if (name.ends_with(suffix) && it->is_symlink(ignored)) {
-      links.push_back(it->path());
-    }
+void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::initializer_list<std::string_view> suffixes) {
+  const auto ours = [suffixes](std::string_view name) {
+    return std::any_of(suffixes.begin(), suffixes.end(), [name](std::string_view s) { return name.ends_with(s); });
+  };
+  // A save writes through a link: its temporary file stands beside the file the link leads to. Each
+  // folder the links lead to is read once, however many links lead there.
+  std::map<std::filesystem::path, std::set<std::string, std::less<>>> linkedTargets;
+  RemoveStagedIf(folder, ours,
+                 [&ours, &linkedTargets](const std::filesystem::directory_entry& entry, const std::string& name) {
+                   std::error_code ignored;
+                   if (!ours(name) || !entry.is_symlink(ignored)) return;
+                   const std::filesystem::path target = WriteTarget(entry.path());
+                   linkedTargets[ParentFolder(target)].insert(target.filename().string());
+                 });
+  for (const auto& [linkedFolder, targets] : linkedTargets) {
+    RemoveStagedIf(
+        linkedFolder, [&targets](std::string_view target) { return targets.contains(target); },
+        [](const std::filesystem::directory_entry&, const std::string&) {});
   }
-  RemoveAll(leftovers);
-  // A save writes through a link: its temporary file stands beside the file the link leads to.
-  for (const std::filesystem::path& link : links) RemoveStagedLeftovers(link);
 }
 
 bool StageFile(const std::filesystem::path& linkOrFile, std::string_view data, StagedFile& staged, std::string* error) {

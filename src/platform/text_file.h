@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,12 +100,15 @@ bool CommitStagedFile(const StagedFile& staged, std::string* error);
 // Removes the temporary file of a file that is not to be put in place.
 void DiscardStagedFile(const StagedFile& staged);
 
+// Writes all of data to fd, again after an interruption; false with errno set when a write fails.
+bool WriteAll(int fd, std::string_view data);
+
 // Removes the temporary files that saves of the file cut off before their end (the program killed, the
 // power gone) left beside it. Only for a file that no other process saves meanwhile.
 void RemoveStagedLeftovers(const std::filesystem::path& path);
-// The same for every file of a folder whose name ends in suffix (".ini": every game's and BIOS's
-// options): the temporary files of such names in the folder, and those beside the file a link of such
-// a name leads to. Nothing else in the folder is touched.
-void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::string_view suffix);
+// The same for every file of a folder whose name ends in one of the suffixes (".ini": every game's and
+// BIOS's options), in one read of the folder: the temporary files of such names in the folder, and those
+// beside the file a link of such a name leads to. Nothing else in the folder is touched.
+void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::initializer_list<std::string_view> suffixes);
 
 }  // namespace kestrune::platform
