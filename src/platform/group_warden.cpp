@@ -1,5 +1,6 @@
 #include "platform/group_warden.h"
 
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -18,17 +19,17 @@ constexpr long kEndStepNs = 50'000'000;
 // A released warden leaves at once; it is waited for no longer than a second, in steps of 1 ms.
 constexpr int kReleaseSteps = 1000;
 constexpr long kReleaseStepNs = 1'000'000;
+// How often a warden looks whether its group has ended by itself.
+constexpr int kGroupLookMs = 1000;
 
 void Pause(long nanoseconds) {
   timespec step{0, nanoseconds};
   ::nanosleep(&step, nullptr);
 }
 
-bool GroupGone(pid_t group) { return ::kill(-group, 0) == -1 && errno == ESRCH; }
-
 void EndGroup(pid_t group) {
   ::kill(-group, SIGTERM);
-  for (int i = 0; i < kEndSteps && !GroupGone(group); ++i) Pause(kEndStepNs);
+  for (int i = 0; i < kEndSteps && !ProcessGroupGone(group); ++i) Pause(kEndStepNs);
   ::kill(-group, SIGKILL);
 }
 
@@ -58,8 +59,15 @@ void SetUpWarden(int socket) {
   SetUpWarden(socket);
   pid_t group = 0;
   for (;;) {
+    // A group that has ended by itself is no longer this warden's: its number may come to name another.
+    pollfd wait{STDIN_FILENO, POLLIN, 0};
+    if (::poll(&wait, 1, kGroupLookMs) == 0) {
+      if (group > 1 && ProcessGroupGone(group)) ::_exit(0);
+      continue;
+    }
     char message[sizeof(pid_t)];
-    const ssize_t got = ::recv(STDIN_FILENO, message, sizeof message, 0);
+    const ssize_t got = ::recv(STDIN_FILENO, message, sizeof message, MSG_DONTWAIT);
+    if (got < 0 && errno == EAGAIN) continue;
     if (got < 0 && errno == EINTR) continue;
     if (got == static_cast<ssize_t>(sizeof group)) {
       std::memcpy(&group, message, sizeof group);
@@ -73,6 +81,8 @@ void SetUpWarden(int socket) {
 }
 
 }  // namespace
+
+bool ProcessGroupGone(pid_t group) { return ::kill(-group, 0) == -1 && errno == ESRCH; }
 
 GroupWarden::~GroupWarden() {
   if (socket_ >= 0) ::close(socket_);

@@ -12,6 +12,9 @@
 // then killing. Released, it leaves without touching anything.
 namespace kestrune::platform {
 
+// Whether no process of the group is left. Async-signal-safe.
+bool ProcessGroupGone(pid_t group);
+
 class GroupWarden {
  public:
   GroupWarden() = default;

@@ -8,25 +8,14 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/text_file.h"
+
 namespace kestrune::platform {
 namespace {
 
 constexpr std::size_t kBufferBytes = std::size_t{1} << 16;
 // What a pipe holds when its size cannot be asked.
 constexpr std::size_t kDefaultPipeBytes = std::size_t{1} << 16;
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-  while (size > 0) {
-    const ssize_t written = ::write(fd, data, size);
-    if (written < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data += written;
-    size -= static_cast<std::size_t>(written);
-  }
-  return true;
-}
 
 void CloseFd(int& fd) {
   if (fd >= 0) ::close(fd);
@@ -46,7 +35,6 @@ std::size_t PipeBytes(int fd) {
 OutputCopier::~OutputCopier() { Finish(); }
 
 bool OutputCopier::Open(const std::filesystem::path& file, std::string* error) {
-  file_ = file;
   int program[2] = {-1, -1};
   int wake[2] = {-1, -1};
   fileFd_ = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY, 0666);
@@ -65,6 +53,7 @@ bool OutputCopier::Open(const std::filesystem::path& file, std::string* error) {
   wakeWrite_ = wake[1];
   // The program's end stays blocking: a program that writes faster than the disk takes it waits.
   ::fcntl(pipeFd_, F_SETFL, ::fcntl(pipeFd_, F_GETFL) | O_NONBLOCK);
+  buffer_.resize(kBufferBytes);
   thread_ = std::thread([this] { Copy(); });
   return true;
 }
@@ -72,15 +61,17 @@ bool OutputCopier::Open(const std::filesystem::path& file, std::string* error) {
 void OutputCopier::ProgramStarted() { CloseFd(programEnd_); }
 
 bool OutputCopier::CopyAvailable(std::size_t limit) {
-  std::vector<char> buffer(kBufferBytes);
   for (std::size_t copied = 0; copied < limit;) {
-    const ssize_t got = ::read(pipeFd_, buffer.data(), buffer.size());
+    const ssize_t got = ::read(pipeFd_, buffer_.data(), buffer_.size());
     if (got < 0) {
       if (errno == EINTR) continue;
-      return errno == EAGAIN || errno == EWOULDBLOCK;
+      if (errno == EAGAIN || errno == EWOULDBLOCK) return true;
+      // What the program wrote can no longer be read: the file would be short without saying so.
+      writeError_ = std::strerror(errno);
+      return false;
     }
     if (got == 0) return false;
-    if (!WriteAll(fileFd_, buffer.data(), static_cast<std::size_t>(got))) {
+    if (!WriteAll(fileFd_, std::string_view(buffer_.data(), static_cast<std::size_t>(got)))) {
       writeError_ = std::strerror(errno);
       return false;
     }

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 // Copies what a program writes to its standard output into a file, on a thread of its own. The program
 // writes into a pipe rather than into the file, so that a write of the file that fails (a full disk, a
@@ -35,14 +36,14 @@ class OutputCopier {
   bool CopyAvailable(std::size_t limit);
   void CloseAll();
 
-  std::filesystem::path file_;
   int fileFd_ = -1;
   int pipeFd_ = -1;  // the copy's end of the pipe, non-blocking
   int programEnd_ = -1;
   int wakeRead_ = -1;  // written to by Finish
   int wakeWrite_ = -1;
   std::thread thread_;
-  std::string writeError_;  // the thread's until it is joined
+  std::string writeError_;    // the thread's until it is joined
+  std::vector<char> buffer_;  // the thread's, made once by Open
 };
 
 }  // namespace kestrune::platform

@@ -1,15 +1,15 @@
 #include "platform/process_runner_qt.h"
 
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <QDeadlineTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QThread>
-
 #include <cerrno>
 #include <csignal>
-#include <sys/prctl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 #include "platform/group_warden.h"
 #include "platform/output_copier.h"
@@ -23,7 +23,7 @@ constexpr int kEndWaitMs = 3000;
 // Whether any process of the group is left, looking until the deadline. A process that has ended
 // but is not yet reaped by its parent still counts; its parent (our program, or init) reaps it soon.
 bool GroupLeft(pid_t group, const QDeadlineTimer& deadline) {
-  while (!(::kill(-group, 0) == -1 && errno == ESRCH)) {
+  while (!ProcessGroupGone(group)) {
     if (deadline.hasExpired()) return true;
     QThread::msleep(10);
   }
@@ -160,7 +160,7 @@ void ProcessRunner::StartWarden() {
 }
 
 void ProcessRunner::ForgetGroupIfGone() {
-  if (group_ > 0 && ::kill(-group_, 0) == -1 && errno == ESRCH) ForgetGroup();
+  if (group_ > 0 && ProcessGroupGone(group_)) ForgetGroup();
 }
 
 void ProcessRunner::ForgetGroup() {

@@ -14,8 +14,8 @@
 #include <thread>
 
 #include "platform/code_pages.h"
-#include "platform/text_file.h"
 #include "platform/termination.h"
+#include "platform/text_file.h"
 
 extern char** environ;
 
@@ -56,8 +56,13 @@ int Spawn(const std::filesystem::path& program, const std::vector<std::string>& 
   // A group of its own, so that stopping it also stops whatever it started.
   posix_spawnattr_t attributes;
   posix_spawnattr_init(&attributes);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP | POSIX_SPAWN_SETSIGDEF);
   posix_spawnattr_setpgroup(&attributes, 0);
+  // The program ignores a file-size limit's signal for its own saves; MAME gets the usual behaviour.
+  sigset_t byDefault;
+  sigemptyset(&byDefault);
+  sigaddset(&byDefault, SIGXFSZ);
+  posix_spawnattr_setsigdefault(&attributes, &byDefault);
   const int result = ::posix_spawn(&pid, program.c_str(), &actions, &attributes, argv.data(), environ);
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
