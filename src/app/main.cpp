@@ -27,7 +27,9 @@ int main(int argc, char** argv) {
   kestrune::zip::TZipPrompterQt zipPrompter(&ProgramQTextOf);
   kestrune::zip::InstallZipPrompter(&zipPrompter);
   CreateProgramWindows();
-  QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::AnswerSecondStart);
+  // Direct: the answer comes back through the signal's argument.
+  QObject::connect(&guard, &kestrune::platform::InstanceGuard::ShowRequested, Form1, &TForm1::AnswerSecondStart,
+                   Qt::DirectConnection);
   // A termination request (a logout) saves what the session changed and ends without asking anything.
   kestrune::platform::TerminationWatcher termination;
   QObject::connect(&termination, &kestrune::platform::TerminationWatcher::terminationRequested, Form1,

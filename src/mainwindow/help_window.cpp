@@ -6,9 +6,9 @@
 #include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
-
 #include <algorithm>
 
+#include "mainwindow/window_frame.h"
 #include "translation/program_strings_qt.h"
 
 namespace tr = kestrune::translation;
@@ -21,10 +21,7 @@ constexpr QSize kDefaultSize(640, 520);
 // mapped: that of the window it belongs to (none without a window manager).
 QMargins FrameMarginsOf(const QWidget* window) {
   if (window == nullptr || !window->isVisible()) return {};
-  const QRect frame = window->frameGeometry();
-  const QRect inner = window->geometry();
-  return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
-          frame.bottom() - inner.bottom()};
+  return FrameMargins(*window);
 }
 
 }  // namespace

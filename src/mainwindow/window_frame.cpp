@@ -17,8 +17,11 @@ constexpr int kX11ToolbarType = 0x8;
 }  // namespace
 
 void AskForNoMinimiseOrMaximise(QWidget& window) {
+  // Only Qt's X11 plugin reads the property; elsewhere the flags are all there is.
   QWindow* handle = window.windowHandle();
-  if (handle == nullptr || handle->property(kX11WindowTypes).toInt() == kX11ToolbarType) return;
+  if (QGuiApplication::platformName() != QLatin1String("xcb") || handle == nullptr ||
+      handle->property(kX11WindowTypes).toInt() == kX11ToolbarType)
+    return;
   // The Motif hints that Qt sends for a window without those buttons are enough for most window
   // managers; openbox ignores them, and leaves the buttons off a window only when it calls itself a
   // tool bar first. The dialog type follows it, for the managers that know no tool bars.
@@ -29,16 +32,12 @@ void AskForNoMinimiseOrMaximise(QWidget& window) {
   handle->setFlags(flags);
 }
 
-namespace {
-
 QMargins FrameMargins(const QWidget& window) {
   const QRect frame = window.frameGeometry();
   const QRect inner = window.geometry();
   return {inner.left() - frame.left(), inner.top() - frame.top(), frame.right() - inner.right(),
           frame.bottom() - inner.bottom()};
 }
-
-}  // namespace
 
 void CentreOnScreen(QWidget& window) {
   const QWidget* owner = window.parentWidget() != nullptr ? window.parentWidget()->window() : &window;

@@ -1,6 +1,11 @@
 #pragma once
 
+#include <QMargins>
+
 class QWidget;
+
+// The window manager's frame around the window: none before it has framed the window, or without one.
+QMargins FrameMargins(const QWidget& window);
 
 // The window's frame shows its caption and no minimise or maximise button. To be called as the window
 // is shown: the window system reads the request when it maps the window.
