@@ -355,9 +355,10 @@ void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::initializ
                    const std::filesystem::path target = WriteTarget(entry.path());
                    linkedTargets[ParentFolder(target)].insert(target.filename().string());
                  });
-  for (const auto& [linkedFolder, targets] : linkedTargets) {
+  for (const auto& linked : linkedTargets) {
+    const std::set<std::string, std::less<>>& targets = linked.second;
     RemoveStagedIf(
-        linkedFolder, [&targets](std::string_view target) { return targets.contains(target); },
+        linked.first, [&targets](std::string_view target) { return targets.contains(target); },
         [](const std::filesystem::directory_entry&, const std::string&) {});
   }
 }
