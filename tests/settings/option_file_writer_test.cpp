@@ -512,13 +512,14 @@ TEST(OptionFileWriterTest, ABiosChoiceChangesOnlyTheBiosLine) {
     std::string before;
     std::string after;
   } cases[] = {
-      {"the file as written, with the user's lines", "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n"
+      {"the file as written, with the user's lines",
+       "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n"
        "bios                    default\r\n# mine\r\nseconds_to_run 1\r\n",
        "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n" + single + "\r\n# mine\r\nseconds_to_run 1\r\n"},
       {"LF ends, a commented bios line, the last bios line is MAME's",
        "# bios us\n  bios  japan\nspeed 1.5\nbios\tdefault\nseconds_to_run 1",
        "# bios us\n  bios  japan\nspeed 1.5\n" + single + "\nseconds_to_run 1"},
-      {"a byte-order mark before the bios line", "\xEF\xBB\xBF" "bios default\r\n",
+      {"a byte-order mark before the bios line", "\xEF\xBB\xBF" + std::string("bios default\r\n"),
        "\xEF\xBB\xBF" + single + "\r\n"},
       {"no bios line, no last line end", "speed 1.5\nbiosx 1", "speed 1.5\nbiosx 1\n" + single + "\n"},
       {"an empty file", "", single + "\r\n"},
@@ -531,8 +532,9 @@ TEST(OptionFileWriterTest, ABiosChoiceChangesOnlyTheBiosLine) {
 TEST(OptionFileWriterTest, DefaultOptionsKeepTheUsersLinesOfAChangedBiosFileAndCreateMissingOnes) {
   TempDir dir;
   std::filesystem::create_directory(dir / "ini");
-  const std::string playch10 = "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n"
-                               "bios                    default\r\nseconds_to_run 1\r\n";
+  const std::string playch10 =
+      "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n"
+      "bios                    default\r\nseconds_to_run 1\r\n";
   test::WriteFileBytes(dir / "ini" / "playch10.ini", playch10);
   test::WriteFileBytes(dir / "ini" / "neogeo.ini", "bios asia\nseconds_to_run 2\n");
   MameOptions options = DefaultOptions();
