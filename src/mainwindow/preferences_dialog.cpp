@@ -34,6 +34,7 @@
 #include "mainwindow/main_window.h"
 #include "mainwindow/message_box.h"
 #include "mainwindow/program_windows.h"
+#include "mainwindow/window_frame.h"
 #include "settings/options_dialog.h"
 #include "settings/preference_values.h"
 #include "translation/program_strings_qt.h"
@@ -224,6 +225,8 @@ QPushButton* NewButton(const char* name, const QString& caption) { return Named(
 TForm4::TForm4(QWidget* parent) : QDialog(parent) {
   setObjectName("Form4");
   setWindowTitle(QStringLiteral("Preferences"));
+  // A caption without buttons: the dialog is left by OK only.
+  setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint);
 
   auto* pages = Named(new QTabWidget, "PageControl1");
   pages->setUsesScrollButtons(false);  // every page's tab in sight
@@ -600,6 +603,9 @@ void TForm4::ShowError(const QString& text) {
 QString TForm4::ErrorText() const { return error_->text(); }
 
 void TForm4::showEvent(QShowEvent* event) {
-  if (!event->spontaneous()) FormShow();
+  if (!event->spontaneous()) {
+    FormShow();
+    AskForNoCloseBox(*this);
+  }
   QDialog::showEvent(event);
 }

@@ -26,8 +26,10 @@ class QRadioButton;
 // not have, or for a control of another type, is a programming error and stops the program.
 //
 // Each show reloads the folders from mame.ini and the settings; OK writes the settings keys and
-// mame.ini and applies everything to the main window. When OK cannot create the ini folder or write
-// mame.ini the dialog stays open with the reason, and closing it then keeps what OK did apply.
+// mame.ini and applies everything to the main window. OK is the only way out for the user: the dialog
+// has no close box, and Escape or a close asked by the window manager leave it open. When OK cannot
+// create the ini folder or write mame.ini the dialog stays open with the reason; a second OK that fails
+// alike leaves it.
 class TForm4 : public QDialog {
   Q_OBJECT
 
@@ -95,11 +97,15 @@ class TForm4 : public QDialog {
   // Hints on the options page, the MAME options dialog's pages and this dialog's first page.
   void SetHintsShown(bool shown);
   bool HintsShown() const { return hintsShown_; }
-  // Escape and the close box: the controls return to what was shown or last applied.
+  // The program's end (it closes the open windows as cancelled): the controls return to what was shown
+  // or last applied. The user has no way to cancel.
   void reject() override;
 
  protected:
   void showEvent(QShowEvent* event) override;
+  // Escape and a close asked by the window manager: the dialog stays open.
+  void keyPressEvent(QKeyEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
@@ -137,7 +143,7 @@ class TForm4 : public QDialog {
   bool listOptionsTouched_ = false;
   bool hintsShown_ = true;
   std::map<std::string, std::string> colours_;  // colour box -> colour number
-  // What Escape puts back: each control's state as shown or as last applied.
+  // What the program's end puts back: each control's state as shown or as last applied.
   std::map<QObject*, QVariant> shownState_;
   std::map<std::string, std::string> shownColours_;
   std::string shownMameFile_;

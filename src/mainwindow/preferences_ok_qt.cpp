@@ -1,8 +1,10 @@
 // The preferences dialog's show, which loads the controls from mame.ini and the settings, its OK,
 // which writes them and applies them to the main window, and the choice of the MAME executable.
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -168,13 +170,19 @@ void TForm4::Button2Click() {
   std::string error;
   const bool written = WriteMameIni(&error);
   Form1->ApplyPreferences();
-  // What OK applied stays, even when the dialog is then closed without a second OK.
+  // What OK applied stays, even when the program ends before the dialog is left.
   KeepShownState();
   if (!written) {
-    ShowError(ProgramQTextOf(error));
-    return;
+    // OK is the only way out: it stays open to show why, and an OK that meets the same failure again
+    // leaves it, with what it could apply applied and the file as it was.
+    const QString reason = ProgramQTextOf(error);
+    if (reason != ErrorText()) {
+      ShowError(reason);
+      return;
+    }
+  } else {
+    ShowError(QString());
   }
-  ShowError(QString());
   accept();
 }
 
@@ -252,6 +260,16 @@ void TForm4::KeepShownState() {
   shownState_[this] = rescanPending_;
   shownColours_ = colours_;
   shownMameFile_ = mameFile_;
+}
+
+void TForm4::keyPressEvent(QKeyEvent* event) {
+  // Escape cancels nothing: the colours and fonts take effect as they are chosen.
+  if (event->matches(QKeySequence::Cancel)) return;
+  QDialog::keyPressEvent(event);
+}
+
+void TForm4::closeEvent(QCloseEvent* event) {
+  if (isVisible()) event->ignore();
 }
 
 void TForm4::reject() {

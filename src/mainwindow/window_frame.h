@@ -11,5 +11,11 @@ QMargins FrameMargins(const QWidget& window);
 // is shown: the window system reads the request when it maps the window.
 void AskForNoMinimiseOrMaximise(QWidget& window);
 
+// The window's frame shows no close box and the window manager offers no close; the window's flags ask
+// for a caption without buttons (Qt::CustomizeWindowHint | Qt::WindowTitleHint). To be called as the
+// window is shown. Openbox keeps the close box of every window it frames, whatever it is asked: there
+// the window is shown without a frame, and is moved with Alt and the mouse.
+void AskForNoCloseBox(QWidget& window);
+
 // Puts a top-level window in the middle of the free area of the screen its owner is on.
 void CentreOnScreen(QWidget& window);

@@ -22,6 +22,7 @@ namespace {
 // MAME reads the value from the 25th column; the key is filled with blanks up to it.
 constexpr std::size_t kValueColumn = 24;
 constexpr std::string_view kUnsetText = "<NULL> (not set)";
+constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 enum class Form : std::uint8_t {
   Head,           // a section head; key is its title
@@ -809,8 +810,30 @@ bool WriteFilesTogether(const std::vector<PendingFile>& files, std::string* erro
   return true;
 }
 
-PendingFile BiosPending(const BiosFile& file, const MameOptions& options, const std::string& iniDir) {
+PendingFile NewBiosFile(const BiosFile& file, const MameOptions& options, const std::string& iniDir) {
   return {std::filesystem::path(iniDir) / file.fileName, platform::JoinLinesCrLf(BiosIniLines(file, options))};
+}
+
+// A BIOS file as the choice leaves it. A missing one is written whole; one that is there keeps every
+// byte but those of its bios line. A choice that names no set leaves the file as it is, and a file that
+// is there but cannot be read is not written over.
+bool AddBiosFile(const BiosFile& file, const MameOptions& options, const std::string& iniDir,
+                 std::vector<PendingFile>& files, std::string* error) {
+  const std::filesystem::path target = std::filesystem::path(iniDir) / file.fileName;
+  if (platform::NothingAt(target)) {
+    files.push_back(NewBiosFile(file, options, iniDir));
+    return true;
+  }
+  const std::optional<std::string> value = BiosValueOf(options, file.control, options.Number(file.control));
+  std::vector<std::string> checked;
+  std::string text;
+  if (!ReadReplacedFile(target, checked, error)) return false;
+  if (!platform::ReadWholeFile(target, text, error)) {
+    if (error != nullptr) *error += "\nIt was not saved over and is left as it is.";
+    return false;
+  }
+  if (value) files.push_back({target, WithBiosLine(text, ValueLine("bios", *value))});
+  return true;
 }
 
 bool IsKnownMode(OptionsMode mode) { return mode == OptionsMode::DefaultOptions || mode == OptionsMode::GameOptions; }
@@ -959,6 +982,36 @@ std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& o
   return lines;
 }
 
+std::string WithBiosLine(std::string_view text, std::string_view biosLine) {
+  std::size_t from = std::string_view::npos;
+  std::size_t to = std::string_view::npos;
+  std::string_view lineEnd;
+  for (std::size_t start = 0; start < text.size();) {
+    const std::size_t end = std::min(platform::FindLineEnd(text, start), text.size());
+    std::string_view line = text.substr(start, end - start);
+    // MAME's own files start with a byte-order mark, which is not part of the first line's key.
+    const std::size_t keyAt = start == 0 && line.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    line.remove_prefix(keyAt);
+    // MAME takes the last line that sets an option.
+    if (IsOptionLine(line) && LineKey(line) == "bios") {
+      from = start + keyAt;
+      to = end;
+    }
+    std::size_t next = end;
+    if (next < text.size()) next += text.compare(next, 2, "\r\n") == 0 ? 2 : 1;
+    if (lineEnd.empty()) lineEnd = text.substr(end, next - end);
+    start = next;
+  }
+  if (from != std::string_view::npos) {
+    return std::string(text.substr(0, from)).append(biosLine).append(text.substr(to));
+  }
+  // A file without a bios line gets one at its end, with the line end the file uses.
+  if (lineEnd.empty()) lineEnd = "\r\n";
+  std::string out(text);
+  if (!out.empty() && out.back() != '\n' && out.back() != '\r') out.append(lineEnd);
+  return out.append(biosLine).append(lineEnd);
+}
+
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                   std::string* error, const OptionSet* setByUser) {
   if (!CheckOptionsRequest(mode, romname, error)) {
@@ -986,8 +1039,9 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
                                  ? !setByUser->test(static_cast<std::size_t>(Index(file.control)))
                                  : asRead && asRead->options.Number(file.control) == options.Number(file.control);
       std::error_code ec;
-      if (!unchanged || !std::filesystem::is_regular_file(std::filesystem::path(folders.IniDir) / file.fileName, ec)) {
-        files.push_back(BiosPending(file, options, folders.IniDir));
+      if ((!unchanged || !std::filesystem::is_regular_file(std::filesystem::path(folders.IniDir) / file.fileName, ec)) &&
+          !AddBiosFile(file, options, folders.IniDir, files, error)) {
+        return false;
       }
     }
   }
@@ -997,7 +1051,7 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
 bool WriteBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error) {
   std::vector<PendingFile> files;
   for (const BiosFile& file : BiosFiles()) {
-    files.push_back(BiosPending(file, options, iniDir));
+    if (!AddBiosFile(file, options, iniDir, files, error)) return false;
   }
   return WriteFilesTogether(files, error);
 }
@@ -1007,7 +1061,7 @@ bool WriteMissingBiosInis(const MameOptions& options, const std::string& iniDir,
   for (const BiosFile& file : BiosFiles()) {
     std::error_code ec;
     if (!std::filesystem::exists(std::filesystem::path(iniDir) / file.fileName, ec)) {
-      files.push_back(BiosPending(file, options, iniDir));
+      files.push_back(NewBiosFile(file, options, iniDir));
     }
   }
   return WriteFilesTogether(files, error);

@@ -69,16 +69,22 @@ std::vector<std::string> GoneOptionKeys();
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
 
+// A BIOS file's text with biosLine in place of its bios line (the last one, which MAME takes); every
+// other byte stays, line ends included. A text without one gets biosLine at its end, ended as the
+// text's first line is (CR LF when it has no line end).
+std::string WithBiosLine(std::string_view text, std::string_view biosLine);
+
 // Prepares the values and writes the file of the mode (and in the default-options mode the six BIOS
 // files) with CR LF line ends, keeping the user's own lines of the file it replaces. Every file is first
 // written aside and only then put in place, so a failure leaves all the old files whole; returns false
 // and sets *error then. A file that is there but cannot be read (too large, a pipe, unreadable, a link
 // to nothing) is never written over. The ini folder is not created here. setByUser: the values the user
-// set in the dialog (see MameIniLines); a BIOS file is rewritten only when the user set its choice.
+// set in the dialog (see MameIniLines); a BIOS file is written only when the user set its choice, and
+// then only its bios line changes (a missing BIOS file is written whole).
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
                   std::string* error, const OptionSet* setByUser = nullptr);
 
-// Writes the six BIOS files from the BIOS choices, all or none.
+// Writes the six BIOS files from the BIOS choices, all or none, each one's bios line only where it is there.
 bool WriteBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error);
 
 // Writes only the BIOS files that do not exist yet, so the others keep the user's choices.

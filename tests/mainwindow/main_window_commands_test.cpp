@@ -1010,7 +1010,9 @@ TEST_F(CommandsTest, AMameIniThatCannotBeReadIsNotSavedOverByPreferences) {
   EXPECT_TRUE(Form4->isVisible());
   EXPECT_TRUE(error->text().contains("left as it is")) << error->text().toStdString();
   EXPECT_TRUE(fs::is_fifo(Path("mame.ini")));
-  Form4->reject();
+  Form4->findChild<QPushButton*>("Button2")->click();
+  EXPECT_FALSE(Form4->isVisible());
+  EXPECT_TRUE(fs::is_fifo(Path("mame.ini")));
 }
 
 TEST_F(CommandsTest, DefaultOptionsOpenTheDialogOrTheUsersEditor) {

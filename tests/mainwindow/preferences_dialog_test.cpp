@@ -5,6 +5,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
@@ -16,6 +17,7 @@
 #include <QRadioButton>
 #include <QStringList>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <QToolButton>
 #include <filesystem>
@@ -433,25 +435,42 @@ TEST_F(PreferencesTest, AnUnwritableMameIniIsReportedAndTheDialogCanStillBeClose
   EXPECT_TRUE(Form4->isVisible());
   EXPECT_NE(Form4->ErrorText().indexOf("mame.ini"), -1) << Form4->ErrorText().toStdString();
   EXPECT_TRUE(Form4->Control<QLabel>("errortext")->isVisibleTo(Form4));
-  // What could be applied was: the settings hold it, and closing keeps it.
+  // What could be applied was: the settings hold it. OK is the only way out: a second OK that fails
+  // alike leaves the dialog.
   EXPECT_EQ(Ui("showcommand"), "1");
-  Form4->reject();
+  Form4->Control<QPushButton>("Button2")->click();
   EXPECT_FALSE(Form4->isVisible());
   EXPECT_TRUE(Form4->CheckBox("showcommand")->isChecked());
   fs::permissions(folder_ + "mame.ini", fs::perms::owner_read | fs::perms::owner_write);
   EXPECT_EQ(kestrune::test::ReadFileBytes(folder_ + "mame.ini"), before);
 }
 
-TEST_F(PreferencesTest, EscapeAfterChangesPutsTheShownStateBack) {
+TEST_F(PreferencesTest, OnlyOkLeavesTheDialogNotEscapeNorACloseRequest) {
   Start();
+  EXPECT_FALSE(Form4->windowFlags() & Qt::WindowCloseButtonHint);
   Form4->show();
   const QString roms = Form4->Edit("mameromdir")->text();
   Form4->Edit("mameromdir")->setText("/new roms");
   Form4->CheckBox("cycle")->setChecked(true);
+  QTest::keyClick(Form4, Qt::Key_Escape);
+  EXPECT_TRUE(Form4->isVisible());
+  QCloseEvent request;
+  QCoreApplication::sendEvent(Form4, &request);
+  EXPECT_FALSE(request.isAccepted());
+  EXPECT_TRUE(Form4->isVisible());
+  EXPECT_EQ(Form4->Edit("mameromdir")->text(), "/new roms");
+  EXPECT_TRUE(Form4->CheckBox("cycle")->isChecked());
+  EXPECT_TRUE(Form4->RescanPending());
+  // The program's end closes it as cancelled: what OK did not apply is put back.
   Form4->reject();
+  EXPECT_FALSE(Form4->isVisible());
   EXPECT_EQ(Form4->Edit("mameromdir")->text(), roms);
   EXPECT_FALSE(Form4->CheckBox("cycle")->isChecked());
   EXPECT_FALSE(Form4->RescanPending());
+  Form4->show();
+  Form4->Control<QPushButton>("Button2")->click();
+  EXPECT_FALSE(Form4->isVisible());
+  EXPECT_EQ(Form4->result(), QDialog::Accepted);
 }
 
 // Setup > Preferences: a changed rom folder starts the ROM scan once the dialog has closed, when

@@ -3,13 +3,14 @@
 # - the setup wizard and the Game menu's three questions (Delete Rom File, the two "Warning !") open in
 #   the middle of the screen, Bad ROMs in the middle of the main window;
 # - the wizard, Bad ROMs and Delete Rom File offer no minimise or maximise button;
-# - full screen (Shift+F11, and a start in full screen) fills the screen, also without a window manager.
+# - full screen (Shift+F11, and a start in full screen) fills the screen, also without a window manager;
+# - Preferences has no close box and offers no close; Escape and a close request leave it open, OK closes it.
 # Usage: window_frames_x11_test.sh <kestrune executable>
 set -euo pipefail
 kestrune=$(realpath "$1")
 data=$(realpath "$(dirname "$0")/../data")
 source "$(dirname "$0")/x11_test_lib.sh"
-x11_need Xvfb openbox xdotool xprop xwininfo xmessage
+x11_need Xvfb openbox xdotool xprop xwininfo xmessage wmctrl
 
 work=$(mktemp -d)
 pids=()
@@ -139,6 +140,43 @@ questions() {
   stop
 }
 
+# The window manager offers no close (openbox, which keeps the close box of every window it frames,
+# shows it without a frame); without one, the Motif hints ask for no close (functions given, without
+# MWM_FUNC_ALL and MWM_FUNC_CLOSE).
+check_no_close() {
+  local hints flags functions
+  if [ -n "$wm" ]; then
+    hints=$(xprop -id "$1" _NET_WM_ALLOWED_ACTIONS)
+    case "$hints" in *CLOSE*) fail "$2 can be closed: $hints" ;; esac
+    hints=$(xprop -id "$1" _NET_FRAME_EXTENTS)
+    [ "${hints#*= }" = "0, 0, 0, 0" ] || fail "$2 has a frame, with its close box: $hints"
+  else
+    hints=$(xprop -id "$1" _MOTIF_WM_HINTS)
+    read -r flags functions _ <<<"$(echo "$hints" | sed -n 's/.*= *//p' | tr -d ',')"
+    [ -n "${functions:-}" ] && (((flags & 1) && (functions & 0x21) == 0)) || fail "$2 asks for a close: $hints"
+  fi
+}
+
+# Setup > Preferences (Ctrl+Shift+F11) is left by OK only.
+preferences() {
+  settings 0
+  start
+  local main prefs
+  main=$(window_named '^Kestrune')
+  xdotool windowactivate --sync "$main" >/dev/null 2>&1 || xdotool windowfocus --sync "$main"
+  xdotool key --clearmodifiers ctrl+shift+F11
+  prefs=$(window_named '^Preferences$')
+  check_no_close "$prefs" "Preferences"
+  wmctrl -i -c "$prefs" # the window manager's close (none answers it without one)
+  [ -z "$wm" ] || xdotool key --clearmodifiers alt+F4
+  xdotool key --clearmodifiers Escape
+  sleep 1
+  [ "$(shown '^Preferences$')" = "$prefs" ] || fail "Preferences was left without OK"
+  xdotool key --clearmodifiers Return # OK, the default button
+  gone '^Preferences$'
+  stop
+}
+
 fills_screen() { [ "$(inside "$1")" = "0 0 1280 1024" ]; }
 shift_f11() {
   xdotool windowactivate --sync "$1" >/dev/null 2>&1 || xdotool windowfocus --sync "$1"
@@ -167,8 +205,10 @@ rounds() {
   first_run
   questions
   full_screen
+  preferences
   echo "${wm:-without a window manager}: the wizard, Bad ROMs and the three questions are centred and the wizard," \
-    "Bad ROMs and Delete Rom File have no minimise or maximise; full screen fills the screen"
+    "Bad ROMs and Delete Rom File have no minimise or maximise; full screen fills the screen; Preferences has" \
+    "no close and is left by OK only"
 }
 
 rounds

@@ -504,6 +504,56 @@ TEST(OptionFileWriterTest, BiosLinesKeepTheirTrailingBlanks) {
   }
 }
 
+// A changed BIOS choice changes the bios line only: what else the user wrote keeps its bytes.
+TEST(OptionFileWriterTest, ABiosChoiceChangesOnlyTheBiosLine) {
+  const std::string single = "bios                    single";
+  const struct {
+    const char* name;
+    std::string before;
+    std::string after;
+  } cases[] = {
+      {"the file as written, with the user's lines",
+       "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n"
+       "bios                    default\r\n# mine\r\nseconds_to_run 1\r\n",
+       "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n" + single + "\r\n# mine\r\nseconds_to_run 1\r\n"},
+      {"LF ends, a commented bios line, the last bios line is MAME's",
+       "# bios us\n  bios  japan\nspeed 1.5\nbios\tdefault\nseconds_to_run 1",
+       "# bios us\n  bios  japan\nspeed 1.5\n" + single + "\nseconds_to_run 1"},
+      {"a byte-order mark before the bios line", "\xEF\xBB\xBF" + std::string("bios default\r\n"),
+       "\xEF\xBB\xBF" + single + "\r\n"},
+      {"no bios line, no last line end", "speed 1.5\nbiosx 1", "speed 1.5\nbiosx 1\n" + single + "\n"},
+      {"an empty file", "", single + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(WithBiosLine(c.before, single), c.after) << c.name;
+  }
+}
+
+TEST(OptionFileWriterTest, DefaultOptionsKeepTheUsersLinesOfAChangedBiosFileAndCreateMissingOnes) {
+  TempDir dir;
+  std::filesystem::create_directory(dir / "ini");
+  const std::string playch10 =
+      "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\n"
+      "bios                    default\r\nseconds_to_run 1\r\n";
+  test::WriteFileBytes(dir / "ini" / "playch10.ini", playch10);
+  test::WriteFileBytes(dir / "ini" / "neogeo.ini", "bios asia\nseconds_to_run 2\n");
+  MameOptions options = DefaultOptions();
+  options.SetNumber(Option::playchoicebios, 1);
+  options.SetNumber(Option::neogeobios, 1);  // not set by the user: its file stays as it is
+  OptionSet setByUser;
+  setByUser.set(static_cast<std::size_t>(Index(Option::playchoicebios)));
+  MameFolders folders;
+  folders.FrontDir = dir.folder();
+  std::string error;
+  ASSERT_TRUE(WriteMameIni(OptionsMode::DefaultOptions, options, folders, "", &error, &setByUser)) << error;
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "playch10.ini"),
+            "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\nbios                    single\r\n"
+            "seconds_to_run 1\r\n");
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "neogeo.ini"), "bios asia\nseconds_to_run 2\n");
+  EXPECT_EQ(ReadFileBytes(dir / "ini" / "stvbios.ini"), ReadFileBytes(Golden("stvbios.ini")));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir / "ini"), {}), 6);
+}
+
 TEST(OptionFileWriterTest, CommaToDotReplacesEveryComma) { EXPECT_EQ(CommaToDot("1,5,0"), "1.5.0"); }
 
 
