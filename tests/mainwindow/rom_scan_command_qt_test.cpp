@@ -320,6 +320,23 @@ INSTANTIATE_TEST_SUITE_P(
                                16384}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
 
+// A program folder the user may not change (run by read_only_folder_test.sh): MAME is never started, and
+// the dialog names the file that could not be made and the system's reason.
+using InitializeRomsOnAReadOnlyFolder = InitializeRoms;
+
+TEST_F(InitializeRomsOnAReadOnlyFolder, NamesTheListFileAndTheSystemsReason) {
+  WriteMame("cat list.xml");
+  if (!UseReadOnlyView()) GTEST_SKIP() << "needs the read-only view of tests/app/read_only_folder_test.sh";
+  Start();
+  Initialise();
+  EXPECT_FALSE(replaced_);
+  EXPECT_TRUE(okEnabled_);
+  EXPECT_EQ(instructions_.back(), "Initializing Roms failed");
+  EXPECT_EQ(content_, "The file \"" + folder_ + "roms.dat\" for MAME's game list cannot be made: " +
+                          std::strerror(EROFS) + "\rThe game list was left as it was.");
+  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
+}
+
 // How the user ends the dialog while MAME is still listing its games.
 struct CancelCase {
   const char* name;
