@@ -1,5 +1,5 @@
-// Kestrune: one instance at a time, one program on a program folder at a time, its fifteen windows created in their fixed order, and the event
-// loop running until the main window closes.
+// Kestrune: one instance at a time and one program on a program folder at a time, its fifteen windows
+// created in their fixed order, and the event loop running until the main window closes.
 #include <QApplication>
 #include <QDir>
 #include <csignal>

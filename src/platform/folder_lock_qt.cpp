@@ -54,8 +54,8 @@ FolderLock::Outcome FolderLock::TryTake() {
   std::filesystem::create_directories(QFile::encodeName(iniFolder_).toStdString(), made);
   if (made) {
     if (!CannotWrite(made)) {
-      qWarning("kestrune: cannot create the folder %s for the lock of the program folder: %s",
-               qPrintable(iniFolder_), made.message().c_str());
+      qWarning("kestrune: cannot create the folder %s for the lock of the program folder: %s", qPrintable(iniFolder_),
+               made.message().c_str());
     }
     return Outcome::kNotNeeded;
   }
@@ -86,8 +86,8 @@ void FolderLock::ShareLikeTheFolder() const {
   if (folder.testFlag(P::WriteGroup)) lock |= P::ReadGroup | P::WriteGroup;
   if (folder.testFlag(P::WriteOther)) lock |= P::ReadOther | P::WriteOther;
   if (lock != before && !QFile::setPermissions(LockPath(), lock)) {
-    qWarning("kestrune: cannot let the other users of %s take over its lock %s after a crash",
-             qPrintable(iniFolder_), qPrintable(LockPath()));
+    qWarning("kestrune: cannot let the other users of %s take over its lock %s after a crash", qPrintable(iniFolder_),
+             qPrintable(LockPath()));
   }
 }
 
@@ -98,17 +98,20 @@ void FolderLock::ReportHolder() const {
   const QString folder = QFileInfo(iniFolder_).absolutePath();
   if (lock_.getLockInfo(&pid, &host, &application) && host == QSysInfo::machineHostName() && ProcessGone(pid)) {
     // Taken over when it could be: this user may not remove it.
-    qWarning("kestrune: a Kestrune that has ended (process %lld) left the lock %s of the program folder %s, "
-             "which cannot be removed by this user; this one ends without changing anything there",
-             static_cast<long long>(pid), qPrintable(LockPath()), qPrintable(folder));
+    qWarning(
+        "kestrune: a Kestrune that has ended (process %lld) left the lock %s of the program folder %s, "
+        "which cannot be removed by this user; this one ends without changing anything there",
+        static_cast<long long>(pid), qPrintable(LockPath()), qPrintable(folder));
   } else if (pid > 0) {
-    qWarning("kestrune: another Kestrune (process %lld on %s) uses the program folder %s, started by another "
-             "user or in another session; this one ends without changing anything there",
-             static_cast<long long>(pid), qPrintable(host), qPrintable(folder));
+    qWarning(
+        "kestrune: another Kestrune (process %lld on %s) uses the program folder %s, started by another "
+        "user or in another session; this one ends without changing anything there",
+        static_cast<long long>(pid), qPrintable(host), qPrintable(folder));
   } else {
-    qWarning("kestrune: another Kestrune uses the program folder %s (it holds %s); this one ends without "
-             "changing anything there",
-             qPrintable(folder), qPrintable(LockPath()));
+    qWarning(
+        "kestrune: another Kestrune uses the program folder %s (it holds %s); this one ends without "
+        "changing anything there",
+        qPrintable(folder), qPrintable(LockPath()));
   }
 }
 
