@@ -293,6 +293,8 @@ TEST_P(InitializeRomsFailure, LeavesTheOldCatalogueAndSaysWhy) {
   EXPECT_TRUE(cat::IsFavorite(Form1->settings().Ini(), "galaga"));
   // Nothing was found bad, so the dialog has nothing to show.
   EXPECT_TRUE(shownBadRoms_.empty());
+  // A MAME that could not even be started leaves no list behind either.
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
   // Nothing the MAME script started writes on.
   EXPECT_TRUE(!fs::exists(folder_ + "mame.pid") || ProgramEnded(folder_ + "mame.pid"));
 }
