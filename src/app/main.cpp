@@ -1,10 +1,12 @@
-// Kestrune: one instance at a time, its fifteen windows created in their fixed order, and the event
-// loop running until the main window closes.
+// Kestrune: one instance at a time and one program on a program folder at a time, its fifteen windows
+// created in their fixed order, and the event loop running until the main window closes.
 #include <QApplication>
+#include <QDir>
 #include <csignal>
 
 #include "mainwindow/main_window.h"
 #include "mainwindow/program_windows.h"
+#include "platform/folder_lock_qt.h"
 #include "platform/instance_guard_qt.h"
 #include "platform/termination_qt.h"
 #include "translation/program_strings_qt.h"
@@ -20,6 +22,12 @@ int main(int argc, char** argv) {
 
   kestrune::platform::InstanceGuard guard;
   if (!guard.TryBecomeFirst()) {
+    return 0;
+  }
+  // After the guard, so that the same user's second start still brings the first one forward. Another
+  // user's program on this folder is not reached: this one only ends.
+  kestrune::platform::FolderLock folderLock(QDir::currentPath());
+  if (folderLock.TryTake() == kestrune::platform::FolderLock::Outcome::kUsedByAnother) {
     return 0;
   }
 

@@ -18,6 +18,7 @@
 #include "mainwindow/toolbar_images.h"
 #include "platform/process_runner_qt.h"
 #include "romscan/rom_path.h"
+#include "romscan/scan_work_files.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
@@ -41,8 +42,6 @@ constexpr int kCancelResult = 2;
 const QString kBlankContent = QStringLiteral(" \r \r \r ");
 // The scan names every archive it reads; the dialog shows at most one name per period.
 constexpr auto kContentPeriod = std::chrono::milliseconds(50);
-
-QString FromUtf8(std::string_view text) { return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())); }
 
 bool PreferenceTicked(const char* box, bool otherwise) {
   return Form4 != nullptr ? Form4->CheckBox(box)->isChecked() : otherwise;
@@ -162,14 +161,22 @@ void RomScanCommand::RunListXmlBatch() {
   scannen_->SetProgressBarMax(100);
   ShowInstruction(ProgramQText(kestrune::translation::kSGettingInfo));
   const QString frontDir = QString::fromStdString(window_->FrontDir());
-  mameRun_.Start(window_->FrontDir() + std::string(rs::kListXmlFile));
+  const std::string listFile = window_->FrontDir() + std::string(rs::kListXmlFile);
+  std::string listError;
+  if (!rs::MakeListFile(listFile, &listError)) {
+    qWarning("kestrune: %s", listError.c_str());
+    EndScan(false, ProgramQTextOf(listError));
+    return;
+  }
+  mameRun_.Start(listFile);
   mameini_->SetApplication(frontDir + QString::fromStdString(window_->MameFile()));
   mameini_->SetArguments({QStringLiteral("-listxml")});
   mameini_->SetCurrentDirectory(frontDir);
-  mameini_->SetOutputFile(frontDir + FromUtf8(rs::kListXmlFile));
+  mameini_->SetOutputFile(QString::fromStdString(listFile));
   QString error;
   if (!mameini_->Run(&error)) {
     qWarning("kestrune: %s", qUtf8Printable(error));
+    rs::RemoveScanFiles(window_->FrontDir());
     EndScan(false, ProgramQText(kestrune::translation::kSMameNotStarted).arg(error));
     return;
   }

@@ -25,6 +25,7 @@
 #include "mainwindow/rom_scan_command_qt.h"
 #include "mainwindow/window_frame.h"
 #include "platform/process_runner_qt.h"
+#include "romscan/scan_work_files.h"
 #include "settings/bios_sets.h"
 #include "settings/mame_options.h"
 #include "settings/option_file_writer.h"
@@ -246,14 +247,21 @@ void TForm5::RunListXmlBatch() {
   vordering2_->setText(ProgramQText(pt::kSGettingInfo));
   rs::RemoveScanFiles(frontDir_);
   const QString frontDir = QString::fromStdString(frontDir_);
-  mameRun_.Start(frontDir_ + std::string(rs::kListXmlFile));
+  const std::string listFile = frontDir_ + std::string(rs::kListXmlFile);
+  std::string listError;
+  if (!rs::MakeListFile(listFile, &listError)) {
+    ScanFailed(ProgramQTextOf(listError));
+    return;
+  }
+  mameRun_.Start(listFile);
   mameini2_->SetApplication(frontDir + QString::fromStdString(mameFile_));
   mameini2_->SetArguments({QStringLiteral("-listxml")});
   mameini2_->SetCurrentDirectory(frontDir);
-  mameini2_->SetOutputFile(frontDir + FromUtf8(rs::kListXmlFile));
+  mameini2_->SetOutputFile(QString::fromStdString(listFile));
   QString error;
   if (!mameini2_->Run(&error)) {
     qWarning("kestrune: %s", qUtf8Printable(error));
+    rs::RemoveScanFiles(frontDir_);
     ScanFailed(ProgramQText(pt::kSMameNotStarted).arg(error));
     return;
   }

@@ -271,11 +271,14 @@ std::filesystem::path WriteTarget(const std::filesystem::path& path) {
 }
 
 // A rename would replace a read-only file as easily as any other (and root may write to it anyway),
-// so the file's own bits decide: no write bit for its owner means the user has made it read-only.
-bool IsReadOnly(const std::filesystem::path& path) {
+// so the file decides: 0 when it may be replaced, else the reason it may not. A file this user cannot
+// write gives the system's own reason (a read-only file system, a permission denied); one whose owner
+// has no write bit, which root could still write, is the user's choice, refused as an input/output error.
+int ReadOnlyReason(const std::filesystem::path& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
-  return (st.st_mode & S_IWUSR) == 0 || ::access(path.c_str(), W_OK) != 0;
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  if (::access(path.c_str(), W_OK) != 0) return errno;
+  return (st.st_mode & S_IWUSR) == 0 ? EIO : 0;
 }
 
 // The name StageFile gives the temporary file beside a target, before mkstemp's six characters.
@@ -365,9 +368,9 @@ void RemoveStagedLeftoversIn(const std::filesystem::path& folder, std::initializ
 
 bool StageFile(const std::filesystem::path& linkOrFile, std::string_view data, StagedFile& staged, std::string* error) {
   const std::filesystem::path path = WriteTarget(linkOrFile);
-  if (IsReadOnly(path)) {
+  if (const int reason = ReadOnlyReason(path); reason != 0) {
     if (error != nullptr) {
-      *error = "Cannot replace \"" + path.string() + "\": the file is read-only (" + std::strerror(EIO) + ")";
+      *error = "Cannot replace \"" + path.string() + "\": the file is read-only (" + std::strerror(reason) + ")";
     }
     return false;
   }
@@ -407,6 +410,15 @@ bool CommitStagedFile(const StagedFile& staged, std::string* error) {
     const int code = errno;
     ::unlink(staged.temp.c_str());
     SetError(error, "Cannot replace", staged.target, code);
+    return false;
+  }
+  return true;
+}
+
+bool MakeEmptyFile(const std::filesystem::path& path, std::string* reason) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+  if (fd < 0 || ::close(fd) != 0) {
+    if (reason != nullptr) *reason = std::strerror(errno);
     return false;
   }
   return true;

@@ -80,9 +80,10 @@ bool NothingAt(const std::filesystem::path& path);
 // Replaces the file with data: written to a temporary file in the same folder, flushed, then renamed
 // over the old one, so a failure at any point leaves the old file whole. A link is written through:
 // the file it leads to is replaced and the link stays. The new file keeps the old one's permission
-// bits. A file that is read-only (no write bit for its owner, or not writable for this user) is
-// refused as an input/output error and left as it is. On failure returns false, removes the
-// temporary file and puts a message naming the file into *error.
+// bits. A file that is read-only is refused and left as it is: one this user cannot write with the
+// system's reason ("Read-only file system"), one without a write bit for its owner as an input/output
+// error. On failure returns false, removes the temporary file and puts a message naming the file into
+// *error.
 bool WriteFileAtomic(const std::filesystem::path& path, std::string_view data, std::string* error);
 
 // A file written aside by StageFile, waiting to be put in place of its target.
@@ -99,6 +100,10 @@ bool StageFile(const std::filesystem::path& path, std::string_view data, StagedF
 bool CommitStagedFile(const StagedFile& staged, std::string* error);
 // Removes the temporary file of a file that is not to be put in place.
 void DiscardStagedFile(const StagedFile& staged);
+
+// Creates the file, or empties it when it exists (through a link). On failure returns false and puts
+// the system's reason ("Read-only file system") into *reason.
+bool MakeEmptyFile(const std::filesystem::path& path, std::string* reason);
 
 // Writes all of data to fd, again after an interruption; false with errno set when a write fails.
 bool WriteAll(int fd, std::string_view data);

@@ -99,6 +99,13 @@ bool SaveWorkFile(const RomScanState& state, std::string_view name, std::string_
 
 }  // namespace
 
+bool MakeListFile(const std::filesystem::path& file, std::string* error) {
+  std::string reason;
+  if (platform::MakeEmptyFile(file, &reason)) return true;
+  if (error != nullptr) *error = "The file \"" + file.string() + "\" for MAME's game list cannot be made: " + reason;
+  return false;
+}
+
 void AppendWorkLine(std::string& out, std::string_view text) {
   const std::size_t start = out.size();
   out.append(text);

@@ -53,6 +53,10 @@ bool ParseListXmlRoms(RomScanState& state, const RomFolderIndex& folders, std::s
 // its archive (nothing when none does), its CRCs and an empty line.
 bool CollectBiosCrcs(const RomScanState& state, const RomFolderIndex& folders, std::string* error);
 
+// Makes the file MAME's game list is written to, empty, before MAME is started: a folder where it
+// cannot be made is then named with the system's reason, and MAME, never started, is not blamed.
+bool MakeListFile(const std::filesystem::path& file, std::string* error);
+
 // Appends "text" CR LF, with any CR, LF or NUL inside the text as a blank.
 void AppendWorkLine(std::string& out, std::string_view text);
 

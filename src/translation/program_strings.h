@@ -157,6 +157,7 @@ enum ProgramStringId : std::uint32_t {
   kSZipPasswordPrompt = 1142,
   kSZipProcessFileFailure = 1143,
   kSListNotWritten = 1144,
+  kSListFileNotMade = 1145,
 };
 
 struct ProgramStringEntry {
@@ -325,6 +326,7 @@ inline constexpr ProgramStringEntry kProgramStrings[] = {
     {kSZipPasswordPrompt, "SZipPasswordPrompt", "Enter password: "},
     {kSZipProcessFileFailure, "SZipProcessFileFailure", "%1. File processing error, possibly disk is full"},
     {kSListNotWritten, "SListNotWritten", "MAME's game list could not be written to \"%1\": %2"},
+    {kSListFileNotMade, "SListFileNotMade", "The file \"%1\" for MAME's game list cannot be made: %2"},
 };
 
 // The text of one of the program's strings in the current language (through LoadResString).

@@ -19,6 +19,7 @@
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeView>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -531,6 +532,26 @@ TEST_P(CatalogueSaveFails, TheUserChoosesWhetherToQuitWithoutIt) {
 
 INSTANTIATE_TEST_SUITE_P(Answers, CatalogueSaveFails, ::testing::Values(QMessageBox::Yes, QMessageBox::No),
                          [](const auto& info) { return std::string(info.param == QMessageBox::Yes ? "Yes" : "No"); });
+
+// A program folder the user may not change (run by read_only_folder_test.sh): each save the close tries
+// gives the system's own reason.
+using CloseOnAReadOnlyFolder = MainWindowTest;
+
+TEST_F(CloseOnAReadOnlyFolder, SaysWhyTheGameListAndTheSettingsWereNotSaved) {
+  Write("ini/kestrune.dat", CatalogueText());
+  WriteSettings({});
+  if (!UseReadOnlyView()) GTEST_SKIP() << "needs the read-only view of tests/app/read_only_folder_test.sh";
+  Start();
+  ASSERT_TRUE(messages_.empty()) << messages_[0].text.toStdString();
+  EXPECT_TRUE(Form1->close());
+  const QString readOnly = QString::fromUtf8(std::strerror(EROFS));
+  ASSERT_EQ(messages_.size(), 2u);
+  EXPECT_TRUE(messages_[0].text.startsWith("The game list could not be saved:\n")) << messages_[0].text.toStdString();
+  EXPECT_TRUE(messages_[0].text.contains(readOnly)) << messages_[0].text.toStdString();
+  EXPECT_EQ(messages_[1].text, "The settings could not be saved:\nCannot replace \"" +
+                                   QString::fromStdString(folder_) + "ini/kestrune.ini\": the file is read-only (" +
+                                   readOnly + ")");
+}
 
 // What stands where the catalogue goes and cannot be read: a folder, a named pipe, or a link to a
 // catalogue on a drive that is not there now.

@@ -293,6 +293,8 @@ TEST_P(InitializeRomsFailure, LeavesTheOldCatalogueAndSaysWhy) {
   EXPECT_TRUE(cat::IsFavorite(Form1->settings().Ini(), "galaga"));
   // Nothing was found bad, so the dialog has nothing to show.
   EXPECT_TRUE(shownBadRoms_.empty());
+  // A MAME that could not even be started leaves no list behind either.
+  EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
   // Nothing the MAME script started writes on.
   EXPECT_TRUE(!fs::exists(folder_ + "mame.pid") || ProgramEnded(folder_ + "mame.pid"));
 }
@@ -319,6 +321,23 @@ INSTANTIATE_TEST_SUITE_P(
                                    std::string(std::strerror(EFBIG)),
                                16384}),
     [](const ::testing::TestParamInfo<FailCase>& info) { return std::string(info.param.name); });
+
+// A program folder the user may not change (run by read_only_folder_test.sh): MAME is never started, and
+// the dialog names the file that could not be made and the system's reason.
+using InitializeRomsOnAReadOnlyFolder = InitializeRoms;
+
+TEST_F(InitializeRomsOnAReadOnlyFolder, NamesTheListFileAndTheSystemsReason) {
+  WriteMame("cat list.xml");
+  if (!UseReadOnlyView()) GTEST_SKIP() << "needs the read-only view of tests/app/read_only_folder_test.sh";
+  Start();
+  Initialise();
+  EXPECT_FALSE(replaced_);
+  EXPECT_TRUE(okEnabled_);
+  EXPECT_EQ(instructions_.back(), "Initializing Roms failed");
+  EXPECT_EQ(content_, "The file \"" + folder_ + "roms.dat\" for MAME's game list cannot be made: " +
+                          std::strerror(EROFS) + "\rThe game list was left as it was.");
+  EXPECT_EQ(Form1->catalogue().Lines(), kOldCatalogue);
+}
 
 // How the user ends the dialog while MAME is still listing its games.
 struct CancelCase {

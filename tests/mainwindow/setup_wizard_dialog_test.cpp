@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <map>
@@ -210,6 +211,27 @@ TEST_F(FirstRun, AFailedScanSaysWhyAndCanBeLeft) {
   EXPECT_EQ(wizardResult_, QDialog::Rejected);
   EXPECT_EQ(Form1->catalogue().Count(), 0);
   EXPECT_FALSE(fs::exists(folder_ + "roms.dat"));
+}
+
+// A program folder the user may not change (run by read_only_folder_test.sh): the scan names the file
+// that could not be made and the system's reason, and does not blame MAME, which it never started.
+using FirstRunOnAReadOnlyFolder = FirstRun;
+
+TEST_F(FirstRunOnAReadOnlyFolder, AScanNamesTheListFileAndTheSystemsReason) {
+  WriteMame();
+  if (!UseReadOnlyView()) GTEST_SKIP() << "needs the read-only view of tests/app/read_only_folder_test.sh";
+  std::string memo;
+  Start([&] {
+    ScanWithNext();
+    memo = Text("memo1");
+    Button("exitbutton")->click();
+  });
+  EXPECT_NE(memo.find("Initializing Roms failed:\nThe file \"" + folder_ + "roms.dat\" for MAME's game list cannot "
+                      "be made: " + std::strerror(EROFS) + "\n"),
+            std::string::npos)
+      << memo;
+  EXPECT_EQ(memo.find("MAME could not be started"), std::string::npos) << memo;
+  EXPECT_EQ(status_, "Failed.");
 }
 
 // A MAME that never finishes its list: Cancel stays offered, stops it and leaves the setup with no

@@ -50,6 +50,18 @@ void ProgramFolderTest::ShowAndWait() {
   QCoreApplication::processEvents();
 }
 
+bool ProgramFolderTest::UseReadOnlyView() {
+  // The script's writable folder (the tests' TMPDIR) and where it shows that folder read-only.
+  const QString writable = qEnvironmentVariable("KESTRUNE_WRITABLE_FOLDER");
+  const QString view = qEnvironmentVariable("KESTRUNE_READ_ONLY_VIEW");
+  const QString folder = QString::fromStdString(folder_);
+  if (writable.isEmpty() || view.isEmpty() || !folder.startsWith(writable + "/")) return false;
+  const QString readOnly = view + folder.mid(writable.size());
+  if (!QDir::setCurrent(readOnly)) return false;
+  folder_ = readOnly.toStdString();
+  return true;
+}
+
 std::vector<QString> ProgramFolderTest::MessageTexts() const {
   std::vector<QString> texts;
   for (const Message& message : messages_) texts.push_back(message.text);

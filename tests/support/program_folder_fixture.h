@@ -47,6 +47,10 @@ class ProgramFolderTest : public ::testing::Test {
     ShowAndWait();
   }
   std::vector<QString> MessageTexts() const;
+  // Under tests/app/read_only_folder_test.sh, which shows the temporary folders read-only elsewhere:
+  // makes the read-only view of the program folder, as the test has filled it, the program folder and
+  // the current folder. False when the tests do not run there.
+  bool UseReadOnlyView();
 
   template <typename Done>
   static bool WaitUntil(Done done, int milliseconds = 5000) {
