@@ -15,7 +15,18 @@ struct MngSpec {
   int colourType = 2;    // PNG colour types 0, 2, 4 and 6 (no palette)
   int bitDepth = 8;      // 8 or 16
   bool objects = false;  // each frame defined as an object of its own (DEFI 1, 2, ...)
+  // MAME's own layout: a canvas of its own size (0: the frame's), 60 ticks a second, a frame count of 0,
+  // simplicity profile 65, and its two tEXt chunks inside the first image.
+  bool mame = false;
+  std::uint32_t canvasWidth = 0;
+  std::uint32_t canvasHeight = 0;
+  // The top rows of each 8-bit RGB frame in the colour (red: number & 255, green: number >> 8, blue: 128),
+  // so that a player's frames can be told apart and their order checked.
+  bool numbered = false;
 };
+
+// The colour of the top rows of a numbered frame.
+std::uint32_t NumberedFrameRgb(int number);
 
 std::string MngMovie(const MngSpec& spec);
 
