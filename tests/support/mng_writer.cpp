@@ -109,8 +109,18 @@ std::string MameText() {
 }  // namespace
 
 std::uint32_t NumberedFrameRgb(int number) {
-  return (static_cast<std::uint32_t>(number & 0xFF) << 16) | (static_cast<std::uint32_t>((number >> 8) & 0xFF) << 8) |
-         0x80;
+  const auto channel = [number](int shift) { return static_cast<std::uint32_t>((number >> shift) & 31) * 8 + 4; };
+  return (channel(0) << 16) | (channel(5) << 8) | channel(10);
+}
+
+int FrameNumberOfRgb(std::uint32_t rgb) {
+  int number = 0;
+  for (int i = 0; i < 3; ++i) {
+    const int value = static_cast<int>((rgb >> (16 - 8 * i)) & 0xFF);
+    if (value % 8 < 1 || value % 8 > 7) return -1;
+    number |= (value / 8) << (5 * i);
+  }
+  return number;
 }
 
 std::string MngChunk(const char* type, const std::string& data) {

@@ -20,13 +20,16 @@ struct MngSpec {
   bool mame = false;
   std::uint32_t canvasWidth = 0;
   std::uint32_t canvasHeight = 0;
-  // The top rows of each 8-bit RGB frame in the colour (red: number & 255, green: number >> 8, blue: 128),
-  // so that a player's frames can be told apart and their order checked.
+  // The top rows of each 8-bit RGB frame in a colour that gives its number, so that a player's frames can
+  // be told apart and their order checked, also after scaling.
   bool numbered = false;
 };
 
-// The colour of the top rows of a numbered frame.
+// The colour (0xRRGGBB) of the top rows of a numbered frame: five bits of the number in each channel,
+// spaced by 8 so that a rounding of scaling does not change it.
 std::uint32_t NumberedFrameRgb(int number);
+// The number of a numbered frame's colour; -1 when no number has it.
+int FrameNumberOfRgb(std::uint32_t rgb);
 
 std::string MngMovie(const MngSpec& spec);
 
