@@ -49,8 +49,14 @@ bool PassedOver(std::string_view type) {
 
 bool MngStream::Chunk::Is(const char* name) const { return std::memcmp(type, name, 4) == 0; }
 
-MngStream::MngStream(const std::filesystem::path& file, std::uint64_t maxPixels)
-    : in_(std::make_unique<std::ifstream>(file, std::ios::binary)) {
+MngStream::MngStream(const std::filesystem::path& file, std::uint64_t maxPixels) {
+  auto in = std::make_unique<std::ifstream>(file, std::ios::binary);
+  const bool open = in->is_open();
+  in_ = std::move(in);
+  if (!open) {
+    survey_.why = "the file cannot be opened";
+    return;
+  }
   Walk(maxPixels);
 }
 
