@@ -7,6 +7,8 @@
 
 #include <QBuffer>
 #include <QMovie>
+#include <QProcess>
+#include <QStandardPaths>
 #include <fstream>
 #include <ostream>
 
@@ -145,6 +147,37 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PlayCase{"ThirtySecondsOf320x240", {320, 240, 1800, 2, 8, false, false, 0, 0, true}},
                       PlayCase{"TwoMinutesOfPongAsMameRecordsIt", {1552, 240, 7200, 2, 8, false, true, 454, 262, true}}),
     [](const ::testing::TestParamInfo<PlayCase>& info) { return std::string(info.param.label); });
+
+// MAME records a screen's raw pixels, here 1552 x 240 for a 454 x 262 screen: each frame is shown whole,
+// so pong's right-hand paddle (beyond the first 454 columns of the raw frame) is in view.
+TEST(MameMovie, ARecordingOfPongShowsTheWholeField) {
+  QString mame = QStandardPaths::findExecutable(QStringLiteral("mame"));
+  if (mame.isEmpty()) mame = QStandardPaths::findExecutable(QStringLiteral("mame"), {QStringLiteral("/usr/games")});
+  if (mame.isEmpty()) GTEST_SKIP() << "MAME is not installed";
+  test::TempDir dir;
+  const std::filesystem::path file = dir.path() / "pong.mng";
+  QProcess process;
+  process.setWorkingDirectory(QString::fromStdString(dir.path().string()));
+  process.start(mame, {"pong", "-mngwrite", QString::fromStdString(file.string()), "-video", "none", "-sound", "none",
+                       "-seconds_to_run", "3"});
+  ASSERT_TRUE(process.waitForFinished(300'000));
+  MoviePlayer player(file, 64'000'000);
+  ASSERT_EQ(player.Survey().verdict, MngSurvey::Verdict::kFrames) << player.Survey().why;
+  ASSERT_EQ(player.CanvasSize(), QSize(454, 262));
+  int frames = 0;
+  int rightPaddleSeen = 0;
+  while (player.Step()) {
+    ++frames;
+    const QImage& shown = player.CurrentImage();
+    ASSERT_EQ(shown.size(), QSize(454, 262));
+    bool bright = false;
+    for (int y = 0; y < shown.height() && !bright; ++y)
+      for (int x = shown.width() * 3 / 4; x < shown.width() && !bright; ++x) bright = qGray(shown.pixel(x, y)) > 128;
+    rightPaddleSeen += bright ? 1 : 0;
+  }
+  EXPECT_GE(frames, 3 * 60);
+  EXPECT_GT(rightPaddleSeen, frames / 2);
+}
 
 }  // namespace
 }  // namespace kestrune::catalogue
