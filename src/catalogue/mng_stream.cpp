@@ -42,7 +42,7 @@ std::string SizeText(std::uint32_t width, std::uint32_t height) {
 // and are not looked at here.
 bool PassedOver(std::string_view type) {
   const bool ancillary = (type[0] & 0x20) != 0;
-  return ancillary || type == "TERM" || type == "BACK" || type == "SAVE" || type == "SEEK";
+  return ancillary || type == "BACK" || type == "SAVE" || type == "SEEK";
 }
 
 }  // namespace
