@@ -35,6 +35,7 @@
 #include "mainwindow/program_windows.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
+#include "support/mng_writer.h"
 #include "support/program_folder_fixture.h"
 #include "support/zip_writer.h"
 
@@ -360,6 +361,19 @@ TEST_F(ArtworkPanesTest, AFrameLargerThanTheCanvasIsShownWhole) {
   ASSERT_EQ(shown.size(), QSize(8, 6));
   EXPECT_EQ(shown.pixel(0, 3), kRed);
   EXPECT_EQ(shown.pixel(7, 3), kBlue);
+}
+
+// A movie of objects needs Qt's MNG decoder: it plays through it where it is installed, else the default
+// picture is shown.
+TEST_F(ArtworkPanesTest, AMovieOfObjectsPlaysThroughQtsDecoder) {
+  Write("mng/pacman.mng", kestrune::test::MngMovie({8, 6, 2, 2, 8, true}));
+  Start({{"tabselect", "7"}});
+  Select("pacman");
+  ReleaseKey();
+  EXPECT_EQ(Form1->Panes()->Player(), nullptr);
+  const bool decoder = QMovie::supportedFormats().contains("mng");
+  EXPECT_EQ(Form1->Panes()->Movie() != nullptr, decoder);
+  EXPECT_NE(ShowsAboutPicture(), decoder);
 }
 
 // MAME takes the screen: a running movie stops and the still picture takes its place.
