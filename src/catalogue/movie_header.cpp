@@ -353,11 +353,16 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
   std::uint64_t objects = 0;
   DecoderSteps steps;
   DecodedMemory memory;
+  bool overBound = false;
+  const auto tooMuch = [&memory](const char* atLeast) {
+    return "its images and objects would take " + std::string(atLeast) + std::to_string(memory.Total() >> 20) +
+           " MB of memory to play, more than " + std::to_string(kMaxMovieBytes >> 20) + " MB";
+  };
   std::size_t at = kMngSignature.size();
   while (at < bytes.size()) {
     ChunkAt chunk;
     std::string reason;
-    if (!ReadChunk(bytes, at, chunk, &reason)) return Refuse(why, reason);
+    if (!ReadChunk(bytes, at, chunk, &reason)) return Refuse(why, overBound ? tooMuch("at least ") : reason);
     const std::string_view type = chunk.type;
     if ((at == kMngSignature.size()) != (type == "MHDR")) {
       return Refuse(why, "the movie does not start with its one MHDR header");
@@ -383,9 +388,12 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
     } else if (type == "MAGN") {
       memory.Magnify(chunk);
     }
-    if (memory.Total() > kMaxMovieBytes) {
-      return Refuse(why, "its images and objects would take " + std::to_string(memory.Total() >> 20) +
-                             " MB of memory to play, more than " + std::to_string(kMaxMovieBytes >> 20) + " MB");
+    // Past the bound only the memory is counted on, so that the refusal gives the whole movie's figure.
+    if (memory.Total() > kMaxMovieBytes) overBound = true;
+    if (overBound) {
+      if (type == "MEND") break;
+      at += 12 + chunk.data.size();
+      continue;
     }
     if (MakesObject(type)) ++objects;
     steps.Add(1);
@@ -408,6 +416,7 @@ MovieSize CheckMngMovie(std::string_view bytes, std::uint64_t maxPixels, std::st
     if (type == "MEND") break;
     at += 12 + chunk.data.size();
   }
+  if (overBound) return Refuse(why, tooMuch(""));
   if (frame.width == 0 || frame.height == 0) return Refuse(why, "the movie declares no frame size");
   frame.decodedBytes = memory.Total();
   return frame;

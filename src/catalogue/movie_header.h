@@ -19,7 +19,8 @@ struct MovieSize {
 // (to replay the movie without reading it again), every defined object, cloned and magnified besides,
 // and the frame in three pictures of four bytes a pixel: it is the total, not any one image, that
 // runs to gigabytes. This leaves room for 300 frames of 640 x 480 in 24-bit colour, and keeps the
-// program, decoder and libraries included, under 300 MB.
+// program, decoder and libraries included, under 300 MB. Movies whose frames are whole images are
+// played a frame at a time instead (mng_stream.h): there it bounds what one frame costs to show.
 inline constexpr std::uint64_t kMaxMovieBytes = std::uint64_t{272} << 20;
 
 // The movie's frame size when the bytes are an MNG whose chunks are whole, whose every declared image

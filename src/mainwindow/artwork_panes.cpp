@@ -18,12 +18,14 @@
 #include <QTreeView>
 
 #include "catalogue/game_record.h"
+#include "catalogue/mng_stream.h"
 #include "catalogue/movie_header.h"
 #include "mainwindow/about_dialog.h"
 #include "mainwindow/artwork_picture.h"
 #include "mainwindow/driver_info_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/movie_player.h"
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 
@@ -136,7 +138,11 @@ ArtworkPanes::ArtworkPanes(TForm1* window)
   Connect();
 }
 
-ArtworkPanes::~ArtworkPanes() { StopMovie(); }
+// The window's widgets may be gone already: the movie is only stopped (it is deleted with this object).
+ArtworkPanes::~ArtworkPanes() {
+  if (player_ != nullptr) player_->SetPaused(true);
+  if (movie_ != nullptr) movie_->stop();
+}
 
 void ArtworkPanes::Connect() {
   GameListController* list = window_->gameList();
@@ -285,11 +291,19 @@ void ArtworkPanes::ShowNoGame() {
 // ---- Movie ----
 
 void ArtworkPanes::StopMovie() {
-  if (movie_ == nullptr) return;
-  movie_->stop();
-  mng_->setMovie(nullptr);
-  movie_->deleteLater();
-  movie_ = nullptr;
+  if (player_ == nullptr && movie_ == nullptr) return;
+  if (player_ != nullptr) {
+    player_->SetPaused(true);
+    player_->disconnect(this);
+    player_->deleteLater();
+    player_ = nullptr;
+  }
+  if (movie_ != nullptr) {
+    movie_->stop();
+    mng_->setMovie(nullptr);
+    movie_->deleteLater();
+    movie_ = nullptr;
+  }
   ShowMoviePicture();
 }
 
@@ -298,37 +312,78 @@ void ArtworkPanes::PlayMngMovie() {
   const std::optional<SelectedGame> game = Selected();
   cat::ArtworkSource* source = Source(ArtworkKind::Movie);
   if (!game || source == nullptr) return;
-  std::string bytes;
   for (const std::string& name : cat::PaneCandidates(ArtworkKind::Movie, game->names, false)) {
-    if (!source->Read(name, bytes)) continue;
-    std::string why;
-    const cat::MovieSize size = cat::CheckMngMovie(bytes, kMaxArtworkPixels, &why);
-    if (size.width == 0) {
-      qWarning("kestrune: %s/%s is not played: %s", source->Folder().c_str(), name.c_str(), why.c_str());
-      continue;
-    }
-    // The movie plays from the bytes that were checked, not from the file again.
-    auto* movie = new QMovie(this);
-    auto* device = new QBuffer(movie);
-    device->setData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
-    movie->setDevice(device);
-    if (!movie->isValid()) {
-      delete movie;
-      continue;
-    }
-    movie_ = movie;
-    movieSize_ = QSize(static_cast<int>(size.width), static_cast<int>(size.height));
-    movie->setBackgroundColor(mng_->palette().color(QPalette::Button));
-    const QString file = QString::fromStdString(source->Folder().string() + "/" + name);
-    connect(movie, &QMovie::error, this, [this, movie, file] {
-      qWarning("kestrune: %s stopped: %s", qUtf8Printable(file), qUtf8Printable(movie->lastErrorString()));
-      if (movie_ == movie) StopMovie();
-    });
-    mng_->setMovie(movie);
-    FitMovie();
-    movie->start();
-    return;
+    if (PlayMovieFile(source, name)) return;
   }
+}
+
+bool ArtworkPanes::PlayMovieFile(cat::ArtworkSource* source, const std::string& name) {
+  const std::filesystem::path file = source->FindFile(name);
+  if (file.empty()) return false;
+  const QString path = QString::fromStdString(file.string());
+  // The file is read as it plays, a frame at a time, so its length costs nothing.
+  auto player = std::make_unique<MoviePlayer>(file, static_cast<std::uint64_t>(kMaxArtworkPixels), this);
+  const cat::MngSurvey& survey = player->Survey();
+  if (survey.verdict == cat::MngSurvey::Verdict::kRefused) {
+    qWarning("kestrune: %s is not played: %s", qUtf8Printable(path), survey.why.c_str());
+    return false;
+  }
+  if (survey.verdict == cat::MngSurvey::Verdict::kNeedsDecoder) {
+    std::string why = survey.why;
+    if (PlayThroughDecoder(source, name, &why)) return true;
+    qWarning("kestrune: %s is not played: %s", qUtf8Printable(path), why.c_str());
+    return false;
+  }
+  player_ = player.release();
+  player_->SetBackground(mng_->palette().color(QPalette::Button));
+  connect(player_, &MoviePlayer::frameShown, this,
+          [this](const QImage& image) { mng_->setPixmap(QPixmap::fromImage(image)); });
+  connect(player_, &MoviePlayer::failed, this, [this, path](const QString& why) {
+    qWarning("kestrune: %s stopped: %s", qUtf8Printable(path), qUtf8Printable(why));
+    StopMovie();
+  });
+  FitMovie();
+  player_->Start();
+  return true;
+}
+
+// Movies with objects, delta images or layered frames: Qt's MNG decoder, which keeps every image it
+// has shown, so the whole movie is checked against what that may cost.
+// *why says on entry what needs the decoder, and on a false return why the movie is not played.
+bool ArtworkPanes::PlayThroughDecoder(cat::ArtworkSource* source, const std::string& name, std::string* why) {
+  if (!QMovie::supportedFormats().contains("mng")) {
+    *why += " needs an MNG decoder (Qt's MNG image format plugin), which is not installed";
+    return false;
+  }
+  std::string bytes;
+  if (!source->Read(name, bytes)) {
+    *why = "it cannot be read, or is larger than " + std::to_string(cat::kMaxArtworkBytes >> 20) + " MB";
+    return false;
+  }
+  const cat::MovieSize size = cat::CheckMngMovie(bytes, kMaxArtworkPixels, why);
+  if (size.width == 0) return false;
+  // The movie plays from the bytes that were checked, not from the file again.
+  auto* movie = new QMovie(this);
+  auto* device = new QBuffer(movie);
+  device->setData(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  movie->setDevice(device);
+  if (!movie->isValid()) {
+    delete movie;
+    *why = "Qt's MNG decoder cannot read it";
+    return false;
+  }
+  movie_ = movie;
+  movieSize_ = QSize(static_cast<int>(size.width), static_cast<int>(size.height));
+  movie->setBackgroundColor(mng_->palette().color(QPalette::Button));
+  const QString file = QString::fromStdString(source->Folder().string() + "/" + name);
+  connect(movie, &QMovie::error, this, [this, movie, file] {
+    qWarning("kestrune: %s stopped: %s", qUtf8Printable(file), qUtf8Printable(movie->lastErrorString()));
+    if (movie_ == movie) StopMovie();
+  });
+  mng_->setMovie(movie);
+  FitMovie();
+  movie->start();
+  return true;
 }
 
 void ArtworkPanes::SetMovieStretched(bool stretched) {
@@ -337,6 +392,12 @@ void ArtworkPanes::SetMovieStretched(bool stretched) {
 }
 
 void ArtworkPanes::FitMovie() {
+  if (player_ != nullptr) {
+    const QSize canvas = player_->CanvasSize();
+    player_->SetShownSize(movieStretched_ ? canvas.scaled(mng_->contentsRect().size(), Qt::KeepAspectRatio)
+                                          : canvas);
+    return;
+  }
   if (movie_ == nullptr) {
     ShowMoviePicture();
     return;

@@ -17,6 +17,7 @@
 #include "mainwindow/main_window.h"
 
 class ArtworkPicture;
+class MoviePlayer;
 class QLabel;
 class QMovie;
 class QTabWidget;
@@ -73,6 +74,9 @@ class ArtworkPanes : public QObject {
   void ShowDriverInfo();
 
   const std::string& HistoryLink() const { return history_.link; }
+  // The movie playing: frame by frame from its file, or (for movies with objects or delta images)
+  // through Qt's MNG decoder; at most one of them.
+  MoviePlayer* Player() const { return player_; }
   QMovie* Movie() const { return movie_; }
   // Where a clicked address goes; the desktop's browser or mail program unless a test replaces it.
   void SetUrlOpener(UrlOpener opener) { openUrl_ = std::move(opener); }
@@ -99,6 +103,9 @@ class ArtworkPanes : public QObject {
   void ShowHistoryIn(QTextBrowser* pane, const SelectedGame& game);
   const kestrune::catalogue::HistoryIndex* HistoryEntries();
   const kestrune::catalogue::MameInfoIndex* MameInfoEntries();
+  // Plays the movie of the folder's file `name`; false, with a reason on stderr, when it is refused.
+  bool PlayMovieFile(kestrune::catalogue::ArtworkSource* source, const std::string& name);
+  bool PlayThroughDecoder(kestrune::catalogue::ArtworkSource* source, const std::string& name, std::string* why);
   void FitMovie();
   // The still picture of the movie page, fitted to the page as a movie is.
   void ShowMoviePicture();
@@ -117,6 +124,7 @@ class ArtworkPanes : public QObject {
   QTextBrowser* historyscherm2_;
   QLabel* mng_;
   QTimer* refresh_;
+  MoviePlayer* player_ = nullptr;
   QMovie* movie_ = nullptr;
   QSize movieSize_;
   bool movieStretched_ = false;

@@ -9,7 +9,6 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
-#include <QMovie>
 #include <QPointer>
 #include <QResizeEvent>
 #include <QScreen>
@@ -204,7 +203,9 @@ void TForm1::FormCreate() {
       }
     });
   }
-  moviesSupported_ = QMovie::supportedFormats().contains("mng");
+  // The movie pane plays MNG movies of whole-image frames itself; Qt's MNG reader only takes the rare
+  // movies with objects or delta images, and their absence is said when such a movie is met.
+  moviesSupported_ = true;
   if (!moviesSupported_) {
     SetTabVisible(7, false);
     for (QAction* item : {menus_->TabPopupActions()[6], menus_->TabViewActions()[6]}) item->setEnabled(false);

@@ -30,10 +30,12 @@
 #include "mainwindow/game_details_dialog.h"
 #include "mainwindow/game_list_controller.h"
 #include "mainwindow/main_window_menus.h"
+#include "mainwindow/movie_player.h"
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/settings.h"
 #include "support/file_util.h"
+#include "support/mng_writer.h"
 #include "support/program_folder_fixture.h"
 #include "support/zip_writer.h"
 
@@ -43,6 +45,14 @@ namespace fs = std::filesystem;
 namespace set = kestrune::settings;
 namespace cat = kestrune::catalogue;
 using Values = std::map<std::string, std::string>;
+
+std::string PngOf(const QImage& image) {
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  image.save(&buffer, "PNG");
+  return bytes.toStdString();
+}
 
 std::string PngOf(QColor colour, int width = 40, int height = 30) {
   QImage image(width, height, QImage::Format_RGB32);
@@ -92,6 +102,17 @@ std::string MngOf(const std::vector<QColor>& frames, int width = 8, int height =
     PutChunk(mng, "IDAT", packed);
     PutChunk(mng, "IEND", "");
   }
+  PutChunk(mng, "MEND", "");
+  return mng;
+}
+
+// A movie as MAME records it: a canvas of its own size, then each frame a whole PNG image.
+std::string MngOfPngs(quint32 width, quint32 height, const std::vector<std::string>& pngs) {
+  std::string mng("\x8aMNG\r\n\x1a\n", 8);
+  std::string header;
+  for (quint32 value : {width, height, 60u, 0u, 0u, 0u, 65u}) PutBe32(header, value);
+  PutChunk(mng, "MHDR", header);
+  for (const std::string& png : pngs) mng += png.substr(8);
   PutChunk(mng, "MEND", "");
   return mng;
 }
@@ -148,6 +169,11 @@ class ArtworkPanesTest : public kestrune::test::ProgramFolderTest {
   ArtworkPicture* Snap() const { return Form1->Pictures()[0]; }
   QRgb SnapColour() const { return Snap()->Image().isNull() ? 0 : Snap()->Image().pixel(0, 0); }
   bool ShowsLogo(ArtworkPicture* picture) const { return picture->Image() == BuiltInLogo(); }
+  // The colour in the middle of the movie page's picture.
+  QRgb MovieColour() const {
+    const QImage shown = Control<QLabel>("mng")->pixmap().toImage();
+    return shown.isNull() ? 0 : shown.pixel(shown.width() / 2, shown.height() / 2);
+  }
   // The movie page without a movie: the about box's picture, as large as the page allows.
   bool ShowsAboutPicture() const {
     const QLabel* mng = Control<QLabel>("mng");
@@ -290,57 +316,92 @@ TEST_F(ArtworkPanesTest, WithSnapZipOpenTheCycleRunsThroughTheFoldersNumberedSna
 }
 
 TEST_F(ArtworkPanesTest, TheMoviePanePlaysTheGamesMovieOrShowsTheDefaultPicture) {
-  if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
   Write("mng/pacman.mng", MngOf({Qt::red, Qt::green, Qt::blue}));
   Start({{"tabselect", "7"}});
   ASSERT_EQ(Form1->PageControl()->currentIndex(), 7);
   Select("puckman");
   ReleaseKey();
-  ASSERT_NE(Form1->Panes()->Movie(), nullptr);
-  EXPECT_EQ(Control<QLabel>("mng")->movie(), Form1->Panes()->Movie());
-  // The frames are stepped, never waited for, and only forwards: the movie is started again and paused
-  // before its timer can move it. A movie moved on by its timer and jumped back to its first frame
-  // before its reader has reached its end makes Qt's MNG reader start over, which QMovie reports as an
-  // error, and a movie with an error is stopped.
+  ASSERT_NE(Form1->Panes()->Player(), nullptr);
+  // Whole-image frames are played without Qt's MNG decoder.
+  EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
+  // The frames are stepped, never waited for: the movie is started again and paused before its timer
+  // can move it.
   Form1->Panes()->PlayMngMovie();
-  QMovie* movie = Form1->Panes()->Movie();
-  ASSERT_NE(movie, nullptr);
-  EXPECT_EQ(movie->state(), QMovie::Running);
-  movie->setPaused(true);
-  ASSERT_EQ(movie->currentFrameNumber(), 0);
-  std::vector<QRgb> frames{movie->currentImage().pixel(0, 0)};
-  while (frames.size() < 3 && movie->jumpToNextFrame()) frames.push_back(movie->currentImage().pixel(0, 0));
+  MoviePlayer* player = Form1->Panes()->Player();
+  ASSERT_NE(player, nullptr);
+  EXPECT_TRUE(player->IsRunning());
+  player->SetPaused(true);
+  ASSERT_EQ(player->CurrentFrameNumber(), 0);
+  std::vector<QRgb> frames{MovieColour()};
+  while (frames.size() < 4 && player->Step()) frames.push_back(MovieColour());
   EXPECT_EQ(frames, (std::vector<QRgb>{kRed, kGreen, kBlue}));
-  EXPECT_EQ(Control<QLabel>("mng")->movie(), movie);
+  // Stretched: the canvas as large as the page allows, its proportions kept.
+  const QLabel* mng = Control<QLabel>("mng");
+  EXPECT_EQ(mng->pixmap().size(), QSize(8, 6).scaled(mng->contentsRect().size(), Qt::KeepAspectRatio));
   Select("dkong");
   ReleaseKey();
-  EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
+  EXPECT_EQ(Form1->Panes()->Player(), nullptr);
   EXPECT_TRUE(ShowsAboutPicture());
+}
+
+// MAME records a screen's raw pixels, wider than its canvas: the whole frame is scaled to the canvas
+// (its right-hand end too), at the canvas's size when the stretch setting is off.
+TEST_F(ArtworkPanesTest, AFrameLargerThanTheCanvasIsShownWhole) {
+  QImage frame(64, 6, QImage::Format_RGB32);
+  frame.fill(Qt::red);
+  for (int y = 0; y < 6; ++y)
+    for (int x = 48; x < 64; ++x) frame.setPixel(x, y, kBlue);
+  Write("mng/pacman.mng", MngOfPngs(8, 6, {PngOf(frame), PngOf(frame)}));
+  Start({{"tabselect", "7"}, {"stretch", "0"}});
+  Select("pacman");
+  ReleaseKey();
+  ASSERT_NE(Form1->Panes()->Player(), nullptr);
+  Form1->Panes()->Player()->SetPaused(true);
+  const QImage shown = Control<QLabel>("mng")->pixmap().toImage();
+  ASSERT_EQ(shown.size(), QSize(8, 6));
+  EXPECT_EQ(shown.pixel(0, 3), kRed);
+  EXPECT_EQ(shown.pixel(7, 3), kBlue);
+}
+
+// A movie of objects needs Qt's MNG decoder: it plays through it where it is installed, else the default
+// picture is shown.
+TEST_F(ArtworkPanesTest, AMovieOfObjectsPlaysThroughQtsDecoder) {
+  Write("mng/pacman.mng", kestrune::test::MngMovie({8, 6, 2, 2, 8, true}));
+  Start({{"tabselect", "7"}});
+  Select("pacman");
+  ReleaseKey();
+  EXPECT_EQ(Form1->Panes()->Player(), nullptr);
+  const bool decoder = QMovie::supportedFormats().contains("mng");
+  EXPECT_EQ(Form1->Panes()->Movie() != nullptr, decoder);
+  EXPECT_NE(ShowsAboutPicture(), decoder);
 }
 
 // MAME takes the screen: a running movie stops and the still picture takes its place.
 TEST_F(ArtworkPanesTest, APlayingMovieStopsWhenMameStarts) {
-  if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
   Write("mng/pacman.mng", MngOf({Qt::red, Qt::green}));
   WriteScript("mame", "exit 0\n");
   Start({{"tabselect", "7"}});
   Select("pacman");
   ReleaseKey();
-  ASSERT_NE(Form1->Panes()->Movie(), nullptr);
+  ASSERT_NE(Form1->Panes()->Player(), nullptr);
   Form1->Menus()->Action("PlayGame2")->trigger();
-  EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
+  EXPECT_EQ(Form1->Panes()->Player(), nullptr);
   EXPECT_TRUE(ShowsAboutPicture());
 }
 
 // Real 300-byte movies on which Qt's MNG decoder never returns (a MOVE or CLIP of the objects up to
 // 65535, a LOOP of nothing repeated 2^31 - 1 times), given to every game, with the movie page current and a game
-// selected at start-up.
-class HostileMovieTest : public ArtworkPanesTest, public ::testing::WithParamInterface<const char*> {};
+// selected at start-up. The objects are refused; the empty loop is passed over and its one frame shown.
+struct HostileMovie {
+  const char* file;
+  bool shown;
+};
 
-TEST_P(HostileMovieTest, ShowsTheDefaultPictureInsteadOfHanging) {
-  if (!QMovie::supportedFormats().contains("mng")) GTEST_SKIP() << "Qt has no MNG reader here";
+class HostileMovieTest : public ArtworkPanesTest, public ::testing::WithParamInterface<HostileMovie> {};
+
+TEST_P(HostileMovieTest, ShowsTheDefaultPictureOrTheFrameInsteadOfHanging) {
   const std::string movie =
-      kestrune::test::ReadFileBytes(kestrune::test::TestDataDir() / "catalogue/movies" / GetParam());
+      kestrune::test::ReadFileBytes(kestrune::test::TestDataDir() / "catalogue/movies" / GetParam().file);
   ASSERT_EQ(movie.size(), 300u);
   for (const char* rom : {"pacman", "puckman", "dkong", "galaga", "bosco"})
     Write("mng/" + std::string(rom) + ".mng", movie);
@@ -349,13 +410,15 @@ TEST_P(HostileMovieTest, ShowsTheDefaultPictureInsteadOfHanging) {
   Select("pacman");
   ReleaseKey();
   EXPECT_EQ(Form1->Panes()->Movie(), nullptr);
-  EXPECT_TRUE(ShowsAboutPicture());
+  EXPECT_EQ(Form1->Panes()->Player() != nullptr, GetParam().shown);
+  EXPECT_NE(ShowsAboutPicture(), GetParam().shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, HostileMovieTest,
-                         ::testing::Values("move-65535.mng", "clip-65535.mng", "loop-empty.mng"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                           return std::string(info.param).substr(0, 4);
+                         ::testing::Values(HostileMovie{"move-65535.mng", false}, HostileMovie{"clip-65535.mng", false},
+                                           HostileMovie{"loop-empty.mng", true}),
+                         [](const ::testing::TestParamInfo<HostileMovie>& info) {
+                           return std::string(info.param.file).substr(0, 4);
                          });
 
 TEST_F(ArtworkPanesTest, TheHistoryPageShowsBothEntriesAndOpensOnlyTheGamesOwnAddress) {

@@ -15,7 +15,21 @@ struct MngSpec {
   int colourType = 2;    // PNG colour types 0, 2, 4 and 6 (no palette)
   int bitDepth = 8;      // 8 or 16
   bool objects = false;  // each frame defined as an object of its own (DEFI 1, 2, ...)
+  // MAME's own layout: a canvas of its own size (0: the frame's), 60 ticks a second, a frame count of 0,
+  // simplicity profile 65, and its two tEXt chunks inside the first image.
+  bool mame = false;
+  std::uint32_t canvasWidth = 0;
+  std::uint32_t canvasHeight = 0;
+  // The top rows of each 8-bit RGB frame in a colour that gives its number, so that a player's frames can
+  // be told apart and their order checked, also after scaling.
+  bool numbered = false;
 };
+
+// The colour (0xRRGGBB) of the top rows of a numbered frame: five bits of the number in each channel,
+// spaced by 8 so that a rounding of scaling does not change it.
+std::uint32_t NumberedFrameRgb(int number);
+// The number of a numbered frame's colour; -1 when no number has it.
+int FrameNumberOfRgb(std::uint32_t rgb);
 
 std::string MngMovie(const MngSpec& spec);
 
