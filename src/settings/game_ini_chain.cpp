@@ -100,7 +100,9 @@ bool AskMameIniChain(const std::filesystem::path& mame, std::vector<std::string>
   if (!RunUntilEnough(mame, playArguments, output, whole, error, kMameQueryTimeout, kMaxOutput)) return false;
   std::optional<IniChain> named = IniChainFromVerbose(output, romname);
   if (!named) {
-    if (error != nullptr) *error = mame.string() + " did not name the option files it reads for " + std::string(romname);
+    if (error != nullptr) {
+      *error = mame.string() + " did not name the option files it reads for " + std::string(romname);
+    }
     return false;
   }
   chain = std::move(*named);

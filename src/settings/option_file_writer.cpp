@@ -575,8 +575,7 @@ OptionSet RowOptions(const LineRow& row) {
 // files MAME reads before it (the last line of a key is the nearest file's).
 class LinesAsRead {
  public:
-  LinesAsRead(const std::vector<std::string>& old, const std::vector<std::string>& chain)
-      : old_(old), chain_(chain) {}
+  LinesAsRead(const std::vector<std::string>& old, const std::vector<std::string>& chain) : old_(old), chain_(chain) {}
   const std::string* Find(std::string_view key) const {
     const std::string* line = old_.Find(key);
     return line != nullptr ? line : chain_.Find(key);

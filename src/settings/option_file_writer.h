@@ -55,8 +55,9 @@ std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions
 // MAME's options the dialog has no control for, a fixed line the user changed) are kept byte for byte,
 // each after the option it followed, and its comment, section and other lines stay before the option
 // line they preceded. With asRead, an option line that stands as it was read is written as the line its
-// value came from: old's line, else for a game's file the line of the nearest file MAME reads before it. With setByUser, an option line
-// stands as it was read when the user set none of its values; without, when its values are those read.
+// value came from: old's line, else for a game's file the line of the nearest file MAME reads before it.
+// With setByUser, an option line stands as it was read when the user set none of its values; without,
+// when its values are those read.
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
                                       std::string_view romname, const std::vector<std::string>& old = {},
                                       const ValuesAsRead* asRead = nullptr, const OptionSet* setByUser = nullptr);

@@ -98,14 +98,14 @@ TEST(AskMameIniChainTest, TheInstalledMameNamesItsChains) {
   if (::access("/usr/games/mame", X_OK) != 0) GTEST_SKIP() << "MAME is not installed";
   TempDir dir;
   const std::string inipath = dir.folder() + ";" + dir.folder() + "ini/";
-  const ChainCase apvs{{"1392apvs", false, "", "", "", ""},
-                       {"mame.ini", "horizont.ini", "console.ini", "raster.ini", "source/vc4000.ini", "1292apvs.ini",
-                        "1392apvs.ini"}};
+  const ChainCase apvs{
+      {"1392apvs", false, "", "", "", ""},
+      {"mame.ini", "horizont.ini", "console.ini", "raster.ini", "source/vc4000.ini", "1292apvs.ini", "1392apvs.ini"}};
   for (const ChainCase& row : {kChains[0], kChains[1], kChains[4], apvs}) {
     IniChain chain;
     std::string error;
-    EXPECT_TRUE(AskMameIniChain("/usr/games/mame", {"-inipath", inipath, row.game.romname}, row.game.romname, chain,
-                                &error))
+    EXPECT_TRUE(
+        AskMameIniChain("/usr/games/mame", {"-inipath", inipath, row.game.romname}, row.game.romname, chain, &error))
         << error;
     EXPECT_EQ(chain, row.chain) << row.game.romname;
   }
