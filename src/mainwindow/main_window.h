@@ -232,6 +232,7 @@ class TForm1 : public QMainWindow {
   void ShowNextVisiblePage();
   void EditMameIni();
   void PrepareOptionsDialog();
+  std::vector<std::string> GameIniChain(int row, const std::string& romname) const;
   bool MameFileChosen();
   void RunGameDialog(QDialog* dialog, bool refreshPanels);
   QString HelpFile();

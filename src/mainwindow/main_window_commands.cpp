@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMenu>
@@ -44,6 +45,7 @@
 #include "mainwindow/toolbar_buttons_dialog.h"
 #include "platform/process_runner_qt.h"
 #include "platform/text_file.h"
+#include "settings/game_ini_chain.h"
 #include "settings/option_file_reader.h"
 #include "settings/options_dialog.h"
 #include "translation/program_strings_qt.h"
@@ -480,6 +482,30 @@ void TForm1::EditMameIni() {
   }
 }
 
+// The files MAME reads for the game, as MAME names them when run as a play runs it; when it cannot be
+// asked, the game list's facts name them. MAME answers in well under a second and is stopped before the
+// game starts.
+std::vector<std::string> TForm1::GameIniChain(int row, const std::string& romname) const {
+  const cat::GameList& list = gameList_->List();
+  set::GameIniTraits traits;
+  traits.romname = romname;
+  traits.vertical = list.Field(row, cat::LineField::orientation).starts_with("Vertical");
+  traits.displayType = list.Field(row, cat::LineField::video);
+  traits.sourceFile = list.Field(row, cat::LineField::driver);
+  traits.parent = list.Field(row, cat::LineField::cloneof);
+  traits.bios = list.Field(row, cat::LineField::bios);
+  set::IniChain chain = set::IniChainOf(traits);
+  QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+  std::string error;
+  if (!set::AskMameIniChain(fs::path(frontDir_) / mameFile_,
+                            cat::MameArguments(cat::PlayKind::Play, romname, {}, frontDir_, folders_.ini), romname,
+                            chain, &error)) {
+    qWarning("kestrune: %s; the option files of %s are taken from the game list", error.c_str(), romname.c_str());
+  }
+  QGuiApplication::restoreOverrideCursor();
+  return chain;
+}
+
 void TForm1::OpenGameOptions() {
   if (!MameFileChosen() || Form2 == nullptr) return;
   const int row = gameList_->View()->SelectedRow();
@@ -512,7 +538,7 @@ void TForm1::OpenGameOptions() {
               QString::fromUtf8(kGameOptionsCaptions[index].after);
   }
   PrepareOptionsDialog();
-  Form2->SetRequest(set::OptionsMode::GameOptions, romname, caption);
+  Form2->SetRequest(set::OptionsMode::GameOptions, romname, caption, GameIniChain(row, romname));
   const int result = runDialog_(*Form2);
   // A file made only to be shown is not left behind by Cancel.
   if (created && result != QDialog::Accepted && fs::file_size(file, error) == 0 && !error) fs::remove(file, error);

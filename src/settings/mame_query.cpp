@@ -69,12 +69,13 @@ int Spawn(const std::filesystem::path& program, const std::vector<std::string>& 
   return result;
 }
 
-enum class ReadEnd { Finished, TimedOut, TooMuch, Failed, Stopped };
+enum class ReadEnd { Finished, Enough, TimedOut, TooMuch, Failed, Stopped };
 
 // The longest a wait goes without looking whether the program is asked to end.
 constexpr long long kWaitSliceMs = 100;
 
-ReadEnd ReadUntil(int fd, Clock::time_point deadline, std::size_t maxBytes, std::string& output) {
+ReadEnd ReadUntil(int fd, Clock::time_point deadline, std::size_t maxBytes, std::string& output,
+                  const OutputCheck& enough) {
   char buffer[1 << 16];
   for (;;) {
     const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
@@ -106,6 +107,9 @@ ReadEnd ReadUntil(int fd, Clock::time_point deadline, std::size_t maxBytes, std:
       return ReadEnd::TooMuch;
     }
     output.append(buffer, static_cast<std::size_t>(got));
+    if (enough && enough(output)) {
+      return ReadEnd::Enough;
+    }
   }
 }
 
@@ -140,14 +144,22 @@ std::string WithoutQuotes(std::string_view value) {
   return std::string(value);
 }
 
-}  // namespace
+// How a run ended; Run sets its error unless the program ended by itself with exit code 0 or had enough.
+struct RunEnd {
+  ReadEnd read = ReadEnd::Failed;
+  bool killed = false;
+  int status = 0;
+};
 
-bool RunForOutput(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& output,
-                  std::string* error, std::chrono::milliseconds timeout, std::size_t maxBytes) {
+RunEnd Run(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& output,
+           std::string* error, std::chrono::milliseconds timeout, std::size_t maxBytes, const OutputCheck& enough) {
   const std::string command = CommandText(program, arguments);
+  RunEnd end;
+  output.clear();
   int fds[2];
   if (::pipe2(fds, O_CLOEXEC) != 0) {
-    return Fail(error, "Cannot run " + command + ": " + std::strerror(errno));
+    Fail(error, "Cannot run " + command + ": " + std::strerror(errno));
+    return end;
   }
   const auto deadline = Clock::now() + timeout;
   pid_t pid = 0;
@@ -155,36 +167,59 @@ bool RunForOutput(const std::filesystem::path& program, const std::vector<std::s
   ::close(fds[1]);
   if (spawned != 0) {
     ::close(fds[0]);
-    return Fail(error, "Cannot run " + command + ": " + std::strerror(spawned));
+    Fail(error, "Cannot run " + command + ": " + std::strerror(spawned));
+    return end;
   }
-  output.clear();
-  const ReadEnd end = ReadUntil(fds[0], deadline, maxBytes, output);
+  end.read = ReadUntil(fds[0], deadline, maxBytes, output, enough);
   const int readError = errno;
   ::close(fds[0]);
-  bool killed = false;
-  const int status = WaitUntil(pid, deadline, end != ReadEnd::Finished, killed);
-  switch (end) {
+  end.status = WaitUntil(pid, deadline, end.read != ReadEnd::Finished, end.killed);
+  switch (end.read) {
     case ReadEnd::TimedOut:
-      return Fail(error, command + " did not finish within " + std::to_string(timeout.count()) + " ms and was stopped");
+      Fail(error, command + " did not finish within " + std::to_string(timeout.count()) + " ms and was stopped");
+      break;
     case ReadEnd::TooMuch:
-      return Fail(error, command + " wrote more than " + std::to_string(maxBytes) + " bytes and was stopped");
+      Fail(error, command + " wrote more than " + std::to_string(maxBytes) + " bytes and was stopped");
+      break;
     case ReadEnd::Failed:
-      return Fail(error, "Cannot read the output of " + command + ": " + std::strerror(readError));
+      Fail(error, "Cannot read the output of " + command + ": " + std::strerror(readError));
+      break;
     case ReadEnd::Stopped:
-      return Fail(error, command + " was stopped because Kestrune is ending");
+      Fail(error, command + " was stopped because Kestrune is ending");
+      break;
     case ReadEnd::Finished:
+      if (end.killed) {
+        Fail(error, command + " did not finish within " + std::to_string(timeout.count()) + " ms and was stopped");
+      } else if (WIFSIGNALED(end.status)) {
+        Fail(error, command + " was ended by signal " + std::to_string(WTERMSIG(end.status)));
+      } else if (!WIFEXITED(end.status) || WEXITSTATUS(end.status) != 0) {
+        Fail(error, command + " ended with exit code " + std::to_string(WEXITSTATUS(end.status)));
+      }
+      break;
+    case ReadEnd::Enough:
       break;
   }
-  if (killed) {
-    return Fail(error, command + " did not finish within " + std::to_string(timeout.count()) + " ms and was stopped");
+  return end;
+}
+
+}  // namespace
+
+bool RunForOutput(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& output,
+                  std::string* error, std::chrono::milliseconds timeout, std::size_t maxBytes) {
+  const RunEnd end = Run(program, arguments, output, error, timeout, maxBytes, {});
+  return end.read == ReadEnd::Finished && !end.killed && WIFEXITED(end.status) && WEXITSTATUS(end.status) == 0;
+}
+
+bool RunUntilEnough(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                    std::string& output, const OutputCheck& enough, std::string* error,
+                    std::chrono::milliseconds timeout, std::size_t maxBytes) {
+  std::string why;
+  const RunEnd end = Run(program, arguments, output, &why, timeout, maxBytes, enough);
+  // A program that ended by itself, whatever its exit code, said all it had to say.
+  if (end.read == ReadEnd::Enough || (end.read == ReadEnd::Finished && !end.killed)) {
+    return true;
   }
-  if (WIFSIGNALED(status)) {
-    return Fail(error, command + " was ended by signal " + std::to_string(WTERMSIG(status)));
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    return Fail(error, command + " ended with exit code " + std::to_string(WEXITSTATUS(status)));
-  }
-  return true;
+  return Fail(error, std::move(why));
 }
 
 std::vector<MamePathOption> MameOwnPathsFromConfig(std::string_view showConfig) {

@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,18 @@ inline constexpr std::size_t kMaxMameQueryBytes = std::size_t{8} << 20;
 bool RunForOutput(const std::filesystem::path& program, const std::vector<std::string>& arguments, std::string& output,
                   std::string* error, std::chrono::milliseconds timeout = kMameQueryTimeout,
                   std::size_t maxBytes = kMaxMameQueryBytes);
+
+// Whether the output so far holds all that is wanted.
+using OutputCheck = std::function<bool(std::string_view output)>;
+
+// Runs the program as RunForOutput does, but ends it (it and what it started are killed) as soon as
+// `enough` says its output holds what is wanted, so a MAME asked about a game never goes on to run it.
+// The output of a program that ends by itself is taken whatever its exit code. Returns false, with
+// *error, when it cannot be started, writes more than maxBytes, or neither has enough nor ends within
+// the timeout.
+bool RunUntilEnough(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                    std::string& output, const OutputCheck& enough, std::string* error,
+                    std::chrono::milliseconds timeout = kMameQueryTimeout, std::size_t maxBytes = kMaxMameQueryBytes);
 
 // The installation's own path options (kMameOwnPathKeys) out of MAME's -showconfig output: lines
 // "key  value", the value's enclosing quotes dropped. Keys without a value are left out.

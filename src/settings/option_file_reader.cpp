@@ -543,7 +543,7 @@ std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view ro
 }
 
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                 std::string* error, std::vector<std::string>* unconvertible) {
+                 std::string* error, std::vector<std::string>* unconvertible, const IniChain& chain) {
   if (!CheckOptionsRequest(mode, romname, error)) {
     return false;
   }
@@ -560,12 +560,9 @@ bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, s
   }
   MameOptions result = CleanOptions(options);
   if (!defaults) {
-    // A game's file holds what differs from mame.ini; the rest is what MAME takes from mame.ini.
-    std::vector<std::string> baseLines;
-    if (ReadOptionFileLines(mameIni, baseLines, nullptr)) {
-      LineTarget base{result, nullptr, folders.FrontDir};
-      ApplyMameIniLines(baseLines, base);
-    }
+    // A game's file holds what differs from the files MAME reads before it; the rest is what they give.
+    LineTarget base{result, nullptr, folders.FrontDir};
+    ApplyMameIniLines(ReadChainLinesBefore(folders, chain, romname), base);
   }
   std::string romPath = folders.RomPath;
   LineTarget target{result, defaults ? &romPath : nullptr, folders.FrontDir};

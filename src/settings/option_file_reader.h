@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/game_ini_chain.h"
 #include "settings/mame_options.h"
 
 // Reads MAME's option files back into the options dialog's values: mame.ini, a game's ini file and
@@ -53,13 +54,14 @@ std::filesystem::path FindGameIni(const std::string& iniDir, std::string_view ro
 bool ReadOptionFileLines(const std::filesystem::path& path, std::vector<std::string>& lines, std::string* error);
 
 // Reads the file of the mode into the values. The values first return to their defaults (and for a
-// game, to what mame.ini holds), so nothing of the previously shown file stays behind. In the
-// default-options mode every folder of mame.ini, the installation's own path options and the BIOS files
-// are read too. Values are taken byte for byte (a path is bytes, whatever its encoding). A file that
-// cannot be read changes nothing: false is returned and *error says why. *unconvertible, when given,
-// receives the file's lines whose number the values cannot take (they changed nothing).
+// game, to what the files MAME reads before the game's own give it: those of `chain`, or mame.ini when it
+// is empty), so nothing of the previously shown file stays behind. In the default-options mode every
+// folder of mame.ini, the installation's own path options and the BIOS files are read too. Values are
+// taken byte for byte (a path is bytes, whatever its encoding). A file that cannot be read changes
+// nothing: false is returned and *error says why. *unconvertible, when given, receives the file's lines
+// whose number the values cannot take (they changed nothing).
 bool ReadMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                 std::string* error, std::vector<std::string>* unconvertible = nullptr);
+                 std::string* error, std::vector<std::string>* unconvertible = nullptr, const IniChain& chain = {});
 
 // Reads the BIOS choices from the six BIOS files of the ini folder; a missing file, or a value its
 // list does not hold, leaves that choice as it is.

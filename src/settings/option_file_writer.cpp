@@ -572,19 +572,19 @@ OptionSet RowOptions(const LineRow& row) {
   return values;
 }
 
-// Where the values shown were read from: the replaced file's lines, and for a game's file then mame.ini's.
+// Where the values shown were read from: the replaced file's lines, and for a game's file then those of the
+// files MAME reads before it (the last line of a key is the nearest file's).
 class LinesAsRead {
  public:
-  LinesAsRead(const std::vector<std::string>& old, const std::vector<std::string>& mameIni)
-      : old_(old), mameIni_(mameIni) {}
+  LinesAsRead(const std::vector<std::string>& old, const std::vector<std::string>& chain) : old_(old), chain_(chain) {}
   const std::string* Find(std::string_view key) const {
     const std::string* line = old_.Find(key);
-    return line != nullptr ? line : mameIni_.Find(key);
+    return line != nullptr ? line : chain_.Find(key);
   }
 
  private:
   ReplacedLines old_;
-  ReplacedLines mameIni_;
+  ReplacedLines chain_;
 };
 
 // Whether a line stands as it was read: the user set none of the values it is written from, or, when
@@ -602,7 +602,7 @@ bool StandsAsRead(const LineRow& row, const std::vector<std::string>& now, const
 
 // A line that stands as it was read is the line its value came from, byte for byte: a value that a control
 // cannot show (beyond a slider's range, not in a list, not a number) and the user's spacing stay until
-// the user sets the control, and a game's file gives MAME what mame.ini gave it.
+// the user sets the control, and a game's file gives MAME what the files it reads before that one gave it.
 void AppendOptionLineAsRead(std::vector<std::string>& lines, const LineRow& row, const MameOptions& options,
                             const MameFolders& folders, const ValuesAsRead& asRead, const LinesAsRead& read,
                             const OptionSet* setByUser) {
@@ -917,16 +917,13 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
 }
 
 std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
-                                             std::string_view romname) {
+                                             std::string_view romname, const IniChain& chain) {
   ValuesAsRead read{options, folders, {}};
-  if (!ReadMameIni(mode, read.options, read.folders, romname, nullptr) ||
+  if (!ReadMameIni(mode, read.options, read.folders, romname, nullptr, nullptr, chain) ||
       !PrepareOptionsForWriting(mode, read.options, read.folders, nullptr)) {
     return std::nullopt;
   }
-  if (mode == OptionsMode::GameOptions &&
-      !ReadOptionFileLines(MameIniPath(OptionsMode::DefaultOptions, folders, ""), read.mameIniLines, nullptr)) {
-    read.mameIniLines.clear();
-  }
+  if (mode == OptionsMode::GameOptions) read.chainLines = ReadChainLinesBefore(folders, chain, romname);
   return read;
 }
 
@@ -934,8 +931,8 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
                                       std::string_view romname, const std::vector<std::string>& old,
                                       const ValuesAsRead* asRead, const OptionSet* setByUser) {
   static const std::vector<std::string> kNoLines;
-  const std::vector<std::string>& mameIni = asRead != nullptr ? asRead->mameIniLines : kNoLines;
-  const LinesAsRead read(old, mameIni);
+  const std::vector<std::string>& chain = asRead != nullptr ? asRead->chainLines : kNoLines;
+  const LinesAsRead read(old, chain);
   std::vector<std::string> lines;
   lines.reserve(300);
   lines.push_back(mode == OptionsMode::DefaultOptions ? std::string("### mame.ini ###")
@@ -946,7 +943,7 @@ std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& optio
     }
     if (const std::string* kept = UserFixedLine(row, old)) {
       lines.push_back(*kept);
-    } else if (const std::string* given = UserFixedLine(row, mameIni)) {
+    } else if (const std::string* given = UserFixedLine(row, chain)) {
       lines.push_back(*given);
     } else if (asRead != nullptr) {
       AppendOptionLineAsRead(lines, row, options, folders, *asRead, read, setByUser);
@@ -1013,7 +1010,7 @@ std::string WithBiosLine(std::string_view text, std::string_view biosLine) {
 }
 
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                  std::string* error, const OptionSet* setByUser) {
+                  std::string* error, const OptionSet* setByUser, const IniChain& chain) {
   if (!CheckOptionsRequest(mode, romname, error)) {
     return false;
   }
@@ -1025,10 +1022,10 @@ bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, 
   if (!ReadReplacedFile(target, old, error)) {
     return false;
   }
-  // A game's new file still has what mame.ini gives the game to keep.
+  // A game's new file still has what the files MAME reads before it give the game to keep.
   const std::optional<ValuesAsRead> asRead = old.empty() && mode == OptionsMode::DefaultOptions
                                                  ? std::nullopt
-                                                 : ReadValuesAsRead(mode, options, folders, romname);
+                                                 : ReadValuesAsRead(mode, options, folders, romname, chain);
   std::vector<PendingFile> files;
   files.push_back({target, platform::JoinLinesCrLf(MameIniLines(mode, options, folders, romname, old,
                                                                 asRead ? &*asRead : nullptr, setByUser))});

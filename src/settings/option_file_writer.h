@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "settings/game_ini_chain.h"
 #include "settings/mame_options.h"
 
 // Writes MAME's option files whole from the options dialog's values: mame.ini (the default options),
@@ -39,22 +40,24 @@ bool PrepareOptionsForWriting(OptionsMode mode, MameOptions& options, MameFolder
 struct ValuesAsRead {
   MameOptions options;
   MameFolders folders;
-  // For a game's file, mame.ini's lines: a value the game's file does not set came from there.
-  std::vector<std::string> mameIniLines;
+  // For a game's file, the lines of the files MAME reads before it, file after file (mame.ini first): a
+  // value the game's file does not set came from the last of them that sets it.
+  std::vector<std::string> chainLines;
 };
 
 // What the reader takes from the file of the mode, starting from the given values; nothing when it
-// cannot be read.
+// cannot be read. chain: for a game, the files MAME reads for it (see ReadMameIni).
 std::optional<ValuesAsRead> ReadValuesAsRead(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
-                                             std::string_view romname);
+                                             std::string_view romname, const IniChain& chain = {});
 
 // The lines of the option file (without line ends), from values already prepared for writing. The
 // lines of the file being replaced (old) that the writer does not write itself (a user's `confirm_quit`,
 // MAME's options the dialog has no control for, a fixed line the user changed) are kept byte for byte,
 // each after the option it followed, and its comment, section and other lines stay before the option
 // line they preceded. With asRead, an option line that stands as it was read is written as the line its
-// value came from: old's line, else for a game's file mame.ini's line. With setByUser, an option line
-// stands as it was read when the user set none of its values; without, when its values are those read.
+// value came from: old's line, else for a game's file the line of the nearest file MAME reads before it.
+// With setByUser, an option line stands as it was read when the user set none of its values; without,
+// when its values are those read.
 std::vector<std::string> MameIniLines(OptionsMode mode, const MameOptions& options, const MameFolders& folders,
                                       std::string_view romname, const std::vector<std::string>& old = {},
                                       const ValuesAsRead* asRead = nullptr, const OptionSet* setByUser = nullptr);
@@ -81,8 +84,9 @@ std::string WithBiosLine(std::string_view text, std::string_view biosLine);
 // to nothing) is never written over. The ini folder is not created here. setByUser: the values the user
 // set in the dialog (see MameIniLines); a BIOS file is written only when the user set its choice, and
 // then only its bios line changes (a missing BIOS file is written whole).
+// chain: for a game, the files MAME reads for it, whose values a line the user did not set keeps.
 bool WriteMameIni(OptionsMode mode, MameOptions& options, MameFolders& folders, std::string_view romname,
-                  std::string* error, const OptionSet* setByUser = nullptr);
+                  std::string* error, const OptionSet* setByUser = nullptr, const IniChain& chain = {});
 
 // Writes the six BIOS files from the BIOS choices, all or none, each one's bios line only where it is there.
 bool WriteBiosInis(const MameOptions& options, const std::string& iniDir, std::string* error);

@@ -101,14 +101,16 @@ TForm2::~TForm2() {
 
 // ---- Opening ----
 
-int TForm2::Open(set::OptionsMode mode, const std::string& romname, const QString& caption) {
-  SetRequest(mode, romname, caption);
+int TForm2::Open(set::OptionsMode mode, const std::string& romname, const QString& caption, set::IniChain iniChain) {
+  SetRequest(mode, romname, caption, std::move(iniChain));
   return exec();
 }
 
-void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const QString& caption) {
+void TForm2::SetRequest(set::OptionsMode mode, const std::string& romname, const QString& caption,
+                        set::IniChain iniChain) {
   mode_ = mode;
   romname_ = romname;
+  iniChain_ = std::move(iniChain);
   MarkMissingOptions();
   // The window's own caption (perhaps translated) comes back for the default options.
   if (mode == set::OptionsMode::GameOptions) {
@@ -157,7 +159,7 @@ void TForm2::FormShow() {
   std::string error;
   std::vector<std::string> unconvertible;
   // A file that cannot be read leaves the values as they were; the dialog opens all the same.
-  if (!set::ReadMameIni(mode_, options_, folders_, romname_, &error, &unconvertible)) {
+  if (!set::ReadMameIni(mode_, options_, folders_, romname_, &error, &unconvertible, iniChain_)) {
     qWarning("kestrune: %s", error.c_str());
     ShowError(QString::fromStdString(error));
   }
@@ -190,7 +192,7 @@ void TForm2::Button1Click() {
     }
   }
   std::string error;
-  const bool written = set::WriteMameIni(mode_, options_, folders_, romname_, &error, &setByUser_);
+  const bool written = set::WriteMameIni(mode_, options_, folders_, romname_, &error, &setByUser_, iniChain_);
   ShowOptions();  // the writer fills empty aspect edits and writes the seconds to run as a number
   if (!written) {
     qWarning("kestrune: %s", error.c_str());
@@ -354,6 +356,7 @@ void TForm2::OfferFileResolutions() {
   }
   std::vector<std::filesystem::path> files{std::filesystem::path(folders_.FrontDir) / "mame.ini"};
   if (mode_ == set::OptionsMode::GameOptions) {
+    files = set::ChainFilesBefore(folders_, iniChain_, romname_);
     files.push_back(set::FindGameIni(folders_.IniDir, romname_));
   }
   for (const std::filesystem::path& file : files) {

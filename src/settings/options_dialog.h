@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "settings/game_ini_chain.h"
 #include "settings/mame_options.h"
 
 class QAbstractButton;
@@ -46,10 +47,14 @@ class TForm2 : public QDialog {
   ~TForm2() override;
 
   // Shows the dialog modally for the mode's file and returns QDialog::Accepted when OK wrote it. In the
-  // game's mode the caption names the game (a default one when empty).
-  int Open(kestrune::settings::OptionsMode mode, const std::string& romname = {}, const QString& caption = {});
+  // game's mode the caption names the game (a default one when empty), and iniChain the option files MAME
+  // reads for it: the values shown, and written for the controls the user does not set, are those MAME
+  // takes from them (from mame.ini alone when it is empty).
+  int Open(kestrune::settings::OptionsMode mode, const std::string& romname = {}, const QString& caption = {},
+           kestrune::settings::IniChain iniChain = {});
   // What Open does before it shows the dialog; the file is read when the dialog is shown (show() or open()).
-  void SetRequest(kestrune::settings::OptionsMode mode, const std::string& romname = {}, const QString& caption = {});
+  void SetRequest(kestrune::settings::OptionsMode mode, const std::string& romname = {}, const QString& caption = {},
+                  kestrune::settings::IniChain iniChain = {});
 
   kestrune::settings::MameOptions& Options() { return options_; }
   // MAME's folders: where the files are, and the folder values mame.ini holds. OK in the default-options
@@ -149,6 +154,7 @@ class TForm2 : public QDialog {
   kestrune::settings::MameFolders folders_;
   kestrune::settings::OptionsMode mode_ = kestrune::settings::OptionsMode::DefaultOptions;
   std::string romname_;
+  kestrune::settings::IniChain iniChain_;
   kestrune::settings::Settings* settings_ = nullptr;
   FileChooser chooseFile_;
   TextOf textOf_;

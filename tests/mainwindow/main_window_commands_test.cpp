@@ -27,6 +27,7 @@
 #include <QToolTip>
 #include <QTreeView>
 #include <QUrl>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -37,6 +38,7 @@
 #include <vector>
 
 #include "../catalogue/game_lines.h"
+#include "catalogue/mame_launch.h"
 #include "mainwindow/about_dialog.h"
 #include "mainwindow/column_order_dialog.h"
 #include "mainwindow/delete_ini_dialog.h"
@@ -944,6 +946,54 @@ TEST_F(CommandsTest, GameOptionsWithNothingChangedGiveANewGameFileMameInisOwnLin
   const std::string output = kestrune::test::ReadFileBytes(Path("out"));
   for (const char* warning : {"Warning", "unknown option", "reverting", "Out-of-range", "not supported", "Invalid"}) {
     EXPECT_EQ(output.find(warning), std::string::npos) << output;
+  }
+}
+
+// A value that a file MAME reads before the game's own gives the game (its parent's, its source file's, the
+// vector games', its BIOS's) is shown, and Game Options and OK without a change keep it: MAME, started as a
+// play starts it, still ends a clone that needs no ROM after the second its parent's or source's file says.
+TEST_F(CommandsTest, GameOptionsWithNothingChangedKeepWhatTheFilesBeforeTheGamesGiveIt) {
+  if (::access("/usr/games/mame", X_OK) != 0) GTEST_SKIP() << "MAME is not installed";
+  fs::create_symlink("/usr/games/mame", Path("mame"));
+  const std::string pcSmb2 = GameLine("pc_smb2", [](cat::Tgameinfo& game) { game.bios = "Playch10"; });
+  Start(Lines({SetLine("1392apvs", "0", "1292apvs"), SetLine("asteroid", "0"), pcSmb2}));
+  const std::string seconds = "seconds_to_run 1";
+  const std::string speed = "speed                   1.5";
+  const struct {
+    const char* romname;
+    const char* file;
+    std::string text;
+  } cases[] = {
+      {"1392apvs", "ini/1292apvs.ini", "# my own\r\n" + seconds + "\r\n" + speed + "\r\n"},
+      {"1392apvs", "ini/source/vc4000.ini", seconds + "\r\n" + speed + "\r\n"},
+      {"asteroid", "ini/vector.ini", seconds + "\r\n" + speed + "\r\n"},
+      {"pc_smb2", "ini/playch10.ini",
+       "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\nbios                    default\r\n" + seconds +
+           "\r\n" + speed + "\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.file);
+    const std::string game = std::string("ini/") + c.romname + ".ini";
+    fs::remove(Path(game));
+    Write(c.file, c.text);
+    Select(c.romname);
+    QString shown;
+    duringDialog_ = OkAfter([&shown](QDialog& dialog) { shown = dialog.findChild<QLabel*>("speedlabel")->text(); });
+    Action("GameOptions1")->trigger();
+    EXPECT_EQ(Form2->result(), QDialog::Accepted);
+    EXPECT_EQ(shown, QStringLiteral("150%"));
+    const std::vector<std::string> written = FileLines(Path(game));
+    for (const std::string& line : {seconds, speed}) EXPECT_EQ(std::count(written.begin(), written.end(), line), 1);
+    EXPECT_EQ(kestrune::test::ReadFileBytes(Path(c.file)), c.text);
+    if (c.romname == std::string("1392apvs")) {
+      std::string command = "HOME=. SDL_VIDEODRIVER=offscreen timeout -s KILL 30 /usr/games/mame";
+      for (const std::string& argument :
+           cat::MameArguments(cat::PlayKind::Play, c.romname, "-video none -sound none", folder_, folder_ + "ini")) {
+        command += " '" + argument + "'";
+      }
+      EXPECT_EQ(std::system((command + " >out 2>&1").c_str()), 0) << kestrune::test::ReadFileBytes(Path("out"));
+    }
+    fs::remove(Path(c.file));
   }
 }
 

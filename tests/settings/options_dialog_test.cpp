@@ -20,6 +20,7 @@
 #include <QSlider>
 #include <QTabWidget>
 #include <QTimer>
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -283,6 +284,30 @@ TEST_F(OptionsDialogTest, OkInAGamesModeWritesOnlyItsFileOverWhatMameIniHolds) {
   EXPECT_EQ(ReadFileBytes(dir_ / "ini" / "pacman.ini"), Expected(OptionsMode::GameOptions, expected, "pacman"));
   EXPECT_EQ(ReadFileBytes(dir_ / "mame.ini"), mameIni);
   EXPECT_EQ(ReadFileBytes(dir_ / "ini" / "neogeo.ini"), neogeo);
+}
+
+// A game's values are those of the nearest file MAME reads for it: a name in the program folder before the
+// same name in the ini folder, a parent's file after the orientation's. OK without a change gives the game's
+// file those files' lines.
+TEST_F(OptionsDialogTest, AGamesValuesComeFromTheNearestFileMameReadsForIt) {
+  WriteFileBytes(dir_ / "horizont.ini", "gamma 0.8\r\nspeed 0.5\r\n");
+  WriteFileBytes(dir_ / "ini" / "horizont.ini", "gamma 1.2\r\nbrightness 1.1\r\n");
+  WriteFileBytes(dir_ / "ini" / "1292apvs.ini", "speed                   1.5\r\n");
+  WriteFileBytes(dir_ / "ini" / "1392apvs.ini", "");
+  dialog_.SetRequest(OptionsMode::GameOptions, "1392apvs", QString(),
+                     {"mame.ini", "horizont.ini", "source/vc4000.ini", "1292apvs.ini", "1392apvs.ini"});
+  dialog_.show();
+  EXPECT_EQ(Get<QSlider>("speed")->value(), 150);
+  EXPECT_EQ(Get<QLabel>("speedlabel")->text(), "150%");
+  EXPECT_EQ(Get<QSlider>("gamma")->value(), 80);
+  EXPECT_EQ(Get<QSlider>("brightness")->value(), 100);
+  Get<QPushButton>("Button1")->click();
+  ASSERT_FALSE(dialog_.isVisible());
+  std::vector<std::string> lines;
+  ASSERT_TRUE(platform::ReadTextFileLinesAsIs(dir_ / "ini" / "1392apvs.ini", lines, nullptr));
+  for (const char* line : {"speed                   1.5", "gamma 0.8", "brightness              1"}) {
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), line), 1) << line;
+  }
 }
 
 // The user sets controls to other values and back to those shown, which are not the file's (values MAME
