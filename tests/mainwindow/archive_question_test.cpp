@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCoreApplication>
+#include <QEvent>
 #include <QImage>
 #include <QInputDialog>
 #include <QLineEdit>
@@ -51,6 +52,22 @@ QInputDialog* OpenQuestion() {
   }
   return nullptr;
 }
+
+// Tells whether a paint of the widget it watches is under way: it hands each paint on itself.
+class PaintWatch : public QObject {
+ public:
+  bool Painting() const { return painting_; }
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::Paint || painting_) return false;
+    painting_ = true;
+    QCoreApplication::sendEvent(watched, event);
+    painting_ = false;
+    return true;
+  }
+
+ private:
+  bool painting_ = false;
+};
 
 // pacman with its clone puckman, and zaxxon (never the row selected at start); the program's dialogs installed as the program installs them.
 class ArchiveQuestionTest : public kestrune::test::ProgramFolderTest {
@@ -115,9 +132,43 @@ TEST_F(ArchiveQuestionTest, TheProgramEndingWhileASnapshotsPasswordIsAskedForFre
   Settle();
   EXPECT_TRUE(Form1->Terminating());
   EXPECT_EQ(OpenQuestion(), nullptr);
+  EXPECT_FALSE(Form1->Panes()->OpenArchives()[0]);
   // The end asked every event loop to end; the test's own runs on.
   QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
   QApplication::exec();
+}
+
+// The list paints whole, without waiting on any question: the icons' password is asked for once the
+// paint is over, and the icons it opens then take the place of the no-icon images (a clone's its parent's).
+TEST_F(ArchiveQuestionTest, TheListPaintsWholeAndAsksForTheIconsPasswordAfterwards) {
+  WriteEncrypted("icons/icons.zip", {"pacman.ico", "zaxxon.ico"});
+  PaintWatch paints;
+  bool askedInPaint = true;
+  WhenAsked([&](QInputDialog& question) {
+    askedInPaint = paints.Painting();
+    question.setTextValue("sesame");
+    question.accept();
+  });
+  CreateWindows();
+  Form1->gameList()->View()->ReportView()->viewport()->installEventFilter(&paints);
+  int paintWarnings = 0;
+  const QtMessageHandler before = qInstallMessageHandler(nullptr);
+  static int* warnings = nullptr;
+  warnings = &paintWarnings;
+  qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString& text) {
+    if (text.contains(QLatin1String("paint"), Qt::CaseInsensitive)) ++*warnings;
+  });
+  ShowAndWait();
+  ASSERT_TRUE(WaitUntil([this] { return asked_; }));
+  Settle();
+  qInstallMessageHandler(before);
+  EXPECT_FALSE(askedInPaint);
+  EXPECT_EQ(paintWarnings, 0);
+  const cat::GameList& list = Form1->gameList()->List();
+  for (const char* rom : {"pacman", "puckman", "zaxxon"}) {
+    EXPECT_GE(list.ImageIndex(list.FindRomRow(rom)), GameListModel::kBuiltInImages) << rom;
+  }
+  EXPECT_EQ(OpenQuestion(), nullptr);
 }
 
 TEST_F(ArchiveQuestionTest, ANewCatalogueWhileAnIconsPasswordIsAskedForIsReadAfresh) {
@@ -136,7 +187,10 @@ TEST_F(ArchiveQuestionTest, ANewCatalogueWhileAnIconsPasswordIsAskedForIsReadAfr
   Start();
   ASSERT_TRUE(WaitUntil([this] { return asked_; }));
   Settle();
-  EXPECT_EQ(Form1->gameList()->List().GameCount(), 2);
+  const cat::GameList& list = Form1->gameList()->List();
+  ASSERT_EQ(list.GameCount(), 2);
+  // Cancelled: no icon, and no second question for the archive.
+  EXPECT_EQ(list.ImageIndex(list.FindRomRow("puckman")), GameListModel::kNoIconImage);
   EXPECT_EQ(OpenQuestion(), nullptr);
 }
 
