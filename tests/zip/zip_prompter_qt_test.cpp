@@ -100,6 +100,24 @@ TEST_F(ZipPrompterQtTest, QuestionsShowTheirTextAndButtonsAndGiveTheAnswerClicke
                 "File name is too long|&Abort|&Ignore", "File name is too long|&Abort|&Ignore"}));
 }
 
+// Events run until done() is true, for `ms` at most.
+template <typename Done>
+bool Settle(Done done, int ms = 5000) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!done() && waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return done();
+}
+
+void WriteEncrypted(const std::filesystem::path& archive, const std::vector<std::string>& names,
+                    const QByteArray& data) {
+  TZipArchiver writer;
+  writer.FileName = Utf8ToWide(archive.string());
+  writer.Password = "sesame";
+  writer.OpenZip(kOpenCreate);
+  for (const std::string& name : names) writer.AddFromBuffer(Utf8ToWide(name), data.toStdString());
+}
+
 // The program's path: an artwork archive with encrypted pictures, read as the picture panes read it. The
 // question comes after the read, one for the archive, and a password given has the reader read again.
 TEST_F(ZipPrompterQtTest, AnEncryptedPictureAsksForItsPasswordAfterTheReadAndCancelSkipsItQuietly) {
@@ -109,14 +127,7 @@ TEST_F(ZipPrompterQtTest, AnEncryptedPictureAsksForItsPasswordAfterTheReadAndCan
   QByteArray png;
   QBuffer buffer(&png);
   image.save((buffer.open(QIODevice::WriteOnly), &buffer), "PNG");
-  {
-    TZipArchiver writer;
-    writer.FileName = Utf8ToWide((dir / "snap.zip").string());
-    writer.Password = "sesame";
-    writer.OpenZip(kOpenCreate);
-    writer.AddFromBuffer(u"pacman.png", png.toStdString());
-    writer.AddFromBuffer(u"galaga.png", png.toStdString());
-  }
+  WriteEncrypted(dir / "snap.zip", {"pacman.png", "galaga.png"}, png);
   for (const std::string answer : {"OK", "Cancel"}) {
     SCOPED_TRACE(answer);
     catalogue::ArtworkSource snaps(dir.path(), "snap.zip");
@@ -128,10 +139,7 @@ TEST_F(ZipPrompterQtTest, AnEncryptedPictureAsksForItsPasswordAfterTheReadAndCan
     EXPECT_FALSE(snaps.Read("pacman.png", bytes));
     EXPECT_FALSE(snaps.Read("galaga.png", bytes));
     EXPECT_TRUE(answers.shown.empty());
-    for (QElapsedTimer waited; !waited.isValid() || (answers.shown.empty() && waited.elapsed() < 5000);) {
-      if (!waited.isValid()) waited.start();
-      QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
-    }
+    Settle([&answers] { return !answers.shown.empty(); });
     EXPECT_EQ(given, answer == "OK" ? 1 : 0);
     for (const char* name : {"pacman.png", "galaga.png"}) {
       EXPECT_EQ(snaps.Read(name, bytes), answer == "OK");
@@ -146,15 +154,9 @@ TEST_F(ZipPrompterQtTest, AnEncryptedPictureAsksForItsPasswordAfterTheReadAndCan
 // was closed reaches nothing; while one waits, another archive is not asked.
 TEST_F(ZipPrompterQtTest, APasswordQuestionOutlivesNoArchiveAndComesOneAtATime) {
   kestrune::test::TempDir dir;
-  for (const char* name : {"a.zip", "b.zip"}) {
-    TZipArchiver writer;
-    writer.FileName = Utf8ToWide((dir / name).string());
-    writer.Password = "sesame";
-    writer.OpenZip(kOpenCreate);
-    writer.AddFromBuffer(u"x.png", "bytes");
-  }
+  for (const char* name : {"a.zip", "b.zip"}) WriteEncrypted(dir / name, {"x.png"}, "bytes");
   const auto openBox = [] {
-    for (int i = 0; i < 40; ++i) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    Settle([] { return QApplication::activeModalWidget() != nullptr; }, 200);
     return qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
   };
   std::string bytes;
