@@ -93,7 +93,7 @@ class GameListModel : public QAbstractTableModel {
   QTimer* resolveIcons_;
   std::unordered_map<std::string, int> fileStates_;
   mutable std::map<std::pair<int, int>, QIcon> signedImages_;  // (image, state) → the icon with its sign
-  std::vector<QString> captions_;  // by column; empty: the column's own caption
+  std::vector<QString> captions_;                              // by column; empty: the column's own caption
   QColor masterColour_;
   QColor cloneColour_;
   bool rowColoursShown_ = true;

@@ -94,8 +94,8 @@ TZipPromptResult TZipPrompterQt::Ask(const WideString& text, const std::vector<T
   return Button::None;
 }
 
-TZipPasswordReply TZipPrompterQt::AskPassword(const WideString& caption, const WideString& prompt,
-                                              AnsiString& value, TZipPasswordRequest request) {
+TZipPasswordReply TZipPrompterQt::AskPassword(const WideString& caption, const WideString& prompt, AnsiString& value,
+                                              TZipPasswordRequest request) {
   if (!OnApplicationThread()) {
     return TZipPrompter::AskPassword(caption, prompt, value, std::move(request));
   }
@@ -105,9 +105,8 @@ TZipPasswordReply TZipPrompterQt::AskPassword(const WideString& caption, const W
   passwordAsked_ = true;
   QTimer::singleShot(0, context_.get(),
                      [this, caption = InLanguage(WideToUtf8(caption)), prompt = InLanguage(WideToUtf8(prompt)),
-                      value = QString::fromStdString(value), request = std::move(request)] {
-                       ShowPasswordBox(caption, prompt, value, request);
-                     });
+                      value = QString::fromStdString(value),
+                      request = std::move(request)] { ShowPasswordBox(caption, prompt, value, request); });
   return TZipPasswordReply::Later;
 }
 
