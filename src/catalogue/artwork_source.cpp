@@ -91,6 +91,14 @@ void ArtworkSource::Close() {
   listings_.clear();
 }
 
+void ArtworkSource::SetPasswordGiven(std::function<void()> given) {
+  if (archive_) {
+    archive_->PasswordGiven = [given = std::move(given)](zip::TZipBaseArchiver&) {
+      if (given) given();
+    };
+  }
+}
+
 int ArtworkSource::EntryIndex(std::string_view name) const {
   if (NameParts(name).empty()) {
     return -1;

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -41,6 +42,9 @@ class ArtworkSource {
   std::filesystem::path FindFile(std::string_view name);
   // Closes the archive; the source then reads nothing.
   void Close();
+  // Called when the archive's password, asked for after a read that could not wait for it, has been
+  // given: what was not read for want of it can be read now.
+  void SetPasswordGiven(std::function<void()> given);
 
  private:
   struct Listing {

@@ -98,6 +98,12 @@ bool ArchiveIconSource::ReadIcon(std::string_view fileName, std::string& bytes) 
   return true;
 }
 
+void ArchiveIconSource::SetPasswordGiven(std::function<void()> given) {
+  archiver_->PasswordGiven = [given = std::move(given)](zip::TZipBaseArchiver&) {
+    if (given) given();
+  };
+}
+
 std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir) {
   std::error_code ec;
   const std::filesystem::path archive = iconDir / "icons.zip";
@@ -138,10 +144,13 @@ bool IcoPicturesWithinLimits(std::string_view bytes) {
 }
 
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes) {
-  if (!romname.empty() && source.ReadIcon(std::string(romname) + ".ico", bytes)) {
+  // The names may be views into the catalogue, which is not to be relied on across a read: copied first.
+  const std::string own = romname.empty() ? std::string() : std::string(romname) + ".ico";
+  const std::string parent = cloneof.empty() ? std::string() : std::string(cloneof) + ".ico";
+  if (!own.empty() && source.ReadIcon(own, bytes)) {
     return true;
   }
-  return !cloneof.empty() && source.ReadIcon(std::string(cloneof) + ".ico", bytes);
+  return !parent.empty() && source.ReadIcon(parent, bytes);
 }
 
 }  // namespace kestrune::catalogue

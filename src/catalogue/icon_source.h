@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -26,6 +27,9 @@ class IconSource {
   // The bytes of the icon file `fileName` ("pacman.ico"); false when there is none, it is larger than
   // kMaxIconBytes or it cannot be read.
   virtual bool ReadIcon(std::string_view fileName, std::string& bytes) = 0;
+  // Called when a password, asked for after a read that could not wait for it, has been given: icons
+  // found missing for want of it can be read now. A source without passwords never calls it.
+  virtual void SetPasswordGiven(std::function<void()> /*given*/) {}
 };
 
 // The icon folder `IconDir`: a name is tried exactly first, then matched without regard to case.
@@ -57,6 +61,7 @@ class ArchiveIconSource final : public IconSource {
   bool IsOpen() const { return open_; }
   const std::string& OpenError() const { return openError_; }
   bool ReadIcon(std::string_view fileName, std::string& bytes) override;
+  void SetPasswordGiven(std::function<void()> given) override;
 
  private:
   std::unique_ptr<zip::TZipArchiver> archiver_;
@@ -73,7 +78,8 @@ std::unique_ptr<IconSource> OpenIconSource(const std::filesystem::path& iconDir)
 // own directory gives at most 256 for them, whatever they hold. True for bytes that are no .ico.
 bool IcoPicturesWithinLimits(std::string_view bytes);
 
-// The icon of a game: its own ("romname.ico"), else its parent's ("cloneof.ico").
+// The icon of a game: its own ("romname.ico"), else its parent's ("cloneof.ico"). Both names are taken
+// before anything is read.
 bool ReadGameIcon(IconSource& source, std::string_view romname, std::string_view cloneof, std::string& bytes);
 
 }  // namespace kestrune::catalogue

@@ -184,6 +184,8 @@ void ArtworkPanes::OpenSources(const TForm1::Folders& folders) {
       qWarning("kestrune: %s cannot be opened; its pictures are read from its folder: %s",
                (folders.*place.folder + "/" + place.archive).c_str(), source->OpenError().c_str());
     }
+    // A picture whose password was asked for after its read is read again once it is given.
+    source->SetPasswordGiven([this] { RefreshNow(); });
     sources_[static_cast<std::size_t>(kind)] = std::move(source);
   }
   snapFolder_ = FromArchive(ArtworkKind::Snapshot) ? std::make_unique<cat::ArtworkSource>(folders.snap, "") : nullptr;

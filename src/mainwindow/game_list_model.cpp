@@ -8,6 +8,8 @@
 #include <QPixmap>
 #include <QRect>
 #include <QSize>
+#include <QTimer>
+#include <algorithm>
 #include <string>
 
 #include "catalogue/movie_header.h"
@@ -58,8 +60,22 @@ QIcon DrawnStateImage(const QColor& color) {
 
 }  // namespace
 
-GameListModel::GameListModel(GameList& list, QObject* parent) : QAbstractTableModel(parent), list_(list) {
+GameListModel::GameListModel(GameList& list, QObject* parent)
+    : QAbstractTableModel(parent), list_(list), resolveIcons_(new QTimer(this)) {
+  resolveIcons_->setSingleShot(true);
+  resolveIcons_->setInterval(0);
+  connect(resolveIcons_, &QTimer::timeout, this, &GameListModel::ResolveWaitingIcons);
   ResetImages();
+}
+
+void GameListModel::SetIconSource(kestrune::catalogue::IconSource* source) {
+  iconSource_ = source;
+  if (source != nullptr) {
+    // The rows that found no icon while the password was missing look again.
+    source->SetPasswordGiven([model = QPointer<GameListModel>(this)] {
+      if (model != nullptr) model->ClearIconIndexes();
+    });
+  }
 }
 
 void GameListModel::SetStateImages(const ToolbarImages* images) {
@@ -83,7 +99,7 @@ QIcon GameListModel::StateIcon(int index) const {
   return DrawnStateImage(index == kUnavailableImage ? QColor(192, 48, 48) : QColor(64, 160, 64));
 }
 
-void GameListModel::ResetImages() const {
+void GameListModel::ResetImages() {
   images_.clear();
   signedImages_.clear();
   for (int i = 0; i < kBuiltInImages; ++i) {
@@ -104,6 +120,7 @@ void GameListModel::RefreshStateImages() {
 
 void GameListModel::ListRebuilt() {
   beginResetModel();
+  waitingIcons_.clear();
   ResetImages();
   endResetModel();
 }
@@ -114,6 +131,7 @@ void GameListModel::RowsChanged() {
 
 void GameListModel::ClearIconIndexes() {
   list_.ClearIconIndexes();
+  waitingIcons_.clear();
   ResetImages();
   if (rowCount() > 0) {
     emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
@@ -229,15 +247,47 @@ int GameListModel::ImageIndexOf(int row) const {
   if (list_.IsUnavailable(row)) {
     return kUnavailableImage;
   }
-  int image = list_.ImageIndex(row);
-  if (image <= 0 || image >= IconStoreSize()) {
-    image = ResolveIcon(row);
-    list_.SetImageIndex(row, image);
+  const int image = list_.ImageIndex(row);
+  if (image > 0 && image < IconStoreSize()) {
+    return image;
   }
-  return image;
+  if (iconSource_ == nullptr) {
+    list_.SetImageIndex(row, kNoIconImage);
+    return kNoIconImage;
+  }
+  waitingIcons_.push_back(row);
+  resolveIcons_->start();
+  return kNoIconImage;
 }
 
-int GameListModel::ResolveIcon(int row) const {
+void GameListModel::ResolveWaitingIcons() {
+  std::vector<int> rows;
+  rows.swap(waitingIcons_);
+  std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
+  int first = -1;
+  int last = -1;
+  bool storeEmptied = false;
+  for (const int row : rows) {
+    if (row >= list_.GameCount() || list_.IsUnavailable(row)) continue;
+    const int image = list_.ImageIndex(row);
+    if (image > 0 && image < IconStoreSize()) continue;
+    const int sizeBefore = IconStoreSize();
+    list_.SetImageIndex(row, ResolveIcon(row));
+    storeEmptied = storeEmptied || IconStoreSize() < sizeBefore;
+    first = first < 0 ? row : first;
+    last = row;
+  }
+  if (first < 0) return;
+  // An emptied store took every row's icon with it: the rows painted ask again.
+  if (storeEmptied) {
+    emit dataChanged(index(0, 0), index(rowCount() - 1, 0), {Qt::DecorationRole});
+  } else {
+    emit dataChanged(index(first, 0), index(last, 0), {Qt::DecorationRole});
+  }
+}
+
+int GameListModel::ResolveIcon(int row) {
   std::string bytes;
   if (iconSource_ == nullptr || !kestrune::catalogue::ReadGameIcon(*iconSource_, list_.Field(row, LineField::romname),
                                                                    list_.Field(row, LineField::cloneof), bytes)) {

@@ -14,8 +14,10 @@
 #include "catalogue/icon_source.h"
 
 // The game list as the list views see it: rows are the listed games, held by the plain game list as
-// row indexes into the catalogue; nothing is stored or parsed here. Icons are resolved when a row is
-// first painted and kept in a bounded store.
+// row indexes into the catalogue; nothing is stored or parsed here. Icons are resolved for the rows
+// painted, right after the paint (a paint shows the no-icon image for a row still waiting), and kept
+// in a bounded store: reading an icon can ask for its archive's password, which no paint may wait on.
+class QTimer;
 class ToolbarImages;
 
 class GameListModel : public QAbstractTableModel {
@@ -35,8 +37,9 @@ class GameListModel : public QAbstractTableModel {
 
   explicit GameListModel(kestrune::catalogue::GameList& list, QObject* parent = nullptr);
 
-  // Where icons come from; null (the default) gives every available game image 1.
-  void SetIconSource(kestrune::catalogue::IconSource* source) { iconSource_ = source; }
+  // Where icons come from; null (the default) gives every available game image 1. A password given
+  // later to the source's archive has every row's icon resolved again.
+  void SetIconSource(kestrune::catalogue::IconSource* source);
 
   // Where the state images come from (a skin may replace them); taken again when one is replaced. Null
   // (the default), or an image that cannot be drawn, gives the list's own drawn images.
@@ -72,8 +75,10 @@ class GameListModel : public QAbstractTableModel {
 
  private:
   int ImageIndexOf(int row) const;
-  int ResolveIcon(int row) const;
-  void ResetImages() const;
+  // The icons of the rows painted since the last time, resolved now that the paint is over.
+  void ResolveWaitingIcons();
+  int ResolveIcon(int row);
+  void ResetImages();
   QIcon StateIcon(int index) const;
   QIcon WithFileState(int image, int state) const;
   void RefreshStateImages();
@@ -81,11 +86,14 @@ class GameListModel : public QAbstractTableModel {
   kestrune::catalogue::GameList& list_;
   kestrune::catalogue::IconSource* iconSource_ = nullptr;
   QPointer<const ToolbarImages> stateImages_;
-  // Filled while painting, so it changes inside const data().
-  mutable std::vector<QIcon> images_;
+  // The built-in images, then the icons resolved.
+  std::vector<QIcon> images_;
+  // Rows painted with their icon unresolved; noted inside const data().
+  mutable std::vector<int> waitingIcons_;
+  QTimer* resolveIcons_;
   std::unordered_map<std::string, int> fileStates_;
   mutable std::map<std::pair<int, int>, QIcon> signedImages_;  // (image, state) → the icon with its sign
-  std::vector<QString> captions_;  // by column; empty: the column's own caption
+  std::vector<QString> captions_;                              // by column; empty: the column's own caption
   QColor masterColour_;
   QColor cloneColour_;
   bool rowColoursShown_ = true;

@@ -117,6 +117,11 @@ TZipPromptResult TZipPrompter::Ask(const WideString&, const std::vector<TZipProm
 
 bool TZipPrompter::InputQuery(const WideString&, const WideString&, AnsiString&) { return false; }
 
+TZipPasswordReply TZipPrompter::AskPassword(const WideString& caption, const WideString& prompt, AnsiString& value,
+                                            TZipPasswordRequest) {
+  return InputQuery(caption, prompt, value) ? TZipPasswordReply::Given : TZipPasswordReply::Declined;
+}
+
 void InstallZipPrompter(TZipPrompter* prompter) { installedPrompter.store(prompter); }
 
 void TZipSpanningOptions::SetCustomVolumeSize(std::int64_t size) {
@@ -492,6 +497,7 @@ void TZipBaseArchiver::ReleaseArchive() noexcept {
   updateCount_ = 0;
   commentChanged_ = false;
   passwordDeclined_ = false;
+  passwordQuestion_.reset();
 }
 
 void TZipBaseArchiver::SetInMemory(bool value) {
@@ -628,16 +634,47 @@ void TZipBaseArchiver::DoOnPassword(const WideString& fileName, AnsiString& newP
     return;
   }
   skipFile = true;
-  if (passwordDeclined_ || openPrompts > 0) {
+  if (passwordDeclined_ || passwordQuestion_ || openPrompts > 0) {
     return;
   }
   const TOpenPrompt open;
   AnsiString entered = newPassword;
-  if (Prompter().InputQuery(Format(kPasswordCaption, {fileName}), Utf8ToWide(kPasswordPrompt), entered)) {
-    newPassword = entered;
-    skipFile = false;
-  } else {
+  auto question = std::make_shared<char>();
+  TZipPasswordRequest request;
+  request.asker = question;
+  request.answered = [this, asker = request.asker](bool given, const AnsiString& password) {
+    // Closed, reopened or destroyed since: the answer is for an archive that is no longer there.
+    if (!asker.expired()) {
+      PasswordAnswered(given, password);
+    }
+  };
+  switch (Prompter().AskPassword(Format(kPasswordCaption, {fileName}), Utf8ToWide(kPasswordPrompt), entered,
+                                 std::move(request))) {
+    case TZipPasswordReply::Given:
+      newPassword = entered;
+      skipFile = false;
+      break;
+    case TZipPasswordReply::Declined:
+      passwordDeclined_ = true;
+      break;
+    case TZipPasswordReply::Later:
+      passwordQuestion_ = std::move(question);
+      break;
+    case TZipPasswordReply::NotNow:
+      break;
+  }
+}
+
+void TZipBaseArchiver::PasswordAnswered(bool given, const AnsiString& password) {
+  passwordQuestion_.reset();
+  if (!given) {
     passwordDeclined_ = true;
+    return;
+  }
+  Password = password;
+  // Last: the reader may read again at once, and be asked again when the password is wrong.
+  if (PasswordGiven) {
+    PasswordGiven(*this);
   }
 }
 

@@ -112,6 +112,22 @@ using TZipExtractFileEvent = std::function<void(TZipBaseArchiver& sender, WideSt
 // How a prompt was answered.
 enum class TZipPromptResult { None, Ok, Cancel, Yes, No, YesToAll, NoToAll, Abort, Retry, Ignore };
 
+// How a password question went.
+enum class TZipPasswordReply {
+  Given,     // answered at once: the value holds the password
+  Declined,  // cancelled at once
+  Later,     // to be asked once the read has returned; the request hears the answer
+  NotNow,    // not asked, another question being open: the entry is skipped this time only
+};
+
+// A password question asked after the read that needed it. The archive that asked may be closed or
+// destroyed before the question is shown or answered; the request then is no longer wanted.
+struct TZipPasswordRequest {
+  std::weak_ptr<const void> asker;
+  std::function<void(bool given, const AnsiString& password)> answered;
+  bool Wanted() const { return !asker.expired(); }
+};
+
 // The questions the archiver asks when no event handler is assigned. The default answers at once, as
 // if the dialog had been closed; the program installs one that shows real dialogs.
 class TZipPrompter {
@@ -120,6 +136,11 @@ class TZipPrompter {
   virtual TZipPromptResult Ask(const WideString& text, const std::vector<TZipPromptResult>& buttons);
   // true with the text entered, false when cancelled.
   virtual bool InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value);
+  // The password question of an entry being read, pre-filled with `value`. The default asks InputQuery
+  // at once. A prompter whose dialogs run an event loop answers Later instead and asks from the event
+  // loop: anything may happen in that loop, also to the archive and to what its reader holds.
+  virtual TZipPasswordReply AskPassword(const WideString& caption, const WideString& prompt, AnsiString& value,
+                                        TZipPasswordRequest request);
 };
 
 // The prompter of every component that has none of its own (nullptr: the default, which shows nothing).
@@ -184,6 +205,8 @@ class TZipBaseArchiver : public TComponent {
   bool ProgressEnabled = true;
   // Where this component's prompts go when no handler is assigned; nullptr: the installed prompter.
   void SetPrompter(TZipPrompter* prompter);
+  // Called when a password asked for after a read has been given (and kept as Password).
+  std::function<void(TZipBaseArchiver&)> PasswordGiven;
 
   // Opens the archive named by FileName: modes below 65535 open an existing file with that access word
   // (0: read-only), 65535 creates a new archive. A failure leaves the component closed. A split archive
@@ -267,7 +290,9 @@ class TZipBaseArchiver : public TComponent {
   // wrong. Once the user has declined it, no entry of the archive is asked for again until the archive
   // is opened anew: the program reads artwork at every selection and from timers, and would otherwise
   // ask without end. A question that would open while another prompt is open (a timer firing in that
-  // dialog's event loop) is not shown; its entry is skipped this time only.
+  // dialog's event loop) is not shown; its entry is skipped this time only. A prompter that asks later
+  // has the entry skipped now; the archive's other encrypted entries are skipped while the question
+  // waits, and a password given then is kept and told to PasswordGiven, so that the reader reads again.
   void ExtractEntryToStream(const WideString& fileName, TStream& stream);
   void ExtractEntryByIndex(int index, TStream& stream);
 
@@ -332,6 +357,7 @@ class TZipBaseArchiver : public TComponent {
   // The installed prompter's answers, or "closed" while another prompt of this thread is open.
   TZipPromptResult AskUser(const WideString& text, const std::vector<TZipPromptResult>& buttons);
   void ReleaseArchive() noexcept;
+  void PasswordAnswered(bool given, const AnsiString& password);
   // The archive file as this component last opened or wrote it; a commit refuses to replace another.
   void RememberArchiveFile();
   void CheckArchiveUnchanged() const;
@@ -388,6 +414,9 @@ class TZipBaseArchiver : public TComponent {
   TZipPrompter defaultPrompter_;
   TZipPrompter* prompter_ = nullptr;
   bool passwordDeclined_ = false;  // since the archive was opened
+  // The password question asked for later, while it waits; reset when the archive is closed, so that
+  // an answer that comes after does not reach the archive.
+  std::shared_ptr<const void> passwordQuestion_;
 };
 
 class TZipArchiver : public TZipBaseArchiver {

@@ -7,6 +7,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QThread>
+#include <QTimer>
 
 namespace kestrune::zip {
 namespace {
@@ -57,7 +58,10 @@ QWidget* ParentWindow() {
 
 }  // namespace
 
-TZipPrompterQt::TZipPrompterQt(Translation inLanguage) : inLanguage_(std::move(inLanguage)) {}
+TZipPrompterQt::TZipPrompterQt(Translation inLanguage)
+    : inLanguage_(std::move(inLanguage)), context_(std::make_unique<QObject>()) {}
+
+TZipPrompterQt::~TZipPrompterQt() { delete passwordBox_; }
 
 QString TZipPrompterQt::InLanguage(std::string_view english) const {
   return inLanguage_ ? inLanguage_(english) : QString::fromUtf8(english.data(), static_cast<qsizetype>(english.size()));
@@ -90,25 +94,54 @@ TZipPromptResult TZipPrompterQt::Ask(const WideString& text, const std::vector<T
   return Button::None;
 }
 
-bool TZipPrompterQt::InputQuery(const WideString& caption, const WideString& prompt, AnsiString& value) {
+TZipPasswordReply TZipPrompterQt::AskPassword(const WideString& caption, const WideString& prompt, AnsiString& value,
+                                              TZipPasswordRequest request) {
   if (!OnApplicationThread()) {
-    return TZipPrompter::InputQuery(caption, prompt, value);
+    return TZipPrompter::AskPassword(caption, prompt, value, std::move(request));
   }
-  QInputDialog dialog(ParentWindow());
-  dialog.setWindowTitle(InLanguage(WideToUtf8(caption)));
-  dialog.setLabelText(InLanguage(WideToUtf8(prompt)));
-  dialog.setInputMode(QInputDialog::TextInput);
+  if (passwordAsked_) {
+    return TZipPasswordReply::NotNow;
+  }
+  passwordAsked_ = true;
+  QTimer::singleShot(0, context_.get(),
+                     [this, caption = InLanguage(WideToUtf8(caption)), prompt = InLanguage(WideToUtf8(prompt)),
+                      value = QString::fromStdString(value),
+                      request = std::move(request)] { ShowPasswordBox(caption, prompt, value, request); });
+  return TZipPasswordReply::Later;
+}
+
+void TZipPrompterQt::ShowPasswordBox(const QString& caption, const QString& prompt, const QString& value,
+                                     const TZipPasswordRequest& request) {
+  if (!request.Wanted()) {
+    passwordAsked_ = false;
+    return;
+  }
+  auto* box = new QInputDialog(ParentWindow());
+  passwordBox_ = box;
+  box->setWindowTitle(caption);
+  box->setLabelText(prompt);
+  box->setInputMode(QInputDialog::TextInput);
   // A password is not for whoever looks over the user's shoulder.
-  dialog.setTextEchoMode(QLineEdit::Password);
-  dialog.setTextValue(QString::fromStdString(value));
-  dialog.setOkButtonText(InLanguage(RowOf(Button::Ok)->caption));
-  dialog.setCancelButtonText(InLanguage(RowOf(Button::Cancel)->caption));
-  if (dialog.exec() != QDialog::Accepted) {
-    return false;
-  }
-  // Zip tools on this platform take a password's UTF-8 bytes.
-  value = dialog.textValue().toStdString();
-  return true;
+  box->setTextEchoMode(QLineEdit::Password);
+  box->setTextValue(value);
+  box->setOkButtonText(InLanguage(RowOf(Button::Ok)->caption));
+  box->setCancelButtonText(InLanguage(RowOf(Button::Cancel)->caption));
+  // Modal as a question is, shown without an event loop of its own: nothing waits on it.
+  box->setWindowModality(Qt::ApplicationModal);
+  // A box that goes with its window, unanswered, lets the next question be asked.
+  const QMetaObject::Connection gone =
+      QObject::connect(box, &QObject::destroyed, context_.get(), [this] { passwordAsked_ = false; });
+  QObject::connect(box, &QDialog::finished, context_.get(), [this, box, request, gone](int result) {
+    QObject::disconnect(gone);
+    box->deleteLater();
+    passwordAsked_ = false;
+    // Zip tools on this platform take a password's UTF-8 bytes.
+    const AnsiString password = box->textValue().toStdString();
+    if (request.Wanted()) {
+      request.answered(result == QDialog::Accepted, password);
+    }
+  });
+  box->show();
 }
 
 }  // namespace kestrune::zip

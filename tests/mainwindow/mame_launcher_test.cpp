@@ -498,6 +498,9 @@ TEST_F(MameLauncherTest, ARecordedPlayMarksItsRowAndKeepsTheGamesOwnIcon) {
   GameListModel* model = games->Model();
   const auto shownIcon = [&] {
     const QModelIndex cell = model->index(games->View()->SelectedRow(), 0);
+    // An icon not resolved yet is read once the paint that asked for it is over.
+    model->data(cell, Qt::DecorationRole);
+    QCoreApplication::processEvents();
     return qvariant_cast<QIcon>(model->data(cell, Qt::DecorationRole)).pixmap(16, 16).toImage();
   };
   const QImage plain = shownIcon();

@@ -6,12 +6,14 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QDialogButtonBox>
+#include <QElapsedTimer>
 #include <QImage>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QTimer>
 #include <algorithm>
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -98,33 +100,82 @@ TEST_F(ZipPrompterQtTest, QuestionsShowTheirTextAndButtonsAndGiveTheAnswerClicke
                 "File name is too long|&Abort|&Ignore", "File name is too long|&Abort|&Ignore"}));
 }
 
-// The program's path: an artwork archive with encrypted pictures, read as the picture panes read it.
-TEST_F(ZipPrompterQtTest, AnEncryptedPictureAsksForItsPasswordAndCancelSkipsItQuietly) {
+// Events run until done() is true, for `ms` at most.
+template <typename Done>
+bool Settle(Done done, int ms = 5000) {
+  QElapsedTimer waited;
+  waited.start();
+  while (!done() && waited.elapsed() < ms) QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+  return done();
+}
+
+void WriteEncrypted(const std::filesystem::path& archive, const std::vector<std::string>& names,
+                    const QByteArray& data) {
+  TZipArchiver writer;
+  writer.FileName = Utf8ToWide(archive.string());
+  writer.Password = "sesame";
+  writer.OpenZip(kOpenCreate);
+  for (const std::string& name : names) writer.AddFromBuffer(Utf8ToWide(name), data.toStdString());
+}
+
+// The program's path: an artwork archive with encrypted pictures, read as the picture panes read it. The
+// question comes after the read, one for the archive, and a password given has the reader read again.
+TEST_F(ZipPrompterQtTest, AnEncryptedPictureAsksForItsPasswordAfterTheReadAndCancelSkipsItQuietly) {
   kestrune::test::TempDir dir;
   QImage image(3, 2, QImage::Format_RGB32);
   image.fill(Qt::red);
   QByteArray png;
   QBuffer buffer(&png);
   image.save((buffer.open(QIODevice::WriteOnly), &buffer), "PNG");
-  {
-    TZipArchiver writer;
-    writer.FileName = Utf8ToWide((dir / "snap.zip").string());
-    writer.Password = "sesame";
-    writer.OpenZip(kOpenCreate);
-    writer.AddFromBuffer(u"pacman.png", png.toStdString());
-    writer.AddFromBuffer(u"galaga.png", png.toStdString());
-  }
+  WriteEncrypted(dir / "snap.zip", {"pacman.png", "galaga.png"}, png);
   for (const std::string answer : {"OK", "Cancel"}) {
     SCOPED_TRACE(answer);
     catalogue::ArtworkSource snaps(dir.path(), "snap.zip");
+    int given = 0;
+    snaps.SetPasswordGiven([&given] { ++given; });
     DialogAnswerer answers(QString::fromStdString(answer), "sesame");
-    // The picture asked about, then the next one and a refresh: no error either way, and one question.
-    for (const char* name : {"pacman.png", "galaga.png", "pacman.png"}) {
-      std::string bytes;
+    std::string bytes;
+    // Neither read waits: the first asks for later, the second is skipped while that question waits.
+    EXPECT_FALSE(snaps.Read("pacman.png", bytes));
+    EXPECT_FALSE(snaps.Read("galaga.png", bytes));
+    EXPECT_TRUE(answers.shown.empty());
+    Settle([&answers] { return !answers.shown.empty(); });
+    EXPECT_EQ(given, answer == "OK" ? 1 : 0);
+    for (const char* name : {"pacman.png", "galaga.png"}) {
       EXPECT_EQ(snaps.Read(name, bytes), answer == "OK");
       EXPECT_EQ(QImage::fromData(QByteArray::fromStdString(bytes)).size(), answer == "OK" ? QSize(3, 2) : QSize(0, 0));
     }
+    QCoreApplication::processEvents();
     EXPECT_EQ(answers.shown, std::vector<std::string>{"Password for \"pacman.png\"|Enter password: |Cancel|OK"});
+  }
+}
+
+// A question whose archive is closed before its turn is not shown, and one answered after its archive
+// was closed reaches nothing; while one waits, another archive is not asked.
+TEST_F(ZipPrompterQtTest, APasswordQuestionOutlivesNoArchiveAndComesOneAtATime) {
+  kestrune::test::TempDir dir;
+  for (const char* name : {"a.zip", "b.zip"}) WriteEncrypted(dir / name, {"x.png"}, "bytes");
+  const auto openBox = [] {
+    Settle([] { return QApplication::activeModalWidget() != nullptr; }, 200);
+    return qobject_cast<QInputDialog*>(QApplication::activeModalWidget());
+  };
+  std::string bytes;
+  {
+    catalogue::ArtworkSource first(dir.path(), "a.zip");
+    catalogue::ArtworkSource second(dir.path(), "b.zip");
+    EXPECT_FALSE(first.Read("x.png", bytes));
+    EXPECT_FALSE(second.Read("x.png", bytes));
+  }
+  EXPECT_EQ(openBox(), nullptr);
+  for (const bool accept : {true, false}) {
+    auto source = std::make_unique<catalogue::ArtworkSource>(dir.path(), accept ? "b.zip" : "a.zip");
+    EXPECT_FALSE(source->Read("x.png", bytes));
+    QInputDialog* box = openBox();
+    ASSERT_NE(box, nullptr);
+    source.reset();
+    box->setTextValue("sesame");
+    accept ? box->accept() : box->reject();
+    EXPECT_EQ(openBox(), nullptr);
   }
 }
 
