@@ -141,6 +141,13 @@ void TZipPrompterQt::ShowPasswordBox(const QString& caption, const QString& prom
       request.answered(result == QDialog::Accepted, password);
     }
   });
+  // The archive tells no one when it closes (a folder change, a new catalogue): a box whose archive is
+  // gone is closed as cancelled rather than left asking for an answer nobody takes.
+  auto* watch = new QTimer(box);
+  QObject::connect(watch, &QTimer::timeout, box, [box, request] {
+    if (!request.Wanted()) box->reject();
+  });
+  watch->start(250);
   box->show();
 }
 

@@ -177,6 +177,12 @@ TEST_F(ZipPrompterQtTest, APasswordQuestionOutlivesNoArchiveAndComesOneAtATime) 
     accept ? box->accept() : box->reject();
     EXPECT_EQ(openBox(), nullptr);
   }
+  // A box left open when its archive closes goes by itself, unanswered.
+  auto source = std::make_unique<catalogue::ArtworkSource>(dir.path(), "a.zip");
+  EXPECT_FALSE(source->Read("x.png", bytes));
+  ASSERT_NE(openBox(), nullptr);
+  source.reset();
+  EXPECT_TRUE(Settle([] { return QApplication::activeModalWidget() == nullptr; }));
 }
 
 }  // namespace
