@@ -542,8 +542,7 @@ void ArtworkPanes::ApplyTabVisibility(bool hidden) {
   MainWindowMenus* menus = window_->Menus();
   for (int page = 1; page < TForm1::kPageCount; ++page) {
     const bool shown =
-        window_->settings().ReadFlag(set::kUiSection, kArtworkTabKeys[static_cast<std::size_t>(page - 1)]) &&
-        (page != kMoviePage || window_->MoviesSupported());
+        window_->settings().ReadFlag(set::kUiSection, kArtworkTabKeys[static_cast<std::size_t>(page - 1)]);
     pageControl_->setTabVisible(page, shown);
     menus->TabPopupActions()[static_cast<std::size_t>(page - 1)]->setChecked(shown);
     menus->TabViewActions()[static_cast<std::size_t>(page - 1)]->setChecked(shown);
