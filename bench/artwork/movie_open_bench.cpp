@@ -63,8 +63,7 @@ int main() {
     }
     const Opened opened = Measure(file);
     const std::string name = "movie-open-mame-" + std::to_string(frames) + "-frames";
-    std::printf("%s-file: %.1f MB\n", name.c_str(),
-                static_cast<double>(std::filesystem::file_size(file)) / (1 << 20));
+    std::printf("%s-file: %.1f MB\n", name.c_str(), static_cast<double>(std::filesystem::file_size(file)) / (1 << 20));
     std::printf("%s: %.3f ms\n", name.c_str(), opened.openMs);
     std::printf("%s-with-first-frame: %.3f ms\n", name.c_str(), opened.firstFrameMs);
     std::printf("%s-played: %d count\n", name.c_str(), opened.played ? 1 : 0);

@@ -177,7 +177,9 @@ void MngStream::Walk() {
     chunk = Chunk{};
     if (!ReadChunkHeader(at, chunk)) return refuse(Damaged(at, chunk));
     if (inImage) {
-      if (chunk.Is("IHDR") || chunk.Is("MHDR") || chunk.Is("MEND")) return refuse("its image" + At(imageAt) + " has no IEND");
+      if (chunk.Is("IHDR") || chunk.Is("MHDR") || chunk.Is("MEND")) {
+        return refuse("its image" + At(imageAt) + " has no IEND");
+      }
       inImage = !chunk.Is("IEND");
     } else if (chunk.Is("IHDR")) {
       std::string why;
@@ -207,9 +209,9 @@ void MngStream::Walk() {
   framingMode_ = 1;
   imagesInSubframe_ = 0;
   if (images == 0) {
-    return refuse(chunks < kChunksSurveyedAtOpen ? "the movie holds no image"
-                                                 : "it holds no image in its first " +
-                                                       std::to_string(kChunksSurveyedAtOpen) + " chunks");
+    return refuse(chunks < kChunksSurveyedAtOpen
+                      ? "the movie holds no image"
+                      : "it holds no image in its first " + std::to_string(kChunksSurveyedAtOpen) + " chunks");
   }
   if (inImage && at >= size_) return refuse("the file ends inside its image" + At(imageAt));
   survey_.verdict = MngSurvey::Verdict::kFrames;

@@ -470,7 +470,9 @@ TEST_P(EndedMovieTest, KeepsTheLastFrameShown) {
 INSTANTIATE_TEST_SUITE_P(Files, EndedMovieTest,
                          ::testing::Values(EndedMovie{"AnObjectAfterThreeFrames", ThreeFramesThenAnObject(), kBlue},
                                            EndedMovie{"AFirstImageCutShort", AFirstImageCutShort(), 0}),
-                         [](const ::testing::TestParamInfo<EndedMovie>& info) { return std::string(info.param.label); });
+                         [](const ::testing::TestParamInfo<EndedMovie>& info) {
+                           return std::string(info.param.label);
+                         });
 
 TEST_F(ArtworkPanesTest, TheHistoryPageShowsBothEntriesAndOpensOnlyTheGamesOwnAddress) {
   Write("history.dat",
