@@ -341,7 +341,7 @@ bool ArtworkPanes::PlayMovieFile(cat::ArtworkSource* source, const std::string& 
           [this](const QImage& image) { mng_->setPixmap(QPixmap::fromImage(image)); });
   connect(player_, &MoviePlayer::failed, this, [this, path](const QString& why) {
     const long long shown = player_->CurrentFrameNumber() + 1;
-    if (shown > 0) {
+    if (player_->ShowsAFrame()) {
       // The last frame shown stays.
       qWarning("kestrune: %s stops after %lld frames shown: %s", qUtf8Printable(path), shown, qUtf8Printable(why));
       return;

@@ -41,6 +41,8 @@ class MoviePlayer : public QObject {
   bool Step();
   // The frame shown, at the shown size on the background; null before the first frame.
   const QImage& CurrentImage() const { return shown_; }
+  // Whether a frame of the movie is shown, not only the background (none decoded yet, or cleared at the end).
+  bool ShowsAFrame() const { return !frame_.isNull(); }
   // The frame shown, counted from 0 (repeats go on counting); -1 before the first.
   qint64 CurrentFrameNumber() const { return frameNumber_; }
 
