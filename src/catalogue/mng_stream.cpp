@@ -19,9 +19,8 @@ constexpr std::uint32_t kMaxSide = 65535;
 constexpr std::uint32_t kMaxChunkLength = 0x7FFFFFFF;
 // Chunks from one image's end to the next one's: each is a step of the player between two frames.
 constexpr std::uint64_t kMaxChunksBetweenImages = std::uint64_t{1} << 16;
-// The player reads past an ENDL back to its body, or past the end back to TERM, at most a few
-// such stretches between two frames.
-constexpr std::uint64_t kMaxStepsBetweenFrames = 4 * kMaxChunksBetweenImages + 16;
+// Opening a movie looks at no more chunks than this: what comes later is checked as it is played.
+constexpr std::uint64_t kChunksSurveyedAtOpen = 1024;
 // The fields of FRAM, LOOP and TERM that are read fit in this; the rest (names of sync ids) is not.
 constexpr std::uint32_t kMaxControlBytes = 256;
 constexpr std::uint32_t kRepeatForEver = 0x7FFFFFFF;
@@ -38,18 +37,27 @@ std::string SizeText(std::uint32_t width, std::uint32_t height) {
   return std::to_string(width) + " x " + std::to_string(height);
 }
 
-// Chunks a frame-by-frame player passes over: a PNG image's own chunks stand between IHDR and IEND
-// and are not looked at here.
-bool PassedOver(std::string_view type) {
+// Chunks outside an image that a frame-by-frame player reads or passes over; the rest (objects, delta
+// and JNG images, stray image chunks) are a full MNG decoder's work. An image's own chunks stand between
+// IHDR and IEND and are not looked at here.
+bool Playable(std::string_view type) {
   const bool ancillary = (type[0] & 0x20) != 0;
-  return ancillary || type == "BACK" || type == "SAVE" || type == "SEEK";
+  return ancillary || type == "IHDR" || type == "MEND" || type == "FRAM" || type == "LOOP" || type == "ENDL" ||
+         type == "TERM" || type == "BACK" || type == "SAVE" || type == "SEEK";
+}
+
+std::string At(std::uint64_t at) { return " at byte " + std::to_string(at); }
+
+// FRAM's framing mode, 1 to 4; 0 leaves it as it was.
+unsigned FramingModeOf(const std::string& data, unsigned current) {
+  return !data.empty() && data[0] >= 1 && data[0] <= 4 ? static_cast<unsigned char>(data[0]) : current;
 }
 
 }  // namespace
 
 bool MngStream::Chunk::Is(const char* name) const { return std::memcmp(type, name, 4) == 0; }
 
-MngStream::MngStream(const std::filesystem::path& file, std::uint64_t maxPixels) {
+MngStream::MngStream(const std::filesystem::path& file, std::uint64_t maxPixels) : maxPixels_(maxPixels) {
   auto in = std::make_unique<std::ifstream>(file, std::ios::binary);
   const bool open = in->is_open();
   in_ = std::move(in);
@@ -57,12 +65,12 @@ MngStream::MngStream(const std::filesystem::path& file, std::uint64_t maxPixels)
     survey_.why = "the file cannot be opened";
     return;
   }
-  Walk(maxPixels);
+  Walk();
 }
 
 MngStream::MngStream(std::string bytes, std::uint64_t maxPixels)
-    : in_(std::make_unique<std::istringstream>(std::move(bytes), std::ios::binary)) {
-  Walk(maxPixels);
+    : in_(std::make_unique<std::istringstream>(std::move(bytes), std::ios::binary)), maxPixels_(maxPixels) {
+  Walk();
 }
 
 MngStream::~MngStream() = default;
@@ -87,9 +95,50 @@ bool MngStream::ReadData(const Chunk& chunk, std::string& data) {
   return static_cast<bool>(in_->read(data.data(), static_cast<std::streamsize>(data.size())));
 }
 
-void MngStream::Walk(std::uint64_t maxPixels) {
+std::string MngStream::Damaged(std::uint64_t at, const Chunk& chunk) const {
+  if (size_ - at < 8) return "the file ends inside a chunk's header" + At(at);
+  const std::string what = "its " + std::string(chunk.type, 4) + " chunk" + At(at);
+  if (chunk.length > kMaxChunkLength) {
+    return what + " declares " + std::to_string(chunk.length) + " bytes, more than a chunk may have";
+  }
+  return "the file ends inside " + what + ": " + std::to_string(chunk.length) + " bytes declared, " +
+         std::to_string(size_ - at < 12 ? 0 : size_ - at - 12) + " left";
+}
+
+std::uint64_t MngStream::ShowBytes(const Chunk& ihdr, const std::string& data, std::string* why) const {
+  const auto fail = [why](std::string reason) {
+    if (why != nullptr) *why = std::move(reason);
+    return std::uint64_t{0};
+  };
+  if (data.size() < 13) return fail("its IHDR chunk" + At(ihdr.at) + " is too short");
+  const std::uint32_t width = Be32(data, 0);
+  const std::uint32_t height = Be32(data, 4);
+  const std::uint64_t pixels = std::uint64_t{width} * height;
+  if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || pixels > maxPixels_) {
+    return fail("its image" + At(ihdr.at) + " of " + SizeText(width, height) + " pixels is more than the " +
+                std::to_string(maxPixels_) + " pixels a picture may have");
+  }
+  // Qt decodes 16-bit samples to 8 bytes a pixel, anything else to at most 4. The frame as decoded and a
+  // converted copy to scale from, then the picture shown and the screen's copy.
+  const std::uint64_t decoded = pixels * (data[8] == 16 ? 8 : 4);
+  const std::uint64_t bytes = 2 * decoded + 8 * std::uint64_t{survey_.width} * survey_.height;
+  if (bytes > kMaxMovieBytes) {
+    return fail("its image" + At(ihdr.at) + ", a frame of " + SizeText(width, height) + " on a canvas of " +
+                SizeText(survey_.width, survey_.height) + ", would take " + Megabytes(bytes) +
+                " of memory to show, more than " + Megabytes(kMaxMovieBytes));
+  }
+  return bytes;
+}
+
+bool MngStream::Layered() { return (framingMode_ == 2 || framingMode_ == 4) && ++imagesInSubframe_ > 1; }
+
+void MngStream::Walk() {
   auto refuse = [this](std::string why) {
     survey_.verdict = MngSurvey::Verdict::kRefused;
+    survey_.why = std::move(why);
+  };
+  auto needsDecoder = [this](std::string why) {
+    survey_.verdict = MngSurvey::Verdict::kNeedsDecoder;
     survey_.why = std::move(why);
   };
   char signature[8] = {};
@@ -109,100 +158,63 @@ void MngStream::Walk(std::uint64_t maxPixels) {
   survey_.ticksPerSecond = data.size() >= 12 ? Be32(data, 8) : 0;
   if (survey_.width == 0 || survey_.height == 0) return refuse("the movie declares no frame size");
   const std::uint64_t canvasPixels = std::uint64_t{survey_.width} * survey_.height;
-  if (survey_.width > kMaxSide || survey_.height > kMaxSide || canvasPixels > maxPixels) {
+  if (survey_.width > kMaxSide || survey_.height > kMaxSide || canvasPixels > maxPixels_) {
     return refuse("its canvas of " + SizeText(survey_.width, survey_.height) + " pixels is more than the " +
-                  std::to_string(maxPixels) + " pixels a picture may have");
+                  std::to_string(maxPixels_) + " pixels a picture may have");
   }
   const std::uint64_t afterHeader = 8 + 12 + std::uint64_t{chunk.length};
   repeatAt_ = afterHeader;
+  at_ = afterHeader;
 
+  // The start of the movie decides how it is played: up to its second image, which tells whether
+  // images are layered into frames. The rest is checked as it is played.
   std::uint64_t at = afterHeader;
+  std::uint64_t images = 0;
+  std::uint64_t imageAt = 0;
   bool inImage = false;
-  std::uint64_t imageBytes = 0;
-  std::uint64_t chunksSinceImage = 0;
-  std::uint64_t largestDecoded = 0;
-  unsigned framingMode = 1;
-  std::uint64_t imagesInSubframe = 0;
-  bool terminated = false;
-  while (at < size_) {
+  std::uint64_t chunks = 0;
+  for (; at < size_ && chunks < kChunksSurveyedAtOpen; ++chunks) {
     chunk = Chunk{};
-    if (!ReadChunkHeader(at, chunk)) {
-      return refuse(chunk.type[0] != 0 ? "the file ends inside its " + std::string(chunk.type, 4) + " chunk"
-                                       : "the file ends inside a chunk");
-    }
-    const std::uint64_t next = at + 12 + chunk.length;
-    if (++chunksSinceImage > kMaxChunksBetweenImages) {
-      return refuse("it holds more than " + std::to_string(kMaxChunksBetweenImages) +
-                    " chunks between two images at byte " + std::to_string(at));
-    }
+    if (!ReadChunkHeader(at, chunk)) return refuse(Damaged(at, chunk));
     if (inImage) {
-      imageBytes += 12 + std::uint64_t{chunk.length};
-      if (imageBytes > kMaxArtworkBytes) {
-        return refuse("its image " + std::to_string(survey_.images + 1) + " takes more than " +
-                      Megabytes(kMaxArtworkBytes) + " of the file");
-      }
       if (chunk.Is("IHDR") || chunk.Is("MHDR") || chunk.Is("MEND")) {
-        return refuse("its image " + std::to_string(survey_.images + 1) + " has no IEND");
+        return refuse("its image" + At(imageAt) + " has no IEND");
       }
-      if (chunk.Is("IEND")) {
-        inImage = false;
-        ++survey_.images;
-        chunksSinceImage = 0;
-      }
+      inImage = !chunk.Is("IEND");
     } else if (chunk.Is("IHDR")) {
-      if (chunk.length < 13 || !ReadData(chunk, data)) return refuse("its IHDR chunk is too short");
-      const std::uint32_t width = Be32(data, 0);
-      const std::uint32_t height = Be32(data, 4);
-      const std::uint64_t pixels = std::uint64_t{width} * height;
-      if (width == 0 || height == 0 || width > kMaxSide || height > kMaxSide || pixels > maxPixels) {
-        return refuse("its image " + std::to_string(survey_.images + 1) + " of " + SizeText(width, height) +
-                      " pixels is more than the " + std::to_string(maxPixels) + " pixels a picture may have");
+      std::string why;
+      if (!ReadData(chunk, data)) return refuse("the file cannot be read");
+      const std::uint64_t bytes = ShowBytes(chunk, data, &why);
+      if (bytes == 0) return refuse(why);
+      if (bytes > survey_.showBytes) {
+        survey_.showBytes = bytes;
+        survey_.largestWidth = Be32(data, 0);
+        survey_.largestHeight = Be32(data, 4);
       }
-      // Qt decodes 16-bit samples to 8 bytes a pixel, anything else to at most 4.
-      const std::uint64_t decoded = pixels * (data[8] == 16 ? 8 : 4);
-      if (decoded > largestDecoded) {
-        largestDecoded = decoded;
-        survey_.largestWidth = width;
-        survey_.largestHeight = height;
-      }
-      if ((framingMode == 2 || framingMode == 4) && ++imagesInSubframe > 1) {
-        survey_.verdict = MngSurvey::Verdict::kNeedsDecoder;
-        survey_.why = "its frames are made of several images each";
-        return;
-      }
+      if (Layered()) return needsDecoder("its frames are made of several images each, from byte " + std::to_string(at));
+      if (++images == 2) break;
       inImage = true;
-      imageBytes = 12 + std::uint64_t{chunk.length};
+      imageAt = at;
     } else if (chunk.Is("MEND")) {
       break;
     } else if (chunk.Is("FRAM")) {
       if (!ReadData(chunk, data)) return refuse("the file cannot be read");
-      if (!data.empty() && data[0] >= 1 && data[0] <= 4) framingMode = static_cast<unsigned char>(data[0]);
-      imagesInSubframe = 0;
-    } else if (chunk.Is("TERM")) {
-      if (!terminated) {
-        if (!ReadData(chunk, data)) return refuse("the file cannot be read");
-        Terminate(data);
-        repeatAt_ = next;
-        terminated = true;
-      }
-    } else if (!chunk.Is("LOOP") && !chunk.Is("ENDL") && !PassedOver(std::string_view(chunk.type, 4))) {
-      survey_.verdict = MngSurvey::Verdict::kNeedsDecoder;
-      survey_.why = "its " + std::string(chunk.type, 4) + " chunk";
-      return;
+      framingMode_ = FramingModeOf(data, framingMode_);
+      imagesInSubframe_ = 0;
+    } else if (!Playable(std::string_view(chunk.type, 4))) {
+      return needsDecoder("its " + std::string(chunk.type, 4) + " chunk" + At(at));
     }
-    at = next;
+    at += 12 + chunk.length;
   }
-  if (inImage) return refuse("the file ends inside its image " + std::to_string(survey_.images + 1));
-  if (survey_.images == 0) return refuse("the movie holds no image");
-  // The frame as decoded and a converted copy to scale from, then the picture shown and the screen's copy.
-  survey_.showBytes = 2 * largestDecoded + 8 * canvasPixels;
-  if (survey_.showBytes > kMaxMovieBytes) {
-    return refuse("its frames of " + SizeText(survey_.largestWidth, survey_.largestHeight) + " on a canvas of " +
-                  SizeText(survey_.width, survey_.height) + " would take " + Megabytes(survey_.showBytes) +
-                  " of memory to show, more than " + Megabytes(kMaxMovieBytes));
+  framingMode_ = 1;
+  imagesInSubframe_ = 0;
+  if (images == 0) {
+    return refuse(chunks < kChunksSurveyedAtOpen
+                      ? "the movie holds no image"
+                      : "it holds no image in its first " + std::to_string(kChunksSurveyedAtOpen) + " chunks");
   }
+  if (inImage && at >= size_) return refuse("the file ends inside its image" + At(imageAt));
   survey_.verdict = MngSurvey::Verdict::kFrames;
-  at_ = afterHeader;
 }
 
 void MngStream::Terminate(const std::string& data) {
@@ -219,6 +231,8 @@ void MngStream::Terminate(const std::string& data) {
 }
 
 void MngStream::Framing(const std::string& data) {
+  framingMode_ = FramingModeOf(data, framingMode_);
+  imagesInSubframe_ = 0;
   subframeDelay_ = defaultDelay_;
   // Framing mode, then the subframe's name ended by a zero byte, then what changes.
   const std::size_t nameEnd = data.find('\0', 1);
@@ -254,6 +268,8 @@ std::uint64_t MngStream::LoopEnds(const std::string& data, std::uint64_t after) 
   if (loop.repeatsLeft > 1 && imagesShown_ > loop.imagesAtStart) {
     --loop.repeatsLeft;
     loop.imagesAtStart = imagesShown_;
+    // Layers are counted in the file's order, as they were when the movie was opened.
+    imagesInSubframe_ = 0;
     return loop.bodyAt;
   }
   loops_.pop_back();
@@ -268,6 +284,7 @@ std::uint64_t MngStream::TicksToUs(std::uint64_t ticks) const {
 
 bool MngStream::EndOfPass() {
   loops_.clear();
+  imagesInSubframe_ = 0;
   if (imagesShown_ == imagesAtPassStart_) return false;
   imagesAtPassStart_ = imagesShown_;
   if (endOnFirst_) return false;
@@ -286,32 +303,40 @@ bool MngStream::EndOfPass() {
 }
 
 bool MngStream::ReadImage(const Chunk& first, MngFrame& frame, std::string* why) {
-  auto fail = [why](const char* reason) {
-    if (why != nullptr) *why = reason;
+  auto fail = [why](std::string reason) {
+    if (why != nullptr) *why = std::move(reason);
     return false;
   };
   frame.png.assign(kPngSignature);
   Chunk chunk = first;
-  while (true) {
+  for (std::uint64_t chunks = 1;; ++chunks) {
+    if (chunks > kMaxChunksBetweenImages) {
+      return fail("its image" + At(first.at) + " holds more than " + std::to_string(kMaxChunksBetweenImages) +
+                  " chunks");
+    }
+    if (chunks > 1 && (chunk.Is("IHDR") || chunk.Is("MHDR") || chunk.Is("MEND"))) {
+      return fail("its image" + At(first.at) + " has no IEND");
+    }
     const std::size_t end = frame.png.size();
-    if (frame.png.size() - kPngSignature.size() + 12 + chunk.length > kMaxArtworkBytes) {
-      return fail("an image has grown past what the file held when it was opened");
+    const std::uint64_t imageBytes = end - kPngSignature.size() + 12 + std::uint64_t{chunk.length};
+    if (imageBytes > kMaxArtworkBytes) {
+      return fail("its image" + At(first.at) + " takes more than " + Megabytes(kMaxArtworkBytes) + " of the file");
     }
     frame.png.resize(end + 12 + chunk.length);
     in_->clear();
     in_->seekg(static_cast<std::streamoff>(chunk.at));
     if (!in_->read(frame.png.data() + end, static_cast<std::streamsize>(12 + chunk.length))) {
-      return fail("the file can no longer be read");
+      return fail("the file can no longer be read" + At(chunk.at));
     }
     const std::uint64_t next = chunk.at + 12 + chunk.length;
     if (chunk.Is("IEND")) {
       at_ = next;
       break;
     }
-    if (!ReadChunkHeader(next, chunk)) return fail("the file has changed since it was opened");
+    if (next >= size_) return fail("the file ends inside its image" + At(first.at));
+    if (!ReadChunkHeader(next, chunk)) return fail(Damaged(next, chunk));
   }
   const std::string_view header(frame.png.data() + kPngSignature.size() + 8, 8);
-  if (first.length < 8) return fail("the file has changed since it was opened");
   frame.width = Be32(header, 0);
   frame.height = Be32(header, 4);
   return true;
@@ -319,34 +344,45 @@ bool MngStream::ReadImage(const Chunk& first, MngFrame& frame, std::string* why)
 
 MngStream::Step MngStream::Next(MngFrame& frame, std::string* why) {
   if (ended_ || survey_.verdict != MngSurvey::Verdict::kFrames) return Step::kEnd;
+  // The movie goes no further than a chunk it cannot play: the frames shown so far stay shown.
+  auto stop = [this, why](std::string reason) {
+    ended_ = true;
+    if (why != nullptr) *why = std::move(reason);
+    return Step::kError;
+  };
   std::string data;
-  for (std::uint64_t steps = 0; steps < kMaxStepsBetweenFrames; ++steps) {
+  std::string reason;
+  for (std::uint64_t chunks = 0;; ++chunks) {
     Chunk chunk;
-    const bool passEnds = at_ >= size_ || (ReadChunkHeader(at_, chunk) && chunk.Is("MEND"));
-    if (passEnds) {
+    const bool read = at_ < size_ && ReadChunkHeader(at_, chunk);
+    if (at_ >= size_ || (read && chunk.Is("MEND"))) {
       if (EndOfPass()) continue;
       ended_ = true;
       return Step::kEnd;
     }
-    if (chunk.at != at_) {
-      if (why != nullptr) *why = "the file has changed since it was opened";
-      return Step::kError;
+    if (!read) return stop(Damaged(at_, chunk));
+    if (chunks == kMaxChunksBetweenImages) {
+      return stop("it holds more than " + std::to_string(kMaxChunksBetweenImages) + " chunks between two images" +
+                  At(at_));
     }
-    const std::uint64_t next = at_ + 12 + chunk.length;
+    const std::string_view type(chunk.type, 4);
+    if (!Playable(type)) return stop("its " + std::string(type) + " chunk" + At(at_) + " needs a full MNG decoder");
+    if (chunk.Is("IHDR") || chunk.Is("FRAM") || chunk.Is("LOOP") || chunk.Is("ENDL") || chunk.Is("TERM")) {
+      if (!ReadData(chunk, data)) return stop("the file can no longer be read" + At(at_));
+    }
     if (chunk.Is("IHDR")) {
-      if (!ReadImage(chunk, frame, why)) return Step::kError;
+      if (ShowBytes(chunk, data, &reason) == 0) return stop(std::move(reason));
+      if (Layered()) {
+        return stop("its image" + At(at_) + " is a further layer of its frame, which needs a full MNG decoder");
+      }
+      if (!ReadImage(chunk, frame, &reason)) return stop(std::move(reason));
       frame.delayUs = endOnFirst_ ? kMngForever : TicksToUs(subframeDelay_);
       frame.pauseBeforeUs = std::exchange(pendingPause_, 0);
       ended_ = endOnFirst_;
       ++imagesShown_;
       return Step::kFrame;
     }
-    if (chunk.Is("FRAM") || chunk.Is("LOOP") || chunk.Is("ENDL")) {
-      if (!ReadData(chunk, data)) {
-        if (why != nullptr) *why = "the file can no longer be read";
-        return Step::kError;
-      }
-    }
+    const std::uint64_t next = at_ + 12 + chunk.length;
     at_ = next;
     if (chunk.Is("FRAM")) {
       Framing(data);
@@ -354,10 +390,13 @@ MngStream::Step MngStream::Next(MngFrame& frame, std::string* why) {
       LoopStarts(data, next);
     } else if (chunk.Is("ENDL")) {
       at_ = LoopEnds(data, next);
+    } else if (chunk.Is("TERM") && !terminated_) {
+      // The first TERM says how the movie ends; its repeats start after it.
+      Terminate(data);
+      repeatAt_ = next;
+      terminated_ = true;
     }
   }
-  if (why != nullptr) *why = "the file has changed since it was opened";
-  return Step::kError;
 }
 
 }  // namespace kestrune::catalogue

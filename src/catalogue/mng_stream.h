@@ -10,16 +10,18 @@
 
 // An MNG movie read a frame at a time from its file, for movies whose every frame is one whole PNG
 // image: MAME's -mngwrite recordings (MHDR, the images, MEND) and the simple movies of artwork
-// collections (FRAM delays, LOOP ... ENDL, TERM). Only the frame being read is held, so a movie's
-// length does not change what it costs to play.
+// collections (FRAM delays, LOOP ... ENDL, TERM). Only the frame being read is held, and only the start
+// of the file is looked at before playing, so a movie's length changes neither what it costs to play nor
+// what it costs to open: each later chunk is checked as it is played.
 namespace kestrune::catalogue {
 
 inline constexpr std::uint64_t kMngForever = std::numeric_limits<std::uint64_t>::max();
 
-// What one walk over a movie's chunk headers found.
+// What the start of a movie's file says of it: its header and the chunks up to its second image (at most
+// a bounded number of them).
 struct MngSurvey {
   enum class Verdict {
-    kFrames,        // every image is a frame of its own: playable here
+    kFrames,        // its first images are frames of their own: playable here
     kNeedsDecoder,  // objects, delta images, layered frames …: a full MNG decoder's work
     kRefused,       // damaged, or too large to play in bounded memory
   };
@@ -29,7 +31,7 @@ struct MngSurvey {
   std::uint32_t width = 0;  // the canvas
   std::uint32_t height = 0;
   std::uint32_t ticksPerSecond = 0;
-  std::uint64_t images = 0;  // in one pass through the file
+  // Of the images looked at.
   std::uint32_t largestWidth = 0;
   std::uint32_t largestHeight = 0;
   // What showing the largest frame on the canvas takes at most: the decoded image, a converted copy
@@ -51,7 +53,7 @@ struct MngFrame {
 
 class MngStream {
  public:
-  // The file is opened and surveyed; a file that cannot be read is refused.
+  // The file is opened and its start surveyed; a file that cannot be read is refused.
   MngStream(const std::filesystem::path& file, std::uint64_t maxPixels);
   // The same over bytes in memory.
   MngStream(std::string bytes, std::uint64_t maxPixels);
@@ -63,8 +65,9 @@ class MngStream {
 
   enum class Step { kFrame, kEnd, kError };
   // The next frame in showing order. kEnd when the movie is over (ClearsAtEnd says what stays on
-  // screen); kError, with *why, when the file no longer reads as it did when it was surveyed.
-  // Only for a movie surveyed as kFrames.
+  // screen); kError, with *why stating the figures, when the movie cannot go on from there: a chunk that
+  // needs a full MNG decoder (an object, a delta image, a JNG image, a layered frame), an image beyond
+  // the picture limits, a damaged file. Both are final. Only for a movie surveyed as kFrames.
   Step Next(MngFrame& frame, std::string* why);
   // Whether the movie ends with nothing shown (the background) rather than its last frame.
   bool ClearsAtEnd() const { return clearsAtEnd_; }
@@ -83,11 +86,18 @@ class MngStream {
     std::uint64_t imagesAtStart;
   };
 
-  void Walk(std::uint64_t maxPixels);
+  void Walk();
   bool ReadChunkHeader(std::uint64_t at, Chunk& chunk);
   bool ReadData(const Chunk& chunk, std::string& data);
+  // Why the chunk header at `at` could not be read.
+  std::string Damaged(std::uint64_t at, const Chunk& chunk) const;
+  // What showing the image of this IHDR takes (see MngSurvey::showBytes); 0, with *why, when it cannot
+  // be shown.
+  std::uint64_t ShowBytes(const Chunk& ihdr, const std::string& data, std::string* why) const;
   bool ReadImage(const Chunk& first, MngFrame& frame, std::string* why);
   void Framing(const std::string& data);
+  // Whether the image about to be read is a further layer of its subframe's frame.
+  bool Layered();
   void Terminate(const std::string& data);
   void LoopStarts(const std::string& data, std::uint64_t bodyAt);
   // Where to go on from an ENDL: the start of a repeated body, or past the chunk.
@@ -97,6 +107,7 @@ class MngStream {
   bool EndOfPass();
 
   std::unique_ptr<std::istream> in_;
+  std::uint64_t maxPixels_;
   std::uint64_t size_ = 0;
   MngSurvey survey_;
   std::uint64_t repeatAt_ = 0;  // the first chunk after TERM, or after MHDR without one
@@ -105,6 +116,9 @@ class MngStream {
   // FRAM's delays in ticks: the default, and the one of the subframe the last FRAM began.
   std::uint64_t defaultDelay_ = 1;
   std::uint64_t subframeDelay_ = 1;
+  unsigned framingMode_ = 1;
+  std::uint64_t imagesInSubframe_ = 0;
+  bool terminated_ = false;
   // TERM: 0 the last frame stays, 1 nothing stays, 2 the first frame stays, 3 the movie repeats.
   unsigned termAction_ = 0;
   unsigned afterRepeats_ = 0;

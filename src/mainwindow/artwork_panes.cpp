@@ -323,7 +323,8 @@ bool ArtworkPanes::PlayMovieFile(cat::ArtworkSource* source, const std::string& 
   const std::filesystem::path file = source->FindFile(name);
   if (file.empty()) return false;
   const QString path = QString::fromStdString(file.string());
-  // The file is read as it plays, a frame at a time, so its length costs nothing.
+  // Only the file's start is read here, and the rest a frame at a time as it plays, so its length costs
+  // nothing.
   auto player = std::make_unique<MoviePlayer>(file, static_cast<std::uint64_t>(kMaxArtworkPixels), this);
   const cat::MngSurvey& survey = player->Survey();
   if (survey.verdict == cat::MngSurvey::Verdict::kRefused) {
@@ -341,7 +342,13 @@ bool ArtworkPanes::PlayMovieFile(cat::ArtworkSource* source, const std::string& 
   connect(player_, &MoviePlayer::frameShown, this,
           [this](const QImage& image) { mng_->setPixmap(QPixmap::fromImage(image)); });
   connect(player_, &MoviePlayer::failed, this, [this, path](const QString& why) {
-    qWarning("kestrune: %s stopped: %s", qUtf8Printable(path), qUtf8Printable(why));
+    const long long shown = player_->CurrentFrameNumber() + 1;
+    if (player_->ShowsAFrame()) {
+      // The last frame shown stays.
+      qWarning("kestrune: %s stops after %lld frames shown: %s", qUtf8Printable(path), shown, qUtf8Printable(why));
+      return;
+    }
+    qWarning("kestrune: %s is not played: %s", qUtf8Printable(path), qUtf8Printable(why));
     StopMovie();
   });
   FitMovie();
@@ -544,8 +551,7 @@ void ArtworkPanes::ApplyTabVisibility(bool hidden) {
   MainWindowMenus* menus = window_->Menus();
   for (int page = 1; page < TForm1::kPageCount; ++page) {
     const bool shown =
-        window_->settings().ReadFlag(set::kUiSection, kArtworkTabKeys[static_cast<std::size_t>(page - 1)]) &&
-        (page != kMoviePage || window_->MoviesSupported());
+        window_->settings().ReadFlag(set::kUiSection, kArtworkTabKeys[static_cast<std::size_t>(page - 1)]);
     pageControl_->setTabVisible(page, shown);
     menus->TabPopupActions()[static_cast<std::size_t>(page - 1)]->setChecked(shown);
     menus->TabViewActions()[static_cast<std::size_t>(page - 1)]->setChecked(shown);

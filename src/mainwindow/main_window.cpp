@@ -203,15 +203,6 @@ void TForm1::FormCreate() {
       }
     });
   }
-  // The movie pane plays MNG movies of whole-image frames itself; Qt's MNG reader only takes the rare
-  // movies with objects or delta images, and their absence is said when such a movie is met.
-  moviesSupported_ = true;
-  if (!moviesSupported_) {
-    SetTabVisible(7, false);
-    for (QAction* item : {menus_->TabPopupActions()[6], menus_->TabViewActions()[6]}) item->setEnabled(false);
-    settings_->WriteText(set::kUiSection, "mngtab", "0");
-    settings_->WriteText(set::kUiSection, "tabselect", "0");
-  }
   const bool info = mameInfoLoaded_;
   for (const char* name : {"ShowGameDriverInfo1", "ShowGameDriverInfo2"}) menus_->Action(name)->setEnabled(info);
   menus_->ToolbarControls()[10]->setVisible(info);

@@ -103,7 +103,6 @@ class TForm1 : public QMainWindow {
   // The files the history panes index when they first show an entry (only while loaded).
   const std::string& HistoryFile() const { return historyFile_; }
   const std::string& MameInfoFile() const { return mameInfoFile_; }
-  bool MoviesSupported() const { return moviesSupported_; }
   // Which artwork archives the first show opened: snapshot, marquee, control panel, cabinet, flyer, title.
   std::array<bool, 6> OpenArchives() const;
   // What the picture area shows for the selected game, and when.
@@ -282,7 +281,6 @@ class TForm1 : public QMainWindow {
   bool nplayersPresent_ = false;
   bool historyLoaded_ = false;
   bool mameInfoLoaded_ = false;
-  bool moviesSupported_ = false;
   std::string historyFile_;
   std::string mameInfoFile_;
   ArtworkPanes* panes_ = nullptr;

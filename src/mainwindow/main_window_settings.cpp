@@ -129,11 +129,6 @@ void TForm1::FirstRunDefaults() {
     }
   }
   settings_->WriteDefaults(frontDir_, mameFile_, mameVersionText_);
-  // The defaults show the movie page; without a movie reader it stays hidden.
-  if (!moviesSupported_) {
-    settings_->WriteText(set::kUiSection, "mngtab", "0");
-    settings_->WriteText(set::kUiSection, "tabselect", "0");
-  }
   StartSetupWizard();
 }
 
@@ -317,7 +312,6 @@ void TForm1::ApplyPaneSettings() {
   for (int page = 1; page < kPageCount; ++page) {
     if (!s.ReadFlag(set::kUiSection, kArtworkTabKeys[static_cast<std::size_t>(page - 1)])) SetTabVisible(page, false);
   }
-  if (!moviesSupported_) SetTabVisible(7, false);
   SetStatusBarShown(s.ReadFlag(set::kUiSection, "statusbar"));
   SetToolBarShown(s.ReadFlag(set::kUiSection, "toolbar"));
   const int page = s.ReadInt(set::kUiSection, "tabselect");

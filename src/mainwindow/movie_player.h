@@ -20,7 +20,7 @@ class MoviePlayer : public QObject {
   Q_OBJECT
 
  public:
-  // Opens and surveys the file; it plays only when Survey() says kFrames.
+  // Opens the file and surveys its start; it plays only when Survey() says kFrames.
   MoviePlayer(const std::filesystem::path& file, std::uint64_t maxPixels, QObject* parent = nullptr);
   ~MoviePlayer() override;
 
@@ -37,16 +37,19 @@ class MoviePlayer : public QObject {
   void SetPaused(bool paused);
   bool IsRunning() const;
   // Shows the next frame at once, whatever the timing; false when there is none (the movie is over or
-  // its file failed).
+  // cannot go on).
   bool Step();
   // The frame shown, at the shown size on the background; null before the first frame.
   const QImage& CurrentImage() const { return shown_; }
+  // Whether a frame of the movie is shown, not only the background (none decoded yet, or cleared at the end).
+  bool ShowsAFrame() const { return !frame_.isNull(); }
   // The frame shown, counted from 0 (repeats go on counting); -1 before the first.
   qint64 CurrentFrameNumber() const { return frameNumber_; }
 
  signals:
   void frameShown(const QImage& image);
-  // The file no longer reads as it did when it was opened; the player has stopped.
+  // The movie cannot go on from here (a chunk it cannot play, an image beyond the limits, a damaged
+  // file): the player has stopped, the frame shown stays.
   void failed(const QString& why);
 
  private:

@@ -72,8 +72,8 @@ INSTANTIATE_TEST_SUITE_P(
         SurveyCase{"AHugeCanvas", Header(30000, 30000) + Image(8) + kEnd, Verdict::kRefused, "30000 x 30000"},
         SurveyCase{"AHugeImage", Header() + Image(70000, 1) + kEnd, Verdict::kRefused, "70000 x 1"},
         SurveyCase{"FramesTooLargeToShow", Header(6000, 6000) + Image(6000, 6000, 16) + kEnd, Verdict::kRefused,
-                   "frames of 6000 x 6000 on a canvas of 6000 x 6000 would take 824 MB of memory to show, more than "
-                   "272 MB"},
+                   "image at byte 48, a frame of 6000 x 6000 on a canvas of 6000 x 6000, would take 824 MB of memory "
+                   "to show, more than 272 MB"},
         SurveyCase{"CutInsideAChunk", (Header() + Image(8)).substr(0, 70), Verdict::kRefused, "ends inside"},
         SurveyCase{"ALengthPastTheEnd", Header() + Be32(0x7FFFFFFF) + "IDAT", Verdict::kRefused, "IDAT"},
         SurveyCase{"AShortHeader", kSignature + MngChunk("MHDR", "1234"), Verdict::kRefused, "too short"},
@@ -82,8 +82,8 @@ INSTANTIATE_TEST_SUITE_P(
         SurveyCase{"NoBytes", "", Verdict::kRefused, "not an MNG"},
         SurveyCase{"NoImage", Header() + kEnd, Verdict::kRefused, "no image"},
         SurveyCase{"AnImageWithoutEnd", Header() + Image(8).substr(0, 43) + Image(8), Verdict::kRefused, "no IEND"},
-        SurveyCase{"ManyChunksBetweenImages", Header() + Repeated(MngChunk("tEXt", ""), 70000) + Image(8),
-                   Verdict::kRefused, "65536 chunks"},
+        SurveyCase{"ManyChunksBeforeTheFirstImage", Header() + Repeated(MngChunk("tEXt", ""), 2000) + Image(8),
+                   Verdict::kRefused, "no image in its first 1024 chunks"},
         SurveyCase{"AnObject", Header() + MngChunk("DEFI", Be16(1)) + Image(8), Verdict::kNeedsDecoder, "DEFI"},
         SurveyCase{"AMoveUpTo65535", Header() + MngChunk("MOVE", Be16(1) + Be16(65535) + std::string(9, '\0')) +
                                          Image(8),
@@ -168,6 +168,55 @@ INSTANTIATE_TEST_SUITE_P(
                   {{1, kTick}, {2, kTick}, {1, kForever}}},
         OrderCase{"TermEndsWithNothingShown", Header() + Term(1) + Image(1) + kEnd, {{1, kTick}}, true}),
     [](const ::testing::TestParamInfo<OrderCase>& info) { return std::string(info.param.label); });
+
+// ---- Chunks met while playing ----
+
+struct StopCase {
+  const char* label;
+  std::string bytes;
+  std::size_t framesShown;
+  const char* why;  // a part of the reason
+};
+
+void PrintTo(const StopCase& c, std::ostream* out) { *out << c.label; }
+
+class MngStopTest : public ::testing::TestWithParam<StopCase> {};
+
+// Only the start of a movie is looked at when it is opened: what it cannot play further on ends it there.
+TEST_P(MngStopTest, EndsTheMovieAtAChunkItCannotPlay) {
+  MngStream stream(GetParam().bytes, 64'000'000);
+  ASSERT_EQ(stream.Survey().verdict, Verdict::kFrames) << stream.Survey().why;
+  MngFrame frame;
+  std::string why;
+  std::size_t frames = 0;
+  MngStream::Step step;
+  while ((step = stream.Next(frame, &why)) == MngStream::Step::kFrame) ++frames;
+  EXPECT_EQ(frames, GetParam().framesShown);
+  EXPECT_EQ(step, MngStream::Step::kError);
+  EXPECT_NE(why.find(GetParam().why), std::string::npos) << why;
+  EXPECT_EQ(stream.Next(frame, &why), MngStream::Step::kEnd);
+}
+
+const std::string kTwoFrames = Header() + Image(1) + Image(2);
+
+INSTANTIATE_TEST_SUITE_P(
+    Movies, MngStopTest,
+    ::testing::Values(
+        StopCase{"AnObject", kTwoFrames + Image(3) + MngChunk("DEFI", Be16(1)) + Image(4) + kEnd, 3,
+                 "DEFI chunk at byte 213 needs a full MNG decoder"},
+        StopCase{"ADeltaImage", kTwoFrames + MngChunk("DHDR", Be16(0) + "\x01\x00") + kEnd, 2, "DHDR"},
+        StopCase{"AJngImage", kTwoFrames + MngChunk("JHDR", Be32(8) + Be32(6) + std::string(8, '\0')), 2, "JHDR"},
+        StopCase{"AnImageBeyondThePictureLimits", kTwoFrames + Image(70000, 1) + kEnd, 2,
+                 "image at byte 158 of 70000 x 1 pixels is more than the 64000000 pixels"},
+        StopCase{"AFrameTooLargeToShow", Header(5000, 5000) + Image(1) + Image(2) + Image(5000, 5000, 16) + kEnd, 2,
+                 "5000 x 5000 on a canvas of 5000 x 5000, would take 572 MB of memory to show"},
+        StopCase{"ALayeredFrame", kTwoFrames + Fram(2) + Image(3) + Image(4) + kEnd, 3, "further layer"},
+        StopCase{"ManyChunksBetweenImages", kTwoFrames + Repeated(MngChunk("tEXt", ""), 70000) + Image(3), 2,
+                 "65536 chunks between two images"},
+        StopCase{"CutInsideAnImage", (kTwoFrames + Image(3)).substr(0, 175), 2, "ends inside"},
+        StopCase{"ALengthPastTheEnd", kTwoFrames + Image(3) + Be32(0x7FFFFFFF) + "IDAT", 3,
+                 "IDAT chunk at byte 213: 2147483647 bytes declared, 0 left"}),
+    [](const ::testing::TestParamInfo<StopCase>& info) { return std::string(info.param.label); });
 
 // A movie that repeats for ever goes on giving frames; its frames come from the file each time.
 TEST(MngStreamTest, AMovieRepeatedForEverKeepsGoing) {

@@ -20,6 +20,7 @@
 #include <QTreeView>
 #include <filesystem>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -419,6 +420,58 @@ INSTANTIATE_TEST_SUITE_P(Files, HostileMovieTest,
                                            HostileMovie{"loop-empty.mng", true}),
                          [](const ::testing::TestParamInfo<HostileMovie>& info) {
                            return std::string(info.param.file).substr(0, 4);
+                         });
+
+// Only a movie's start is read when it is selected: what it cannot play further on ends it there, its last
+// frame staying, or the default picture when it had shown none.
+struct EndedMovie {
+  const char* label;
+  std::string bytes;
+  QRgb last;  // 0: the default picture
+};
+
+void PrintTo(const EndedMovie& movie, std::ostream* out) { *out << movie.label; }
+
+std::string WithoutEnd(const std::string& mng, int chunks) { return mng.substr(0, mng.size() - 12 * chunks); }
+
+std::string ThreeFramesThenAnObject() {
+  std::string mng = WithoutEnd(MngOf({Qt::red, Qt::green, Qt::blue}), 1);
+  PutChunk(mng, "DEFI", std::string(2, '\1'));
+  PutChunk(mng, "MEND", "");
+  return mng;
+}
+
+// The file ends inside its first image, past what is looked at when it is opened.
+std::string AFirstImageCutShort() {
+  std::string mng = WithoutEnd(MngOf({Qt::red}), 2);
+  for (int i = 0; i < 1100; ++i) PutChunk(mng, "tEXt", "");
+  return mng;
+}
+
+class EndedMovieTest : public ArtworkPanesTest, public ::testing::WithParamInterface<EndedMovie> {};
+
+TEST_P(EndedMovieTest, KeepsTheLastFrameShown) {
+  Write("mng/pacman.mng", GetParam().bytes);
+  Start({{"tabselect", "7"}});
+  Select("pacman");
+  ReleaseKey();
+  if (MoviePlayer* player = Form1->Panes()->Player()) {
+    player->SetPaused(true);
+    while (player->Step()) {
+    }
+  }
+  EXPECT_EQ(Form1->Panes()->Player() != nullptr, GetParam().last != 0);
+  if (GetParam().last != 0) {
+    EXPECT_EQ(MovieColour(), GetParam().last);
+  }
+  EXPECT_EQ(ShowsAboutPicture(), GetParam().last == 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EndedMovieTest,
+                         ::testing::Values(EndedMovie{"AnObjectAfterThreeFrames", ThreeFramesThenAnObject(), kBlue},
+                                           EndedMovie{"AFirstImageCutShort", AFirstImageCutShort(), 0}),
+                         [](const ::testing::TestParamInfo<EndedMovie>& info) {
+                           return std::string(info.param.label);
                          });
 
 TEST_F(ArtworkPanesTest, TheHistoryPageShowsBothEntriesAndOpensOnlyTheGamesOwnAddress) {

@@ -145,7 +145,6 @@ TEST_P(FirstStart, ClosingSavesEveryDefaultInTableOrderAndTheLayoutShown) {
     expectedOrder.push_back(std::string(row.section) + "/" + std::string(row.key));
     std::string expected =
         stored.contains(std::string(row.key)) ? stored.at(std::string(row.key)) : set::DefaultValue(row, inputs);
-    if (!Form1->MoviesSupported() && row.key == "mngtab") expected = "0";
     const std::string* value = saved.FindValue(row.section, row.key);
     ASSERT_NE(value, nullptr) << row.key;
     EXPECT_EQ(*value, expected) << row.key;
@@ -225,14 +224,14 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
 
   QTabWidget* tabs = Form1->PageControl();
   EXPECT_FALSE(Form1->TabsHidden());
-  const bool pages[TForm1::kPageCount] = {true, false, false, true, true, true, true, Form1->MoviesSupported()};
+  const bool pages[TForm1::kPageCount] = {true, false, false, true, true, true, true, true};
   for (int page = 0; page < TForm1::kPageCount; ++page) {
     EXPECT_EQ(tabs->isTabVisible(page), pages[page]) << page;
     if (page > 0 && page < 7) {
       EXPECT_EQ(Form1->Menus()->TabViewActions()[page - 1]->isChecked(), pages[page]) << page;
     }
   }
-  EXPECT_EQ(tabs->currentIndex(), Form1->MoviesSupported() ? 3 : 0);
+  EXPECT_EQ(tabs->currentIndex(), 3);
 
   const auto places = cat::ParseColumnOrder(kChosen.at("colorder"), cat::kListColumnCount);
   ASSERT_EQ(places.size(), 19u);
@@ -276,8 +275,6 @@ TEST_F(MainWindowTest, SecondStartAppliesEverySettingAndTheCloseWritesThemBackUn
   const set::IniFile saved = Saved();
   const set::Settings written = SettingsWith(kChosen);
   for (const set::SettingKey& row : set::SettingKeys()) {
-    // Without a movie reader every start hides the movie page and selects the first page.
-    if (!Form1->MoviesSupported() && (row.key == "mngtab" || row.key == "tabselect")) continue;
     const std::string* value = saved.FindValue(row.section, row.key);
     ASSERT_NE(value, nullptr) << row.key;
     EXPECT_EQ(*value, written.ReadText(row.section, row.key)) << row.key;
