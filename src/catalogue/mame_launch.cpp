@@ -7,8 +7,6 @@
 
 #include "catalogue/play_time.h"
 #include "platform/code_pages.h"
-#include "platform/text_file.h"
-#include "settings/option_file_reader.h"
 
 namespace kestrune::catalogue {
 namespace {
@@ -20,15 +18,6 @@ bool IsSetNameCharacter(char c) {
 std::string WithSlash(std::string folder) {
   if (!folder.empty() && folder.back() != '/') folder.push_back('/');
   return folder;
-}
-
-// The value of the exact key "window" on one option line, or no value when the line is another key.
-bool WindowLineValue(const std::string& line, std::string& value) {
-  if (line.compare(0, 6, "window") != 0) return false;
-  if (line.size() > 6 && line[6] != ' ' && line[6] != '\t') return false;
-  const std::optional<std::string> found = settings::IniLineValue(line);
-  value = found.value_or("");
-  return true;
 }
 
 }  // namespace
@@ -94,20 +83,31 @@ std::filesystem::path FindSetFile(const std::filesystem::path& folder, const std
   return {};
 }
 
-WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, std::string_view romname) {
-  std::error_code error;
-  std::filesystem::path file = std::filesystem::path(WithSlash(iniDir) + std::string(romname) + ".ini");
-  if (!IsMameSetName(romname) || !std::filesystem::is_regular_file(file, error)) {
-    file = WithSlash(frontDir) + "mame.ini";
-  }
-  std::vector<std::string> lines;
-  std::string readError;
-  if (!platform::ReadTextFileLines(file, lines, &readError)) return WindowOption::None;
-  std::string value;
-  for (const std::string& line : lines) {
-    if (WindowLineValue(line, value)) return value == "1" ? WindowOption::Windowed : WindowOption::FullScreen;
-  }
-  return WindowOption::None;
+settings::IniChain GameIniChain(const Tgameinfo& game) {
+  settings::GameIniTraits traits;
+  traits.romname = game.romname;
+  traits.vertical = game.orientation.starts_with("Vertical");
+  traits.displayType = game.video;
+  traits.sourceFile = game.driver;
+  traits.parent = game.cloneof;
+  traits.bios = game.bios;
+  return settings::IniChainOf(traits);
+}
+
+std::optional<std::string> GameOptionValue(const std::string& iniDir, const std::string& frontDir,
+                                           const Tgameinfo& game, std::string_view key) {
+  // The name becomes a file name.
+  if (!IsMameSetName(game.romname)) return std::nullopt;
+  settings::MameFolders folders;
+  folders.FrontDir = frontDir;
+  folders.IniDir = iniDir;
+  return settings::ChainOptionValue(folders, GameIniChain(game), key);
+}
+
+WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, const Tgameinfo& game) {
+  const std::optional<std::string> value = GameOptionValue(iniDir, frontDir, game, "window");
+  if (!value) return WindowOption::None;
+  return *value == "1" ? WindowOption::Windowed : WindowOption::FullScreen;
 }
 
 // A count that cannot be read is left as it stands rather than started again at 1, and one at the top

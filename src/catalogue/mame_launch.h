@@ -2,11 +2,13 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "catalogue/game_record.h"
+#include "settings/game_ini_chain.h"
 
 // What starting MAME on a game needs that is no window's business: the arguments of each kind of
 // start, the game's `window` option, and the accounting of a finished play.
@@ -34,15 +36,23 @@ std::vector<std::string> MameArguments(PlayKind kind, std::string_view romname, 
 // letter case; empty when there is none.
 std::filesystem::path FindSetFile(const std::filesystem::path& folder, const std::string& fileName);
 
+// The option files MAME reads for the game, as its catalogue line names them (an arcade game's), so that
+// no start waits for MAME to name them.
+settings::IniChain GameIniChain(const Tgameinfo& game);
+
+// The value MAME will give the game for the option: that of the last of those files that sets it, each
+// looked for in the program folder, then the ini folder. Nothing when none sets it.
+std::optional<std::string> GameOptionValue(const std::string& iniDir, const std::string& frontDir,
+                                           const Tgameinfo& game, std::string_view key);
+
 enum class WindowOption {
-  None,        // neither file holds a "window" line (or neither file exists)
+  None,        // no file the game reads holds a "window" line
   Windowed,    // window = 1
   FullScreen,  // any other value
 };
 
-// The game's `window` option: from its own ini file in the ini folder when that exists, else from
-// mame.ini in the program folder. The key is matched whole ("windowed_..." is another option).
-WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, std::string_view romname);
+// The game's `window` option (GameOptionValue). The key is matched whole ("windowed_..." is another option).
+WindowOption ReadWindowOption(const std::string& iniDir, const std::string& frontDir, const Tgameinfo& game);
 
 // One more start of the game, counted when MAME has started; a count that is no number it can raise (not
 // a decimal number, or at the top of its range) is left as it stands.

@@ -15,7 +15,6 @@
 #include "mainwindow/preferences_dialog.h"
 #include "mainwindow/program_windows.h"
 #include "settings/mame_options.h"
-#include "settings/option_file_reader.h"
 #include "translation/program_strings_qt.h"
 
 namespace cat = kestrune::catalogue;
@@ -73,12 +72,12 @@ bool MameLauncher::SelectedGame(cat::Tgameinfo& record) {
 
 // With no video, what MAME writes is all it shows, so it goes to the terminal and MAME keeps its input;
 // a windowed game and "Show Commandline" show it too, a full-screen game hides it.
-void MameLauncher::SetConsoleFor(const std::string& romname) {
+void MameLauncher::SetConsoleFor(const cat::Tgameinfo& game) {
   const bool showCommand = Checked("showcommand");
-  const bool noVideo = PlaysWithoutVideo(romname);
+  const bool noVideo = PlaysWithoutVideo(game);
   runner_.SetConsoleOptions(showCommand || noVideo ? ProcessRunner::ConsoleOptions::OwnerData
                                                    : ProcessRunner::ConsoleOptions::Redirect);
-  const cat::WindowOption window = cat::ReadWindowOption(window_->GetFolders().ini, window_->FrontDir(), romname);
+  const cat::WindowOption window = cat::ReadWindowOption(window_->GetFolders().ini, window_->FrontDir(), game);
   const bool shown = window == cat::WindowOption::Windowed || showCommand || noVideo;
   runner_.SetShowState(shown ? ProcessRunner::ShowState::Normal : ProcessRunner::ShowState::Hidden);
 }
@@ -101,7 +100,7 @@ void MameLauncher::PlayGame() {
   if (!CheckMameFile()) return;
   cat::Tgameinfo record;
   if (!SelectedGame(record)) return;
-  SetConsoleFor(record.romname);
+  SetConsoleFor(record);
   window_->CycleTimer()->stop();
   if (window_->Panes() != nullptr) window_->Panes()->StopMovie();
   playing_ = record;
@@ -120,7 +119,7 @@ void MameLauncher::PlaybackGame() {
   if (!SelectedGame(record)) return;
   const std::filesystem::path inp = cat::FindSetFile(window_->GetFolders().inp, record.romname + ".inp");
   if (inp.empty()) return;
-  SetConsoleFor(record.romname);
+  SetConsoleFor(record);
   playbackRunning_ = true;
   playing_ = record;
   Start(cat::PlayKind::Playback, record.romname, inp.filename().string());
@@ -152,18 +151,10 @@ bool MameLauncher::Start(cat::PlayKind kind, const std::string& romname, const s
   return true;
 }
 
-// What the game's own ini file, else mame.ini, chooses: the options dialog holds whatever it showed last.
-bool MameLauncher::PlaysWithoutVideo(const std::string& romname) const {
-  namespace set = kestrune::settings;
-  set::MameOptions options;
-  set::ResetMameOptions(options);
-  set::MameFolders folders;
-  folders.FrontDir = window_->FrontDir();
-  folders.IniDir = window_->GetFolders().ini;
-  folders.InpDir = window_->GetFolders().inp;
-  const bool read = set::ReadMameIni(set::OptionsMode::GameOptions, options, folders, romname, nullptr) ||
-                    set::ReadMameIni(set::OptionsMode::DefaultOptions, options, folders, "", nullptr);
-  return read && options.Number(set::Option::render) == set::kRenderNone;
+// What the option files MAME reads for the game choose: the options dialog holds whatever it showed last.
+bool MameLauncher::PlaysWithoutVideo(const cat::Tgameinfo& game) const {
+  return cat::GameOptionValue(window_->GetFolders().ini, window_->FrontDir(), game, "video") ==
+         kestrune::settings::kRenderValues[kestrune::settings::kRenderNone];
 }
 
 void MameLauncher::CountPlay() {

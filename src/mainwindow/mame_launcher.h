@@ -39,9 +39,9 @@ class MameLauncher : public QObject {
   bool RefusedWhileRunning();
   bool CheckMameFile();
   void CountPlay();
-  bool PlaysWithoutVideo(const std::string& romname) const;
+  bool PlaysWithoutVideo(const kestrune::catalogue::Tgameinfo& game) const;
   bool SelectedGame(kestrune::catalogue::Tgameinfo& record);
-  void SetConsoleFor(const std::string& romname);
+  void SetConsoleFor(const kestrune::catalogue::Tgameinfo& game);
   // recording: the playback's file name as found on disk; empty for "<set>.inp".
   bool Start(kestrune::catalogue::PlayKind kind, const std::string& romname, const std::string& recording = {});
   void MameTerminate(int exitCode, bool crashed);

@@ -109,23 +109,49 @@ bool AskMameIniChain(const std::filesystem::path& mame, std::vector<std::string>
   return true;
 }
 
+namespace {
+
+const IniChain& NamesOf(const IniChain& chain) {
+  static const IniChain kMameIniAlone{std::string(kMameIniName)};
+  return chain.empty() ? kMameIniAlone : chain;
+}
+
+// The file MAME reads for a name of the chain: the first folder of the ini path that holds it. A name from
+// the game list may reach above the folders (a parent "../x"); MAME's never do.
+std::optional<std::filesystem::path> FindOnIniPath(const MameFolders& folders, const std::string& name) {
+  if (!IsChainName(name)) return std::nullopt;
+  for (const std::string& folder : {folders.FrontDir, folders.IniDir}) {
+    const std::filesystem::path file = std::filesystem::path(folder) / name;
+    std::error_code ec;
+    if (!folder.empty() && std::filesystem::is_regular_file(file, ec)) return file;
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::vector<std::filesystem::path> ChainFilesBefore(const MameFolders& folders, const IniChain& chain,
                                                     std::string_view romname) {
-  static const IniChain kMameIniAlone{std::string(kMameIniName)};
   const std::string own = OwnName(romname);
   std::vector<std::filesystem::path> files;
-  for (const std::string& name : chain.empty() ? kMameIniAlone : chain) {
+  for (const std::string& name : NamesOf(chain)) {
     if (name == own) continue;
-    for (const std::string& folder : {folders.FrontDir, folders.IniDir}) {
-      const std::filesystem::path file = std::filesystem::path(folder) / name;
-      std::error_code ec;
-      if (!folder.empty() && std::filesystem::is_regular_file(file, ec)) {
-        files.push_back(file);
-        break;
-      }
-    }
+    if (std::optional<std::filesystem::path> file = FindOnIniPath(folders, name)) files.push_back(std::move(*file));
   }
   return files;
+}
+
+std::optional<std::string> ChainOptionValue(const MameFolders& folders, const IniChain& chain, std::string_view key) {
+  std::optional<std::string> value;
+  for (const std::string& name : NamesOf(chain)) {
+    const std::optional<std::filesystem::path> file = FindOnIniPath(folders, name);
+    std::vector<std::string> lines;
+    if (!file || !ReadOptionFileLines(*file, lines, nullptr)) continue;
+    if (std::optional<std::string> set = LastOptionValue(lines, key)) value = std::move(set);
+    // MAME asks before each file whether it may read more.
+    if (LastOptionValue(lines, "readconfig") == "0") break;
+  }
+  return value;
 }
 
 std::vector<std::string> ReadChainLinesBefore(const MameFolders& folders, const IniChain& chain,

@@ -55,6 +55,11 @@ bool AskMameIniChain(const std::filesystem::path& mame, std::vector<std::string>
 std::vector<std::filesystem::path> ChainFilesBefore(const MameFolders& folders, const IniChain& chain,
                                                     std::string_view romname);
 
+// The value MAME gives the game for the option: that of the last file of the chain (the game's own file
+// included) that sets it, each name found as ChainFilesBefore finds it, its lines read as MAME reads them
+// (LastOptionValue). A file that turns `readconfig` off is the last MAME reads. Nothing when no file sets it.
+std::optional<std::string> ChainOptionValue(const MameFolders& folders, const IniChain& chain, std::string_view key);
+
 // The lines of ChainFilesBefore, file after file; a file that cannot be read gives none.
 std::vector<std::string> ReadChainLinesBefore(const MameFolders& folders, const IniChain& chain,
                                               std::string_view romname);

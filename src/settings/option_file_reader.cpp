@@ -375,22 +375,39 @@ void ApplyRow(const ReadRow& row, LineTarget& target, const std::optional<std::s
 }
 
 void ReadBiosLines(const BiosFile& file, MameOptions& options, const std::vector<std::string>& lines) {
-  for (const std::string& line : lines) {
-    if (!line.starts_with("bios")) {
-      continue;
-    }
-    const auto value = IniLineValue(line);
-    if (!value) {
-      continue;
-    }
-    // A set that the installed MAME does not have (a name of an older MAME) would make MAME fall back
-    // to its default with a warning; the choice says so instead of keeping what it held.
-    if (const std::optional<int> choice = BiosChoiceOf(options, file.control, *value)) {
-      options.SetNumber(file.control, *choice);
-    } else if (options.BiosFromMame(file.control)) {
-      options.SetNumber(file.control, 0);
+  const std::optional<std::string> value = LastOptionValue(lines, "bios");
+  if (!value) {
+    return;
+  }
+  // An empty value is MAME's default BIOS. A set that the installed MAME does not have (a name of an older
+  // MAME) would make MAME fall back to its default with a warning; the choice says so instead of keeping
+  // what it held.
+  if (const std::optional<int> choice = value->empty() ? 0 : BiosChoiceOf(options, file.control, *value)) {
+    options.SetNumber(file.control, *choice);
+  } else if (options.BiosFromMame(file.control)) {
+    options.SetNumber(file.control, 0);
+  }
+}
+
+// The value part of a line that sets an option, as MAME cuts it out.
+std::string MameLineValue(std::string_view line) {
+  line = platform::TrimBlanks(line);
+  const std::size_t keyEnd = line.find_first_of(" \t");
+  std::string_view data = keyEnd == std::string_view::npos ? std::string_view() : line.substr(keyEnd + 1);
+  bool quoted = false;
+  for (std::size_t at = 0; at < data.size(); ++at) {
+    if (data[at] == '"') {
+      quoted = !quoted;
+    } else if (data[at] == '#' && !quoted) {
+      data = data.substr(0, at);
+      break;
     }
   }
+  data = platform::TrimBlanks(data);
+  if (data.size() >= 2 && data.front() == '"' && data.back() == '"') {
+    data = data.substr(1, data.size() - 2);
+  }
+  return std::string(data);
 }
 
 }  // namespace
@@ -414,6 +431,14 @@ std::optional<std::string> IniLineValue(std::string_view line) {
     return std::nullopt;
   }
   return std::string(line);
+}
+
+std::optional<std::string> LastOptionValue(const std::vector<std::string>& lines, std::string_view key) {
+  for (std::size_t at = lines.size(); at-- > 0;) {
+    const std::string_view line = at == 0 ? WithoutByteOrderMark(lines[at]) : std::string_view(lines[at]);
+    if (SetsOption(line, key)) return MameLineValue(line);
+  }
+  return std::nullopt;
 }
 
 std::string DotToComma(std::string_view text) {

@@ -19,6 +19,11 @@ namespace kestrune::settings {
 // it) gives nothing, so that no caller can take a marker text for a value.
 std::optional<std::string> IniLineValue(std::string_view line);
 
+// The value MAME takes for the option from a file's lines: that of the last line that sets it (see
+// SetsOption), up to a "#" outside double quotes, without the white space and a pair of double quotes
+// around it; empty when nothing follows the key. Nothing when no line sets the option.
+std::optional<std::string> LastOptionValue(const std::vector<std::string>& lines, std::string_view key);
+
 // The text with every "." replaced by ",".
 std::string DotToComma(std::string_view text);
 

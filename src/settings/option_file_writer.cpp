@@ -465,9 +465,8 @@ constexpr std::string_view kReadAliases[] = {"beam", "joy_deadzone", "joy_satura
 // A fixed line that the user's file already sets keeps the user's line: the dialog has no control for it.
 const std::string* UserFixedLine(const LineRow& row, const std::vector<std::string>& old) {
   if (row.form != Form::Fixed) return nullptr;
-  const auto found = std::find_if(old.rbegin(), old.rend(), [&row](const std::string& line) {
-    return IsOptionLine(line) && LineKey(line) == row.key;
-  });
+  const auto found =
+      std::find_if(old.rbegin(), old.rend(), [&row](const std::string& line) { return SetsOption(line, row.key); });
   return found == old.rend() ? nullptr : &*found;
 }
 
@@ -971,6 +970,13 @@ std::vector<std::string> GoneOptionKeys() {
   return keys;
 }
 
+std::string_view WithoutByteOrderMark(std::string_view text) {
+  if (text.starts_with(kByteOrderMark)) text.remove_prefix(kByteOrderMark.size());
+  return text;
+}
+
+bool SetsOption(std::string_view line, std::string_view key) { return IsOptionLine(line) && LineKey(line) == key; }
+
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options) {
   std::vector<std::string> lines{std::string(file.firstLine), std::string(), "### Mame CORE misc options ###"};
   if (const auto value = BiosValueOf(options, file.control, options.Number(file.control))) {
@@ -987,10 +993,10 @@ std::string WithBiosLine(std::string_view text, std::string_view biosLine) {
     const std::size_t end = std::min(platform::FindLineEnd(text, start), text.size());
     std::string_view line = text.substr(start, end - start);
     // MAME's own files start with a byte-order mark, which is not part of the first line's key.
-    const std::size_t keyAt = start == 0 && line.starts_with(kByteOrderMark) ? kByteOrderMark.size() : 0;
+    const std::size_t keyAt = start == 0 ? line.size() - WithoutByteOrderMark(line).size() : 0;
     line.remove_prefix(keyAt);
     // MAME takes the last line that sets an option.
-    if (IsOptionLine(line) && LineKey(line) == "bios") {
+    if (SetsOption(line, "bios")) {
       from = start + keyAt;
       to = end;
     }

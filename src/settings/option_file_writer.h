@@ -69,6 +69,13 @@ bool IsWrittenKey(std::string_view key);
 // without a word and warns about them in a game's file, which leaves them out.
 std::vector<std::string> GoneOptionKeys();
 
+// The text without the byte-order mark that may open a file (MAME reads past it).
+std::string_view WithoutByteOrderMark(std::string_view text);
+
+// Whether a line sets the option as MAME reads it: its first word after any white space is exactly the key
+// ("biosx" or "# bios" sets no bios). For a file's first line, take WithoutByteOrderMark first.
+bool SetsOption(std::string_view line, std::string_view key);
+
 // The lines of one BIOS-selection file.
 std::vector<std::string> BiosIniLines(const BiosFile& file, const MameOptions& options);
 

@@ -57,30 +57,60 @@ TEST(MameLaunch, OnlyNamesMameCouldWriteAreSetNames) {
   }
 }
 
-TEST(MameLaunch, WindowOptionComesFromTheGameFileElseMameIni) {
+// A vertical vector clone on a BIOS reads mame.ini, vertical.ini, arcade.ini, vector.ini, source/drv.ini,
+// bios.ini, parent.ini and clone.ini, each from the program folder ("") or else the ini folder ("ini/").
+TEST(MameLaunch, AnOptionComesFromTheLastFileOfTheGamesChainThatSetsIt) {
   struct Case {
-    const char* gameIni;  // null: no game file
-    const char* mameIni;  // null: no mame.ini
-    WindowOption expected;
+    std::vector<std::pair<const char*, const char*>> files;
+    const char* key;
+    std::optional<std::string> value;
   };
   const Case cases[] = {
-      {"window                    1\r\n", "window 0\r\n", WindowOption::Windowed},
-      {"window                    0\r\n", "window 1\r\n", WindowOption::FullScreen},
-      {nullptr, "video opengl\r\nwindow 1\r\n", WindowOption::Windowed},
-      {nullptr, "window\r\n", WindowOption::FullScreen},
-      // Another option whose name starts with "window" is not the window option.
-      {"windowed_fullscreen 1\r\nwindow_x 1\r\n", "window 1\r\n", WindowOption::None},
-      {"keepaspect 1\r\n", "window 1\r\n", WindowOption::None},
-      {nullptr, nullptr, WindowOption::None},
+      {{{"mame.ini", "window 0\n"}, {"ini/vector.ini", "window 1\n"}}, "window", "1"},
+      {{{"mame.ini", "video opengl\n"}, {"ini/parent.ini", "video none\n"}, {"ini/clone.ini", "keepaspect 1\n"}},
+       "video",
+       "none"},
+      {{{"ini/mame.ini", "video opengl\n"}, {"source/drv.ini", "video none\n"}}, "video", "none"},
+      {{{"ini/parent.ini", "window 1\n"}, {"ini/clone.ini", "window 0\r\n"}}, "window", "0"},
+      {{{"mame.ini", "window 1\n"}, {"ini/clone.ini", "windowed_fullscreen 0\nwindow_x 0\n# window 0\n"}},
+       "window",
+       "1"},
+      // Read as MAME reads a line: after white space, up to a comment, the last line of a file winning.
+      {{{"ini/bios.ini", "\xEF\xBB\xBF  window 0\n\twindow\t1 # not 0\n"}}, "window", "1"},
+      // MAME takes the first folder's file only, and reads no file after one that turns readconfig off.
+      {{{"vector.ini", "keepaspect 1\n"}, {"ini/vector.ini", "window 1\n"}}, "window", std::nullopt},
+      {{{"mame.ini", "window 0\n"}, {"ini/vertical.ini", "readconfig 0\n"}, {"ini/clone.ini", "window 1\n"}},
+       "window",
+       "0"},
+      {{}, "window", std::nullopt},
   };
+  Tgameinfo game;
+  game.romname = "clone";
+  game.cloneof = "parent";
+  game.bios = "Bios";
+  game.driver = "maker/drv.cpp";
+  game.video = "Vector";
+  game.orientation = "Vertical (90°)";
   for (const Case& c : cases) {
     test::TempDir dir;
-    std::filesystem::create_directory(dir / "ini");
-    if (c.gameIni != nullptr) test::WriteFileBytes(dir / "ini" / "pacman.ini", c.gameIni);
-    if (c.mameIni != nullptr) test::WriteFileBytes(dir / "mame.ini", c.mameIni);
-    EXPECT_EQ(ReadWindowOption((dir / "ini").string(), dir.folder(), "pacman"), c.expected)
-        << (c.gameIni ? c.gameIni : "-") << " / " << (c.mameIni ? c.mameIni : "-");
+    std::filesystem::create_directories(dir / "ini");
+    std::filesystem::create_directories(dir / "source");
+    for (const auto& [name, text] : c.files) test::WriteFileBytes(dir / name, text);
+    EXPECT_EQ(GameOptionValue((dir / "ini").string(), dir.folder(), game, c.key), c.value)
+        << c.files.size() << " " << (c.files.empty() ? "" : c.files.back().second);
   }
+  test::TempDir dir;
+  std::filesystem::create_directories(dir / "ini");
+  EXPECT_EQ(ReadWindowOption((dir / "ini").string(), dir.folder(), game), WindowOption::None);
+  test::WriteFileBytes(dir / "clone.ini", "window\n");
+  EXPECT_EQ(ReadWindowOption((dir / "ini").string(), dir.folder(), game), WindowOption::FullScreen);
+  test::WriteFileBytes(dir / "arcade.ini", "window 1\n");
+  test::WriteFileBytes(dir / "clone.ini", "");
+  EXPECT_EQ(ReadWindowOption((dir / "ini").string(), dir.folder(), game), WindowOption::Windowed);
+  // A parent named by a damaged catalogue line is no way out of the folders.
+  test::WriteFileBytes(dir / "ini" / "x.ini", "window 0\n");
+  game.cloneof = "../ini/x";
+  EXPECT_EQ(ReadWindowOption((dir / "ini").string(), dir.folder(), game), WindowOption::Windowed);
 }
 
 TEST(MameLaunch, PlaysAreCountedAndTimed) {

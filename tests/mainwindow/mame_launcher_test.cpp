@@ -301,6 +301,9 @@ INSTANTIATE_TEST_SUITE_P(
         ShownCase{"PlayWithoutVideoInTheGamesFile", "PlayGame2", "ini/pacman.ini", "video                   none\r\n",
                   true, ""},
         ShownCase{"PlayInAWindow", "PlayGame2", "ini/pacman.ini", "window                  1\r\n", true, " \r\n"},
+        // Any file MAME reads for the game: pacman is a vertical raster game of pacman.c.
+        ShownCase{"PlayInAWindowByTheScreenTypesFile", "PlayGame2", "ini/raster.ini", "  window 1\r\n", true, " \r\n"},
+        ShownCase{"PlayWithoutVideoByTheSourceFile", "PlayGame2", "source/pacman.ini", "video none\r\n", true, ""},
         ShownCase{"PlayFullScreenWithShowCommandline", "PlayGame2", "", "", true, "", true},
         ShownCase{"PlaybackWithoutVideo", "PlaybackGamerecord1", "mame.ini", "video                   none\r\n", true,
                   ""},

@@ -436,6 +436,28 @@ TEST_F(ReadFilesTest, BiosFilesSetTheirChoicesAndMissingOnesKeepThem) {
   EXPECT_EQ(options_.Number(Option::playchoicebios), 1);
 }
 
+// MAME's key is the first word after any white space, exactly; the last line that sets it wins. Before
+// each file the choice is "euro-s1" (1); "us " is 2, "asia" 4, "japan " 5.
+TEST_F(ReadFilesTest, ABiosFileIsReadAsMameReadsIt) {
+  const std::pair<std::vector<std::string>, int> cases[] = {
+      {{"biosx                   asia"}, 1},
+      {{"  bios japan"}, 5},
+      {{"\tbios\tasia # europe"}, 4},
+      {{"bios japan", "bios asia"}, 4},
+      {{"bios asia", "biosx japan", "# bios us", "#bios us"}, 4},
+      {{std::string("\xEF\xBB\xBF") + "bios asia"}, 4},
+      {{"bios \"us\""}, 2},
+      {{"bios asia", "bios mars"}, 1},  // not a choice: as it was
+      {{"bios japan", "bios"}, 0},      // nothing after the key: MAME's default
+  };
+  for (const auto& [lines, choice] : cases) {
+    WriteLines(dir_ / "ini" / "neogeo.ini", lines);
+    options_.SetNumber(Option::neogeobios, 1);
+    ReadBiosInis(options_, folders_.IniDir);
+    EXPECT_EQ(options_.Number(Option::neogeobios), choice) << lines.back();
+  }
+}
+
 TEST_F(ReadFilesTest, ReadingMameIniAlsoReadsTheBiosFiles) {
   WriteLines(dir_ / "mame.ini", {"### mame.ini ###"});
   WriteLines(dir_ / "ini" / "megatech.ini", {"bios                    ver2"});
