@@ -9,13 +9,13 @@
 #include <QMovie>
 #include <QProcess>
 #include <QStandardPaths>
-#include <fstream>
 #include <ostream>
 
 #include "catalogue/mng_stream.h"
 #include "catalogue/movie_header.h"
 #include "mainwindow/movie_player.h"
 #include "platform/peak_memory.h"
+#include "support/file_util.h"
 #include "support/mng_writer.h"
 #include "support/temp_dir.h"
 
@@ -130,10 +130,7 @@ TEST_P(LongMovie, ShowsEveryFrameInOrderInTheMemoryOfAFew) {
   const MngSpec spec = GetParam().spec;
   test::TempDir dir;
   const std::filesystem::path file = dir.path() / "movie.mng";
-  {
-    const std::string bytes = test::MngMovie(spec);
-    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  test::WriteFileBytes(file, test::MngMovie(spec));
   ASSERT_EQ(MngStream(file, 64'000'000).Survey().verdict, MngSurvey::Verdict::kFrames);
   const ChildPlay played = PlayInChild(file);
   RecordProperty("peak_megabytes", static_cast<int>(played.growth / test::kMegabyte));
