@@ -9,6 +9,7 @@
 #include <QMovie>
 #include <QProcess>
 #include <QStandardPaths>
+#include <QThreadPool>
 #include <ostream>
 
 #include "catalogue/mng_stream.h"
@@ -97,6 +98,9 @@ struct ChildPlay {
 // Steps the player through the whole movie in a child process, whose peak memory starts at what it holds
 // then: in this process the peak of making the movie would hide what playing it takes.
 ChildPlay PlayInChild(const std::filesystem::path& file) {
+  // A forked child has none of this process's threads: the pool that scales images must have none to hand
+  // work to, or the child waits for them for ever.
+  QThreadPool::globalInstance()->waitForDone();
   int ends[2];
   if (::pipe(ends) != 0) return {};
   const pid_t child = ::fork();
