@@ -14,6 +14,7 @@ fail() {
   for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
   exit 1
 }
+source "$(dirname "${BASH_SOURCE[0]}")/../mainwindow/x11_test_lib.sh"  # wait_for
 
 program="$work/program"
 mkdir -p "$program/ini" "$work/runtime-a" "$work/runtime-b"
@@ -30,15 +31,11 @@ start() {
   pid=$!
   pids+=("$pid")
 }
-# Ready once it has put its own handler on SIGTERM, after its windows were made.
-ready() {
+# Ready: the program has put its own handler on SIGTERM, after its windows were made.
+catches_term() {
   local caught
-  for _ in $(seq 300); do
-    caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null || true)
-    if [ -n "$caught" ] && (((0x$caught >> 14) & 1)); then return 0; fi
-    sleep 0.1
-  done
-  return 1
+  caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null || true)
+  (((0x${caught:-0} >> 14) & 1))
 }
 # Every file of the folder with its size, time, mode and checksum.
 snapshot() {
@@ -59,16 +56,14 @@ settled() {
 
 start runtime-a first
 first=$pid
-ready "$first" || fail "the first program did not get ready"
+wait_for catches_term "$first" || fail "the first program did not get ready"
 [ -e "$program/ini/kestrune-folder.lock" ] || fail "the first program did not lock its folder"
 before=$(settled) || fail "the first program kept changing its folder"
 
 start runtime-b second
 second=$pid
-status=0
 timeout 60 tail --pid="$second" -f /dev/null || fail "the second program did not end"
-wait "$second" || status=$?
-[ "$status" -eq 0 ] || fail "the second program ended with $status"
+wait "$second" || fail "the second program ended with $?"
 grep -q "another Kestrune (process $first on .*) uses the program folder $program," "$work/second.log" ||
   fail "the second program did not say why it ended"
 [ "$(snapshot)" = "$before" ] || fail "the second program changed the folder: $(diff <(echo "$before") <(snapshot))"
@@ -83,12 +78,12 @@ echo "the first program's game list stays"
 
 # A program killed leaves its lock; the next one, under the other runtime folder, takes it over.
 start runtime-a killed
-ready "$pid" || fail "the program to be killed did not get ready"
+wait_for catches_term "$pid" || fail "the program to be killed did not get ready"
 kill -KILL "$pid"
 wait "$pid" || true
 [ -e "$program/ini/kestrune-folder.lock" ] || fail "the killed program left no lock"
 start runtime-b next
-ready "$pid" || fail "the lock of a killed program kept the next one out"
+wait_for catches_term "$pid" || fail "the lock of a killed program kept the next one out"
 [ "$(head -n 1 "$program/ini/kestrune-folder.lock")" = "$pid" ] || fail "the next program does not hold the lock"
 kill -TERM "$pid"
 wait "$pid" || fail "the next program did not end well"

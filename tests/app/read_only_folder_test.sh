@@ -18,6 +18,7 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work/writable" "$work/view" "$work/runtime"
 export XDG_RUNTIME_DIR="$work/runtime" KESTRUNE_WRITABLE_FOLDER="$work/writable" KESTRUNE_READ_ONLY_VIEW="$work/view"
 fail() { echo "FAILED: $*"; tail -n 40 "$work"/*.log; exit 1; }
+source "$(dirname "${BASH_SOURCE[0]}")/../mainwindow/x11_test_lib.sh"  # wait_for
 # Runs the command with $work/view showing $work/writable read-only.
 read_only() {
   unshare -rm sh -c 'mount --bind -o ro "$0" "$1" && shift && exec "$@"' "$work/writable" "$work/view" "$@"
@@ -42,17 +43,14 @@ unshare -rm sh -c 'mount --bind -o ro "$0" "$1" && cd "$1/program" && exec "$2"'
   "$work/writable" "$work/view" "$kestrune" >"$work/program.log" 2>&1 &
 pid=$!
 # Ready once it has put its own handler on SIGTERM.
-ready=
-for _ in $(seq 300); do
-  caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$pid/status" 2>/dev/null || true)
-  if [ -n "$caught" ] && (((0x$caught >> 14) & 1)); then ready=1; break; fi
-  sleep 0.1
-done
-[ -n "$ready" ] || fail "the program did not get ready"
+catches_term() {
+  local caught
+  caught=$(awk '/^SigCgt:/ { print $2 }' "/proc/$1/status" 2>/dev/null || true)
+  (((0x${caught:-0} >> 14) & 1))
+}
+wait_for catches_term "$pid" || fail "the program did not get ready"
 kill -TERM "$pid"
-status=0
-wait "$pid" || status=$?
-[ "$status" -ne 0 ] || fail "the program said it saved everything"
+if wait "$pid"; then fail "the program said it saved everything"; fi
 grep -q 'ini/kestrune.ini": the file is read-only (Read-only file system)' "$work/program.log" ||
   fail "the settings' save did not give the system's reason"
 if grep -q "Input/output error" "$work/program.log"; then fail "a save gave a reason of its own"; fi

@@ -9,13 +9,14 @@
 #include <QMovie>
 #include <QProcess>
 #include <QStandardPaths>
-#include <fstream>
+#include <QThreadPool>
 #include <ostream>
 
 #include "catalogue/mng_stream.h"
 #include "catalogue/movie_header.h"
 #include "mainwindow/movie_player.h"
 #include "platform/peak_memory.h"
+#include "support/file_util.h"
 #include "support/mng_writer.h"
 #include "support/temp_dir.h"
 
@@ -97,6 +98,9 @@ struct ChildPlay {
 // Steps the player through the whole movie in a child process, whose peak memory starts at what it holds
 // then: in this process the peak of making the movie would hide what playing it takes.
 ChildPlay PlayInChild(const std::filesystem::path& file) {
+  // A forked child has none of this process's threads: the pool that scales images must have none to hand
+  // work to, or the child waits for them for ever.
+  QThreadPool::globalInstance()->waitForDone();
   int ends[2];
   if (::pipe(ends) != 0) return {};
   const pid_t child = ::fork();
@@ -130,10 +134,7 @@ TEST_P(LongMovie, ShowsEveryFrameInOrderInTheMemoryOfAFew) {
   const MngSpec spec = GetParam().spec;
   test::TempDir dir;
   const std::filesystem::path file = dir.path() / "movie.mng";
-  {
-    const std::string bytes = test::MngMovie(spec);
-    std::ofstream(file, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  }
+  test::WriteFileBytes(file, test::MngMovie(spec));
   ASSERT_EQ(MngStream(file, 64'000'000).Survey().verdict, MngSurvey::Verdict::kFrames);
   const ChildPlay played = PlayInChild(file);
   RecordProperty("peak_megabytes", static_cast<int>(played.growth / test::kMegabyte));

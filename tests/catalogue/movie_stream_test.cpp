@@ -10,14 +10,10 @@
 namespace kestrune::catalogue {
 namespace {
 
+using test::Be16;
+using test::Be32;
 using test::MngChunk;
 using Verdict = MngSurvey::Verdict;
-
-std::string Be32(std::uint32_t value) {
-  return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
-          static_cast<char>(value)};
-}
-std::string Be16(std::uint32_t value) { return {static_cast<char>(value >> 8), static_cast<char>(value)}; }
 
 const std::string kSignature("\x8aMNG\r\n\x1a\n", 8);
 std::string Header(std::uint32_t width = 8, std::uint32_t height = 6, std::uint32_t ticks = 20) {
@@ -65,10 +61,7 @@ TEST_P(MngSurveyTest, PlaysWholeImageFramesAndLeavesOrRefusesTheRest) {
 INSTANTIATE_TEST_SUITE_P(
     Movies, MngSurveyTest,
     ::testing::Values(
-        SurveyCase{"MameLayout", test::MngMovie({1552, 240, 3, 2, 8, false, true, 454, 262}), Verdict::kFrames, ""},
         SurveyCase{"WithoutMend", Header() + Image(8), Verdict::kFrames, ""},
-        SurveyCase{"AnEmptyLoopRepeatedForEver", Header() + Loop(0, 0x7FFFFFFF) + EndLoop(0) + Image(8) + kEnd,
-                   Verdict::kFrames, ""},
         SurveyCase{"AHugeCanvas", Header(30000, 30000) + Image(8) + kEnd, Verdict::kRefused, "30000 x 30000"},
         SurveyCase{"AHugeImage", Header() + Image(70000, 1) + kEnd, Verdict::kRefused, "70000 x 1"},
         SurveyCase{"FramesTooLargeToShow", Header(6000, 6000) + Image(6000, 6000, 16) + kEnd, Verdict::kRefused,
@@ -104,9 +97,7 @@ struct Shown {
   std::uint32_t width;
   std::uint64_t delayUs;
   std::uint64_t pauseBeforeUs = 0;
-  bool operator==(const Shown& other) const {
-    return width == other.width && delayUs == other.delayUs && pauseBeforeUs == other.pauseBeforeUs;
-  }
+  bool operator==(const Shown&) const = default;
 };
 
 void PrintTo(const Shown& s, std::ostream* out) { *out << s.width << "/" << s.delayUs << "+" << s.pauseBeforeUs; }

@@ -28,12 +28,7 @@ namespace cat = kestrune::catalogue;
 namespace zip = kestrune::zip;
 using kestrune::test::GameLine;
 
-QInputDialog* OpenQuestion() {
-  for (QWidget* window : QApplication::topLevelWidgets()) {
-    if (auto* dialog = qobject_cast<QInputDialog*>(window); dialog != nullptr && dialog->isVisible()) return dialog;
-  }
-  return nullptr;
-}
+QInputDialog* OpenQuestion() { return qobject_cast<QInputDialog*>(QApplication::activeModalWidget()); }
 
 // Tells whether a paint of the widget it watches is under way: it hands each paint on itself.
 class PaintWatch : public QObject {

@@ -457,8 +457,7 @@ TEST_P(EndedMovieTest, KeepsTheLastFrameShown) {
   ReleaseKey();
   if (MoviePlayer* player = Form1->Panes()->Player()) {
     player->SetPaused(true);
-    while (player->Step()) {
-    }
+    while (player->Step()) continue;
   }
   EXPECT_EQ(Form1->Panes()->Player() != nullptr, GetParam().last != 0);
   if (GetParam().last != 0) {

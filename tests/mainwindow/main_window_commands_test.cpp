@@ -959,17 +959,17 @@ TEST_F(CommandsTest, GameOptionsWithNothingChangedKeepWhatTheFilesBeforeTheGames
   Start(Lines({SetLine("1392apvs", "0", "1292apvs"), SetLine("asteroid", "0"), pcSmb2}));
   const std::string seconds = "seconds_to_run 1";
   const std::string speed = "speed                   1.5";
+  const std::string lines = seconds + "\r\n" + speed + "\r\n";
   const struct {
     const char* romname;
     const char* file;
     std::string text;
   } cases[] = {
-      {"1392apvs", "ini/1292apvs.ini", "# my own\r\n" + seconds + "\r\n" + speed + "\r\n"},
-      {"1392apvs", "ini/source/vc4000.ini", seconds + "\r\n" + speed + "\r\n"},
-      {"asteroid", "ini/vector.ini", seconds + "\r\n" + speed + "\r\n"},
+      {"1392apvs", "ini/1292apvs.ini", "# my own\r\n" + lines},
+      {"1392apvs", "ini/source/vc4000.ini", lines},
+      {"asteroid", "ini/vector.ini", lines},
       {"pc_smb2", "ini/playch10.ini",
-       "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\nbios                    default\r\n" + seconds +
-           "\r\n" + speed + "\r\n"},
+       "### playch10.c ###\r\n\r\n### Mame CORE misc options ###\r\nbios                    default\r\n" + lines},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.file);

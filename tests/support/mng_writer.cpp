@@ -7,12 +7,14 @@
 #include <optional>
 
 namespace kestrune::test {
-namespace {
 
 std::string Be32(std::uint32_t value) {
   return {static_cast<char>(value >> 24), static_cast<char>(value >> 16), static_cast<char>(value >> 8),
           static_cast<char>(value)};
 }
+std::string Be16(std::uint32_t value) { return {static_cast<char>(value >> 8), static_cast<char>(value)}; }
+
+namespace {
 
 void PutChunk(std::string& out, const char* type, const std::string& data) { out += MngChunk(type, data); }
 

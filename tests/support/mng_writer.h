@@ -33,6 +33,10 @@ int FrameNumberOfRgb(std::uint32_t rgb);
 
 std::string MngMovie(const MngSpec& spec);
 
+// Big-endian numbers as chunks hold them.
+std::string Be32(std::uint32_t value);
+std::string Be16(std::uint32_t value);
+
 // One chunk with its length and CRC, to add to a movie before its MEND (the last 12 bytes).
 std::string MngChunk(const char* type, const std::string& data);
 
