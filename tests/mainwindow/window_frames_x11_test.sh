@@ -9,7 +9,7 @@ set -euo pipefail
 kestrune=$(realpath "$1")
 data=$(realpath "$(dirname "$0")/../data")
 source "$(dirname "$0")/x11_test_lib.sh"
-x11_need Xvfb openbox xdotool xprop xwininfo xmessage
+x11_need Xvfb xdpyinfo openbox xdotool xprop xwininfo xmessage
 
 work=$(mktemp -d)
 pids=()
@@ -18,6 +18,7 @@ trap '[ -n "$pid" ] && kill $pid; for p in "${pids[@]}"; do kill $p 2>/dev/null;
 fail() {
   echo "FAILED${wm:+ with $wm}: $*"
   xwininfo -root -tree | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true
+  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
   exit 1
 }
 
@@ -38,10 +39,10 @@ stop() { kill -TERM "$pid"; wait "$pid" || true; pid=""; }
 shown() { xdotool search --all --onlyvisible --pid "$pid" --name "$1"; }
 # The program's visible window whose name matches; under a window manager, once it is framed.
 window_named() {
-  wait_for shown "$1" || fail "no window $1"
+  wait_for shown "$1" || fail "program: no window $1"
   local found
   found=$(shown "$1" | head -n 1)
-  [ -z "$wm" ] || wait_for sh -c "xprop -id $found _NET_FRAME_EXTENTS | grep -q =" || fail "$1 got no frame"
+  [ -z "$wm" ] || wait_for sh -c "xprop -id $found _NET_FRAME_EXTENTS | grep -q =" || fail "window manager: $1 got no frame"
   echo "$found"
 }
 gone() { wait_for sh -c "! xdotool search --all --onlyvisible --pid $pid --name '$1'" || fail "$1 stayed open"; }
@@ -116,6 +117,15 @@ settings() {
   : >"$program/inp/pong.inp"
 }
 
+# A pop-up menu: a shown window of the program's that the window manager leaves alone.
+menu_open() {
+  local window
+  for window in $(xdotool search --onlyvisible --pid "$pid"); do
+    xwininfo -id "$window" | grep -q 'Override Redirect State: yes' && return 0
+  done
+  return 1
+}
+
 questions() {
   settings 0
   start
@@ -127,7 +137,7 @@ questions() {
     IFS='|' read -r downs name <<<"$item"
     click "$main" 60 98 # the game's row
     xdotool key --clearmodifiers Menu
-    sleep 0.5
+    wait_for menu_open || fail "program: the list's pop-up menu did not open"
     for _ in $(seq 1 "$downs"); do xdotool key --clearmodifiers Down; done
     xdotool key --clearmodifiers Return
     question=$(window_named "$name")
