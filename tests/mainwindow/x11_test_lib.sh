@@ -13,7 +13,7 @@ x11_need() {
 
 # Waits until the command succeeds, for up to `x11_cap` seconds: generous, as a loaded machine can take
 # seconds for what takes milliseconds on an idle one.
-x11_cap=120
+x11_cap=${x11_cap:-120}
 wait_for() {
   local until=$((SECONDS + x11_cap))
   until "$@" >/dev/null 2>&1; do
