@@ -14,7 +14,8 @@ x11_need Xvfb xdpyinfo openbox xdotool xprop xwininfo xmessage
 work=$(mktemp -d)
 pids=()
 pid=""
-trap '[ -n "$pid" ] && kill $pid; for p in "${pids[@]}"; do kill $p 2>/dev/null; done; wait; rm -rf "$work"' EXIT
+# Whatever has already ended is not a failure of the test.
+trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; kill "${pids[@]}" 2>/dev/null || true; wait; rm -rf "$work"' EXIT
 fail() {
   echo "FAILED${wm:+ with $wm}: $*"
   xwininfo -root -tree | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true
