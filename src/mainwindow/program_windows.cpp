@@ -57,7 +57,9 @@ class KeyboardReturn : public QObject {
         !watched->isWidgetType())
       return false;
     auto* window = static_cast<QWidget*>(watched);
-    if (!window->isWindow() || window->windowType() == Qt::Popup || window->windowType() == Qt::ToolTip)
+    // The main window hides for a game, which then has the screen and the keys, or as the program ends.
+    if (!window->isWindow() || window == parent() || window->windowType() == Qt::Popup ||
+        window->windowType() == Qt::ToolTip)
       return false;
     if (event->type() == QEvent::Show) {
       // Still the one the user was in: the new window becomes active only once the window system says so.
