@@ -1,5 +1,13 @@
 #include "mainwindow/program_windows.h"
 
+#include <QApplication>
+#include <QEvent>
+#include <QGuiApplication>
+#include <QHash>
+#include <QPointer>
+#include <QWidget>
+#include <QWindow>
+
 #include "mainwindow/about_dialog.h"
 #include "mainwindow/bad_roms_dialog.h"
 #include "mainwindow/column_order_dialog.h"
@@ -35,6 +43,51 @@ TForm13* Form13 = nullptr;
 
 namespace {
 
+// Gives the keyboard back to the window the user was in when one of the program's windows that had it
+// closes. A window manager does that itself; without one (a cabinet's bare X server) the X server gives
+// the focus to the root window, where no shortcut reaches the program until the user clicks a window.
+class KeyboardReturn : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    // A hide the window system made (a window manager's minimise) leaves the focus to that system.
+    if ((event->type() != QEvent::Show && event->type() != QEvent::Hide) || event->spontaneous() ||
+        !watched->isWidgetType())
+      return false;
+    auto* window = static_cast<QWidget*>(watched);
+    // The main window hides for a game, which then has the screen and the keys, or as the program ends.
+    if (!window->isWindow() || window == parent() || window->windowType() == Qt::Popup ||
+        window->windowType() == Qt::ToolTip)
+      return false;
+    if (event->type() == QEvent::Show) {
+      // Still the one the user was in: the new window becomes active only once the window system says so.
+      cameFrom_.insert(window, QApplication::activeWindow());
+    } else {
+      const QPointer<QWidget> before = cameFrom_.take(window);
+      // The widgets forget the active window as it hides; the window system's focus is still there.
+      if (window->windowHandle() != nullptr && QGuiApplication::focusWindow() == window->windowHandle())
+        GiveKeyboardBack(*window, before);
+    }
+    return false;
+  }
+
+ private:
+  static bool Takes(const QWidget* window) { return window != nullptr && window->isVisible(); }
+
+  // A modal window still open blocks every other, so it takes the keys; else the window the user came
+  // from, or the one the closed window belongs to.
+  static void GiveKeyboardBack(const QWidget& closed, QWidget* before) {
+    QWidget* next = QApplication::activeModalWidget();
+    if (!Takes(next)) next = before;
+    if (!Takes(next) && closed.parentWidget() != nullptr) next = closed.parentWidget()->window();
+    if (Takes(next) && next != &closed) next->activateWindow();
+  }
+
+  QHash<const QWidget*, QPointer<QWidget>> cameFrom_;
+};
+
 template <typename Window>
 Window* Create(Window*& reference, QList<QWidget*>& created, QWidget* owner) {
   reference = new Window(owner);
@@ -47,6 +100,8 @@ Window* Create(Window*& reference, QList<QWidget*>& created, QWidget* owner) {
 QList<QWidget*> CreateProgramWindows() {
   QList<QWidget*> created;
   QWidget* owner = Create(Form1, created, nullptr);
+  // Every window of the program lives while the main window does; the filter goes with it.
+  QCoreApplication::instance()->installEventFilter(new KeyboardReturn(owner));
   Create(Form2, created, owner);
   // The options dialog is below the program's strings; its file dialogs speak the user's language too.
   Form2->SetTextOf([](const QString& english) { return ProgramQTextOf(english.toStdString()); });

@@ -38,7 +38,8 @@ extern TForm12* Form12;
 extern TForm13* Form13;
 
 // Creates the fifteen windows in their fixed order, the main window first (its creation runs while
-// the others do not exist yet). The other windows are owned by the main window.
+// the others do not exist yet). The other windows are owned by the main window. From then on, when a
+// window that has the keyboard closes, the keyboard goes back to the window the user was in before it.
 // Returns them in creation order.
 QList<QWidget*> CreateProgramWindows();
 

@@ -7,7 +7,7 @@ set -euo pipefail
 tests=$(realpath "$1")
 export KESTRUNE_TEST_DATA=$(realpath "$2") QT_QPA_PLATFORM=xcb
 source "$(dirname "$0")/x11_test_lib.sh"
-x11_need Xvfb openbox xprop xmessage xdotool
+x11_need Xvfb xdpyinfo openbox xprop xmessage xdotool
 
 work=$(mktemp -d)
 pids=()
@@ -19,7 +19,7 @@ fail() { echo "FAILED: $*"; tail -n 40 "$work"/*.log; exit 1; }
 
 run_boxes() {
   (cd "$work" && "$tests" --gtest_filter='Boxes/MessageBoxOnScreen.*') >"$work/$1.log" 2>&1 ||
-    fail "$1: a message box did not show its text whole on the screen"
+    fail "program: $1: a message box did not show its text whole on the screen"
   echo "$1: $(grep -c '^\[       OK \]' "$work/$1.log") message boxes show their text whole on the screen"
 }
 

@@ -7,7 +7,7 @@
 set -euo pipefail
 kestrune=$(realpath "$1")
 source "$(dirname "$0")/x11_test_lib.sh"
-x11_need Xvfb openbox xdotool xwininfo xprop xmessage
+x11_need Xvfb xdpyinfo openbox xdotool xwininfo xprop xmessage
 work=$(mktemp -d)
 pids=()
 trap 'kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$work"' EXIT
@@ -33,14 +33,14 @@ printf '0|Pong (2 players)|Atari|Sports|1972||Mono|Raster|256x240|Horizontal (0\
 
 # The first shown window whose title matches, waited for.
 window_named() {
-  wait_for xdotool search --onlyvisible --name "$1" || fail "no window named $1 showed"
+  wait_for xdotool search --onlyvisible --name "$1" || fail "program: no window named $1 showed"
   xdotool search --onlyvisible --name "$1" | head -n 1
 }
 start() {
   (cd "$program" && exec "$kestrune") >>"$work/first.log" 2>&1 &
   program_pid=$!
   main=$(window_named '^Kestrune 0')
-  [ -z "${wm:-}" ] || wait_for sh -c "xprop -id $main _NET_FRAME_EXTENTS | grep -q =" || fail "openbox gave no frame"
+  [ -z "${wm:-}" ] || wait_for sh -c "xprop -id $main _NET_FRAME_EXTENTS | grep -q =" || fail "window manager: openbox gave no frame"
 }
 stop() { kill -TERM "$program_pid"; wait "$program_pid" || true; }
 keys_to() {

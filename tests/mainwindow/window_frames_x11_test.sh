@@ -10,15 +10,17 @@ set -euo pipefail
 kestrune=$(realpath "$1")
 data=$(realpath "$(dirname "$0")/../data")
 source "$(dirname "$0")/x11_test_lib.sh"
-x11_need Xvfb openbox xdotool xprop xwininfo xmessage wmctrl
+x11_need Xvfb xdpyinfo openbox xdotool xprop xwininfo xmessage wmctrl
 
 work=$(mktemp -d)
 pids=()
 pid=""
-trap '[ -n "$pid" ] && kill $pid; for p in "${pids[@]}"; do kill $p 2>/dev/null; done; wait; rm -rf "$work"' EXIT
+# Whatever has already ended is not a failure of the test.
+trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; kill "${pids[@]}" 2>/dev/null || true; wait; rm -rf "$work"' EXIT
 fail() {
   echo "FAILED${wm:+ with $wm}: $*"
   xwininfo -root -tree | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true
+  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
   exit 1
 }
 
@@ -39,10 +41,10 @@ stop() { kill -TERM "$pid"; wait "$pid" || true; pid=""; }
 shown() { xdotool search --all --onlyvisible --pid "$pid" --name "$1"; }
 # The program's visible window whose name matches; under a window manager, once it is framed.
 window_named() {
-  wait_for shown "$1" || fail "no window $1"
+  wait_for shown "$1" || fail "program: no window $1"
   local found
   found=$(shown "$1" | head -n 1)
-  [ -z "$wm" ] || wait_for sh -c "xprop -id $found _NET_FRAME_EXTENTS | grep -q =" || fail "$1 got no frame"
+  [ -z "$wm" ] || wait_for sh -c "xprop -id $found _NET_FRAME_EXTENTS | grep -q =" || fail "window manager: $1 got no frame"
   echo "$found"
 }
 gone() { wait_for sh -c "! xdotool search --all --onlyvisible --pid $pid --name '$1'" || fail "$1 stayed open"; }

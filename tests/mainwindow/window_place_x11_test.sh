@@ -9,7 +9,7 @@ set -euo pipefail
 kestrune=$(realpath "$1")
 
 source "$(dirname "$0")/x11_test_lib.sh"
-x11_need Xvfb openbox xdotool wmctrl xprop xmessage
+x11_need Xvfb xdpyinfo openbox xdotool wmctrl xprop xmessage
 
 work=$(mktemp -d)
 pids=()
@@ -54,16 +54,17 @@ start() {
   (cd "$program" && exec "$kestrune") >>"$work/kestrune.log" 2>&1 &
   program_pid=$!
   window=""
-  for _ in $(seq 1 600); do
+  local until=$((SECONDS + x11_cap)) status
+  while ((SECONDS < until)); do
     window=$(xdotool search --onlyvisible --pid "$program_pid" --name '^Kestrune' 2>/dev/null | head -n 1 || true)
     [ -n "$window" ] && break
-    kill -0 "$program_pid" 2>/dev/null || fail "Kestrune ended at start"
+    kill -0 "$program_pid" 2>/dev/null || { wait "$program_pid" && status=0 || status=$?; fail "program: Kestrune ended at start with status $status"; }
     sleep 0.1
   done
-  [ -n "$window" ] || fail "Kestrune showed no window"
+  [ -n "$window" ] || fail "program: Kestrune showed no window"
   # Under a window manager, the frame is in place once it has told the window its extents.
   if [ -n "$wm" ]; then
-    wait_for sh -c "xprop -id $window _NET_FRAME_EXTENTS | grep -q =" || fail "openbox gave the window no frame"
+    wait_for sh -c "xprop -id $window _NET_FRAME_EXTENTS | grep -q =" || fail "window manager: openbox gave the window no frame"
   fi
 }
 
@@ -74,11 +75,7 @@ close_window() {
     # Without a window manager nobody sends the close: the program's own request to end saves the same.
     kill -TERM "$program_pid"
   fi
-  for _ in $(seq 1 600); do
-    kill -0 "$program_pid" 2>/dev/null || break
-    sleep 0.1
-  done
-  if kill -0 "$program_pid" 2>/dev/null; then fail "Kestrune did not end after the close"; fi
+  wait_for sh -c "! kill -0 $program_pid" || fail "program: Kestrune did not end after the close"
   wait "$program_pid" 2>/dev/null || true
 }
 

@@ -1,6 +1,7 @@
 # Shared by the tests that run the program on a real X server of their own (Xvfb), with and without a
 # window manager (openbox). The script that sources it sets `work` (its temporary folder) and `pids`
-# (what its exit trap ends) and defines `fail`.
+# (what its exit trap ends) and defines `fail`. A failure of the display or of the window manager says
+# so ("display: …", "window manager: …"), so that it is not taken for a fault of the program.
 
 # Skips the test (status 77) when a tool it needs is missing.
 x11_need() {
@@ -10,40 +11,88 @@ x11_need() {
   done
 }
 
-# Waits (up to about 60 s, for a loaded machine) until the command succeeds.
-wait_for() { for _ in $(seq 1 600); do "$@" >/dev/null 2>&1 && return 0; sleep 0.1; done; return 1; }
-
-# x11_start_display NAME WIDTHxHEIGHT: a display of our own, made the current one. Xvfb picks a free
-# number and writes it to fd 3, so tests running side by side never share one.
-x11_start_display() {
-  Xvfb -displayfd 3 -screen 0 "${2}x24" -nolisten tcp 3>"$work/$1.display" >"$work/xvfb-$1.log" 2>&1 &
-  pids+=($!)
-  wait_for test -s "$work/$1.display" || fail "Xvfb did not start"
-  export DISPLAY=":$(head -n 1 "$work/$1.display")"
-  unset WAYLAND_DISPLAY
+# Waits until the command succeeds, for up to `x11_cap` seconds: generous, as a loaded machine can take
+# seconds for what takes milliseconds on an idle one.
+x11_cap=${x11_cap:-120}
+wait_for() {
+  local until=$((SECONDS + x11_cap))
+  until "$@" >/dev/null 2>&1; do
+    ((SECONDS < until)) || return 1
+    sleep 0.1
+  done
 }
 
-# Starts openbox on the current display and returns once it frames windows. It names itself before it
-# serves, and on a loaded machine a window mapped in between is never shown: a throwaway window that it
-# frames (made again until one is) says it serves.
-x11_start_openbox() {
-  openbox >"$work/openbox.log" 2>&1 &
-  pids+=($!)
-  wait_for xprop -root _NET_SUPPORTING_WM_CHECK || fail "openbox did not start"
-  local probe window
-  for _ in $(seq 1 12); do
+# How often a display or window manager that does not come up is started again.
+x11_tries=3
+
+x11_alive() { kill -0 "$1" 2>/dev/null; }
+x11_end() { kill "$1" 2>/dev/null || true; wait "$1" 2>/dev/null || true; }
+
+# x11_start_display NAME WIDTHxHEIGHT: a display of our own, made the current one, once it answers a
+# client. Xvfb picks a free number and writes it to fd 3, so tests running side by side never share one.
+# -noreset: by default Xvfb resets whenever its last client leaves and drops a client that is still
+# connecting then, as the program is while a test's xdotool looks for its window.
+x11_start_display() {
+  local try pid number log
+  for try in $(seq 1 "$x11_tries"); do
+    log="$work/xvfb-$1-$try.log"
+    Xvfb -displayfd 3 -noreset -screen 0 "${2}x24" -nolisten tcp 3>"$work/$1.display" >"$log" 2>&1 &
+    pid=$!
+    pids+=("$pid")
+    if wait_for sh -c "test -s '$work/$1.display' || ! kill -0 $pid" && x11_alive "$pid"; then
+      number=$(head -n 1 "$work/$1.display")
+      if wait_for sh -c "xdpyinfo -display :$number || ! kill -0 $pid" && x11_alive "$pid" &&
+        xdpyinfo -display ":$number" >/dev/null 2>&1; then
+        export DISPLAY=":$number"
+        unset WAYLAND_DISPLAY
+        return 0
+      fi
+    fi
+    echo "display: Xvfb ($1, try $try) did not serve a display; starting it again" >&2
+    tail -n 5 "$log" >&2
+    x11_end "$pid"
+  done
+  fail "display: Xvfb did not serve a display in $x11_tries tries"
+}
+
+# Whether the window manager frames a new window: a throwaway window, framed once the manager has told
+# it its frame's extents. A window mapped while openbox is still starting may never be managed, so the
+# probe is made again (for up to the cap) until one is framed.
+x11_frames_a_window() {
+  local manager=$1 probe window until=$((SECONDS + x11_cap))
+  while ((SECONDS < until)) && x11_alive "$manager"; do
     xmessage -name kestrune-wm-probe probe >/dev/null 2>&1 &
     probe=$!
     window=""
-    for _ in $(seq 1 50); do
+    for _ in $(seq 1 100); do
       window=$(xdotool search --onlyvisible --classname kestrune-wm-probe 2>/dev/null | head -n 1 || true)
       [ -n "$window" ] && xprop -id "$window" _NET_FRAME_EXTENTS 2>/dev/null | grep -q = && break
       window=""
+      x11_alive "$probe" && x11_alive "$manager" || break
       sleep 0.1
     done
-    kill "$probe" 2>/dev/null || true
-    wait "$probe" 2>/dev/null || true
+    x11_end "$probe"
     [ -z "$window" ] || return 0
   done
-  fail "openbox shows no window"
+  return 1
+}
+
+# Starts openbox on the current display and returns once it frames windows; one that ends or frames
+# nothing is started again.
+x11_start_openbox() {
+  local try pid log
+  for try in $(seq 1 "$x11_tries"); do
+    log="$work/openbox-$try.log"
+    openbox >"$log" 2>&1 &
+    pid=$!
+    pids+=("$pid")
+    if wait_for sh -c "xprop -root _NET_SUPPORTING_WM_CHECK | grep -q window || ! kill -0 $pid" &&
+      x11_alive "$pid" && x11_frames_a_window "$pid"; then
+      return 0
+    fi
+    echo "window manager: openbox (try $try) framed no window; starting it again" >&2
+    tail -n 5 "$log" >&2
+    x11_end "$pid"
+  done
+  fail "window manager: openbox framed no window in $x11_tries tries"
 }
