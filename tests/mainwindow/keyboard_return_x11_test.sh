@@ -57,15 +57,16 @@ stop() {
 
 start
 
-# Each shortcut opens its dialog; Escape closes it; the keys are back with the main window, and the
-# next shortcut, typed at no window in particular, opens the next dialog.
-for item in "ctrl+o|^MAME Default Options$" "ctrl+i|Details$" "ctrl+shift+F11|^Preferences$" \
-  "ctrl+alt+o|^pong$|Pong" "ctrl+o|^MAME Default Options$"; do
-  IFS="|" read -r keys name <<<"$item"
+# Each shortcut opens its dialog; Escape closes it (Preferences, which only OK leaves: Return); the
+# keys are back with the main window, and the next shortcut, typed at no window in particular, opens the
+# next dialog.
+for item in "ctrl+o|^MAME Default Options$|Escape" "ctrl+i|Details$|Escape" "ctrl+shift+F11|^Preferences$|Return" \
+  "ctrl+alt+o|Pong|Escape" "ctrl+o|^MAME Default Options$|Escape"; do
+  IFS="|" read -r keys name close <<<"$item"
   type_keys "$keys"
   dialog=$(window_named "$name")
   wait_for has_keys "$dialog" || fail "program: $name did not take the keyboard"
-  type_keys Escape
+  type_keys "$close"
   gone "$name"
   wait_for has_keys "$main" || fail "program: the keyboard did not come back to the main window after $name"
 done
