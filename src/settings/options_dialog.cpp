@@ -462,7 +462,7 @@ void TForm2::UpdateMameOptionControls() {
   }
   // A value that MAME does not take is not to be changed, whatever the other controls say.
   for (const Option option : marked_) {
-    controls_[Slot(option)]->setEnabled(false);
+    if (QWidget* control = controls_[Slot(option)]) control->setEnabled(false);
   }
   for (const set::ScreenGroup& group : set::ScreenGroups()) {
     const bool typed = !options_.Flag(group.aspectAuto);
@@ -481,8 +481,10 @@ void TForm2::MarkIgnoredOptions(const std::vector<std::string>& unknownKeys) {
 
 void TForm2::MarkMissingOptions() {
   for (const Option option : marked_) {
-    controls_[Slot(option)]->setToolTip(QString());
-    controls_[Slot(option)]->setEnabled(true);
+    if (QWidget* control = controls_[Slot(option)]) {
+      control->setToolTip(QString());
+      control->setEnabled(true);
+    }
   }
   std::vector<std::string> keys = set::GoneOptionKeys();
   keys.insert(keys.end(), unknownKeys_.begin(), unknownKeys_.end());
@@ -498,12 +500,15 @@ void TForm2::SetMissingOptionHint(const QString& text) {
 
 void TForm2::ShowMissingOptionHints() {
   for (const Option option : marked_) {
+    // An option kept in the file but shown by no control (a BIOS choice, a grouped value) has no hint.
+    QWidget* control = controls_[Slot(option)];
+    if (control == nullptr) continue;
     QStringList keys;
     for (const std::string& key : set::KeysOfOption(option)) {
       keys << QString::fromStdString(key);
     }
     const QString joined = keys.join(QStringLiteral("\", \""));
-    controls_[Slot(option)]->setToolTip(
+    control->setToolTip(
         missingOptionHint_.contains(QLatin1String("%1")) ? missingOptionHint_.arg(joined) : missingOptionHint_);
   }
 }
