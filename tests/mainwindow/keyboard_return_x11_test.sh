@@ -17,14 +17,11 @@ fail() {
   echo "FAILED: $*"
   echo "keyboard focus: $(xdotool getwindowfocus getwindowname 2>&1 || true)"
   xwininfo -root -children 2>/dev/null | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true
-  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
+  x11_print_logs
   exit 1
 }
 
-x11_start_display screen 1280x1024
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-program="$work/program"
+x11_start_program_session
 mkdir -p "$program/ini"
 printf '#!/bin/sh\nexit 0\n' >"$program/mame"
 chmod 755 "$program/mame"

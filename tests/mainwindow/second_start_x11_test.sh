@@ -14,15 +14,13 @@ trap 'kill "${pids[@]}" 2>/dev/null || true; wait 2>/dev/null || true; rm -rf "$
 fail() {
   echo "FAILED: $*"
   xwininfo -root -children 2>/dev/null | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true  # the top one first
-  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
+  x11_print_logs
   exit 1
 }
 
-x11_start_display screen 1280x1024
+x11_start_program_session
 # With no desktop program for the help on PATH, the program shows it itself.
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime" PATH=/usr/bin:/bin
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-program="$work/program"
+export PATH=/usr/bin:/bin
 mkdir -p "$program/ini"
 # The fake MAME answers the program's questions at once and plays pong in a window until it is closed.
 printf '#!/bin/sh\nfor a in "$@"; do [ "$a" = pong ] && { xmessage -name fakemame pong & echo $! >%s; wait; }; done\nexit 0\n' \

@@ -20,14 +20,11 @@ trap '[ -z "$pid" ] || kill "$pid" 2>/dev/null || true; kill "${pids[@]}" 2>/dev
 fail() {
   echo "FAILED${wm:+ with $wm}: $*"
   xwininfo -root -tree | grep -E '^ +0x[0-9a-f]+ "' | head -n 20 || true
-  for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done
+  x11_print_logs
   exit 1
 }
 
-x11_start_display screen 1280x1024
-export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-program="$work/program"
+x11_start_program_session
 mkdir -p "$program"
 cp "$data/romscan/listxml/catalogue.xml" "$program/list.xml"
 # MAME lists its games once the test has ticked what it wants ticked during the scan.

@@ -96,3 +96,15 @@ x11_start_openbox() {
   done
   fail "window manager: openbox framed no window in $x11_tries tries"
 }
+
+# The end of each log of the test's folder, for a failure's report.
+x11_print_logs() { for log in "$work"/*.log; do echo "--- $log"; tail -n 20 "$log"; done; }
+
+# A 1280×1024 display made the current one, the program on it through xcb, a runtime folder of the
+# test's own, and the path of its program folder in `program`.
+x11_start_program_session() {
+  x11_start_display screen 1280x1024
+  export QT_QPA_PLATFORM=xcb XDG_RUNTIME_DIR="$work/runtime"
+  mkdir -m 700 "$XDG_RUNTIME_DIR"
+  program="$work/program"
+}
