@@ -77,11 +77,13 @@ class KeyboardReturn : public QObject {
   static bool Takes(const QWidget* window) { return window != nullptr && window->isVisible(); }
 
   // A modal window still open blocks every other, so it takes the keys; else the window the user came
-  // from, or the one the closed window belongs to.
-  static void GiveKeyboardBack(const QWidget& closed, QWidget* before) {
+  // from, or the one the closed window belongs to, or the main window (a question asked before any
+  // window had the keys, such as an icon's password at the first paint).
+  void GiveKeyboardBack(const QWidget& closed, QWidget* before) const {
     QWidget* next = QApplication::activeModalWidget();
     if (!Takes(next)) next = before;
     if (!Takes(next) && closed.parentWidget() != nullptr) next = closed.parentWidget()->window();
+    if (!Takes(next)) next = static_cast<QWidget*>(parent());
     if (Takes(next) && next != &closed) next->activateWindow();
   }
 

@@ -99,3 +99,21 @@ type_keys Escape
 gone 'Details$'
 stop
 echo "after a message box closed, over the main window and over a dialog, the keys went on working"
+
+# A question asked before any window had the keys (an icon's password at the first paint): once it is
+# answered, the keys go to the main window.
+if command -v zip >/dev/null; then
+  mkdir -p "$program/icons"
+  printf 'icon' >"$work/pong.ico"
+  (cd "$work" && zip -q -P sesame "$program/icons/icons.zip" pong.ico)
+  (cd "$program" && exec "$kestrune") >>"$work/kestrune.log" 2>&1 &
+  program_pid=$!
+  question=$(window_named '^Password')
+  wait_for has_keys "$question" || fail "program: the password question did not take the keyboard"
+  type_keys Escape
+  gone '^Password'
+  main=$(window_named '^Kestrune 0')
+  wait_for has_keys "$main" || fail "program: the keyboard did not come back to the main window after the password"
+  stop
+  echo "after the first paint's password question the keys went to the main window"
+fi
