@@ -255,8 +255,9 @@ int GameListModel::ImageIndexOf(int row) const {
     list_.SetImageIndex(row, kNoIconImage);
     return kNoIconImage;
   }
+  // data() runs many times a paint: the timer is started once for all the rows it gathers.
+  if (waitingIcons_.empty()) resolveIcons_->start();
   waitingIcons_.push_back(row);
-  resolveIcons_->start();
   return kNoIconImage;
 }
 

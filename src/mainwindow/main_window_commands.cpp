@@ -486,15 +486,7 @@ void TForm1::EditMameIni() {
 // asked, the game list's facts name them. MAME answers in well under a second and is stopped before the
 // game starts.
 std::vector<std::string> TForm1::GameIniChain(int row, const std::string& romname) const {
-  const cat::GameList& list = gameList_->List();
-  set::GameIniTraits traits;
-  traits.romname = romname;
-  traits.vertical = list.Field(row, cat::LineField::orientation).starts_with("Vertical");
-  traits.displayType = list.Field(row, cat::LineField::video);
-  traits.sourceFile = list.Field(row, cat::LineField::driver);
-  traits.parent = list.Field(row, cat::LineField::cloneof);
-  traits.bios = list.Field(row, cat::LineField::bios);
-  set::IniChain chain = set::IniChainOf(traits);
+  set::IniChain chain = cat::GameIniChain(gameList_->List().Record(row));
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   std::string error;
   if (!set::AskMameIniChain(fs::path(frontDir_) / mameFile_,

@@ -824,6 +824,7 @@ bool AddBiosFile(const BiosFile& file, const MameOptions& options, const std::st
     return true;
   }
   const std::optional<std::string> value = BiosValueOf(options, file.control, options.Number(file.control));
+  if (!value) return true;
   std::vector<std::string> checked;
   std::string text;
   if (!ReadReplacedFile(target, checked, error)) return false;
@@ -831,7 +832,7 @@ bool AddBiosFile(const BiosFile& file, const MameOptions& options, const std::st
     if (error != nullptr) *error += "\nIt was not saved over and is left as it is.";
     return false;
   }
-  if (value) files.push_back({target, WithBiosLine(text, ValueLine("bios", *value))});
+  files.push_back({target, WithBiosLine(text, ValueLine("bios", *value))});
   return true;
 }
 
